@@ -1,0 +1,22 @@
+#include "error_report.h"
+
+#include "application.h"
+#include "common/io_error.h"
+#include "message_box.h"
+
+namespace zelvora {
+
+void reportError(const QString &text)
+{
+    showMessage(text, Application::instance().title(), MessageIcon::Error);
+}
+
+void reportException(const std::exception &error)
+{
+    if (const auto *io = dynamic_cast<const IoError *>(&error))
+        reportError(io->message());
+    else
+        reportError(QString::fromLocal8Bit(error.what()));
+}
+
+} // namespace zelvora

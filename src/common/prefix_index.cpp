@@ -1,0 +1,43 @@
+#include "prefix_index.h"
+
+#include "record_file.h"
+#include "short_string.h"
+
+namespace zelvora {
+
+PrefixIndexEntry PrefixIndexEntry::decode(const QByteArray &record)
+{
+    return {readShortString(record.constData(), kPrefixCapacity),
+            readRecordNumber(record.constData() + kFirstRecordOffset)};
+}
+
+void loadPrefixIndex(RecordFile &index, QStringList &prefixes, QStringList &firstRecords)
+{
+    prefixes.clear();
+    firstRecords.clear();
+    const int entries = index.count();
+    index.seek(0);
+    for (int i = 0; i < entries; ++i) {
+        const PrefixIndexEntry entry = PrefixIndexEntry::decode(index.readNext());
+        prefixes.append(entry.prefix);
+        firstRecords.append(QString::number(entry.firstRecord));
+    }
+}
+
+std::optional<Group> findGroup(const QStringList &prefixes, const QStringList &firstRecords,
+                               const QString &typed, int recordCount)
+{
+    if (typed.isEmpty())
+        return std::nullopt;
+    const qsizetype entries = std::min(prefixes.size(), firstRecords.size());
+    for (qsizetype i = 0; i < entries; ++i) {
+        if (!prefixes.at(i).startsWith(typed))
+            continue;
+        const int first = firstRecords.at(i).toInt();
+        const int last = i + 1 < entries ? firstRecords.at(i + 1).toInt() - 1 : recordCount;
+        return Group{first, last};
+    }
+    return std::nullopt;
+}
+
+} // namespace zelvora

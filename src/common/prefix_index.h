@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace zelvora {
+
+class RecordFile;
+
+// One group of records whose keys begin alike: 6 bytes, a short string of
+// capacity 3 and the 1-based number of the group's first record. The locality
+// indexes and the street index share it.
+struct PrefixIndexEntry
+{
+    static constexpr int kSize = 6;
+    static constexpr int kPrefixCapacity = 3;
+    static constexpr int kFirstRecordOffset = 4;
+
+    QString prefix;
+    int firstRecord = 0;
+
+    static PrefixIndexEntry decode(const QByteArray &record);
+};
+
+// Reads a whole index, from its first entry to its last, into two parallel
+// lists: the prefixes, and the first record numbers as decimal text. Both are
+// emptied first. Nothing is sorted or checked: the file's order is the lists'.
+void loadPrefixIndex(RecordFile &index, QStringList &prefixes, QStringList &firstRecords);
+
+// 1-based first and last record of a group of the order file.
+struct Group
+{
+    int first = 0;
+    int last = 0;
+    friend bool operator==(const Group &, const Group &) = default;
+};
+
+// The group of the first entry, in list order, whose prefix begins with
+// `typed`; it runs to the record before the next entry's first, or to the
+// order file's last record for the last entry. An empty text matches nothing.
+std::optional<Group> findGroup(const QStringList &prefixes, const QStringList &firstRecords,
+                               const QString &typed, int recordCount);
+
+} // namespace zelvora

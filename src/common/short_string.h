@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <optional>
+
+namespace zelvora {
+
+// Text in the data files is single-byte, code page 1252.
+QString decodeCp1252(QByteArrayView bytes);
+
+// Encodes text in code page 1252; nothing when a character has no place there.
+std::optional<QByteArray> encodeCp1252(const QString &text);
+
+// A short string of capacity N occupies N + 1 bytes: a length byte, then the
+// characters. Only as many characters as the length byte says are read, and a
+// length byte beyond the capacity (a damaged file) is cut to the capacity, so a
+// read never runs into the next field.
+QString readShortString(const char *field, int capacity);
+
+// Writes `bytes` (already code page 1252, at most `capacity` long) as a short
+// string; the padding after the characters is zero.
+void writeShortString(char *field, int capacity, QByteArrayView bytes);
+
+// Stored record numbers: signed 16-bit little-endian, 1-based.
+int readRecordNumber(const char *field);
+void writeRecordNumber(char *field, int number);
+
+constexpr int kMaxRecordNumber = 32767;
+
+} // namespace zelvora

@@ -1,0 +1,128 @@
+// Start-up of the main window: the data folder, the locality database and the
+// province table, with the exact messages for missing files.
+#include "app/application.h"
+#include "app/shared_state.h"
+#include "locality/main_window.h"
+#include "support/fixtures.h"
+#include "support/recording_message_boxes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zelvora;
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+    static bool buildFolder(const QString &folder)
+    {
+        return test::buildDataFolder(folder,
+                                     {{.locality = "ROMA", .province = "RM", .cap = "00100"},
+                                      {.locality = "MILANO", .province = "MI", .cap = "20100"}},
+                                     {{.province = "RM", .name = "ROMA"}, {.province = "MI", .name = "MILANO"}});
+    }
+
+    static std::unique_ptr<TCapF> start(const QString &folder)
+    {
+        resetSharedState(folder);
+        return std::make_unique<TCapF>();
+    }
+
+private slots:
+    void init() { Application::instance().reset(); }
+
+    void missingDatabaseEndsTheProgramWithOneMessage()
+    {
+        QTemporaryDir dir;
+        QVERIFY(buildFolder(dir.path()));
+        QVERIFY(QFile::remove(dir.filePath("localita.loc")));
+        QVERIFY(QFile::remove(dir.filePath("cap.pv"))); // its message must not follow
+
+        test::RecordingMessageBoxes boxes;
+        auto window = start(dir.path());
+        QCOMPARE(boxes.requests.size(), 1);
+        QCOMPARE(boxes.requests[0].text, QString::fromUtf8("Il database delle località\r(localita.loc)\rè mancante!\r"
+                                                           "Applicazione non eseguibile."));
+        QCOMPARE(boxes.requests[0].caption, "Zelvora");
+        QCOMPARE(boxes.requests[0].icon, MessageIcon::Error);
+        QVERIFY(Application::instance().terminated());
+        QVERIFY(!window->isVisible());
+        QVERIFY(!window->localities().isOpen());
+        QVERIFY(shared().lists->provinceCodes.isEmpty());
+    }
+
+    void missingProvinceTableIsReportedOnceAndTheProgramGoesOn()
+    {
+        QTemporaryDir dir;
+        QVERIFY(buildFolder(dir.path()));
+        QVERIFY(QFile::remove(dir.filePath("cap.pv")));
+
+        test::RecordingMessageBoxes boxes;
+        auto window = start(dir.path());
+        QCOMPARE(boxes.requests.size(), 1);
+        QCOMPARE(boxes.requests[0].text, QString::fromUtf8("Il database delle Provincie (cap.pv) è mancante!\r"
+                                                           "L'applicazione può essere comunque eseguita."));
+        QCOMPARE(boxes.requests[0].caption, "Zelvora");
+        QCOMPARE(boxes.requests[0].icon, MessageIcon::Information);
+        QVERIFY(!Application::instance().terminated());
+        QVERIFY(!shared().provincesLoaded);
+        QVERIFY(window->localities().isOpen());
+    }
+
+    void emptyProvinceTableCountsAsPresent()
+    {
+        QTemporaryDir dir;
+        QVERIFY(buildFolder(dir.path()));
+        test::writeAll(dir.filePath("cap.pv"), {});
+
+        test::RecordingMessageBoxes boxes;
+        auto window = start(dir.path());
+        QVERIFY(boxes.requests.isEmpty());
+        QVERIFY(shared().provincesLoaded);
+        QVERIFY(shared().lists->provinceCodes.isEmpty());
+        QVERIFY(shared().lists->provinceNames.isEmpty());
+    }
+
+    void dataFolderBecomesCurrentAndProvincesLoad()
+    {
+        QTemporaryDir dir;
+        QVERIFY(buildFolder(dir.path()));
+        test::RecordingMessageBoxes boxes;
+        auto window = start(dir.path());
+        QVERIFY(boxes.requests.isEmpty());
+        QCOMPARE(QDir::current().canonicalPath(), QDir(dir.path()).canonicalPath());
+        QCOMPARE(Application::instance().helpFile(), "tarnel.hlp");
+        QVERIFY(shared().provincesLoaded);
+        QCOMPARE(shared().lists->provinceCodes, QStringList({"MI", "RM"}));
+        QCOMPARE(shared().lists->provinceNames, QStringList({"MILANO", "ROMA"}));
+        QCOMPARE(window->localities().count(), 2);
+        window.reset();
+        QVERIFY(!shared().lists); // the shared lists go with the main window
+    }
+
+    void readOnlyDataFolderWorks()
+    {
+        QTemporaryDir dir;
+        QVERIFY(buildFolder(dir.path()));
+        const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        for (const QString &name : QDir(dir.path()).entryList(QDir::Files))
+            QVERIFY(QFile::setPermissions(dir.filePath(name), readOnly));
+        QVERIFY(QFile::setPermissions(dir.path(), readOnly | QFileDevice::ExeOwner | QFileDevice::ExeGroup
+                                                      | QFileDevice::ExeOther));
+
+        test::RecordingMessageBoxes boxes;
+        auto window = start(dir.path());
+        QVERIFY(boxes.requests.isEmpty());
+        QVERIFY(!Application::instance().terminated());
+        QVERIFY(window->localities().isOpen());
+        QCOMPARE(shared().lists->provinceCodes.size(), 2);
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                      | QFileDevice::ExeOwner));
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"

@@ -1,0 +1,134 @@
+// Record files, short strings and stored record numbers on crafted bytes.
+#include "common/io_error.h"
+#include "common/record_file.h"
+#include "common/short_string.h"
+#include "support/fixtures.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <unistd.h>
+
+using namespace zelvora;
+
+class TestRecordFile : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString craft(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        test::writeAll(path, bytes);
+        return path;
+    }
+
+private slots:
+    void partialLastRecordIsNeverRead()
+    {
+        RecordFile file;
+        QVERIFY(file.open(craft("partial.dat", QByteArray("AAAABBBBCC")), 4));
+        QCOMPARE(file.count(), 2);
+        QCOMPARE(file.readNext(), QByteArray("AAAA"));
+        QCOMPARE(file.readNext(), QByteArray("BBBB"));
+        QVERIFY(file.atEnd());
+        QVERIFY_THROWS_EXCEPTION(IoError, file.readNext());
+    }
+
+    void seekOutsideTheFileIsAnError()
+    {
+        RecordFile file;
+        QVERIFY(file.open(craft("three.dat", QByteArray("aabbcc")), 2));
+        QVERIFY_THROWS_EXCEPTION(IoError, file.seek(-1));
+        QVERIFY_THROWS_EXCEPTION(IoError, file.seek(4));
+        file.seek(3); // the end itself is a valid position
+        QVERIFY(file.atEnd());
+        QCOMPARE(file.readAt(1), QByteArray("bb"));
+        QCOMPARE(file.position(), 2);
+        QCOMPARE(file.readCount(), 1);
+    }
+
+    void missingFileDoesNotOpen()
+    {
+        RecordFile file;
+        QVERIFY(!file.open(m_dir.filePath("absent.dat"), 4));
+        QVERIFY(!file.isOpen());
+        QCOMPARE(file.count(), 0);
+        QVERIFY_THROWS_EXCEPTION(IoError, file.readNext());
+        // A folder with the file's name is no file either.
+        QVERIFY(QDir(m_dir.path()).mkdir("folder.dat"));
+        QVERIFY(!file.open(m_dir.filePath("folder.dat"), 4));
+    }
+
+    void dataFilesOpenReadOnly()
+    {
+        const QString path = craft("readonly.dat", QByteArray("xyzw"));
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        RecordFile file;
+        QVERIFY(file.open(path, 2));
+        QCOMPARE(file.readAt(1), QByteArray("zw"));
+        // Root may write anything, so check also that no write access was asked.
+        if (geteuid() == 0) {
+            QFile probe(path);
+            QVERIFY(probe.open(QIODevice::ReadOnly));
+        }
+        QCOMPARE(test::readAll(path), QByteArray("xyzw"));
+    }
+
+    void shortStrings_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<int>("capacity");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("length byte 0") << QByteArray("\x00XYZ", 4) << 3 << QString();
+        QTest::newRow("garbage after the last character") << QByteArray("\x02" "ABZ", 4) << 3 << "AB";
+        QTest::newRow("length byte over capacity is cut") << QByteArray("\xff" "ABC" "next", 8) << 3 << "ABC";
+        QTest::newRow("full field") << QByteArray("\x05" "00144", 6) << 5 << "00144";
+        QTest::newRow("code page 1252") << QByteArray("\x05" "AGLI\xc8", 6) << 5 << QString::fromUtf8("AGLIÈ");
+        QTest::newRow("euro sign is 0x80") << QByteArray("\x01\x80", 2) << 1 << QString::fromUtf8("€");
+    }
+    void shortStrings()
+    {
+        QFETCH(QByteArray, field);
+        QFETCH(int, capacity);
+        QFETCH(QString, expected);
+        QCOMPARE(readShortString(field.constData(), capacity), expected);
+    }
+
+    void shortStringWriteClearsThePadding()
+    {
+        QByteArray field(6, 'x');
+        writeShortString(field.data(), 5, "AB");
+        QCOMPARE(field, QByteArray("\x02" "AB\0\0\0", 6));
+    }
+
+    void encodingRefusesCharactersOutsideCodePage1252()
+    {
+        QCOMPARE(encodeCp1252(QString::fromUtf8("SÈN JAN €")), std::optional(QByteArray("S\xc8N JAN \x80")));
+        QVERIFY(!encodeCp1252(QString::fromUtf8("SOČI")).has_value());
+        QVERIFY(!encodeCp1252(QString::fromUtf8("名")).has_value());
+    }
+
+    void recordNumbers_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("number");
+        QTest::newRow("one") << QByteArray("\x01\x00", 2) << 1;
+        QTest::newRow("little-endian") << QByteArray("\x34\x12", 2) << 0x1234;
+        QTest::newRow("largest") << QByteArray("\xff\x7f", 2) << 32767;
+        QTest::newRow("32768 reads negative") << QByteArray("\x00\x80", 2) << -32768;
+        QTest::newRow("minus one") << QByteArray("\xff\xff", 2) << -1;
+    }
+    void recordNumbers()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, number);
+        QCOMPARE(readRecordNumber(bytes.constData()), number);
+        QByteArray written(2, '\0');
+        writeRecordNumber(written.data(), number);
+        QCOMPARE(written, bytes);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecordFile)
+#include "tst_record_file.moc"

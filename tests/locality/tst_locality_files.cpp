@@ -1,0 +1,113 @@
+// Reading the locality files that the data compiler writes.
+#include "common/io_error.h"
+#include "common/record_file.h"
+#include "locality/locality_files.h"
+#include "support/fixtures.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zelvora;
+
+class TestLocalityFiles : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(test::buildDataFolder(
+            m_dir.path(),
+            {{.locality = "Trento", .province = "tn", .cap = "", .note = "CAP DA 38121 A 38123",
+              .codes = {"38123", "38121", "38122"}},
+             {.locality = "BOLZANO", .province = "BZ", .agency = "BOLZANO CENTRO", .cap = "39100",
+              .bil = "BOZEN"},
+             {.locality = "AGLIÈ", .province = "TO", .cap = "10011"}},
+            {{.province = "TO", .name = "TORINO"}, {.province = "BZ", .name = "BOLZANO/BOZEN"}}));
+    }
+
+    void localitiesAreInNameOrderWithEveryField()
+    {
+        RecordFile loc;
+        QVERIFY(loc.open(path(localityfiles::kLocalities), LocalityRecord::kSize));
+        QCOMPARE(loc.count(), 3);
+        const LocalityRecord bolzano = LocalityRecord::decode(loc.readAt(1));
+        QCOMPARE(bolzano.locality, "BOLZANO");
+        QCOMPARE(bolzano.pv, "BZ");
+        QCOMPARE(bolzano.agency, "BOLZANO CENTRO");
+        QCOMPARE(bolzano.cap, "39100");
+        QCOMPARE(bolzano.bil, "BOZEN");
+        QCOMPARE(bolzano.note, "");
+        // Keys are stored upper case; È (0xC8) sorts after the plain letters.
+        const LocalityRecord trento = LocalityRecord::decode(loc.readAt(2));
+        QCOMPARE(trento.locality, "TRENTO");
+        QCOMPARE(trento.pv, "TN");
+        QCOMPARE(trento.cap, "");
+        QCOMPARE(LocalityRecord::decode(loc.readAt(0)).locality, QString::fromUtf8("AGLIÈ"));
+    }
+
+    void orderEntriesResolveToTheirLocality()
+    {
+        RecordFile loc, cap, pv;
+        QVERIFY(loc.open(path(localityfiles::kLocalities), LocalityRecord::kSize));
+        QVERIFY(cap.open(path(localityfiles::kCapOrder), CapOrderEntry::kSize));
+        QVERIFY(pv.open(path(localityfiles::kPvOrder), PvOrderEntry::kSize));
+        QStringList caps;
+        while (!cap.atEnd()) {
+            const CapOrderEntry entry = CapOrderEntry::decode(cap.readNext());
+            caps << entry.cap + "=" + readLocalityNo(loc, entry.localityNo).locality;
+        }
+        QCOMPARE(caps, QStringList({"10011=AGLIÈ", "38121=TRENTO", "38122=TRENTO", "38123=TRENTO",
+                                    "39100=BOLZANO"}));
+        QStringList provinces;
+        while (!pv.atEnd())
+            provinces << readLocalityNo(loc, PvOrderEntry::decode(pv.readNext()).localityNo).pv;
+        QCOMPARE(provinces, QStringList({"BZ", "TN", "TO"}));
+        // The unread key of a province entry holds the province and a zero byte.
+        QCOMPARE(pv.readAt(0).left(4), QByteArray("\x02" "BZ\0", 4));
+    }
+
+    void localityNumberOutsideTheFileIsAnError_data()
+    {
+        QTest::addColumn<int>("localityNo");
+        QTest::newRow("zero") << 0;
+        QTest::newRow("negative") << -1;
+        QTest::newRow("past the end") << 4;
+        QTest::newRow("32768 stored") << -32768;
+    }
+    void localityNumberOutsideTheFileIsAnError()
+    {
+        QFETCH(int, localityNo);
+        RecordFile loc;
+        QVERIFY(loc.open(path(localityfiles::kLocalities), LocalityRecord::kSize));
+        QVERIFY_THROWS_EXCEPTION(IoError, readLocalityNo(loc, localityNo));
+        QCOMPARE(loc.readCount(), 0);
+        QCOMPARE(readLocalityNo(loc, 3).locality, "TRENTO");
+    }
+
+    void provinceTableLoadsInFileOrder()
+    {
+        RecordFile file;
+        QVERIFY(file.open(path(localityfiles::kProvinces), ProvinceRecord::kSize));
+        QStringList codes, names;
+        loadProvinceTable(file, codes, names);
+        QCOMPARE(codes, QStringList({"BZ", "TO"}));
+        QCOMPARE(names, QStringList({"BOLZANO/BOZEN", "TORINO"}));
+    }
+
+    void damagedLengthByteStaysInsideItsField()
+    {
+        QByteArray record = test::readAll(path(localityfiles::kLocalities)).mid(LocalityRecord::kSize, LocalityRecord::kSize);
+        record[LocalityRecord::kPv.offset] = char(200); // the province field says 200 characters
+        const LocalityRecord damaged = LocalityRecord::decode(record);
+        QCOMPARE(damaged.pv, "BZ");
+        QCOMPARE(damaged.agency, "BOLZANO CENTRO");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLocalityFiles)
+#include "tst_locality_files.moc"

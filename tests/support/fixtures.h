@@ -1,0 +1,23 @@
+#pragma once
+
+#include "datacompiler/data_compiler.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace zelvora::test {
+
+using datac::LocalitySource;
+using datac::ProvinceSource;
+
+// Compiles the given records into `folder` with the data compiler; fails the
+// calling test (returns false) when the compiler reports a fault.
+bool buildDataFolder(const QString &folder, const QList<LocalitySource> &localities,
+                     const QList<ProvinceSource> &provinces = {});
+
+// Reads or writes a whole file, for tests that craft or damage bytes.
+QByteArray readAll(const QString &path);
+void writeAll(const QString &path, const QByteArray &bytes);
+
+} // namespace zelvora::test

@@ -1,0 +1,321 @@
+#include "data_compiler.h"
+
+#include "common/prefix_index.h"
+#include "common/short_string.h"
+#include "locality/locality_files.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <algorithm>
+#include <numeric>
+
+namespace zelvora::datac {
+
+bool cp1252Less(const QByteArray &a, const QByteArray &b)
+{
+    // QByteArray compares bytes as unsigned char, which is code page order.
+    return a < b;
+}
+
+namespace {
+
+bool isPostalCode(const QString &text)
+{
+    return text.size() == 5 && std::all_of(text.begin(), text.end(), [](QChar c) {
+               return c >= u'0' && c <= u'9';
+           });
+}
+
+// Encodes source text into fields, collecting every fault with its place.
+class FieldEncoder
+{
+public:
+    FieldEncoder(QList<Fault> &faults, QString file) : m_faults(faults), m_file(std::move(file)) {}
+
+    QByteArray encode(const QString &value, int capacity, int line, const QString &column)
+    {
+        const std::optional<QByteArray> bytes = encodeCp1252(value);
+        if (!bytes) {
+            fault(line, QStringLiteral("%1 \"%2\" holds a character that code page 1252 cannot hold")
+                            .arg(column, value));
+            return {};
+        }
+        if (bytes->size() > capacity) {
+            fault(line, QStringLiteral("%1 \"%2\" is %3 characters long; the field holds %4")
+                            .arg(column, value)
+                            .arg(bytes->size())
+                            .arg(capacity));
+            return bytes->left(capacity);
+        }
+        return *bytes;
+    }
+
+    void fault(int line, const QString &message) { m_faults.append({m_file, line, message}); }
+
+private:
+    QList<Fault> &m_faults;
+    QString m_file;
+};
+
+void put(QByteArray &record, TextField field, const QByteArray &bytes)
+{
+    writeShortString(record.data() + field.offset, field.capacity, bytes);
+}
+
+struct Locality
+{
+    QByteArray locality, pv, agency, cap, bil, note;
+    QStringList codes;
+    int line = 0;
+};
+
+QByteArray localityRecord(const Locality &l)
+{
+    QByteArray record(LocalityRecord::kSize, '\0');
+    put(record, LocalityRecord::kLocality, l.locality);
+    put(record, LocalityRecord::kPv, l.pv);
+    put(record, LocalityRecord::kAgency, l.agency);
+    put(record, LocalityRecord::kCap, l.cap);
+    put(record, LocalityRecord::kBil, l.bil);
+    put(record, LocalityRecord::kNote, l.note);
+    return record;
+}
+
+void checkCount(FieldEncoder &encoder, const QString &what, qsizetype count)
+{
+    if (count > kMaxRecordNumber)
+        encoder.fault(0, QStringLiteral("%1 would hold %2 records; at most %3 can be addressed")
+                             .arg(what)
+                             .arg(count)
+                             .arg(kMaxRecordNumber));
+}
+
+QString field(const CsvRow &row, qsizetype column)
+{
+    return column >= 0 && column < row.fields.size() ? row.fields.at(column).trimmed() : QString();
+}
+
+// Maps the wanted column names to their positions in the header.
+QList<qsizetype> columns(const CsvTable &table, const QStringList &wanted, const QString &file,
+                         QList<Fault> &faults)
+{
+    QList<qsizetype> positions;
+    for (const QString &name : wanted) {
+        const qsizetype at = table.header.indexOf(name);
+        if (at < 0 && !table.header.isEmpty())
+            faults.append({file, 1, QStringLiteral("missing column \"%1\"").arg(name)});
+        positions.append(at);
+    }
+    return positions;
+}
+
+} // namespace
+
+Sources readSources(const QString &localitiesCsv, const QString &provincesCsv, QList<Fault> &faults)
+{
+    Sources sources;
+    sources.localitiesFile = localitiesCsv;
+    sources.provincesFile = provincesCsv;
+
+    const CsvTable localities = readCsv(localitiesCsv, faults);
+    const QStringList localityColumns{"locality", "province", "agency", "cap", "bil", "note", "codes"};
+    const QList<qsizetype> lc = columns(localities, localityColumns, localitiesCsv, faults);
+    for (const CsvRow &row : localities.rows) {
+        if (row.fields.size() != localities.header.size())
+            faults.append({localitiesCsv, row.line,
+                           QStringLiteral("%1 fields where the header has %2")
+                               .arg(row.fields.size())
+                               .arg(localities.header.size())});
+        sources.localities.append({field(row, lc[0]), field(row, lc[1]), field(row, lc[2]),
+                                   field(row, lc[3]), field(row, lc[4]), field(row, lc[5]),
+                                   field(row, lc[6]).split(u' ', Qt::SkipEmptyParts), row.line});
+    }
+
+    const CsvTable provinces = readCsv(provincesCsv, faults);
+    const QList<qsizetype> pc = columns(provinces, {"province", "name"}, provincesCsv, faults);
+    for (const CsvRow &row : provinces.rows) {
+        if (row.fields.size() != provinces.header.size())
+            faults.append({provincesCsv, row.line,
+                           QStringLiteral("%1 fields where the header has %2")
+                               .arg(row.fields.size())
+                               .arg(provinces.header.size())});
+        sources.provinces.append({field(row, pc[0]), field(row, pc[1]), row.line});
+    }
+    return sources;
+}
+
+QByteArray buildPrefixIndex(const QList<QByteArray> &keys, int keyLength)
+{
+    QByteArray index;
+    QByteArray previous;
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const QByteArray prefix = keys.at(i).left(keyLength);
+        if (i > 0 && prefix == previous)
+            continue;
+        QByteArray entry(PrefixIndexEntry::kSize, '\0');
+        writeShortString(entry.data(), PrefixIndexEntry::kPrefixCapacity, prefix);
+        writeRecordNumber(entry.data() + PrefixIndexEntry::kFirstRecordOffset, static_cast<int>(i + 1));
+        index.append(entry);
+        previous = prefix;
+    }
+    return index;
+}
+
+DataFiles compileLocalities(const Sources &sources, QList<Fault> &faults)
+{
+    const qsizetype faultsBefore = faults.size();
+    FieldEncoder enc(faults, sources.localitiesFile);
+
+    QList<Locality> localities;
+    for (const LocalitySource &s : sources.localities) {
+        Locality l;
+        l.line = s.line;
+        if (s.locality.isEmpty())
+            enc.fault(s.line, QStringLiteral("empty locality name"));
+        l.locality = enc.encode(s.locality.toUpper(), LocalityRecord::kLocality.capacity, s.line, "locality");
+        l.pv = enc.encode(s.province.toUpper(), LocalityRecord::kPv.capacity, s.line, "province");
+        l.agency = enc.encode(s.agency, LocalityRecord::kAgency.capacity, s.line, "agency");
+        l.cap = enc.encode(s.cap, LocalityRecord::kCap.capacity, s.line, "cap");
+        l.bil = enc.encode(s.bil, LocalityRecord::kBil.capacity, s.line, "bil");
+        l.note = enc.encode(s.note, LocalityRecord::kNote.capacity, s.line, "note");
+        if (!s.cap.isEmpty() && !isPostalCode(s.cap))
+            enc.fault(s.line, QStringLiteral("postal code \"%1\" is not five digits").arg(s.cap));
+        QStringList codes = s.codes;
+        if (!s.cap.isEmpty())
+            codes.append(s.cap);
+        for (const QString &code : std::as_const(s.codes))
+            if (!isPostalCode(code))
+                enc.fault(s.line, QStringLiteral("postal code \"%1\" in codes is not five digits").arg(code));
+        codes.sort();
+        codes.removeDuplicates();
+        l.codes = codes;
+        localities.append(l);
+    }
+    checkCount(enc, localityfiles::kLocalities, localities.size());
+
+    // localita.loc in name order; ties keep a stable, deterministic order.
+    std::stable_sort(localities.begin(), localities.end(), [](const Locality &a, const Locality &b) {
+        if (a.locality != b.locality)
+            return cp1252Less(a.locality, b.locality);
+        if (a.pv != b.pv)
+            return cp1252Less(a.pv, b.pv);
+        return cp1252Less(a.cap, b.cap);
+    });
+
+    DataFiles files;
+    QByteArray loc;
+    QList<QByteArray> names;
+    for (const Locality &l : std::as_const(localities)) {
+        loc.append(localityRecord(l));
+        names.append(l.locality);
+    }
+    files[localityfiles::kLocalities] = loc;
+    files[localityfiles::kLocalityIndex] = buildPrefixIndex(names, 3);
+
+    // locacap.cod: one entry for every postal code of every locality.
+    struct CapEntry { QByteArray cap; int localityNo; };
+    QList<CapEntry> capEntries;
+    for (qsizetype i = 0; i < localities.size(); ++i)
+        for (const QString &code : localities.at(i).codes)
+            capEntries.append({code.toLatin1(), static_cast<int>(i + 1)});
+    std::stable_sort(capEntries.begin(), capEntries.end(), [](const CapEntry &a, const CapEntry &b) {
+        return cp1252Less(a.cap, b.cap);
+    });
+    checkCount(enc, localityfiles::kCapOrder, capEntries.size());
+    QByteArray capOrder;
+    QList<QByteArray> caps;
+    for (const CapEntry &e : std::as_const(capEntries)) {
+        QByteArray record(CapOrderEntry::kSize, '\0');
+        writeShortString(record.data() + CapOrderEntry::kCap.offset, CapOrderEntry::kCap.capacity, e.cap);
+        writeRecordNumber(record.data() + CapOrderEntry::kLocalityNoOffset, e.localityNo);
+        capOrder.append(record);
+        caps.append(e.cap);
+    }
+    files[localityfiles::kCapOrder] = capOrder;
+    files[localityfiles::kCapIndex] = buildPrefixIndex(caps, 3);
+
+    // locapv.cod: grouped by province, in name order within a province.
+    QList<int> byProvince(localities.size());
+    std::iota(byProvince.begin(), byProvince.end(), 0);
+    std::stable_sort(byProvince.begin(), byProvince.end(), [&](int a, int b) {
+        return cp1252Less(localities.at(a).pv, localities.at(b).pv);
+    });
+    QByteArray pvOrder;
+    QList<QByteArray> pvs;
+    for (int i : std::as_const(byProvince)) {
+        QByteArray record(PvOrderEntry::kSize, '\0');
+        writeShortString(record.data() + PvOrderEntry::kKey.offset, PvOrderEntry::kKey.capacity,
+                         localities.at(i).pv);
+        writeRecordNumber(record.data() + PvOrderEntry::kLocalityNoOffset, i + 1);
+        pvOrder.append(record);
+        pvs.append(localities.at(i).pv);
+    }
+    files[localityfiles::kPvOrder] = pvOrder;
+    files[localityfiles::kPvIndex] = buildPrefixIndex(pvs, 2);
+
+    // cap.pv in abbreviation order.
+    FieldEncoder penc(faults, sources.provincesFile);
+    QList<std::pair<QByteArray, QByteArray>> provinces;
+    QMap<QByteArray, int> seen;
+    for (const ProvinceSource &p : sources.provinces) {
+        const QByteArray pv = penc.encode(p.province.toUpper(), ProvinceRecord::kPv.capacity, p.line, "province");
+        const QByteArray name = penc.encode(p.name, ProvinceRecord::kName.capacity, p.line, "name");
+        if (p.province.isEmpty())
+            penc.fault(p.line, QStringLiteral("empty province abbreviation"));
+        else if (seen.contains(pv))
+            penc.fault(p.line, QStringLiteral("province \"%1\" already given on line %2")
+                                   .arg(p.province)
+                                   .arg(seen.value(pv)));
+        else
+            seen.insert(pv, p.line);
+        provinces.append({pv, name});
+    }
+    checkCount(penc, localityfiles::kProvinces, provinces.size());
+    std::stable_sort(provinces.begin(), provinces.end(),
+                     [](const auto &a, const auto &b) { return cp1252Less(a.first, b.first); });
+    QByteArray capPv;
+    for (const auto &[pv, name] : std::as_const(provinces)) {
+        QByteArray record(ProvinceRecord::kSize, '\0');
+        writeShortString(record.data() + ProvinceRecord::kPv.offset, ProvinceRecord::kPv.capacity, pv);
+        writeShortString(record.data() + ProvinceRecord::kName.offset, ProvinceRecord::kName.capacity, name);
+        capPv.append(record);
+    }
+    files[localityfiles::kProvinces] = capPv;
+
+    if (faults.size() > faultsBefore)
+        return {};
+    return files;
+}
+
+bool writeDataFiles(const DataFiles &files, const QString &folder, QList<Fault> &faults)
+{
+    if (!QDir().mkpath(folder)) {
+        faults.append({folder, 0, QStringLiteral("cannot create the folder")});
+        return false;
+    }
+    const QDir dir(folder);
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        const QString path = dir.filePath(it.key());
+        if (!QDir().mkpath(QFileInfo(path).path())) {
+            faults.append({path, 0, QStringLiteral("cannot create the folder")});
+            return false;
+        }
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(it.value()) != it.value().size() || !file.commit()) {
+            faults.append({path, 0, QStringLiteral("cannot write: %1").arg(file.errorString())});
+            return false;
+        }
+    }
+    return true;
+}
+
+bool compileDataFolder(const Sources &sources, const QString &folder, QList<Fault> &faults)
+{
+    const DataFiles files = compileLocalities(sources, faults);
+    if (files.isEmpty())
+        return false;
+    return writeDataFiles(files, folder, faults);
+}
+
+} // namespace zelvora::datac

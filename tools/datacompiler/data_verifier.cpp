@@ -1,0 +1,201 @@
+#include "data_verifier.h"
+
+#include "common/prefix_index.h"
+#include "common/short_string.h"
+#include "locality/locality_files.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace zelvora::datac {
+
+namespace {
+
+// One data file loaded whole, with its records.
+struct LoadedFile
+{
+    QString name;
+    QByteArray bytes;
+    int recordSize = 1;
+    bool present = false;
+
+    int count() const { return static_cast<int>(bytes.size() / recordSize); }
+    const char *record(int i) const { return bytes.constData() + qsizetype(i) * recordSize; }
+};
+
+class Verifier
+{
+public:
+    explicit Verifier(QString folder) : m_dir(std::move(folder)) {}
+
+    LoadedFile load(const QString &name, int recordSize)
+    {
+        LoadedFile file{name, {}, recordSize, false};
+        QFile f(m_dir.filePath(name));
+        if (!f.open(QIODevice::ReadOnly)) {
+            fault(name, QStringLiteral("missing or unreadable"));
+            return file;
+        }
+        file.bytes = f.readAll();
+        file.present = true;
+        const qsizetype stray = file.bytes.size() % recordSize;
+        if (stray != 0)
+            fault(name, QStringLiteral("%1 stray bytes after the last whole record").arg(stray));
+        if (file.count() > kMaxRecordNumber)
+            fault(name, QStringLiteral("%1 records; at most %2 can be addressed")
+                            .arg(file.count())
+                            .arg(kMaxRecordNumber));
+        m_report.lines.append(QStringLiteral("%1: %2 records").arg(name).arg(file.count()));
+        return file;
+    }
+
+    void checkStrings(const LoadedFile &file, const QList<TextField> &fields)
+    {
+        for (int i = 0; i < file.count(); ++i)
+            for (const TextField &field : fields) {
+                const int length = static_cast<unsigned char>(file.record(i)[field.offset]);
+                if (length > field.capacity)
+                    fault(file.name, QStringLiteral("record %1: a text of %2 characters in a field of %3")
+                                         .arg(i + 1)
+                                         .arg(length)
+                                         .arg(field.capacity));
+            }
+    }
+
+    // A stored record number must name a record of `target`.
+    bool checkRecordNumber(const LoadedFile &file, int record, int number, const LoadedFile &target)
+    {
+        if (number >= 1 && number <= target.count())
+            return true;
+        fault(file.name, QStringLiteral("record %1: record number %2 outside %3 (%4 records)")
+                             .arg(record + 1)
+                             .arg(number)
+                             .arg(target.name)
+                             .arg(target.count()));
+        return false;
+    }
+
+    void checkSorted(const LoadedFile &file, const QList<QByteArray> &keys)
+    {
+        for (qsizetype i = 1; i < keys.size(); ++i)
+            if (keys.at(i) < keys.at(i - 1)) {
+                fault(file.name, QStringLiteral("record %1 is out of order").arg(i + 1));
+                return;
+            }
+    }
+
+    // Entries in ascending order, each group's records sharing its prefix,
+    // the groups following each other and covering the whole order file.
+    void checkIndex(const LoadedFile &index, const LoadedFile &order, const QList<QByteArray> &keys,
+                    int keyLength)
+    {
+        if (!index.present || !order.present)
+            return;
+        checkStrings(index, {TextField{0, PrefixIndexEntry::kPrefixCapacity}});
+        const int entries = index.count();
+        if (entries == 0 && !keys.isEmpty()) {
+            fault(index.name, QStringLiteral("empty, but %1 has records").arg(order.name));
+            return;
+        }
+        int expectedFirst = 1;
+        QByteArray previous;
+        for (int i = 0; i < entries; ++i) {
+            const char *entry = index.record(i);
+            const int length = std::min<int>(static_cast<unsigned char>(entry[0]),
+                                             PrefixIndexEntry::kPrefixCapacity);
+            const QByteArray prefix(entry + 1, length);
+            const int first = readRecordNumber(entry + PrefixIndexEntry::kFirstRecordOffset);
+            if (i > 0 && !(previous < prefix))
+                fault(index.name, QStringLiteral("entry %1 (\"%2\") is not after the entry before it")
+                                      .arg(i + 1)
+                                      .arg(decodeCp1252(prefix)));
+            previous = prefix;
+            if (first != expectedFirst) {
+                fault(index.name, QStringLiteral("entry %1 (\"%2\") starts at record %3 where its group begins at %4")
+                                      .arg(i + 1)
+                                      .arg(decodeCp1252(prefix))
+                                      .arg(first)
+                                      .arg(expectedFirst));
+                return;
+            }
+            const int last = i + 1 < entries
+                                 ? readRecordNumber(index.record(i + 1) + PrefixIndexEntry::kFirstRecordOffset) - 1
+                                 : static_cast<int>(keys.size());
+            if (last < first || last > keys.size()) {
+                fault(index.name, QStringLiteral("entry %1 (\"%2\") has no records in %3")
+                                      .arg(i + 1)
+                                      .arg(decodeCp1252(prefix))
+                                      .arg(order.name));
+                return;
+            }
+            for (int r = first; r <= last; ++r)
+                if (keys.at(r - 1).left(keyLength) != prefix) {
+                    fault(index.name, QStringLiteral("entry %1 (\"%2\"): record %3 of %4 does not belong to it")
+                                          .arg(i + 1)
+                                          .arg(decodeCp1252(prefix))
+                                          .arg(r)
+                                          .arg(order.name));
+                    return;
+                }
+            expectedFirst = last + 1;
+        }
+    }
+
+    void fault(const QString &file, const QString &message) { m_report.faults.append({file, 0, message}); }
+
+    VerifyReport run()
+    {
+        using namespace localityfiles;
+        const LoadedFile loc = load(kLocalities, LocalityRecord::kSize);
+        checkStrings(loc, {LocalityRecord::kLocality, LocalityRecord::kPv, LocalityRecord::kAgency,
+                           LocalityRecord::kCap, LocalityRecord::kBil, LocalityRecord::kNote});
+        QList<QByteArray> names, pvOfLocality;
+        for (int i = 0; i < loc.count(); ++i) {
+            names.append(shortBytes(loc.record(i), LocalityRecord::kLocality));
+            pvOfLocality.append(shortBytes(loc.record(i), LocalityRecord::kPv));
+        }
+        checkSorted(loc, names);
+        checkIndex(load(kLocalityIndex, PrefixIndexEntry::kSize), loc, names, 3);
+
+        const LoadedFile capOrder = load(kCapOrder, CapOrderEntry::kSize);
+        checkStrings(capOrder, {CapOrderEntry::kCap});
+        QList<QByteArray> caps;
+        for (int i = 0; i < capOrder.count(); ++i) {
+            caps.append(shortBytes(capOrder.record(i), CapOrderEntry::kCap));
+            checkRecordNumber(capOrder, i, readRecordNumber(capOrder.record(i) + CapOrderEntry::kLocalityNoOffset), loc);
+        }
+        checkSorted(capOrder, caps);
+        checkIndex(load(kCapIndex, PrefixIndexEntry::kSize), capOrder, caps, 3);
+
+        const LoadedFile pvOrder = load(kPvOrder, PvOrderEntry::kSize);
+        QList<QByteArray> pvs;
+        for (int i = 0; i < pvOrder.count(); ++i) {
+            const int no = readRecordNumber(pvOrder.record(i) + PvOrderEntry::kLocalityNoOffset);
+            pvs.append(checkRecordNumber(pvOrder, i, no, loc) ? pvOfLocality.at(no - 1) : QByteArray());
+        }
+        checkIndex(load(kPvIndex, PrefixIndexEntry::kSize), pvOrder, pvs, 2);
+
+        const LoadedFile provinces = load(kProvinces, ProvinceRecord::kSize);
+        checkStrings(provinces, {ProvinceRecord::kPv, ProvinceRecord::kName});
+        return m_report;
+    }
+
+private:
+    static QByteArray shortBytes(const char *record, TextField field)
+    {
+        const int length = std::min<int>(static_cast<unsigned char>(record[field.offset]), field.capacity);
+        return QByteArray(record + field.offset + 1, length);
+    }
+
+    QDir m_dir;
+    VerifyReport m_report;
+};
+
+} // namespace
+
+VerifyReport verifyDataFolder(const QString &folder)
+{
+    return Verifier(folder).run();
+}
+
+} // namespace zelvora::datac

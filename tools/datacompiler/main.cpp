@@ -1,0 +1,64 @@
+// zelvora-datac: builds Zelvora's data files from CSV sources, or checks an
+// existing data folder.
+#include "data_compiler.h"
+#include "data_verifier.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+using namespace zelvora::datac;
+
+namespace {
+
+int usage(QTextStream &err)
+{
+    err << "usage:\n"
+           "  zelvora-datac compile LOCALITIES.csv PROVINCES.csv OUTPUT_FOLDER\n"
+           "  zelvora-datac verify DATA_FOLDER\n";
+    return 2;
+}
+
+void printFaults(QTextStream &err, const QList<Fault> &faults)
+{
+    for (const Fault &fault : faults)
+        err << "error: " << fault.toString() << '\n';
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QStringList args = app.arguments().mid(1);
+
+    if (args.size() == 4 && args.at(0) == u"compile") {
+        QList<Fault> faults;
+        const Sources sources = readSources(args.at(1), args.at(2), faults);
+        if (faults.isEmpty())
+            compileDataFolder(sources, args.at(3), faults);
+        if (!faults.isEmpty()) {
+            printFaults(err, faults);
+            err << faults.size() << " fault(s); no data written.\n";
+            return 1;
+        }
+        out << "compiled " << sources.localities.size() << " localities and " << sources.provinces.size()
+            << " provinces into " << args.at(3) << '\n';
+        return 0;
+    }
+    if (args.size() == 2 && args.at(0) == u"verify") {
+        const VerifyReport report = verifyDataFolder(args.at(1));
+        for (const QString &line : report.lines)
+            out << line << '\n';
+        out.flush();
+        printFaults(err, report.faults);
+        if (!report.ok()) {
+            err << report.faults.size() << " fault(s) found.\n";
+            return 1;
+        }
+        out << "no faults found\n";
+        return 0;
+    }
+    return usage(err);
+}
