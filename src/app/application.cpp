@@ -1,8 +1,27 @@
 #include "application.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
 
 namespace zelvora {
+
+namespace {
+const char *const kHintProperty = "zelvoraHint";
+}
+
+void setHint(QWidget *widget, const QString &hint)
+{
+    widget->setProperty(kHintProperty, hint);
+    widget->setAccessibleDescription(hint);
+    Application::instance().scheduleHint();
+}
+
+QString hintOf(const QWidget *widget)
+{
+    return widget ? widget->property(kHintProperty).toString() : QString();
+}
 
 Application &Application::instance()
 {
@@ -21,6 +40,71 @@ void Application::reset()
     m_title = QStringLiteral("Zelvora");
     m_helpFile.clear();
     m_terminated = false;
+    m_hint.clear();
+    m_underMouse = nullptr;
+    m_onHint = nullptr;
+    m_onActivate = nullptr;
+    m_mouseWatchers.clear();
+    attach();
+}
+
+void Application::attach()
+{
+    if (m_attached || !qApp)
+        return;
+    m_attached = true;
+    qApp->installEventFilter(this);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive && m_onActivate)
+            m_onActivate();
+    });
+}
+
+void Application::watchMouse(QWidget *window, std::function<void(bool)> handler)
+{
+    attach();
+    m_mouseWatchers.emplace_back(window, std::move(handler));
+}
+
+bool Application::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Enter || type == QEvent::Leave) && watched->isWidgetType()) {
+        auto *widget = static_cast<QWidget *>(watched);
+        const bool entered = type == QEvent::Enter;
+        m_underMouse = entered ? widget : (widget->isWindow() ? nullptr : widget->parentWidget());
+        scheduleHint();
+        // Copy: a handler may install or remove watchers.
+        const auto watchers = m_mouseWatchers;
+        for (const auto &[window, handler] : watchers)
+            if (window && widget->window() == window)
+                handler(entered);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void Application::scheduleHint()
+{
+    if (m_hintScheduled || !m_attached)
+        return;
+    m_hintScheduled = true;
+    QTimer::singleShot(0, this, [this] { updateHint(); });
+}
+
+void Application::updateHint()
+{
+    m_hintScheduled = false;
+    QString hint;
+    for (QWidget *widget = m_underMouse; widget; widget = widget->isWindow() ? nullptr : widget->parentWidget()) {
+        hint = hintOf(widget);
+        if (!hint.isEmpty())
+            break;
+    }
+    if (hint == m_hint)
+        return;
+    m_hint = hint;
+    if (m_onHint)
+        m_onHint();
 }
 
 } // namespace zelvora

@@ -4,11 +4,16 @@
 #include "app/error_report.h"
 #include "app/message_box.h"
 #include "app/shared_state.h"
+#include "app/toolkit/edit.h"
 #include "app/toolkit/string_grid.h"
+#include "common/io_error.h"
 #include "locality/locality_files.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
 
 namespace zelvora {
 
@@ -16,18 +21,53 @@ namespace {
 // Designed sizes of the results grid at 96 pixels per inch.
 constexpr int kColumnWidths[] = {264, 23, 52};
 constexpr int kRowHeight = 17;
+
+template <typename Widget>
+Widget *place(Widget *widget, const char *name, int left, int top, int width, int height)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(left, top, width, height);
+    return widget;
+}
+
+QLabel *columnTitle(QWidget *parent, const char *name, const QString &caption, int left, int width)
+{
+    auto *title = place(new QLabel(caption, parent), name, left, 24, width, 17);
+    title->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QFont font = title->font();
+    font.setBold(true);
+    title->setFont(font);
+    return title;
+}
 } // namespace
 
 TCapF::TCapF(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("CapF"));
     setWindowTitle(QStringLiteral("Zelvora"));
-    auto *client = new QWidget(this);
-    setCentralWidget(client);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    buildLayout();
+    buildMenu();
 
-    StringGrid1 = new StringGrid(client);
-    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    StringGrid1->setColCount(3);
+    m_search = std::make_unique<LocalitySearch>(*this);
+    m_list = std::make_unique<PagedList>(
+        StringGrid1, ScrollBar1, Label1, Edit1, *m_search,
+        PagingState{shared().currentRecord, shared().recordCount, shared().lastRow, shared().rowsPerPage});
+    m_list->onEscape = [this] { Cerca->setFocus(); };
+    m_list->onOpen = [this] { StringGrid1DblClick(); };
+
+    connect(Cerca, &Edit::changed, this, &TCapF::CercaChange);
+    connect(Cerca, &Edit::keyDown, this, &TCapF::CercaKeyDown);
+    ScrollBar1->setScrollHandler([this](ScrollCode code, int &position) { ScrollBar1Scroll(code, position); });
+    connect(StringGrid1, &StringGrid::keyDown, this, &TCapF::StringGrid1KeyDown);
+    connect(StringGrid1, &StringGrid::click, this, &TCapF::StringGrid1Click);
+    connect(StringGrid1, &StringGrid::enter, this, &TCapF::StringGrid1Enter);
+    connect(StringGrid1, &StringGrid::exit, this, &TCapF::StringGrid1Exit);
+    connect(StringGrid1, &StringGrid::drawCell, this, &TCapF::StringGrid1DrawCell);
+    connect(StringGrid1, &StringGrid::dblClick, this, &TCapF::StringGrid1DblClick);
+    Application::instance().watchMouse(this, [this](bool entered) { m_mouseInside = entered; });
 
     FormCreate();
 }
@@ -35,6 +75,88 @@ TCapF::TCapF(QWidget *parent) : QMainWindow(parent)
 TCapF::~TCapF()
 {
     FormDestroy();
+}
+
+void TCapF::buildLayout()
+{
+    auto *client = new QWidget(this);
+    client->setFixedSize(364, 358);
+    setCentralWidget(client);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    Panel2 = place(new QFrame(client), "Panel2", 0, 0, 364, 145);
+    Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel2->setLineWidth(2);
+    Image3 = place(new QLabel(Panel2), "Image3", 50, 29, 55, 52);
+    Image4 = place(new QLabel(Panel2), "Image4", 186, 24, 127, 57);
+    Label2 = place(new QLabel(QStringLiteral("Località"), Panel2), "Label2", 16, 100, 49, 13);
+    Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Cerca = place(new Edit(Panel2), "Cerca", 77, 98, 260, 21);
+    Cerca->setUpperCase(true);
+    Cerca->setMaxLength(30);
+    Label2->setBuddy(Cerca);
+    setHint(Cerca, QStringLiteral("Immetti la Località anche parziale da ricercare"));
+    Cerca->setAccessibleName(QStringLiteral("Località"));
+
+    Panel1 = place(new QFrame(client), "Panel1", 0, 145, 364, 193);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setLineWidth(2);
+    Label1 = place(new QLabel(QStringLiteral("Note:"), Panel1), "Label1", 10, 9, 30, 13);
+    Label1->hide();
+    Edit1 = place(new Edit(Panel1), "Edit1", 40, 9, 312, 13);
+    Edit1->setReadOnly(true);
+    Edit1->setFrame(false);
+    Edit1->setFocusPolicy(Qt::NoFocus);
+    Edit1->setAccessibleName(QStringLiteral("Note"));
+    Edit1->hide();
+    Panel3 = columnTitle(Panel1, "Panel3", QStringLiteral("LOCALITA'"), 7, 265);
+    Panel4 = columnTitle(Panel1, "Panel4", QStringLiteral("PV"), 272, 24);
+    Panel5 = columnTitle(Panel1, "Panel5", QStringLiteral("C.A.P."), 296, 44);
+    StringGrid1 = place(new StringGrid(Panel1), "StringGrid1", 7, 42, 348, 143);
+    StringGrid1->setColCount(3);
+    StringGrid1->setRowCountValue(8);
+    StringGrid1->setFrameShape(QFrame::NoFrame);
+    StringGrid1->setAccessibleName(QStringLiteral("Località trovate"));
+    setHint(StringGrid1, QStringLiteral("Doppio click o Invio per dettagli"));
+    ScrollBar1 = place(new ScrollBar(Panel1), "ScrollBar1", 340, 24, 17, 161);
+    ScrollBar1->setAccessibleName(QStringLiteral("Scorri le località"));
+
+    CapHint = place(new QLabel(client), "CapHint", 0, 338, 364, 20);
+    CapHint->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    CapHint->setAlignment(Qt::AlignCenter);
+    CapHint->setAccessibleName(QStringLiteral("Stato"));
+
+    setTabOrder(Cerca, StringGrid1);
+}
+
+void TCapF::buildMenu()
+{
+    auto action = [this](QMenu *menu, const char *name, const QString &caption) {
+        QAction *item = menu->addAction(caption);
+        item->setObjectName(QString::fromLatin1(name));
+        return item;
+    };
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File1"));
+    Stradari1 = action(file, "Stradari1", QStringLiteral("&Zone Postali"));
+    file->addSeparator()->setObjectName(QStringLiteral("N1"));
+    Esci1 = action(file, "Esci1", QStringLiteral("&Esci"));
+    QMenu *search = menuBar()->addMenu(QStringLiteral("&Ricerca"));
+    search->setObjectName(QStringLiteral("Ricerca1"));
+    perLocalit1 = action(search, "perLocalit1", QStringLiteral("per &Località"));
+    perCAP1 = action(search, "perCAP1", QStringLiteral("per &C.A.P."));
+    perProvincia1 = action(search, "perProvincia1", QStringLiteral("per &Provincia"));
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Guida"));
+    help->setObjectName(QStringLiteral("Guida1"));
+    InformazionesuZelvora1 = action(help, "InformazionesuZelvora1", QStringLiteral("&Info"));
+    help->addSeparator()->setObjectName(QStringLiteral("N2"));
+    Aiuto2 = action(help, "Aiuto2", QStringLiteral("&Aiuto"));
+    Aiuto2->setShortcut(Qt::Key_F1);
+
+    connect(Esci1, &QAction::triggered, this, &TCapF::Esci1Click);
+    connect(perLocalit1, &QAction::triggered, this, &TCapF::perLocalit1Click);
+    connect(perCAP1, &QAction::triggered, this, &TCapF::perCAP1Click);
+    connect(perProvincia1, &QAction::triggered, this, &TCapF::perProvincia1Click);
 }
 
 void TCapF::FormCreate()
@@ -57,7 +179,7 @@ void TCapF::FormCreate()
         app.terminate();
         return;
     }
-    if (!m_localities.open(localityfiles::kLocalities, LocalityRecord::kSize)) {
+    if (!m_search->openDatabase()) {
         // The file is there but cannot be read: nothing can be looked up.
         reportError(QStringLiteral("Impossibile aprire il database delle località (%1)")
                         .arg(localityfiles::kLocalities));
@@ -65,6 +187,7 @@ void TCapF::FormCreate()
         return;
     }
     loadProvinces();
+    perLocalit1Click();
 }
 
 void TCapF::loadProvinces()
@@ -89,6 +212,99 @@ void TCapF::loadProvinces()
 void TCapF::FormDestroy()
 {
     shared().lists.reset();
+}
+
+void TCapF::perLocalit1Click()
+{
+    guarded([&] { m_search->switchMode(kModeLocality); });
+}
+
+void TCapF::perCAP1Click()
+{
+    guarded([&] { m_search->switchMode(kModeCap); });
+}
+
+void TCapF::perProvincia1Click()
+{
+    guarded([&] { m_search->switchMode(kModeProvince); });
+}
+
+void TCapF::CercaChange()
+{
+    guarded([&] { m_search->CercaChange(); });
+}
+
+void TCapF::CercaKeyDown(int key)
+{
+    if (key == Qt::Key_Escape)
+        Cerca->setText(QString());
+    else if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        StringGrid1->setFocus();
+}
+
+void TCapF::ScrollBar1Scroll(ScrollCode code, int &position)
+{
+    guarded([&] { m_list->scroll(code, position); });
+}
+
+void TCapF::StringGrid1KeyDown(int key)
+{
+    guarded([&] { m_list->keyDown(key); });
+}
+
+void TCapF::StringGrid1Click()
+{
+    m_list->click();
+}
+
+void TCapF::StringGrid1Enter()
+{
+    m_list->enter();
+}
+
+void TCapF::StringGrid1Exit()
+{
+    m_list->exit();
+}
+
+void TCapF::StringGrid1DrawCell()
+{
+    m_list->drawCell();
+}
+
+void TCapF::StringGrid1DblClick()
+{
+    shared().lastRow = StringGrid1->row();
+}
+
+void TCapF::AppOnActivate()
+{
+    m_list->appOnActivate();
+}
+
+void TCapF::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    FormShow();
+}
+
+void TCapF::FormShow()
+{
+    Application &app = Application::instance();
+    app.setOnActivate([this] { AppOnActivate(); });
+    app.setOnHint([this] { DisplayHint(); });
+    Cerca->setFocus();
+}
+
+void TCapF::DisplayHint()
+{
+    if (m_mouseInside && isActiveWindow())
+        CapHint->setText(Application::instance().hint());
+}
+
+void TCapF::Esci1Click()
+{
+    Application::instance().terminate();
 }
 
 } // namespace zelvora

@@ -1,12 +1,19 @@
 #pragma once
 
-#include "common/io_error.h"
-#include "common/record_file.h"
+#include "app/paged_list.h"
+#include "app/toolkit/scroll_bar.h"
+#include "locality/locality_search.h"
 
 #include <QMainWindow>
+#include <memory>
+
+class QAction;
+class QFrame;
+class QLabel;
 
 namespace zelvora {
 
+class Edit;
 class StringGrid;
 
 // The main window: the locality search.
@@ -17,17 +24,67 @@ public:
     explicit TCapF(QWidget *parent = nullptr);
     ~TCapF() override;
 
+    // Controls, named as their objectNames.
+    QFrame *Panel2 = nullptr;
+    QLabel *Image3 = nullptr;
+    QLabel *Image4 = nullptr;
+    QLabel *Label2 = nullptr;
+    Edit *Cerca = nullptr;
+    QFrame *Panel1 = nullptr;
+    QLabel *Label1 = nullptr;
+    Edit *Edit1 = nullptr;
+    QLabel *Panel3 = nullptr;
+    QLabel *Panel4 = nullptr;
+    QLabel *Panel5 = nullptr;
     StringGrid *StringGrid1 = nullptr;
+    ScrollBar *ScrollBar1 = nullptr;
+    QLabel *CapHint = nullptr;
+    QAction *Stradari1 = nullptr;
+    QAction *Esci1 = nullptr;
+    QAction *perLocalit1 = nullptr;
+    QAction *perCAP1 = nullptr;
+    QAction *perProvincia1 = nullptr;
+    QAction *InformazionesuZelvora1 = nullptr;
+    QAction *Aiuto2 = nullptr;
 
     // The open locality database (localita.loc).
-    RecordFile &localities() { return m_localities; }
+    RecordFile &localities() { return m_search->localities(); }
+    PagedList &list() { return *m_list; }
+    LocalitySearch &search() { return *m_search; }
+
+    // Handlers.
+    void perLocalit1Click();
+    void perCAP1Click();
+    void perProvincia1Click();
+    void CercaChange();
+    void CercaKeyDown(int key);
+    void ScrollBar1Scroll(ScrollCode code, int &position);
+    void StringGrid1KeyDown(int key);
+    void StringGrid1Click();
+    void StringGrid1Enter();
+    void StringGrid1Exit();
+    void StringGrid1DrawCell();
+    void StringGrid1DblClick();
+    void AppOnActivate();
+    void FormShow();
+    void DisplayHint();
+    void Esci1Click();
+
+    bool mouseInside() const { return m_mouseInside; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
+    void buildLayout();
+    void buildMenu();
     void FormCreate();
     void FormDestroy();
     void loadProvinces();
 
-    RecordFile m_localities;
+    std::unique_ptr<LocalitySearch> m_search;
+    std::unique_ptr<PagedList> m_list;
+    bool m_mouseInside = false;
 };
 
 } // namespace zelvora

@@ -1,14 +1,51 @@
 #include "string_grid.h"
 
+#include <QFocusEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
 
 namespace zelvora {
 
 namespace {
+
 quint64 cellKey(int column, int row)
 {
     return (quint64(quint32(row)) << 32) | quint32(column);
 }
+
+bool isWindowFocusChange(Qt::FocusReason reason)
+{
+    // Focus that comes and goes with the window's activation, or with a
+    // pop-up, is no move of the focus between the window's controls.
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+}
+
+// Default cell drawing, followed by the grid's draw-cell notification.
+class CellDelegate : public QStyledItemDelegate
+{
+public:
+    explicit CellDelegate(StringGrid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const bool highlighted = m_grid->isHighlighted(index.column(), index.row());
+        const QPalette &palette = m_grid->palette();
+        painter->save();
+        painter->fillRect(option.rect, highlighted ? palette.highlight() : palette.base());
+        painter->setPen(highlighted ? palette.color(QPalette::HighlightedText) : palette.color(QPalette::Text));
+        painter->setFont(m_grid->font());
+        painter->drawText(option.rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                          index.data().toString());
+        painter->restore();
+        emit m_grid->drawCell(index.column(), index.row(), option.rect);
+    }
+
+private:
+    StringGrid *m_grid;
+};
+
 } // namespace
 
 int StringGridModel::rowCount(const QModelIndex &parent) const
@@ -72,19 +109,39 @@ void StringGridModel::setCell(int column, int row, const QString &text)
     }
 }
 
+void StringGridModel::clearCells()
+{
+    m_cells.clear();
+    emit dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1));
+}
+
 StringGrid::StringGrid(QWidget *parent) : QTableView(parent)
 {
     setModel(&m_model);
+    setItemDelegate(new CellDelegate(this));
     horizontalHeader()->hide();
     verticalHeader()->hide();
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    // The highlight is the grid's own selection rectangle, painted by the
+    // delegate; the view's selection model only carries the current cell.
+    setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setMinimumSectionSize(1);
     setDefaultRowHeight(m_defaultRowHeight);
+    setCurrentIndex(m_model.index(0, 0));
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &current) {
+        // Moving the selected row moves the selection rectangle with it; its
+        // columns stay, so a parked rectangle still highlights nothing.
+        m_selection.top = m_selection.bottom = std::max(current.row(), 0);
+        viewport()->update();
+        if (!m_silent)
+            emit click();
+    });
 }
 
 void StringGrid::setColCount(int columns)
@@ -94,7 +151,14 @@ void StringGrid::setColCount(int columns)
 
 void StringGrid::setRowCountValue(int rows)
 {
+    rows = std::max(rows, 1);
+    if (row() >= rows)
+        moveCurrentSilently(rows - 1);
+    m_silent = true;
     m_model.setRows(rows);
+    if (!currentIndex().isValid())
+        setCurrentIndex(m_model.index(std::min(row(), rows - 1), 0));
+    m_silent = false;
 }
 
 void StringGrid::setDefaultRowHeight(int height)
@@ -102,6 +166,76 @@ void StringGrid::setDefaultRowHeight(int height)
     m_defaultRowHeight = height;
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setDefaultSectionSize(height);
+}
+
+int StringGrid::row() const
+{
+    return std::max(currentIndex().row(), 0);
+}
+
+void StringGrid::setRow(int row)
+{
+    row = std::clamp(row, 0, rowCountValue() - 1);
+    if (row == this->row())
+        return;
+    setCurrentIndex(m_model.index(row, std::max(currentIndex().column(), 0)));
+}
+
+void StringGrid::moveCurrentSilently(int row)
+{
+    m_silent = true;
+    setCurrentIndex(m_model.index(row, std::max(currentIndex().column(), 0)));
+    m_silent = false;
+}
+
+void StringGrid::setSelection(Rect rect)
+{
+    if (rect != m_selection) {
+        m_selection = rect;
+        viewport()->update();
+    }
+    setRow(rect.bottom);
+}
+
+bool StringGrid::isHighlighted(int column, int row) const
+{
+    return row == this->row() && row >= m_selection.top && row <= m_selection.bottom
+           && column >= m_selection.left && column <= m_selection.right;
+}
+
+void StringGrid::keyPressEvent(QKeyEvent *event)
+{
+    emit keyDown(event->key());
+    QTableView::keyPressEvent(event);
+}
+
+void StringGrid::mousePressEvent(QMouseEvent *event)
+{
+    const int before = row();
+    QTableView::mousePressEvent(event);
+    if (row() == before && indexAt(event->position().toPoint()).isValid())
+        emit click();
+}
+
+void StringGrid::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    if (indexAt(event->position().toPoint()).isValid())
+        emit dblClick();
+}
+
+void StringGrid::focusInEvent(QFocusEvent *event)
+{
+    QTableView::focusInEvent(event);
+    if (!isWindowFocusChange(event->reason()))
+        emit enter();
+}
+
+void StringGrid::focusOutEvent(QFocusEvent *event)
+{
+    QTableView::focusOutEvent(event);
+    if (!isWindowFocusChange(event->reason()))
+        emit exit();
 }
 
 } // namespace zelvora

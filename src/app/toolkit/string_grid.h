@@ -22,6 +22,7 @@ public:
     void setColumns(int columns);
     QString cell(int column, int row) const;
     void setCell(int column, int row, const QString &text);
+    void clearCells();
 
 private:
     int m_rows = 1;
@@ -30,11 +31,27 @@ private:
 };
 
 // A grid of text cells with whole-row selection and no scroll bars of its
-// own. It never has fewer than one row.
+// own, behaving as the windows expect:
+// - it never has fewer than one row; when it shrinks below the selected row
+//   the selection moves up to the last row without a click notification;
+// - `click` is raised on every change of the selected row (mouse, the grid's
+//   own arrow keys, or the program) and after every mouse click on a cell;
+// - `keyDown` is raised before the grid's own navigation, which then follows;
+// - `enter` and `exit` follow the keyboard focus inside the window;
+// - each cell is drawn by default (text two pixels in, the selected cells in
+//   the highlight colours), then `drawCell` is raised;
+// - the selection rectangle can be set freely; a rectangle outside the grid's
+//   columns highlights nothing.
 class StringGrid : public QTableView
 {
     Q_OBJECT
 public:
+    struct Rect
+    {
+        int left = 0, top = 0, right = 0, bottom = 0;
+        friend bool operator==(const Rect &, const Rect &) = default;
+    };
+
     explicit StringGrid(QWidget *parent = nullptr);
 
     int colCount() const { return m_model.columnCount(); }
@@ -45,15 +62,44 @@ public:
 
     QString cell(int column, int row) const { return m_model.cell(column, row); }
     void setCell(int column, int row, const QString &text) { m_model.setCell(column, row, text); }
+    void clearCells() { m_model.clearCells(); }
 
     int colWidth(int column) const { return columnWidth(column); }
     void setColWidth(int column, int width) { setColumnWidth(column, width); }
     int defaultRowHeight() const { return m_defaultRowHeight; }
     void setDefaultRowHeight(int height);
 
+    // The selected row; setting a different one raises `click`.
+    int row() const;
+    void setRow(int row);
+
+    Rect selection() const { return m_selection; }
+    // Makes the rectangle's bottom row the selected row.
+    void setSelection(Rect rect);
+    bool isHighlighted(int column, int row) const;
+
+signals:
+    void click();
+    void dblClick();
+    void keyDown(int key);
+    void enter();
+    void exit();
+    void drawCell(int column, int row, const QRect &rect);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
 private:
+    void moveCurrentSilently(int row);
+
     StringGridModel m_model;
     int m_defaultRowHeight = 17;
+    Rect m_selection;
+    bool m_silent = false;
 };
 
 } // namespace zelvora

@@ -1,0 +1,270 @@
+#include "paged_list.h"
+
+#include "app/toolkit/string_grid.h"
+
+#include <QLineEdit>
+
+namespace zelvora {
+
+PagedList::PagedList(StringGrid *grid, ScrollBar *scrollBar, QWidget *noteLabel, QLineEdit *noteEdit,
+                     PageSource &source, PagingState state)
+    : m_grid(grid), m_scrollBar(scrollBar), m_noteLabel(noteLabel), m_noteEdit(noteEdit), m_source(source),
+      m_state(state)
+{
+}
+
+void PagedList::clearPage()
+{
+    m_grid->setRowCountValue(0);
+    m_grid->clearCells();
+    m_source.clearRowLists();
+}
+
+void PagedList::appendRow(int row)
+{
+    const QStringList cells = m_source.readRow();
+    m_grid->setRowCountValue(row + 1);
+    for (int column = 0; column < cells.size(); ++column)
+        m_grid->setCell(column, row, cells.at(column));
+}
+
+void PagedList::seekPage(int start)
+{
+    // A page never starts before the first record, however short the file.
+    m_state.currentRecord = std::max(start, 0);
+    m_source.seek(m_state.currentRecord);
+}
+
+void PagedList::scroll(ScrollCode code, int &position)
+{
+    appOnActivate();
+    m_grid->setFocus();
+
+    const int r = m_grid->row();
+    const int n = m_grid->rowCountValue();
+    const int p = m_source.readPosition();
+    const int rows = m_state.rowsPerPage;
+    auto stay = [&](int row) {
+        m_grid->setRow(row);
+        showNote(m_source.note(m_grid->row()));
+    };
+
+    switch (code) {
+    case SB_LINEDOWN:
+        if (r < n - 1)
+            stay(r + 1);
+        else
+            refillDown(code, p - rows + 1, position);
+        break;
+    case SB_LINEUP:
+        if (r > 0)
+            stay(r - 1);
+        else
+            refillUp(p - rows - 1, position);
+        break;
+    case SB_PAGEDOWN:
+        if (r < n - 1)
+            stay(n - 1);
+        else
+            refillDown(code, p, position);
+        break;
+    case SB_PAGEUP:
+        if (r > 0)
+            stay(0);
+        else
+            refillUp(p - 2 * rows, position);
+        break;
+    case SB_THUMBPOSITION:
+        jump(position);
+        break;
+    default:
+        // Dragging the thumb, the top and bottom commands and the end of a
+        // scroll leave the page as it is.
+        break;
+    }
+}
+
+void PagedList::refillDown(ScrollCode code, int start, int &position)
+{
+    const int rows = m_state.rowsPerPage;
+    int &current = m_state.currentRecord;
+    const int count = m_state.recordCount;
+    for (int pass = 0; pass < 2; ++pass) {
+        clearPage();
+        seekPage(start);
+        int appended = 0;
+        for (int i = 0; i < rows; ++i) {
+            if (code == SB_PAGEDOWN && current >= count)
+                break;
+            if (m_source.atEnd())
+                break;
+            ++current;
+            appendRow(i);
+            ++appended;
+            m_grid->setRow(i);
+            if (current >= count)
+                break;
+        }
+        m_scrollBar->setPosition(current);
+        position = current;
+        if (appended == rows)
+            break;
+        // The end of the file came first: show its last full page instead.
+        current = code == SB_LINEDOWN ? count - 1 : count - rows;
+        m_source.seek(std::max(current, 0));
+        start = code == SB_LINEDOWN ? m_source.readPosition() - rows + 1 : m_source.readPosition();
+    }
+    showNote(m_source.note(m_grid->row()));
+}
+
+void PagedList::refillUp(int start, int &position)
+{
+    clearPage();
+    seekPage(start);
+    int appended = 0;
+    for (int i = 0; i < m_state.rowsPerPage && !m_source.atEnd(); ++i) {
+        ++m_state.currentRecord;
+        appendRow(i);
+        ++appended;
+    }
+    position = m_state.currentRecord - appended;
+    m_scrollBar->setPosition(position);
+    showNote(m_source.note(0));
+}
+
+void PagedList::jump(int &position)
+{
+    const int count = m_state.recordCount;
+    const int rows = m_state.rowsPerPage;
+    int &current = m_state.currentRecord;
+    int p = position;
+    if (p < count / 50)
+        p = 0;
+    if (p > count - count / 100)
+        p = count - 1;
+    for (int pass = 0; pass < 2; ++pass) {
+        clearPage();
+        seekPage(std::min(p, count));
+        int appended = 0;
+        for (int i = 0; i < rows; ++i) {
+            ++current;
+            if (current > count || m_source.atEnd())
+                break;
+            appendRow(i);
+            ++appended;
+            if (current == count)
+                break;
+        }
+        if (appended == rows)
+            break;
+        p = std::max(count - rows, 0);
+    }
+    m_scrollBar->setPosition(current);
+    position = p;
+    showNote(m_source.note(0));
+}
+
+void PagedList::keyDown(int key)
+{
+    const int r = m_grid->row();
+    int scratch = 0;
+    switch (key) {
+    case Qt::Key_Escape:
+        if (onEscape)
+            onEscape();
+        break;
+    case Qt::Key_Down:
+        if (r + 1 >= m_grid->rowCountValue()) {
+            scratch = r + 1;
+            scroll(SB_LINEDOWN, scratch);
+        }
+        break;
+    case Qt::Key_Up:
+        if (r - 1 <= 0) {
+            scratch = r - 1;
+            scroll(SB_LINEUP, scratch);
+        }
+        break;
+    case Qt::Key_PageDown:
+        scratch = r;
+        scroll(SB_PAGEDOWN, scratch);
+        break;
+    case Qt::Key_PageUp:
+        scratch = r;
+        scroll(SB_PAGEUP, scratch);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (onOpen)
+            onOpen();
+        break;
+    default:
+        break;
+    }
+}
+
+void PagedList::click()
+{
+    const int row = m_grid->row();
+    m_scrollBar->setPosition(m_scrollBar->position() + (row - m_state.lastRow));
+    m_state.lastRow = row;
+}
+
+void PagedList::enter()
+{
+    m_grid->setSelection({0, m_state.lastRow, 2, m_state.lastRow});
+}
+
+void PagedList::exit()
+{
+    m_state.lastRow = m_grid->row();
+    setNoteLineVisible(false);
+}
+
+void PagedList::drawCell()
+{
+    const QString note = m_source.note(m_grid->row());
+    setNoteLineVisible(!note.isEmpty() && m_grid->hasFocus());
+    m_noteEdit->setText(note);
+    if (m_grid->hasFocus())
+        highlightSelectedRow();
+    else
+        parkSelection();
+}
+
+void PagedList::appOnActivate()
+{
+    if (!m_grid->window()->isVisible())
+        return;
+    if (m_grid->hasFocus())
+        highlightSelectedRow();
+    else
+        parkSelection();
+}
+
+void PagedList::showNote(const QString &text)
+{
+    setNoteLineVisible(!text.isEmpty());
+    m_noteEdit->setText(text);
+}
+
+void PagedList::highlightSelectedRow()
+{
+    const int row = m_grid->row();
+    m_grid->setSelection({0, row, m_grid->colCount() - 1, row});
+}
+
+void PagedList::parkSelection()
+{
+    // Columns the grid does not have: no cell is highlighted.
+    const int column = m_grid->colCount();
+    m_grid->setSelection({column, m_state.lastRow, column, m_state.lastRow});
+}
+
+void PagedList::setNoteLineVisible(bool visible)
+{
+    m_noteLabel->setVisible(visible);
+    m_noteEdit->setVisible(visible);
+}
+
+} // namespace zelvora

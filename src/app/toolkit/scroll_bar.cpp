@@ -1,0 +1,70 @@
+#include "scroll_bar.h"
+
+#include <QMouseEvent>
+
+namespace zelvora {
+
+ScrollBar::ScrollBar(QWidget *parent) : QScrollBar(Qt::Vertical, parent)
+{
+    setSingleStep(1);
+    setPageStep(1);
+    setFocusPolicy(Qt::NoFocus);
+    connect(this, &QAbstractSlider::actionTriggered, this, &ScrollBar::onAction);
+    connect(this, &QAbstractSlider::sliderPressed, this, [this] { m_dragging = true; });
+    connect(this, &QAbstractSlider::sliderReleased, this, [this] {
+        m_dragging = false;
+        setValue(notify(SB_THUMBPOSITION, sliderPosition()));
+        setValue(notify(SB_ENDSCROLL, sliderPosition()));
+    });
+}
+
+int ScrollBar::notify(ScrollCode code, int proposed)
+{
+    int position = std::clamp(proposed, minimum(), maximum());
+    if (m_handler)
+        m_handler(code, position);
+    return std::clamp(position, minimum(), maximum());
+}
+
+void ScrollBar::onAction(int action)
+{
+    // Qt has already moved the slider to the proposed position; the handler's
+    // answer replaces it before Qt adopts it as the value.
+    ScrollCode code;
+    switch (action) {
+    case SliderSingleStepSub: code = SB_LINEUP; break;
+    case SliderSingleStepAdd: code = SB_LINEDOWN; break;
+    case SliderPageStepSub: code = SB_PAGEUP; break;
+    case SliderPageStepAdd: code = SB_PAGEDOWN; break;
+    case SliderToMinimum: code = SB_TOP; break;
+    case SliderToMaximum: code = SB_BOTTOM; break;
+    case SliderMove: code = SB_THUMBTRACK; break;
+    default: return;
+    }
+    setSliderPosition(notify(code, sliderPosition()));
+}
+
+void ScrollBar::scrollEvent(ScrollCode code)
+{
+    switch (code) {
+    case SB_LINEUP: triggerAction(SliderSingleStepSub); break;
+    case SB_LINEDOWN: triggerAction(SliderSingleStepAdd); break;
+    case SB_PAGEUP: triggerAction(SliderPageStepSub); break;
+    case SB_PAGEDOWN: triggerAction(SliderPageStepAdd); break;
+    case SB_TOP: triggerAction(SliderToMinimum); break;
+    case SB_BOTTOM: triggerAction(SliderToMaximum); break;
+    default: setValue(notify(code, sliderPosition())); break;
+    }
+}
+
+void ScrollBar::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool wasDragging = m_dragging || isSliderDown();
+    QScrollBar::mouseReleaseEvent(event);
+    // An arrow or a click in the trough ends its scroll with SB_ENDSCROLL; the
+    // thumb sends its own on release.
+    if (!wasDragging && event->button() == Qt::LeftButton)
+        setValue(notify(SB_ENDSCROLL, value()));
+}
+
+} // namespace zelvora

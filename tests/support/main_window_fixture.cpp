@@ -1,0 +1,70 @@
+#include "main_window_fixture.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+namespace zelvora::test {
+
+bool MainWindowFixture::open(const QList<LocalitySource> &localities, const QList<ProvinceSource> &provinces,
+                             const std::function<void(const QString &)> &damage)
+{
+    if (!dir.isValid() || !buildDataFolder(dir.path(), localities, provinces))
+        return false;
+    if (damage)
+        damage(dir.path());
+    Application::instance().reset();
+    resetSharedState(dir.path());
+    window = std::make_unique<TCapF>();
+    if (Application::instance().terminated())
+        return true;
+    window->show();
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window.get());
+}
+
+QStringList MainWindowFixture::names() const
+{
+    QStringList names;
+    for (int row = 0; row < grid()->rowCountValue(); ++row)
+        names << grid()->cell(0, row);
+    return names;
+}
+
+void MainWindowFixture::type(const QString &text) const
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(cerca(), c.toLatin1());
+            continue;
+        }
+        // Qt Test types ASCII only: send the key event of an accented letter.
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(cerca(), &press);
+        QApplication::sendEvent(cerca(), &release);
+    }
+}
+
+void MainWindowFixture::key(Qt::Key key, QWidget *target) const
+{
+    QTest::keyClick(target ? target : QApplication::focusWidget(), key);
+}
+
+void MainWindowFixture::focusGrid() const
+{
+    cerca()->setFocus();
+    QTest::keyClick(cerca(), Qt::Key_Return);
+}
+
+QList<LocalitySource> numberedLocalities(int count)
+{
+    QList<LocalitySource> rows;
+    for (int i = 0; i < count; ++i)
+        rows.append({.locality = QStringLiteral("P%1").arg(i, 3, 10, QLatin1Char('0')),
+                     .province = "PV",
+                     .cap = QStringLiteral("%1").arg(27000 + i),
+                     .note = i % 5 == 0 ? QStringLiteral("NOTA %1").arg(i) : QString()});
+    return rows;
+}
+
+} // namespace zelvora::test
