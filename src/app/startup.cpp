@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "application.h"
+#include "fonts.h"
 #include "locality/main_window.h"
 #include "shared_state.h"
 
@@ -19,6 +20,8 @@ int runApplication(int argc, char **argv)
     app.setTitle(QStringLiteral("Zelvora"));
     app.setHelpFile(QStringLiteral("TARNEL.HLP"));
     QGuiApplication::setApplicationDisplayName(app.title());
+    installFontSubstitutes();
+    QApplication::setFont(windowFont(11));
 
     int result = 0;
     {

@@ -2,11 +2,15 @@
 
 #include "app/application.h"
 #include "app/error_report.h"
+#include "app/fonts.h"
+#include "app/help_viewer.h"
+#include "app/pictures.h"
 #include "app/message_box.h"
 #include "app/shared_state.h"
 #include "app/toolkit/edit.h"
 #include "app/toolkit/string_grid.h"
 #include "common/io_error.h"
+#include "locality/details_dialog.h"
 #include "locality/locality_files.h"
 
 #include <QDir>
@@ -14,6 +18,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QScopeGuard>
 
 namespace zelvora {
 
@@ -35,9 +40,11 @@ QLabel *columnTitle(QWidget *parent, const char *name, const QString &caption, i
     auto *title = place(new QLabel(caption, parent), name, left, 24, width, 17);
     title->setFrameStyle(QFrame::Panel | QFrame::Raised);
     title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    QFont font = title->font();
-    font.setBold(true);
-    title->setFont(font);
+    title->setFont(windowFont(12, true));
+    title->setAutoFillBackground(true);
+    QPalette palette = title->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    title->setPalette(palette);
     return title;
 }
 } // namespace
@@ -79,21 +86,46 @@ TCapF::~TCapF()
 
 void TCapF::buildLayout()
 {
+    const QColor silver(192, 192, 192);
+    const QColor cyan(0, 255, 255);
+    const QColor navy(0, 0, 128);
+    auto colour = [](QWidget *widget, QPalette::ColorRole role, const QColor &c) {
+        QPalette palette = widget->palette();
+        palette.setColor(role, c);
+        widget->setPalette(palette);
+    };
+
     auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
     client->setFixedSize(364, 358);
+    client->setAutoFillBackground(true);
+    colour(client, QPalette::Window, silver);
+    client->setFont(windowFont(11));
     setCentralWidget(client);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    setWindowIcon(programIcon());
 
     Panel2 = place(new QFrame(client), "Panel2", 0, 0, 364, 145);
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel2->setLineWidth(2);
+    Panel2->setAutoFillBackground(true);
+    colour(Panel2, QPalette::Window, palette().color(QPalette::Button));
     Image3 = place(new QLabel(Panel2), "Image3", 50, 29, 55, 52);
+    Image3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image3->setPixmap(svgPixmap(QStringLiteral(":/zelvora/emblem.svg"), QSize(48, 48)));
+    Image3->setAccessibleName(QStringLiteral("Emblema C.A.P."));
     Image4 = place(new QLabel(Panel2), "Image4", 186, 24, 127, 57);
+    Image4->setPixmap(svgPixmap(QStringLiteral(":/zelvora/title.svg"), QSize(127, 57)));
+    Image4->setAccessibleName(QStringLiteral("Zelvora"));
     Label2 = place(new QLabel(QStringLiteral("Località"), Panel2), "Label2", 16, 100, 49, 13);
     Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label2->setFont(windowFont(12));
     Cerca = place(new Edit(Panel2), "Cerca", 77, 98, 260, 21);
     Cerca->setUpperCase(true);
     Cerca->setMaxLength(30);
+    Cerca->setFont(windowFont(12, true));
+    colour(Cerca, QPalette::Base, cyan);
+    colour(Cerca, QPalette::Text, Qt::black);
     Label2->setBuddy(Cerca);
     setHint(Cerca, QStringLiteral("Immetti la Località anche parziale da ricercare"));
     Cerca->setAccessibleName(QStringLiteral("Località"));
@@ -102,11 +134,17 @@ void TCapF::buildLayout()
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setLineWidth(2);
     Label1 = place(new QLabel(QStringLiteral("Note:"), Panel1), "Label1", 10, 9, 30, 13);
+    Label1->setFont(windowFont(12));
+    colour(Label1, QPalette::WindowText, Qt::blue);
     Label1->hide();
     Edit1 = place(new Edit(Panel1), "Edit1", 40, 9, 312, 13);
     Edit1->setReadOnly(true);
     Edit1->setFrame(false);
     Edit1->setFocusPolicy(Qt::NoFocus);
+    Edit1->setFont(windowFont(12));
+    Edit1->setTextMargins(0, -2, 0, -2);
+    colour(Edit1, QPalette::Base, silver);
+    colour(Edit1, QPalette::Text, Qt::red);
     Edit1->setAccessibleName(QStringLiteral("Note"));
     Edit1->hide();
     Panel3 = columnTitle(Panel1, "Panel3", QStringLiteral("LOCALITA'"), 7, 265);
@@ -116,6 +154,8 @@ void TCapF::buildLayout()
     StringGrid1->setColCount(3);
     StringGrid1->setRowCountValue(8);
     StringGrid1->setFrameShape(QFrame::NoFrame);
+    colour(StringGrid1, QPalette::Base, cyan);
+    colour(StringGrid1, QPalette::Text, Qt::black);
     StringGrid1->setAccessibleName(QStringLiteral("Località trovate"));
     setHint(StringGrid1, QStringLiteral("Doppio click o Invio per dettagli"));
     ScrollBar1 = place(new ScrollBar(Panel1), "ScrollBar1", 340, 24, 17, 161);
@@ -124,6 +164,8 @@ void TCapF::buildLayout()
     CapHint = place(new QLabel(client), "CapHint", 0, 338, 364, 20);
     CapHint->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     CapHint->setAlignment(Qt::AlignCenter);
+    CapHint->setFont(windowFont(12));
+    colour(CapHint, QPalette::WindowText, navy);
     CapHint->setAccessibleName(QStringLiteral("Stato"));
 
     setTabOrder(Cerca, StringGrid1);
@@ -152,8 +194,12 @@ void TCapF::buildMenu()
     help->addSeparator()->setObjectName(QStringLiteral("N2"));
     Aiuto2 = action(help, "Aiuto2", QStringLiteral("&Aiuto"));
     Aiuto2->setShortcut(Qt::Key_F1);
+    Aiuto2->setShortcutContext(Qt::WindowShortcut);
 
     connect(Esci1, &QAction::triggered, this, &TCapF::Esci1Click);
+    connect(Stradari1, &QAction::triggered, this, &TCapF::Stradari1Click);
+    connect(InformazionesuZelvora1, &QAction::triggered, this, &TCapF::InformazionesuZelvora1Click);
+    connect(Aiuto2, &QAction::triggered, this, &TCapF::Aiuto2Click);
     connect(perLocalit1, &QAction::triggered, this, &TCapF::perLocalit1Click);
     connect(perCAP1, &QAction::triggered, this, &TCapF::perCAP1Click);
     connect(perProvincia1, &QAction::triggered, this, &TCapF::perProvincia1Click);
@@ -274,7 +320,19 @@ void TCapF::StringGrid1DrawCell()
 
 void TCapF::StringGrid1DblClick()
 {
-    shared().lastRow = StringGrid1->row();
+    const int row = StringGrid1->row();
+    shared().lastRow = row;
+    const SharedLists &lists = *shared().lists;
+    // The dialog shows exactly what the row shows and holds: no file is read.
+    auto details = std::make_unique<TDettagli>(this);
+    details->compact(lists.notes.value(row).isEmpty(), lists.agencies.value(row).isEmpty());
+    details->ELoc->setText(StringGrid1->cell(0, row));
+    details->EPv->setText(StringGrid1->cell(1, row));
+    details->ECap->setText(StringGrid1->cell(2, row));
+    details->EBil->setText(lists.bils.value(row));
+    details->ERec->setText(lists.agencies.value(row));
+    details->ENot->setText(lists.notes.value(row));
+    details->exec();
 }
 
 void TCapF::AppOnActivate()
@@ -305,6 +363,49 @@ void TCapF::DisplayHint()
 void TCapF::Esci1Click()
 {
     Application::instance().terminate();
+}
+
+void TCapF::Aiuto2Click()
+{
+    helpSystem().showContents(QDir::current().filePath(Application::instance().helpFile()));
+}
+
+void TCapF::Stradari1Click()
+{
+    const QString folder = QDir::toNativeSeparators(shared().dataFolder + QStringLiteral("/zone"));
+    if (!QFileInfo(folder).isDir()) {
+        showMessage(QStringLiteral("La directory ") + folder + QStringLiteral("\rnon esiste !"),
+                    Application::instance().title(), MessageIcon::Error);
+        return;
+    }
+    if (!streetWindowFactory)
+        return;
+    // The street window takes the main window's place while it is open; the
+    // main window comes back however the street window ends.
+    std::unique_ptr<QDialog> streets = streetWindowFactory(this);
+    const auto restore = qScopeGuard([&] {
+        streets.reset();
+        Label1->hide();
+        show();
+    });
+    hide();
+    streets->exec();
+}
+
+void TCapF::InformazionesuZelvora1Click()
+{
+    shared().lastRow = StringGrid1->row();
+    const bool gridHadFocus = StringGrid1->hasFocus();
+    if (!aboutBoxFactory)
+        return;
+    std::unique_ptr<QDialog> about = aboutBoxFactory(this);
+    const auto restore = qScopeGuard([&] {
+        Application::instance().setOnHint([this] { DisplayHint(); });
+        about.reset();
+        if (gridHadFocus)
+            StringGrid1Enter();
+    });
+    about->exec();
 }
 
 } // namespace zelvora

@@ -4,7 +4,9 @@
 #include "app/toolkit/scroll_bar.h"
 #include "locality/locality_search.h"
 
+#include <QDialog>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -69,6 +71,15 @@ public:
     void FormShow();
     void DisplayHint();
     void Esci1Click();
+    void Aiuto2Click();
+    void Stradari1Click();
+    void InformazionesuZelvora1Click();
+
+    // The secondary windows opened from the menu, each created for one use,
+    // shown modally and destroyed when it closes.
+    using WindowFactory = std::function<std::unique_ptr<QDialog>(QWidget *owner)>;
+    WindowFactory streetWindowFactory;
+    WindowFactory aboutBoxFactory;
 
     bool mouseInside() const { return m_mouseInside; }
 

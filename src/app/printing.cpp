@@ -1,0 +1,94 @@
+#include "printing.h"
+
+#include "common/io_error.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace zelvora {
+
+namespace {
+
+class SystemPrinting : public Printing
+{
+public:
+    QPrinter &printer() override
+    {
+        static QPrinter printer(QPrinter::HighResolution);
+        return printer;
+    }
+
+    bool runPrintDialog(QPrinter &printer, QWidget *parent) override
+    {
+        QPrintDialog dialog(&printer, parent);
+        return dialog.exec() == QDialog::Accepted;
+    }
+};
+
+Printing *installed = nullptr;
+
+const QString kJobTitle = QStringLiteral("Stampa C.A.P.");
+const QString kHeading = QStringLiteral("Zelvora");
+
+} // namespace
+
+Printing &printing()
+{
+    static SystemPrinting system;
+    return installed ? *installed : system;
+}
+
+void setPrinting(Printing *replacement)
+{
+    installed = replacement;
+}
+
+PageGeometry pageGeometry(const QPrinter &printer)
+{
+    const QRect printable = printer.pageLayout().paintRectPixels(printer.resolution());
+    return {printer.pageLayout().orientation() == QPageLayout::Landscape, printable.width(), printable.height(),
+            printer.resolution()};
+}
+
+void renderPage(QPainter &painter, const PageLayout &layout)
+{
+    painter.setPen(QPen(Qt::black, 1));
+    for (const PrintItem &item : layout.items) {
+        if (item.kind == PrintItem::Kind::Rule) {
+            painter.drawLine(item.x, item.y, item.x2, item.y);
+            continue;
+        }
+        QFont font(item.family);
+        font.setBold(item.bold);
+        // The character height is the em of the font; its cell's top stands at y.
+        font.setPixelSize(std::max(item.charHeight, 1));
+        painter.setFont(font);
+        const QFontMetrics metrics(font, painter.device());
+        painter.drawText(QPoint(item.x, item.y + metrics.ascent()), item.text);
+    }
+}
+
+void printDetails(QWidget *parent, const QList<PrintLine> &lines)
+{
+    Printing &seam = printing();
+    QPrinter &printer = seam.printer();
+    if (!seam.runPrintDialog(printer, parent))
+        return;
+    const PageLayout layout = layoutDetailsPage(pageGeometry(printer), kHeading, lines);
+    printer.setDocName(kJobTitle);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw IoError(QStringLiteral("Impossibile avviare la stampa su \"%1\"").arg(printer.printerName()));
+    renderPage(painter, layout);
+    if (printer.printerState() == QPrinter::Error) {
+        printer.abort();
+        painter.end();
+        throw IoError(QStringLiteral("Errore della stampante durante la stampa"));
+    }
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        throw IoError(QStringLiteral("Errore della stampante durante la stampa"));
+}
+
+} // namespace zelvora

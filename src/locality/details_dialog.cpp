@@ -1,0 +1,100 @@
+#include "details_dialog.h"
+
+#include "app/shared_state.h"
+#include "app/toolkit/edit.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace zelvora {
+
+namespace {
+constexpr int kRowStep = 24;
+}
+
+TDettagli::TDettagli(QWidget *parent)
+    : DetailsForm(parent, QStringLiteral("Dettagli Zelvora"),
+                  {QSize(396, 225), QRect(8, 8, 380, 170), QRect(116, 188, 76, 28), QRect(204, 188, 76, 28), true})
+{
+    setObjectName(QStringLiteral("Dettagli"));
+    LLoc = addLabel("LLoc", QStringLiteral("Località"), 10, 18, 63, 15);
+    ELoc = addField("ELoc", 64, 16, 305, 18);
+    EBil = addField("EBil", 64, 40, 305, 18);
+    LPv = addLabel("LPv", QStringLiteral("Provincia"), 8, 66, 44, 16);
+    EPv = addField("EPv", 64, 64, 33, 18);
+    EPro = addField("EPro", 112, 64, 193, 18);
+    LCap = addLabel("LCap", QStringLiteral("C.A.P."), 8, 90, 30, 16);
+    ECap = addField("ECap", 64, 88, 65, 18);
+    LRec = addLabel("LRec", QStringLiteral("Agenzia recapito"), 8, 114, 81, 15);
+    LRec->setWordWrap(true);
+    ERec = addField("ERec", 96, 112, 273, 18);
+    LNot = addLabel("LNot", QStringLiteral("Note"), 8, 138, 23, 13);
+    ENot = addField("ENot", 64, 136, 305, 18);
+
+    ELoc->setAccessibleName(QStringLiteral("Località"));
+    EBil->setAccessibleName(QStringLiteral("Seconda denominazione"));
+    EPv->setAccessibleName(QStringLiteral("Provincia"));
+    EPro->setAccessibleName(QStringLiteral("Nome della provincia"));
+    ECap->setAccessibleName(QStringLiteral("C.A.P."));
+    ERec->setAccessibleName(QStringLiteral("Agenzia recapito"));
+    ENot->setAccessibleName(QStringLiteral("Note"));
+    setTabOrder(Stampa, OKButton);
+}
+
+void TDettagli::compact(bool notesEmpty, bool agencyEmpty)
+{
+    if (notesEmpty && !agencyEmpty) {
+        ENot->hide();
+        LNot->hide();
+        shrink(kRowStep);
+    } else if (!notesEmpty && agencyEmpty) {
+        ERec->hide();
+        LRec->hide();
+        ENot->move(ENot->x(), ENot->y() - kRowStep);
+        LNot->move(LNot->x(), LNot->y() - kRowStep);
+        shrink(kRowStep);
+    } else if (notesEmpty && agencyEmpty) {
+        ENot->hide();
+        LNot->hide();
+        ERec->hide();
+        LRec->hide();
+        shrink(2 * kRowStep);
+    }
+}
+
+void TDettagli::showEvent(QShowEvent *event)
+{
+    FormShow();
+    DetailsForm::showEvent(event);
+}
+
+void TDettagli::FormShow()
+{
+    EBil->setVisible(!EBil->text().isEmpty());
+    const bool hasProvince = !EPv->text().isEmpty();
+    LPv->setVisible(hasProvince);
+    EPv->setVisible(hasProvince);
+    EPro->setVisible(hasProvince && shared().provincesLoaded);
+    if (ECap->text().isEmpty())
+        ECap->setText(QStringLiteral("VEDI NOTE"));
+
+    // Every matching entry replaces the one before: the last one wins.
+    if (!shared().lists || !hasProvince)
+        return;
+    const SharedLists &lists = *shared().lists;
+    for (qsizetype i = 0; i < lists.provinceCodes.size(); ++i)
+        if (lists.provinceCodes.at(i).startsWith(EPv->text()))
+            EPro->setText(lists.provinceNames.value(i));
+}
+
+QList<PrintLine> TDettagli::printLines() const
+{
+    return {{40, QStringLiteral("Località :"), ELoc->text()},
+            {140, QString(), EBil->text()},
+            {240, QStringLiteral("Provincia :"), EPro->text() + QStringLiteral("   ") + EPv->text()},
+            {340, QStringLiteral("C.A.P. :"), ECap->text()},
+            {440, QStringLiteral("Agenzia recapito :"), ERec->text()},
+            {540, QStringLiteral("Note :"), ENot->text()}};
+}
+
+} // namespace zelvora

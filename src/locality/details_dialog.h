@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/details_form.h"
+
+class QLabel;
+
+namespace zelvora {
+
+class Edit;
+
+// The details of one locality of the results list, with its printout. It
+// reads no file: it shows the texts it is given and looks the province name
+// up in the province table loaded at start-up.
+class TDettagli : public DetailsForm
+{
+    Q_OBJECT
+public:
+    explicit TDettagli(QWidget *parent = nullptr);
+
+    QLabel *LLoc = nullptr;
+    QLabel *LPv = nullptr;
+    QLabel *LCap = nullptr;
+    QLabel *LRec = nullptr;
+    QLabel *LNot = nullptr;
+    Edit *ELoc = nullptr;
+    Edit *EBil = nullptr;
+    Edit *EPv = nullptr;
+    Edit *EPro = nullptr;
+    Edit *ECap = nullptr;
+    Edit *ERec = nullptr;
+    Edit *ENot = nullptr;
+
+    // Leaves out the agency and notes rows that have nothing to show.
+    void compact(bool notesEmpty, bool agencyEmpty);
+    void FormShow();
+
+    QList<PrintLine> printLines() const override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+};
+
+} // namespace zelvora

@@ -1,0 +1,221 @@
+// The locality details dialog, opened from the results list, and its printout.
+#include "locality/details_dialog.h"
+#include "support/main_window_fixture.h"
+#include "support/seams.h"
+
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+
+using namespace zelvora;
+using namespace zelvora::test;
+
+namespace {
+QList<LocalitySource> records()
+{
+    return {{.locality = "ALFA", .province = "TO", .agency = "TORINO CENTRO", .cap = "10100", .bil = "ALPHA",
+             .note = "NOTA ALFA"},
+            {.locality = "BETA", .province = "TO", .agency = "", .cap = "10010", .note = "SOLO NOTE"},
+            {.locality = "GAMMA", .province = "TO", .agency = "UFFICIO GAMMA", .cap = "10020"},
+            {.locality = "DELTA", .province = "", .cap = "10030"},
+            {.locality = "EPSILON", .province = "ZZ", .cap = ""},
+            {.locality = "ZETA", .province = "R", .cap = "00100"}};
+}
+QList<ProvinceSource> provinces()
+{
+    return {{.province = "TO", .name = "TORINO"}, {.province = "RM", .name = "ROMA"}, {.province = "RI", .name = "RIETI"}};
+}
+
+QString pdfText(const QString &pdf)
+{
+    QProcess process;
+    process.start("pdftotext", {"-layout", pdf, "-"});
+    process.waitForFinished();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+} // namespace
+
+class TestDetails : public QObject
+{
+    Q_OBJECT
+
+    // Opens the details of the locality named `name` with Enter on its row.
+    static void openDetails(MainWindowFixture &f, const QString &name, std::function<void(TDettagli *)> inspect)
+    {
+        f.type(name);
+        QCOMPARE(f.firstName(), name);
+        f.focusGrid();
+        bool seen = false;
+        onNextModal([&](QDialog *dialog) {
+            auto *details = qobject_cast<TDettagli *>(dialog);
+            QVERIFY(details);
+            seen = true;
+            inspect(details);
+        });
+        f.key(Qt::Key_Return, f.grid());
+        QVERIFY(seen);
+        // The window manager gives the focus back to the main window.
+        f.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+    }
+
+private slots:
+    void fullRecordShowsEveryField()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(records(), provinces()));
+        openDetails(f, "ALFA", [](TDettagli *d) {
+            QCOMPARE(d->windowTitle(), "Dettagli Zelvora");
+            QCOMPARE(d->size(), QSize(396, 225));
+            QCOMPARE(d->ELoc->text(), "ALFA");
+            QCOMPARE(d->EBil->text(), "ALPHA");
+            QVERIFY(d->EBil->isVisible());
+            QCOMPARE(d->EPv->text(), "TO");
+            QCOMPARE(d->EPro->text(), "TORINO");
+            QCOMPARE(d->ECap->text(), "10100");
+            QCOMPARE(d->ERec->text(), "TORINO CENTRO");
+            QCOMPARE(d->ENot->text(), "NOTA ALFA");
+            QCOMPARE(d->focusWidget(), d->OKButton);
+        });
+        QCOMPARE(shared().lastRow, 0);
+    }
+
+    void compactLayouts_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<bool>("agencyRow");
+        QTest::addColumn<bool>("notesRow");
+        QTest::addColumn<int>("notesTop");
+        QTest::newRow("both present") << "ALFA" << 225 << true << true << 136;
+        QTest::newRow("notes without agency move up") << "BETA" << 201 << false << true << 112;
+        QTest::newRow("agency without notes") << "GAMMA" << 201 << true << false << 136;
+        QTest::newRow("neither: 48 pixels shorter") << "DELTA" << 177 << false << false << 136;
+    }
+    void compactLayouts()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, height);
+        QFETCH(bool, agencyRow);
+        QFETCH(bool, notesRow);
+        QFETCH(int, notesTop);
+        MainWindowFixture f;
+        QVERIFY(f.open(records(), provinces()));
+        openDetails(f, name, [&](TDettagli *d) {
+            QCOMPARE(d->height(), height);
+            QCOMPARE(d->Panel1->height(), 170 - (225 - height));
+            QCOMPARE(d->OKButton->y(), 188 - (225 - height));
+            QCOMPARE(d->Stampa->y(), 188 - (225 - height));
+            QCOMPARE(d->ERec->isVisible(), agencyRow);
+            QCOMPARE(d->LRec->isVisible(), agencyRow);
+            QCOMPARE(d->ENot->isVisible(), notesRow);
+            QCOMPARE(d->LNot->isVisible(), notesRow);
+            QCOMPARE(d->ENot->y(), notesTop);
+            QCOMPARE(d->LNot->y(), notesTop + 2);
+        });
+    }
+
+    void showRules()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(records(), provinces()));
+        openDetails(f, "EPSILON", [](TDettagli *d) {
+            QCOMPARE(d->ECap->text(), "VEDI NOTE");
+            QVERIFY(!d->EBil->isVisible()); // no empty field under the name
+            QVERIFY(d->EPro->isVisible());  // an unknown province: visible, empty
+            QCOMPARE(d->EPro->text(), "");
+        });
+        f.cerca()->setFocus();
+        f.cerca()->clear();
+        openDetails(f, "DELTA", [](TDettagli *d) {
+            QVERIFY(!d->LPv->isVisible());
+            QVERIFY(!d->EPv->isVisible());
+            QVERIFY(!d->EPro->isVisible());
+        });
+        f.cerca()->setFocus();
+        f.cerca()->clear();
+        // "R" begins both RI and RM (in this order in cap.pv): the last match wins.
+        openDetails(f, "ZETA", [](TDettagli *d) { QCOMPARE(d->EPro->text(), "ROMA"); });
+    }
+
+    void withoutProvinceTableTheNameStaysHidden()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(records(), provinces(), [](const QString &dir) { QFile::remove(dir + "/cap.pv"); }));
+        openDetails(f, "ALFA", [](TDettagli *d) {
+            QVERIFY(d->EPv->isVisible());
+            QVERIFY(!d->EPro->isVisible());
+            QCOMPARE(d->EPro->text(), "");
+        });
+    }
+
+    void printsThePageToPdf()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(records(), provinces()));
+        const QString pdf = f.dir.filePath("page.pdf");
+        RecordingPrinting printer(pdf);
+        openDetails(f, "DELTA", [](TDettagli *d) { d->Stampa->click(); });
+        QCOMPARE(printer.dialogs, 1);
+        QCOMPARE(printer.printer().docName(), "Stampa C.A.P.");
+        const QString text = pdfText(pdf);
+        for (const char *expected : {"Zelvora", "Località :", "DELTA", "Provincia :", "C.A.P. :", "10030",
+                                     "Agenzia recapito :", "Note :"})
+            QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
+        QVERIFY(f.boxes.requests.isEmpty());
+    }
+
+    void cancellingThePrintDialogPrintsNothing()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(records(), provinces()));
+        const QString pdf = f.dir.filePath("none.pdf");
+        RecordingPrinting printer(pdf);
+        printer.answer = false;
+        openDetails(f, "ALFA", [](TDettagli *d) {
+            d->Stampa->click();
+            QVERIFY(d->isVisible());
+        });
+        QCOMPARE(printer.dialogs, 1);
+        QVERIFY(!QFile::exists(pdf));
+    }
+
+    void printerErrorReachesTheErrorReportAndTheDialogStays()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(records(), provinces()));
+        RecordingPrinting printer(f.dir.filePath("no/such/folder/page.pdf"));
+        openDetails(f, "ALFA", [&](TDettagli *d) {
+            d->Stampa->click();
+            QVERIFY(d->isVisible());
+            QCOMPARE(f.boxes.requests.size(), 1);
+            QCOMPARE(f.boxes.requests[0].caption, "Zelvora");
+            QCOMPARE(f.boxes.requests[0].icon, MessageIcon::Error);
+        });
+    }
+
+    void printLinesFollowTheFieldsAsTheyAre()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(records(), provinces()));
+        // An empty province prints three spaces; hidden rows print empty values.
+        openDetails(f, "DELTA", [](TDettagli *d) {
+            const QList<PrintLine> lines = d->printLines();
+            QCOMPARE(lines.size(), 6);
+            QCOMPARE(lines[1].value, "");
+            QCOMPARE(lines[2].label, "Provincia :");
+            QCOMPARE(lines[2].value, "   ");
+            QCOMPARE(lines[4].label, "Agenzia recapito :");
+            QCOMPARE(lines[4].value, "");
+        });
+        f.cerca()->setFocus();
+        f.cerca()->clear();
+        openDetails(f, "EPSILON", [](TDettagli *d) {
+            QCOMPARE(d->printLines()[2].value, "   ZZ");
+            QCOMPARE(d->printLines()[3].value, "VEDI NOTE");
+        });
+    }
+};
+
+QTEST_MAIN(TestDetails)
+#include "tst_details.moc"

@@ -1,0 +1,231 @@
+// The main window as a whole: layout, status line, menu commands.
+#include "support/main_window_fixture.h"
+#include "support/seams.h"
+
+#include <QLabel>
+#include <QMenuBar>
+#include <QTextBrowser>
+
+using namespace zelvora;
+using namespace zelvora::test;
+
+namespace {
+QList<LocalitySource> towns()
+{
+    return {{.locality = "ROMA", .province = "RM", .cap = "00100", .note = "CAP PER VIA: VEDI ZONE POSTALI"},
+            {.locality = "TORINO", .province = "TO", .cap = "10100"},
+            {.locality = "TRENTO", .province = "TN", .note = "CAP DA 38121 A 38123"}};
+}
+
+// A modal window that closes itself as soon as it is shown, standing in for
+// the street window and the about box.
+std::unique_ptr<QDialog> selfClosingDialog(QWidget *owner, int *opened)
+{
+    auto dialog = std::make_unique<QDialog>(owner);
+    QTimer::singleShot(0, dialog.get(), [d = dialog.get(), opened] {
+        ++*opened;
+        d->accept();
+    });
+    return dialog;
+}
+
+QPoint centre(QWidget *window, QWidget *control)
+{
+    return control->mapTo(window, control->rect().center());
+}
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void layoutAndWindow()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(towns()));
+        TCapF *w = f.window.get();
+        QCOMPARE(w->centralWidget()->size(), QSize(364, 358));
+        QCOMPARE(w->minimumSize(), w->maximumSize()); // not resizable
+        QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(w->windowTitle(), "Zelvora");
+        QCOMPARE(w->StringGrid1->geometry(), QRect(7, 42, 348, 143));
+        QCOMPARE(w->ScrollBar1->geometry(), QRect(340, 24, 17, 161));
+        QCOMPARE(w->Cerca->geometry(), QRect(77, 98, 260, 21));
+        QCOMPARE(w->CapHint->geometry(), QRect(0, 338, 364, 20));
+        // The pictures are drawn, not blank.
+        for (QLabel *picture : {w->Image3, w->Image4}) {
+            const QImage image = picture->pixmap().toImage();
+            QVERIFY(!image.isNull());
+            QCOMPARE(image.pixelColor(image.width() / 2, image.height() / 2).alpha() > 0
+                         || image.pixelColor(image.width() / 3, image.height() / 3).alpha() > 0,
+                     true);
+        }
+        QCOMPARE(w->Image3->pixmap().deviceIndependentSize(), QSizeF(48, 48));
+        QVERIFY(!w->windowIcon().isNull());
+        QCOMPARE(w->Aiuto2->shortcut(), QKeySequence(Qt::Key_F1));
+        QCOMPARE(w->findChild<QMenu *>("Ricerca1")->title(), "&Ricerca");
+        QVERIFY(w->Cerca->hasFocus());
+        // Tab moves only between the search field and the grid.
+        f.key(Qt::Key_Tab);
+        QVERIFY(w->StringGrid1->hasFocus());
+        f.key(Qt::Key_Tab);
+        QVERIFY(w->Cerca->hasFocus());
+    }
+
+    void statusLineFollowsTheControlUnderTheMouse()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(towns()));
+        TCapF *w = f.window.get();
+        QTest::mouseMove(w, centre(w, w->StringGrid1));
+        QTRY_COMPARE(w->CapHint->text(), "Doppio click o Invio per dettagli");
+        w->perCAP1->trigger();
+        QTest::mouseMove(w, centre(w, w->Cerca));
+        QTRY_COMPARE(w->CapHint->text(), "Immetti il C.A.P. anche parziale da ricercare");
+        QTest::mouseMove(w, centre(w, w->Panel3));
+        QTRY_COMPARE(w->CapHint->text(), "");
+        QTest::mouseMove(w, centre(w, w->StringGrid1));
+        QTRY_COMPARE(w->CapHint->text(), "Doppio click o Invio per dettagli");
+        // Leaving the window keeps the last hint.
+        QVERIFY(w->mouseInside());
+        QTest::mouseMove(w, QPoint(-50, -50));
+        QTRY_VERIFY(!w->mouseInside());
+        QTRY_COMPARE(Application::instance().hint(), "");
+        QCOMPARE(w->CapHint->text(), "Doppio click o Invio per dettagli");
+    }
+
+    void statusLineStaysWhileAnotherWindowIsActive()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(towns()));
+        TCapF *w = f.window.get();
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QTest::mouseMove(w, centre(w, w->StringGrid1));
+        QTRY_COMPARE(Application::instance().hint(), "Doppio click o Invio per dettagli");
+        QCOMPARE(w->CapHint->text(), "");
+    }
+
+    void streetFolderMissing_data()
+    {
+        QTest::addColumn<bool>("fileNamedZone");
+        QTest::newRow("no zone at all") << false;
+        QTest::newRow("a file named zone") << true;
+    }
+    void streetFolderMissing()
+    {
+        QFETCH(bool, fileNamedZone);
+        MainWindowFixture f;
+        QVERIFY(f.open(towns(), {}, [&](const QString &dir) {
+            if (fileNamedZone)
+                writeAll(dir + "/zone", "not a folder");
+        }));
+        int opened = 0;
+        f.window->streetWindowFactory = [&](QWidget *owner) { return selfClosingDialog(owner, &opened); };
+        f.window->Stradari1->trigger();
+        QCOMPARE(f.boxes.requests.size(), 1);
+        QCOMPARE(f.boxes.requests[0].text, "La directory " + QDir::toNativeSeparators(f.dir.path() + "/zone")
+                                               + "\rnon esiste !");
+        QCOMPARE(f.boxes.requests[0].caption, "Zelvora");
+        QCOMPARE(f.boxes.requests[0].icon, MessageIcon::Error);
+        QCOMPARE(opened, 0);
+        QVERIFY(f.window->isVisible());
+    }
+
+    void afterTheStreetWindowTheSearchFieldHasTheFocus()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(towns(), {}, [](const QString &dir) { QDir(dir).mkdir("zone"); }));
+        int opened = 0;
+        bool mainHidden = false;
+        f.window->streetWindowFactory = [&](QWidget *owner) {
+            QTimer::singleShot(0, [&] { mainHidden = !f.window->isVisible(); });
+            return selfClosingDialog(owner, &opened);
+        };
+        f.type("ROM");
+        f.focusGrid();
+        QTRY_VERIFY(f.window->Label1->isVisible()); // ROMA has a note
+        f.window->Stradari1->trigger();
+        QCOMPARE(opened, 1);
+        QVERIFY(mainHidden);
+        QVERIFY(f.window->isVisible());
+        QVERIFY(!f.window->Label1->isVisible());
+        QTRY_VERIFY(f.cerca()->hasFocus());
+        QCOMPARE(f.cerca()->text(), "ROM");
+        QCOMPARE(f.firstName(), "ROMA");
+    }
+
+    void aboutBoxRoundTripKeepsTheRowHighlighted()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(towns()));
+        int opened = 0;
+        f.window->aboutBoxFactory = [&](QWidget *owner) { return selfClosingDialog(owner, &opened); };
+        f.focusGrid();
+        f.key(Qt::Key_Down);
+        QCOMPARE(f.grid()->row(), 1);
+        f.window->InformazionesuZelvora1->trigger();
+        QCOMPARE(opened, 1);
+        f.window->activateWindow(); // as the window manager does
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        QVERIFY(f.grid()->hasFocus());
+        QTRY_VERIFY(f.grid()->isHighlighted(0, 1));
+        QCOMPARE(shared().lastRow, 1);
+    }
+
+    void helpShowsTheHelpFileAlsoFromTheGrid()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(towns()));
+        RecordingHelp help;
+        f.key(Qt::Key_F1, f.cerca());
+        f.focusGrid();
+        f.key(Qt::Key_F1);
+        QCOMPARE(help.shown.size(), 2);
+        QCOMPARE(QFileInfo(help.shown[0]).fileName(), "tarnel.hlp");
+        QCOMPARE(QFileInfo(help.shown[0]).absolutePath(), QFileInfo(f.dir.path()).absoluteFilePath());
+    }
+
+    void missingHelpFileIsReportedByTheViewer()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(towns()));
+        f.window->Aiuto2->trigger();
+        QCOMPARE(f.boxes.requests.size(), 1);
+        QCOMPARE(f.boxes.requests[0].caption, "Guida di Zelvora");
+        QVERIFY(f.boxes.requests[0].text.contains("tarnel.hlp"));
+    }
+
+    void helpViewerShowsTheHelpFile()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(towns(), {}, [](const QString &dir) {
+            writeAll(dir + "/tarnel.hlp", "<html><body><h1>Guida di prova</h1></body></html>");
+        }));
+        f.window->Aiuto2->trigger();
+        QVERIFY(f.boxes.requests.isEmpty());
+        QTextBrowser *viewer = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (top->objectName() == "HelpViewer")
+                viewer = qobject_cast<QTextBrowser *>(top);
+        QVERIFY(viewer);
+        QVERIFY(viewer->isVisible());
+        QVERIFY(viewer->isReadOnly());
+        QVERIFY(viewer->toPlainText().contains("Guida di prova"));
+        viewer->close();
+    }
+
+    void exitEndsTheProgram()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(towns()));
+        f.window->Esci1->trigger();
+        QVERIFY(Application::instance().terminated());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"
