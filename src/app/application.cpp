@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
@@ -40,6 +41,7 @@ void Application::reset()
     m_title = QStringLiteral("Zelvora");
     m_helpFile.clear();
     m_terminated = false;
+    m_guardsInstances = false;
     m_hint.clear();
     m_underMouse = nullptr;
     m_onHint = nullptr;
@@ -68,17 +70,34 @@ void Application::watchMouse(QWidget *window, std::function<void(bool)> handler)
 
 bool Application::eventFilter(QObject *watched, QEvent *event)
 {
-    const QEvent::Type type = event->type();
-    if ((type == QEvent::Enter || type == QEvent::Leave) && watched->isWidgetType()) {
-        auto *widget = static_cast<QWidget *>(watched);
-        const bool entered = type == QEvent::Enter;
+    if (!watched->isWidgetType())
+        return QObject::eventFilter(watched, event);
+    auto *widget = static_cast<QWidget *>(watched);
+    switch (event->type()) {
+    case QEvent::Enter:
+    case QEvent::Leave: {
+        // Leaving a control for its parent's bare area leaves the mouse in
+        // the parent; only leaving the window itself leaves nothing under it.
+        const bool entered = event->type() == QEvent::Enter;
         m_underMouse = entered ? widget : (widget->isWindow() ? nullptr : widget->parentWidget());
         scheduleHint();
         // Copy: a handler may install or remove watchers.
         const auto watchers = m_mouseWatchers;
         for (const auto &[window, handler] : watchers)
             if (window && widget->window() == window)
-                handler(entered);
+                handler(m_underMouse && m_underMouse->window() == window);
+        break;
+    }
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+        // A control that moves under a still mouse changes the hint too.
+        if (m_underMouse)
+            scheduleHint();
+        break;
+    default:
+        break;
     }
     return QObject::eventFilter(watched, event);
 }
@@ -94,8 +113,14 @@ void Application::scheduleHint()
 void Application::updateHint()
 {
     m_hintScheduled = false;
+    QWidget *under = m_underMouse;
+    if (under) {
+        QWidget *atCursor = QApplication::widgetAt(QCursor::pos());
+        if (atCursor && atCursor->window() == under->window())
+            under = atCursor;
+    }
     QString hint;
-    for (QWidget *widget = m_underMouse; widget; widget = widget->isWindow() ? nullptr : widget->parentWidget()) {
+    for (QWidget *widget = under; widget; widget = widget->isWindow() ? nullptr : widget->parentWidget()) {
         hint = hintOf(widget);
         if (!hint.isEmpty())
             break;

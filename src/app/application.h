@@ -51,10 +51,16 @@ public:
     // Works the hint out at the next idle moment.
     void scheduleHint();
 
-    // Calls `handler(true)` when the mouse enters `window` or any control in
-    // it and `handler(false)` when it leaves one; moving from one control to
-    // another sends the leave before the enter.
-    void watchMouse(QWidget *window, std::function<void(bool entered)> handler);
+    // Tells `handler` whether the mouse is inside `window` each time it enters
+    // or leaves one of the window's controls. Moving from one control to
+    // another, or onto a parent's bare area, keeps it inside; only leaving the
+    // window itself takes it out.
+    void watchMouse(QWidget *window, std::function<void(bool inside)> handler);
+
+    // Whether the main window's single-instance guard counts this copy: on in
+    // the program proper, off for windows that tests build.
+    bool guardsInstances() const { return m_guardsInstances; }
+    void setGuardsInstances(bool on) { m_guardsInstances = on; }
 
     // Starts afresh (a new program run, or a test).
     void reset();
@@ -69,6 +75,7 @@ private:
     QString m_title = QStringLiteral("Zelvora");
     QString m_helpFile;
     bool m_terminated = false;
+    bool m_guardsInstances = false;
     bool m_attached = false;
     bool m_hintScheduled = false;
     QString m_hint;

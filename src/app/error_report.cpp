@@ -1,7 +1,7 @@
 #include "error_report.h"
 
 #include "application.h"
-#include "common/io_error.h"
+#include "common/error.h"
 #include "message_box.h"
 
 namespace zelvora {
@@ -13,8 +13,8 @@ void reportError(const QString &text)
 
 void reportException(const std::exception &error)
 {
-    if (const auto *io = dynamic_cast<const IoError *>(&error))
-        reportError(io->message());
+    if (const auto *own = dynamic_cast<const Error *>(&error))
+        reportError(own->message());
     else
         reportError(QString::fromLocal8Bit(error.what()));
 }

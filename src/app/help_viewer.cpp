@@ -1,6 +1,7 @@
 #include "help_viewer.h"
 
 #include "message_box.h"
+#include "seam.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -46,19 +47,18 @@ private:
     QPointer<QTextBrowser> m_viewer;
 };
 
-HelpSystem *installed = nullptr;
+Seam<HelpSystem, ViewerHelpSystem> seam;
 
 } // namespace
 
 HelpSystem &helpSystem()
 {
-    static ViewerHelpSystem viewer;
-    return installed ? *installed : viewer;
+    return seam.get();
 }
 
 void setHelpSystem(HelpSystem *replacement)
 {
-    installed = replacement;
+    seam.install(replacement);
 }
 
 } // namespace zelvora

@@ -1,5 +1,7 @@
 #include "message_box.h"
 
+#include "seam.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -22,19 +24,18 @@ public:
     }
 };
 
-MessageBoxes *installed = nullptr;
+Seam<MessageBoxes, RealMessageBoxes> seam;
 
 } // namespace
 
 void showMessage(const QString &text, const QString &caption, MessageIcon icon)
 {
-    static RealMessageBoxes real;
-    (installed ? installed : &real)->show({text, caption, icon});
+    seam.get().show({text, caption, icon});
 }
 
 void setMessageBoxes(MessageBoxes *boxes)
 {
-    installed = boxes;
+    seam.install(boxes);
 }
 
 } // namespace zelvora

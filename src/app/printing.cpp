@@ -1,5 +1,6 @@
 #include "printing.h"
 
+#include "app/seam.h"
 #include "common/io_error.h"
 
 #include <QFontMetrics>
@@ -27,7 +28,7 @@ public:
     }
 };
 
-Printing *installed = nullptr;
+Seam<Printing, SystemPrinting> seam;
 
 const QString kJobTitle = QStringLiteral("Stampa C.A.P.");
 const QString kHeading = QStringLiteral("Zelvora");
@@ -36,13 +37,12 @@ const QString kHeading = QStringLiteral("Zelvora");
 
 Printing &printing()
 {
-    static SystemPrinting system;
-    return installed ? *installed : system;
+    return seam.get();
 }
 
 void setPrinting(Printing *replacement)
 {
-    installed = replacement;
+    seam.install(replacement);
 }
 
 PageGeometry pageGeometry(const QPrinter &printer)
@@ -72,9 +72,9 @@ void renderPage(QPainter &painter, const PageLayout &layout)
 
 void printDetails(QWidget *parent, const QList<PrintLine> &lines)
 {
-    Printing &seam = printing();
-    QPrinter &printer = seam.printer();
-    if (!seam.runPrintDialog(printer, parent))
+    Printing &service = printing();
+    QPrinter &printer = service.printer();
+    if (!service.runPrintDialog(printer, parent))
         return;
     const PageLayout layout = layoutDetailsPage(pageGeometry(printer), kHeading, lines);
     printer.setDocName(kJobTitle);

@@ -19,6 +19,7 @@ int runApplication(int argc, char **argv)
     app.reset();
     app.setTitle(QStringLiteral("Zelvora"));
     app.setHelpFile(QStringLiteral("TARNEL.HLP"));
+    app.setGuardsInstances(true);
     QGuiApplication::setApplicationDisplayName(app.title());
     installFontSubstitutes();
     QApplication::setFont(windowFont(11));

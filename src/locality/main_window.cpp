@@ -1,6 +1,8 @@
 #include "main_window.h"
 
+#include "app/about_box.h"
 #include "app/application.h"
+#include "app/clone_control.h"
 #include "app/error_report.h"
 #include "app/fonts.h"
 #include "app/help_viewer.h"
@@ -58,10 +60,20 @@ TCapF::TCapF(QWidget *parent) : QMainWindow(parent)
     buildLayout();
     buildMenu();
 
+    // A second copy of the program ends here, silently, before any window of
+    // it is shown.
+    QuilletCloneControl1 = new TQuilletCloneControl(this);
+    QuilletCloneControl1->Action = clcNone;
+    QuilletCloneControl1->TerminationStyle = tsHalt;
+    QuilletCloneControl1->setMaxInstance(1);
+    if (Application::instance().guardsInstances())
+        QuilletCloneControl1->Loaded();
+
     m_search = std::make_unique<LocalitySearch>(*this);
     m_list = std::make_unique<PagedList>(
         StringGrid1, ScrollBar1, Label1, Edit1, *m_search,
         PagingState{shared().currentRecord, shared().recordCount, shared().lastRow, shared().rowsPerPage});
+    aboutBoxFactory = [](QWidget *owner) { return std::make_unique<TAboutBox>(owner); };
     m_list->onEscape = [this] { Cerca->setFocus(); };
     m_list->onOpen = [this] { StringGrid1DblClick(); };
 
@@ -97,6 +109,7 @@ void TCapF::buildLayout()
 
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
+    client->setAccessibleName(QStringLiteral("Zelvora"));
     client->setFixedSize(364, 358);
     client->setAutoFillBackground(true);
     colour(client, QPalette::Window, silver);
@@ -108,6 +121,7 @@ void TCapF::buildLayout()
     Panel2 = place(new QFrame(client), "Panel2", 0, 0, 364, 145);
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel2->setLineWidth(2);
+    Panel2->setAccessibleName(QStringLiteral("Ricerca"));
     Panel2->setAutoFillBackground(true);
     colour(Panel2, QPalette::Window, palette().color(QPalette::Button));
     Image3 = place(new QLabel(Panel2), "Image3", 50, 29, 55, 52);
@@ -133,6 +147,7 @@ void TCapF::buildLayout()
     Panel1 = place(new QFrame(client), "Panel1", 0, 145, 364, 193);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setLineWidth(2);
+    Panel1->setAccessibleName(QStringLiteral("Risultati"));
     Label1 = place(new QLabel(QStringLiteral("Note:"), Panel1), "Label1", 10, 9, 30, 13);
     Label1->setFont(windowFont(12));
     colour(Label1, QPalette::WindowText, Qt::blue);
@@ -178,18 +193,21 @@ void TCapF::buildMenu()
         item->setObjectName(QString::fromLatin1(name));
         return item;
     };
-    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("File1"));
+    auto menu = [this](const char *name, const QString &caption) {
+        QMenu *item = menuBar()->addMenu(caption);
+        item->setObjectName(QString::fromLatin1(name));
+        item->setAccessibleName(QString(caption).remove(u'&'));
+        return item;
+    };
+    QMenu *file = menu("File1", QStringLiteral("&File"));
     Stradari1 = action(file, "Stradari1", QStringLiteral("&Zone Postali"));
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
     Esci1 = action(file, "Esci1", QStringLiteral("&Esci"));
-    QMenu *search = menuBar()->addMenu(QStringLiteral("&Ricerca"));
-    search->setObjectName(QStringLiteral("Ricerca1"));
+    QMenu *search = menu("Ricerca1", QStringLiteral("&Ricerca"));
     perLocalit1 = action(search, "perLocalit1", QStringLiteral("per &Località"));
     perCAP1 = action(search, "perCAP1", QStringLiteral("per &C.A.P."));
     perProvincia1 = action(search, "perProvincia1", QStringLiteral("per &Provincia"));
-    QMenu *help = menuBar()->addMenu(QStringLiteral("&Guida"));
-    help->setObjectName(QStringLiteral("Guida1"));
+    QMenu *help = menu("Guida1", QStringLiteral("&Guida"));
     InformazionesuZelvora1 = action(help, "InformazionesuZelvora1", QStringLiteral("&Info"));
     help->addSeparator()->setObjectName(QStringLiteral("N2"));
     Aiuto2 = action(help, "Aiuto2", QStringLiteral("&Aiuto"));

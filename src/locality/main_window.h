@@ -17,6 +17,7 @@ namespace zelvora {
 
 class Edit;
 class StringGrid;
+class TQuilletCloneControl;
 
 // The main window: the locality search.
 class TCapF : public QMainWindow
@@ -48,6 +49,7 @@ public:
     QAction *perProvincia1 = nullptr;
     QAction *InformazionesuZelvora1 = nullptr;
     QAction *Aiuto2 = nullptr;
+    TQuilletCloneControl *QuilletCloneControl1 = nullptr;
 
     // The open locality database (localita.loc).
     RecordFile &localities() { return m_search->localities(); }

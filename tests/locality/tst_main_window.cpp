@@ -1,7 +1,11 @@
 // The main window as a whole: layout, status line, menu commands.
 #include "support/main_window_fixture.h"
 #include "support/seams.h"
+#include "app/about_box.h"
 
+#include <QPushButton>
+
+#include <QAccessible>
 #include <QLabel>
 #include <QMenuBar>
 #include <QTextBrowser>
@@ -71,6 +75,20 @@ private slots:
         QVERIFY(w->StringGrid1->hasFocus());
         f.key(Qt::Key_Tab);
         QVERIFY(w->Cerca->hasFocus());
+    }
+
+    void everyNamedControlHasAnAccessibleName()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(towns()));
+        for (QWidget *control : f.window->findChildren<QWidget *>()) {
+            if (control->objectName().isEmpty() || control->objectName().startsWith("qt_"))
+                continue;
+            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+            QVERIFY2(accessible && !accessible->text(QAccessible::Name).isEmpty(), qPrintable(control->objectName()));
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(f.cerca())->text(QAccessible::Description),
+                 QString::fromUtf8("Immetti la Località anche parziale da ricercare"));
     }
 
     void statusLineFollowsTheControlUnderTheMouse()
@@ -174,6 +192,25 @@ private slots:
         QVERIFY(f.grid()->hasFocus());
         QTRY_VERIFY(f.grid()->isHighlighted(0, 1));
         QCOMPARE(shared().lastRow, 1);
+    }
+
+    void infoOpensTheAboutBox()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(towns()));
+        resetAboutBoxState();
+        bool seen = false;
+        onNextModal([&](QDialog *dialog) {
+            auto *about = qobject_cast<TAboutBox *>(dialog);
+            QVERIFY(about);
+            QCOMPARE(about->windowTitle(), "Info");
+            QCOMPARE(about->parentWidget(), f.window.get());
+            seen = true;
+            about->BitBtn1->click();
+        });
+        f.window->InformazionesuZelvora1->trigger();
+        QVERIFY(seen);
+        QVERIFY(f.window->findChildren<TAboutBox *>().isEmpty()); // destroyed when closed
     }
 
     void helpShowsTheHelpFileAlsoFromTheGrid()

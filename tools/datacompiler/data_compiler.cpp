@@ -110,6 +110,13 @@ QList<qsizetype> columns(const CsvTable &table, const QStringList &wanted, const
     return positions;
 }
 
+void checkFieldCount(const CsvTable &table, const CsvRow &row, const QString &file, QList<Fault> &faults)
+{
+    if (row.fields.size() != table.header.size())
+        faults.append({file, row.line,
+                       QStringLiteral("%1 fields where the header has %2").arg(row.fields.size()).arg(table.header.size())});
+}
+
 } // namespace
 
 Sources readSources(const QString &localitiesCsv, const QString &provincesCsv, QList<Fault> &faults)
@@ -122,11 +129,7 @@ Sources readSources(const QString &localitiesCsv, const QString &provincesCsv, Q
     const QStringList localityColumns{"locality", "province", "agency", "cap", "bil", "note", "codes"};
     const QList<qsizetype> lc = columns(localities, localityColumns, localitiesCsv, faults);
     for (const CsvRow &row : localities.rows) {
-        if (row.fields.size() != localities.header.size())
-            faults.append({localitiesCsv, row.line,
-                           QStringLiteral("%1 fields where the header has %2")
-                               .arg(row.fields.size())
-                               .arg(localities.header.size())});
+        checkFieldCount(localities, row, localitiesCsv, faults);
         sources.localities.append({field(row, lc[0]), field(row, lc[1]), field(row, lc[2]),
                                    field(row, lc[3]), field(row, lc[4]), field(row, lc[5]),
                                    field(row, lc[6]).split(u' ', Qt::SkipEmptyParts), row.line});
@@ -135,11 +138,7 @@ Sources readSources(const QString &localitiesCsv, const QString &provincesCsv, Q
     const CsvTable provinces = readCsv(provincesCsv, faults);
     const QList<qsizetype> pc = columns(provinces, {"province", "name"}, provincesCsv, faults);
     for (const CsvRow &row : provinces.rows) {
-        if (row.fields.size() != provinces.header.size())
-            faults.append({provincesCsv, row.line,
-                           QStringLiteral("%1 fields where the header has %2")
-                               .arg(row.fields.size())
-                               .arg(provinces.header.size())});
+        checkFieldCount(provinces, row, provincesCsv, faults);
         sources.provinces.append({field(row, pc[0]), field(row, pc[1]), row.line});
     }
     return sources;
@@ -227,7 +226,7 @@ DataFiles compileLocalities(const Sources &sources, QList<Fault> &faults)
     QList<QByteArray> caps;
     for (const CapEntry &e : std::as_const(capEntries)) {
         QByteArray record(CapOrderEntry::kSize, '\0');
-        writeShortString(record.data() + CapOrderEntry::kCap.offset, CapOrderEntry::kCap.capacity, e.cap);
+        put(record, CapOrderEntry::kCap, e.cap);
         writeRecordNumber(record.data() + CapOrderEntry::kLocalityNoOffset, e.localityNo);
         capOrder.append(record);
         caps.append(e.cap);
@@ -245,8 +244,7 @@ DataFiles compileLocalities(const Sources &sources, QList<Fault> &faults)
     QList<QByteArray> pvs;
     for (int i : std::as_const(byProvince)) {
         QByteArray record(PvOrderEntry::kSize, '\0');
-        writeShortString(record.data() + PvOrderEntry::kKey.offset, PvOrderEntry::kKey.capacity,
-                         localities.at(i).pv);
+        put(record, PvOrderEntry::kKey, localities.at(i).pv);
         writeRecordNumber(record.data() + PvOrderEntry::kLocalityNoOffset, i + 1);
         pvOrder.append(record);
         pvs.append(localities.at(i).pv);
@@ -277,8 +275,8 @@ DataFiles compileLocalities(const Sources &sources, QList<Fault> &faults)
     QByteArray capPv;
     for (const auto &[pv, name] : std::as_const(provinces)) {
         QByteArray record(ProvinceRecord::kSize, '\0');
-        writeShortString(record.data() + ProvinceRecord::kPv.offset, ProvinceRecord::kPv.capacity, pv);
-        writeShortString(record.data() + ProvinceRecord::kName.offset, ProvinceRecord::kName.capacity, name);
+        put(record, ProvinceRecord::kPv, pv);
+        put(record, ProvinceRecord::kName, name);
         capPv.append(record);
     }
     files[localityfiles::kProvinces] = capPv;
