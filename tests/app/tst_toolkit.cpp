@@ -1,6 +1,7 @@
 // The behaviours the windows rely on from the toolkit layer: edits, the
 // string grid, the scroll bar, hints and mouse notifications.
 #include "app/application.h"
+#include "app/fonts.h"
 #include "app/toolkit/edit.h"
 #include "app/toolkit/scroll_bar.h"
 #include "app/toolkit/string_grid.h"
@@ -18,6 +19,16 @@ class TestToolkit : public QObject
 
 private slots:
     void init() { Application::instance().reset(); }
+
+    void windowsAndPrintoutFontsResolveToInstalledFonts()
+    {
+        installFontSubstitutes();
+        const QFontInfo window(windowFont(11));
+        QCOMPARE(window.family(), "Liberation Sans");
+        QCOMPARE(window.pixelSize(), 11);
+        QVERIFY(QFontInfo(windowFont(12, true)).bold());
+        QCOMPARE(QFontInfo(QFont("Times New Roman")).family(), "Liberation Serif");
+    }
 
     void editRaisesChangeSynchronouslyForADifferentText()
     {

@@ -199,6 +199,8 @@ private slots:
         MainWindowFixture f;
         QVERIFY(f.open(towns()));
         resetAboutBoxState();
+        f.focusGrid();
+        f.key(Qt::Key_Down);
         bool seen = false;
         onNextModal([&](QDialog *dialog) {
             auto *about = qobject_cast<TAboutBox *>(dialog);
@@ -211,6 +213,10 @@ private slots:
         f.window->InformazionesuZelvora1->trigger();
         QVERIFY(seen);
         QVERIFY(f.window->findChildren<TAboutBox *>().isEmpty()); // destroyed when closed
+        f.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        QVERIFY(f.grid()->hasFocus());
+        QTRY_VERIFY(f.grid()->isHighlighted(0, 1));
     }
 
     void helpShowsTheHelpFileAlsoFromTheGrid()
