@@ -93,7 +93,7 @@ void LocalitySearch::clearRowLists()
 
 QString LocalitySearch::note(int row) const
 {
-    return shared().lists->notes.value(row);
+    return shared().lists ? shared().lists->notes.value(row) : QString();
 }
 
 void LocalitySearch::switchMode(const QString &mode)

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QPointer>
 #include <QScopeGuard>
 
 namespace zelvora {
@@ -93,6 +94,11 @@ TCapF::TCapF(QWidget *parent) : QMainWindow(parent)
 
 TCapF::~TCapF()
 {
+    // The controls outlive the search and the list while the window is taken
+    // apart: they must not call back into them.
+    StringGrid1->disconnect(this);
+    Cerca->disconnect(this);
+    ScrollBar1->setScrollHandler({});
     FormDestroy();
 }
 
@@ -367,9 +373,21 @@ void TCapF::showEvent(QShowEvent *event)
 void TCapF::FormShow()
 {
     Application &app = Application::instance();
-    app.setOnActivate([this] { AppOnActivate(); });
-    app.setOnHint([this] { DisplayHint(); });
+    // The handlers may outlive the window in a pending notification.
+    app.setOnActivate([window = QPointer<TCapF>(this)] {
+        if (window)
+            window->AppOnActivate();
+    });
+    installHintHandler();
     Cerca->setFocus();
+}
+
+void TCapF::installHintHandler()
+{
+    Application::instance().setOnHint([window = QPointer<TCapF>(this)] {
+        if (window)
+            window->DisplayHint();
+    });
 }
 
 void TCapF::DisplayHint()
@@ -418,7 +436,7 @@ void TCapF::InformazionesuZelvora1Click()
         return;
     std::unique_ptr<QDialog> about = aboutBoxFactory(this);
     const auto restore = qScopeGuard([&] {
-        Application::instance().setOnHint([this] { DisplayHint(); });
+        installHintHandler();
         about.reset();
         if (gridHadFocus)
             StringGrid1Enter();

@@ -94,6 +94,7 @@ private:
     void FormCreate();
     void FormDestroy();
     void loadProvinces();
+    void installHintHandler();
 
     std::unique_ptr<LocalitySearch> m_search;
     std::unique_ptr<PagedList> m_list;
