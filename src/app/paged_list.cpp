@@ -22,8 +22,19 @@ void PagedList::clearPage()
 
 void PagedList::appendRow(int row)
 {
+    // The record is read first: a read that fails adds no row.
     const QStringList cells = m_source.readRow();
     m_grid->setRowCountValue(row + 1);
+    writeCells(row, cells);
+}
+
+void PagedList::readIntoRow(int row)
+{
+    writeCells(row, m_source.readRow());
+}
+
+void PagedList::writeCells(int row, const QStringList &cells)
+{
     for (int column = 0; column < cells.size(); ++column)
         m_grid->setCell(column, row, cells.at(column));
 }

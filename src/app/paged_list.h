@@ -65,6 +65,9 @@ public:
     void clearPage();
     // Appends the record at the read position as grid row `row`.
     void appendRow(int row);
+    // Reads the record at the read position into the cells of row `row`
+    // without changing the row count: a row beyond it is kept, not shown.
+    void readIntoRow(int row);
 
     std::function<void()> onEscape; // Esc in the grid
     std::function<void()> onOpen;   // Enter in the grid
@@ -74,6 +77,7 @@ private:
     void refillUp(int start, int &position);
     void jump(int &position);
     void seekPage(int start);
+    void writeCells(int row, const QStringList &cells);
     void highlightSelectedRow();
     void parkSelection();
     void setNoteLineVisible(bool visible);

@@ -156,11 +156,10 @@ void LocalitySearch::switchMode(const QString &mode)
     orderFile.seek(0);
     int read = 0;
     while (!orderFile.atEnd() && read <= s.rowsPerPage) {
-        const QStringList cells = readRow();
         if (read < s.rowsPerPage)
-            m_window.StringGrid1->setRowCountValue(read + 1);
-        for (int column = 0; column < cells.size(); ++column)
-            m_window.StringGrid1->setCell(column, read, cells.at(column));
+            m_window.list().appendRow(read);
+        else
+            m_window.list().readIntoRow(read);
         ++s.currentRecord;
         ++read;
     }

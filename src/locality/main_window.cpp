@@ -87,7 +87,7 @@ TCapF::TCapF(QWidget *parent) : QMainWindow(parent)
     connect(StringGrid1, &StringGrid::exit, this, &TCapF::StringGrid1Exit);
     connect(StringGrid1, &StringGrid::drawCell, this, &TCapF::StringGrid1DrawCell);
     connect(StringGrid1, &StringGrid::dblClick, this, &TCapF::StringGrid1DblClick);
-    Application::instance().watchMouse(this, [this](bool entered) { m_mouseInside = entered; });
+    Application::instance().watchMouse(this, [this](bool inside) { m_mouseInside = inside; });
 
     FormCreate();
 }
