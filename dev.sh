@@ -25,6 +25,19 @@ build() {
     cmake --build "$BUILD_DIR" -j "$(nproc)"
 }
 
+# The suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer
+# in a folder of its own; any report ends the process and fails its test.
+sanitized_tests() {
+    local dir="$BUILD_DIR-sanitize"
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+          -DZELVORA_SANITIZE=ON -DZELVORA_BUILD_BENCH=OFF
+    cmake --build "$dir" -j "$(nproc)"
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 \
+        ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
+}
+
 case "${1:-}" in
 run)
     install_missing
@@ -35,6 +48,7 @@ test)
     install_missing
     build
     ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)"
+    sanitized_tests
     ;;
 *)
     echo "usage: $0 run|test" >&2

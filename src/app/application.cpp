@@ -52,14 +52,20 @@ void Application::reset()
 
 void Application::attach()
 {
-    if (m_attached || !qApp)
+    // The instance may be a plain QCoreApplication (a process without
+    // windows): it then has no activation to report, and qApp, which assumes
+    // a QApplication, must not be used to reach it.
+    QCoreApplication *app = QCoreApplication::instance();
+    if (m_attached || !app)
         return;
     m_attached = true;
-    qApp->installEventFilter(this);
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive && m_onActivate)
-            m_onActivate();
-    });
+    app->installEventFilter(this);
+    if (auto *gui = qobject_cast<QGuiApplication *>(app)) {
+        connect(gui, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+            if (state == Qt::ApplicationActive && m_onActivate)
+                m_onActivate();
+        });
+    }
 }
 
 void Application::watchMouse(QWidget *window, std::function<void(bool)> handler)

@@ -39,7 +39,10 @@ void writeShortString(char *field, int capacity, QByteArrayView bytes)
     const int length = std::min<int>(bytes.size(), capacity);
     std::memset(field, 0, capacity + 1);
     field[0] = static_cast<char>(length);
-    std::memcpy(field + 1, bytes.data(), length);
+    // An empty view may carry a null pointer, which memcpy must not be given
+    // even for zero bytes.
+    if (length > 0)
+        std::memcpy(field + 1, bytes.data(), length);
 }
 
 int readRecordNumber(const char *field)
