@@ -313,8 +313,9 @@ def build(comuni, province_rows, geonames, changes, baseline, report):
                     by_key[(key(n), p)].append(m)
     for (gname, gprov), (iname, iprov) in GEONAMES_ALIASES.items():
         target = [m for m in munis if m.name_it == iname and m.sigla == iprov]
-        if len(target) != 1:
-            fail("hand alias %s (%s): municipality %s (%s) not found" % (gname, gprov, iname, iprov))
+        if not target:
+            report.add("hand alias %s (%s) unused: no %s (%s)" % (gname, gprov, iname, iprov))
+            continue
         by_key[(key(gname), gprov)].append(target[0])
     for k, ms in by_key.items():
         if len(ms) > 1:
@@ -509,7 +510,7 @@ def municipality_rows(munis, report):
                      [m.name, m.sigla, "", cap, bil, note, " ".join(m.codes)]))
     unused = sorted(set(BIL_OVERRIDES) - used_bil)
     if unused:
-        fail("hand corrections for unknown ISTAT codes: %s" % ", ".join(unused))
+        report.add("hand corrections unused: %s" % ", ".join(unused))
     report.counts["municipalities"] = len(rows)
     return rows
 
