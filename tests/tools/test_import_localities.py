@@ -41,7 +41,7 @@ GEONAMES = [  # code, place, province
     ("30021", "Caorle", "VE"), ("30020", "Caorle", "VE"), ("48100", "Ravenna", "RA"),
     ("27040", "Lirio", "PV"), ("27040", "Montalto Pavese", "PV"), ("39100", "Bozen", "BZ"),
     ("38054", "Primiero San Martino di Castrozza", "TN"), ("38054", "Tonadico", "TN"),
-    ("08043", "Escalaplano", "CA"),
+    ("08043", "Escalaplano", "CA"), ("39100", "Weißenbach", "BZ"),
 ]
 CHANGES = [  # istat, old, new, date, confidence
     ("015205", "20090", "20054", "2020-05-25", "high"),
@@ -122,6 +122,7 @@ class ImportRules(unittest.TestCase):
             ("TONADICO", "TN", [("38054", "PRIMIERO SAN MARTINO DI CASTROZZA", "38054")]),
             ("LIRIO", "PV", []),                                     # former municipality
             ("BOZEN", "BZ", []),                                     # Bolzano's other name
+            ("WEISSENBACH", "BZ", [("39100", "FRAZ. DI BOLZANO", "39100")]),  # as the search types it
             ("VENEZIA", "VE", [("", "CAP PER VIA: VEDI ZONE POSTALI", "30121 30173")]),
         ]
         for name, province, expected in table:

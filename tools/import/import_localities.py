@@ -233,7 +233,7 @@ class Municipality:
     def __init__(self, row):
         self.istat = row["istat_code"]
         self.name_it = row["name_it"]
-        self.name = strict_upper(self.name_it, self.istat)
+        self.name = strict_upper(self.name_it.replace("ß", "SS"), self.istat)
         self.sigla = row["sigla"]
         self.sigla_pre = row["sigla_pre2026"] or self.sigla
         self.alt = row["name_alt"]
@@ -600,7 +600,8 @@ def locality_rows(munis, places, former_municipalities, valid_provinces, report)
         if (p["key"], prov) in muni_keys:
             report.counts["places skipped: a municipality's name"] += 1
             continue
-        name = strict_upper(p["place"], p["place"])
+        # The search upper-cases typed text the way Qt does, ß becoming SS.
+        name = strict_upper(p["place"].replace("ß", "SS"), p["place"])
         if not fits_cp1252(name) or len(name) > LOCALITY_MAX:
             report.add("place %r (%s) cannot be stored, skipped" % (p["place"], p["prov"]))
             report.counts["places skipped: name not storable"] += 1
