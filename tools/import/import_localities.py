@@ -612,8 +612,8 @@ def locality_rows(munis, places, former_municipalities, valid_provinces, report)
             report.counts["localities naming their municipality" if note else
                           "localities whose municipality's name is too long"] += 1
         else:
-            report.counts["localities with %s municipality of their code"
-                          % ("no" if not candidates else "several")] += 1
+            report.counts["localities whose code has %s municipality"
+                          % ("no" if not candidates else "more than one")] += 1
         k = (name, prov, p["code"])
         if k not in out:
             out[k] = ((name, prov, 2, p["code"]), [name, prov, "", p["code"], "", note, p["code"]])
