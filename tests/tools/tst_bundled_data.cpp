@@ -1,5 +1,5 @@
 // The bundled data, compiled by the build next to the executable: every
-// municipality is there, and every postal code finds its municipality.
+// municipality and locality is there, and every postal code finds it.
 #include "common/record_file.h"
 #include "datacompiler/csv_reader.h"
 #include "locality/locality_files.h"
@@ -17,6 +17,21 @@ class TestBundledData : public QObject
     QDir m_data{QStringLiteral(ZELVORA_DATA_FOLDER)};
     datac::CsvTable m_sources;
 
+    // Every record of localita.loc with the given name, as "province cap note".
+    QStringList recordsNamed(const QString &name)
+    {
+        RecordFile loc;
+        if (!loc.open(m_data.filePath(localityfiles::kLocalities), LocalityRecord::kSize))
+            return {"cannot open"};
+        QStringList found;
+        while (!loc.atEnd()) {
+            const LocalityRecord r = LocalityRecord::decode(loc.readNext());
+            if (r.locality == name)
+                found.append(r.pv + ' ' + r.cap + ' ' + r.note);
+        }
+        return found;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -29,11 +44,38 @@ private slots:
     {
         RecordFile loc;
         QVERIFY(loc.open(m_data.filePath(localityfiles::kLocalities), LocalityRecord::kSize));
-        QCOMPARE(loc.count(), 7904);
-        QCOMPARE(m_sources.rows.size(), 7904);
+        QCOMPARE(loc.count(), 17880); // 7894 municipalities, 105 apostrophe spellings, 9881 localities
+        QCOMPARE(m_sources.rows.size(), 17880);
         RecordFile provinces;
         QVERIFY(provinces.open(m_data.filePath(localityfiles::kProvinces), ProvinceRecord::kSize));
-        QCOMPARE(provinces.count(), 107);
+        QCOMPARE(provinces.count(), 110);
+    }
+
+    void namesFindTheirData_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("records");
+        QTest::newRow("code changed in 2020") << "SEGRATE" << QStringList{"MI 20054 "};
+        QTest::newRow("moved to Bergamo") << "TORRE DE' BUSI" << QStringList{"BG 24032 "};
+        QTest::newRow("part of Venezia") << "MESTRE"
+            << QStringList{"VE 30171 FRAZ. DI VENEZIA", "VE 30172 FRAZ. DI VENEZIA", "VE 30173 FRAZ. DI VENEZIA",
+                           "VE 30174 FRAZ. DI VENEZIA", "VE 30175 FRAZ. DI VENEZIA"};
+        QTest::newRow("locality with its own code") << "NAVACCHIO" << QStringList{"PI 56023 "};
+        QTest::newRow("seaside locality") << "MARINA DI STRONGOLI" << QStringList{"KR 88815 "};
+        QTest::newRow("apostrophe spelling") << "CANTU'" << QStringList{"CO 22063 NOME UFFICIALE: CANTÙ"};
+        QTest::newRow("official spelling") << "CANTÙ" << QStringList{"CO 22063 "};
+        QTest::newRow("province of 2021") << "MONTECOPIOLO" << QStringList{"RN 61014 "};
+        QTest::newRow("Sardinia 2026") << "OLBIA" << QStringList{"OT 07026 "};
+        QTest::newRow("new code unknown") << "ALTOFONTE" << QStringList{"PA 90030 CAP VARIATO NEL 2024: VERIFICARE"};
+        QTest::newRow("merged in 2023") << "LIRIO" << QStringList{};
+        QTest::newRow("merged in 2026") << "MORANSENGO" << QStringList{};
+    }
+
+    void namesFindTheirData()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, records);
+        QCOMPARE(recordsNamed(name), records);
     }
 
     void everyPostalCodeFindsItsMunicipality()
@@ -59,7 +101,11 @@ private slots:
             }
         QVERIFY(checked > 8000);
         QVERIFY(listed.contains("00144 ROMA RM"));
-        QVERIFY(listed.contains("00100 ROMA RM")); // the generic code of a street-directory city
+        QVERIFY(listed.contains("30100 VENEZIA VE")); // the generic code of a street-directory city
+        QVERIFY(!listed.contains("00120 ROMA RM"));   // Vatican City's code
+        QVERIFY(!listed.contains("00129 ROMA RM"));   // filled in from a range, never used
+        QVERIFY(listed.contains("30173 MESTRE VE"));
+        QVERIFY(listed.contains("22063 CANTU' CO"));
     }
 };
 
