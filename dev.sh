@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, builds Zelvora and its data, then either
-# starts the program (./dev.sh run) or runs every test (./dev.sh test).
+# starts the program (./dev.sh run), runs every test (./dev.sh test) or makes
+# the Debian package (./dev.sh package).
 set -euo pipefail
 
 cd "$(dirname "$0")"
 BUILD_DIR=${ZELVORA_BUILD_DIR:-build}
-PACKAGES=(cmake make g++ qt6-base-dev qt6-svg-dev fonts-liberation poppler-utils python3)
+PACKAGES=(cmake make g++ qt6-base-dev qt6-svg-dev fonts-liberation poppler-utils python3
+          dpkg-dev file desktop-file-utils appstream)
 
 install_missing() {
     local missing=()
@@ -50,8 +52,14 @@ test)
     ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)"
     sanitized_tests
     ;;
+package)
+    install_missing
+    build
+    (cd "$BUILD_DIR" && cpack -G DEB)
+    ls "$BUILD_DIR"/zelvora_*.deb
+    ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|package" >&2
     exit 2
     ;;
 esac

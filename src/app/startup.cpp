@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "application.h"
+#include "data_location.h"
 #include "fonts.h"
 #include "locality/main_window.h"
 #include "shared_state.h"
@@ -12,8 +13,8 @@ namespace zelvora {
 int runApplication(int argc, char **argv)
 {
     QApplication qtApp(argc, argv);
-    // The data files lie next to the executable.
-    resetSharedState(QCoreApplication::applicationDirPath());
+    // The data files lie next to the executable, or in the installed data folder.
+    resetSharedState(findDataFolder(QCoreApplication::applicationDirPath()));
 
     Application &app = Application::instance();
     app.reset();
