@@ -1,15 +1,21 @@
 // The behaviours the windows rely on from the toolkit layer: edits, the
 // string grid, the scroll bar, hints and mouse notifications.
 #include "app/application.h"
+#include "app/error_report.h"
 #include "app/fonts.h"
 #include "app/toolkit/edit.h"
 #include "app/toolkit/scroll_bar.h"
 #include "app/toolkit/string_grid.h"
+#include "common/io_error.h"
+#include "support/recording_message_boxes.h"
 
 #include <QAccessible>
 #include <QAccessibleTableInterface>
 #include <QLabel>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 
 using namespace zelvora;
 
@@ -72,6 +78,27 @@ private slots:
         edit.clear();
         edit.insert("milano"); // pasted
         QCOMPARE(edit.text(), "MILA");
+    }
+
+    void upperCaseStaysInsideCodePage1252_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("sharp s has no capital there") << QString::fromUtf8("straße") << QString::fromUtf8("STRAßE");
+        QTest::newRow("micro sign stays") << QString::fromUtf8("µm") << QString::fromUtf8("µM");
+        QTest::newRow("y with diaeresis gets its capital") << QString::fromUtf8("ÿè") << QString::fromUtf8("ŸÈ");
+    }
+    void upperCaseStaysInsideCodePage1252()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, field);
+        Edit edit;
+        edit.setUpperCase(true);
+        for (const QChar c : typed) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(&edit, &key);
+        }
+        QCOMPARE(edit.text(), field);
     }
 
     void editKeyNotificationComesBeforeTheFieldHandlesTheKey()
@@ -246,6 +273,71 @@ private slots:
         bar.setSliderDown(false);
         QCOMPARE(codes, QList<int>({SB_THUMBTRACK, SB_THUMBPOSITION, SB_ENDSCROLL}));
         QCOMPARE(bar.position(), 20);
+    }
+
+    void scrollBarHasNoContextMenu()
+    {
+        ScrollBar bar;
+        bar.resize(17, 161);
+        bar.setMaximum(40);
+        bar.setPosition(10);
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        QList<int> codes;
+        bar.setScrollHandler([&](ScrollCode code, int &) { codes << code; });
+        // A menu that opened would be closed by this, and seen.
+        bool menuShown = false;
+        QTimer::singleShot(0, [&] {
+            if (QWidget *popup = QApplication::activePopupWidget()) {
+                menuShown = true;
+                popup->close();
+            }
+        });
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(8, 80), bar.mapToGlobal(QPoint(8, 80)));
+        QApplication::sendEvent(&bar, &menu);
+        QCoreApplication::processEvents();
+        QVERIFY(!menuShown);
+        QCOMPARE(bar.position(), 10);
+        QVERIFY(codes.isEmpty());
+    }
+
+    void gridDoesNoSearchByTypedLetters()
+    {
+        StringGrid grid;
+        grid.setColCount(2);
+        grid.setRowCountValue(3);
+        const QStringList names = {"ALFA", "BETA", "GAMMA"};
+        for (int row = 0; row < 3; ++row)
+            grid.setCell(0, row, names[row]);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowActive(&grid));
+        QList<int> keys;
+        connect(&grid, &StringGrid::keyDown, this, [&](int key) { keys << key; });
+        QTest::keyClick(&grid, Qt::Key_G);
+        QTest::keyClick(&grid, Qt::Key_B);
+        QCOMPARE(grid.row(), 0);
+        QCOMPARE(keys, QList<int>({Qt::Key_G, Qt::Key_B})); // still notified
+        QTest::keyClick(&grid, Qt::Key_Down); // the arrows still move
+        QCOMPARE(grid.row(), 1);
+    }
+
+    void guardedConnectionReportsTheErrorAndGoesOn()
+    {
+        test::RecordingMessageBoxes boxes;
+        Edit edit;
+        QStringList handled;
+        connectGuarded(&edit, &Edit::changed, &edit, [&] {
+            handled << edit.text();
+            if (edit.text() == "X")
+                throw IoError(QStringLiteral("lettura fallita"));
+        });
+        edit.setText("X");
+        edit.setText("Y");
+        QCOMPARE(handled, QStringList({"X", "Y"}));
+        QCOMPARE(boxes.requests.size(), 1);
+        QCOMPARE(boxes.requests[0].text, "lettura fallita");
+        QCOMPARE(boxes.requests[0].caption, "Zelvora");
+        QCOMPARE(boxes.requests[0].icon, MessageIcon::Error);
     }
 
     void hintOfTheControlOrItsNearestParent()
