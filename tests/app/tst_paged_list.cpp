@@ -160,13 +160,9 @@ private slots:
         QTest::newRow("8: page up at row 0 held at the first record") << 8 << 3 << 0 << pageUp << 0 << 0 << 0 << 8;
         QTest::newRow("7: down at the last row of the first page") << 7 << 0 << 6 << down << 1 << 6 << 8 << 7;
         QTest::newRow("7: down at the last row of the last page") << 7 << 33 << 6 << down << 33 << 6 << 40 << 13;
-        QTest::newRow("7: up on row 1 moves without reading") << 7 << 5 << 1 << up << 5 << 0 << 3 << 0;
-        QTest::newRow("7: up at row 0") << 7 << 5 << 0 << up << 4 << 0 << 4 << 7;
         QTest::newRow("7: up at row 0 of the first page") << 7 << 0 << 0 << up << 0 << 0 << 0 << 7;
-        QTest::newRow("7: page down first goes to the last row") << 7 << 5 << 2 << pageDown << 5 << 6 << 9 << 0;
         QTest::newRow("7: page down at the last row") << 7 << 5 << 6 << pageDown << 12 << 6 << 19 << 7;
         QTest::newRow("7: page down with fewer than a page after it") << 7 << 30 << 6 << pageDown << 33 << 6 << 40 << 10;
-        QTest::newRow("7: page up at row 0") << 7 << 20 << 0 << pageUp << 13 << 0 << 13 << 7;
         QTest::newRow("7: page up at row 0 held at the first record") << 7 << 3 << 0 << pageUp << 0 << 0 << 0 << 7;
     }
     void keysPageThroughTheList()
@@ -215,10 +211,8 @@ private slots:
         QTest::newRow("8: fewer than 50 records, released at 1") << 8 << 40 << 1 << 1 << 1;
         QTest::newRow("8: fewer than 100 records: no last-page snap") << 8 << 99 << 98 << 91 << 91;
         QTest::newRow("8: fewer than 100 records, at the maximum") << 8 << 40 << 40 << 32 << 32;
-        QTest::newRow("7: in the first fiftieth: first page") << 7 << 200 << 3 << 0 << 0;
         QTest::newRow("7: in the last hundredth: last page") << 7 << 200 << 199 << 193 << 193;
         QTest::newRow("7: last hundredth of 1000: last page") << 7 << 1000 << 995 << 993 << 993;
-        QTest::newRow("7: the last hundredth's edge of 1000") << 7 << 1000 << 990 << 990 << 990;
         QTest::newRow("7: fewer than a page after it") << 7 << 40 << 36 << 33 << 33;
     }
     void thumbJump()
@@ -294,12 +288,9 @@ private slots:
         QTest::addColumn<int>("newFirst");
         QTest::addColumn<int>("newRow");
         QTest::addColumn<int>("position");
-        QTest::newRow("grid: down inside the page") << true << 3 << -120 << 10 << 4 << 12;
         QTest::newRow("grid: down at the last row") << true << 7 << -120 << 11 << 7 << 19;
         QTest::newRow("grid: up at row 0") << true << 0 << 120 << 9 << 0 << 9;
-        QTest::newRow("grid: two notches down") << true << 6 << -240 << 11 << 7 << 19;
         QTest::newRow("scroll bar: down at the last row") << false << 7 << -120 << 11 << 7 << 19;
-        QTest::newRow("scroll bar: up at row 0") << false << 0 << 120 << 9 << 0 << 9;
         QTest::newRow("scroll bar: half a notch does nothing") << false << 7 << -60 << 10 << 7 << 15;
     }
     void wheelNotchIsALineOverTheGridAndTheScrollBar()

@@ -1,19 +1,15 @@
 // The behaviours the windows rely on from the toolkit layer: edits, the
 // string grid, the scroll bar, hints and mouse notifications.
 #include "app/application.h"
-#include "app/error_report.h"
 #include "app/fonts.h"
 #include "app/toolkit/edit.h"
 #include "app/toolkit/scroll_bar.h"
 #include "app/toolkit/string_grid.h"
-#include "common/io_error.h"
-#include "support/recording_message_boxes.h"
 
 #include <QAccessible>
 #include <QAccessibleTableInterface>
 #include <QLabel>
 #include <QContextMenuEvent>
-#include <QMenu>
 #include <QTest>
 #include <QTimer>
 
@@ -319,25 +315,6 @@ private slots:
         QCOMPARE(keys, QList<int>({Qt::Key_G, Qt::Key_B})); // still notified
         QTest::keyClick(&grid, Qt::Key_Down); // the arrows still move
         QCOMPARE(grid.row(), 1);
-    }
-
-    void guardedConnectionReportsTheErrorAndGoesOn()
-    {
-        test::RecordingMessageBoxes boxes;
-        Edit edit;
-        QStringList handled;
-        connectGuarded(&edit, &Edit::changed, &edit, [&] {
-            handled << edit.text();
-            if (edit.text() == "X")
-                throw IoError(QStringLiteral("lettura fallita"));
-        });
-        edit.setText("X");
-        edit.setText("Y");
-        QCOMPARE(handled, QStringList({"X", "Y"}));
-        QCOMPARE(boxes.requests.size(), 1);
-        QCOMPARE(boxes.requests[0].text, "lettura fallita");
-        QCOMPARE(boxes.requests[0].caption, "Zelvora");
-        QCOMPARE(boxes.requests[0].icon, MessageIcon::Error);
     }
 
     void hintOfTheControlOrItsNearestParent()

@@ -104,6 +104,13 @@ private slots:
             << 2 << "TX" << "T" << QStringList{"back T", "page 6"} << 0;
         QTest::newRow("provinces: a letter no abbreviation begins with")
             << 2 << "Q" << "" << QStringList{"back ", "page 0"} << 0;
+        // Pasted (after "|"): one change of the whole text.
+        QTest::newRow("names: pasted, three characters match no prefix")
+            << 3 << "|ROXANA" << "RO" << QStringList{"back RO", "page 0"} << 0;
+        QTest::newRow("names: pasted, no character matches")
+            << 3 << "|QQQQ" << "" << QStringList{"back QQ", "back Q", "back ", "page 0"} << 0;
+        QTest::newRow("names: pasted, cut back until a key begins so")
+            << 3 << "|ROMEX" << "ROME" << QStringList{"page 2", "back ROME", "page 2", "page 5"} << 8;
     }
     void typedTextShowsThePageOfItsFirstMatch()
     {
@@ -113,53 +120,26 @@ private slots:
         QFETCH(QStringList, lastSteps);
         QFETCH(int, reads);
         Field f(keyLength == 2 ? kProvinces : kNames, keyLength);
-        f.type(typed.chopped(1));
+        const bool pasted = typed.startsWith(u'|');
+        f.type(pasted ? QString() : typed.chopped(1));
         f.steps.clear();
         f.keyReads = 0;
-        f.type(typed.right(1));
+        f.deepest = 0;
+        if (pasted)
+            f.setText(typed.mid(1));
+        else
+            f.type(typed.right(1));
         QCOMPARE(f.text, field);
         QCOMPARE(f.steps, lastSteps);
         QCOMPARE(f.keyReads, reads);
+        // The field searched the text put back from inside the search; the
+        // outer run then found it searched and did nothing more.
         QCOMPARE(f.search.lastText(), field);
-    }
-
-    void pastedTextIsCutToWhatAPrefixBeginsWith_data()
-    {
-        QTest::addColumn<int>("keyLength");
-        QTest::addColumn<QString>("pasted");
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QStringList>("steps");
-        QTest::newRow("names: first three characters match no prefix")
-            << 3 << "ROXANA" << "RO" << QStringList{"back RO", "page 0"};
-        QTest::newRow("names: no character matches") << 3 << "QQQQ" << "" << QStringList{"back QQ", "back Q", "back ", "page 0"};
-        QTest::newRow("names: the group has no key beginning so")
-            << 3 << "ROMEX" << "ROME" << QStringList{"page 2", "back ROME", "page 2", "page 5"};
-        QTest::newRow("provinces") << 2 << "AZ" << "A" << QStringList{"back A", "page 0"};
-    }
-    void pastedTextIsCutToWhatAPrefixBeginsWith()
-    {
-        QFETCH(int, keyLength);
-        QFETCH(QString, pasted);
-        QFETCH(QString, field);
-        QFETCH(QStringList, steps);
-        Field f(keyLength == 2 ? kProvinces : kNames, keyLength);
-        f.setText(pasted);
-        QCOMPARE(f.text, field);
-        QCOMPARE(f.steps, steps);
-    }
-
-    void aRepeatedTextIsNeverSearchedTwice()
-    {
-        Field f(kNames, 3);
-        f.type("ROMA");
+        QCOMPARE(f.deepest, 1 + int(lastSteps.filter("back").size()));
+        // A repeated text is never searched again.
         f.steps.clear();
-        f.keyReads = 0;
-        f.search.search("ROMA", {f.prefixes, f.firstRecords, int(f.keys.size())}, {3});
+        f.search.search(f.text, {f.prefixes, f.firstRecords, int(f.keys.size())}, {keyLength});
         QVERIFY(f.steps.isEmpty());
-        QCOMPARE(f.keyReads, 0);
-        // Emptying the field shows the file from its start, once.
-        f.setText(QString());
-        QCOMPARE(f.steps, QStringList({"page 0"}));
     }
 
     void takingBackWithoutAFieldNotificationSearchesTheShorterTextOnce()
@@ -184,16 +164,6 @@ private slots:
         QCOMPARE(prefix, "ALT");
     }
 
-    void theNestedRunDoesTheWorkAndTheOuterRunStops()
-    {
-        Field f(kNames, 3);
-        f.setText("ROXY");
-        // The field searched "RO" from inside the search of "ROXY"; the
-        // outer run found it searched and stopped.
-        QCOMPARE(f.deepest, 2);
-        QCOMPARE(f.steps, QStringList({"back RO", "page 0"}));
-        QCOMPARE(f.text, "RO");
-    }
 };
 
 QTEST_GUILESS_MAIN(TestIncrementalSearch)
