@@ -3,9 +3,12 @@
 #include "common/prefix_index.h"
 #include "common/short_string.h"
 #include "locality/locality_files.h"
+#include "streets/street_files.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
 
 namespace zelvora::datac {
 
@@ -145,6 +148,14 @@ public:
 
     VerifyReport run()
     {
+        checkLocalities();
+        checkZone();
+        return m_report;
+    }
+
+private:
+    void checkLocalities()
+    {
         using namespace localityfiles;
         const LoadedFile loc = load(kLocalities, LocalityRecord::kSize);
         checkStrings(loc, {LocalityRecord::kLocality, LocalityRecord::kPv, LocalityRecord::kAgency,
@@ -177,10 +188,62 @@ public:
 
         const LoadedFile provinces = load(kProvinces, ProvinceRecord::kSize);
         checkStrings(provinces, {ProvinceRecord::kPv, ProvinceRecord::kName});
-        return m_report;
     }
 
-private:
+    // Every city that has a file in the zone folder, when there is one.
+    void checkZone()
+    {
+        using namespace streetfiles;
+        const QDir zone(m_dir.filePath(kZoneFolder));
+        if (!zone.exists()) {
+            m_report.lines.append(QStringLiteral("%1: no street directory").arg(kZoneFolder));
+            return;
+        }
+        QStringList bases;
+        for (const QString &name : zone.entryList({'*' + kStreetsSuffix, '*' + kIndexSuffix, '*' + kNotesSuffix},
+                                                  QDir::Files, QDir::Name)) {
+            const QString base = QFileInfo(name).completeBaseName();
+            if (!bases.contains(base))
+                bases.append(base);
+        }
+        QStringList missing;
+        for (const City &city : cityTable)
+            if (!bases.contains(city.fileBase.toString()))
+                missing.append(city.fileBase.toString());
+        for (const QString &base : std::as_const(bases)) {
+            if (!cityRowOfFileBase(base))
+                fault(kZoneFolder + u'/' + base, QStringLiteral("not a city of the street directory"));
+            checkCity(kZoneFolder + u'/' + base);
+        }
+        m_report.lines.append(QStringLiteral("%1: %2 of %3 cities")
+                                  .arg(kZoneFolder)
+                                  .arg(cityTable.size() - missing.size())
+                                  .arg(cityTable.size()));
+        if (!missing.isEmpty())
+            m_report.lines.append(QStringLiteral("%1: no files for %2").arg(kZoneFolder, missing.join(u", ")));
+    }
+
+    // The street file in street order, every note number inside the notes
+    // file, the index consistent with the street file.
+    void checkCity(const QString &base)
+    {
+        using namespace streetfiles;
+        const LoadedFile loc = load(base + kStreetsSuffix, StreetRecord::kSize);
+        checkStrings(loc, {StreetRecord::kStreet, StreetRecord::kDesignation, StreetRecord::kCityTag,
+                           StreetRecord::kCap, StreetRecord::kAgency});
+        const LoadedFile civ = load(base + kNotesSuffix, StreetNote::kSize);
+        checkStrings(civ, {StreetNote::kText});
+        QList<QByteArray> names;
+        for (int i = 0; i < loc.count(); ++i) {
+            names.append(shortBytes(loc.record(i), StreetRecord::kStreet));
+            const int noteNo = readRecordNumber(loc.record(i) + StreetRecord::kNoteNoOffset);
+            if (noteNo > 0)
+                checkRecordNumber(loc, i, noteNo, civ);
+        }
+        checkSorted(loc, names);
+        checkIndex(load(base + kIndexSuffix, PrefixIndexEntry::kSize), loc, names, kKeyLength);
+    }
+
     static QByteArray shortBytes(const char *record, TextField field)
     {
         const int length = std::min<int>(static_cast<unsigned char>(record[field.offset]), field.capacity);

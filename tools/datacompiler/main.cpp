@@ -1,9 +1,13 @@
-// zelvora-datac: builds Zelvora's data files from CSV sources, or checks an
-// existing data folder.
+// zelvora-datac: builds Zelvora's data files (the localities, or one city of
+// the street directory) from CSV sources, or checks an existing data folder.
 #include "data_compiler.h"
 #include "data_verifier.h"
 
+#include "streets/street_files.h"
+
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 
 using namespace zelvora::datac;
@@ -14,6 +18,7 @@ int usage(QTextStream &err)
 {
     err << "usage:\n"
            "  zelvora-datac compile LOCALITIES.csv PROVINCES.csv OUTPUT_FOLDER\n"
+           "  zelvora-datac compile-city CITY.csv OUTPUT_FOLDER [BASE]\n"
            "  zelvora-datac verify DATA_FOLDER\n";
     return 2;
 }
@@ -45,6 +50,24 @@ int main(int argc, char **argv)
         }
         out << "compiled " << sources.localities.size() << " localities and " << sources.provinces.size()
             << " provinces into " << args.at(3) << '\n';
+        return 0;
+    }
+    if ((args.size() == 3 || args.size() == 4) && args.at(0) == u"compile-city") {
+        // The city's files are named after the CSV unless a base name is given.
+        const QString base = args.size() == 4 ? args.at(3) : QFileInfo(args.at(1)).completeBaseName();
+        QList<Fault> faults;
+        const CitySource city = readCitySource(args.at(1), faults);
+        if (faults.isEmpty())
+            compileCityFolder(city, args.at(2), base, faults);
+        if (!faults.isEmpty()) {
+            printFaults(err, faults);
+            err << faults.size() << " fault(s); no data written.\n";
+            return 1;
+        }
+        if (!zelvora::cityRowOfFileBase(base))
+            err << "warning: \"" << base << "\" is not a city of the street directory; the program never opens it\n";
+        out << "compiled " << city.streets.size() << " streets into " << QDir(args.at(2)).filePath(base)
+            << ".{loc,lox,civ}\n";
         return 0;
     }
     if (args.size() == 2 && args.at(0) == u"verify") {

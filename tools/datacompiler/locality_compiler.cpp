@@ -1,67 +1,16 @@
-#include "data_compiler.h"
+#include "locality_compiler.h"
 
-#include "common/prefix_index.h"
+#include "field_encoder.h"
+
 #include "common/short_string.h"
 #include "locality/locality_files.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <numeric>
 
 namespace zelvora::datac {
 
-bool cp1252Less(const QByteArray &a, const QByteArray &b)
-{
-    // QByteArray compares bytes as unsigned char, which is code page order.
-    return a < b;
-}
-
 namespace {
-
-bool isPostalCode(const QString &text)
-{
-    return text.size() == 5 && std::all_of(text.begin(), text.end(), [](QChar c) {
-               return c >= u'0' && c <= u'9';
-           });
-}
-
-// Encodes source text into fields, collecting every fault with its place.
-class FieldEncoder
-{
-public:
-    FieldEncoder(QList<Fault> &faults, QString file) : m_faults(faults), m_file(std::move(file)) {}
-
-    QByteArray encode(const QString &value, int capacity, int line, const QString &column)
-    {
-        const std::optional<QByteArray> bytes = encodeCp1252(value);
-        if (!bytes) {
-            fault(line, QStringLiteral("%1 \"%2\" holds a character that code page 1252 cannot hold")
-                            .arg(column, value));
-            return {};
-        }
-        if (bytes->size() > capacity) {
-            fault(line, QStringLiteral("%1 \"%2\" is %3 characters long; the field holds %4")
-                            .arg(column, value)
-                            .arg(bytes->size())
-                            .arg(capacity));
-            return bytes->left(capacity);
-        }
-        return *bytes;
-    }
-
-    void fault(int line, const QString &message) { m_faults.append({m_file, line, message}); }
-
-private:
-    QList<Fault> &m_faults;
-    QString m_file;
-};
-
-void put(QByteArray &record, TextField field, const QByteArray &bytes)
-{
-    writeShortString(record.data() + field.offset, field.capacity, bytes);
-}
 
 struct Locality
 {
@@ -80,41 +29,6 @@ QByteArray localityRecord(const Locality &l)
     put(record, LocalityRecord::kBil, l.bil);
     put(record, LocalityRecord::kNote, l.note);
     return record;
-}
-
-void checkCount(FieldEncoder &encoder, const QString &what, qsizetype count)
-{
-    if (count > kMaxRecordNumber)
-        encoder.fault(0, QStringLiteral("%1 would hold %2 records; at most %3 can be addressed")
-                             .arg(what)
-                             .arg(count)
-                             .arg(kMaxRecordNumber));
-}
-
-QString field(const CsvRow &row, qsizetype column)
-{
-    return column >= 0 && column < row.fields.size() ? row.fields.at(column).trimmed() : QString();
-}
-
-// Maps the wanted column names to their positions in the header.
-QList<qsizetype> columns(const CsvTable &table, const QStringList &wanted, const QString &file,
-                         QList<Fault> &faults)
-{
-    QList<qsizetype> positions;
-    for (const QString &name : wanted) {
-        const qsizetype at = table.header.indexOf(name);
-        if (at < 0 && !table.header.isEmpty())
-            faults.append({file, 1, QStringLiteral("missing column \"%1\"").arg(name)});
-        positions.append(at);
-    }
-    return positions;
-}
-
-void checkFieldCount(const CsvTable &table, const CsvRow &row, const QString &file, QList<Fault> &faults)
-{
-    if (row.fields.size() != table.header.size())
-        faults.append({file, row.line,
-                       QStringLiteral("%1 fields where the header has %2").arg(row.fields.size()).arg(table.header.size())});
 }
 
 } // namespace
@@ -142,23 +56,6 @@ Sources readSources(const QString &localitiesCsv, const QString &provincesCsv, Q
         sources.provinces.append({field(row, pc[0]), field(row, pc[1]), row.line});
     }
     return sources;
-}
-
-QByteArray buildPrefixIndex(const QList<QByteArray> &keys, int keyLength)
-{
-    QByteArray index;
-    QByteArray previous;
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        const QByteArray prefix = keys.at(i).left(keyLength);
-        if (i > 0 && prefix == previous)
-            continue;
-        QByteArray entry(PrefixIndexEntry::kSize, '\0');
-        writeShortString(entry.data(), PrefixIndexEntry::kPrefixCapacity, prefix);
-        writeRecordNumber(entry.data() + PrefixIndexEntry::kFirstRecordOffset, static_cast<int>(i + 1));
-        index.append(entry);
-        previous = prefix;
-    }
-    return index;
 }
 
 DataFiles compileLocalities(const Sources &sources, QList<Fault> &faults)
@@ -191,7 +88,7 @@ DataFiles compileLocalities(const Sources &sources, QList<Fault> &faults)
         l.codes = codes;
         localities.append(l);
     }
-    checkCount(enc, localityfiles::kLocalities, localities.size());
+    enc.checkCount(localityfiles::kLocalities, localities.size());
 
     // localita.loc in name order; ties keep a stable, deterministic order.
     std::stable_sort(localities.begin(), localities.end(), [](const Locality &a, const Locality &b) {
@@ -221,7 +118,7 @@ DataFiles compileLocalities(const Sources &sources, QList<Fault> &faults)
     std::stable_sort(capEntries.begin(), capEntries.end(), [](const CapEntry &a, const CapEntry &b) {
         return cp1252Less(a.cap, b.cap);
     });
-    checkCount(enc, localityfiles::kCapOrder, capEntries.size());
+    enc.checkCount(localityfiles::kCapOrder, capEntries.size());
     QByteArray capOrder;
     QList<QByteArray> caps;
     for (const CapEntry &e : std::as_const(capEntries)) {
@@ -269,7 +166,7 @@ DataFiles compileLocalities(const Sources &sources, QList<Fault> &faults)
             seen.insert(pv, p.line);
         provinces.append({pv, name});
     }
-    checkCount(penc, localityfiles::kProvinces, provinces.size());
+    penc.checkCount(localityfiles::kProvinces, provinces.size());
     std::stable_sort(provinces.begin(), provinces.end(),
                      [](const auto &a, const auto &b) { return cp1252Less(a.first, b.first); });
     QByteArray capPv;
@@ -284,28 +181,6 @@ DataFiles compileLocalities(const Sources &sources, QList<Fault> &faults)
     if (faults.size() > faultsBefore)
         return {};
     return files;
-}
-
-bool writeDataFiles(const DataFiles &files, const QString &folder, QList<Fault> &faults)
-{
-    if (!QDir().mkpath(folder)) {
-        faults.append({folder, 0, QStringLiteral("cannot create the folder")});
-        return false;
-    }
-    const QDir dir(folder);
-    for (auto it = files.cbegin(); it != files.cend(); ++it) {
-        const QString path = dir.filePath(it.key());
-        if (!QDir().mkpath(QFileInfo(path).path())) {
-            faults.append({path, 0, QStringLiteral("cannot create the folder")});
-            return false;
-        }
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(it.value()) != it.value().size() || !file.commit()) {
-            faults.append({path, 0, QStringLiteral("cannot write: %1").arg(file.errorString())});
-            return false;
-        }
-    }
-    return true;
 }
 
 bool compileDataFolder(const Sources &sources, const QString &folder, QList<Fault> &faults)

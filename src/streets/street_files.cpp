@@ -1,0 +1,168 @@
+#include "street_files.h"
+
+#include "common/io_error.h"
+#include "common/short_string.h"
+
+#include <QFileInfo>
+
+namespace zelvora {
+
+namespace {
+
+QString text(const QByteArray &record, TextField field)
+{
+    return readShortString(record.constData() + field.offset, field.capacity);
+}
+
+QString fileName(const RecordFile &file)
+{
+    return QFileInfo(file.fileName()).fileName();
+}
+
+// The order of the street file: code page 1252 bytes. A prefix that does not
+// encode (a damaged byte) falls back to the order of its characters.
+bool prefixLess(const QString &a, const QString &b)
+{
+    const std::optional<QByteArray> ea = encodeCp1252(a);
+    const std::optional<QByteArray> eb = encodeCp1252(b);
+    if (ea && eb)
+        return *ea < *eb;
+    return a < b;
+}
+
+} // namespace
+
+std::optional<int> cityRowOfFileBase(QStringView fileBase)
+{
+    for (std::size_t row = 0; row < cityTable.size(); ++row)
+        if (cityTable[row].fileBase == fileBase)
+            return static_cast<int>(row);
+    return std::nullopt;
+}
+
+StreetRecord StreetRecord::decode(const QByteArray &record)
+{
+    return {text(record, kStreet), text(record, kDesignation), text(record, kCityTag), text(record, kCap),
+            text(record, kAgency), readRecordNumber(record.constData() + kNoteNoOffset)};
+}
+
+StreetNote StreetNote::decode(const QByteArray &record)
+{
+    return {readShortString(record.constData() + kText.offset, kText.capacity)};
+}
+
+CityFiles findCityFiles(const QString &dataFolder, int row)
+{
+    using namespace streetfiles;
+    CityFiles files;
+    if (row < 0 || row >= static_cast<int>(cityTable.size()))
+        return files;
+    const QString base = dataFolder + u'/' + kZoneFolder + u'/' + cityTable[row].fileBase.toString();
+    files.streets = base + kStreetsSuffix;
+    files.index = base + kIndexSuffix;
+    files.notes = base + kNotesSuffix;
+    if (!QFileInfo(files.streets).isFile() || !QFileInfo(files.index).isFile()) {
+        files.outcome = CityOutcome::NotOpened;
+        files.message = QStringLiteral("Il file %1\ro il file %2\rè mancante !").arg(files.streets, files.index);
+    } else if (!QFileInfo(files.notes).isFile()) {
+        files.outcome = CityOutcome::OpenedWithoutNotes;
+        files.message = QStringLiteral("Il file %1\rè mancante !\rNon verranno visualizzati i numeri civici e le note.")
+                            .arg(files.notes);
+    } else {
+        files.outcome = CityOutcome::Opened;
+    }
+    return files;
+}
+
+StreetFiles::StreetFiles(QStringList &streetPrefixes, QStringList &streetFirstRecords)
+    : m_prefixes(streetPrefixes), m_firstRecords(streetFirstRecords)
+{
+}
+
+void StreetFiles::close()
+{
+    m_streets.close();
+    m_index.close();
+    m_notes.close();
+    m_notesAvailable = false;
+    m_streetCount = 0;
+    m_prefixes.clear();
+    m_firstRecords.clear();
+}
+
+void StreetFiles::open(const CityFiles &city)
+{
+    close();
+    if (city.outcome == CityOutcome::NotOpened)
+        return;
+    const auto openOrThrow = [](RecordFile &file, const QString &path, int recordSize) {
+        if (!file.open(path, recordSize))
+            throw IoError(QStringLiteral("Impossibile aprire il file %1").arg(path));
+    };
+    try {
+        openOrThrow(m_streets, city.streets, StreetRecord::kSize);
+        openOrThrow(m_index, city.index, PrefixIndexEntry::kSize);
+        if (city.outcome == CityOutcome::Opened)
+            openOrThrow(m_notes, city.notes, StreetNote::kSize);
+        m_notesAvailable = city.outcome == CityOutcome::Opened;
+        m_streetCount = m_streets.count();
+        loadPrefixIndex(m_index, m_prefixes, m_firstRecords);
+        checkIndex();
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+// The search trusts the index to name groups inside the street file, in
+// order: entries whose prefixes do not ascend, or whose first streets do not
+// ascend inside the file, are a damaged index.
+void StreetFiles::checkIndex() const
+{
+    for (qsizetype i = 0; i < m_firstRecords.size(); ++i) {
+        const int first = m_firstRecords.at(i).toInt();
+        if (first < 1 || first > m_streetCount)
+            throw IoError(QStringLiteral("Voce %1 dell'indice %2: la via %3 è fuori dal file %4 (%5 record)")
+                              .arg(i + 1)
+                              .arg(fileName(m_index))
+                              .arg(first)
+                              .arg(fileName(m_streets))
+                              .arg(m_streetCount));
+        if (i > 0 && (first <= m_firstRecords.at(i - 1).toInt() || !prefixLess(m_prefixes.at(i - 1), m_prefixes.at(i))))
+            throw IoError(QStringLiteral("Voce %1 dell'indice %2 fuori ordine").arg(i + 1).arg(fileName(m_index)));
+    }
+}
+
+void StreetFiles::seek(int index)
+{
+    m_streets.seek(std::max(index, 0));
+}
+
+StreetRecord StreetFiles::readNext()
+{
+    return StreetRecord::decode(m_streets.readNext());
+}
+
+StreetRecord StreetFiles::readStreet(int index)
+{
+    return StreetRecord::decode(m_streets.readAt(index));
+}
+
+QString StreetFiles::note(int noteNo)
+{
+    if (!m_notesAvailable || noteNo <= 0)
+        return {};
+    if (noteNo > m_notes.count())
+        throw IoError(QStringLiteral("Nota %1 fuori dal file %2 (%3 record)")
+                          .arg(noteNo)
+                          .arg(fileName(m_notes))
+                          .arg(m_notes.count()));
+    return StreetNote::decode(m_notes.readAt(noteNo - 1)).text;
+}
+
+std::optional<Group> StreetFiles::group(const QString &text) const
+{
+    return findGroup(m_prefixes, m_firstRecords, text.left(streetfiles::kKeyLength), m_streetCount);
+}
+
+} // namespace zelvora

@@ -1,0 +1,200 @@
+#pragma once
+
+#include "common/prefix_index.h"
+#include "common/record_file.h"
+#include "common/record_layout.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <array>
+#include <optional>
+
+namespace zelvora {
+
+// One city of the street directory: the name in the city list, the base name
+// of its three files in the zone folder, and its generic postal code.
+struct City
+{
+    QStringView displayName;
+    QStringView fileBase;
+    QStringView genericCap;
+};
+
+// The fixed list of cities, in the order of the city list; the zone folder is
+// never listed.
+inline constexpr std::array<City, 28> cityTable{{
+    {u"Ancona", u"ancona", u"60100"},
+    {u"Bari", u"bari", u"70100"},
+    {u"Bergamo", u"bergamo", u"24100"},
+    {u"Bologna", u"bologna", u"40100"},
+    {u"Brescia", u"brescia", u"25100"},
+    {u"Cagliari", u"cagliari", u"09100"},
+    {u"Catania", u"catania", u"95100"},
+    {u"Firenze", u"firenze", u"50100"},
+    {u"Genova", u"genova", u"16100"},
+    {u"La Spezia", u"laspezia", u"19100"},
+    {u"Livorno", u"livorno", u"57100"},
+    {u"Messina", u"messina", u"98100"},
+    {u"Milano", u"milano", u"20100"},
+    {u"Napoli", u"napoli", u"80100"},
+    {u"Padova", u"padova", u"35100"},
+    {u"Palermo", u"palermo", u"90100"},
+    {u"Perugia", u"perugia", u"06100"},
+    {u"Pescara", u"pescara", u"65100"},
+    {u"Pisa", u"pisa", u"56100"},
+    {u"Reggio Calabria", u"regcal", u"89100"},
+    {u"Roma", u"roma", u"00100"},
+    {u"Salerno", u"salerno", u"84100"},
+    {u"Torino", u"torino", u"10100"},
+    {u"Trieste", u"trieste", u"34100"},
+    {u"Venezia", u"venezia", u"30100"},
+    {u"Venezia-Mestre", u"mestre", u"30170"},
+    {u"Verbania", u"verbania", u"28900"},
+    {u"Verona", u"verona", u"37100"},
+}};
+
+// The row of `cityTable` whose file base is `fileBase`, if any.
+std::optional<int> cityRowOfFileBase(QStringView fileBase);
+
+namespace streetfiles {
+// The sub-folder of the data folder that holds the cities' files.
+inline const QString kZoneFolder = QStringLiteral("zone");
+inline const QString kStreetsSuffix = QStringLiteral(".loc");
+inline const QString kIndexSuffix = QStringLiteral(".lox");
+inline const QString kNotesSuffix = QStringLiteral(".civ");
+// Caption of every message of the street window.
+inline const QString kCaption = QStringLiteral("Ricerca Vie e/o Piazze");
+// Key length of the street index.
+constexpr int kKeyLength = 3;
+} // namespace streetfiles
+
+// One street of a city's .loc file, in street order.
+struct StreetRecord
+{
+    static constexpr int kSize = 104;
+    static constexpr TextField kStreet{0, 40};
+    static constexpr TextField kDesignation{41, 25};
+    static constexpr TextField kCityTag{67, 2};
+    static constexpr TextField kCap{70, 5};
+    static constexpr TextField kAgency{76, 25};
+    static constexpr int kNoteNoOffset = 102;
+    static_assert(kAgency.end() == kNoteNoOffset && kNoteNoOffset + 2 == kSize);
+
+    QString street;
+    QString designation;
+    QString cityTag;
+    QString cap;
+    QString agency;
+    int noteNo = 0; // 1-based record of the .civ file; 0 or less: no note
+
+    static StreetRecord decode(const QByteArray &record);
+};
+
+// One note of a city's .civ file: house numbers and notes of a street.
+struct StreetNote
+{
+    static constexpr int kSize = 71;
+    static constexpr TextField kText{0, 70};
+    static_assert(kText.end() == kSize);
+
+    QString text;
+
+    static StreetNote decode(const QByteArray &record);
+};
+
+// How the opening of a city ends.
+enum class CityOutcome {
+    Opened,             // street file, index and notes
+    OpenedWithoutNotes, // the .civ file is missing: every note is empty
+    NotOpened,          // the .loc or the .lox file is missing
+};
+
+// What is there of a city's three files, looked up before any of them is
+// opened, with the message the user is shown about a missing file (empty when
+// there is none). The message is shown with the caption kCaption and the
+// error icon; a carriage return breaks it into lines.
+struct CityFiles
+{
+    QString streets; // full paths, built from the data folder with "/"
+    QString index;
+    QString notes;
+    CityOutcome outcome = CityOutcome::NotOpened;
+    QString message;
+};
+
+// Looks up the files of row `row` of `cityTable` under `dataFolder`/zone.
+CityFiles findCityFiles(const QString &dataFolder, int row);
+
+// The files of the opened city: the street file with its read position, the
+// index loaded into two parallel lists that the caller owns (the first three
+// characters of the streets of each group, and the 1-based number of the
+// group's first street as decimal text), and the notes when there are any.
+//
+// Every file is opened read-only. Failures after a file was found throw
+// IoError, for the general error report: a file that cannot be opened or read,
+// index entries out of order or pointing outside the street file, a note
+// number beyond the notes file. Nothing is ever read outside a file.
+class StreetFiles
+{
+public:
+    StreetFiles(QStringList &streetPrefixes, QStringList &streetFirstRecords);
+    StreetFiles(const StreetFiles &) = delete;
+    StreetFiles &operator=(const StreetFiles &) = delete;
+
+    // Opens what `findCityFiles` found: the street file, the index (loaded
+    // into the lists) and, when it is there, the notes file. The files of the
+    // city opened before are released first; a city that is not opened
+    // leaves none open and the lists empty. Throws IoError, and then leaves
+    // no city open.
+    void open(const CityFiles &city);
+    void close();
+
+    bool isOpen() const { return m_streets.isOpen(); }
+    bool notesAvailable() const { return m_notesAvailable; }
+    int streetCount() const { return m_streetCount; }
+    const QStringList &streetPrefixes() const { return m_prefixes; }
+    const QStringList &streetFirstRecords() const { return m_firstRecords; }
+
+    // The street file's read position: the 0-based index of the street the
+    // next readNext() reads; streetCount() at the end.
+    int position() const { return m_streets.position(); }
+    bool atEnd() const { return m_streets.atEnd(); }
+    // Positions the street file for a page that starts at `index`. A start
+    // before the first street is held at 0, so a page computed back from the
+    // end of a city with fewer streets than a page starts at its first
+    // street; a start past streetCount() is an IoError.
+    void seek(int index);
+    StreetRecord readNext();
+    // Street `index` (0-based); the read position is then index + 1.
+    StreetRecord readStreet(int index);
+
+    // The note of a street: empty without notes or for a note number of 0 or
+    // less. Only the notes file moves; the street file's read position stays.
+    QString note(int noteNo);
+    QString note(const StreetRecord &street) { return note(street.noteNo); }
+
+    // The 1-based first and last street of the first index group whose
+    // prefix begins with the first three characters of `text` (all of it when
+    // shorter); the last group ends at the last street. An empty text matches
+    // nothing.
+    std::optional<Group> group(const QString &text) const;
+
+    // Records read since the city was opened, to count the work of a page.
+    qint64 streetReads() const { return m_streets.readCount(); }
+    qint64 noteReads() const { return m_notes.readCount(); }
+
+private:
+    void checkIndex() const;
+
+    QStringList &m_prefixes;
+    QStringList &m_firstRecords;
+    RecordFile m_streets;
+    RecordFile m_index;
+    RecordFile m_notes;
+    bool m_notesAvailable = false;
+    int m_streetCount = 0;
+};
+
+} // namespace zelvora
