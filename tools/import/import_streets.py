@@ -3,6 +3,7 @@
 
 Usage:
     python3 tools/import/import_streets.py SOURCES_DIR data/streets [--readme-table FILE]
+    python3 tools/import/import_streets.py --check data/streets
 
 SOURCES_DIR holds the raw open data files named in SOURCES below (national
 street archive, house-number registers, school and office addresses,
@@ -170,8 +171,17 @@ def tokens(text):
 
 def content(words):
     """The words that tell streets apart: articles and prepositions dropped
-    (unless written as an initial).  Each keeps its place in the name."""
-    return [(w, s, i) for i, (w, s) in enumerate(words) if s or w not in PARTICLES]
+    (unless written as an initial).  Each keeps its place in the name and
+    the words dropped just before it."""
+    result = []
+    dropped = []
+    for i, (w, s) in enumerate(words):
+        if s or w not in PARTICLES:
+            result.append((w, s, i, " ".join(dropped)))
+            dropped = []
+        else:
+            dropped.append(w)
+    return result
 
 
 # Words that set a street apart from its namesake ("PORTA MONTALTO" is not
@@ -252,9 +262,10 @@ def loose_match(address, archive):
         kept = [i for i, j in best.items() if j == last]
         return bool(kept) and address[kept[0]][0] == archive[last][0]
     if left == list(range(len(archive) - len(left), len(archive))):
-        # Given names follow the surname directly: "DELLA FERROVIA A SAN
-        # LORENZO" is not "DELLA FERROVIA" with names left out.
-        if archive[left[0]][2] != archive[left[0] - 1][2] + 1:
+        # Given names follow the surname directly, or after "DA" of a
+        # birthplace ("SPARANO DA BARI"): "DELLA FERROVIA A SAN LORENZO" is
+        # not "DELLA FERROVIA" with names left out.
+        if archive[left[0]][3] not in ("", "DA"):
             return False
         kept = [i for i, j in best.items() if j == 0]
         return bool(kept) and address[kept[0]][0] == archive[0][0]
@@ -292,7 +303,7 @@ class StreetMatcher:
             for d in (key_designation, None):
                 self.by_all_words[(d, words_key(name_words))].add(street)
                 self.by_words[(d, words_key(kept))].add(street)
-            for w, s, _ in kept:
+            for w, s, *_ in kept:
                 if not s:
                     self.by_word[w].add(street)
                 for form, fulls in WORD_FORMS.items():
@@ -345,7 +356,7 @@ class StreetMatcher:
         steps.append(self.by_all_words.get((key_designation, words_key(name_words)), set()))
         steps.append(self.by_words.get((key_designation, words_key(kept)), set()))
         candidates = set()
-        for w, s, _ in kept:
+        for w, s, *_ in kept:
             if not s:
                 candidates |= self.by_word.get(w, set())
         steps.append({street for street in candidates
@@ -365,6 +376,12 @@ class StreetMatcher:
 
 def is_catch_all(code, generic):
     return code == generic or code.endswith("100")
+
+
+def code_counts(code, own, generic):
+    """Whether a source's code may give a street its code: one of the city's
+    own zone codes, never a catch-all."""
+    return code in own and not is_catch_all(code, generic)
 
 
 def house_number(text):
@@ -481,9 +498,10 @@ def archive_name(text):
 
 def shorten(name, limit=40):
     """Name cut down to the field: a bracketed part dropped, then titles
-    and common words abbreviated (GENERALE -> GEN., SANTA -> S.), then
-    words from the last one back (never the first) written as their initial,
-    then whole words dropped from the end."""
+    and common words abbreviated (GENERALE -> GEN., SANTA -> S.), then up
+    to two words from the last one back (never the first) written as their
+    initial; when that is not enough, whole words dropped from the end of
+    the name with its titles abbreviated instead."""
     if len(name) <= limit:
         return name
     name = re.sub(r"\s*\([^)]*\)\s*", " ", name).strip()
@@ -493,12 +511,15 @@ def shorten(name, limit=40):
         name = re.sub(r"\b%s\b" % re.escape(full), short, name)
     words = name.split(" ")
     i = len(words) - 1
-    while len(" ".join(words)) > limit and i > 0:
+    initials = 0
+    while len(" ".join(words)) > limit and i > 0 and initials < 2:
         w = words[i]
         if len(w) > 2 and w not in PARTICLES and not w.endswith(".") and w[0].isalpha():
             words[i] = w[0] + "."
+            initials += 1
         i -= 1
-    name = " ".join(words)
+    if len(" ".join(words)) <= limit:
+        return " ".join(words)
     while len(name) > limit:
         name = name[: name.rfind(" ")] if " " in name else name[:limit]
     return name
@@ -591,6 +612,7 @@ def find_geonames(src):
 def build(src):
     archive = read_csv(os.path.join(src, SOURCES["archive"]))
     streets = defaultdict(set)
+    print("street archive: %d rows" % len(archive))
     for r in archive:
         if r["codice_belfiore"] in MUNICIPALITIES and r["DUF"].strip():
             streets[r["codice_belfiore"]].add((r["DUG"].strip().upper(), r["DUF"].strip().upper()))
@@ -619,12 +641,13 @@ def build(src):
                           if text.strip() else (None, False))
         street, ambiguous = cache[key]
         generic = MUNICIPALITIES[belfiore][2]
-        counts = code in own[belfiore] and not is_catch_all(code, generic)
+        counts = code_counts(code, own[belfiore], generic)
         if street is None:
             base = MUNICIPALITIES[belfiore][1]
             if belfiore == "L736" and code in MAINLAND_CODES:
                 base = "mestre"
-            unmatched[base]["ambiguous" if ambiguous else "unmatched"] += 1
+            unmatched[base]["ambiguous" if ambiguous else
+                            "unmatched" if text.strip() else "no_street"] += 1
             continue
         matched_rows[(belfiore, street)] += 1
         if not counts:
@@ -657,6 +680,7 @@ def build(src):
                                  cap, "", note, kind])
             summary[base]["matched"] += matched_rows[(belfiore, street)]
 
+    print("distinct (designation, name) pairs: %d" % sum(len(v) for v in streets.values()))
     for base, city_rows in cities.items():
         # Shorten long names, keeping (street, designation) unique.
         taken = {(r[0], r[1]) for r in city_rows if len(r[0]) <= 40}
@@ -679,6 +703,9 @@ def build(src):
             kept = unique.get((r[0], r[1]))
             if kept is None or (kept[3] == "" and kept[6] == "none" and r[6] != "none"):
                 unique[(r[0], r[1])] = r
+        merged = len(city_rows) - len(unique)
+        if merged:
+            print("%s: %d archive names written alike merged" % (base, merged))
         city_rows[:] = sorted(unique.values(),
                               key=lambda r: (r[0].encode("cp1252"), r[1].encode("cp1252")))
         for r in city_rows:
@@ -720,6 +747,28 @@ def check_rows(base, rows):
     return problems
 
 
+def check_file(path):
+    """Problems of a written city file: its header, its order and every
+    field against the street file's limits."""
+    base = os.path.splitext(os.path.basename(path))[0]
+    with open(path, "rb") as f:
+        data = f.read()
+    try:
+        text = data.decode("utf-8")
+    except UnicodeDecodeError as e:
+        return ["%s: not UTF-8 (%s)" % (path, e)]
+    rows = list(csv.reader(text.splitlines()))
+    if not rows or rows[0] != HEADER:
+        return ["%s: header is not %s" % (path, ",".join(HEADER))]
+    problems = [p for p in check_rows(base, rows[1:])]
+    problems += ["%s.csv line %d: %d fields" % (base, n, len(r))
+                 for n, r in enumerate(rows[1:], start=2) if len(r) != len(HEADER)]
+    keys = [(r[0].encode("cp1252", "replace"), r[1].encode("cp1252", "replace")) for r in rows[1:]]
+    if keys != sorted(keys):
+        problems.append("%s: rows not sorted by street, then designation" % path)
+    return problems
+
+
 def render(rows):
     import io
     out = io.StringIO()
@@ -741,26 +790,39 @@ def write_all(out_dir, files):
 
 def table(summary, shortened):
     lines = ["| City | File | Streets | With code | Several codes | Points disagree |"
-             " Address rows matched | not matched | ambiguous | Names shortened |",
-             "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|"]
+             " Address rows matched | not matched | ambiguous | no street name | Names shortened |",
+             "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"]
     total = Counter()
     for display, base, *_ in CITIES:
         c = summary[base]
         with_code = c["register"] + c["several"] + c["points"]
         values = [c["streets"], with_code, c["several"], c["disagree"], c["matched"],
-                  c["unmatched"], c["ambiguous"], shortened[base]]
-        total.update(dict(zip(range(8), values)))
+                  c["unmatched"], c["ambiguous"], c["no_street"], shortened[base]]
+        total.update(dict(zip(range(9), values)))
         lines.append("| %s | `%s.csv` | %s |" % (display, base, " | ".join(str(v) for v in values)))
-    lines.append("| **Total** | | %s |" % " | ".join(str(total[i]) for i in range(8)))
+    lines.append("| **Total** | | %s |" % " | ".join(str(total[i]) for i in range(9)))
     return "\n".join(lines) + "\n"
 
 
 def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("sources", help="folder of the raw open data")
-    parser.add_argument("out", help="output folder (data/streets)")
+    parser.add_argument("sources", nargs="?", help="folder of the raw open data")
+    parser.add_argument("out", nargs="?", help="output folder (data/streets)")
     parser.add_argument("--readme-table", help="also write the per-city table (Markdown) here")
+    parser.add_argument("--check", metavar="FOLDER",
+                        help="only check the 28 city files in FOLDER, write nothing")
     args = parser.parse_args(argv)
+    if args.check:
+        problems = []
+        for _, base, *_ in CITIES:
+            path = os.path.join(args.check, base + ".csv")
+            problems += check_file(path) if os.path.exists(path) else ["%s missing" % path]
+        for p in problems:
+            print("error: " + p, file=sys.stderr)
+        print("%d city files checked, %d problems" % (len(CITIES), len(problems)))
+        return 1 if problems else 0
+    if not args.sources or not args.out:
+        parser.error("give the sources folder and the output folder, or --check FOLDER")
     try:
         cities, summary, own, shortened = build(args.sources)
     except (OSError, KeyError, ImportError_) as e:
