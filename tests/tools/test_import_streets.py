@@ -123,6 +123,8 @@ class WholeRun(unittest.TestCase):
                    (2, 2, "CAMPO", "SAN POLO", "", "", "L736", "05"),
                    (3, 3, "VIA", "MIRANESE", "", "", "L736", "05"),
                    (4, 4, "VIA", "TORINO", "", "", "L736", "05"),
+                   (7, 7, "VIA", "TREDICI AVIATORI ITALIANI CADUTI A KINDU IN CONGO", "", "", "L736", "05"),
+                   (8, 8, "VIA", "TREDICI AVIATORI ITALIANI CADUTI A KINDU NEL 1961", "", "", "L736", "05"),
                    (5, 5, "VIA", "SPARANO DA BARI", "", "", "A662", "16"),
                    (6, 6, "VIA", "SREČKO KOSOVEL", "", "", "L424", "06")])
             write(src, imp.GEONAMES, ["country_code", "zipcode", "place", "state", "state_code", "province",
@@ -151,13 +153,18 @@ class WholeRun(unittest.TestCase):
                                 ("milano_west", ["origin", "addr_street", "addr_housenumber", "addr_postcode"]),
                                 ("offices_extra", ["belfiore", "via", "civico", "cap"])]:
                 write(src, imp.SOURCES[key], header, [])
+            again = os.path.join(out, "again")
             with open(os.devnull, "w") as quiet:
                 stdout, sys.stdout = sys.stdout, quiet
                 try:
-                    status = imp.main([src, out])
+                    self.assertEqual(imp.main([src, out]), 0)
+                    self.assertEqual(imp.main([src, again]), 0)
                 finally:
                     sys.stdout = stdout
-            self.assertEqual(status, 0)
+            for _, base, *_ in imp.CITIES:
+                with open(os.path.join(out, base + ".csv"), "rb") as a, \
+                        open(os.path.join(again, base + ".csv"), "rb") as b:
+                    self.assertEqual(a.read(), b.read(), base)
 
             def rows(base):
                 with open(os.path.join(out, base + ".csv"), encoding="utf-8", newline="") as f:
@@ -168,7 +175,9 @@ class WholeRun(unittest.TestCase):
                 ["TORINO", "VIA", "", "30172", "", ""]])
             self.assertEqual(rows("venezia"), [
                 ["MIRANESE", "VIA", "", "", "", imp.NO_CODE_NOTE],
-                ["SAN POLO", "CAMPO", "", "30125", "", ""]])
+                ["SAN POLO", "CAMPO", "", "30125", "", ""],
+                ["TREDICI AVIATORI ITALIANI CADUTI A KIN 2", "VIA", "", "", "", imp.NO_CODE_NOTE],
+                ["TREDICI AVIATORI ITALIANI CADUTI A KINDU", "VIA", "", "", "", imp.NO_CODE_NOTE]])
             self.assertEqual(rows("bari"), [["SPARANO DA BARI", "VIA", "", "70121", "", ""]])
             self.assertEqual(rows("trieste"), [["SRECKO KOSOVEL", "VIA", "", "", "", imp.NO_CODE_NOTE]])
             self.assertEqual(imp.check_file(os.path.join(out, "mestre.csv")), [])
