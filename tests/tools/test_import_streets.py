@@ -20,7 +20,8 @@ ARCHIVE = [
     ("VIA", "CARLO SIGONIO"), ("PIAZZA", "MARIO PAGANO"),
     ("VIA", "ALESSANDRO ASTESANI"), ("VIA", "MASSIMO D'AZEGLIO"),
     ("MURA", "DI PORTA D'AZEGLIO"), ("VIA", "FILIPPO DE FILIPPI"),
-    ("VIA", "FILIPPO FILIPPI"), ("VIA", "AGLIE`"),
+    ("VIA", "FILIPPO FILIPPI"), ("VIA", "AGLIE`"), ("VIA", "VENTI SETTEMBRE"),
+    ("PIAZZA", "UMBERTO PRIMO"), ("VIA", "MILLE"), ("VIA", "DEI MILLE"),
 ]
 
 
@@ -45,6 +46,9 @@ class NameMatching(unittest.TestCase):
         ("VIA D'AZEGLIO", None, False, ("VIA", "MASSIMO D'AZEGLIO"), False),
         ("DE FILIPPI FILIPPO", "VIA", False, ("VIA", "FILIPPO DE FILIPPI"), False),
         ("FILIPPI", "VIA", False, None, True),
+        ("V. XX SETTEMBRE", None, False, ("VIA", "VENTI SETTEMBRE"), False),
+        ("Piazza Umberto I", None, False, ("PIAZZA", "UMBERTO PRIMO"), False),
+        ("VIA I MILLE", None, False, None, True),
     ]
 
     def test_matches(self):

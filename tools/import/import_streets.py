@@ -199,9 +199,58 @@ NOT_GIVEN_NAMES = {
 }
 
 
+# Numbers in names are written in figures, Roman numerals or words
+# ("XX SETTEMBRE", "VENTI SETTEMBRE"; "UMBERTO I", "UMBERTO PRIMO").
+NUMBER_WORDS = {}
+for _value, _words in enumerate([
+        "", "PRIMO PRIMA UNO", "SECONDO SECONDA DUE", "TERZO TERZA TRE",
+        "QUARTO QUARTA QUATTRO", "QUINTO QUINTA CINQUE", "SESTO SESTA SEI",
+        "SETTIMO SETTIMA SETTE", "OTTAVO OTTAVA OTTO", "NONO NONA NOVE",
+        "DECIMO DECIMA DIECI", "UNDICESIMO UNDICESIMA UNDICI",
+        "DODICESIMO DODICESIMA DODICI", "TREDICESIMO TREDICI",
+        "QUATTORDICESIMO QUATTORDICI", "QUINDICESIMO QUINDICI", "SEDICESIMO SEDICI",
+        "DICIASSETTESIMO DICIASSETTE", "DICIOTTESIMO DICIOTTO",
+        "DICIANNOVESIMO DICIANNOVE", "VENTESIMO VENTI", "VENTUNESIMO VENTUNO",
+        "VENTIDUESIMO VENTIDUE", "VENTITREESIMO VENTITRE", "VENTIQUATTRO",
+        "VENTICINQUE", "VENTISEI", "VENTISETTE", "VENTOTTO", "VENTINOVE",
+        "TRENTA", "TRENTUNO"]):
+    for _word in _words.split():
+        NUMBER_WORDS[_word] = str(_value)
+ROMAN = {"I": 1, "V": 5, "X": 10, "L": 50}
+
+
+def roman_value(word):
+    """Value of a Roman numeral of I, V, X, L written the usual way, or None."""
+    if not re.fullmatch(r"L?X{0,3}(IX|IV|V?I{0,3})", word) or not word:
+        return None
+    total = 0
+    for i, ch in enumerate(word):
+        value = ROMAN[ch]
+        total += -value if i + 1 < len(word) and ROMAN[word[i + 1]] > value else value
+    return total
+
+
+def canonical(word):
+    """One spelling for a word's forms: saints' titles alike, numbers as
+    figures.  Initials (short words) stay as they are, so that "V." stays
+    an initial; a lone "I" is the numeral."""
+    w, short = word[0], word[1]
+    if w in CANONICAL:
+        return CANONICAL[w]
+    if w.isdigit():
+        return str(int(w))
+    if w in NUMBER_WORDS:
+        return NUMBER_WORDS[w]
+    if not short and (len(w) > 1 or w == "I"):
+        value = roman_value(w)
+        if value:
+            return str(value)
+    return w
+
+
 def words_key(words):
     """Words in any order, each in its canonical spelling."""
-    return tuple(sorted(CANONICAL.get(w[0], w[0]) for w in words))
+    return tuple(sorted(canonical(w) for w in words))
 
 
 def words_match(a, b):
@@ -209,7 +258,7 @@ def words_match(a, b):
     equal, one the initial or short form of the other, or known forms."""
     wa, sa = a[0], a[1]
     wb, sb = b[0], b[1]
-    if wa == wb:
+    if wa == wb or canonical(a) == canonical(b):
         return True
     if wb in WORD_FORMS.get(wa, ()) or wa in WORD_FORMS.get(wb, ()):
         return True
