@@ -84,6 +84,8 @@ class Codes(unittest.TestCase):
             ("points agree", [], [(4, "30172"), (None, "30172")], ("30172", "", "points", "")),
             ("points disagree", [], [(12, "30172"), (5, "30171"), (None, "30172")],
              ("", "CAP DIVERSI: 30171 N. 5; 30172 N. 12, S.N.", "disagree", "")),
+            ("many numbers", [], [(n, "30173") for n in range(1, 40)] + [(17, "30170"), (None, "30172")],
+             ("", "CAP DIVERSI: 30170 N. 17; 30172 N. S.N.; 30173 N. 1, 2, 3, 4, 5, 6 ...", "disagree", "")),
             ("nothing", [], [], ("", imp.NO_CODE_NOTE, "none", "")),
         ]
         for name, register, points, expected in cases:

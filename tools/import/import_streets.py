@@ -487,16 +487,24 @@ def join_within(parts, limit):
 
 
 def points_note(points, limit=70):
-    """Note for addresses that give a street different codes: each code with
-    its house numbers ("S.N." for an address without number)."""
+    """Note for addresses that give a street different codes: every code,
+    each with as many of its house numbers as the note holds ("S.N." for an
+    address without number, "..." when numbers are left out)."""
     by_code = defaultdict(set)
     for number, code in points:
         by_code[code].add(number)
-    parts = []
-    for code in sorted(by_code):
-        numbers = sorted(by_code[code], key=lambda n: (n is None, n))
-        parts.append(code + " N. " + ", ".join("S.N." if n is None else str(n) for n in numbers))
-    return join_within(["CAP DIVERSI: " + parts[0]] + parts[1:], limit)
+    lists = [(code, ["S.N." if n is None else str(n)
+                     for n in sorted(by_code[code], key=lambda n: (n is None, n))])
+             for code in sorted(by_code)]
+    for most in range(max(len(numbers) for _, numbers in lists), -1, -1):
+        parts = []
+        for code, numbers in lists:
+            shown = ", ".join(numbers[:most]) + (" ..." if len(numbers) > most else "")
+            parts.append(code + (" N. " + shown if most else ""))
+        text = "CAP DIVERSI: " + "; ".join(parts)
+        if len(text) <= limit:
+            return text
+    return join_within(["CAP DIVERSI: " + lists[0][0]] + [c for c, _ in lists[1:]], limit)
 
 
 def decide(register, points):
