@@ -3,6 +3,7 @@ sources, and the bundled city files against the street file's limits."""
 
 import csv
 import os
+import re
 import sys
 import tempfile
 import unittest
@@ -200,6 +201,20 @@ class BundledFiles(unittest.TestCase):
                 path = os.path.join(folder, base + ".csv")
                 self.assertTrue(os.path.exists(path))
                 self.assertEqual(imp.check_file(path), [])
+
+    def test_readme_table_matches_the_files(self):
+        with open(os.path.join(ROOT, "data", "README.md"), encoding="utf-8") as f:
+            table = {m.group(1): tuple(int(m.group(i)) for i in range(2, 6)) for m in
+                     re.finditer(r"^\| [^|]+ \| `(\w+)\.csv` \| (\d+) \| (\d+) \| (\d+) \| (\d+) \|",
+                                 f.read(), re.M)}
+        self.assertEqual(sorted(table), sorted(base for _, base, *_ in imp.CITIES))
+        for base, expected in table.items():
+            with self.subTest(city=base):
+                with open(os.path.join(ROOT, "data", "streets", base + ".csv"), encoding="utf-8") as f:
+                    rows = list(csv.DictReader(f))
+                self.assertEqual((len(rows), sum(1 for r in rows if r["cap"]),
+                                  sum(1 for r in rows if r["cap"] and r["note"]),
+                                  sum(1 for r in rows if r["note"].startswith("CAP DIVERSI"))), expected)
 
 
 if __name__ == "__main__":
