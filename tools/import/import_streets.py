@@ -68,6 +68,8 @@ CITIES = [
 MUNICIPALITIES = {c[3]: c for c in CITIES if c[1] != "mestre"}
 # Office addresses name the municipality, not its cadastral code.
 BELFIORE_BY_NAME = {c[0].upper(): c[3] for c in CITIES if c[1] != "mestre"}
+# City files made partly from OpenStreetMap data (offered under ODbL).
+ODBL_FILES = {"venezia", "mestre"}
 MAINLAND_CODES = {"30170", "30171", "30172", "30173", "30174", "30175"}
 
 HEADER = ["street", "designation", "city_tag", "cap", "agency", "note"]
@@ -856,7 +858,8 @@ def table(summary, shortened):
         values = [c["streets"], with_code, c["several"], c["disagree"], c["matched"],
                   c["unmatched"], c["ambiguous"], c["no_street"], shortened[base]]
         total.update(dict(zip(range(9), values)))
-        lines.append("| %s | `%s.csv` | %s |" % (display, base, " | ".join(str(v) for v in values)))
+        odbl = " (ODbL, partly OpenStreetMap data)" if base in ODBL_FILES else ""
+        lines.append("| %s%s | `%s.csv` | %s |" % (display, odbl, base, " | ".join(str(v) for v in values)))
     lines.append("| **Total** | | %s |" % " | ".join(str(total[i]) for i in range(9)))
     return "\n".join(lines) + "\n"
 
