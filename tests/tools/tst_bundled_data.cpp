@@ -3,6 +3,7 @@
 #include "common/record_file.h"
 #include "datacompiler/csv_reader.h"
 #include "locality/locality_files.h"
+#include "streets/street_files.h"
 
 #include <QDir>
 #include <QSet>
@@ -106,6 +107,27 @@ private slots:
         QVERIFY(!listed.contains("00129 ROMA RM"));   // filled in from a range, never used
         QVERIFY(listed.contains("30173 MESTRE VE"));
         QVERIFY(listed.contains("22063 CANTU' CO"));
+    }
+
+    // Every city of the street directory opens with its notes, holds every
+    // street of its source, and finds its first street through the index.
+    void everyCityOfTheStreetDirectoryOpens()
+    {
+        for (int row = 0; row < int(cityTable.size()); ++row) {
+            const QString base = cityTable[row].fileBase.toString();
+            const CityFiles files = findCityFiles(m_data.path(), row);
+            QVERIFY2(files.outcome == CityOutcome::Opened, qPrintable(base + ": " + files.message));
+            QStringList prefixes, firstRecords;
+            StreetFiles city(prefixes, firstRecords);
+            city.open(files);
+            QList<datac::Fault> faults;
+            const datac::CsvTable source =
+                datac::readCsv(QStringLiteral(ZELVORA_DATA_SOURCES "/streets/") + base + ".csv", faults);
+            QVERIFY(faults.isEmpty());
+            QCOMPARE(city.streetCount(), int(source.rows.size()));
+            const StreetRecord first = city.readStreet(0);
+            QCOMPARE(city.group(first.street.left(3))->first, 1);
+        }
     }
 };
 
