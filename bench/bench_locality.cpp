@@ -52,7 +52,7 @@ private slots:
         m_window->StringGrid1->setFocus();
         QBENCHMARK {
             int position = 0;
-            m_window->ScrollBar1Scroll(SB_PAGEDOWN, position);
+            m_window->list().scroll(SB_PAGEDOWN, position);
         }
     }
 };

@@ -1,8 +1,10 @@
 #include "about_box.h"
 
 #include "app/application.h"
+#include "app/error_report.h"
 #include "app/fonts.h"
 #include "app/pictures.h"
+#include "app/window_helpers.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -39,9 +41,6 @@ constexpr char kWebAddress[] = "github.com/zelvora/zelvora";
 
 const QString kOpen = QStringLiteral("apri");
 const QString kClose = QStringLiteral("chiudi");
-
-const QColor kSilver(192, 192, 192);
-const QColor kNavy(0, 0, 128);
 
 const char *const kCoverHint = "Click per altre informazioni sul programma";
 
@@ -83,21 +82,6 @@ constexpr PageLine kDescriptionPage[] = {
 // text leaves below itself as it moves up. The area is repainted whole on
 // every step, so here they draw nothing visible.
 const QString kWipe(48, QLatin1Char(' '));
-
-template <typename Widget>
-Widget *place(Widget *widget, const char *name, int left, int top, int width, int height)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(left, top, width, height);
-    return widget;
-}
-
-void colour(QWidget *widget, QPalette::ColorRole role, const QColor &c)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(role, c);
-    widget->setPalette(palette);
-}
 
 QLabel *label(QWidget *parent, const char *name, const QString &caption, QRect geometry, const QFont &font,
               const QColor &textColour)
@@ -204,14 +188,14 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::Customi
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(40);
-    connect(Timer1, &QTimer::timeout, this, &TAboutBox::Timer1Timer);
-    connect(Timer2, &QTimer::timeout, this, &TAboutBox::Timer2Timer);
-    connect(BitBtn1, &QPushButton::clicked, this, &TAboutBox::BitBtn1Click);
+    connectGuarded(Timer1, &QTimer::timeout, this, &TAboutBox::Timer1Timer);
+    connectGuarded(Timer2, &QTimer::timeout, this, &TAboutBox::Timer2Timer);
+    connectGuarded(BitBtn1, &QPushButton::clicked, this, &TAboutBox::BitBtn1Click);
     for (QWidget *control : {static_cast<QWidget *>(Panel4), static_cast<QWidget *>(Image1),
                              static_cast<QWidget *>(Versio), static_cast<QWidget *>(Windo),
                              static_cast<QWidget *>(PaintBox1)})
         control->installEventFilter(this);
-    Application::instance().watchMouse(this, [this](bool inside) { m_mouseInside = inside; });
+    m_status = std::make_unique<StatusLine>(this, InfoHint);
 
     // Centred on the screen, whatever window opens it.
     if (QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
@@ -335,10 +319,7 @@ void TAboutBox::keyPressEvent(QKeyEvent *event)
 
 void TAboutBox::FormActivate()
 {
-    Application::instance().setOnHint([box = QPointer<TAboutBox>(this)] {
-        if (box)
-            box->DisplayHint();
-    });
+    m_status->install();
     AboutBoxState &state = aboutBoxState();
     state.savedPanelWidth = Panel4->width();
     state.savedImageLeft = Image1->x();
@@ -348,8 +329,7 @@ void TAboutBox::FormActivate()
 
 void TAboutBox::DisplayHint()
 {
-    if (m_mouseInside && isActiveWindow())
-        InfoHint->setText(Application::instance().hint());
+    m_status->DisplayHint();
 }
 
 void TAboutBox::Panel4Click()

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "app/window_helpers.h"
+
 #include <QColor>
 #include <QDialog>
 #include <QFont>
 #include <QList>
 #include <QString>
+#include <memory>
 
 class QFrame;
 class QLabel;
@@ -90,7 +93,7 @@ public:
     void Timer1Timer();
     void Timer2Timer();
 
-    bool mouseInside() const { return m_mouseInside; }
+    bool mouseInside() const { return m_status->mouseInside(); }
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -101,7 +104,7 @@ private:
     void buildLayout();
     void moveCoverChildren(int dx);
 
-    bool m_mouseInside = false;
+    std::unique_ptr<StatusLine> m_status;
 };
 
 } // namespace zelvora

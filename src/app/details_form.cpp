@@ -13,10 +13,16 @@
 namespace zelvora {
 
 DetailsForm::DetailsForm(QWidget *parent, const QString &caption, const Geometry &geometry)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_rowStep(geometry.rowStep)
 {
     setWindowTitle(caption);
     setFixedSize(geometry.client);
+    if (geometry.windowColour) {
+        QPalette window = palette();
+        window.setColor(QPalette::Window, *geometry.windowColour);
+        setPalette(window);
+        setAutoFillBackground(true);
+    }
     QPalette silver = palette();
     silver.setColor(QPalette::Window, QColor(192, 192, 192));
 
@@ -39,7 +45,7 @@ DetailsForm::DetailsForm(QWidget *parent, const QString &caption, const Geometry
     OKButton->setFont(windowFont(11, geometry.boldButtons));
 
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Stampa, &QPushButton::clicked, this, &DetailsForm::StampaClick);
+    connectGuarded(Stampa, &QPushButton::clicked, this, &DetailsForm::StampaClick);
 }
 
 Edit *DetailsForm::addField(const char *name, int left, int top, int width, int height)
@@ -74,9 +80,34 @@ void DetailsForm::shrink(int n)
     Stampa->move(Stampa->x(), Stampa->y() - n);
 }
 
+void DetailsForm::setCompactRows(QList<QWidget *> notesRow, QList<QWidget *> agencyRow)
+{
+    m_notesRow = std::move(notesRow);
+    m_agencyRow = std::move(agencyRow);
+}
+
+void DetailsForm::compact(bool notesEmpty, bool agencyEmpty)
+{
+    auto hide = [](const QList<QWidget *> &row) {
+        for (QWidget *control : row)
+            control->hide();
+    };
+    if (notesEmpty)
+        hide(m_notesRow);
+    if (agencyEmpty)
+        hide(m_agencyRow);
+    if (agencyEmpty && !notesEmpty) {
+        for (QWidget *control : m_notesRow)
+            control->move(control->x(), control->y() - m_rowStep);
+    }
+    const int rowsLeftOut = (notesEmpty ? 1 : 0) + (agencyEmpty ? 1 : 0);
+    if (rowsLeftOut > 0)
+        shrink(m_rowStep * rowsLeftOut);
+}
+
 void DetailsForm::StampaClick()
 {
-    guarded([&] { printDetails(this, printLines()); });
+    printDetails(this, printLines());
 }
 
 void DetailsForm::showEvent(QShowEvent *event)

@@ -2,7 +2,9 @@
 
 #include "common/printout.h"
 
+#include <QColor>
 #include <QDialog>
+#include <optional>
 
 class QFrame;
 class QLabel;
@@ -27,6 +29,8 @@ public:
         QRect okButton;
         QRect printButton;
         bool boldButtons = false;
+        std::optional<QColor> windowColour; // none: the system's
+        int rowStep = 24; // the compact layout's shrink per row left out
     };
 
     DetailsForm(QWidget *parent, const QString &caption, const Geometry &geometry);
@@ -42,13 +46,27 @@ public:
     // buttons up by as much.
     void shrink(int n);
 
+    // The compact layout, decided by the row's notes and agency: notes
+    // without agency hide the notes row; an agency without notes hides the
+    // agency row and moves the notes row up into its place; neither hides
+    // both. Each row left out shrinks the dialog by the row step.
+    void compact(bool notesEmpty, bool agencyEmpty);
+
     // The printout's body lines: the fields as they are now.
     virtual QList<PrintLine> printLines() const = 0;
 
 protected:
+    // The two rows the compact layout may leave out: their label and field.
+    void setCompactRows(QList<QWidget *> notesRow, QList<QWidget *> agencyRow);
+
     Edit *addField(const char *name, int left, int top, int width, int height);
     QLabel *addLabel(const char *name, const QString &caption, int left, int top, int width, int height);
     void showEvent(QShowEvent *event) override;
+
+private:
+    int m_rowStep;
+    QList<QWidget *> m_notesRow;
+    QList<QWidget *> m_agencyRow;
 };
 
 } // namespace zelvora

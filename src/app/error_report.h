@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
+#include <functional>
+#include <type_traits>
 #include <exception>
 #include <utility>
 
@@ -24,6 +27,33 @@ bool guarded(Handler &&handler)
         reportException(error);
         return false;
     }
+}
+
+// Connects a signal to a handler that runs through the general error report,
+// so that no handler can forget it. The handler may take the signal's
+// arguments or none; `context` ends the connection when it is destroyed.
+template <typename Sender, typename SignalClass, typename... Args, typename Handler>
+QMetaObject::Connection connectGuarded(Sender *sender, void (SignalClass::*signal)(Args...), const QObject *context,
+                                       Handler handler)
+{
+    return QObject::connect(sender, signal, context, [handler = std::move(handler)](Args... args) {
+        guarded([&] {
+            if constexpr (std::is_invocable_v<const Handler &, Args...>)
+                std::invoke(handler, args...);
+            else
+                std::invoke(handler);
+        });
+    });
+}
+
+// The same for a member function of `receiver`, which is also the context.
+template <typename Sender, typename SignalClass, typename... Args, typename Receiver, typename... SlotArgs>
+QMetaObject::Connection connectGuarded(Sender *sender, void (SignalClass::*signal)(Args...), Receiver *receiver,
+                                       void (Receiver::*slot)(SlotArgs...))
+{
+    return connectGuarded(sender, signal, receiver, [receiver, slot](SlotArgs... args) {
+        std::invoke(slot, receiver, args...);
+    });
 }
 
 } // namespace zelvora

@@ -1,5 +1,6 @@
 #include "paged_list.h"
 
+#include "app/error_report.h"
 #include "app/toolkit/string_grid.h"
 
 #include <QLineEdit>
@@ -11,6 +12,61 @@ PagedList::PagedList(StringGrid *grid, ScrollBar *scrollBar, QWidget *noteLabel,
     : m_grid(grid), m_scrollBar(scrollBar), m_noteLabel(noteLabel), m_noteEdit(noteEdit), m_source(source),
       m_state(state)
 {
+    m_scrollBar->setScrollHandler([this](ScrollCode code, int &position) {
+        guarded([&] { scroll(code, position); });
+    });
+    connectGuarded(m_grid, &StringGrid::keyDown, this, &PagedList::keyDown);
+    connectGuarded(m_grid, &StringGrid::click, this, &PagedList::click);
+    connectGuarded(m_grid, &StringGrid::enter, this, &PagedList::enter);
+    connectGuarded(m_grid, &StringGrid::exit, this, &PagedList::exit);
+    connectGuarded(m_grid, &StringGrid::drawCell, this, &PagedList::drawCell);
+    connectGuarded(m_grid, &StringGrid::dblClick, this, [this] {
+        if (onOpen)
+            onOpen();
+    });
+    // A wheel notch over the grid is a line up or down of the scroll bar.
+    connect(m_grid, &StringGrid::wheel, this, [this](bool down) {
+        m_scrollBar->scrollEvent(down ? SB_LINEDOWN : SB_LINEUP);
+        m_scrollBar->scrollEvent(SB_ENDSCROLL);
+    });
+}
+
+PagedList::~PagedList()
+{
+    // The controls may outlive the list while their window is taken apart:
+    // they must not call back into it.
+    if (m_scrollBar)
+        m_scrollBar->setScrollHandler({});
+}
+
+void PagedList::showFirstPage(bool lookAhead)
+{
+    clearPage();
+    seekPage(0);
+    const int rows = m_state.rowsPerPage;
+    const int limit = lookAhead ? rows + 1 : rows;
+    int read = 0;
+    while (read < limit && !m_source.atEnd()) {
+        if (read < rows)
+            appendRow(read);
+        else
+            readIntoRow(read);
+        ++m_state.currentRecord;
+        ++read;
+    }
+    if (read > rows)
+        m_source.seek(m_state.currentRecord - 1);
+}
+
+void PagedList::showSearchPage(int start)
+{
+    clearPage();
+    seekPage(start);
+    for (int row = 1; row <= m_state.rowsPerPage && !m_source.atEnd(); ++row) {
+        appendRow(row - 1);
+        m_scrollBar->setPosition(m_state.currentRecord - (row + 1));
+        ++m_state.currentRecord;
+    }
 }
 
 void PagedList::clearPage()
@@ -223,7 +279,7 @@ void PagedList::click()
 
 void PagedList::enter()
 {
-    m_grid->setSelection({0, m_state.lastRow, 2, m_state.lastRow});
+    m_grid->setSelection({0, m_state.lastRow, m_grid->colCount() - 1, m_state.lastRow});
 }
 
 void PagedList::exit()

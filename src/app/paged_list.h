@@ -2,6 +2,8 @@
 
 #include "app/toolkit/scroll_bar.h"
 
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -36,20 +38,38 @@ struct PagingState
     int &currentRecord; // counter in the order file
     int &recordCount;   // records of the order file
     int &lastRow;       // the grid row remembered while the grid has no focus
-    int rowsPerPage;
+    int rowsPerPage;    // rows of a full page: the list's one source of it
 };
 
 // A window of at most `rowsPerPage` rows onto an order file on disk: only the
 // rows on screen are in memory, and every move past the top or bottom edge of
-// the page reads a fresh page. It drives a grid, its scroll bar and a note
-// line (a label and a read-only field) that shows the selected row's note
-// while the grid has the focus. The locality list and the street list are
-// both one, with their own page size.
-class PagedList
+// the page reads a fresh page. It drives a grid of any number of columns, its
+// scroll bar and a note line (a label and a read-only field) that shows the
+// selected row's note while the grid has the focus, and connects their
+// notifications to itself; those that read the file run through the general
+// error report. The locality list and the street list are both one, with
+// their own page size; every page move is worked out from the page size.
+class PagedList : public QObject
 {
 public:
     PagedList(StringGrid *grid, ScrollBar *scrollBar, QWidget *noteLabel, QLineEdit *noteEdit,
               PageSource &source, PagingState state);
+    ~PagedList() override;
+
+    int rowsPerPage() const { return m_state.rowsPerPage; }
+    StringGrid *grid() const { return m_grid; }
+    ScrollBar *scrollBar() const { return m_scrollBar; }
+
+    // The first page, from record 0, stopping at the end of the file. With
+    // `lookAhead`, one record more than a page holds is read: it stays in
+    // the row lists and in the cells of the row after the grid's last,
+    // without being shown, and the file goes back to just after the last row
+    // shown while the record counter keeps counting it.
+    void showFirstPage(bool lookAhead);
+    // The page of a search: from record `start` (0-based), stopping at the
+    // end of the file, row 0 selected, the scroll bar two records before
+    // `start` (at least 0).
+    void showSearchPage(int start);
 
     // The scroll bar's notification: stays on the page or reads a new one.
     void scroll(ScrollCode code, int &position);
@@ -60,19 +80,17 @@ public:
     void drawCell();
     void appOnActivate();
     void showNote(const QString &text);
+    void hideNoteLine() { setNoteLineVisible(false); }
 
     // Empties the grid (one row remains) and the row lists.
     void clearPage();
-    // Appends the record at the read position as grid row `row`.
-    void appendRow(int row);
-    // Reads the record at the read position into the cells of row `row`
-    // without changing the row count: a row beyond it is kept, not shown.
-    void readIntoRow(int row);
 
     std::function<void()> onEscape; // Esc in the grid
-    std::function<void()> onOpen;   // Enter in the grid
+    std::function<void()> onOpen;   // Enter in the grid, or a double click
 
 private:
+    void appendRow(int row);
+    void readIntoRow(int row);
     void refillDown(ScrollCode code, int start, int &position);
     void refillUp(int start, int &position);
     void jump(int &position);
@@ -83,7 +101,7 @@ private:
     void setNoteLineVisible(bool visible);
 
     StringGrid *m_grid;
-    ScrollBar *m_scrollBar;
+    QPointer<ScrollBar> m_scrollBar;
     QWidget *m_noteLabel;
     QLineEdit *m_noteEdit;
     PageSource &m_source;

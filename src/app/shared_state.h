@@ -26,27 +26,13 @@ struct SharedLists
     QStringList streetAgencies;
 };
 
-inline const QString kModeLocality = QStringLiteral("localita");
-inline const QString kModeCap = QStringLiteral("cap");
-inline const QString kModeProvince = QStringLiteral("pv");
-
-// Settings and search state shared by the windows, set before any window is
-// created.
+// Settings shared by the windows, set before any window is created. Each
+// subsystem keeps its own search state.
 struct SharedState
 {
     QString dataFolder;        // folder of the data files: the program's own
     int pixelsPerInch = 96;    // read from the main window when it is built
     bool provincesLoaded = false;
-
-    // Search state of the main window.
-    QString searchMode = kModeLocality;
-    int keyLength = 3;
-    int rowsPerPage = 8;
-    int currentRecord = 0;
-    int recordCount = 0;
-    QString lastSearchText;
-    QString searchPrefix;
-    int lastRow = 0;
 
     std::unique_ptr<SharedLists> lists;
 };

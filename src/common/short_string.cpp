@@ -28,6 +28,17 @@ std::optional<QByteArray> encodeCp1252(const QString &text)
     return bytes;
 }
 
+QString toUpperCp1252(const QString &text)
+{
+    QString upper = text;
+    for (QChar &c : upper) {
+        const QChar capital = c.toUpper();
+        if (capital != c && encodeCp1252(QString(capital)))
+            c = capital;
+    }
+    return upper;
+}
+
 QString readShortString(const char *field, int capacity)
 {
     const int length = std::min<int>(static_cast<unsigned char>(field[0]), capacity);

@@ -13,6 +13,12 @@ QString decodeCp1252(QByteArrayView bytes);
 // Encodes text in code page 1252; nothing when a character has no place there.
 std::optional<QByteArray> encodeCp1252(const QString &text);
 
+// Upper case that stays inside code page 1252: a letter whose capital is in
+// the code page gets it ("à" becomes "À", "ÿ" becomes "Ÿ"); a letter without
+// one there stays as it is ("ß" and "µ", whose capitals are "SS" and a Greek
+// letter).
+QString toUpperCp1252(const QString &text);
+
 // A short string of capacity N occupies N + 1 bytes: a length byte, then the
 // characters. Only as many characters as the length byte says are read, and a
 // length byte beyond the capacity (a damaged file) is cut to the capacity, so a

@@ -8,13 +8,9 @@
 
 namespace zelvora {
 
-namespace {
-constexpr int kRowStep = 24;
-}
-
 TDettagli::TDettagli(QWidget *parent)
     : DetailsForm(parent, QStringLiteral("Dettagli Zelvora"),
-                  {QSize(396, 225), QRect(8, 8, 380, 170), QRect(116, 188, 76, 28), QRect(204, 188, 76, 28), true})
+                  {QSize(396, 225), QRect(8, 8, 380, 170), QRect(116, 188, 76, 28), QRect(204, 188, 76, 28), true, {}, 24})
 {
     setObjectName(QStringLiteral("Dettagli"));
     LLoc = addLabel("LLoc", QStringLiteral("Località"), 10, 18, 63, 15);
@@ -38,28 +34,8 @@ TDettagli::TDettagli(QWidget *parent)
     ECap->setAccessibleName(QStringLiteral("C.A.P."));
     ERec->setAccessibleName(QStringLiteral("Agenzia recapito"));
     ENot->setAccessibleName(QStringLiteral("Note"));
+    setCompactRows({ENot, LNot}, {ERec, LRec});
     setTabOrder(Stampa, OKButton);
-}
-
-void TDettagli::compact(bool notesEmpty, bool agencyEmpty)
-{
-    if (notesEmpty && !agencyEmpty) {
-        ENot->hide();
-        LNot->hide();
-        shrink(kRowStep);
-    } else if (!notesEmpty && agencyEmpty) {
-        ERec->hide();
-        LRec->hide();
-        ENot->move(ENot->x(), ENot->y() - kRowStep);
-        LNot->move(LNot->x(), LNot->y() - kRowStep);
-        shrink(kRowStep);
-    } else if (notesEmpty && agencyEmpty) {
-        ENot->hide();
-        LNot->hide();
-        ERec->hide();
-        LRec->hide();
-        shrink(2 * kRowStep);
-    }
 }
 
 void TDettagli::showEvent(QShowEvent *event)

@@ -30,8 +30,6 @@ public:
     Edit *ERec = nullptr;
     Edit *ENot = nullptr;
 
-    // Leaves out the agency and notes rows that have nothing to show.
-    void compact(bool notesEmpty, bool agencyEmpty);
     void FormShow();
 
     QList<PrintLine> printLines() const override;

@@ -5,8 +5,7 @@
 #include "app/shared_state.h"
 #include "app/toolkit/edit.h"
 #include "app/toolkit/scroll_bar.h"
-#include "app/toolkit/string_grid.h"
-#include "locality/main_window.h"
+#include "locality/search_state.h"
 
 #include <QLabel>
 
@@ -40,7 +39,19 @@ const SearchModeInfo &searchModeInfo(const QString &mode)
     return locality;
 }
 
-LocalitySearch::LocalitySearch(TCapF &window) : m_window(window) {}
+LocalitySearch::LocalitySearch(Controls controls)
+    : m_controls(controls), m_incremental(searchState().lastSearchText, searchState().searchPrefix)
+{
+    m_incremental.started = [] { searchState().lastRow = 0; };
+    m_incremental.showPage = [this](int start) { m_list->showSearchPage(start); };
+    m_incremental.readKey = [this](int index) { return readKey(index); };
+    m_incremental.putBack = [this](const QString &text) {
+        // The field's change notification searches the text at once.
+        m_controls.field->setText(text);
+        m_controls.field->setCursorPosition(text.size());
+        return m_controls.field->text();
+    };
+}
 
 bool LocalitySearch::openDatabase()
 {
@@ -55,7 +66,7 @@ qint64 LocalitySearch::recordReads() const
 
 RecordFile &LocalitySearch::order() const
 {
-    const QString &mode = shared().searchMode;
+    const QString &mode = searchState().searchMode;
     if (mode == kModeCap)
         return *m_capOrder;
     if (mode == kModeProvince)
@@ -65,7 +76,7 @@ RecordFile &LocalitySearch::order() const
 
 LocalityRecord LocalitySearch::readLocality()
 {
-    const QString &mode = shared().searchMode;
+    const QString &mode = searchState().searchMode;
     if (mode == kModeCap)
         return readLocalityNo(*m_localities, CapOrderEntry::decode(m_capOrder->readNext()).localityNo);
     if (mode == kModeProvince)
@@ -98,9 +109,10 @@ QString LocalitySearch::note(int row) const
 
 void LocalitySearch::switchMode(const QString &mode)
 {
-    SharedState &s = shared();
-    SharedLists &lists = *s.lists;
+    LocalitySearchState &s = searchState();
+    SharedLists &lists = *shared().lists;
     const SearchModeInfo &info = searchModeInfo(mode);
+    const int rows = m_list->rowsPerPage();
 
     // 1. Open the order file (localita.loc is open already) and the index. A
     // new opening replaces the earlier one only once it has succeeded, so a
@@ -108,26 +120,26 @@ void LocalitySearch::switchMode(const QString &mode)
     auto newOrder = std::make_unique<RecordFile>();
     if (!info.orderFile.isEmpty() && !newOrder->open(info.orderFile, info.orderRecordSize)) {
         showMessage(info.orderMissing, Application::instance().title(), MessageIcon::Error);
-        lists.notes = QStringList(s.rowsPerPage + 1, QString());
+        lists.notes = QStringList(rows + 1, QString());
         return;
     }
     auto newIndex = std::make_unique<RecordFile>();
     if (!newIndex->open(info.indexFile, PrefixIndexEntry::kSize)) {
         if (info.orderFile.isEmpty())
-            lists.notes = QStringList(s.rowsPerPage + 1, QString());
+            lists.notes = QStringList(rows + 1, QString());
         showMessage(info.indexMissing, Application::instance().title(), MessageIcon::Error);
         return;
     }
 
     // 2. - 4. The search field for the new mode. Emptying a field that held
     // text runs a search, still in the old mode.
-    setHint(m_window.Cerca, info.hint);
-    m_window.Cerca->setAccessibleName(info.caption);
-    m_window.Label2->setText(info.caption);
-    m_window.Cerca->setText(QString());
-    m_window.Cerca->setMaxLength(info.maxLength);
-    m_window.Label1->hide();
-    m_window.Edit1->hide();
+    Edit *field = m_controls.field;
+    setHint(field, info.hint);
+    field->setAccessibleName(info.caption);
+    m_controls.caption->setText(info.caption);
+    field->setText(QString());
+    field->setMaxLength(info.maxLength);
+    m_list->hideNoteLine();
 
     // 5. The new mode and its order file.
     auto retire = [this](std::unique_ptr<RecordFile> &slot, std::unique_ptr<RecordFile> next) {
@@ -145,108 +157,36 @@ void LocalitySearch::switchMode(const QString &mode)
     s.recordCount = orderFile.count();
     s.currentRecord = 0;
 
-    // 6. Empty the grid, the row lists and the index.
-    m_window.list().clearPage();
+    // 6. - 8. Empty the index; the first page, reading one record more than
+    // a page holds.
     lists.prefixes.clear();
     lists.firstRecords.clear();
-
-    // 7. - 8. The first page, reading one record more than a page holds; the
-    // extra record stays in the row lists and in the cells of the row after
-    // the grid's last.
-    orderFile.seek(0);
-    int read = 0;
-    while (!orderFile.atEnd() && read <= s.rowsPerPage) {
-        if (read < s.rowsPerPage)
-            m_window.list().appendRow(read);
-        else
-            m_window.list().readIntoRow(read);
-        ++s.currentRecord;
-        ++read;
-    }
-    if (read > s.rowsPerPage)
-        orderFile.seek(s.currentRecord - 1);
+    m_list->showFirstPage(true);
     s.recordCount = orderFile.count();
 
     // 9. - 10. The scroll bar and the prefix index.
-    m_window.ScrollBar1->setPosition(mode == kModeLocality ? 0 : s.currentRecord);
-    m_window.ScrollBar1->setMaximum(s.recordCount);
+    m_list->scrollBar()->setPosition(mode == kModeLocality ? 0 : s.currentRecord);
+    m_list->scrollBar()->setMaximum(s.recordCount);
     loadPrefixIndex(*m_index, lists.prefixes, lists.firstRecords);
 
     // 11. Back to the search field.
-    if (mode != kModeLocality || m_window.isVisible())
-        m_window.Cerca->setFocus();
+    if (mode != kModeLocality || m_controls.window->isVisible())
+        field->setFocus();
 }
 
 void LocalitySearch::CercaChange()
 {
-    SharedState &s = shared();
-    const SharedLists &lists = *s.lists;
-    const QString text = m_window.Cerca->text();
-    if (text == s.lastSearchText)
-        return;
-    s.lastRow = 0;
-    s.lastSearchText = text;
-    s.searchPrefix = text.left(s.keyLength);
-
-    // The group of the first index entry that begins with the typed prefix.
-    int first = 1;
-    int last = 1;
-    if (const std::optional<Group> group = findGroup(lists.prefixes, lists.firstRecords, s.searchPrefix,
-                                                     s.recordCount)) {
-        first = group->first;
-        last = group->last;
-    } else if (!text.isEmpty()) {
-        // No key begins so: take the last character of the prefix back.
-        s.searchPrefix.chop(1);
-        retype(s.searchPrefix);
-        return;
-    }
-    s.currentRecord = first;
-    showPageFrom(s.currentRecord - 1);
-    if (text.size() <= s.keyLength)
-        return;
-
-    // Refine within the group: the first record whose key begins with the text.
-    for (int n = first; n <= last; ++n) {
-        if (readKey(n - 1).startsWith(text)) {
-            s.currentRecord = n;
-            showPageFrom(n - 1);
-            return;
-        }
-    }
-    retype(text.chopped(1));
-}
-
-void LocalitySearch::retype(const QString &text)
-{
-    // Setting the text searches it again at once, through the field's change
-    // notification; a text equal to the last one searched is never searched
-    // twice.
-    m_window.Cerca->setText(text);
-    m_window.Cerca->setCursorPosition(text.size());
-    if (m_window.Cerca->text() != shared().lastSearchText)
-        CercaChange();
+    const LocalitySearchState &s = searchState();
+    const SharedLists &lists = *shared().lists;
+    m_incremental.search(m_controls.field->text(), {lists.prefixes, lists.firstRecords, s.recordCount},
+                         {s.keyLength});
 }
 
 QString LocalitySearch::readKey(int index)
 {
-    if (shared().searchMode == kModeCap)
+    if (searchState().searchMode == kModeCap)
         return CapOrderEntry::decode(m_capOrder->readAt(index)).cap;
     return LocalityRecord::decode(m_localities->readAt(index)).locality;
-}
-
-void LocalitySearch::showPageFrom(int start)
-{
-    SharedState &s = shared();
-    PagedList &list = m_window.list();
-    list.clearPage();
-    s.currentRecord = start;
-    order().seek(start);
-    for (int row = 1; row <= s.rowsPerPage && !order().atEnd(); ++row) {
-        list.appendRow(row - 1);
-        m_window.ScrollBar1->setPosition(s.currentRecord - (row + 1));
-        ++s.currentRecord;
-    }
 }
 
 } // namespace zelvora

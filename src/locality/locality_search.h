@@ -1,14 +1,18 @@
 #pragma once
 
 #include "app/paged_list.h"
+#include "common/incremental_search.h"
 #include "common/record_file.h"
 #include "locality/locality_files.h"
 
 #include <memory>
 
+class QLabel;
+class QWidget;
+
 namespace zelvora {
 
-class TCapF;
+class Edit;
 
 // The three ways of searching the localities: the order file that gives the
 // display order, its prefix index, and how the search field looks.
@@ -34,7 +38,19 @@ const SearchModeInfo &searchModeInfo(const QString &mode);
 class LocalitySearch : public PageSource
 {
 public:
-    explicit LocalitySearch(TCapF &window);
+    // The controls of the main window that the search changes.
+    struct Controls
+    {
+        Edit *field;     // the search field
+        QLabel *caption; // the label before it
+        QWidget *window; // the main window
+    };
+
+    explicit LocalitySearch(Controls controls);
+
+    // The results list that shows the search's pages; it reads its rows from
+    // this search.
+    void attach(PagedList &list) { m_list = &list; }
 
     // Opens localita.loc, which stays open for the rest of the program.
     bool openDatabase();
@@ -58,10 +74,10 @@ private:
     RecordFile &order() const;
     LocalityRecord readLocality();
     QString readKey(int index);
-    void showPageFrom(int start);
-    void retype(const QString &text);
 
-    TCapF &m_window;
+    Controls m_controls;
+    PagedList *m_list = nullptr;
+    IncrementalSearch m_incremental;
     std::unique_ptr<RecordFile> m_localities = std::make_unique<RecordFile>();
     std::unique_ptr<RecordFile> m_capOrder = std::make_unique<RecordFile>();
     std::unique_ptr<RecordFile> m_pvOrder = std::make_unique<RecordFile>();

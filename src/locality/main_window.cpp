@@ -14,6 +14,7 @@
 #include "common/io_error.h"
 #include "locality/details_dialog.h"
 #include "locality/locality_files.h"
+#include "locality/search_state.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -30,26 +31,6 @@ namespace {
 constexpr int kColumnWidths[] = {264, 23, 52};
 constexpr int kRowHeight = 17;
 
-template <typename Widget>
-Widget *place(Widget *widget, const char *name, int left, int top, int width, int height)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(left, top, width, height);
-    return widget;
-}
-
-QLabel *columnTitle(QWidget *parent, const char *name, const QString &caption, int left, int width)
-{
-    auto *title = place(new QLabel(caption, parent), name, left, 24, width, 17);
-    title->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    title->setFont(windowFont(12, true));
-    title->setAutoFillBackground(true);
-    QPalette palette = title->palette();
-    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
-    title->setPalette(palette);
-    return title;
-}
 } // namespace
 
 TCapF::TCapF(QWidget *parent) : QMainWindow(parent)
@@ -70,24 +51,21 @@ TCapF::TCapF(QWidget *parent) : QMainWindow(parent)
     if (Application::instance().guardsInstances())
         QuilletCloneControl1->Loaded();
 
-    m_search = std::make_unique<LocalitySearch>(*this);
+    // Each main window starts the search afresh.
+    resetSearchState();
+    LocalitySearchState &state = searchState();
+    m_status = std::make_unique<StatusLine>(this, CapHint);
+    m_search = std::make_unique<LocalitySearch>(LocalitySearch::Controls{Cerca, Label2, this});
     m_list = std::make_unique<PagedList>(
         StringGrid1, ScrollBar1, Label1, Edit1, *m_search,
-        PagingState{shared().currentRecord, shared().recordCount, shared().lastRow, shared().rowsPerPage});
+        PagingState{state.currentRecord, state.recordCount, state.lastRow, state.rowsPerPage});
+    m_search->attach(*m_list);
     aboutBoxFactory = [](QWidget *owner) { return std::make_unique<TAboutBox>(owner); };
     m_list->onEscape = [this] { Cerca->setFocus(); };
     m_list->onOpen = [this] { StringGrid1DblClick(); };
 
-    connect(Cerca, &Edit::changed, this, &TCapF::CercaChange);
-    connect(Cerca, &Edit::keyDown, this, &TCapF::CercaKeyDown);
-    ScrollBar1->setScrollHandler([this](ScrollCode code, int &position) { ScrollBar1Scroll(code, position); });
-    connect(StringGrid1, &StringGrid::keyDown, this, &TCapF::StringGrid1KeyDown);
-    connect(StringGrid1, &StringGrid::click, this, &TCapF::StringGrid1Click);
-    connect(StringGrid1, &StringGrid::enter, this, &TCapF::StringGrid1Enter);
-    connect(StringGrid1, &StringGrid::exit, this, &TCapF::StringGrid1Exit);
-    connect(StringGrid1, &StringGrid::drawCell, this, &TCapF::StringGrid1DrawCell);
-    connect(StringGrid1, &StringGrid::dblClick, this, &TCapF::StringGrid1DblClick);
-    Application::instance().watchMouse(this, [this](bool inside) { m_mouseInside = inside; });
+    connectGuarded(Cerca, &Edit::changed, this, &TCapF::CercaChange);
+    connectGuarded(Cerca, &Edit::keyDown, this, &TCapF::CercaKeyDown);
 
     FormCreate();
 }
@@ -96,29 +74,19 @@ TCapF::~TCapF()
 {
     // The controls outlive the search and the list while the window is taken
     // apart: they must not call back into them.
-    StringGrid1->disconnect(this);
     Cerca->disconnect(this);
-    ScrollBar1->setScrollHandler({});
+    m_list.reset();
     FormDestroy();
 }
 
 void TCapF::buildLayout()
 {
-    const QColor silver(192, 192, 192);
-    const QColor cyan(0, 255, 255);
-    const QColor navy(0, 0, 128);
-    auto colour = [](QWidget *widget, QPalette::ColorRole role, const QColor &c) {
-        QPalette palette = widget->palette();
-        palette.setColor(role, c);
-        widget->setPalette(palette);
-    };
-
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
     client->setAccessibleName(QStringLiteral("Zelvora"));
     client->setFixedSize(364, 358);
     client->setAutoFillBackground(true);
-    colour(client, QPalette::Window, silver);
+    colour(client, QPalette::Window, kSilver);
     client->setFont(windowFont(11));
     setCentralWidget(client);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -144,7 +112,7 @@ void TCapF::buildLayout()
     Cerca->setUpperCase(true);
     Cerca->setMaxLength(30);
     Cerca->setFont(windowFont(12, true));
-    colour(Cerca, QPalette::Base, cyan);
+    colour(Cerca, QPalette::Base, kCyan);
     colour(Cerca, QPalette::Text, Qt::black);
     Label2->setBuddy(Cerca);
     setHint(Cerca, QStringLiteral("Immetti la Località anche parziale da ricercare"));
@@ -154,28 +122,18 @@ void TCapF::buildLayout()
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setLineWidth(2);
     Panel1->setAccessibleName(QStringLiteral("Risultati"));
-    Label1 = place(new QLabel(QStringLiteral("Note:"), Panel1), "Label1", 10, 9, 30, 13);
-    Label1->setFont(windowFont(12));
-    colour(Label1, QPalette::WindowText, Qt::blue);
-    Label1->hide();
-    Edit1 = place(new Edit(Panel1), "Edit1", 40, 9, 312, 13);
-    Edit1->setReadOnly(true);
-    Edit1->setFrame(false);
-    Edit1->setFocusPolicy(Qt::NoFocus);
-    Edit1->setFont(windowFont(12));
-    Edit1->setTextMargins(0, -2, 0, -2);
-    colour(Edit1, QPalette::Base, silver);
-    colour(Edit1, QPalette::Text, Qt::red);
-    Edit1->setAccessibleName(QStringLiteral("Note"));
-    Edit1->hide();
+    const NoteLine note = noteLine(Panel1, "Label1", QStringLiteral("Note:"), QRect(10, 9, 30, 13), "Edit1",
+                                   QRect(40, 9, 312, 13));
+    Label1 = note.label;
+    Edit1 = note.edit;
     Panel3 = columnTitle(Panel1, "Panel3", QStringLiteral("LOCALITA'"), 7, 265);
     Panel4 = columnTitle(Panel1, "Panel4", QStringLiteral("PV"), 272, 24);
     Panel5 = columnTitle(Panel1, "Panel5", QStringLiteral("C.A.P."), 296, 44);
     StringGrid1 = place(new StringGrid(Panel1), "StringGrid1", 7, 42, 348, 143);
     StringGrid1->setColCount(3);
-    StringGrid1->setRowCountValue(8);
+    StringGrid1->setRowCountValue(LocalitySearchState::rowsPerPage);
     StringGrid1->setFrameShape(QFrame::NoFrame);
-    colour(StringGrid1, QPalette::Base, cyan);
+    colour(StringGrid1, QPalette::Base, kCyan);
     colour(StringGrid1, QPalette::Text, Qt::black);
     StringGrid1->setAccessibleName(QStringLiteral("Località trovate"));
     setHint(StringGrid1, QStringLiteral("Doppio click o Invio per dettagli"));
@@ -186,7 +144,7 @@ void TCapF::buildLayout()
     CapHint->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     CapHint->setAlignment(Qt::AlignCenter);
     CapHint->setFont(windowFont(12));
-    colour(CapHint, QPalette::WindowText, navy);
+    colour(CapHint, QPalette::WindowText, kNavy);
     CapHint->setAccessibleName(QStringLiteral("Stato"));
 
     setTabOrder(Cerca, StringGrid1);
@@ -220,13 +178,13 @@ void TCapF::buildMenu()
     Aiuto2->setShortcut(Qt::Key_F1);
     Aiuto2->setShortcutContext(Qt::WindowShortcut);
 
-    connect(Esci1, &QAction::triggered, this, &TCapF::Esci1Click);
-    connect(Stradari1, &QAction::triggered, this, &TCapF::Stradari1Click);
-    connect(InformazionesuZelvora1, &QAction::triggered, this, &TCapF::InformazionesuZelvora1Click);
-    connect(Aiuto2, &QAction::triggered, this, &TCapF::Aiuto2Click);
-    connect(perLocalit1, &QAction::triggered, this, &TCapF::perLocalit1Click);
-    connect(perCAP1, &QAction::triggered, this, &TCapF::perCAP1Click);
-    connect(perProvincia1, &QAction::triggered, this, &TCapF::perProvincia1Click);
+    connectGuarded(Esci1, &QAction::triggered, this, &TCapF::Esci1Click);
+    connectGuarded(Stradari1, &QAction::triggered, this, &TCapF::Stradari1Click);
+    connectGuarded(InformazionesuZelvora1, &QAction::triggered, this, &TCapF::InformazionesuZelvora1Click);
+    connectGuarded(Aiuto2, &QAction::triggered, this, &TCapF::Aiuto2Click);
+    connectGuarded(perLocalit1, &QAction::triggered, this, &TCapF::perLocalit1Click);
+    connectGuarded(perCAP1, &QAction::triggered, this, &TCapF::perCAP1Click);
+    connectGuarded(perProvincia1, &QAction::triggered, this, &TCapF::perProvincia1Click);
 }
 
 void TCapF::FormCreate()
@@ -257,7 +215,7 @@ void TCapF::FormCreate()
         return;
     }
     loadProvinces();
-    perLocalit1Click();
+    guarded([&] { perLocalit1Click(); });
 }
 
 void TCapF::loadProvinces()
@@ -286,22 +244,22 @@ void TCapF::FormDestroy()
 
 void TCapF::perLocalit1Click()
 {
-    guarded([&] { m_search->switchMode(kModeLocality); });
+    m_search->switchMode(kModeLocality);
 }
 
 void TCapF::perCAP1Click()
 {
-    guarded([&] { m_search->switchMode(kModeCap); });
+    m_search->switchMode(kModeCap);
 }
 
 void TCapF::perProvincia1Click()
 {
-    guarded([&] { m_search->switchMode(kModeProvince); });
+    m_search->switchMode(kModeProvince);
 }
 
 void TCapF::CercaChange()
 {
-    guarded([&] { m_search->CercaChange(); });
+    m_search->CercaChange();
 }
 
 void TCapF::CercaKeyDown(int key)
@@ -312,40 +270,10 @@ void TCapF::CercaKeyDown(int key)
         StringGrid1->setFocus();
 }
 
-void TCapF::ScrollBar1Scroll(ScrollCode code, int &position)
-{
-    guarded([&] { m_list->scroll(code, position); });
-}
-
-void TCapF::StringGrid1KeyDown(int key)
-{
-    guarded([&] { m_list->keyDown(key); });
-}
-
-void TCapF::StringGrid1Click()
-{
-    m_list->click();
-}
-
-void TCapF::StringGrid1Enter()
-{
-    m_list->enter();
-}
-
-void TCapF::StringGrid1Exit()
-{
-    m_list->exit();
-}
-
-void TCapF::StringGrid1DrawCell()
-{
-    m_list->drawCell();
-}
-
 void TCapF::StringGrid1DblClick()
 {
     const int row = StringGrid1->row();
-    shared().lastRow = row;
+    searchState().lastRow = row;
     const SharedLists &lists = *shared().lists;
     // The dialog shows exactly what the row shows and holds: no file is read.
     auto details = std::make_unique<TDettagli>(this);
@@ -378,22 +306,13 @@ void TCapF::FormShow()
         if (window)
             window->AppOnActivate();
     });
-    installHintHandler();
+    m_status->install();
     Cerca->setFocus();
-}
-
-void TCapF::installHintHandler()
-{
-    Application::instance().setOnHint([window = QPointer<TCapF>(this)] {
-        if (window)
-            window->DisplayHint();
-    });
 }
 
 void TCapF::DisplayHint()
 {
-    if (m_mouseInside && isActiveWindow())
-        CapHint->setText(Application::instance().hint());
+    m_status->DisplayHint();
 }
 
 void TCapF::Esci1Click()
@@ -430,16 +349,16 @@ void TCapF::Stradari1Click()
 
 void TCapF::InformazionesuZelvora1Click()
 {
-    shared().lastRow = StringGrid1->row();
+    searchState().lastRow = StringGrid1->row();
     const bool gridHadFocus = StringGrid1->hasFocus();
     if (!aboutBoxFactory)
         return;
     std::unique_ptr<QDialog> about = aboutBoxFactory(this);
     const auto restore = qScopeGuard([&] {
-        installHintHandler();
+        m_status->install();
         about.reset();
         if (gridHadFocus)
-            StringGrid1Enter();
+            m_list->enter();
     });
     about->exec();
 }

@@ -2,6 +2,7 @@
 
 #include "app/paged_list.h"
 #include "app/toolkit/scroll_bar.h"
+#include "app/window_helpers.h"
 #include "locality/locality_search.h"
 
 #include <QDialog>
@@ -56,18 +57,12 @@ public:
     PagedList &list() { return *m_list; }
     LocalitySearch &search() { return *m_search; }
 
-    // Handlers.
+    // Handlers; the results list's own are the list's.
     void perLocalit1Click();
     void perCAP1Click();
     void perProvincia1Click();
     void CercaChange();
     void CercaKeyDown(int key);
-    void ScrollBar1Scroll(ScrollCode code, int &position);
-    void StringGrid1KeyDown(int key);
-    void StringGrid1Click();
-    void StringGrid1Enter();
-    void StringGrid1Exit();
-    void StringGrid1DrawCell();
     void StringGrid1DblClick();
     void AppOnActivate();
     void FormShow();
@@ -78,12 +73,13 @@ public:
     void InformazionesuZelvora1Click();
 
     // The secondary windows opened from the menu, each created for one use,
-    // shown modally and destroyed when it closes.
+    // shown modally and destroyed when it closes. Start-up hands the main
+    // window the street window's.
     using WindowFactory = std::function<std::unique_ptr<QDialog>(QWidget *owner)>;
     WindowFactory streetWindowFactory;
     WindowFactory aboutBoxFactory;
 
-    bool mouseInside() const { return m_mouseInside; }
+    bool mouseInside() const { return m_status->mouseInside(); }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -94,11 +90,10 @@ private:
     void FormCreate();
     void FormDestroy();
     void loadProvinces();
-    void installHintHandler();
 
+    std::unique_ptr<StatusLine> m_status;
     std::unique_ptr<LocalitySearch> m_search;
     std::unique_ptr<PagedList> m_list;
-    bool m_mouseInside = false;
 };
 
 } // namespace zelvora

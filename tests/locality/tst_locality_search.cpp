@@ -171,7 +171,7 @@ private slots:
         // The ninth record is read and kept beyond the grid's rows.
         QCOMPARE(shared().lists->notes.size(), 9);
         QCOMPARE(f.grid()->cell(0, 8), "P008");
-        QCOMPARE(shared().currentRecord, 9);
+        QCOMPARE(searchState().currentRecord, 9);
         f.window->perProvincia1->trigger();
         QCOMPARE(f.scrollBar()->position(), 9);
         f.window->perLocalit1->trigger();
@@ -187,8 +187,8 @@ private slots:
         f.window->perCAP1->trigger();
         QCOMPARE(f.cerca()->text(), "");
         QCOMPARE(f.firstName(), "ROMA"); // 00100 comes first in postal-code order
-        QCOMPARE(shared().searchMode, "cap");
-        QCOMPARE(shared().lastSearchText, "");
+        QCOMPARE(searchState().searchMode, "cap");
+        QCOMPARE(searchState().lastSearchText, "");
     }
 
     void recordReadsPerKeystroke()
@@ -245,7 +245,7 @@ private slots:
         QCOMPARE(f.boxes.requests[0].text, message);
         QCOMPARE(f.boxes.requests[0].caption, "Zelvora");
         QCOMPARE(f.boxes.requests[0].icon, MessageIcon::Error);
-        QCOMPARE(shared().searchMode, "localita");
+        QCOMPARE(searchState().searchMode, "localita");
         QCOMPARE(f.window->Label2->text(), QString::fromUtf8("Località"));
         QCOMPARE(f.cerca()->text(), "TOR");
         // The locality search still works.

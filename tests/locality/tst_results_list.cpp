@@ -173,7 +173,7 @@ private slots:
         QTest::mouseClick(f.grid()->viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(f.grid()->row(), 5);
         QCOMPARE(f.scrollBar()->position(), before + 3);
-        QCOMPARE(shared().lastRow, 5);
+        QCOMPARE(searchState().lastRow, 5);
     }
 
     void noteLineWhileTheGridHasTheFocus()

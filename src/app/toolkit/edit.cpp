@@ -1,19 +1,22 @@
 #include "edit.h"
 
+#include "common/short_string.h"
+
 #include <QKeyEvent>
 #include <QValidator>
 
 namespace zelvora {
 
 namespace {
-// Turns whatever enters the field to upper case, before the text changes.
+// Turns whatever enters the field to upper case, before the text changes,
+// without leaving code page 1252: the field's text must fit the data files.
 class UpperCaseValidator : public QValidator
 {
 public:
     using QValidator::QValidator;
     State validate(QString &input, int &) const override
     {
-        input = input.toUpper();
+        input = toUpperCp1252(input);
         return Acceptable;
     }
 };

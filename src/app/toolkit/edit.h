@@ -8,7 +8,8 @@ namespace zelvora {
 // - `changed` is raised synchronously whenever its text becomes different,
 //   typed or set by the program, and never for the same text;
 // - with upper case on, typed and pasted letters become upper case before the
-//   notification ("à" becomes "À");
+//   notification ("à" becomes "À"), within code page 1252 ("ß" and "µ",
+//   whose capitals lie outside it, stay as they are);
 // - `keyDown` is raised before the field handles a key;
 // - gaining the focus does not select the text.
 class Edit : public QLineEdit

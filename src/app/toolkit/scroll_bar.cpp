@@ -1,6 +1,7 @@
 #include "scroll_bar.h"
 
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 namespace zelvora {
 
@@ -9,6 +10,9 @@ ScrollBar::ScrollBar(QWidget *parent) : QScrollBar(Qt::Vertical, parent)
     setSingleStep(1);
     setPageStep(1);
     setFocusPolicy(Qt::NoFocus);
+    // Its "Scroll here", "Top", "Bottom"... would move the position past the
+    // handler.
+    setContextMenuPolicy(Qt::PreventContextMenu);
     connect(this, &QAbstractSlider::actionTriggered, this, &ScrollBar::onAction);
     connect(this, &QAbstractSlider::sliderPressed, this, [this] { m_dragging = true; });
     connect(this, &QAbstractSlider::sliderReleased, this, [this] {
@@ -65,6 +69,29 @@ void ScrollBar::mouseReleaseEvent(QMouseEvent *event)
     // thumb sends its own on release.
     if (!wasDragging && event->button() == Qt::LeftButton)
         setValue(notify(SB_ENDSCROLL, value()));
+}
+
+} // namespace zelvora
+
+namespace zelvora {
+
+int wheelNotches(QWheelEvent *event, int &remainder)
+{
+    // A notch is 120 eighths of a degree; finer wheels add up to one.
+    remainder += event->angleDelta().y();
+    const int notches = remainder / QWheelEvent::DefaultDeltasPerStep;
+    remainder -= notches * QWheelEvent::DefaultDeltasPerStep;
+    return notches;
+}
+
+void ScrollBar::wheelEvent(QWheelEvent *event)
+{
+    // Qt would move the thumb as a drag, past the handler's paging.
+    event->accept();
+    for (int notches = wheelNotches(event, m_wheelDelta); notches != 0; notches += notches > 0 ? -1 : 1) {
+        scrollEvent(notches > 0 ? SB_LINEUP : SB_LINEDOWN);
+        scrollEvent(SB_ENDSCROLL);
+    }
 }
 
 } // namespace zelvora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QScrollBar>
+#include <functional>
 
 namespace zelvora {
 
@@ -24,7 +25,9 @@ enum ScrollCode {
 // SB_BOTTOM, always within the range. When the handler returns, the scroll
 // bar takes whatever value it left there as its position.
 //
-// Setting the position from the program raises nothing.
+// A wheel notch is a line up or down, as a click on an arrow is; the scroll
+// bar has no context menu of its own. Setting the position from the program
+// raises nothing.
 class ScrollBar : public QScrollBar
 {
     Q_OBJECT
@@ -43,6 +46,7 @@ public:
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     void onAction(int action);
@@ -50,6 +54,11 @@ private:
 
     Handler m_handler;
     bool m_dragging = false;
+    int m_wheelDelta = 0;
 };
+
+// Whole wheel notches in a wheel event, upwards positive; what is left of a
+// finer wheel's turn is kept in `remainder` for the next event.
+int wheelNotches(QWheelEvent *event, int &remainder);
 
 } // namespace zelvora

@@ -1,10 +1,13 @@
 #include "string_grid.h"
 
+#include "scroll_bar.h"
+
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <QWheelEvent>
 
 namespace zelvora {
 
@@ -206,7 +209,32 @@ bool StringGrid::isHighlighted(int column, int row) const
 void StringGrid::keyPressEvent(QKeyEvent *event)
 {
     emit keyDown(event->key());
-    QTableView::keyPressEvent(event);
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        QTableView::keyPressEvent(event);
+        break;
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // The key handler has acted on them: a dialog around the grid must
+        // not close or press its default button as well.
+        event->accept();
+        break;
+    default:
+        // No search by typed letters; other keys go on to the window.
+        event->ignore();
+        break;
+    }
+}
+
+void StringGrid::wheelEvent(QWheelEvent *event)
+{
+    event->accept();
+    for (int notches = wheelNotches(event, m_wheelDelta); notches != 0; notches += notches > 0 ? -1 : 1)
+        emit wheel(notches < 0);
 }
 
 void StringGrid::mousePressEvent(QMouseEvent *event)

@@ -37,6 +37,9 @@ private:
 // - `click` is raised on every change of the selected row (mouse, the grid's
 //   own arrow keys, or the program) and after every mouse click on a cell;
 // - `keyDown` is raised before the grid's own navigation, which then follows;
+//   the grid itself handles only the arrow keys up and down and the page
+//   keys (no search by typed letters);
+// - a wheel notch raises `wheel` (a line up or down) and scrolls nothing;
 // - `enter` and `exit` follow the keyboard focus inside the window;
 // - each cell is drawn by default (text two pixels in, the selected cells in
 //   the highlight colours), then `drawCell` is raised;
@@ -82,6 +85,7 @@ signals:
     void click();
     void dblClick();
     void keyDown(int key);
+    void wheel(bool down);
     void enter();
     void exit();
     void drawCell(int column, int row, const QRect &rect);
@@ -90,6 +94,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
 
@@ -100,6 +105,7 @@ private:
     int m_defaultRowHeight = 17;
     Rect m_selection;
     bool m_silent = false;
+    int m_wheelDelta = 0;
 };
 
 } // namespace zelvora

@@ -1,9 +1,10 @@
 #include "startup.h"
 
-#include "application.h"
-#include "fonts.h"
+#include "app/application.h"
+#include "app/fonts.h"
+#include "app/shared_state.h"
 #include "locality/main_window.h"
-#include "shared_state.h"
+#include "locality/search_state.h"
 
 #include <QApplication>
 
@@ -27,12 +28,16 @@ int runApplication(int argc, char **argv)
     int result = 0;
     {
         TCapF mainWindow;
+        // The street directory is opened from the main window's menu, and
+        // the main window knows it only through the factory handed over here
+        // (TCapF::streetWindowFactory). Until the street window is part of the
+        // program, the menu item checks the street folder and goes no further.
         if (!app.terminated()) {
             mainWindow.show();
             result = qtApp.exec();
         }
     }
-    SharedState &state = shared();
+    LocalitySearchState &state = searchState();
     state.searchMode.clear();
     state.searchPrefix.clear();
     state.lastSearchText.clear();
