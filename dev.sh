@@ -5,7 +5,7 @@ set -euo pipefail
 
 cd "$(dirname "$0")"
 BUILD_DIR=${ZELVORA_BUILD_DIR:-build}
-PACKAGES=(cmake make g++ qt6-base-dev qt6-svg-dev fonts-liberation poppler-utils)
+PACKAGES=(cmake make g++ qt6-base-dev qt6-svg-dev fonts-liberation poppler-utils python3)
 
 install_missing() {
     local missing=()

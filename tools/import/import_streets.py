@@ -1,0 +1,854 @@
+#!/usr/bin/env python3
+"""Build Zelvora's street directory sources (one CSV per city) from open data.
+
+Usage:
+    python3 tools/import/import_streets.py SOURCES_DIR data/streets [--readme-table FILE]
+    python3 tools/import/import_streets.py --check data/streets
+
+SOURCES_DIR holds the raw open data files named in SOURCES below (national
+street archive, house-number registers, school and office addresses,
+OpenStreetMap addresses, GeoNames postal codes under ../localities/ or in
+SOURCES_DIR itself).  The script writes one UTF-8 CSV per city into the
+output directory, header `street,designation,city_tag,cap,agency,note`,
+comma separated, RFC 4180 quoting, "\\n" line ends, rows sorted by street
+then designation in code page 1252 byte order.  Same input, same bytes.
+
+Every street of the archive is written.  Postal codes come only from the
+sources' own records: a house-number register gives a street its code (the
+code of its lowest house number when it has several, the house-number
+ranges of each code in the note); school and office addresses (points)
+give a code only when all of them agree.  Catch-all codes (ending in 100,
+the city's generic code) and codes that are not the city's own never count.
+A street that no source gives a code for has an empty code and the note
+"CAP NON PRESENTE NEI DATI APERTI".
+
+Nothing is written unless every check passes.  Only the standard library.
+"""
+
+import argparse
+import csv
+import os
+import re
+import sys
+import tempfile
+import unicodedata
+from collections import Counter, defaultdict
+
+# DisplayName, FileBase, GenericCap, cadastral code, province abbreviation.
+CITIES = [
+    ("Ancona", "ancona", "60100", "A271", "AN"),
+    ("Bari", "bari", "70100", "A662", "BA"),
+    ("Bergamo", "bergamo", "24100", "A794", "BG"),
+    ("Bologna", "bologna", "40100", "A944", "BO"),
+    ("Brescia", "brescia", "25100", "B157", "BS"),
+    ("Cagliari", "cagliari", "09100", "B354", "CA"),
+    ("Catania", "catania", "95100", "C351", "CT"),
+    ("Firenze", "firenze", "50100", "D612", "FI"),
+    ("Genova", "genova", "16100", "D969", "GE"),
+    ("La Spezia", "laspezia", "19100", "E463", "SP"),
+    ("Livorno", "livorno", "57100", "E625", "LI"),
+    ("Messina", "messina", "98100", "F158", "ME"),
+    ("Milano", "milano", "20100", "F205", "MI"),
+    ("Napoli", "napoli", "80100", "F839", "NA"),
+    ("Padova", "padova", "35100", "G224", "PD"),
+    ("Palermo", "palermo", "90100", "G273", "PA"),
+    ("Perugia", "perugia", "06100", "G478", "PG"),
+    ("Pescara", "pescara", "65100", "G482", "PE"),
+    ("Pisa", "pisa", "56100", "G702", "PI"),
+    ("Reggio Calabria", "regcal", "89100", "H224", "RC"),
+    ("Roma", "roma", "00100", "H501", "RM"),
+    ("Salerno", "salerno", "84100", "H703", "SA"),
+    ("Torino", "torino", "10100", "L219", "TO"),
+    ("Trieste", "trieste", "34100", "L424", "TS"),
+    ("Venezia", "venezia", "30100", "L736", "VE"),
+    ("Venezia-Mestre", "mestre", "30170", "L736", "VE"),
+    ("Verbania", "verbania", "28900", "L746", "VB"),
+    ("Verona", "verona", "37100", "L781", "VR"),
+]
+MUNICIPALITIES = {c[3]: c for c in CITIES if c[1] != "mestre"}
+# Office addresses name the municipality, not its cadastral code.
+BELFIORE_BY_NAME = {c[0].upper(): c[3] for c in CITIES if c[1] != "mestre"}
+MAINLAND_CODES = {"30170", "30171", "30172", "30173", "30174", "30175"}
+
+HEADER = ["street", "designation", "city_tag", "cap", "agency", "note"]
+LIMITS = {"street": 40, "designation": 25, "city_tag": 2, "cap": 5,
+          "agency": 25, "note": 70}
+MAX_ROWS = 32767
+NO_CODE_NOTE = "CAP NON PRESENTE NEI DATI APERTI"
+
+SOURCES = {
+    "archive": "anncsu_odonimi_28_citta.csv",
+    "bologna": "bologna_civici_2012_cap.csv",
+    "milano_register": "milano_stradario_elettorale_cap_2022.csv",
+    "milano_m5m9": "milano_civici_cap_m5_m9.csv",
+    "milano_west": "milano_ds634_osm_conflation_preview_west.csv",
+    "schools": "miur_scuole_cap.csv",
+    "offices": "indicepa_cap_addr.csv",
+    "offices_extra": "indicepa_2021_extra_rows.csv",
+    "venezia_osm": "venezia_osm_addr_postcode_20240208.csv",
+}
+GEONAMES = "geonames_it_postal_codes.csv"
+
+# Designations of the Milano electoral register, written as three letters.
+MILANO_AREAS = {
+    "VIA": "VIA", "VLE": "VIALE", "PZA": "PIAZZA", "CSO": "CORSO",
+    "PLE": "PIAZZALE", "LGO": "LARGO", "ALZ": "ALZAIA", "RIP": "RIPA",
+    "VLO": "VICOLO", "GLL": "GALLERIA", "PTA": "PIAZZETTA", "BNI": "BASTIONI",
+    "BST": "BASTIONI", "PAS": "PASSAGGIO", "STR": "STRADA", "SDA": "STRADA",
+    "PCO": "PARCO", "GNO": "GIARDINO", "STO": "SPALTO",
+}
+# Designations written shortened at the start of an address.
+DESIGNATION_ABBREVIATIONS = [
+    (r"V\.\s*LE\b|VLE\b", "VIALE"), (r"P\.\s*Z*ZA\b|PZZA\b|PZA\b", "PIAZZA"),
+    (r"P\.\s*LE\b|PLE\b", "PIAZZALE"), (r"C\.\s*SO\b|CSO\b", "CORSO"),
+    (r"L\.\s*GO\b|LGO\b", "LARGO"), (r"V\.\s*LO\b|VLO\b", "VICOLO"),
+    (r"P\.\s*TTA\b", "PIAZZETTA"), (r"STR\.", "STRADA"), (r"V\.", "VIA"),
+]
+# Short forms of words inside names, both ways: a short form matches its
+# full words.
+WORD_FORMS = {
+    "S": {"SAN", "SANTO", "SANTA", "SANT", "SANTI"},
+    "SS": {"SANTI", "SANTISSIMO", "SANTISSIMA", "SANTISSIMI"},
+    "STA": {"SANTA"}, "STO": {"SANTO"}, "SGT": {"SERGENTE"},
+}
+# One spelling for the forms of a word when comparing words in any order.
+CANONICAL = {"SAN": "S", "SANTO": "S", "SANTA": "S", "SANT": "S", "SANTI": "S",
+             "STA": "S", "STO": "S", "SANTISSIMO": "SS", "SANTISSIMA": "SS",
+             "SANTISSIMI": "SS"}
+
+PARTICLES = {
+    "DI", "DA", "DE", "DEL", "DELLO", "DELLA", "DELL", "DEI", "DEGLI",
+    "DELLE", "D", "E", "ED", "IL", "LO", "LA", "L", "I", "GLI", "LE", "AL",
+    "ALLO", "ALLA", "ALL", "AI", "AGLI", "ALLE", "IN", "A", "SUL", "SULLA",
+    "DAL", "DALLA", "DAGLI", "DAI", "DALLE", "NEL", "NELLA", "PER", "TRA",
+}
+
+# Shortening of archive names longer than the street field: titles and
+# common words first, then given names to their initial.
+TITLE_ABBREVIATIONS = [
+    ("GIOVANNI BATTISTA", "G.B."), ("FRATELLI", "F.LLI"), ("SANTISSIMO", "SS."),
+    ("SANTISSIMA", "SS."), ("MONSIGNOR", "MONS."), ("MONSIGNORE", "MONS."),
+    ("GENERALE", "GEN."), ("PROFESSORE", "PROF."), ("PROFESSOR", "PROF."),
+    ("DOTTORE", "DOTT."), ("DOTTOR", "DOTT."), ("AVVOCATO", "AVV."),
+    ("INGEGNERE", "ING."), ("ONOREVOLE", "ON."), ("CAVALIERE", "CAV."),
+    ("COMMENDATORE", "COMM."), ("CAPITANO", "CAP."), ("COLONNELLO", "COL."),
+    ("TENENTE", "TEN."), ("SOTTOTENENTE", "S.TEN."), ("SERGENTE", "SERG."),
+    ("MARESCIALLO", "MAR."), ("AMMIRAGLIO", "AMM."), ("ARCIVESCOVO", "ARCIV."),
+    ("VESCOVO", "VESC."), ("CARDINALE", "CARD."), ("PRESIDENTE", "PRES."),
+    ("SENATORE", "SEN."), ("MEDAGLIA D'ORO", "M.O."), ("BRIGADIERE", "BRIG."),
+    ("APPUNTATO", "APP."), ("CARABINIERE", "CARAB."), ("MAGGIORE", "MAGG."),
+    ("AGENTE", "AG."), ("SANTA", "S."), ("SANTO", "S."), ("SAN", "S."),
+]
+
+
+class ImportError_(Exception):
+    pass
+
+
+# ---------------------------------------------------------------------------
+# Names
+# ---------------------------------------------------------------------------
+
+def strip_accents(text):
+    decomposed = unicodedata.normalize("NFKD", text)
+    return "".join(ch for ch in decomposed if not unicodedata.combining(ch))
+
+
+def tokens(text):
+    """Words of a name for matching: upper case, no accents, apostrophes and
+    punctuation as separators.  Each word carries a flag telling whether it
+    is written short (followed by a full stop, or a single letter that is
+    not an article)."""
+    text = strip_accents(text).upper().replace("`", "'").replace("\u2019", "'")
+    text = re.sub(r"\bF\.?\s*LLI\b", "FRATELLI", text)
+    result = []
+    for match in re.finditer(r"([A-Z0-9]+)(\.?)", text):
+        word, stop = match.group(1), match.group(2)
+        short = bool(stop) or (len(word) == 1 and word.isalpha() and word not in PARTICLES)
+        result.append((word, short))
+    return result
+
+
+def content(words):
+    """The words that tell streets apart: articles and prepositions dropped
+    (unless written as an initial).  Each keeps its place in the name and
+    the words dropped just before it."""
+    result = []
+    dropped = []
+    for i, (w, s) in enumerate(words):
+        if s or w not in PARTICLES:
+            result.append((w, s, i, " ".join(dropped)))
+            dropped = []
+        else:
+            dropped.append(w)
+    return result
+
+
+# Words that set a street apart from its namesake ("PORTA MONTALTO" is not
+# "MONTALTO", "STATALE 18 SECONDO TRONCO" not "STATALE 18"): never taken for
+# given names that an address leaves out.
+NOT_GIVEN_NAMES = {
+    "PORTA", "MONTE", "MONTI", "PONTE", "BORGO", "VILLA", "TORRE", "CASTEL",
+    "CASTELLO", "NUOVA", "NUOVO", "VECCHIA", "VECCHIO", "TRONCO", "TRAVERSA",
+    "VICINALE", "COMUNALE", "PRIVATA", "DETTO", "DETTA", "INFERIORE",
+    "SUPERIORE", "ALTA", "ALTO", "BASSA", "BASSO", "FONDO", "CAMPO", "COLLE",
+    "VALLE", "PIANO", "LARGO", "CALATA", "SALITA", "CUPA", "VICO", "VIA",
+    "PIAZZA", "STRADA", "CORTE", "FONTANA", "PARCO", "LAGO", "CANALE",
+    "FIUME", "ISOLA", "MOLO", "CA", "PRIMO", "PRIMA", "SECONDO", "SECONDA",
+    "TERZO", "TERZA", "QUARTO", "QUARTA", "QUINTO", "QUINTA",
+}
+
+
+def words_key(words):
+    """Words in any order, each in its canonical spelling."""
+    return tuple(sorted(CANONICAL.get(w[0], w[0]) for w in words))
+
+
+def words_match(a, b):
+    """Whether word a (address) and word b (archive) name the same thing:
+    equal, one the initial or short form of the other, or known forms."""
+    wa, sa = a[0], a[1]
+    wb, sb = b[0], b[1]
+    if wa == wb:
+        return True
+    if wb in WORD_FORMS.get(wa, ()) or wa in WORD_FORMS.get(wb, ()):
+        return True
+    if sa and not wa.isdigit() and wb.startswith(wa):
+        return True
+    if sb and not wb.isdigit() and wa.startswith(wb):
+        return True
+    return False
+
+
+def loose_match(address, archive):
+    """Address words against archive words in any order, each address word
+    used once.  Archive words left over (given names the address leaves
+    out, at most two) must lie together at the start of the archive name,
+    its last word matched in full ("VIA MAZZINI" for GIUSEPPE MAZZINI), or
+    at its end right after the surname, its first word matched in full
+    ("VIA GARIBALDI" for GARIBALDI GIUSEPPE)."""
+    if not address or not archive or len(address) > len(archive):
+        return False
+    if not any(not s and len(w) >= 3 and not w.isdigit() for (w, s, *_) in address):
+        return False
+
+    best = None
+
+    def assign(i, used):
+        nonlocal best
+        if best is not None:
+            return
+        if i == len(address):
+            best = dict(used)
+            return
+        for j, word in enumerate(archive):
+            if j not in used.values() and words_match(address[i], word):
+                used[i] = j
+                assign(i + 1, used)
+                del used[i]
+
+    assign(0, {})
+    if best is None:
+        return False
+    matched = set(best.values())
+    left = [j for j in range(len(archive)) if j not in matched]
+    if not left:
+        return True
+    if len(left) > 2 or any(not archive[j][0].isalpha() or len(archive[j][0]) < 3
+                            or archive[j][0] in NOT_GIVEN_NAMES for j in left):
+        return False
+    last = len(archive) - 1
+    if left == list(range(len(left))):
+        kept = [i for i, j in best.items() if j == last]
+        return bool(kept) and address[kept[0]][0] == archive[last][0]
+    if left == list(range(len(archive) - len(left), len(archive))):
+        # Given names follow the surname directly, or after "DA" of a
+        # birthplace ("SPARANO DA BARI"): "DELLA FERROVIA A SAN LORENZO" is
+        # not "DELLA FERROVIA" with names left out.
+        if archive[left[0]][3] not in ("", "DA"):
+            return False
+        kept = [i for i, j in best.items() if j == 0]
+        return bool(kept) and address[kept[0]][0] == archive[0][0]
+    return False
+
+
+class StreetMatcher:
+    """Finds the archive street that an address names, or none.  Four
+    steps, each tried only when the one before found nothing: the whole
+    text alike; the same designation and the same words in any order; the
+    same without articles and prepositions; the same designation and words
+    that match allowing initials, short forms and omitted given names.  A
+    step that finds two streets or more is an ambiguous match: the address
+    is left out.  When nothing is found and the name itself starts with a
+    designation ("VIA" + "FORO BUONAPARTE"), that one is tried instead."""
+
+    def __init__(self, streets):
+        # streets: iterable of (designation, name) as in the archive
+        self.streets = sorted(set(streets))
+        self.designations = sorted({d for d, _ in self.streets},
+                                   key=lambda d: (-len(d), d))
+        self.by_text = defaultdict(set)
+        self.by_words = defaultdict(set)
+        self.by_all_words = defaultdict(set)
+        self.by_word = defaultdict(set)
+        self.info = {}
+        for street in self.streets:
+            designation, name = street
+            name_words = tokens(name)
+            key_designation = " ".join(w for w, _ in tokens(designation))
+            self.by_text[key_designation + " " + " ".join(w for w, _ in name_words)].add(street)
+            self.by_text[" ".join(w for w, _ in name_words)].add(street)
+            kept = content(name_words)
+            self.info[street] = (key_designation, kept)
+            for d in (key_designation, None):
+                self.by_all_words[(d, words_key(name_words))].add(street)
+                self.by_words[(d, words_key(kept))].add(street)
+            for w, s, *_ in kept:
+                if not s:
+                    self.by_word[w].add(street)
+                for form, fulls in WORD_FORMS.items():
+                    if w in fulls:
+                        self.by_word[form].add(street)
+
+    def split(self, text):
+        """(designation, name) of an address whose text starts with its
+        designation; (None, text) when it starts with none."""
+        upper = strip_accents(text).upper().strip()
+        for pattern, full in DESIGNATION_ABBREVIATIONS:
+            m = re.match(r"(?:%s)\s*" % pattern, upper)
+            if m and upper[m.end():]:
+                return full, upper[m.end():]
+        for designation in self.designations:
+            key = strip_accents(designation).upper().replace("`", "'")
+            if upper.startswith(key + " ") or upper.startswith(key + "."):
+                return designation, upper[len(key):].lstrip(" .")
+        return None, upper
+
+    def match(self, text, designation=None, last_short=False):
+        """The matching (designation, name) or None; second value tells
+        whether the address was ambiguous.  last_short: the source cuts
+        long names, so its last word may be the start of a word."""
+        if designation is None:
+            designation, name = self.split(text)
+        else:
+            name = text
+        found, ambiguous = self.match_split(designation, name, last_short)
+        if found is None and not ambiguous and designation:
+            # The designation folded into the name: "VIA FORO BUONAPARTE".
+            inner, rest = self.split(name)
+            if inner:
+                return self.match_split(inner, rest, last_short)
+        return found, ambiguous
+
+    def match_split(self, designation, name, last_short):
+        key_designation = (" ".join(w for w, _ in tokens(designation))
+                           if designation else None)
+        name_words = tokens(name)
+        if last_short and len(name_words) > 1:
+            name_words[-1] = (name_words[-1][0], True)
+        full = " ".join(w for w, _ in name_words)
+        steps = []
+        if key_designation:
+            steps.append(self.by_text.get(key_designation + " " + full, set()))
+        else:
+            steps.append(self.by_text.get(full, set()))
+        kept = content(name_words)
+        steps.append(self.by_all_words.get((key_designation, words_key(name_words)), set()))
+        steps.append(self.by_words.get((key_designation, words_key(kept)), set()))
+        candidates = set()
+        for w, s, *_ in kept:
+            if not s:
+                candidates |= self.by_word.get(w, set())
+        steps.append({street for street in candidates
+                      if (key_designation is None or self.info[street][0] == key_designation)
+                      and loose_match(kept, self.info[street][1])})
+        for found in steps:
+            if len(found) == 1:
+                return next(iter(found)), False
+            if len(found) > 1:
+                return None, True
+        return None, False
+
+
+# ---------------------------------------------------------------------------
+# Codes
+# ---------------------------------------------------------------------------
+
+def is_catch_all(code, generic):
+    return code == generic or code.endswith("100")
+
+
+def code_counts(code, own, generic):
+    """Whether a source's code may give a street its code: one of the city's
+    own zone codes, never a catch-all."""
+    return code in own and not is_catch_all(code, generic)
+
+
+def house_number(text):
+    """(number, rest) of a house number such as "12", "12A", "12/2"; None
+    when it has no number."""
+    m = re.match(r"\s*(\d+)\s*(.*)", text or "")
+    if not m:
+        return None
+    return int(m.group(1)), m.group(2).strip().upper()
+
+
+def segments(entries):
+    """House-number runs of one code: consecutive numbers (in number order)
+    that share a code.  Tried on each side of the street (odd, even) and on
+    the street as a whole; the shorter description wins, the whole street
+    on a tie."""
+    def runs(items, side):
+        result = []
+        for number, code in items:
+            if result and result[-1][3] == code:
+                result[-1][1] = number
+            else:
+                result.append([number, number, side, code])
+        return result
+
+    ordered = sorted(entries)
+    whole = runs(ordered, None)
+    sides = (runs([e for e in ordered if e[0] % 2 == 1], "DISPARI")
+             + runs([e for e in ordered if e[0] % 2 == 0], "PARI"))
+    chosen = whole if len(whole) <= len(sides) else sides
+    return sorted(chosen, key=lambda r: (r[0], r[2] or ""))
+
+
+def ranges_note(entries, limit=70):
+    """Note listing the house-number ranges of each code, as many whole
+    ranges as the note holds, "..." when some are left out."""
+    parts = []
+    for first, last, side, code in segments(entries):
+        numbers = str(first) if first == last else "%d-%d" % (first, last)
+        parts.append(" ".join(p for p in (numbers, side, code) if p))
+    return join_within(parts, limit)
+
+
+def join_within(parts, limit):
+    text = "; ".join(parts)
+    if len(text) <= limit:
+        return text
+    kept = []
+    for part in parts:
+        if len("; ".join(kept + [part])) + len(" ...") > limit:
+            break
+        kept.append(part)
+    return "; ".join(kept) + " ..."
+
+
+def points_note(points, limit=70):
+    """Note for addresses that give a street different codes: each code with
+    its house numbers ("S.N." for an address without number)."""
+    by_code = defaultdict(set)
+    for number, code in points:
+        by_code[code].add(number)
+    parts = []
+    for code in sorted(by_code):
+        numbers = sorted(by_code[code], key=lambda n: (n is None, n))
+        parts.append(code + " N. " + ", ".join("S.N." if n is None else str(n) for n in numbers))
+    return join_within(["CAP DIVERSI: " + parts[0]] + parts[1:], limit)
+
+
+def decide(register, points):
+    """(cap, note, kind) of a street from its register entries
+    [(number, rest, code, district)] and point entries [(number, code)],
+    all with counting codes.  kind: 'register', 'several', 'points',
+    'disagree' or 'none'."""
+    if register:
+        lowest = min(register, key=lambda e: (e[0], e[1], e[2]))
+        codes = {e[2] for e in register}
+        if len(codes) == 1:
+            return lowest[2], "", "register", lowest[3]
+        note = ranges_note([(e[0], e[2]) for e in register])
+        return lowest[2], note, "several", lowest[3]
+    if points:
+        codes = {code for _, code in points}
+        if len(codes) == 1:
+            return codes.pop(), "", "points", ""
+        return "", points_note(points), "disagree", ""
+    return "", NO_CODE_NOTE, "none", ""
+
+
+# ---------------------------------------------------------------------------
+# Output names
+# ---------------------------------------------------------------------------
+
+def to_cp1252(text):
+    """Text as code page 1252 can hold it: characters it lacks lose their
+    accent (Č -> C)."""
+    out = []
+    for ch in text:
+        try:
+            ch.encode("cp1252")
+            out.append(ch)
+        except UnicodeEncodeError:
+            out.append(strip_accents(ch))
+    result = "".join(out)
+    result.encode("cp1252")
+    return result
+
+
+def archive_name(text):
+    """Archive text as written in the street file: upper case, the
+    archive's backquote apostrophes written as apostrophes, single spaces."""
+    text = to_cp1252(text.replace("`", "'").upper())
+    return re.sub(r"\s+", " ", text).strip()
+
+
+def shorten(name, limit=40):
+    """Name cut down to the field: a bracketed part dropped, then titles
+    and common words abbreviated (GENERALE -> GEN., SANTA -> S.), then up
+    to two words from the last one back (never the first) written as their
+    initial; when that is not enough, whole words dropped from the end of
+    the name with its titles abbreviated instead."""
+    if len(name) <= limit:
+        return name
+    name = re.sub(r"\s*\([^)]*\)\s*", " ", name).strip()
+    for full, short in TITLE_ABBREVIATIONS:
+        if len(name) <= limit:
+            break
+        name = re.sub(r"\b%s\b" % re.escape(full), short, name)
+    words = name.split(" ")
+    i = len(words) - 1
+    initials = 0
+    while len(" ".join(words)) > limit and i > 0 and initials < 2:
+        w = words[i]
+        if len(w) > 2 and w not in PARTICLES and not w.endswith(".") and w[0].isalpha():
+            words[i] = w[0] + "."
+            initials += 1
+        i -= 1
+    if len(" ".join(words)) <= limit:
+        return " ".join(words)
+    while len(name) > limit:
+        name = name[: name.rfind(" ")] if " " in name else name[:limit]
+    return name
+
+
+# ---------------------------------------------------------------------------
+# Reading
+# ---------------------------------------------------------------------------
+
+def read_csv(path):
+    # One office row of the 2021 extra file runs on for half a megabyte (a
+    # broken export); it is read, then left out as no address.
+    csv.field_size_limit(1 << 24)
+    with open(path, encoding="utf-8", newline="") as f:
+        return list(csv.DictReader(f))
+
+
+def own_codes(geonames_rows, school_rows, office_rows):
+    """Each municipality's own zone codes: the GeoNames codes of its
+    province that share the first three digits of its generic code, plus
+    such codes that both school and office addresses of the municipality
+    carry (GeoNames lacks some zones).  Catch-all codes excluded."""
+    result = {}
+    attested = defaultdict(lambda: defaultdict(set))
+    for belfiore, code, kind in school_rows + office_rows:
+        attested[belfiore][code].add(kind)
+    for belfiore, (_, _, generic, _, province) in MUNICIPALITIES.items():
+        codes = {r["zipcode"] for r in geonames_rows
+                 if r["province_code"] == province and r["zipcode"][:3] == generic[:3]}
+        codes |= {c for c, kinds in attested[belfiore].items()
+                  if c[:3] == generic[:3] and len(kinds) == 2}
+        if belfiore == "H501":
+            codes.discard("00120")  # Vatican City
+        result[belfiore] = {c for c in codes if not is_catch_all(c, generic)}
+    return result
+
+
+def address_rows(src):
+    """Every address row of the address sources that lies in one of the
+    municipalities: (belfiore, source, designation or None, street text,
+    house number text, code, district, register?)."""
+    rows = []
+    for r in read_csv(os.path.join(src, SOURCES["bologna"])):
+        if r["belfiore"] == "A944" and not r["data_cessazione"]:
+            number = r["civico"] + (("/" + r["subciv"]) if r["subciv"] else "")
+            rows.append(("A944", "bologna", None, r["denominazione"], number, r["cap"], "", True))
+    for r in read_csv(os.path.join(src, SOURCES["milano_register"])):
+        area = MILANO_AREAS.get(r["AREA"])
+        cap = "20" + r["CAP"].zfill(3) if r["CAP"].isdigit() else ""
+        district = "M" + r["MUNICIPIO"] if r["MUNICIPIO"].isdigit() and len(r["MUNICIPIO"]) == 1 else ""
+        rows.append(("F205", "milano_register", area or r["AREA"], r["DESCRIZIONE_VIA"],
+                     r["CIVICO"] + r["BARRATO"], cap, district, True))
+    for r in read_csv(os.path.join(src, SOURCES["milano_m5m9"])):
+        district = "M" + r["municipio"] if r["municipio"].isdigit() and len(r["municipio"]) == 1 else ""
+        rows.append(("F205", "milano_m5m9", None, r["street"], r["housenumber"], r["postcode"], district, True))
+    for r in read_csv(os.path.join(src, SOURCES["milano_west"])):
+        # Only the Comune's own house numbers: the OpenStreetMap nodes of this
+        # file are left out so that milano.csv carries no share-alike data.
+        if r["origin"].startswith("ds634"):
+            rows.append(("F205", "milano_west", None, r["addr_street"], r["addr_housenumber"],
+                         r["addr_postcode"], "", True))
+    for r in read_csv(os.path.join(src, SOURCES["schools"])):
+        if r["belfiore"] in MUNICIPALITIES:
+            rows.append((r["belfiore"], "schools", None, r["via"], r["civico"], r["cap"], "", False))
+    for r in read_csv(os.path.join(src, SOURCES["offices"])):
+        belfiore = BELFIORE_BY_NAME.get(r["city"].strip().upper())
+        if belfiore:
+            rows.append((belfiore, "offices", None, r["street"], r["housenumber"], r["postcode"], "", False))
+    for r in read_csv(os.path.join(src, SOURCES["offices_extra"])):
+        if r["belfiore"] in MUNICIPALITIES:
+            rows.append((r["belfiore"], "offices", None, r["via"], r["civico"], r["cap"], "", False))
+    for r in read_csv(os.path.join(src, SOURCES["venezia_osm"])):
+        if r["belfiore"] == "L736":
+            rows.append(("L736", "venezia_osm", None, r["addr_street"], r["addr_housenumber"],
+                         r["addr_postcode"], "", False))
+    return rows
+
+
+def find_geonames(src):
+    for path in (os.path.join(src, GEONAMES), os.path.join(src, "..", "localities", GEONAMES)):
+        if os.path.exists(path):
+            return path
+    raise ImportError_("cannot find %s next to or beside %s" % (GEONAMES, src))
+
+
+# ---------------------------------------------------------------------------
+# Building
+# ---------------------------------------------------------------------------
+
+def build(src):
+    archive = read_csv(os.path.join(src, SOURCES["archive"]))
+    streets = defaultdict(set)
+    print("street archive: %d rows" % len(archive))
+    for r in archive:
+        if r["codice_belfiore"] in MUNICIPALITIES and r["DUF"].strip():
+            streets[r["codice_belfiore"]].add((r["DUG"].strip().upper(), r["DUF"].strip().upper()))
+
+    rows = address_rows(src)
+    geonames = read_csv(find_geonames(src))
+    own = own_codes(geonames,
+                    [(b, c, "schools") for b, s, _, _, _, c, _, _ in rows if s == "schools"],
+                    [(b, c, "offices") for b, s, _, _, _, c, _, _ in rows if s == "offices"])
+
+    register = defaultdict(list)  # (belfiore, street) -> [(number, rest, code, district)]
+    points = defaultdict(list)    # (belfiore, street) -> [(number, code)]
+    matched_rows = Counter()       # (belfiore, street) -> address rows
+    unmatched = defaultdict(Counter)  # file base -> unmatched / ambiguous rows
+    ignored = Counter()            # belfiore -> matched rows whose code never counts
+    matchers = {}
+    cache = {}
+    for belfiore, source, designation, text, number, code, district, is_register in rows:
+        if belfiore not in matchers:
+            matchers[belfiore] = StreetMatcher(streets[belfiore])
+        if len(text) > 100:
+            text = ""  # no street name, but a broken record
+        key = (belfiore, designation, text)
+        if key not in cache:
+            cache[key] = (matchers[belfiore].match(text, designation, source == "milano_register")
+                          if text.strip() else (None, False))
+        street, ambiguous = cache[key]
+        generic = MUNICIPALITIES[belfiore][2]
+        counts = code_counts(code, own[belfiore], generic)
+        if street is None:
+            base = MUNICIPALITIES[belfiore][1]
+            if belfiore == "L736" and code in MAINLAND_CODES:
+                base = "mestre"
+            unmatched[base]["ambiguous" if ambiguous else
+                            "unmatched" if text.strip() else "no_street"] += 1
+            continue
+        matched_rows[(belfiore, street)] += 1
+        if not counts:
+            ignored[belfiore] += 1
+            continue
+        parsed = house_number(number)
+        if is_register and parsed:
+            register[(belfiore, street)].append((parsed[0], parsed[1], code, district))
+        elif not is_register:
+            points[(belfiore, street)].append((parsed[0] if parsed else None, code))
+
+    cities = {}
+    summary = {}
+    for display, base, generic, belfiore, _ in CITIES:
+        cities[base] = []
+        summary[base] = Counter()
+    shortened = Counter()
+    for belfiore in MUNICIPALITIES:
+        for street in sorted(streets[belfiore]):
+            designation, name = street
+            cap, note, kind, district = decide(register.get((belfiore, street), []),
+                                                points.get((belfiore, street), []))
+            base = MUNICIPALITIES[belfiore][1]
+            if belfiore == "L736":
+                codes = ({e[2] for e in register.get((belfiore, street), [])}
+                         or {c for _, c in points.get((belfiore, street), [])})
+                if codes and codes <= MAINLAND_CODES:
+                    base = "mestre"
+            cities[base].append([archive_name(name), archive_name(designation), district,
+                                 cap, "", note, kind])
+            summary[base]["matched"] += matched_rows[(belfiore, street)]
+
+    print("distinct (designation, name) pairs: %d" % sum(len(v) for v in streets.values()))
+    for base, city_rows in cities.items():
+        # Shorten long names, keeping (street, designation) unique.
+        taken = {(r[0], r[1]) for r in city_rows if len(r[0]) <= 40}
+        for r in city_rows:
+            if len(r[0]) > 40:
+                short = shorten(r[0])
+                n = 2
+                candidate = short
+                while (candidate, r[1]) in taken:
+                    suffix = " %d" % n
+                    candidate = short[: 40 - len(suffix)].rstrip() + suffix
+                    n += 1
+                taken.add((candidate, r[1]))
+                r[0] = candidate
+                shortened[base] += 1
+        # The archive lists a few streets twice under spellings that fold to
+        # the same text: keep one row per (street, designation).
+        unique = {}
+        for r in city_rows:
+            kept = unique.get((r[0], r[1]))
+            if kept is None or (kept[3] == "" and kept[6] == "none" and r[6] != "none"):
+                unique[(r[0], r[1])] = r
+        merged = len(city_rows) - len(unique)
+        if merged:
+            print("%s: %d archive names written alike merged" % (base, merged))
+        city_rows[:] = sorted(unique.values(),
+                              key=lambda r: (r[0].encode("cp1252"), r[1].encode("cp1252")))
+        for r in city_rows:
+            summary[base]["streets"] += 1
+            summary[base][r[6]] += 1
+    for base, counts in unmatched.items():
+        summary[base].update(counts)
+    for belfiore, n in ignored.items():
+        summary[MUNICIPALITIES[belfiore][1]]["ignored"] += n
+    return cities, summary, own, shortened
+
+
+# ---------------------------------------------------------------------------
+# Checking and writing
+# ---------------------------------------------------------------------------
+
+def check_rows(base, rows):
+    """Problems of one city's rows against the street file's fields."""
+    problems = []
+    if len(rows) > MAX_ROWS:
+        problems.append("%s: %d streets, more than %d" % (base, len(rows), MAX_ROWS))
+    seen = set()
+    for n, row in enumerate(rows, start=2):
+        for field, value in zip(HEADER, row):
+            where = "%s.csv line %d, %s" % (base, n, field)
+            if len(value) > LIMITS[field]:
+                problems.append("%s: %d characters, more than %d" % (where, len(value), LIMITS[field]))
+            try:
+                value.encode("cp1252")
+            except UnicodeEncodeError:
+                problems.append("%s: not in code page 1252: %r" % (where, value))
+        if row[3] and not re.fullmatch(r"\d{5}", row[3]):
+            problems.append("%s.csv line %d: postal code %r is not five digits" % (base, n, row[3]))
+        if not row[0] or row[0] != row[0].upper():
+            problems.append("%s.csv line %d: street %r is not upper case" % (base, n, row[0]))
+        if (row[0], row[1]) in seen:
+            problems.append("%s.csv line %d: street %r repeated" % (base, n, row[0]))
+        seen.add((row[0], row[1]))
+    return problems
+
+
+def check_file(path):
+    """Problems of a written city file: its header, its order and every
+    field against the street file's limits."""
+    base = os.path.splitext(os.path.basename(path))[0]
+    with open(path, "rb") as f:
+        data = f.read()
+    try:
+        text = data.decode("utf-8")
+    except UnicodeDecodeError as e:
+        return ["%s: not UTF-8 (%s)" % (path, e)]
+    rows = list(csv.reader(text.splitlines()))
+    if not rows or rows[0] != HEADER:
+        return ["%s: header is not %s" % (path, ",".join(HEADER))]
+    problems = [p for p in check_rows(base, rows[1:])]
+    problems += ["%s.csv line %d: %d fields" % (base, n, len(r))
+                 for n, r in enumerate(rows[1:], start=2) if len(r) != len(HEADER)]
+    keys = [(r[0].encode("cp1252", "replace"), r[1].encode("cp1252", "replace")) for r in rows[1:]]
+    if keys != sorted(keys):
+        problems.append("%s: rows not sorted by street, then designation" % path)
+    return problems
+
+
+def render(rows):
+    import io
+    out = io.StringIO()
+    writer = csv.writer(out, lineterminator="\n")
+    writer.writerow(HEADER)
+    for row in rows:
+        writer.writerow(row[:6])
+    return out.getvalue().encode("utf-8")
+
+
+def write_all(out_dir, files):
+    os.makedirs(out_dir, exist_ok=True)
+    for name, data in files.items():
+        fd, tmp = tempfile.mkstemp(dir=out_dir, prefix="." + name)
+        with os.fdopen(fd, "wb") as f:
+            f.write(data)
+        os.replace(tmp, os.path.join(out_dir, name))
+
+
+def table(summary, shortened):
+    lines = ["| City | File | Streets | With code | Several codes | Points disagree |"
+             " Address rows matched | not matched | ambiguous | no street name | Names shortened |",
+             "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"]
+    total = Counter()
+    for display, base, *_ in CITIES:
+        c = summary[base]
+        with_code = c["register"] + c["several"] + c["points"]
+        values = [c["streets"], with_code, c["several"], c["disagree"], c["matched"],
+                  c["unmatched"], c["ambiguous"], c["no_street"], shortened[base]]
+        total.update(dict(zip(range(9), values)))
+        lines.append("| %s | `%s.csv` | %s |" % (display, base, " | ".join(str(v) for v in values)))
+    lines.append("| **Total** | | %s |" % " | ".join(str(total[i]) for i in range(9)))
+    return "\n".join(lines) + "\n"
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("sources", nargs="?", help="folder of the raw open data")
+    parser.add_argument("out", nargs="?", help="output folder (data/streets)")
+    parser.add_argument("--readme-table", help="also write the per-city table (Markdown) here")
+    parser.add_argument("--check", metavar="FOLDER",
+                        help="only check the 28 city files in FOLDER, write nothing")
+    args = parser.parse_args(argv)
+    if args.check:
+        problems = []
+        for _, base, *_ in CITIES:
+            path = os.path.join(args.check, base + ".csv")
+            problems += check_file(path) if os.path.exists(path) else ["%s missing" % path]
+        for p in problems:
+            print("error: " + p, file=sys.stderr)
+        print("%d city files checked, %d problems" % (len(CITIES), len(problems)))
+        return 1 if problems else 0
+    if not args.sources or not args.out:
+        parser.error("give the sources folder and the output folder, or --check FOLDER")
+    try:
+        cities, summary, own, shortened = build(args.sources)
+    except (OSError, KeyError, ImportError_) as e:
+        print("error: %s" % e, file=sys.stderr)
+        return 1
+    problems = []
+    files = {}
+    for _, base, *_ in CITIES:
+        problems += check_rows(base, cities[base])
+        files[base + ".csv"] = render(cities[base])
+    if problems:
+        for p in problems[:50]:
+            print("error: " + p, file=sys.stderr)
+        print("%d problems, nothing written" % len(problems), file=sys.stderr)
+        return 1
+    write_all(args.out, files)
+    for belfiore, (display, base, generic, *_) in sorted(MUNICIPALITIES.items(), key=lambda i: i[1][1]):
+        print("%s own codes (%d): %s" % (display, len(own[belfiore]), " ".join(sorted(own[belfiore]))))
+    ignored = sum(summary[b]["ignored"] for b in summary)
+    print("matched address rows whose code never counts (catch-all or not the city's): %d" % ignored)
+    print(table(summary, shortened))
+    if args.readme_table:
+        with open(args.readme_table, "w", encoding="utf-8") as f:
+            f.write(table(summary, shortened))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
