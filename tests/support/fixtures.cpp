@@ -19,6 +19,18 @@ bool buildDataFolder(const QString &folder, const QList<LocalitySource> &localit
     return false;
 }
 
+bool buildCity(const QString &dataFolder, const QString &base, const QList<StreetSource> &streets)
+{
+    datac::CitySource city;
+    city.streets = streets;
+    QList<datac::Fault> faults;
+    if (datac::compileCityFolder(city, dataFolder + QStringLiteral("/zone"), base, faults))
+        return true;
+    for (const datac::Fault &fault : faults)
+        qWarning("%s", qPrintable(fault.toString()));
+    return false;
+}
+
 QByteArray readAll(const QString &path)
 {
     QFile file(path);

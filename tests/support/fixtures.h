@@ -10,11 +10,17 @@ namespace zelvora::test {
 
 using datac::LocalitySource;
 using datac::ProvinceSource;
+using datac::StreetSource;
 
 // Compiles the given records into `folder` with the data compiler; fails the
 // calling test (returns false) when the compiler reports a fault.
 bool buildDataFolder(const QString &folder, const QList<LocalitySource> &localities,
                      const QList<ProvinceSource> &provinces = {});
+
+// Compiles one city of the street directory into `dataFolder`/zone, as the
+// files `base`.loc, .lox and .civ; returns false when the compiler reports a
+// fault.
+bool buildCity(const QString &dataFolder, const QString &base, const QList<StreetSource> &streets);
 
 // Reads or writes a whole file, for tests that craft or damage bytes.
 QByteArray readAll(const QString &path);

@@ -14,6 +14,7 @@ using namespace zelvora::datac;
 namespace {
 const QByteArray kLocalityHeader = "locality,province,agency,cap,bil,note,codes\n";
 const QByteArray kProvinceHeader = "province,name\n";
+const QByteArray kCityHeader = "street,designation,city_tag,cap,agency,note\n";
 
 QByteArray record(std::initializer_list<std::pair<int, QByteArray>> fields, int size)
 {
@@ -39,6 +40,20 @@ class TestDataCompiler : public QObject
         const Sources sources = readSources(dir.filePath("localities.csv"), dir.filePath("provinces.csv"), faults);
         if (faults.isEmpty())
             compileDataFolder(sources, dir.filePath("out"), faults);
+        QStringList texts;
+        for (const Fault &fault : faults)
+            texts << QStringLiteral("%1:%2: %3").arg(QFileInfo(fault.file).fileName()).arg(fault.line).arg(fault.message);
+        return texts;
+    }
+
+    // Writes a city's source, compiles it into a fresh folder, returns the faults.
+    QStringList compileCityCsv(const QByteArray &csv, QTemporaryDir &dir)
+    {
+        test::writeAll(dir.filePath("roma.csv"), csv);
+        QList<Fault> faults;
+        const CitySource city = readCitySource(dir.filePath("roma.csv"), faults);
+        if (faults.isEmpty())
+            compileCityFolder(city, dir.filePath("zone"), "roma", faults);
         QStringList texts;
         for (const Fault &fault : faults)
             texts << QStringLiteral("%1:%2: %3").arg(QFileInfo(fault.file).fileName()).arg(fault.line).arg(fault.message);
@@ -96,6 +111,104 @@ private slots:
         const QStringList faults = compileCsv(localities, provinces, dir);
         QVERIFY2(faults.contains(fault), qPrintable(faults.join('\n')));
         QVERIFY2(!QDir(dir.filePath("out")).exists(), "nothing is written when a source has a fault");
+    }
+
+    void cityFaultsNameTheirLine_data()
+    {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QString>("fault"); // empty: the city compiles
+        const QByteArray ok = "GARIBALDI GIUSEPPE,VIA,,00185,,\n";
+        QTest::newRow("street longer than its field")
+            << kCityHeader + ok + QByteArray(41, 'A') + ",VIA,,00185,,\n"
+            << "roma.csv:3: street \"" + QString(41, 'A') + "\" is 41 characters long; the field holds 40";
+        QTest::newRow("designation longer than its field")
+            << kCityHeader + "ROMA,VIA" + QByteArray(23, 'X') + ",,00185,,\n"
+            << "roma.csv:2: designation \"VIA" + QString(23, 'X') + "\" is 26 characters long; the field holds 25";
+        QTest::newRow("district code of three characters")
+            << kCityHeader + ok + ok + "ROMA,VIA,M10,00185,,\n"
+            << "roma.csv:4: city_tag \"M10\" is 3 characters long; the field holds 2";
+        QTest::newRow("agency longer than its field")
+            << kCityHeader + "ROMA,VIA,,00185," + QByteArray(26, 'U') + ",\n"
+            << "roma.csv:2: agency \"" + QString(26, 'U') + "\" is 26 characters long; the field holds 25";
+        QTest::newRow("note longer than its field")
+            << kCityHeader + "ROMA,VIA,,00185,," + QByteArray(71, 'N') + "\n"
+            << "roma.csv:2: note \"" + QString(71, 'N') + "\" is 71 characters long; the field holds 70";
+        QTest::newRow("postal code of four digits")
+            << kCityHeader + ok + "ROMA,VIA,,0018,,\n" << "roma.csv:3: postal code \"0018\" is not five digits";
+        QTest::newRow("postal code with a letter")
+            << kCityHeader + "ROMA,VIA,,0018A,,\n" << "roma.csv:2: postal code \"0018A\" is not five digits";
+        QTest::newRow("street in lower case")
+            << kCityHeader + "Garibaldi,VIA,,00185,,\n" << "roma.csv:2: street \"Garibaldi\" is not in upper case";
+        QTest::newRow("accented letter in lower case")
+            << kCityHeader + "CITTà,VIA,,00185,,\n" << "roma.csv:2: street \"CITTà\" is not in upper case";
+        QTest::newRow("letters without a code page upper case stay as they are")
+            << kCityHeader + "STRAßE µ À,VIA,,,,\n" << QString();
+        QTest::newRow("character outside code page 1252")
+            << kCityHeader + ok + "ŁÓDŹ,VIA,,00185,,\n"
+            << "roma.csv:3: street \"ŁÓDŹ\" holds a character that code page 1252 cannot hold";
+        QTest::newRow("empty street name") << kCityHeader + ",VIA,,00185,,\n" << "roma.csv:2: empty street name";
+        QTest::newRow("line numbers count the lines inside quoted fields")
+            << kCityHeader + "ROMA,VIA,,00185,,\"1-9\n11-19\"\nBARI,VIA,,123,,\n"
+            << "roma.csv:4: postal code \"123\" is not five digits";
+        QTest::newRow("missing column")
+            << QByteArray("street,designation,cap\nROMA,VIA,00185\n") << "roma.csv:1: missing column \"city_tag\"";
+    }
+    void cityFaultsNameTheirLine()
+    {
+        QFETCH(QByteArray, csv);
+        QFETCH(QString, fault);
+        QTemporaryDir dir;
+        const QStringList faults = compileCityCsv(csv, dir);
+        if (fault.isEmpty()) {
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+            QVERIFY(QFile::exists(dir.filePath("zone/roma.loc")));
+            return;
+        }
+        QVERIFY2(faults.contains(fault), qPrintable(faults.join('\n')));
+        QVERIFY2(!QDir(dir.filePath("zone")).exists(), "nothing is written when a source has a fault");
+    }
+
+    void cityOfTooManyStreetsToAddress()
+    {
+        CitySource city;
+        for (int i = 0; i < 32768; ++i)
+            city.streets.append({.street = QStringLiteral("S%1").arg(i), .designation = "VIA"});
+        QList<Fault> faults;
+        QVERIFY(compileCity(city, "roma", faults).isEmpty());
+        QCOMPARE(faults.size(), 1);
+        QVERIFY(faults.first().message.contains("32768 records"));
+        city.streets.removeLast();
+        faults.clear();
+        QCOMPARE(compileCity(city, "roma", faults).value("roma.loc").size(), 32767 * 104);
+    }
+
+    void cityWritesTheExactBytes()
+    {
+        QList<StreetSource> streets{{.street = "ROMA", .designation = "VIA", .cityTag = "M1", .cap = "00185", .note = "1-9"},
+                                    {.street = "ÈRE", .designation = "VIA", .cap = "00100", .agency = "ROMA 4"},
+                                    {.street = "ROMA", .designation = "PIAZZA", .cap = "00184", .note = "TUTTI"},
+                                    {.street = "ROMAGNA", .designation = "VIA", .note = "1-9"}};
+        QTemporaryDir first, second;
+        QVERIFY(test::buildCity(first.path(), "roma", streets));
+        std::reverse(streets.begin(), streets.end());
+        QVERIFY(test::buildCity(second.path(), "roma", streets));
+        const auto file = [&](const char *name) { return test::readAll(first.filePath(QStringLiteral("zone/") + name)); };
+        const auto street = [](std::initializer_list<std::pair<int, QByteArray>> fields, char noteNo) {
+            QByteArray bytes = record(fields, 104);
+            bytes[102] = noteNo;
+            return bytes;
+        };
+        // Street order is code page byte order (È is 0xC8, after R); equal
+        // names follow their designations; notes are shared by their text.
+        QCOMPARE(file("roma.loc"),
+                 street({{0, "ROMA"}, {41, "PIAZZA"}, {70, "00184"}}, 1)
+                     + street({{0, "ROMA"}, {41, "VIA"}, {67, "M1"}, {70, "00185"}}, 2)
+                     + street({{0, "ROMAGNA"}, {41, "VIA"}}, 2)
+                     + street({{0, "\xc8RE"}, {41, "VIA"}, {70, "00100"}, {76, "ROMA 4"}}, 0));
+        QCOMPARE(file("roma.lox"), QByteArray("\x03ROM\x01\0" "\x03\xc8RE\x04\0", 12));
+        QCOMPARE(file("roma.civ"), record({{0, "TUTTI"}}, 71) + record({{0, "1-9"}}, 71));
+        for (const char *name : {"roma.loc", "roma.lox", "roma.civ"})
+            QVERIFY2(file(name) == test::readAll(second.filePath(QStringLiteral("zone/") + name)), name);
     }
 
     void everyFaultIsListedNotOnlyTheFirst()

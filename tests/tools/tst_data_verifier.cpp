@@ -27,12 +27,18 @@ class TestDataVerifier : public QObject
 
     bool build(const QString &folder)
     {
-        return test::buildDataFolder(folder,
-                                     {{.locality = "ROMA", .province = "RM", .cap = "00100", .codes = {"00144"}},
-                                      {.locality = "ROMANO", .province = "BG", .cap = "24058"},
-                                      {.locality = "RO", .province = "FE", .cap = "44030"},
-                                      {.locality = "SAN PIERO", .province = "FI", .cap = "50037"}},
-                                     {{.province = "RM", .name = "ROMA"}});
+        const QList<test::StreetSource> pisa{
+            {.street = "BORGO STRETTO", .designation = "VIA", .cap = "56127", .note = "1-9"},
+            {.street = "ARNO", .designation = "LUNGARNO", .cap = "56125"},
+            {.street = "BORGO LARGO", .designation = "VIA", .cityTag = "PI"}};
+        const bool localities =
+            test::buildDataFolder(folder,
+                                  {{.locality = "ROMA", .province = "RM", .cap = "00100", .codes = {"00144"}},
+                                   {.locality = "ROMANO", .province = "BG", .cap = "24058"},
+                                   {.locality = "RO", .province = "FE", .cap = "44030"},
+                                   {.locality = "SAN PIERO", .province = "FI", .cap = "50037"}},
+                                  {{.province = "RM", .name = "ROMA"}});
+        return localities && test::buildCity(folder, QStringLiteral("pisa"), pisa);
     }
 
 private slots:
@@ -44,6 +50,8 @@ private slots:
         QVERIFY2(report.ok(), qPrintable(report.faults.value(0).toString()));
         QVERIFY(report.lines.contains("localita.loc: 4 records"));
         QVERIFY(report.lines.contains("locacap.cod: 5 records"));
+        QVERIFY(report.lines.contains("zone/pisa.loc: 3 records"));
+        QVERIFY(report.lines.contains("zone: 1 of 28 cities"));
     }
 
     void damageIsFound_data()
@@ -75,6 +83,27 @@ private slots:
         QTest::newRow("order file out of order")
             << Damage([](const QString &f) { patch(f + "/localita.loc", 1, QByteArray("Z")); })
             << "localita.loc" << "record 2 is out of order";
+        QTest::newRow("note number past the notes file")
+            << Damage([](const QString &f) { patch(f + "/zone/pisa.loc", 102, QByteArray("\x02\0", 2)); })
+            << "zone/pisa.loc" << "record 1: record number 2 outside zone/pisa.civ (1 records)";
+        QTest::newRow("street file out of order")
+            << Damage([](const QString &f) { patch(f + "/zone/pisa.loc", 104 + 1, "Z"); })
+            << "zone/pisa.loc" << "record 3 is out of order";
+        QTest::newRow("street index group running into the next")
+            << Damage([](const QString &f) { patch(f + "/zone/pisa.lox", 6 + 4, QByteArray("\x03\0", 2)); })
+            << "zone/pisa.lox" << "entry 1 (\"ARN\"): record 2 of zone/pisa.loc does not belong to it";
+        QTest::newRow("district code over its field")
+            << Damage([](const QString &f) { patch(f + "/zone/pisa.loc", 2 * 104 + 67, "\x03"); })
+            << "zone/pisa.loc" << "record 3: a text of 3 characters in a field of 2";
+        QTest::newRow("note text over its field")
+            << Damage([](const QString &f) { patch(f + "/zone/pisa.civ", 0, "\x47"); })
+            << "zone/pisa.civ" << "record 1: a text of 71 characters in a field of 70";
+        QTest::newRow("street index missing")
+            << Damage([](const QString &f) { QFile::remove(f + "/zone/pisa.lox"); })
+            << "zone/pisa.lox" << "missing or unreadable";
+        QTest::newRow("files of a city outside the table")
+            << Damage([](const QString &f) { QFile::copy(f + "/zone/pisa.loc", f + "/zone/Pisa.loc"); })
+            << "zone/Pisa" << "not a city of the street directory";
         QTest::newRow("missing file")
             << Damage([](const QString &f) { QFile::remove(f + "/locacap.cox"); })
             << "locacap.cox" << "missing or unreadable";

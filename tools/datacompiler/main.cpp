@@ -3,6 +3,8 @@
 #include "data_compiler.h"
 #include "data_verifier.h"
 
+#include "streets/street_files.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -62,6 +64,8 @@ int main(int argc, char **argv)
             err << faults.size() << " fault(s); no data written.\n";
             return 1;
         }
+        if (!zelvora::cityRowOfFileBase(base))
+            err << "warning: \"" << base << "\" is not a city of the street directory; the program never opens it\n";
         out << "compiled " << city.streets.size() << " streets into " << QDir(args.at(2)).filePath(base)
             << ".{loc,lox,civ}\n";
         return 0;
