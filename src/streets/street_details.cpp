@@ -27,6 +27,7 @@ TDettagliZone::TDettagliZone(QWidget *parent)
     LCivZon = addLabel("LCivZon", QStringLiteral("Note"), 16, 166, 41, 15);
     ECivZon = addField("ECivZon", 64, 163, 361, 20);
 
+    Panel1->setAccessibleName(QStringLiteral("Dettagli della via"));
     ECitZon->setAccessibleName(QStringLiteral("Città"));
     EViaZon->setAccessibleName(QStringLiteral("Denominazione urbanistica"));
     ELocZon->setAccessibleName(QStringLiteral("Via o piazza"));

@@ -179,6 +179,7 @@ void TZone::buildLayout()
     CercaZona->setAccessibleName(QStringLiteral("Cerca via o piazza"));
     Label1->setBuddy(CercaZona);
     Panel3 = panel(Panel1, "Panel3", 345, 47, 79, 49, 3);
+    Panel3->setAccessibleName(QStringLiteral("Uscita"));
     BitBtn1 = place(new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("&Esci"),
                                     Panel3),
                     "BitBtn1", 5, 5, 69, 39);

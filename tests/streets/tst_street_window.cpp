@@ -7,6 +7,7 @@
 #include "support/main_window_fixture.h"
 #include "support/seams.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QProcess>
@@ -214,27 +215,38 @@ private slots:
         QVERIFY(f.zone->isVisible()); // Esc never closes the window
     }
 
-    // What is the street list's own: the end of a city of 200 streets and
-    // what a page reads there.
-    void pageMovesAtTheEnds_data()
+    // What is the street list's own: its offsets for seven rows, the ends of
+    // a city of 200 streets and what a page reads there.
+    void pageMoves_data()
     {
         QTest::addColumn<int>("first"); // street on row 0 before the move
-        QTest::addColumn<int>("thumb"); // -1: Down on the last row
+        QTest::addColumn<int>("row");   // the selected row then
+        QTest::addColumn<int>("key");   // 0: the thumb released at `thumb`
+        QTest::addColumn<int>("thumb");
         QTest::addColumn<int>("newFirst");
+        QTest::addColumn<int>("newRow");
         QTest::addColumn<int>("position");
         QTest::addColumn<int>("reads"); // street records; notes read as many
-        QTest::newRow("down at the last row of the first page") << 0 << -1 << 1 << 8 << 7;
-        QTest::newRow("down at the end shows the same streets") << 193 << -1 << 193 << 200 << 13;
-        QTest::newRow("thumb within the first 2%") << 100 << 3 << 0 << 0 << 7;
-        QTest::newRow("thumb just past the first 2%") << 100 << 4 << 4 << 4 << 7;
-        QTest::newRow("thumb within the last 1%") << 100 << 199 << 193 << 193 << 8;
-        QTest::newRow("thumb with fewer than seven after it") << 100 << 196 << 193 << 193 << 11;
+        const int down = Qt::Key_Down, up = Qt::Key_Up, pageDown = Qt::Key_PageDown, pageUp = Qt::Key_PageUp;
+        QTest::newRow("down at the last row of the first page") << 0 << 6 << down << 0 << 1 << 6 << 8 << 7;
+        QTest::newRow("down at the end shows the same streets") << 193 << 6 << down << 0 << 193 << 6 << 200 << 13;
+        QTest::newRow("page down near the end: the last seven") << 190 << 6 << pageDown << 0 << 193 << 6 << 200 << 10;
+        QTest::newRow("up at row 0: one street back") << 100 << 0 << up << 0 << 99 << 0 << 99 << 7;
+        QTest::newRow("page up at row 0: seven back") << 100 << 0 << pageUp << 0 << 93 << 0 << 93 << 7;
+        QTest::newRow("page up held at the first street") << 3 << 0 << pageUp << 0 << 0 << 0 << 0 << 7;
+        QTest::newRow("thumb within the first 2%") << 100 << 0 << 0 << 3 << 0 << 0 << 0 << 7;
+        QTest::newRow("thumb just past the first 2%") << 100 << 0 << 0 << 4 << 4 << 0 << 4 << 7;
+        QTest::newRow("thumb within the last 1%") << 100 << 0 << 0 << 199 << 193 << 0 << 193 << 8;
+        QTest::newRow("thumb with fewer than seven after it") << 100 << 0 << 0 << 196 << 193 << 0 << 193 << 11;
     }
-    void pageMovesAtTheEnds()
+    void pageMoves()
     {
         QFETCH(int, first);
+        QFETCH(int, row);
+        QFETCH(int, key);
         QFETCH(int, thumb);
         QFETCH(int, newFirst);
+        QFETCH(int, newRow);
         QFETCH(int, position);
         QFETCH(int, reads);
         Fixture f;
@@ -243,24 +255,25 @@ private slots:
         f.typeStreet(numbered(first));
         QCOMPARE(f.streets(), numberedRange(first, 7));
         f.keyStreets(Qt::Key_Return);
-        for (int row = 0; row < 6; ++row)
+        for (int i = 0; i < row; ++i)
             f.keyStreets(Qt::Key_Down);
         const qint64 streetsBefore = f.zone->files().streetReads();
         const qint64 notesBefore = f.zone->files().noteReads();
         ScrollBar *bar = f.zone->ScrollBar2;
-        if (thumb < 0) {
-            f.keyStreets(Qt::Key_Down);
+        if (key) {
+            f.keyStreets(Qt::Key(key));
         } else {
             bar->setSliderDown(true);
             bar->setSliderPosition(thumb);
             bar->setSliderDown(false);
         }
         QCOMPARE(f.streets(), numberedRange(newFirst, 7));
-        QCOMPARE(f.zone->StringGrid2->row(), thumb < 0 ? 6 : 0);
+        QCOMPARE(f.zone->StringGrid2->row(), newRow);
         QCOMPARE(bar->position(), position);
         QCOMPARE(f.zone->files().streetReads() - streetsBefore, reads);
         QCOMPARE(f.zone->files().noteReads() - notesBefore, reads);
-        QTRY_COMPARE(f.zone->Edit1->text(), QStringLiteral("CIVICI %1").arg(newFirst + f.zone->StringGrid2->row()));
+        QTRY_COMPARE(f.zone->Edit1->text(), QStringLiteral("CIVICI %1").arg(newFirst + newRow));
+        QVERIFY(f.zone->Edit1->isVisible());
     }
 
     void aCityOfThreeStreetsPagesWithinItsFile()
@@ -362,6 +375,34 @@ private slots:
         QCOMPARE(lines, QStringList({"Zelvora", "Città : VENEZIA-MESTRE ME", "Località : VIALE", "VIALE MARE",
                                      "Note : 1-99", "C.A.P. : 30171", "Agenzia recapito :"}));
         QVERIFY(f.boxes.requests.isEmpty());
+    }
+
+    void accessibleNamesAndStatusLineHints()
+    {
+        Fixture f;
+        QVERIFY(f.open());
+        TZone *z = f.zone.get();
+        f.pick("Venezia-Mestre");
+        const QList<QPair<QWidget *, QString>> hints{
+            {z->ComboBox1, "Seleziona la città di cui vuoi lo stradario"},
+            {z->CercaZona, "Immetti la via o piazza, anche parziale, da ricercare"},
+            {z->StringGrid2, "Doppio click o Invio per dettagli"},
+            {z->BitBtn1, "Ritorna a Zelvora"},
+            {z->Panel4, ""}};
+        for (const auto &[control, hint] : hints) {
+            QTest::mouseMove(z, control->mapTo(z, control->rect().center()));
+            QTRY_COMPARE(z->ZoneHint->text(), hint);
+        }
+        QVERIFY(z->mouseInside());
+        auto details = std::make_unique<TDettagliZone>(z);
+        for (QWidget *window : {static_cast<QWidget *>(z), static_cast<QWidget *>(details.get())})
+            for (QWidget *control : window->findChildren<QWidget *>()) {
+                if (control->objectName().isEmpty() || control->objectName().startsWith("qt_"))
+                    continue;
+                QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+                QVERIFY2(accessible && !accessible->text(QAccessible::Name).isEmpty(),
+                         qPrintable(control->objectName()));
+            }
     }
 
     void zonePostaliTakesTheMainWindowsPlace()
