@@ -69,6 +69,14 @@ QFrame *panel(QWidget *parent, const char *name, int left, int top, int width, i
     return frame;
 }
 
+// A label as wide as its caption at least, so that no caption is cut off
+// where the installed font runs wider than the designed one.
+QLabel *fitCaption(QLabel *label)
+{
+    label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+    return label;
+}
+
 int scaled(int size)
 {
     return scaleByPixelsPerInch(size, shared().pixelsPerInch);
@@ -145,6 +153,7 @@ void TZone::buildLayout()
     Image1->setAccessibleName(QStringLiteral("Stradario"));
     Label2 = place(new QLabel(QStringLiteral("Città"), Panel1), "Label2", 128, kLabelTop, 33, 13);
     Label2->setFont(regular);
+    fitCaption(Label2);
     ComboBox1 = place(new QComboBox(Panel1), "ComboBox1", 176, kComboTop, 153, 20);
     ComboBox1->setEditable(false);
     ComboBox1->setFont(bold);
@@ -159,6 +168,7 @@ void TZone::buildLayout()
     Label2->setBuddy(ComboBox1);
     LCapGen = place(new QLabel(QStringLiteral("C.A.P. Generico"), Panel1), "LCapGen", 128, 50, 76, 13);
     LCapGen->setFont(regular);
+    fitCaption(LCapGen);
     ECapGen = place(new Edit(Panel1), "ECapGen", 240, 47, 89, 20);
     ECapGen->setReadOnly(true);
     ECapGen->setFocusPolicy(Qt::ClickFocus);
@@ -169,6 +179,7 @@ void TZone::buildLayout()
     LCapGen->setBuddy(ECapGen);
     Label1 = place(new QLabel(QStringLiteral("Cerca"), Panel1), "Label1", 24, 77, 34, 17);
     Label1->setFont(regular);
+    fitCaption(Label1);
     CercaZona = place(new Edit(Panel1), "CercaZona", 64, 74, 265, 21);
     CercaZona->setUpperCase(true);
     CercaZona->setMaxLength(StreetRecord::kStreet.capacity);
@@ -193,6 +204,7 @@ void TZone::buildLayout()
     const NoteLine note = noteLine(Panel2, "Label3", QStringLiteral("Note :"), QRect(8, 8, 32, 13), "Edit1",
                                    QRect(40, 8, 393, 12));
     Label3 = note.label;
+    fitCaption(Label3);
     Edit1 = note.edit;
     Edit1->setAccessibleDescription(QStringLiteral("Numeri civici e note della via selezionata"));
     Panel4 = columnTitle(Panel2, "Panel4", QStringLiteral("VIA / PIAZZA"), 7, 243);
