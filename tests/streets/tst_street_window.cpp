@@ -207,6 +207,11 @@ private slots:
         QCOMPARE(f.zone->ScrollBar2->position(), 148); // two before the street found
         f.keyStreets(Qt::Key_Return);
         QVERIFY(f.zone->StringGrid2->hasFocus());
+        // Tab goes between the search field and the grid only.
+        f.keyStreets(Qt::Key_Tab);
+        QVERIFY(f.zone->CercaZona->hasFocus());
+        f.keyStreets(Qt::Key_Tab);
+        QVERIFY(f.zone->StringGrid2->hasFocus());
         f.keyStreets(Qt::Key_Escape);
         QVERIFY(f.zone->CercaZona->hasFocus());
         f.keyStreets(Qt::Key_Escape);
@@ -360,8 +365,31 @@ private slots:
         const QString pdf = f.dir.filePath("street.pdf");
         RecordingPrinting printer(pdf);
         f.keyStreets(Qt::Key_Return);
-        onNextModal([](QDialog *dialog) { static_cast<TDettagliZone *>(dialog)->Stampa->click(); });
+        QList<PrintLine> printed;
+        onNextModal([&](QDialog *dialog) {
+            auto *details = static_cast<TDettagliZone *>(dialog);
+            printed = details->printLines();
+            details->Stampa->click();
+        });
         f.keyStreets(Qt::Key_Return);
+        // On a 600 dots per inch page: labels at the left, values at 1133,
+        // the street name alone on the third line.
+        QList<QStringList> placed;
+        for (const PrintItem &item : layoutDetailsPage({false, 4800, 6800, 600}, "Zelvora", printed).items)
+            if (item.kind == PrintItem::Kind::Text)
+                placed << QStringList{item.text, QString::number(item.x), QString::number(item.y)};
+        QCOMPARE(placed, (QList<QStringList>{{"Zelvora", "309", "288"},
+                                             {"Città :", "309", "690"},
+                                             {"Località :", "309", "893"},
+                                             {"Note :", "309", "1298"},
+                                             {"C.A.P. :", "309", "1500"},
+                                             {"Agenzia recapito :", "309", "1703"},
+                                             {"VENEZIA-MESTRE   ME", "1133", "690"},
+                                             {"VIALE", "1133", "893"},
+                                             {"VIALE MARE", "1133", "1095"},
+                                             {"1-99", "1133", "1298"},
+                                             {"30171", "1133", "1500"},
+                                             {"", "1133", "1703"}}));
         QCOMPARE(printer.dialogs, 1);
         QCOMPARE(printer.printer().docName(), "Stampa C.A.P.");
         QProcess text;
