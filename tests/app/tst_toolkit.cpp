@@ -9,7 +9,9 @@
 #include <QAccessible>
 #include <QAccessibleTableInterface>
 #include <QLabel>
+#include <QContextMenuEvent>
 #include <QTest>
+#include <QTimer>
 
 using namespace zelvora;
 
@@ -72,6 +74,27 @@ private slots:
         edit.clear();
         edit.insert("milano"); // pasted
         QCOMPARE(edit.text(), "MILA");
+    }
+
+    void upperCaseStaysInsideCodePage1252_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("sharp s has no capital there") << QString::fromUtf8("straße") << QString::fromUtf8("STRAßE");
+        QTest::newRow("micro sign stays") << QString::fromUtf8("µm") << QString::fromUtf8("µM");
+        QTest::newRow("y with diaeresis gets its capital") << QString::fromUtf8("ÿè") << QString::fromUtf8("ŸÈ");
+    }
+    void upperCaseStaysInsideCodePage1252()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, field);
+        Edit edit;
+        edit.setUpperCase(true);
+        for (const QChar c : typed) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(&edit, &key);
+        }
+        QCOMPARE(edit.text(), field);
     }
 
     void editKeyNotificationComesBeforeTheFieldHandlesTheKey()
@@ -246,6 +269,52 @@ private slots:
         bar.setSliderDown(false);
         QCOMPARE(codes, QList<int>({SB_THUMBTRACK, SB_THUMBPOSITION, SB_ENDSCROLL}));
         QCOMPARE(bar.position(), 20);
+    }
+
+    void scrollBarHasNoContextMenu()
+    {
+        ScrollBar bar;
+        bar.resize(17, 161);
+        bar.setMaximum(40);
+        bar.setPosition(10);
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        QList<int> codes;
+        bar.setScrollHandler([&](ScrollCode code, int &) { codes << code; });
+        // A menu that opened would be closed by this, and seen.
+        bool menuShown = false;
+        QTimer::singleShot(0, [&] {
+            if (QWidget *popup = QApplication::activePopupWidget()) {
+                menuShown = true;
+                popup->close();
+            }
+        });
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(8, 80), bar.mapToGlobal(QPoint(8, 80)));
+        QApplication::sendEvent(&bar, &menu);
+        QCoreApplication::processEvents();
+        QVERIFY(!menuShown);
+        QCOMPARE(bar.position(), 10);
+        QVERIFY(codes.isEmpty());
+    }
+
+    void gridDoesNoSearchByTypedLetters()
+    {
+        StringGrid grid;
+        grid.setColCount(2);
+        grid.setRowCountValue(3);
+        const QStringList names = {"ALFA", "BETA", "GAMMA"};
+        for (int row = 0; row < 3; ++row)
+            grid.setCell(0, row, names[row]);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowActive(&grid));
+        QList<int> keys;
+        connect(&grid, &StringGrid::keyDown, this, [&](int key) { keys << key; });
+        QTest::keyClick(&grid, Qt::Key_G);
+        QTest::keyClick(&grid, Qt::Key_B);
+        QCOMPARE(grid.row(), 0);
+        QCOMPARE(keys, QList<int>({Qt::Key_G, Qt::Key_B})); // still notified
+        QTest::keyClick(&grid, Qt::Key_Down); // the arrows still move
+        QCOMPARE(grid.row(), 1);
     }
 
     void hintOfTheControlOrItsNearestParent()

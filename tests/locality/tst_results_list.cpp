@@ -1,5 +1,7 @@
-// Paging through the results list with the grid's keys and the scroll bar,
-// with the selection, the scroll bar's position and the note line in step.
+// The results list in the main window: paging through the locality files with
+// the grid's keys and the scroll bar, the selection, the scroll bar's position
+// and the note line in step. The paging table itself is the paged list's
+// (tests/app/tst_paged_list.cpp).
 #include "support/main_window_fixture.h"
 
 #include <QLabel>
@@ -33,54 +35,6 @@ class TestResultsList : public QObject
     }
 
 private slots:
-    void keysPageThroughTheList_data()
-    {
-        QTest::addColumn<int>("first");      // record on row 0 before the key
-        QTest::addColumn<int>("row");        // selected row before the key
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("newFirst");   // record on row 0 after the key
-        QTest::addColumn<int>("newRow");
-        QTest::addColumn<int>("position");   // the scroll bar's position after the key
-        QTest::addColumn<int>("reads");      // records read by the key
-        // 40 records: after typing, the scroll bar stands two before the
-        // page's first record, and follows each move of the selection.
-        QTest::newRow("down inside the page") << 5 << 3 << int(Qt::Key_Down) << 5 << 4 << 7 << 0;
-        QTest::newRow("down at the last row") << 5 << 7 << int(Qt::Key_Down) << 6 << 7 << 14 << 8;
-        QTest::newRow("down at the last row of the last page") << 32 << 7 << int(Qt::Key_Down) << 32 << 7 << 40 << 15;
-        QTest::newRow("up inside the page") << 5 << 3 << int(Qt::Key_Up) << 5 << 2 << 5 << 0;
-        QTest::newRow("up on row 1 moves without reading") << 5 << 1 << int(Qt::Key_Up) << 5 << 0 << 3 << 0;
-        QTest::newRow("up at row 0") << 5 << 0 << int(Qt::Key_Up) << 4 << 0 << 4 << 8;
-        QTest::newRow("up at row 0 of the first page") << 0 << 0 << int(Qt::Key_Up) << 0 << 0 << 0 << 8;
-        QTest::newRow("page down first goes to the last row") << 5 << 2 << int(Qt::Key_PageDown) << 5 << 7 << 10 << 0;
-        QTest::newRow("page down at the last row") << 5 << 7 << int(Qt::Key_PageDown) << 13 << 7 << 21 << 8;
-        QTest::newRow("page down with fewer than a page after it") << 30 << 7 << int(Qt::Key_PageDown) << 32 << 7 << 40 << 10;
-        QTest::newRow("page up first goes to row 0") << 5 << 4 << int(Qt::Key_PageUp) << 5 << 0 << 3 << 0;
-        QTest::newRow("page up at row 0") << 20 << 0 << int(Qt::Key_PageUp) << 12 << 0 << 12 << 8;
-        QTest::newRow("page up at row 0 held at the first record") << 3 << 0 << int(Qt::Key_PageUp) << 0 << 0 << 0 << 8;
-    }
-    void keysPageThroughTheList()
-    {
-        QFETCH(int, first);
-        QFETCH(int, row);
-        QFETCH(int, key);
-        QFETCH(int, newFirst);
-        QFETCH(int, newRow);
-        QFETCH(int, position);
-        QFETCH(int, reads);
-        MainWindowFixture f;
-        QVERIFY(f.open(numberedLocalities(40)));
-        pageAt(f, first, row);
-        QCOMPARE(f.names(), numbered(first, first + 7));
-        const qint64 before = f.reads();
-        f.key(Qt::Key(key));
-        QCOMPARE(f.names(), numbered(newFirst, newFirst + 7));
-        QCOMPARE(f.grid()->row(), newRow);
-        QCOMPARE(f.scrollBar()->position(), position);
-        QCOMPARE(f.reads() - before, reads);
-        QVERIFY(f.grid()->isHighlighted(0, newRow));
-        QVERIFY(f.boxes.requests.isEmpty());
-    }
-
     void pageMovesInPostalCodeModeReadTwoRecordsPerRow()
     {
         MainWindowFixture f;
@@ -115,52 +69,6 @@ private slots:
         f.scrollBar()->scrollEvent(SB_PAGEUP);
         QCOMPARE(f.names(), numbered(0, 7));
         QCOMPARE(f.scrollBar()->position(), 0);
-    }
-
-    void thumbJump_data()
-    {
-        QTest::addColumn<int>("records");
-        QTest::addColumn<int>("released");
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("position");
-        QTest::newRow("in the first fiftieth: first page") << 200 << 3 << 0 << 0;
-        QTest::newRow("just past the first fiftieth") << 200 << 4 << 4 << 4;
-        QTest::newRow("middle") << 200 << 150 << 150 << 150;
-        QTest::newRow("in the last hundredth: last page") << 200 << 199 << 192 << 192;
-        QTest::newRow("fewer than a page after it") << 200 << 195 << 192 << 192;
-        QTest::newRow("the very end") << 200 << 200 << 192 << 192;
-        QTest::newRow("fewer than 50 records: no first-page snap") << 40 << 0 << 0 << 0;
-        QTest::newRow("fewer than 100 records: no last-page snap") << 99 << 98 << 91 << 91;
-        QTest::newRow("fewer than 100 records, at the maximum") << 40 << 40 << 32 << 32;
-    }
-    void thumbJump()
-    {
-        QFETCH(int, records);
-        QFETCH(int, released);
-        QFETCH(int, first);
-        QFETCH(int, position);
-        MainWindowFixture f;
-        QVERIFY(f.open(numberedLocalities(records)));
-        ScrollBar *bar = f.scrollBar();
-        bar->setSliderDown(true);
-        bar->setSliderPosition(released); // dragging: nothing moves yet
-        QCOMPARE(f.firstName(), "P000");
-        bar->setSliderDown(false); // released
-        QVERIFY(f.grid()->hasFocus());
-        QCOMPARE(f.names(), numbered(first, first + 7));
-        QCOMPARE(bar->position(), position);
-        QCOMPARE(f.grid()->row(), 0);
-    }
-
-    void topAndBottomCommandsLeaveThePage()
-    {
-        MainWindowFixture f;
-        QVERIFY(f.open(numberedLocalities(40)));
-        pageAt(f, 10, 2);
-        f.scrollBar()->scrollEvent(SB_BOTTOM);
-        f.scrollBar()->scrollEvent(SB_TOP);
-        QCOMPARE(f.names(), numbered(10, 17));
-        QCOMPARE(f.grid()->row(), 2);
     }
 
     void clickOnARowMovesTheScrollBarByTheRowsMoved()
