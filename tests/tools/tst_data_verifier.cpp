@@ -95,9 +95,6 @@ private slots:
         QTest::newRow("district code over its field")
             << Damage([](const QString &f) { patch(f + "/zone/pisa.loc", 2 * 104 + 67, "\x03"); })
             << "zone/pisa.loc" << "record 3: a text of 3 characters in a field of 2";
-        QTest::newRow("note text over its field")
-            << Damage([](const QString &f) { patch(f + "/zone/pisa.civ", 0, "\x47"); })
-            << "zone/pisa.civ" << "record 1: a text of 71 characters in a field of 70";
         QTest::newRow("street index missing")
             << Damage([](const QString &f) { QFile::remove(f + "/zone/pisa.lox"); })
             << "zone/pisa.lox" << "missing or unreadable";
