@@ -3,6 +3,7 @@ sources, and the bundled city files against the street file's limits."""
 
 import csv
 import os
+import re
 import sys
 import tempfile
 import unittest
@@ -20,7 +21,8 @@ ARCHIVE = [
     ("VIA", "CARLO SIGONIO"), ("PIAZZA", "MARIO PAGANO"),
     ("VIA", "ALESSANDRO ASTESANI"), ("VIA", "MASSIMO D'AZEGLIO"),
     ("MURA", "DI PORTA D'AZEGLIO"), ("VIA", "FILIPPO DE FILIPPI"),
-    ("VIA", "FILIPPO FILIPPI"), ("VIA", "AGLIE`"),
+    ("VIA", "FILIPPO FILIPPI"), ("VIA", "AGLIE`"), ("VIA", "VENTI SETTEMBRE"),
+    ("PIAZZA", "UMBERTO PRIMO"), ("VIA", "MILLE"), ("VIA", "DEI MILLE"),
 ]
 
 
@@ -45,6 +47,9 @@ class NameMatching(unittest.TestCase):
         ("VIA D'AZEGLIO", None, False, ("VIA", "MASSIMO D'AZEGLIO"), False),
         ("DE FILIPPI FILIPPO", "VIA", False, ("VIA", "FILIPPO DE FILIPPI"), False),
         ("FILIPPI", "VIA", False, None, True),
+        ("V. XX SETTEMBRE", None, False, ("VIA", "VENTI SETTEMBRE"), False),
+        ("Piazza Umberto I", None, False, ("PIAZZA", "UMBERTO PRIMO"), False),
+        ("VIA I MILLE", None, False, None, True),
     ]
 
     def test_matches(self):
@@ -80,6 +85,8 @@ class Codes(unittest.TestCase):
             ("points agree", [], [(4, "30172"), (None, "30172")], ("30172", "", "points", "")),
             ("points disagree", [], [(12, "30172"), (5, "30171"), (None, "30172")],
              ("", "CAP DIVERSI: 30171 N. 5; 30172 N. 12, S.N.", "disagree", "")),
+            ("many numbers", [], [(n, "30173") for n in range(1, 40)] + [(17, "30170"), (None, "30172")],
+             ("", "CAP DIVERSI: 30170 N. 17; 30172 N. S.N.; 30173 N. 1, 2, 3, 4, 5, 6 ...", "disagree", "")),
             ("nothing", [], [], ("", imp.NO_CODE_NOTE, "none", "")),
         ]
         for name, register, points, expected in cases:
@@ -194,6 +201,20 @@ class BundledFiles(unittest.TestCase):
                 path = os.path.join(folder, base + ".csv")
                 self.assertTrue(os.path.exists(path))
                 self.assertEqual(imp.check_file(path), [])
+
+    def test_readme_table_matches_the_files(self):
+        with open(os.path.join(ROOT, "data", "README.md"), encoding="utf-8") as f:
+            table = {m.group(1): tuple(int(m.group(i)) for i in range(2, 6)) for m in
+                     re.finditer(r"^\| [^|]+ \| `(\w+)\.csv` \| (\d+) \| (\d+) \| (\d+) \| (\d+) \|",
+                                 f.read(), re.M)}
+        self.assertEqual(sorted(table), sorted(base for _, base, *_ in imp.CITIES))
+        for base, expected in table.items():
+            with self.subTest(city=base):
+                with open(os.path.join(ROOT, "data", "streets", base + ".csv"), encoding="utf-8") as f:
+                    rows = list(csv.DictReader(f))
+                self.assertEqual((len(rows), sum(1 for r in rows if r["cap"]),
+                                  sum(1 for r in rows if r["cap"] and r["note"]),
+                                  sum(1 for r in rows if r["note"].startswith("CAP DIVERSI"))), expected)
 
 
 if __name__ == "__main__":

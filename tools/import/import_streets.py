@@ -68,6 +68,8 @@ CITIES = [
 MUNICIPALITIES = {c[3]: c for c in CITIES if c[1] != "mestre"}
 # Office addresses name the municipality, not its cadastral code.
 BELFIORE_BY_NAME = {c[0].upper(): c[3] for c in CITIES if c[1] != "mestre"}
+# City files made partly from OpenStreetMap data (offered under ODbL).
+ODBL_FILES = {"venezia", "mestre"}
 MAINLAND_CODES = {"30170", "30171", "30172", "30173", "30174", "30175"}
 
 HEADER = ["street", "designation", "city_tag", "cap", "agency", "note"]
@@ -199,9 +201,58 @@ NOT_GIVEN_NAMES = {
 }
 
 
+# Numbers in names are written in figures, Roman numerals or words
+# ("XX SETTEMBRE", "VENTI SETTEMBRE"; "UMBERTO I", "UMBERTO PRIMO").
+NUMBER_WORDS = {}
+for _value, _words in enumerate([
+        "", "PRIMO PRIMA UNO", "SECONDO SECONDA DUE", "TERZO TERZA TRE",
+        "QUARTO QUARTA QUATTRO", "QUINTO QUINTA CINQUE", "SESTO SESTA SEI",
+        "SETTIMO SETTIMA SETTE", "OTTAVO OTTAVA OTTO", "NONO NONA NOVE",
+        "DECIMO DECIMA DIECI", "UNDICESIMO UNDICESIMA UNDICI",
+        "DODICESIMO DODICESIMA DODICI", "TREDICESIMO TREDICI",
+        "QUATTORDICESIMO QUATTORDICI", "QUINDICESIMO QUINDICI", "SEDICESIMO SEDICI",
+        "DICIASSETTESIMO DICIASSETTE", "DICIOTTESIMO DICIOTTO",
+        "DICIANNOVESIMO DICIANNOVE", "VENTESIMO VENTI", "VENTUNESIMO VENTUNO",
+        "VENTIDUESIMO VENTIDUE", "VENTITREESIMO VENTITRE", "VENTIQUATTRO",
+        "VENTICINQUE", "VENTISEI", "VENTISETTE", "VENTOTTO", "VENTINOVE",
+        "TRENTA", "TRENTUNO"]):
+    for _word in _words.split():
+        NUMBER_WORDS[_word] = str(_value)
+ROMAN = {"I": 1, "V": 5, "X": 10, "L": 50}
+
+
+def roman_value(word):
+    """Value of a Roman numeral of I, V, X, L written the usual way, or None."""
+    if not re.fullmatch(r"L?X{0,3}(IX|IV|V?I{0,3})", word) or not word:
+        return None
+    total = 0
+    for i, ch in enumerate(word):
+        value = ROMAN[ch]
+        total += -value if i + 1 < len(word) and ROMAN[word[i + 1]] > value else value
+    return total
+
+
+def canonical(word):
+    """One spelling for a word's forms: saints' titles alike, numbers as
+    figures.  Initials (short words) stay as they are, so that "V." stays
+    an initial; a lone "I" is the numeral."""
+    w, short = word[0], word[1]
+    if w in CANONICAL:
+        return CANONICAL[w]
+    if w.isdigit():
+        return str(int(w))
+    if w in NUMBER_WORDS:
+        return NUMBER_WORDS[w]
+    if not short and (len(w) > 1 or w == "I"):
+        value = roman_value(w)
+        if value:
+            return str(value)
+    return w
+
+
 def words_key(words):
     """Words in any order, each in its canonical spelling."""
-    return tuple(sorted(CANONICAL.get(w[0], w[0]) for w in words))
+    return tuple(sorted(canonical(w) for w in words))
 
 
 def words_match(a, b):
@@ -209,7 +260,7 @@ def words_match(a, b):
     equal, one the initial or short form of the other, or known forms."""
     wa, sa = a[0], a[1]
     wb, sb = b[0], b[1]
-    if wa == wb:
+    if wa == wb or canonical(a) == canonical(b):
         return True
     if wb in WORD_FORMS.get(wa, ()) or wa in WORD_FORMS.get(wb, ()):
         return True
@@ -438,16 +489,24 @@ def join_within(parts, limit):
 
 
 def points_note(points, limit=70):
-    """Note for addresses that give a street different codes: each code with
-    its house numbers ("S.N." for an address without number)."""
+    """Note for addresses that give a street different codes: every code,
+    each with as many of its house numbers as the note holds ("S.N." for an
+    address without number, "..." when numbers are left out)."""
     by_code = defaultdict(set)
     for number, code in points:
         by_code[code].add(number)
-    parts = []
-    for code in sorted(by_code):
-        numbers = sorted(by_code[code], key=lambda n: (n is None, n))
-        parts.append(code + " N. " + ", ".join("S.N." if n is None else str(n) for n in numbers))
-    return join_within(["CAP DIVERSI: " + parts[0]] + parts[1:], limit)
+    lists = [(code, ["S.N." if n is None else str(n)
+                     for n in sorted(by_code[code], key=lambda n: (n is None, n))])
+             for code in sorted(by_code)]
+    for most in range(max(len(numbers) for _, numbers in lists), -1, -1):
+        parts = []
+        for code, numbers in lists:
+            shown = ", ".join(numbers[:most]) + (" ..." if len(numbers) > most else "")
+            parts.append(code + (" N. " + shown if most else ""))
+        text = "CAP DIVERSI: " + "; ".join(parts)
+        if len(text) <= limit:
+            return text
+    return join_within(["CAP DIVERSI: " + lists[0][0]] + [c for c, _ in lists[1:]], limit)
 
 
 def decide(register, points):
@@ -799,7 +858,8 @@ def table(summary, shortened):
         values = [c["streets"], with_code, c["several"], c["disagree"], c["matched"],
                   c["unmatched"], c["ambiguous"], c["no_street"], shortened[base]]
         total.update(dict(zip(range(9), values)))
-        lines.append("| %s | `%s.csv` | %s |" % (display, base, " | ".join(str(v) for v in values)))
+        odbl = " (ODbL, partly OpenStreetMap data)" if base in ODBL_FILES else ""
+        lines.append("| %s%s | `%s.csv` | %s |" % (display, odbl, base, " | ".join(str(v) for v in values)))
     lines.append("| **Total** | | %s |" % " | ".join(str(total[i]) for i in range(9)))
     return "\n".join(lines) + "\n"
 
