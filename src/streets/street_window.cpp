@@ -352,16 +352,6 @@ void TZone::ApplicationActivate()
     m_list->appOnActivate();
 }
 
-void TZone::ScrollBar2Scroll(ScrollCode code, int &position)
-{
-    m_list->scroll(code, position);
-}
-
-void TZone::ShowNote(int row)
-{
-    m_list->showNote(shared().lists->streetNotes.value(row));
-}
-
 void TZone::StringGrid2DblClick()
 {
     const int row = StringGrid2->row();

@@ -55,7 +55,7 @@ public:
     QLabel *ZoneHint = nullptr;
 
     // Handlers. The street list's own (scroll bar, grid keys, click, focus,
-    // cell drawing) are the paged list's; these forward to it.
+    // cell drawing, the note line) are the paged list's.
     void FormShow();
     void ComboBox1Change();
     void CercaZonaChange();
@@ -63,8 +63,6 @@ public:
     void DisplayHint();
     void StringGrid2DblClick();
     void ApplicationActivate();
-    void ScrollBar2Scroll(ScrollCode code, int &position);
-    void ShowNote(int row);
 
     // The grid row remembered while the grid has no focus.
     int streetLastRow = 0;
