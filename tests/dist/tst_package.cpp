@@ -1,6 +1,6 @@
 // The Debian package: made by CPack, listed and unpacked with dpkg-deb; the
 // unpacked program runs on its installed data on the offscreen platform.
-#include "app/data_location.h"
+#include "common/data_location.h"
 
 #include <QDir>
 #include <QProcess>
