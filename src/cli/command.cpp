@@ -3,12 +3,16 @@
 #include "cli/lookup.h"
 #include "cli/output.h"
 #include "common/data_location.h"
-#include "common/error.h"
+#include "common/io_error.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <optional>
+#include <unistd.h>
 
 namespace zelvora::cli {
 
@@ -228,25 +232,65 @@ int lookUpOne(const Options &options, Lookup &lookup, Streams &io)
     return kNothing;
 }
 
+// Lines of a file or of standard input, read in large pieces. Before each
+// read, which may wait for more input, `beforeWaiting` runs: a program at the
+// other end of a pipe may wait for the answers so far before it sends more.
+class LineReader
+{
+public:
+    LineReader(int fd, std::function<void()> beforeWaiting) : m_fd(fd), m_beforeWaiting(std::move(beforeWaiting)) {}
+
+    // The next line without its line end; nothing at the end of the input.
+    std::optional<QByteArray> next()
+    {
+        for (;;) {
+            const qsizetype end = m_buffer.indexOf('\n', m_position);
+            if (end >= 0 || (m_ended && m_position < m_buffer.size())) {
+                const qsizetype stop = end >= 0 ? end : m_buffer.size();
+                QByteArray line = m_buffer.mid(m_position, stop - m_position);
+                m_position = stop + 1;
+                if (line.endsWith('\r'))
+                    line.chop(1);
+                return line;
+            }
+            if (m_ended)
+                return std::nullopt;
+            m_buffer.remove(0, m_position);
+            m_position = 0;
+            m_beforeWaiting();
+            char chunk[65536];
+            const ssize_t got = ::read(m_fd, chunk, sizeof chunk);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                throw IoError(QStringLiteral("errore di lettura dell'elenco: %1").arg(QString::fromLocal8Bit(strerror(errno))));
+            if (got == 0)
+                m_ended = true;
+            m_buffer.append(chunk, got);
+        }
+    }
+
+private:
+    int m_fd;
+    std::function<void()> m_beforeWaiting;
+    QByteArray m_buffer;
+    qsizetype m_position = 0;
+    bool m_ended = false;
+};
+
 int lookUpBatch(const Options &options, Lookup &lookup, Streams &io)
 {
-    QFile input;
-    const bool standardInput = *options.batch == u"-";
-    if (standardInput) {
-        if (!input.open(stdin, QIODevice::ReadOnly)) {
-            io.message(QStringLiteral("impossibile leggere lo standard input"));
-            return kFailure;
-        }
-    } else {
-        input.setFileName(*options.batch);
-        if (!QFileInfo(input).isFile() || !input.open(QIODevice::ReadOnly)) {
+    QFile file;
+    int fd = STDIN_FILENO;
+    if (*options.batch != u"-") {
+        file.setFileName(*options.batch);
+        if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
             io.message(QStringLiteral("impossibile leggere il file %1").arg(*options.batch));
             return kFailure;
         }
+        fd = file.handle();
     }
-    // A pipe or a terminal may wait for each answer before it sends the next
-    // line; a file is answered in large writes.
-    const bool answerEachLine = standardInput && !QFileInfo(QStringLiteral("/dev/stdin")).isFile();
+    LineReader input(fd, [&io] { io.out.flush(); });
 
     QList<Column> columns = lookup.columns();
     columns.prepend({QStringLiteral("TESTO"), QStringLiteral("testo"), lookup.keyCapacity()});
@@ -256,18 +300,11 @@ int lookUpBatch(const Options &options, Lookup &lookup, Streams &io)
     lookup.preload();
     bool everyLineFound = true;
     bool firstLine = true;
-    while (!input.atEnd()) {
-        QByteArray bytes = input.readLine();
-        // A pipe knows its end only when a read finds nothing; every line
-        // read, even an empty one, has at least its line end.
-        if (bytes.isEmpty())
-            break;
-        if (firstLine && bytes.startsWith("\xEF\xBB\xBF"))
-            bytes.remove(0, 3);
+    while (std::optional<QByteArray> bytes = input.next()) {
+        if (firstLine && bytes->startsWith("\xEF\xBB\xBF"))
+            bytes->remove(0, 3);
         firstLine = false;
-        while (bytes.endsWith('\n') || bytes.endsWith('\r'))
-            bytes.chop(1);
-        const QString line = QString::fromUtf8(bytes);
+        const QString line = QString::fromUtf8(*bytes);
         const LookupResult result = lookup.find(line, 1);
         QStringList values = result.rows.value(0, QStringList(lookup.columns().size()));
         values.prepend(line);
@@ -284,8 +321,6 @@ int lookUpBatch(const Options &options, Lookup &lookup, Streams &io)
         }
         everyLineFound = everyLineFound && result.status == LookupResult::Found;
         io.out.write(writer.row(values));
-        if (answerEachLine)
-            io.out.flush();
     }
     io.out.write(writer.end());
     io.out.flush();

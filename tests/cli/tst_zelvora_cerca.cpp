@@ -220,6 +220,23 @@ private slots:
         }
     }
 
+    void batchAnswersEachLineBeforeTheNextArrives()
+    {
+        // A script that writes a line and waits for its answer must get it.
+        QProcess process;
+        process.start(QStringLiteral(ZELVORA_CERCA), {"--csv", "--batch", "-", "--dati", m_data.path()});
+        QByteArray answers;
+        const QList<std::pair<QByteArray, QByteArray>> lines{{"cantù\n", "cantù,CANTÙ,CO,\"22063\",trovato\r\n"},
+                                                             {"aosta\n", "aosta,AOSTA,AO,\"11100\",trovato\r\n"}};
+        for (const auto &[text, answer] : lines) {
+            process.write(text);
+            QTRY_VERIFY_WITH_TIMEOUT((answers += process.readAllStandardOutput()).endsWith(answer), 20000);
+        }
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished(20000));
+        QCOMPARE(process.exitCode(), 0);
+    }
+
     void helpNamesEveryOption()
     {
         const Run run = cerca({"--help"});
