@@ -255,6 +255,10 @@ public:
             }
             if (m_ended)
                 return std::nullopt;
+            // No text to search is anywhere near this long: input without
+            // line ends is not held in memory whole.
+            if (m_buffer.size() - m_position > kLongestLine)
+                throw Error(QStringLiteral("una riga dell'elenco supera %1 byte: non è un elenco di testi").arg(kLongestLine));
             m_buffer.remove(0, m_position);
             m_position = 0;
             m_beforeWaiting();
@@ -271,6 +275,8 @@ public:
     }
 
 private:
+    static constexpr qsizetype kLongestLine = 1 << 20;
+
     int m_fd;
     std::function<void()> m_beforeWaiting;
     QByteArray m_buffer;

@@ -53,6 +53,7 @@ private slots:
              {"CANTÙ", "CO", "", "22063"}},
             {{"AO", "Aosta"}, {"CO", "Como"}, {"FE", "Ferrara"}, {"NO", "Novara"}, {"RM", "Roma"},
              {"VI", "Vicenza"}, {"VV", "Vibo Valentia"}}));
+        writeAll(m_data.filePath(QStringLiteral("elenco.txt")), "\xEF\xBB\xBF" "rombiolo\r\n");
         QVERIFY(buildCity(m_data.path(), QStringLiteral("regcal"),
                           {{"GARIBALDI GIUSEPPE", "CORSO", "", "89125", "", "1-99 DISPARI"},
                            {"GARIBALDI", "PIAZZA", "", "89127"},
@@ -157,6 +158,16 @@ private slots:
                "garibaldi g,GARIBALDI GIUSEPPE,CORSO,\"89125\",trovato\r\n"
                "marinaio,,,\"\",nessun risultato\r\n"
             << 1 << "";
+        QTest::newRow("batch from a file")
+            << QStringList{"--batch", m_data.filePath(QStringLiteral("elenco.txt")), "--json", "--dettagli"}
+            << QByteArray()
+            << "{\"testo\":\"rombiolo\",\"localita\":\"ROMBIOLO\",\"pv\":\"VV\",\"cap\":\"89841\","
+               "\"seconda_denominazione\":\"\",\"provincia\":\"Vibo Valentia\",\"agenzia\":\"\",\"note\":\"\","
+               "\"esito\":\"trovato\"}\n"
+            << 0 << "";
+        QTest::newRow("batch input without line ends")
+            << QStringList{"--batch", "-", "--csv"} << QByteArray(2 << 20, 'A') << "testo,localita,pv,cap,esito\r\n" << 2
+            << "non è un elenco di testi";
         QTest::newRow("batch with every line found")
             << QStringList{"--cap", "--csv", "--batch", "-"} << QByteArray("\xEF\xBB\xBF" "00184\n4\n")
             << "testo,localita,pv,cap,esito\r\n00184,ROMA,RM,\"00184\",trovato\r\n4,RO,FE,\"44030\",trovato\r\n" << 0
