@@ -24,7 +24,8 @@ const char kHelp[] = R"(Uso: zelvora-cerca [OPZIONI] TESTO
 Cerca i codici di avviamento postale (C.A.P.) nei dati di Zelvora, senza
 finestre e con la stessa ricerca della finestra del programma: la prima voce
 che inizia con TESTO e le voci che la seguono in ordine. Maiuscole e
-minuscole non contano. Più parole senza virgolette formano un solo testo.
+minuscole non contano, né gli spazi all'inizio e alla fine. Più parole senza
+virgolette formano un solo testo.
 
 Cosa cercare:
   TESTO               l'inizio del nome di una località (ricerca predefinita)
