@@ -1,7 +1,7 @@
 #include "startup.h"
 
 #include "app/application.h"
-#include "app/data_location.h"
+#include "common/data_location.h"
 #include "app/fonts.h"
 #include "app/shared_state.h"
 #include "locality/main_window.h"
