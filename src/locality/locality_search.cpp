@@ -124,11 +124,16 @@ void LocalitySearch::switchMode(const QString &mode)
         return;
     }
     auto newIndex = std::make_unique<RecordFile>();
-    if (!newIndex->open(info.indexFile, PrefixIndexEntry::kSize)) {
+    const bool indexOpened = newIndex->open(info.indexFile, PrefixIndexEntry::kSize);
+    if (!indexOpened) {
         if (info.orderFile.isEmpty())
             lists.notes = QStringList(rows + 1, QString());
         showMessage(info.indexMissing, Application::instance().title(), MessageIcon::Error);
-        return;
+        // At start-up there is no earlier mode to keep: the program goes on
+        // in locality mode without an index, paging over all of localita.loc,
+        // and every typed character is taken back.
+        if (m_modeSet || mode != kModeLocality)
+            return;
     }
 
     // 2. - 4. The search field for the new mode. Emptying a field that held
@@ -151,6 +156,7 @@ void LocalitySearch::switchMode(const QString &mode)
     else if (mode == kModeProvince)
         retire(m_pvOrder, std::move(newOrder));
     retire(m_index, std::move(newIndex));
+    m_modeSet = true;
     s.searchMode = info.mode;
     s.keyLength = info.keyLength;
     RecordFile &orderFile = order();
@@ -167,7 +173,8 @@ void LocalitySearch::switchMode(const QString &mode)
     // 9. - 10. The scroll bar and the prefix index.
     m_list->scrollBar()->setPosition(mode == kModeLocality ? 0 : s.currentRecord);
     m_list->scrollBar()->setMaximum(s.recordCount);
-    loadPrefixIndex(*m_index, lists.prefixes, lists.firstRecords);
+    if (indexOpened)
+        loadPrefixIndex(*m_index, lists.prefixes, lists.firstRecords);
 
     // 11. Back to the search field.
     if (mode != kModeLocality || m_controls.window->isVisible())
