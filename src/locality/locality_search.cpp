@@ -8,6 +8,7 @@
 #include "locality/search_state.h"
 
 #include <QLabel>
+#include <QSignalBlocker>
 
 namespace zelvora {
 
@@ -136,13 +137,23 @@ void LocalitySearch::switchMode(const QString &mode)
             return;
     }
 
-    // 2. - 4. The search field for the new mode. Emptying a field that held
-    // text runs a search, still in the old mode.
+    // Emptying a field that held text searches the empty text, still in the
+    // old mode. The search runs here rather than from the field's change
+    // notification, and before anything shows the new mode, so that an error
+    // in it abandons the whole switch with one report: the old mode stays.
     Edit *field = m_controls.field;
+    if (!field->text().isEmpty()) {
+        {
+            const QSignalBlocker quiet(field);
+            field->setText(QString());
+        }
+        CercaChange();
+    }
+
+    // The search field for the new mode.
     setHint(field, info.hint);
     field->setAccessibleName(info.caption);
     m_controls.caption->setText(info.caption);
-    field->setText(QString());
     field->setMaxLength(info.maxLength);
     m_list->hideNoteLine();
 

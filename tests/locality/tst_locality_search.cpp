@@ -302,6 +302,26 @@ private slots:
         QCOMPARE(f.boxes.requests.size(), 1);
     }
 
+    void errorInTheFirstSearchOfASwitchAbandonsIt()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(numberedLocalities(40)));
+        f.window->perCAP1->trigger();
+        f.type("27030");
+        QCOMPARE(f.firstName(), "P030");
+        // localita.loc loses all but two records while the program runs: the
+        // postal-code entries from the third on name localities past its end,
+        // and so do those of the province order.
+        QVERIFY(QFile::resize(f.dir.filePath("localita.loc"), 2 * LocalityRecord::kSize));
+        f.window->perProvincia1->trigger();
+        QCOMPARE(f.boxes.requests.size(), 1);
+        QCOMPARE(f.boxes.requests[0].text, QString::fromUtf8("Numero di località 3 fuori dal file localita.loc (2 record)"));
+        QCOMPARE(searchState().searchMode, "cap");
+        QCOMPARE(f.window->Label2->text(), "C.A.P.");
+        QCOMPARE(hintOf(f.cerca()), "Immetti il C.A.P. anche parziale da ricercare");
+        QCOMPARE(f.cerca()->maxLength(), 5);
+    }
+
     void damagedFilesEndTheActionWithTheErrorReport()
     {
         MainWindowFixture f;
