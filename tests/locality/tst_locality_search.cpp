@@ -315,7 +315,8 @@ private slots:
         QVERIFY(QFile::resize(f.dir.filePath("localita.loc"), 2 * LocalityRecord::kSize));
         f.window->perProvincia1->trigger();
         QCOMPARE(f.boxes.requests.size(), 1);
-        QCOMPARE(f.boxes.requests[0].text, QString::fromUtf8("Numero di località 3 fuori dal file localita.loc (2 record)"));
+        QCOMPARE(f.boxes.requests[0].text,
+                 QString::fromUtf8("Numero di località 3 fuori dal file localita.loc (2 record)"));
         QCOMPARE(searchState().searchMode, "cap");
         QCOMPARE(f.window->Label2->text(), "C.A.P.");
         QCOMPARE(hintOf(f.cerca()), "Immetti il C.A.P. anche parziale da ricercare");

@@ -208,7 +208,8 @@ private slots:
             }
         }
         QCOMPARE(f.boxes.requests.size(), 1);
-        QCOMPARE(f.boxes.requests[0].text, QString::fromUtf8("Numero di località 99 fuori dal file localita.loc (40 record)"));
+        QCOMPARE(f.boxes.requests[0].text,
+                 QString::fromUtf8("Numero di località 99 fuori dal file localita.loc (40 record)"));
         QCOMPARE(f.names(), left);
         QTest::mouseRelease(bar, Qt::LeftButton, {}, at);
         QCOMPARE(f.boxes.requests.size(), 1);

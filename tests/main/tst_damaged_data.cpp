@@ -236,7 +236,9 @@ private:
 
 constexpr int kLoc = LocalityRecord::kSize;
 constexpr int kCod = CapOrderEntry::kSize;
+constexpr int kCodNo = CapOrderEntry::kLocalityNoOffset;
 constexpr int kPvCod = PvOrderEntry::kSize;
+constexpr int kPvCodNo = PvOrderEntry::kLocalityNoOffset;
 constexpr int kIdx = PrefixIndexEntry::kSize;
 constexpr int kIdxFirst = PrefixIndexEntry::kFirstRecordOffset;
 constexpr int kStreet = StreetRecord::kSize;
@@ -295,7 +297,8 @@ private slots:
             "Record 99 fuori dal file localita.loc (40 record)", "", "loc t:P01");
         row("localita.lox entries out of order", "localita.lox", put(kIdxFirst, "\x0b\0\x03P01\x01\0", 8),
             "t:P005", "", "P010 / NOTA 10", "cap t:210");
-        row("localita.lox empty prefix", "localita.lox", put(kIdx, "\0", 1), "t:P01", "", "P000 / NOTA 0", "cap t:210");
+        row("localita.lox empty prefix", "localita.lox", put(kIdx, "\0", 1), "t:P01", "", "P000 / NOTA 0",
+            "cap t:210");
         row("localita.lox prefix length over its capacity", "localita.lox", put(kIdx, "\xff", 1), "t:P01", "",
             "P010 / NOTA 10", "loc t:P01");
         row("localita.lox a folder", "localita.lox", kFolder, "next", noLocalityIndex, "P008", "cap t:210");
@@ -305,18 +308,19 @@ private slots:
             "loc t:P01");
         row("locacap.cod empty", "locacap.cod", cut(0), "cap t:21",
             "Record 11 fuori dal file locacap.cod (0 record)", "", "loc t:P01");
-        row("locacap.cod locality number 0", "locacap.cod", number(30 * kCod + 6, 0), "cap t:23",
+        row("locacap.cod locality number 0", "locacap.cod", number(30 * kCod + kCodNo, 0), "cap t:23",
             beyondLoc.arg(0), "", "cap t:210");
-        row("locacap.cod locality number negative", "locacap.cod", number(30 * kCod + 6, -1), "cap t:23",
+        row("locacap.cod locality number negative", "locacap.cod", number(30 * kCod + kCodNo, -1), "cap t:23",
             beyondLoc.arg(-1), "", "cap t:210");
-        row("locacap.cod locality number past the end", "locacap.cod", number(31 * kCod + 6, 32767), "cap t:23",
-            beyondLoc.arg(32767), "P030 / NOTA 30", "cap t:210");
-        row("locacap.cod a folder", "locacap.cod", kFolder, "cap", capMissing.arg("locacap.cod"), "P000", "loc t:P01");
+        row("locacap.cod locality number past the end", "locacap.cod", number(31 * kCod + kCodNo, 32767),
+            "cap t:23", beyondLoc.arg(32767), "P030 / NOTA 30", "cap t:210");
+        row("locacap.cod a folder", "locacap.cod", kFolder, "cap", capMissing.arg("locacap.cod"), "P000",
+            "loc t:P01");
         row("locacap.cox entry past the end of locacap.cod", "locacap.cox", number(3 * kIdx + kIdxFirst, 50),
             "cap t:23", "Record 50 fuori dal file locacap.cod (40 record)", "", "cap t:210");
         row("locacap.cox unreadable", "locacap.cox", kUnreadable, "cap", capMissing.arg("locacap.cox"),
             "P000 / NOTA 0", "loc t:P01");
-        row("locapv.cod locality number past the end", "locapv.cod", number(30 * kPvCod + 4, 41), "pv t:D",
+        row("locapv.cod locality number past the end", "locapv.cod", number(30 * kPvCod + kPvCodNo, 41), "pv t:D",
             beyondLoc.arg(41), "", "loc t:P01");
         row("locapv.cod cut inside a record", "locapv.cod", cut(35 * kPvCod + 3), "pv t:DD next", "", "P027",
             "cap t:210");
@@ -325,7 +329,8 @@ private slots:
         row("locapv.cox record number past the end", "locapv.cox", number(3 * kIdx + kIdxFirst, 32767),
             "pv t:D", "Record 32767 fuori dal file locapv.cod (40 record)", "", "loc t:P01");
         row("cap.pv a folder", "cap.pv", kFolder, "", "Impossibile aprire cap.pv", "P000 / NOTA 0", "loc t:P01");
-        row("cap.pv unreadable", "cap.pv", kUnreadable, "", "Impossibile aprire cap.pv", "P000 / NOTA 0", "loc t:P01");
+        row("cap.pv unreadable", "cap.pv", kUnreadable, "", "Impossibile aprire cap.pv", "P000 / NOTA 0",
+            "loc t:P01");
 
         row("roma.loc cut inside a record", "zone/roma.loc", cut(22 * kStreet + 50), "open:roma t:S02 next", "",
             "S015 / NOTA 15", "t:S00");
