@@ -6,6 +6,7 @@
 #include "locality/locality_files.h"
 
 #include <algorithm>
+#include <tuple>
 #include <numeric>
 
 namespace zelvora::datac {
@@ -96,13 +97,12 @@ DataFiles compileLocalities(const Sources &sources, QList<Fault> &faults)
     }
     enc.checkCount(localityfiles::kLocalities, localities.size());
 
-    // localita.loc in name order; ties keep a stable, deterministic order.
+    // localita.loc in name order, then province and postal code; rows equal
+    // in those go in the order of their other fields, so the same rows give
+    // the same bytes whatever their order in the source.
     std::stable_sort(localities.begin(), localities.end(), [](const Locality &a, const Locality &b) {
-        if (a.locality != b.locality)
-            return cp1252Less(a.locality, b.locality);
-        if (a.pv != b.pv)
-            return cp1252Less(a.pv, b.pv);
-        return cp1252Less(a.cap, b.cap);
+        return std::tie(a.locality, a.pv, a.cap, a.agency, a.bil, a.note, a.codes)
+               < std::tie(b.locality, b.pv, b.cap, b.agency, b.bil, b.note, b.codes);
     });
 
     DataFiles files;
