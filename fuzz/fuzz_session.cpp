@@ -121,6 +121,33 @@ public:
         loadPrefixIndex(m_index, prefixes, firstRecords);
     }
 
+    // The rows a page from record `first` shows, read afresh on files of
+    // their own: what the list must show when no read has failed.
+    QList<QStringList> rowsAt(int first, int rows) const
+    {
+        QBuffer localityBytes, orderBytes;
+        localityBytes.setData(m_buffers[0].data());
+        RecordFile localities, order;
+        FUZZ_CHECK(localities.open(&localityBytes, LocalityRecord::kSize, localityfiles::kLocalities));
+        const ModeFiles &files = kModes[mode];
+        if (files.order >= 0) {
+            orderBytes.setData(m_buffers[files.order].data());
+            FUZZ_CHECK(order.open(&orderBytes, files.orderSize, QStringLiteral("order")));
+        }
+        QList<QStringList> expected;
+        for (int i = first; i < first + rows; ++i) {
+            LocalityRecord record;
+            if (mode == Cap)
+                record = readLocalityNo(localities, CapOrderEntry::decode(order.readAt(i)).localityNo);
+            else if (mode == Province)
+                record = readLocalityNo(localities, PvOrderEntry::decode(order.readAt(i)).localityNo);
+            else
+                record = LocalityRecord::decode(localities.readAt(i));
+            expected.append({record.locality, record.pv, record.cap});
+        }
+        return expected;
+    }
+
     QString readKey(int index)
     {
         if (mode == Cap)
@@ -192,6 +219,7 @@ ZELVORA_FUZZ_TARGET(session)
                           {kModes[session.mode].keyLength});
         });
     };
+    const int errorsBefore = controls->boxes.shown;
     guarded([&] { session.switchMode(Locality, list); });
 
     static const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp,
@@ -255,6 +283,19 @@ ZELVORA_FUZZ_TARGET(session)
         FUZZ_CHECK(grid->rowCountValue() == 0 || (grid->row() >= 0 && grid->row() < grid->rowCountValue()));
         FUZZ_CHECK(bar->value() >= bar->minimum() && bar->value() <= bar->maximum());
         FUZZ_CHECK(session.readPosition() >= 0 && session.readPosition() <= session.recordCount);
+        // Until a read fails, the rows shown are the records just before the
+        // read position, in file order; a file shorter than a page is shown
+        // whole from its first record, wherever the position was left.
+        const bool emptyPage = grid->rowCountValue() == 1 && grid->cell(0, 0).isEmpty();
+        if (controls->boxes.shown == errorsBefore && !emptyPage) {
+            const int position = session.readPosition();
+            const int rows = grid->rowCountValue();
+            const int first = session.recordCount < kRows && position < rows ? 0 : position - rows;
+            const QList<QStringList> expected = session.rowsAt(first, rows);
+            for (int row = 0; row < rows; ++row)
+                for (int column = 0; column < 3; ++column)
+                    FUZZ_CHECK(grid->cell(column, row) == expected.at(row).at(column));
+        }
     }
     return 0;
 }
