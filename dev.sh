@@ -9,9 +9,9 @@ cd "$(dirname "$0")"
 BUILD_DIR=${ZELVORA_BUILD_DIR:-build}
 PACKAGES=(cmake make g++ qt6-base-dev qt6-svg-dev fonts-liberation poppler-utils python3
           dpkg-dev file desktop-file-utils appstream)
-# Only ./dev.sh fuzz needs these: clang with libFuzzer and the sanitizers'
-# run-time libraries.
-FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
+# Only ./dev.sh fuzz needs these: clang (Debian 12: clang 14) with libFuzzer
+# and the sanitizers' run-time libraries.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 install_missing() {
     local missing=()
@@ -52,7 +52,7 @@ sanitized_tests() {
 fuzz() {
     local seconds=$1
     local dir="$BUILD_DIR-fuzz"
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 -DZELVORA_FUZZ=ON
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DZELVORA_FUZZ=ON
     cmake --build "$dir" -j "$(nproc)"
     "$dir/bin/fuzz_make_seeds" "$dir/seeds"
     local failed=() target
