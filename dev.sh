@@ -64,7 +64,7 @@ fuzz() {
                 -dict=fuzz/zelvora.dict -artifact_prefix="$dir/findings/$target/" \
                 "$dir/corpus/$target" "$dir/seeds/$target" "tests/fuzz_corpus/$target" \
                 > "$dir/findings/$target.log" 2>&1; then
-            grep -E '^(#[0-9]+ +DONE|Done )|stat::number_of_executed_units' "$dir/findings/$target.log" || true
+            grep -aE '^#[0-9]+[[:space:]]+DONE|^Done ' "$dir/findings/$target.log" || true
         else
             failed+=("$target")
             tail -n 30 "$dir/findings/$target.log"
