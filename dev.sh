@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, builds Zelvora and its data, then either
-# starts the program (./dev.sh run), runs every test (./dev.sh test) or makes
-# the Debian package (./dev.sh package).
+# starts the program (./dev.sh run), runs every test (./dev.sh test), makes
+# the Debian package (./dev.sh package) or runs the fuzz targets
+# (./dev.sh fuzz SECONDS).
 set -euo pipefail
 
 cd "$(dirname "$0")"
 BUILD_DIR=${ZELVORA_BUILD_DIR:-build}
 PACKAGES=(cmake make g++ qt6-base-dev qt6-svg-dev fonts-liberation poppler-utils python3
           dpkg-dev file desktop-file-utils appstream)
+# Only ./dev.sh fuzz needs these: clang (Debian 12: clang 14) with libFuzzer
+# and the sanitizers' run-time libraries.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 install_missing() {
     local missing=()
-    for pkg in "${PACKAGES[@]}"; do
+    for pkg in "${PACKAGES[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
@@ -40,6 +44,38 @@ sanitized_tests() {
         ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
 }
 
+# Builds every fuzz target in its own folder with clang, libFuzzer,
+# AddressSanitizer and UndefinedBehaviorSanitizer, then runs each for SECONDS
+# on its corpus: the seeds the data compiler makes, the inputs kept in
+# tests/fuzz_corpus/<target>/ and what earlier runs found (build-fuzz/corpus).
+# An input that makes a target fail is left in build-fuzz/findings/<target>/.
+fuzz() {
+    local seconds=$1
+    local dir="$BUILD_DIR-fuzz"
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DZELVORA_FUZZ=ON
+    cmake --build "$dir" -j "$(nproc)"
+    "$dir/bin/fuzz_make_seeds" "$dir/seeds"
+    local failed=() target
+    for target in record_file locality_files prefix_index street_files csv compile session; do
+        mkdir -p "$dir/corpus/$target" "$dir/findings/$target" "tests/fuzz_corpus/$target"
+        echo "== $target: $seconds s"
+        if LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
+            "$dir/bin/fuzz_$target" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+                -dict=fuzz/zelvora.dict -artifact_prefix="$dir/findings/$target/" \
+                "$dir/corpus/$target" "$dir/seeds/$target" "tests/fuzz_corpus/$target" \
+                > "$dir/findings/$target.log" 2>&1; then
+            grep -aE '^#[0-9]+[[:space:]]+DONE|^Done ' "$dir/findings/$target.log" || true
+        else
+            failed+=("$target")
+            tail -n 30 "$dir/findings/$target.log"
+        fi
+    done
+    if [ ${#failed[@]} -gt 0 ]; then
+        echo "Fuzz targets that found a fault: ${failed[*]} (inputs in $dir/findings/)" >&2
+        return 1
+    fi
+}
+
 case "${1:-}" in
 run)
     install_missing
@@ -58,8 +94,13 @@ package)
     (cd "$BUILD_DIR" && cpack -G DEB)
     ls "$BUILD_DIR"/zelvora_*.deb
     ;;
+fuzz)
+    [[ "${2:-}" =~ ^[0-9]+$ ]] || { echo "usage: $0 fuzz SECONDS" >&2; exit 2; }
+    install_missing "${FUZZ_PACKAGES[@]}"
+    fuzz "$2"
+    ;;
 *)
-    echo "usage: $0 run|test|package" >&2
+    echo "usage: $0 run|test|package|fuzz SECONDS" >&2
     exit 2
     ;;
 esac

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QByteArray>
-#include <QFile>
+#include <QIODevice>
 #include <QString>
+#include <memory>
+
+class QFile;
 
 namespace zelvora {
 
@@ -11,22 +14,32 @@ namespace zelvora {
 // stray trailing bytes are never read. Files are opened read-only: the program
 // never writes its data and must work from a read-only install.
 //
+// The records may also come from any random-access device (a QBuffer in
+// memory, say): a file is one such device that the record file opens and
+// owns; every read goes through the same steps whatever the device.
+//
 // seek() and readNext() throw IoError on any failure; nothing is ever read
 // outside the file.
 class RecordFile
 {
 public:
-    RecordFile() = default;
+    RecordFile();
+    ~RecordFile();
     RecordFile(const RecordFile &) = delete;
     RecordFile &operator=(const RecordFile &) = delete;
 
     // Opens an existing file; false when it is missing or cannot be read. An
     // earlier opening of this object is released first.
     bool open(const QString &path, int recordSize);
+    // Reads the records of `device`, which the caller keeps alive until
+    // close() or another open(). A closed device is opened read-only; an open
+    // one must be readable. A sequential device (a pipe, a socket) cannot
+    // seek and is refused. `name` stands for the device in messages.
+    bool open(QIODevice *device, int recordSize, const QString &name);
     void close();
-    bool isOpen() const { return m_file.isOpen(); }
+    bool isOpen() const;
 
-    QString fileName() const { return m_file.fileName(); }
+    QString fileName() const { return m_name; }
     int recordSize() const { return m_recordSize; }
     int count() const;
     int position() const { return m_position; }
@@ -45,7 +58,12 @@ public:
     qint64 readCount() const { return m_readCount; }
 
 private:
-    QFile m_file;
+    void start(const QString &name, int recordSize);
+    bool attach(QIODevice *device);
+
+    std::unique_ptr<QFile> m_ownedFile;
+    QIODevice *m_device = nullptr;
+    QString m_name;
     int m_recordSize = 1;
     int m_position = 0;
     qint64 m_readCount = 0;

@@ -95,16 +95,39 @@ void StreetFiles::open(const CityFiles &city)
     close();
     if (city.outcome == CityOutcome::NotOpened)
         return;
-    const auto openOrThrow = [](RecordFile &file, const QString &path, int recordSize) {
+    const bool withNotes = city.outcome == CityOutcome::Opened;
+    load([&](RecordFile &file, Role role, int recordSize) {
+        if (role == Role::Notes && !withNotes)
+            return false;
+        const QString &path = role == Role::Streets ? city.streets : role == Role::Index ? city.index : city.notes;
         if (!file.open(path, recordSize))
             throw IoError(QStringLiteral("Impossibile aprire il file %1").arg(path));
-    };
+        return true;
+    });
+}
+
+void StreetFiles::open(QIODevice *streets, QIODevice *index, QIODevice *notes, const QString &base)
+{
+    close();
+    load([&](RecordFile &file, Role role, int recordSize) {
+        QIODevice *device = role == Role::Streets ? streets : role == Role::Index ? index : notes;
+        const QString suffix = role == Role::Streets ? streetfiles::kStreetsSuffix
+                               : role == Role::Index ? streetfiles::kIndexSuffix
+                                                     : streetfiles::kNotesSuffix;
+        if (role == Role::Notes && !device)
+            return false;
+        if (!file.open(device, recordSize, base + suffix))
+            throw IoError(QStringLiteral("Impossibile aprire il file %1").arg(base + suffix));
+        return true;
+    });
+}
+
+void StreetFiles::load(const std::function<bool(RecordFile &, Role, int)> &openFile)
+{
     try {
-        openOrThrow(m_streets, city.streets, StreetRecord::kSize);
-        openOrThrow(m_index, city.index, PrefixIndexEntry::kSize);
-        if (city.outcome == CityOutcome::Opened)
-            openOrThrow(m_notes, city.notes, StreetNote::kSize);
-        m_notesAvailable = city.outcome == CityOutcome::Opened;
+        openFile(m_streets, Role::Streets, StreetRecord::kSize);
+        openFile(m_index, Role::Index, PrefixIndexEntry::kSize);
+        m_notesAvailable = openFile(m_notes, Role::Notes, StreetNote::kSize);
         m_streetCount = m_streets.count();
         loadPrefixIndex(m_index, m_prefixes, m_firstRecords);
         checkIndex();

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <array>
+#include <functional>
 #include <optional>
 
 namespace zelvora {
@@ -149,6 +150,10 @@ public:
     // leaves none open and the lists empty. Throws IoError, and then leaves
     // no city open.
     void open(const CityFiles &city);
+    // The same on devices that the caller keeps alive while the city is
+    // open (buffers in memory, say); without a notes device the city has no
+    // notes. `base` names the files in messages.
+    void open(QIODevice *streets, QIODevice *index, QIODevice *notes, const QString &base);
     void close();
 
     bool isOpen() const { return m_streets.isOpen(); }
@@ -186,6 +191,11 @@ public:
     qint64 noteReads() const { return m_notes.readCount(); }
 
 private:
+    enum class Role { Streets, Index, Notes };
+    // Opens the three files through `openFile` (which returns false for a
+    // notes file that is not there and throws when a file cannot be opened),
+    // then loads and checks the index.
+    void load(const std::function<bool(RecordFile &, Role, int recordSize)> &openFile);
     void checkIndex() const;
 
     QStringList &m_prefixes;

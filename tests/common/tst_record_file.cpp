@@ -4,7 +4,10 @@
 #include "common/short_string.h"
 #include "support/fixtures.h"
 
+#include <QBuffer>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <limits>
 #include <QTest>
 #include <unistd.h>
 
@@ -73,6 +76,54 @@ private slots:
             QVERIFY(probe.open(QIODevice::ReadOnly));
         }
         QCOMPARE(test::readAll(path), QByteArray("xyzw"));
+    }
+
+    // The same records from a buffer in memory as from a file: the count
+    // rounded down, each record at its place, reads outside refused.
+    void bufferReadsAsAFile_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("recordSize");
+        QTest::addColumn<int>("count");
+        QTest::newRow("empty") << QByteArray() << 4 << 0;
+        QTest::newRow("shorter than a record") << QByteArray("abc") << 4 << 0;
+        QTest::newRow("partial last record") << QByteArray("AAAABBBBCC") << 4 << 2;
+        QTest::newRow("whole records") << QByteArray("aabbcc") << 2 << 3;
+        QTest::newRow("record size 0 is 1") << QByteArray("xyz") << 0 << 3;
+    }
+    void bufferReadsAsAFile()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, recordSize);
+        QFETCH(int, count);
+        QBuffer buffer(&bytes);
+        RecordFile file;
+        QVERIFY(file.open(&buffer, recordSize, QStringLiteral("memory.dat")));
+        QVERIFY(buffer.isReadable() && !buffer.isWritable());
+        QCOMPARE(file.count(), count);
+        const int step = std::max(recordSize, 1);
+        for (int i = count - 1; i >= 0; --i)
+            QCOMPARE(file.readAt(i), bytes.mid(i * step, step));
+        QCOMPARE(file.readCount(), count);
+        for (const int outside : {-1, count, count + 1, std::numeric_limits<int>::max()})
+            QVERIFY_THROWS_EXCEPTION(IoError, file.readAt(outside));
+        QCOMPARE(file.readCount(), count);
+        QVERIFY(file.fileName() == QStringLiteral("memory.dat"));
+    }
+
+    void deviceThatCannotSeekOrReadIsRefused()
+    {
+        QBuffer writeOnly;
+        QVERIFY(writeOnly.open(QIODevice::WriteOnly));
+        RecordFile file;
+        QVERIFY(!file.open(&writeOnly, 4, QStringLiteral("w")));
+        QVERIFY(!file.isOpen());
+        QProcess pipe; // sequential
+        pipe.start(QStringLiteral("true"));
+        QVERIFY(pipe.waitForStarted());
+        QVERIFY(!file.open(&pipe, 4, QStringLiteral("pipe")));
+        QVERIFY_THROWS_EXCEPTION(IoError, file.readNext());
+        pipe.waitForFinished();
     }
 
     void shortStrings_data()

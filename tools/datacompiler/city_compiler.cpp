@@ -33,13 +33,17 @@ bool isUpperCase(const QString &text)
 
 CitySource readCitySource(const QString &csv, QList<Fault> &faults)
 {
+    return citySourceFromTable(readCsv(csv, faults), csv, faults);
+}
+
+CitySource citySourceFromTable(const CsvTable &table, const QString &file, QList<Fault> &faults)
+{
     CitySource city;
-    city.file = csv;
-    const CsvTable table = readCsv(csv, faults);
+    city.file = file;
     const QList<qsizetype> c =
-        columns(table, {"street", "designation", "city_tag", "cap", "agency", "note"}, csv, faults);
+        columns(table, {"street", "designation", "city_tag", "cap", "agency", "note"}, file, faults);
     for (const CsvRow &row : table.rows) {
-        checkFieldCount(table, row, csv, faults);
+        checkFieldCount(table, row, file, faults);
         city.streets.append({field(row, c[0]), field(row, c[1]), field(row, c[2]), field(row, c[3]),
                              field(row, c[4]), field(row, c[5]), row.line});
     }

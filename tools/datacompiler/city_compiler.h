@@ -28,6 +28,8 @@ struct CitySource
 
 // Reads a city's CSV source (see the README for its columns).
 CitySource readCitySource(const QString &csv, QList<Fault> &faults);
+// The same from a table already read, named by its file in faults.
+CitySource citySourceFromTable(const CsvTable &table, const QString &file, QList<Fault> &faults);
 
 // Validates a city and builds its three files, named `base`.loc, .lox and .civ:
 // the streets in code page 1252 order of their names, the index of their first

@@ -6,6 +6,7 @@
 #include "locality/locality_files.h"
 
 #include <algorithm>
+#include <tuple>
 #include <numeric>
 
 namespace zelvora::datac {
@@ -35,24 +36,30 @@ QByteArray localityRecord(const Locality &l)
 
 Sources readSources(const QString &localitiesCsv, const QString &provincesCsv, QList<Fault> &faults)
 {
-    Sources sources;
-    sources.localitiesFile = localitiesCsv;
-    sources.provincesFile = provincesCsv;
-
     const CsvTable localities = readCsv(localitiesCsv, faults);
+    const CsvTable provinces = readCsv(provincesCsv, faults);
+    return sourcesFromTables(localities, localitiesCsv, provinces, provincesCsv, faults);
+}
+
+Sources sourcesFromTables(const CsvTable &localities, const QString &localitiesFile, const CsvTable &provinces,
+                          const QString &provincesFile, QList<Fault> &faults)
+{
+    Sources sources;
+    sources.localitiesFile = localitiesFile;
+    sources.provincesFile = provincesFile;
+
     const QStringList localityColumns{"locality", "province", "agency", "cap", "bil", "note", "codes"};
-    const QList<qsizetype> lc = columns(localities, localityColumns, localitiesCsv, faults);
+    const QList<qsizetype> lc = columns(localities, localityColumns, localitiesFile, faults);
     for (const CsvRow &row : localities.rows) {
-        checkFieldCount(localities, row, localitiesCsv, faults);
+        checkFieldCount(localities, row, localitiesFile, faults);
         sources.localities.append({field(row, lc[0]), field(row, lc[1]), field(row, lc[2]),
                                    field(row, lc[3]), field(row, lc[4]), field(row, lc[5]),
                                    field(row, lc[6]).split(u' ', Qt::SkipEmptyParts), row.line});
     }
 
-    const CsvTable provinces = readCsv(provincesCsv, faults);
-    const QList<qsizetype> pc = columns(provinces, {"province", "name"}, provincesCsv, faults);
+    const QList<qsizetype> pc = columns(provinces, {"province", "name"}, provincesFile, faults);
     for (const CsvRow &row : provinces.rows) {
-        checkFieldCount(provinces, row, provincesCsv, faults);
+        checkFieldCount(provinces, row, provincesFile, faults);
         sources.provinces.append({field(row, pc[0]), field(row, pc[1]), row.line});
     }
     return sources;
@@ -90,13 +97,12 @@ DataFiles compileLocalities(const Sources &sources, QList<Fault> &faults)
     }
     enc.checkCount(localityfiles::kLocalities, localities.size());
 
-    // localita.loc in name order; ties keep a stable, deterministic order.
+    // localita.loc in name order, then province and postal code; rows equal
+    // in those go in the order of their other fields, so the same rows give
+    // the same bytes whatever their order in the source.
     std::stable_sort(localities.begin(), localities.end(), [](const Locality &a, const Locality &b) {
-        if (a.locality != b.locality)
-            return cp1252Less(a.locality, b.locality);
-        if (a.pv != b.pv)
-            return cp1252Less(a.pv, b.pv);
-        return cp1252Less(a.cap, b.cap);
+        return std::tie(a.locality, a.pv, a.cap, a.agency, a.bil, a.note, a.codes)
+               < std::tie(b.locality, b.pv, b.cap, b.agency, b.bil, b.note, b.codes);
     });
 
     DataFiles files;

@@ -43,6 +43,9 @@ struct Sources
 
 // Reads the CSV sources (see the README for their columns).
 Sources readSources(const QString &localitiesCsv, const QString &provincesCsv, QList<Fault> &faults);
+// The same from tables already read, named by their files in faults.
+Sources sourcesFromTables(const CsvTable &localities, const QString &localitiesFile, const CsvTable &provinces,
+                          const QString &provincesFile, QList<Fault> &faults);
 
 // Validates the sources and builds the seven locality files. Nothing is built
 // when a fault is found: every fault is listed with its file and line.

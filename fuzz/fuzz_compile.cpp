@@ -1,0 +1,150 @@
+// The data compiler's validation on any sources: a locality set (localities
+// and provinces) or a city. Sources with a fault build nothing; sources
+// without one build files that the program's readers accept as they are,
+// and the same bytes whatever the order of the rows.
+#include "fuzz_target.h"
+
+#include "common/io_error.h"
+#include "common/prefix_index.h"
+#include "common/record_file.h"
+#include "common/short_string.h"
+#include "datacompiler/city_compiler.h"
+#include "datacompiler/locality_compiler.h"
+#include "locality/locality_files.h"
+#include "streets/street_files.h"
+
+#include <QBuffer>
+#include <algorithm>
+
+using namespace zelvora;
+using namespace zelvora::datac;
+
+namespace {
+
+template <typename T>
+QList<T> reversed(QList<T> list)
+{
+    std::reverse(list.begin(), list.end());
+    return list;
+}
+
+// An index as the readers load it: entries in ascending order of their
+// prefixes, each naming the first record of its group inside the order file.
+void checkIndex(const QByteArray &indexBytes, const QList<QByteArray> &keys, int keyLength)
+{
+    QBuffer buffer;
+    buffer.setData(indexBytes);
+    RecordFile index;
+    FUZZ_CHECK(index.open(&buffer, PrefixIndexEntry::kSize, QStringLiteral("index")));
+    QStringList prefixes, firstRecords;
+    loadPrefixIndex(index, prefixes, firstRecords);
+    int previous = 0;
+    QByteArray previousPrefix;
+    for (qsizetype i = 0; i < prefixes.size(); ++i) {
+        const int first = firstRecords.at(i).toInt();
+        FUZZ_CHECK(first > previous && first <= keys.size());
+        const QByteArray prefix = encodeCp1252(prefixes.at(i)).value_or(QByteArray());
+        FUZZ_CHECK(prefix == keys.at(first - 1).left(keyLength));
+        FUZZ_CHECK(i == 0 || previousPrefix < prefix);
+        previous = first;
+        previousPrefix = prefix;
+    }
+    FUZZ_CHECK(keys.isEmpty() == prefixes.isEmpty());
+}
+
+void checkOrder(const QByteArray &bytes, int recordSize, int numberOffset, int localities)
+{
+    for (qsizetype at = 0; at + recordSize <= bytes.size(); at += recordSize) {
+        const int localityNo = readRecordNumber(bytes.constData() + at + numberOffset);
+        FUZZ_CHECK(localityNo >= 1 && localityNo <= localities);
+    }
+}
+
+void compileLocalitySet(const QList<QByteArray> &parts)
+{
+    QList<Fault> faults;
+    const CsvTable localities = parseCsv(parts.value(0), QStringLiteral("localities.csv"), faults);
+    const CsvTable provinces = parseCsv(parts.value(1), QStringLiteral("provinces.csv"), faults);
+    Sources sources = sourcesFromTables(localities, QStringLiteral("localities.csv"), provinces,
+                                        QStringLiteral("provinces.csv"), faults);
+    if (!faults.isEmpty())
+        return;
+    const DataFiles files = compileLocalities(sources, faults);
+    FUZZ_CHECK(files.isEmpty() == !faults.isEmpty());
+    if (files.isEmpty())
+        return;
+
+    const QByteArray loc = files.value(localityfiles::kLocalities);
+    FUZZ_CHECK(loc.size() == sources.localities.size() * LocalityRecord::kSize);
+    QList<QByteArray> names;
+    for (qsizetype at = 0; at < loc.size(); at += LocalityRecord::kSize)
+        names.append(encodeCp1252(LocalityRecord::decode(loc.mid(at, LocalityRecord::kSize)).locality).value());
+    FUZZ_CHECK(std::is_sorted(names.begin(), names.end()));
+    checkIndex(files.value(localityfiles::kLocalityIndex), names, 3);
+
+    const QByteArray capOrder = files.value(localityfiles::kCapOrder);
+    checkOrder(capOrder, CapOrderEntry::kSize, CapOrderEntry::kLocalityNoOffset, names.size());
+    QList<QByteArray> caps;
+    for (qsizetype at = 0; at < capOrder.size(); at += CapOrderEntry::kSize)
+        caps.append(CapOrderEntry::decode(capOrder.mid(at, CapOrderEntry::kSize)).cap.toLatin1());
+    FUZZ_CHECK(std::is_sorted(caps.begin(), caps.end()));
+    checkIndex(files.value(localityfiles::kCapIndex), caps, 3);
+
+    const QByteArray pvOrder = files.value(localityfiles::kPvOrder);
+    FUZZ_CHECK(pvOrder.size() == sources.localities.size() * PvOrderEntry::kSize);
+    checkOrder(pvOrder, PvOrderEntry::kSize, PvOrderEntry::kLocalityNoOffset, names.size());
+    QList<QByteArray> pvs;
+    for (qsizetype at = 0; at < pvOrder.size(); at += PvOrderEntry::kSize)
+        pvs.append(pvOrder.mid(at + 1, static_cast<unsigned char>(pvOrder.at(at))));
+    checkIndex(files.value(localityfiles::kPvIndex), pvs, 2);
+
+    // The same sources in the opposite order build the same bytes.
+    sources.localities = reversed(sources.localities);
+    sources.provinces = reversed(sources.provinces);
+    QList<Fault> again;
+    FUZZ_CHECK(compileLocalities(sources, again) == files);
+}
+
+void compileOneCity(const QByteArray &csv)
+{
+    QList<Fault> faults;
+    const CsvTable table = parseCsv(csv, QStringLiteral("roma.csv"), faults);
+    CitySource city = citySourceFromTable(table, QStringLiteral("roma.csv"), faults);
+    if (!faults.isEmpty())
+        return;
+    const DataFiles files = compileCity(city, QStringLiteral("roma"), faults);
+    FUZZ_CHECK(files.isEmpty() == !faults.isEmpty());
+    if (files.isEmpty())
+        return;
+
+    // The program opens the city and finds every note.
+    QBuffer streets, index, notes;
+    streets.setData(files.value(QStringLiteral("roma.loc")));
+    index.setData(files.value(QStringLiteral("roma.lox")));
+    notes.setData(files.value(QStringLiteral("roma.civ")));
+    QStringList prefixes, firstRecords;
+    StreetFiles opened(prefixes, firstRecords);
+    opened.open(&streets, &index, &notes, QStringLiteral("roma"));
+    FUZZ_CHECK(opened.streetCount() == city.streets.size());
+    for (int i = 0; i < opened.streetCount(); ++i)
+        (void)opened.note(opened.readStreet(i));
+
+    city.streets = reversed(city.streets);
+    QList<Fault> again;
+    FUZZ_CHECK(compileCity(city, QStringLiteral("roma"), again) == files);
+}
+
+} // namespace
+
+ZELVORA_FUZZ_TARGET(compile)
+{
+    // A first byte that chooses, then the sources.
+    if (size < 1)
+        return 0;
+    if (data[0] % 2 == 0)
+        compileLocalitySet(fuzz::splitInput(data + 1, size - 1, 2));
+    else
+        compileOneCity(QByteArray::fromRawData(reinterpret_cast<const char *>(data + 1),
+                                               static_cast<qsizetype>(size - 1)));
+    return 0;
+}

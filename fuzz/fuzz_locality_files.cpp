@@ -1,0 +1,76 @@
+// The locality files on any bytes: localita.loc, the two order files whose
+// entries name its records, and the province table. A stored record number
+// outside localita.loc must be an IoError, never a read outside it.
+#include "fuzz_target.h"
+
+#include "common/io_error.h"
+#include "common/record_file.h"
+#include "locality/locality_files.h"
+
+#include <QBuffer>
+
+using namespace zelvora;
+
+namespace {
+
+void checkLocality(const LocalityRecord &record)
+{
+    FUZZ_CHECK(record.locality.size() <= LocalityRecord::kLocality.capacity);
+    FUZZ_CHECK(record.pv.size() <= LocalityRecord::kPv.capacity);
+    FUZZ_CHECK(record.agency.size() <= LocalityRecord::kAgency.capacity);
+    FUZZ_CHECK(record.cap.size() <= LocalityRecord::kCap.capacity);
+    FUZZ_CHECK(record.bil.size() <= LocalityRecord::kBil.capacity);
+    FUZZ_CHECK(record.note.size() <= LocalityRecord::kNote.capacity);
+}
+
+// Reads the locality an order entry names; true when it was inside the file.
+bool readNamed(RecordFile &localities, int localityNo)
+{
+    try {
+        checkLocality(readLocalityNo(localities, localityNo));
+        FUZZ_CHECK(localityNo >= 1 && localityNo <= localities.count());
+        return true;
+    } catch (const IoError &) {
+        FUZZ_CHECK(localityNo < 1 || localityNo > localities.count());
+        return false;
+    }
+}
+
+} // namespace
+
+ZELVORA_FUZZ_TARGET(locality_files)
+{
+    // localita.loc, locacap.cod, locapv.cod, cap.pv
+    const QList<QByteArray> parts = fuzz::splitInput(data, size, 4);
+    QBuffer buffers[4];
+    for (int i = 0; i < 4; ++i)
+        buffers[i].setData(parts.value(i));
+    RecordFile localities, capOrder, pvOrder, provinces;
+    FUZZ_CHECK(localities.open(&buffers[0], LocalityRecord::kSize, localityfiles::kLocalities));
+    FUZZ_CHECK(capOrder.open(&buffers[1], CapOrderEntry::kSize, localityfiles::kCapOrder));
+    FUZZ_CHECK(pvOrder.open(&buffers[2], PvOrderEntry::kSize, localityfiles::kPvOrder));
+    FUZZ_CHECK(provinces.open(&buffers[3], ProvinceRecord::kSize, localityfiles::kProvinces));
+
+    localities.seek(0);
+    while (!localities.atEnd())
+        checkLocality(LocalityRecord::decode(localities.readNext()));
+
+    // The order files are read as the results list reads them: the entry at
+    // the read position, then the locality it names.
+    capOrder.seek(0);
+    while (!capOrder.atEnd()) {
+        const CapOrderEntry entry = CapOrderEntry::decode(capOrder.readNext());
+        FUZZ_CHECK(entry.cap.size() <= CapOrderEntry::kCap.capacity);
+        readNamed(localities, entry.localityNo);
+    }
+    pvOrder.seek(0);
+    while (!pvOrder.atEnd())
+        readNamed(localities, PvOrderEntry::decode(pvOrder.readNext()).localityNo);
+
+    QStringList codes, names;
+    loadProvinceTable(provinces, codes, names);
+    FUZZ_CHECK(codes.size() == provinces.count() && names.size() == provinces.count());
+    for (const QString &name : std::as_const(names))
+        FUZZ_CHECK(name.size() <= ProvinceRecord::kName.capacity);
+    return 0;
+}

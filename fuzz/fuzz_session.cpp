@@ -1,0 +1,301 @@
+// A whole locality data set made from the input, in memory, and a scripted
+// session on it through the program's own mechanisms: the incremental search
+// of the search field, and the paged list on a real grid and scroll bar
+// (keys, scroll codes, thumb releases, row clicks) in the three search modes.
+// Every input/output error must reach the general error report as an
+// IoError; nothing may crash, read outside a file or leave the list in a
+// state it cannot show.
+#include "fuzz_target.h"
+
+#include "app/application.h"
+#include "app/error_report.h"
+#include "app/message_box.h"
+#include "app/paged_list.h"
+#include "app/toolkit/scroll_bar.h"
+#include "app/toolkit/string_grid.h"
+#include "common/incremental_search.h"
+#include "common/io_error.h"
+#include "common/prefix_index.h"
+#include "common/record_file.h"
+#include "locality/locality_files.h"
+
+#include <QBuffer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+using namespace zelvora;
+
+namespace {
+
+constexpr int kRows = 8;
+
+// Counts the error reports and answers at once.
+class CountingMessageBoxes : public MessageBoxes
+{
+public:
+    void show(const MessageRequest &request) override
+    {
+        FUZZ_CHECK(request.icon == MessageIcon::Error && !request.text.isEmpty());
+        ++shown;
+    }
+    int shown = 0;
+};
+
+// The controls, made once: a window with a grid, its scroll bar and the note
+// line.
+struct Controls
+{
+    QWidget window;
+    StringGrid *grid = new StringGrid(&window);
+    ScrollBar *bar = new ScrollBar(&window);
+    QLabel *noteLabel = new QLabel(QStringLiteral("Note:"), &window);
+    QLineEdit *noteEdit = new QLineEdit(&window);
+    CountingMessageBoxes boxes;
+
+    Controls()
+    {
+        noteLabel->setGeometry(0, 0, 40, 13);
+        noteEdit->setGeometry(40, 0, 300, 13);
+        grid->setGeometry(0, 20, 340, 17 * kRows);
+        grid->setColCount(3);
+        bar->setGeometry(340, 20, 17, 17 * kRows);
+        window.resize(360, 20 + 17 * kRows);
+        setMessageBoxes(&boxes);
+    }
+};
+
+enum Mode { Locality, Cap, Province };
+
+struct ModeFiles
+{
+    int orderSize;
+    int order; // buffer of the session; -1: localita.loc itself
+    int index;
+    int keyLength;
+    int maxLength;
+};
+constexpr std::array<ModeFiles, 3> kModes{{
+    {LocalityRecord::kSize, -1, 1, 3, 30},
+    {CapOrderEntry::kSize, 2, 3, 3, 5},
+    {PvOrderEntry::kSize, 4, 5, 2, 2},
+}};
+
+// The order files of the session, read as the locality search reads them.
+class Session : public PageSource
+{
+public:
+    explicit Session(const QList<QByteArray> &parts)
+    {
+        for (int i = 0; i < 6; ++i)
+            m_buffers[i].setData(parts.value(i + 1));
+        FUZZ_CHECK(m_localities.open(&m_buffers[0], LocalityRecord::kSize, localityfiles::kLocalities));
+    }
+
+    Mode mode = Locality;
+    int currentRecord = 0;
+    int recordCount = 0;
+    int lastRow = 0;
+    QString lastText, searchPrefix;
+    QStringList prefixes, firstRecords;
+
+    void switchMode(Mode next, PagedList &list)
+    {
+        const ModeFiles &files = kModes[next];
+        if (files.order >= 0)
+            FUZZ_CHECK(m_orders[next].open(&m_buffers[files.order], files.orderSize, QStringLiteral("order")));
+        FUZZ_CHECK(m_index.open(&m_buffers[files.index], PrefixIndexEntry::kSize, QStringLiteral("index")));
+        mode = next;
+        lastText.clear();
+        searchPrefix.clear();
+        recordCount = order().count();
+        currentRecord = 0;
+        prefixes.clear();
+        firstRecords.clear();
+        list.showFirstPage(true);
+        list.scrollBar()->setPosition(0);
+        list.scrollBar()->setMaximum(recordCount);
+        loadPrefixIndex(m_index, prefixes, firstRecords);
+    }
+
+    // The rows a page from record `first` shows, read afresh on files of
+    // their own: what the list must show when no read has failed.
+    QList<QStringList> rowsAt(int first, int rows) const
+    {
+        QBuffer localityBytes, orderBytes;
+        localityBytes.setData(m_buffers[0].data());
+        RecordFile localities, order;
+        FUZZ_CHECK(localities.open(&localityBytes, LocalityRecord::kSize, localityfiles::kLocalities));
+        const ModeFiles &files = kModes[mode];
+        if (files.order >= 0) {
+            orderBytes.setData(m_buffers[files.order].data());
+            FUZZ_CHECK(order.open(&orderBytes, files.orderSize, QStringLiteral("order")));
+        }
+        QList<QStringList> expected;
+        for (int i = first; i < first + rows; ++i) {
+            LocalityRecord record;
+            if (mode == Cap)
+                record = readLocalityNo(localities, CapOrderEntry::decode(order.readAt(i)).localityNo);
+            else if (mode == Province)
+                record = readLocalityNo(localities, PvOrderEntry::decode(order.readAt(i)).localityNo);
+            else
+                record = LocalityRecord::decode(localities.readAt(i));
+            expected.append({record.locality, record.pv, record.cap});
+        }
+        return expected;
+    }
+
+    QString readKey(int index)
+    {
+        if (mode == Cap)
+            return CapOrderEntry::decode(m_orders[Cap].readAt(index)).cap;
+        return LocalityRecord::decode(m_localities.readAt(index)).locality;
+    }
+
+    int readPosition() const override { return order().position(); }
+    void seek(int index) override { order().seek(index); }
+    bool atEnd() const override { return order().atEnd(); }
+    QStringList readRow() override
+    {
+        LocalityRecord record;
+        if (mode == Cap)
+            record = readLocalityNo(m_localities, CapOrderEntry::decode(m_orders[Cap].readNext()).localityNo);
+        else if (mode == Province)
+            record = readLocalityNo(m_localities, PvOrderEntry::decode(m_orders[Province].readNext()).localityNo);
+        else
+            record = LocalityRecord::decode(m_localities.readNext());
+        m_notes.append(record.note);
+        return {record.locality, record.pv, record.cap};
+    }
+    void clearRowLists() override { m_notes.clear(); }
+    QString note(int row) const override { return m_notes.value(row); }
+
+private:
+    RecordFile &order() const
+    {
+        return mode == Locality ? m_localities : m_orders[mode];
+    }
+
+    QBuffer m_buffers[6];
+    mutable RecordFile m_localities;
+    mutable RecordFile m_orders[3];
+    RecordFile m_index;
+    QStringList m_notes;
+};
+
+} // namespace
+
+ZELVORA_FUZZ_TARGET(session)
+{
+    fuzz::ensureApplication();
+    static Controls *controls = new Controls;
+    Application::instance().reset();
+
+    // The script, then localita.loc, localita.lox, locacap.cod, locacap.cox,
+    // locapv.cod and locapv.cox.
+    const QList<QByteArray> parts = fuzz::splitInput(data, size, 8);
+    const QByteArray script = parts.value(0).left(100);
+    Session session(parts);
+    StringGrid *grid = controls->grid;
+    ScrollBar *bar = controls->bar;
+    PagedList list(grid, bar, controls->noteLabel, controls->noteEdit, session,
+                   PagingState{session.currentRecord, session.recordCount, session.lastRow, kRows});
+    QString field;
+    IncrementalSearch search(session.lastText, session.searchPrefix);
+    search.started = [&] { session.lastRow = 0; };
+    search.readKey = [&](int index) { return session.readKey(index); };
+    search.showPage = [&](int start) { list.showSearchPage(start); };
+    search.putBack = [&](const QString &text) {
+        field = text;
+        return field;
+    };
+    const auto type = [&](const QString &text) {
+        field = text.left(kModes[session.mode].maxLength);
+        guarded([&] {
+            search.search(field, {session.prefixes, session.firstRecords, session.recordCount},
+                          {kModes[session.mode].keyLength});
+        });
+    };
+    const int errorsBefore = controls->boxes.shown;
+    guarded([&] { session.switchMode(Locality, list); });
+
+    static const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp,
+                                   Qt::Key_Return, Qt::Key_Escape};
+    for (qsizetype i = 0; i < script.size(); ++i) {
+        const auto op = static_cast<unsigned char>(script.at(i));
+        const auto arg = static_cast<unsigned char>(i + 1 < script.size() ? script.at(i + 1) : 0);
+        switch (op % 12) {
+        case 0: // a character typed into the field
+        case 1:
+            type(field + QChar(QLatin1Char(static_cast<char>(arg))));
+            ++i;
+            break;
+        case 2: // backspace
+            type(field.chopped(std::min<qsizetype>(field.size(), 1)));
+            break;
+        case 3: // Esc in the field
+            type(QString());
+            break;
+        case 4: // a grid key
+            QTest::keyClick(grid, keys[arg % std::size(keys)]);
+            ++i;
+            break;
+        case 5: // a scroll code
+        case 6:
+            bar->scrollEvent(static_cast<ScrollCode>(arg % 9));
+            ++i;
+            break;
+        case 7: { // the thumb dragged and released
+            const int to = bar->maximum() > 0 ? arg * bar->maximum() / 255 : 0;
+            bar->setSliderDown(true);
+            bar->setSliderPosition(to);
+            bar->setSliderDown(false);
+            ++i;
+            break;
+        }
+        case 8: // a click on a row
+            if (grid->rowCountValue() > 0) {
+                const QRect cell = grid->visualRect(grid->model()->index(arg % grid->rowCountValue(), 0));
+                QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+            }
+            ++i;
+            break;
+        case 9: // another search mode
+            guarded([&] { session.switchMode(static_cast<Mode>(arg % 3), list); });
+            field.clear();
+            ++i;
+            break;
+        case 10: // a wheel notch
+            bar->scrollEvent(arg % 2 ? SB_LINEDOWN : SB_LINEUP);
+            bar->scrollEvent(SB_ENDSCROLL);
+            ++i;
+            break;
+        default: // the grid leaves and takes the focus
+            list.exit();
+            list.enter();
+            break;
+        }
+        // What the list shows is always a page it can show.
+        FUZZ_CHECK(grid->rowCountValue() >= 0 && grid->rowCountValue() <= kRows);
+        FUZZ_CHECK(grid->rowCountValue() == 0 || (grid->row() >= 0 && grid->row() < grid->rowCountValue()));
+        FUZZ_CHECK(bar->value() >= bar->minimum() && bar->value() <= bar->maximum());
+        FUZZ_CHECK(session.readPosition() >= 0 && session.readPosition() <= session.recordCount);
+        // Until a read fails, the rows shown are the records just before the
+        // read position, in file order; a file shorter than a page is shown
+        // whole from its first record, wherever the position was left.
+        const bool emptyPage = grid->rowCountValue() == 1 && grid->cell(0, 0).isEmpty();
+        if (controls->boxes.shown == errorsBefore && !emptyPage) {
+            const int position = session.readPosition();
+            const int rows = grid->rowCountValue();
+            const int first = session.recordCount < kRows && position < rows ? 0 : position - rows;
+            const QList<QStringList> expected = session.rowsAt(first, rows);
+            for (int row = 0; row < rows; ++row)
+                for (int column = 0; column < 3; ++column)
+                    FUZZ_CHECK(grid->cell(column, row) == expected.at(row).at(column));
+        }
+    }
+    return 0;
+}
