@@ -30,8 +30,12 @@ std::optional<Group> findGroup(const QStringList &prefixes, const QStringList &f
     if (typed.isEmpty())
         return std::nullopt;
     const qsizetype entries = std::min(prefixes.size(), firstRecords.size());
+    const QChar firstCharacter = typed.front();
     for (qsizetype i = 0; i < entries; ++i) {
-        if (!prefixes.at(i).startsWith(typed))
+        // Most entries differ in their first character: a long run of
+        // searches (a batch lookup) spends its time here.
+        const QString &prefix = prefixes.at(i);
+        if (prefix.isEmpty() || prefix.front() != firstCharacter || !prefix.startsWith(typed))
             continue;
         const int first = firstRecords.at(i).toInt();
         const int last = i + 1 < entries ? firstRecords.at(i + 1).toInt() - 1 : recordCount;

@@ -8,22 +8,42 @@
 namespace zelvora {
 
 namespace {
+
 constexpr const char *kCodePage = "windows-1252";
+
+// Opening a converter looks its name up in the conversion library, which
+// costs far more than converting a field: each thread keeps one of each.
+// Code page 1252 is a single-byte code page, so no state carries over from
+// one text to the next.
+QStringDecoder &decoder()
+{
+    thread_local QStringDecoder decoder(kCodePage);
+    decoder.resetState();
+    return decoder;
 }
+
+QStringEncoder &encoder()
+{
+    thread_local QStringEncoder encoder(kCodePage);
+    encoder.resetState();
+    return encoder;
+}
+
+} // namespace
 
 QString decodeCp1252(QByteArrayView bytes)
 {
-    QStringDecoder decoder(kCodePage);
-    return decoder.decode(bytes);
+    return decoder().decode(bytes);
 }
 
 std::optional<QByteArray> encodeCp1252(const QString &text)
 {
-    QStringEncoder encoder(kCodePage);
-    QByteArray bytes = encoder.encode(text);
-    // The encoder flags characters it cannot map; a round trip also catches
-    // code points that ICU would quietly map to a best-fit neighbour.
-    if (encoder.hasError() || decodeCp1252(bytes) != text)
+    QByteArray bytes = encoder().encode(text);
+    // A character the code page cannot hold comes back as a substitute, and
+    // one that ICU would quietly map to a best-fit neighbour as that
+    // neighbour: the round trip catches both. (The encoder's error flag is
+    // not used: a reused encoder may keep it from an earlier text.)
+    if (decodeCp1252(bytes) != text)
         return std::nullopt;
     return bytes;
 }

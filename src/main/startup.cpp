@@ -1,10 +1,11 @@
 #include "startup.h"
 
 #include "app/application.h"
-#include "app/data_location.h"
+#include "common/data_location.h"
 #include "app/shared_state.h"
 #include "locality/main_window.h"
 #include "locality/search_state.h"
+#include "streets/street_window.h"
 
 #include <QApplication>
 
@@ -26,10 +27,9 @@ int runApplication(int argc, char **argv)
     int result = 0;
     {
         TCapF mainWindow;
-        // The street directory is opened from the main window's menu, and
-        // the main window knows it only through the factory handed over here
-        // (TCapF::streetWindowFactory). Until the street window is part of the
-        // program, the menu item checks the street folder and goes no further.
+        // The street directory is opened from the main window's menu; the
+        // main window knows it only through this factory.
+        mainWindow.streetWindowFactory = [](QWidget *owner) { return std::make_unique<TZone>(owner); };
         if (!app.terminated()) {
             mainWindow.show();
             result = qtApp.exec();

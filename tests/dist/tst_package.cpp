@@ -1,6 +1,6 @@
 // The Debian package: made by CPack, listed and unpacked with dpkg-deb; the
 // unpacked program runs on its installed data on the offscreen platform.
-#include "app/data_location.h"
+#include "common/data_location.h"
 
 #include <QDir>
 #include <QProcess>
@@ -57,6 +57,8 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("mode");
         QTest::newRow("program") << "usr/bin/zelvora" << "-rwxr-xr-x";
+        QTest::newRow("lookup") << "usr/bin/zelvora-cerca" << "-rwxr-xr-x";
+        QTest::newRow("lookup manual") << "usr/share/man/man1/zelvora-cerca.1.gz" << "-rw-r--r--";
         for (const char *name : {"localita.loc", "localita.lox", "locacap.cod", "locacap.cox", "locapv.cod",
                                  "locapv.cox", "cap.pv", "tarnel.hlp"})
             QTest::newRow(name) << QStringLiteral("usr/share/zelvora/") + name << "-rw-r--r--";
@@ -91,6 +93,16 @@ private slots:
         QVERIFY(depends);
         const QRegularExpression clause(QStringLiteral("(^|, )%1( |,|$)").arg(QRegularExpression::escape(dependency)));
         QVERIFY2(clause.match(depends->trimmed()).hasMatch(), qPrintable(*depends));
+    }
+
+    void unpackedLookupAnswersFromItsInstalledData()
+    {
+        // Without --dati it finds the installed data folder, as the program does.
+        QProcess lookup;
+        lookup.start(m_work.filePath(QStringLiteral("root/usr/bin/zelvora-cerca")), {"--csv", "--tutti", "roma"});
+        QVERIFY(lookup.waitForFinished(30000));
+        QCOMPARE(lookup.exitCode(), 0);
+        QVERIFY(lookup.readAllStandardOutput().contains("\r\nROMA,RM,"));
     }
 
     void unpackedProgramRunsOnItsInstalledData()

@@ -1,6 +1,6 @@
 // Where the program reads its data: beside its executable, or in the installed
 // data folder share/zelvora beside the executable's bin folder.
-#include "app/data_location.h"
+#include "common/data_location.h"
 
 #include <QDir>
 #include <QFile>

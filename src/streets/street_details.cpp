@@ -1,0 +1,59 @@
+#include "street_details.h"
+
+#include "app/toolkit/edit.h"
+#include "app/window_helpers.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace zelvora {
+
+TDettagliZone::TDettagliZone(QWidget *parent)
+    : DetailsForm(parent, QStringLiteral("Dettagli ricerca Vie o Piazze"),
+                  {QSize(457, 257), QRect(8, 8, 441, 197), QRect(143, 217, 76, 28), QRect(239, 217, 76, 28),
+                   false, kSilver, 31})
+{
+    setObjectName(QStringLiteral("DettagliZone"));
+    LCitZon = addLabel("LCitZon", QStringLiteral("Città"), 16, 18, 21, 13);
+    ECitZon = addField("ECitZon", 64, 15, 177, 20);
+    ECitZon->setUpperCase(true);
+    Label2 = addLabel("Label2", QStringLiteral("Località"), 16, 49, 44, 15);
+    EViaZon = addField("EViaZon", 64, 46, 177, 20);
+    ELocZon = addField("ELocZon", 64, 70, 361, 20);
+    Label1 = addLabel("Label1", QStringLiteral("C.A.P."), 16, 104, 38, 15);
+    ECapZon = addField("ECapZon", 64, 101, 65, 20);
+    LUffCon = addLabel("LUffCon", QStringLiteral("Agenzia recapito"), 16, 135, 81, 15);
+    EUffCon = addField("EUffCon", 112, 132, 313, 20);
+    LCivZon = addLabel("LCivZon", QStringLiteral("Note"), 16, 166, 41, 15);
+    ECivZon = addField("ECivZon", 64, 163, 361, 20);
+
+    Panel1->setAccessibleName(QStringLiteral("Dettagli della via"));
+    ECitZon->setAccessibleName(QStringLiteral("Città"));
+    EViaZon->setAccessibleName(QStringLiteral("Denominazione urbanistica"));
+    ELocZon->setAccessibleName(QStringLiteral("Via o piazza"));
+    ECapZon->setAccessibleName(QStringLiteral("C.A.P."));
+    EUffCon->setAccessibleName(QStringLiteral("Agenzia recapito"));
+    ECivZon->setAccessibleName(QStringLiteral("Numeri civici e note"));
+    ECitZon->setAccessibleDescription(QStringLiteral("La città e la sua zona"));
+    LCitZon->setBuddy(ECitZon);
+    Label2->setBuddy(EViaZon);
+    Label1->setBuddy(ECapZon);
+    LUffCon->setBuddy(EUffCon);
+    LCivZon->setBuddy(ECivZon);
+    colour(OKButton, QPalette::ButtonText, Qt::black);
+    colour(Stampa, QPalette::ButtonText, Qt::black);
+    setCompactRows({ECivZon, LCivZon}, {EUffCon, LUffCon});
+    setTabOrder(OKButton, Stampa);
+}
+
+QList<PrintLine> TDettagliZone::printLines() const
+{
+    return {{40, QStringLiteral("Città :"), ECitZon->text()},
+            {140, QStringLiteral("Località :"), EViaZon->text()},
+            {240, QString(), ELocZon->text()},
+            {340, QStringLiteral("Note :"), ECivZon->text()},
+            {440, QStringLiteral("C.A.P. :"), ECapZon->text()},
+            {540, QStringLiteral("Agenzia recapito :"), EUffCon->text()}};
+}
+
+} // namespace zelvora

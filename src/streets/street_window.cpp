@@ -1,0 +1,376 @@
+#include "street_window.h"
+
+#include "app/application.h"
+#include "app/error_report.h"
+#include "app/fonts.h"
+#include "app/message_box.h"
+#include "app/pictures.h"
+#include "app/shared_state.h"
+#include "app/toolkit/edit.h"
+#include "app/toolkit/string_grid.h"
+#include "streets/street_details.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QStyle>
+#include <QStyledItemDelegate>
+
+// The street window's pictures are compiled into a static library, whose
+// resources must be registered by hand.
+static void registerStreetPictures()
+{
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(streets);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
+namespace zelvora {
+
+namespace {
+// Designed sizes at 96 pixels per inch.
+constexpr int kColumnWidths[] = {242, 178};
+constexpr int kRowHeight = 17;
+constexpr int kItemHeight = 14;
+// Tops of the city list and its label, without a city and with one.
+constexpr int kComboTop = 48;
+constexpr int kLabelTop = 51;
+constexpr int kComboTopWithCity = 20;
+constexpr int kLabelTopWithCity = 23;
+
+// The items of the city list at a fixed height.
+class FixedHeightItems : public QStyledItemDelegate
+{
+public:
+    FixedHeightItems(int height, QObject *parent) : QStyledItemDelegate(parent), m_height(height) {}
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), m_height};
+    }
+
+private:
+    int m_height;
+};
+
+QFrame *panel(QWidget *parent, const char *name, int left, int top, int width, int height, int lineWidth)
+{
+    auto *frame = place(new QFrame(parent), name, left, top, width, height);
+    frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    frame->setLineWidth(lineWidth);
+    return frame;
+}
+
+// A label as wide as its caption at least, so that no caption is cut off
+// where the installed font runs wider than the designed one.
+QLabel *fitCaption(QLabel *label)
+{
+    label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+    return label;
+}
+
+int scaled(int size)
+{
+    return scaleByPixelsPerInch(size, shared().pixelsPerInch);
+}
+} // namespace
+
+TZone::TZone(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      m_files(std::make_unique<StreetFiles>(shared().lists->streetPrefixes, shared().lists->streetFirstRecords)),
+      m_source(std::make_unique<StreetListSource>(*m_files)), m_search(lastStreetSearch, m_searchPrefix)
+{
+    setObjectName(QStringLiteral("Zone"));
+    setWindowTitle(QStringLiteral("Ricerca Vie o Piazze"));
+    setWindowIcon(programIcon());
+    buildLayout();
+
+    m_status = std::make_unique<StatusLine>(this, ZoneHint);
+    m_list = std::make_unique<PagedList>(StringGrid2, ScrollBar2, Label3, Edit1, *m_source,
+                                         PagingState{m_readCounter, m_streetCount, streetLastRow, streetRowsPerPage});
+    m_list->onEscape = [this] { CercaZona->setFocus(); };
+    m_list->onOpen = [this] { StringGrid2DblClick(); };
+
+    m_search.started = [this] {
+        streetLastRow = 0;
+        StringGrid2->show();
+        ScrollBar2->show();
+    };
+    m_search.showPage = [this](int start) { m_list->showSearchPage(start); };
+    m_search.readKey = [this](int index) { return m_files->readStreet(index).street; };
+    m_search.putBack = [this](const QString &text) {
+        // The field's change notification searches the text at once.
+        CercaZona->setText(text);
+        CercaZona->setCursorPosition(text.size());
+        return CercaZona->text();
+    };
+
+    connectGuarded(ComboBox1, &QComboBox::activated, this, &TZone::ComboBox1Change);
+    connectGuarded(CercaZona, &Edit::changed, this, &TZone::CercaZonaChange);
+    connectGuarded(CercaZona, &Edit::keyDown, this, &TZone::CercaZonaKeyDown);
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+
+    // Centred on the screen, wherever the main window stands.
+    if (QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    FormCreate();
+}
+
+TZone::~TZone()
+{
+    // The controls outlive the list and the search while the window is taken
+    // apart: they must not call back into them.
+    CercaZona->disconnect(this);
+    ComboBox1->disconnect(this);
+    m_list.reset();
+    FormDestroy();
+}
+
+void TZone::buildLayout()
+{
+    registerStreetPictures();
+    setFixedSize(443, 310);
+    setFont(windowFont(11, true));
+    const QFont regular = windowFont(12);
+    const QFont bold = windowFont(12, true);
+
+    Panel1 = panel(this, "Panel1", 0, 0, 443, 113, 2);
+    Panel1->setAccessibleName(QStringLiteral("Città e ricerca"));
+    Image1 = place(new QLabel(Panel1), "Image1", 34, 18, 49, 49);
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image1->setPixmap(svgPixmap(QStringLiteral(":/streets/street.svg"), QSize(49, 49)));
+    Image1->setAccessibleName(QStringLiteral("Stradario"));
+    Label2 = place(new QLabel(QStringLiteral("Città"), Panel1), "Label2", 128, kLabelTop, 33, 13);
+    Label2->setFont(regular);
+    fitCaption(Label2);
+    ComboBox1 = place(new QComboBox(Panel1), "ComboBox1", 176, kComboTop, 153, 20);
+    ComboBox1->setEditable(false);
+    ComboBox1->setFont(bold);
+    ComboBox1->setFocusPolicy(Qt::ClickFocus);
+    ComboBox1->setMaxVisibleItems(static_cast<int>(cityTable.size()));
+    colour(ComboBox1, QPalette::Base, kCyan);
+    colour(ComboBox1, QPalette::Button, kCyan);
+    colour(ComboBox1, QPalette::Text, Qt::black);
+    colour(ComboBox1, QPalette::ButtonText, Qt::black);
+    setHint(ComboBox1, QStringLiteral("Seleziona la città di cui vuoi lo stradario"));
+    ComboBox1->setAccessibleName(QStringLiteral("Città"));
+    Label2->setBuddy(ComboBox1);
+    LCapGen = place(new QLabel(QStringLiteral("C.A.P. Generico"), Panel1), "LCapGen", 128, 50, 76, 13);
+    LCapGen->setFont(regular);
+    fitCaption(LCapGen);
+    ECapGen = place(new Edit(Panel1), "ECapGen", 240, 47, 89, 20);
+    ECapGen->setReadOnly(true);
+    ECapGen->setFocusPolicy(Qt::ClickFocus);
+    colour(ECapGen, QPalette::Base, kCyan);
+    colour(ECapGen, QPalette::Text, Qt::black);
+    ECapGen->setAccessibleName(QStringLiteral("C.A.P. Generico"));
+    ECapGen->setAccessibleDescription(QStringLiteral("Il C.A.P. generico della città scelta"));
+    LCapGen->setBuddy(ECapGen);
+    Label1 = place(new QLabel(QStringLiteral("Cerca"), Panel1), "Label1", 24, 77, 34, 17);
+    Label1->setFont(regular);
+    fitCaption(Label1);
+    CercaZona = place(new Edit(Panel1), "CercaZona", 64, 74, 265, 21);
+    CercaZona->setUpperCase(true);
+    CercaZona->setMaxLength(StreetRecord::kStreet.capacity);
+    CercaZona->setFont(bold);
+    colour(CercaZona, QPalette::Base, kCyan);
+    colour(CercaZona, QPalette::Text, Qt::black);
+    setHint(CercaZona, QStringLiteral("Immetti la via o piazza, anche parziale, da ricercare"));
+    CercaZona->setAccessibleName(QStringLiteral("Cerca via o piazza"));
+    Label1->setBuddy(CercaZona);
+    Panel3 = panel(Panel1, "Panel3", 345, 47, 79, 49, 3);
+    Panel3->setAccessibleName(QStringLiteral("Uscita"));
+    BitBtn1 = place(new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("&Esci"),
+                                    Panel3),
+                    "BitBtn1", 5, 5, 69, 39);
+    BitBtn1->setFont(regular);
+    BitBtn1->setFocusPolicy(Qt::ClickFocus);
+    BitBtn1->setAutoDefault(false);
+    setHint(BitBtn1, QStringLiteral("Ritorna a Zelvora"));
+
+    Panel2 = panel(this, "Panel2", 0, 113, 443, 175, 2);
+    Panel2->setAccessibleName(QStringLiteral("Vie trovate"));
+    const NoteLine note = noteLine(Panel2, "Label3", QStringLiteral("Note :"), QRect(8, 8, 32, 13), "Edit1",
+                                   QRect(40, 8, 393, 12));
+    Label3 = note.label;
+    fitCaption(Label3);
+    Edit1 = note.edit;
+    Edit1->setAccessibleDescription(QStringLiteral("Numeri civici e note della via selezionata"));
+    Panel4 = columnTitle(Panel2, "Panel4", QStringLiteral("VIA / PIAZZA"), 7, 243);
+    Panel5 = columnTitle(Panel2, "Panel5", QStringLiteral("DENOM. URBANISTICA"), 250, 169);
+    for (QLabel *title : {Panel4, Panel5})
+        title->setFont(font());
+    StringGrid2 = place(new StringGrid(Panel2), "StringGrid2", 7, 42, 428, 125);
+    StringGrid2->setColCount(2);
+    StringGrid2->setRowCountValue(streetRowsPerPage);
+    StringGrid2->setFrameShape(QFrame::NoFrame);
+    StringGrid2->setFont(regular);
+    colour(StringGrid2, QPalette::Base, kCyan);
+    colour(StringGrid2, QPalette::Text, Qt::black);
+    setHint(StringGrid2, QStringLiteral("Doppio click o Invio per dettagli"));
+    StringGrid2->setAccessibleName(QStringLiteral("Vie e piazze"));
+    ScrollBar2 = place(new ScrollBar(Panel2), "ScrollBar2", 419, 24, 17, 143);
+    ScrollBar2->setAccessibleName(QStringLiteral("Scorri le vie"));
+
+    ZoneHint = place(new QLabel(this), "ZoneHint", 0, 288, 443, 22);
+    ZoneHint->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    ZoneHint->setAlignment(Qt::AlignCenter);
+    ZoneHint->setFont(regular);
+    colour(ZoneHint, QPalette::WindowText, kNavy);
+    ZoneHint->setAccessibleName(QStringLiteral("Stato"));
+
+    // Without a city only the picture, the city list, "&Esci" and the status
+    // line are there.
+    showCityControls(false);
+    setTabOrder(CercaZona, StringGrid2);
+}
+
+void TZone::FormCreate()
+{
+    Application::instance().setOnActivate([window = QPointer<TZone>(this)] {
+        if (window)
+            window->ApplicationActivate();
+    });
+    for (int column = 0; column < 2; ++column)
+        StringGrid2->setColWidth(column, scaled(kColumnWidths[column]));
+    StringGrid2->setDefaultRowHeight(scaled(kRowHeight));
+    ComboBox1->view()->setItemDelegate(new FixedHeightItems(scaled(kItemHeight), ComboBox1));
+}
+
+void TZone::FormDestroy()
+{
+    streetLastRow = 0;
+}
+
+void TZone::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TZone::FormShow()
+{
+    m_status->install();
+    ComboBox1->clear();
+    for (const City &city : cityTable)
+        ComboBox1->addItem(city.displayName.toString());
+    ComboBox1->setCurrentIndex(-1);
+    ComboBox1->move(ComboBox1->x(), scaled(kComboTop));
+    Label2->move(Label2->x(), scaled(kLabelTop));
+    // The city list is the only control to start from.
+    ComboBox1->setFocus();
+}
+
+void TZone::keyPressEvent(QKeyEvent *event)
+{
+    // Esc belongs to the search field and the grid: the window itself closes
+    // only with "&Esci".
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TZone::showCityControls(bool withCity)
+{
+    ComboBox1->move(ComboBox1->x(), scaled(withCity ? kComboTopWithCity : kComboTop));
+    Label2->move(Label2->x(), scaled(withCity ? kLabelTopWithCity : kLabelTop));
+    for (QWidget *control : {static_cast<QWidget *>(LCapGen), static_cast<QWidget *>(ECapGen),
+                             static_cast<QWidget *>(CercaZona), static_cast<QWidget *>(Label1),
+                             static_cast<QWidget *>(Panel2)})
+        control->setVisible(withCity);
+}
+
+void TZone::ComboBox1Change()
+{
+    SharedLists &lists = *shared().lists;
+    streetLastRow = 0;
+    lists.streetPrefixes.clear();
+    lists.streetFirstRecords.clear();
+    const int row = ComboBox1->currentIndex();
+    if (ComboBox1->currentText().isEmpty() || row < 0 || row >= static_cast<int>(cityTable.size()))
+        return;
+    ECapGen->setText(cityTable[row].genericCap.toString());
+
+    const CityFiles city = findCityFiles(shared().dataFolder, row);
+    if (!city.message.isEmpty())
+        showMessage(city.message, streetfiles::kCaption, MessageIcon::Error);
+    // A city that cannot be read leaves the window without a city, as a
+    // missing one does; the error then goes on to the error report.
+    auto withoutCity = qScopeGuard([this] {
+        showCityControls(false);
+        CercaZona->setText(QString());
+    });
+    m_files->open(city);
+    if (!m_files->isOpen())
+        return;
+
+    m_streetCount = m_files->streetCount();
+    m_list->showFirstPage(false);
+    ScrollBar2->setMaximum(m_streetCount);
+    ScrollBar2->setPosition(0);
+    withoutCity.dismiss();
+    showCityControls(true);
+    CercaZona->setText(QString());
+    CercaZona->setFocus();
+}
+
+void TZone::CercaZonaChange()
+{
+    const SharedLists &lists = *shared().lists;
+    m_search.search(CercaZona->text(), {lists.streetPrefixes, lists.streetFirstRecords, m_streetCount},
+                    {streetfiles::kKeyLength});
+}
+
+void TZone::CercaZonaKeyDown(int key)
+{
+    if (key == Qt::Key_Escape)
+        CercaZona->setText(QString());
+    else if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        StringGrid2->setFocus();
+}
+
+void TZone::DisplayHint()
+{
+    m_status->DisplayHint();
+}
+
+void TZone::ApplicationActivate()
+{
+    m_list->appOnActivate();
+}
+
+void TZone::StringGrid2DblClick()
+{
+    const int row = StringGrid2->row();
+    streetLastRow = row;
+    const SharedLists &lists = *shared().lists;
+    // The dialog shows exactly what the row shows and holds: no file is read.
+    auto details = std::make_unique<TDettagliZone>(this);
+    const auto reselect = qScopeGuard([&] {
+        details.reset();
+        m_list->enter();
+    });
+    details->compact(lists.streetNotes.value(row).isEmpty(), lists.streetAgencies.value(row).isEmpty());
+    details->ECitZon->setText(ComboBox1->currentText() + QStringLiteral("   ") + lists.cityTags.value(row));
+    details->EViaZon->setText(StringGrid2->cell(1, row));
+    details->ELocZon->setText(StringGrid2->cell(0, row));
+    details->ECivZon->setText(lists.streetNotes.value(row));
+    details->ECapZon->setText(lists.streetCaps.value(row));
+    details->EUffCon->setText(lists.streetAgencies.value(row));
+    details->exec();
+}
+
+} // namespace zelvora

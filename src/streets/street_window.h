@@ -1,0 +1,96 @@
+#pragma once
+
+#include "app/paged_list.h"
+#include "app/toolkit/scroll_bar.h"
+#include "app/window_helpers.h"
+#include "common/incremental_search.h"
+#include "streets/street_files.h"
+#include "streets/street_list.h"
+
+#include <QDialog>
+#include <memory>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace zelvora {
+
+class Edit;
+class StringGrid;
+
+// The street directory window: the user picks a city, types the beginning of
+// a street's name and pages through the city's streets, seven at a time; a
+// double click or Enter on a street opens its details. The main window opens
+// it modally in its own place.
+class TZone : public QDialog
+{
+    Q_OBJECT
+public:
+    // Rows of a full page of the street list; never changed.
+    static constexpr int streetRowsPerPage = 7;
+
+    explicit TZone(QWidget *parent = nullptr);
+    ~TZone() override;
+
+    // Controls, named as their objectNames.
+    QFrame *Panel1 = nullptr;
+    QLabel *Image1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QComboBox *ComboBox1 = nullptr;
+    QLabel *LCapGen = nullptr;
+    Edit *ECapGen = nullptr;
+    QLabel *Label1 = nullptr;
+    Edit *CercaZona = nullptr;
+    QFrame *Panel3 = nullptr;
+    QPushButton *BitBtn1 = nullptr;
+    QFrame *Panel2 = nullptr;
+    QLabel *Label3 = nullptr;
+    Edit *Edit1 = nullptr;
+    QLabel *Panel4 = nullptr;
+    QLabel *Panel5 = nullptr;
+    StringGrid *StringGrid2 = nullptr;
+    ScrollBar *ScrollBar2 = nullptr;
+    QLabel *ZoneHint = nullptr;
+
+    // Handlers. The street list's own (scroll bar, grid keys, click, focus,
+    // cell drawing, the note line) are the paged list's.
+    void FormShow();
+    void ComboBox1Change();
+    void CercaZonaChange();
+    void CercaZonaKeyDown(int key);
+    void DisplayHint();
+    void StringGrid2DblClick();
+    void ApplicationActivate();
+
+    // The grid row remembered while the grid has no focus.
+    int streetLastRow = 0;
+    // The search field's text when it was last searched.
+    QString lastStreetSearch;
+
+    StreetFiles &files() { return *m_files; }
+    PagedList &list() { return *m_list; }
+    bool mouseInside() const { return m_status->mouseInside(); }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void buildLayout();
+    void FormCreate();
+    void FormDestroy();
+    void showCityControls(bool withCity);
+
+    std::unique_ptr<StatusLine> m_status;
+    std::unique_ptr<StreetFiles> m_files;
+    std::unique_ptr<StreetListSource> m_source;
+    std::unique_ptr<PagedList> m_list;
+    QString m_searchPrefix;
+    IncrementalSearch m_search;
+    int m_readCounter = 0; // the street list's record counter
+    int m_streetCount = 0;
+};
+
+} // namespace zelvora

@@ -1,0 +1,339 @@
+// The street directory window on small cities made by the compiler: choosing a
+// city, the incremental search, what the street list reads and shows at the
+// ends of a city, the street details and their printout, and the round trip
+// from the main window.
+#include "streets/street_details.h"
+#include "streets/street_window.h"
+#include "support/main_window_fixture.h"
+#include "support/seams.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+using namespace zelvora;
+using namespace zelvora::test;
+
+namespace {
+// Sorted: ALFA, BETA, GAMMA, VIADOTTO, VIALE MARE, VIANELLO, VIOLA, ZETA.
+const QList<StreetSource> kMestre{
+    {.street = "VIALE MARE", .designation = "VIALE", .cityTag = "me", .cap = "30171", .note = "1-99"},
+    {.street = "ALFA", .designation = "VIA", .cityTag = "ME", .cap = "30172", .agency = "MESTRE 1", .note = "TUTTI"},
+    {.street = "BETA"},
+    {.street = "GAMMA"},
+    {.street = "VIADOTTO"},
+    {.street = "VIANELLO"},
+    {.street = "VIOLA"},
+    {.street = "ZETA"}};
+
+QString numbered(int i)
+{
+    return QStringLiteral("S%1").arg(i, 3, 10, QLatin1Char('0'));
+}
+QStringList numberedRange(int first, int count)
+{
+    QStringList names;
+    for (int i = first; i < first + count; ++i)
+        names << numbered(i);
+    return names;
+}
+
+// A main window whose data folder holds Venezia-Mestre, Reggio Calabria (three
+// streets) and Torino (S000 to S199, each with a note of its own), and the
+// street window in its place.
+struct Fixture : MainWindowFixture
+{
+    std::unique_ptr<TZone> zone;
+
+    bool open(const QString &removed = {})
+    {
+        QList<StreetSource> torino;
+        for (int i = 0; i < 200; ++i)
+            torino.append({.street = numbered(i), .note = QStringLiteral("CIVICI %1").arg(i)});
+        const bool built = MainWindowFixture::open(numberedLocalities(3), {}, [&](const QString &folder) {
+            if (!buildCity(folder, "mestre", kMestre) || !buildCity(folder, "torino", torino)
+                || !buildCity(folder, "regcal", {{.street = "UNO"}, {.street = "DUE"}, {.street = "TRE"}}))
+                qFatal("city fixtures");
+            if (!removed.isEmpty())
+                QFile::remove(folder + "/zone/" + removed);
+        });
+        if (!built)
+            return false;
+        zone = std::make_unique<TZone>(window.get());
+        window->hide();
+        zone->show();
+        zone->activateWindow();
+        return QTest::qWaitFor([this] { return QApplication::activeWindow() == zone.get(); });
+    }
+    // Picks a city from the list with the keyboard, as a user would.
+    void pick(const QString &city) const
+    {
+        zone->ComboBox1->setCurrentIndex(zone->ComboBox1->findText(city) - 1);
+        QTest::keyClick(zone->ComboBox1, Qt::Key_Down);
+    }
+    QStringList streets() const
+    {
+        QStringList names;
+        for (int row = 0; row < zone->StringGrid2->rowCountValue(); ++row)
+            names << zone->StringGrid2->cell(0, row);
+        return names;
+    }
+    void typeStreet(const QString &text) const { QTest::keyClicks(zone->CercaZona, text); }
+    void press(Qt::Key key) const { QTest::keyClick(QApplication::focusWidget(), key); }
+};
+} // namespace
+
+class TestStreetWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pickingACity_data()
+    {
+        QTest::addColumn<QString>("city");
+        QTest::addColumn<QString>("removed"); // file of the zone folder taken away
+        QTest::addColumn<QString>("message"); // the zone folder's path as %1
+        QTest::addColumn<QString>("genericCap");
+        QTest::addColumn<QString>("firstStreet"); // empty: not opened
+        QTest::newRow("Venezia-Mestre opens mestre") << "Venezia-Mestre" << "" << "" << "30170" << "ALFA";
+        QTest::newRow("Reggio Calabria opens regcal") << "Reggio Calabria" << "" << "" << "89100" << "DUE";
+        QTest::newRow("missing index") << "Venezia-Mestre" << "mestre.lox"
+                                       << "Il file %1/mestre.loc\ro il file %1/mestre.lox\rè mancante !" << "30170"
+                                       << "";
+        QTest::newRow("missing notes")
+            << "Venezia-Mestre" << "mestre.civ"
+            << "Il file %1/mestre.civ\rè mancante !\rNon verranno visualizzati i numeri civici e le note." << "30170"
+            << "ALFA";
+    }
+    void pickingACity()
+    {
+        QFETCH(QString, city);
+        QFETCH(QString, removed);
+        QFETCH(QString, message);
+        QFETCH(QString, genericCap);
+        QFETCH(QString, firstStreet);
+        Fixture f;
+        QVERIFY(f.open(removed));
+        TZone *z = f.zone.get();
+        // At first only the picture, "Città" with its list, "&Esci" and the status line.
+        for (QWidget *shown : QList<QWidget *>{z->Image1, z->Label2, z->ComboBox1, z->BitBtn1, z->ZoneHint})
+            QVERIFY(shown->isVisible());
+        const QList<QWidget *> cityControls{z->LCapGen, z->ECapGen, z->Label1, z->CercaZona, z->Panel2};
+        for (QWidget *hidden : cityControls)
+            QVERIFY(!hidden->isVisible());
+        QCOMPARE(z->ComboBox1->count(), 28);
+        QCOMPARE(z->ComboBox1->currentText(), "");
+
+        // A city that opens first, so that a failing pick has a city to undo.
+        f.pick("Torino");
+        f.typeStreet("S1");
+        f.pick(city);
+        const bool opened = !firstStreet.isEmpty();
+        QCOMPARE(z->ECapGen->text(), genericCap);
+        QCOMPARE(f.boxes.requests.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QCOMPARE(f.boxes.requests[0].text, message.arg(f.dir.filePath("zone")));
+            QCOMPARE(f.boxes.requests[0].caption, "Ricerca Vie e/o Piazze");
+        }
+        for (QWidget *control : cityControls)
+            QCOMPARE(control->isVisible(), opened);
+        QCOMPARE(z->ComboBox1->y(), opened ? 20 : 48);
+        QCOMPARE(z->Label2->y(), opened ? 23 : 51);
+        QCOMPARE(z->CercaZona->text(), "");
+        QCOMPARE(z->files().isOpen(), opened);
+        if (opened) {
+            QCOMPARE(f.streets().first(), firstStreet);
+            QCOMPARE(z->ScrollBar2->maximum(), z->files().streetCount());
+            QCOMPARE(z->ScrollBar2->position(), 0);
+            QVERIFY(z->CercaZona->hasFocus());
+        }
+    }
+
+    void incrementalSearch_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("first"); // the street on row 0
+        QTest::newRow("a first letter no street begins with") << "K" << "" << "ALFA";
+        QTest::newRow("VIAL refines within the group of VIA") << "VIAL" << "VIAL" << "VIALE MARE";
+        QTest::newRow("VIAX goes back to VIA") << "VIAX" << "VIA" << "VIADOTTO";
+        QTest::newRow("two letters: the first group") << "VI" << "VI" << "VIADOTTO";
+        QTest::newRow("a letter taken back at once") << "GX" << "G" << "GAMMA";
+        QTest::newRow("Esc empties the field: the first page") << "VIAL\x1b" << "" << "ALFA";
+    }
+    void incrementalSearch()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, field);
+        QFETCH(QString, first);
+        Fixture f;
+        QVERIFY(f.open());
+        f.pick("Venezia-Mestre");
+        f.typeStreet(typed);
+        QCOMPARE(f.zone->CercaZona->text(), field);
+        QCOMPARE(f.streets().first(), first);
+    }
+
+    // The street list's own: the ends of a city of 200 streets, a step back
+    // from the page's first row, and what a page reads, notes included.
+    void pageMoves_data()
+    {
+        QTest::addColumn<int>("first"); // street on row 0 before the move
+        QTest::addColumn<int>("row");   // the selected row then
+        QTest::addColumn<int>("key");   // 0: the thumb released at `thumb`
+        QTest::addColumn<int>("thumb");
+        QTest::addColumn<int>("newFirst");
+        QTest::addColumn<int>("newRow");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("reads"); // street records; notes read as many
+        const int down = Qt::Key_Down, up = Qt::Key_Up;
+        QTest::newRow("down at the end shows the same streets") << 193 << 6 << down << 0 << 193 << 6 << 200 << 13;
+        QTest::newRow("up at row 0: one street back") << 100 << 0 << up << 0 << 99 << 0 << 99 << 7;
+        QTest::newRow("thumb within the first 2%") << 100 << 0 << 0 << 3 << 0 << 0 << 0 << 7;
+        QTest::newRow("thumb within the last 1%") << 100 << 0 << 0 << 199 << 193 << 0 << 193 << 8;
+    }
+    void pageMoves()
+    {
+        QFETCH(int, first);
+        QFETCH(int, row);
+        QFETCH(int, key);
+        QFETCH(int, thumb);
+        QFETCH(int, newFirst);
+        QFETCH(int, newRow);
+        QFETCH(int, position);
+        QFETCH(int, reads);
+        Fixture f;
+        QVERIFY(f.open());
+        f.pick("Torino");
+        f.typeStreet(numbered(first));
+        f.press(Qt::Key_Return);
+        for (int i = 0; i < row; ++i)
+            f.press(Qt::Key_Down);
+        const qint64 streetsBefore = f.zone->files().streetReads();
+        const qint64 notesBefore = f.zone->files().noteReads();
+        ScrollBar *bar = f.zone->ScrollBar2;
+        if (key) {
+            f.press(Qt::Key(key));
+        } else {
+            bar->setSliderDown(true);
+            bar->setSliderPosition(thumb);
+            bar->setSliderDown(false);
+        }
+        QCOMPARE(f.streets(), numberedRange(newFirst, 7));
+        QCOMPARE(f.zone->StringGrid2->row(), newRow);
+        QCOMPARE(bar->position(), position);
+        QCOMPARE(f.zone->files().streetReads() - streetsBefore, reads);
+        QCOMPARE(f.zone->files().noteReads() - notesBefore, reads);
+        QTRY_COMPARE(f.zone->Edit1->text(), QStringLiteral("CIVICI %1").arg(newFirst + newRow));
+    }
+
+    void aCityOfThreeStreetsPagesWithinItsFile()
+    {
+        Fixture f;
+        QVERIFY(f.open());
+        f.pick("Reggio Calabria");
+        f.press(Qt::Key_Return);
+        for (int step : QList<int>{0, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_Up,
+                         Qt::Key_Up, Qt::Key_PageUp, Qt::Key_PageUp, -2, -3}) {
+            if (step > 0) {
+                f.press(Qt::Key(step));
+            } else {
+                f.zone->ScrollBar2->setSliderDown(true);
+                f.zone->ScrollBar2->setSliderPosition(-step);
+                f.zone->ScrollBar2->setSliderDown(false);
+            }
+            QCOMPARE(f.streets(), QStringList({"DUE", "TRE", "UNO"}));
+        }
+        QVERIFY(f.boxes.requests.isEmpty()); // nothing read outside the file
+        f.press(Qt::Key_Escape); // back to the search field, the window stays
+        QVERIFY(f.zone->CercaZona->hasFocus());
+        f.press(Qt::Key_Escape);
+        QVERIFY(f.zone->isVisible());
+    }
+
+    void streetDetailsAndPrintout_data()
+    {
+        QTest::addColumn<QString>("street");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("notesTop"); // -1: the notes row hidden
+        QTest::addColumn<QStringList>("values"); // printed beside the labels, top to bottom
+        QTest::newRow("note without agency: 31 shorter, the notes moved up")
+            << "VIALE MARE" << 226 << 132 << QStringList{"VENEZIA-MESTRE   ME", "VIALE", "VIALE MARE", "1-99", "30171", ""};
+        QTest::newRow("neither: 62 shorter") << "GAMMA" << 195 << -1
+                                             << QStringList{"VENEZIA-MESTRE   ", "", "GAMMA", "", "", ""};
+    }
+    void streetDetailsAndPrintout()
+    {
+        QFETCH(QString, street);
+        QFETCH(int, height);
+        QFETCH(int, notesTop);
+        QFETCH(QStringList, values);
+        Fixture f;
+        QVERIFY(f.open());
+        f.pick("Venezia-Mestre");
+        f.typeStreet(street.left(4));
+        f.press(Qt::Key_Return);
+        RecordingPrinting printer(f.dir.filePath("street.pdf"));
+        QList<PrintLine> printed;
+        onNextModal([&](QDialog *dialog) {
+            auto *d = qobject_cast<TDettagliZone *>(dialog);
+            QVERIFY(d);
+            QCOMPARE(d->height(), height);
+            QCOMPARE(d->Stampa->y(), 217 - (257 - height));
+            QVERIFY(!d->EUffCon->isVisible() && !d->LUffCon->isVisible());
+            QCOMPARE(d->ECivZon->isVisible() ? d->ECivZon->y() : -1, notesTop);
+            QCOMPARE(d->LCivZon->isVisible(), notesTop >= 0);
+            for (QWidget *window : QList<QWidget *>{d, f.zone.get()})
+                for (QWidget *control : window->findChildren<QWidget *>())
+                    if (!control->objectName().isEmpty() && !control->objectName().startsWith("qt_"))
+                        QVERIFY2(!QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name).isEmpty(),
+                                 qPrintable(control->objectName()));
+            printed = d->printLines();
+            d->Stampa->click();
+        });
+        f.press(Qt::Key_Return);
+        QCOMPARE(printer.dialogs, 1);
+        QVERIFY(QFileInfo(f.dir.filePath("street.pdf")).size() > 0);
+        // Back in the grid, the row of the details highlighted again.
+        f.zone->activateWindow();
+        QTRY_VERIFY(f.zone->StringGrid2->isHighlighted(1, 0));
+
+        // On a 600 dots per inch page: every label, the hidden rows' too, the
+        // notes before the postal code, the street name alone on the third line.
+        QList<QStringList> placed;
+        for (const PrintItem &item : layoutDetailsPage({false, 4800, 6800, 600}, "Zelvora", printed).items)
+            if (item.kind == PrintItem::Kind::Text)
+                placed << QStringList{item.text, QString::number(item.x), QString::number(item.y)};
+        QList<QStringList> expected{{"Zelvora", "309", "288"},       {"Città :", "309", "690"},
+                                    {"Località :", "309", "893"},    {"Note :", "309", "1298"},
+                                    {"C.A.P. :", "309", "1500"},     {"Agenzia recapito :", "309", "1703"}};
+        const QStringList ys{"690", "893", "1095", "1298", "1500", "1703"};
+        for (int i = 0; i < values.size(); ++i)
+            expected << QStringList{values[i], "1133", ys[i]};
+        QCOMPARE(placed, expected);
+    }
+
+    void zonePostaliTakesTheMainWindowsPlace()
+    {
+        Fixture f;
+        QVERIFY(f.open());
+        f.zone.reset();
+        f.window->streetWindowFactory = [](QWidget *owner) { return std::make_unique<TZone>(owner); };
+        bool seen = false;
+        onNextModal([&](QDialog *dialog) {
+            seen = qobject_cast<TZone *>(dialog) && !f.window->isVisible();
+            QTRY_VERIFY(static_cast<TZone *>(dialog)->ComboBox1->hasFocus());
+            static_cast<TZone *>(dialog)->BitBtn1->click();
+        });
+        f.window->Stradari1->trigger();
+        QVERIFY(seen);
+        QVERIFY(f.window->isVisible());
+        QVERIFY(f.window->findChildren<TZone *>().isEmpty());
+        f.window->activateWindow();
+        QTRY_VERIFY(f.cerca()->hasFocus());
+    }
+};
+
+QTEST_MAIN(TestStreetWindow)
+#include "tst_street_window.moc"
