@@ -6,10 +6,12 @@
 #include "app/printing.h"
 #include "app/toolkit/panel.h"
 #include "locality/details_dialog.h"
+#include "streets/street_window.h"
 #include "support/main_window_fixture.h"
 #include "support/seams.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
@@ -41,14 +43,51 @@ QPoint centre(QWidget *window, QWidget *control)
 }
 
 // The windows a user meets, each in the state a row of a table names.
-enum class Shown { LocalityMode, CapMode, ProvinceMode, Details, CompactDetails, AboutBox };
+enum class Shown { LocalityMode, CapMode, ProvinceMode, Details, CompactDetails, AboutBox, Streets, StreetDetails };
+
+const QList<StreetSource> kStreets{
+    {.street = "ALFA", .designation = "VIA", .cityTag = "ME", .cap = "30172", .agency = "MESTRE 1", .note = "TUTTI"},
+    {.street = "BETA", .designation = "PIAZZA", .cap = "30171"},
+    {.street = "GAMMA"}};
+
+// The street window on Venezia-Mestre, opened from the main window's menu;
+// `inspect` runs on it, or with `details`, on the details of its first street.
+void withStreetWindow(MainWindowFixture &f, bool details, const std::function<void(QWidget *)> &inspect)
+{
+    f.window->streetWindowFactory = [](QWidget *owner) { return std::make_unique<TZone>(owner); };
+    bool seen = false;
+    onNextModal([&](QDialog *dialog) {
+        auto *zone = qobject_cast<TZone *>(dialog);
+        QVERIFY(zone);
+        zone->ComboBox1->setCurrentIndex(zone->ComboBox1->findText("Venezia-Mestre") - 1);
+        QTest::keyClick(zone->ComboBox1, Qt::Key_Down);
+        QCOMPARE(zone->StringGrid2->cell(0, 0), "ALFA");
+        if (!details) {
+            seen = true;
+            inspect(zone);
+            return;
+        }
+        zone->StringGrid2->setFocus();
+        onNextModal([&](QDialog *shown) {
+            seen = true;
+            inspect(shown);
+        });
+        QTest::keyClick(zone->StringGrid2, Qt::Key_Return);
+    });
+    f.window->Stradari1->trigger();
+    QVERIFY(seen);
+}
 
 // Opens the window `shown` names and runs `inspect` on it while it is open.
 void withWindow(Shown shown, const std::function<void(QWidget *)> &inspect)
 {
     MainWindowFixture f;
-    QVERIFY(f.open(towns(), provinces()));
+    QVERIFY(f.open(towns(), provinces(), [](const QString &folder) { QVERIFY(buildCity(folder, "mestre", kStreets)); }));
     switch (shown) {
+    case Shown::Streets:
+    case Shown::StreetDetails:
+        withStreetWindow(f, shown == Shown::StreetDetails, inspect);
+        return;
     case Shown::LocalityMode:
         inspect(f.window.get());
         return;
@@ -102,6 +141,8 @@ void addWindowRows()
     QTest::newRow("details") << Shown::Details;
     QTest::newRow("details, compact") << Shown::CompactDetails;
     QTest::newRow("about box") << Shown::AboutBox;
+    QTest::newRow("street window") << Shown::Streets;
+    QTest::newRow("street details") << Shown::StreetDetails;
 }
 
 // The pixel width a control's text needs, and the width the control gives it.
@@ -137,14 +178,15 @@ QList<Fit> textFits(QWidget *window)
 }
 
 // The columns (or rows) of a scan line whose pixels differ from the cells'
-// background: the grid lines, where the scan line crosses no text.
-QList<int> lineCrossings(const QImage &image, bool vertical, int at, const QColor &background)
+// backgrounds, plain or highlighted: the grid lines, where the scan line
+// crosses no text.
+QList<int> lineCrossings(const QImage &image, bool vertical, int at, const QPalette &palette)
 {
     QList<int> found;
     const int length = vertical ? image.height() : image.width();
     for (int i = 0; i < length; ++i) {
-        const QColor pixel = vertical ? image.pixelColor(at, i) : image.pixelColor(i, at);
-        if (pixel != background)
+        const QRgb pixel = vertical ? image.pixel(at, i) : image.pixel(i, at);
+        if (pixel != palette.color(QPalette::Base).rgb() && pixel != palette.color(QPalette::Highlight).rgb())
             found.append(i);
     }
     return found;
@@ -179,33 +221,46 @@ private slots:
         QVERIFY(checked >= 3);
     }
 
+    void gridLinesLieUnderTheColumnTitles_data()
+    {
+        QTest::addColumn<Shown>("shown");
+        QTest::addColumn<QString>("grid");
+        QTest::addColumn<QStringList>("titles"); // every title whose right edge a visible line meets
+        QTest::addColumn<int>("rows");
+        QTest::newRow("localities") << Shown::LocalityMode << "StringGrid1" << QStringList{"Panel3", "Panel4"} << 8;
+        QTest::newRow("streets") << Shown::Streets << "StringGrid2" << QStringList{"Panel4"} << 7;
+    }
     void gridLinesLieUnderTheColumnTitles()
     {
-        MainWindowFixture f;
-        QVERIFY(f.open(towns(), provinces()));
-        StringGrid *grid = f.grid();
-        QCOMPARE(grid->rowCountValue(), 4);
-        grid->setRowCountValue(8); // a full page: four empty rows more
-        const QImage image = grid->grab().toImage();
-        const QColor cyan = grid->palette().color(QPalette::Base);
+        QFETCH(Shown, shown);
+        QFETCH(QString, grid);
+        QFETCH(QStringList, titles);
+        QFETCH(int, rows);
+        withWindow(shown, [&](QWidget *window) {
+            auto *found = window->findChild<StringGrid *>(grid);
+            QVERIFY(found);
+            found->setRowCountValue(rows); // a full page, empty rows at the end
+            const QImage image = found->grab().toImage();
 
-        // Across the top pixel row of the cells, which no text reaches, left
-        // of the scroll bar: one line under the right edge of each title but
-        // the last, whose column the scroll bar covers.
-        const int visibleWidth = f.scrollBar()->x() - grid->x();
-        QList<int> expected;
-        for (QLabel *title : {f.window->Panel3, f.window->Panel4})
-            expected.append(title->geometry().right() - grid->x());
-        QCOMPARE(lineCrossings(image.copy(0, 0, visibleWidth, image.height()), false, 0, cyan), expected);
+            // Across the top pixel row of the cells, which no text reaches,
+            // left of the scroll bar: one line under the right edge of each
+            // title but the last, whose column the scroll bar covers.
+            auto *scrollBar = found->parentWidget()->findChild<ScrollBar *>();
+            const int visibleWidth = scrollBar->x() - found->x();
+            QList<int> expected;
+            for (const QString &title : titles)
+                expected.append(window->findChild<QLabel *>(title)->geometry().right() - found->x());
+            QCOMPARE(lineCrossings(image.copy(0, 0, visibleWidth, image.height()), false, 0, found->palette()), expected);
 
-        // Down the first pixel column: a line after every 17 pixels of row,
-        // and the eighth row reaching the bottom edge, with no strip below.
-        QList<int> rows;
-        for (int line = 17; line < grid->height(); line += 18)
-            rows.append(line);
-        QCOMPARE(rows.size(), 7);
-        QCOMPARE(lineCrossings(image, true, 0, cyan), rows);
-        QCOMPARE(grid->height() - 1 - rows.last(), 17);
+            // Down the first pixel column: a line after every 17 pixels of
+            // row, and the last row reaching the bottom edge, no strip below.
+            QList<int> lines;
+            for (int line = 17; line < found->height(); line += 18)
+                lines.append(line);
+            QCOMPARE(lines.size(), rows - 1);
+            QCOMPARE(lineCrossings(image, true, 0, found->palette()), lines);
+            QCOMPARE(found->height() - 1 - lines.last(), 17);
+        });
     }
 
     void panelsDrawTheirBevels_data()
@@ -225,6 +280,10 @@ private slots:
         QTest::newRow("about frame") << Shown::AboutBox << "Panel1" << "D" << "L";
         QTest::newRow("about cover") << Shown::AboutBox << "Panel4" << "LF" << "DF";
         QTest::newRow("about status line") << Shown::AboutBox << "InfoHint" << "DF" << "LF";
+        QTest::newRow("street search panel") << Shown::Streets << "Panel1" << "LLFFFDD" << "DDFFFLL";
+        QTest::newRow("street exit panel") << Shown::Streets << "Panel3" << "LFFFD" << "DFFFL";
+        QTest::newRow("street status line") << Shown::Streets << "ZoneHint" << "LDF" << "DLF";
+        QTest::newRow("street details panel") << Shown::StreetDetails << "Panel1" << "DFLF" << "LFDF";
     }
     void panelsDrawTheirBevels()
     {
@@ -266,6 +325,8 @@ private slots:
         QTest::newRow("details") << Shown::Details;
         QTest::newRow("details, compact") << Shown::CompactDetails;
         QTest::newRow("about box") << Shown::AboutBox;
+        QTest::newRow("street window") << Shown::Streets;
+        QTest::newRow("street details") << Shown::StreetDetails;
     }
     void windowsAreCentredOnTheScreen()
     {
@@ -312,32 +373,34 @@ private slots:
 
     void copyKeyCopiesTheRowOrTheFields_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("inDetails");
+        // The first row of each list, or the details opened from it.
+        QTest::addColumn<Shown>("shown");
         QTest::addColumn<QString>("copied");
-        QTest::newRow("row") << "GAMMA" << false << "GAMMA\tRM\t00100";
-        QTest::newRow("details") << "ALFA" << true
-                                 << "Località\tALFA\nALPHA\nProvincia\tTORINO   TO\nC.A.P.\t10100\n"
-                                    "Agenzia recapito\tTORINO CENTRO\nNote\tNOTA ALFA";
-        QTest::newRow("details, notes only") << "GAMMA" << true
-                                             << "Località\tGAMMA\nProvincia\tROMA   RM\nC.A.P.\t00100\nNote\tSOLO NOTE";
+        QTest::newRow("locality row") << Shown::LocalityMode << "ALFA\tTO\t10100";
+        QTest::newRow("locality details") << Shown::Details
+                                          << "Località\tALFA\nALPHA\nProvincia\tTORINO   TO\nC.A.P.\t10100\n"
+                                             "Agenzia recapito\tTORINO CENTRO\nNote\tNOTA ALFA";
+        QTest::newRow("locality details, compact") << Shown::CompactDetails
+                                                   << "Località\tBETA\nProvincia\tTORINO   TO\nC.A.P.\t10010";
+        QTest::newRow("street row") << Shown::Streets << "ALFA\tVIA\t30172";
+        QTest::newRow("street details") << Shown::StreetDetails
+                                        << "Città\tVENEZIA-MESTRE   ME\nLocalità\tVIA\nALFA\nNote\tTUTTI\n"
+                                           "C.A.P.\t30172\nAgenzia recapito\tMESTRE 1";
     }
     void copyKeyCopiesTheRowOrTheFields()
     {
-        QFETCH(QString, typed);
-        QFETCH(bool, inDetails);
+        QFETCH(Shown, shown);
         QFETCH(QString, copied);
-        MainWindowFixture f;
-        QVERIFY(f.open(towns(), provinces()));
         QGuiApplication::clipboard()->clear();
-        f.type(typed);
-        f.focusGrid();
-        if (!inDetails) {
-            QTest::keyClick(f.grid(), Qt::Key_C, Qt::ControlModifier);
-        } else {
-            onNextModal([](QDialog *dialog) { QTest::keyClick(dialog->focusWidget(), Qt::Key_C, Qt::ControlModifier); });
-            f.key(Qt::Key_Return, f.grid());
-        }
+        withWindow(shown, [&](QWidget *window) {
+            QWidget *target = window->findChild<StringGrid *>();
+            if (qobject_cast<QDialog *>(window) && !qobject_cast<TZone *>(window))
+                target = window->focusWidget(); // the details' close button
+            else
+                target->setFocus();
+            QVERIFY(target);
+            QTest::keyClick(target, Qt::Key_C, Qt::ControlModifier);
+        });
         QCOMPARE(QGuiApplication::clipboard()->text(), copied);
     }
 

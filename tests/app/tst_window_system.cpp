@@ -6,10 +6,12 @@
 #include "app/message_box.h"
 #include "app/printing.h"
 #include "locality/details_dialog.h"
+#include "streets/street_window.h"
 #include "support/main_window_fixture.h"
 #include "support/seams.h"
 
 #include <QAccessible>
+#include <QDir>
 #include <QGuiApplication>
 #include <QPrinter>
 #include <QProcess>
@@ -68,13 +70,15 @@ private slots:
         QTest::newRow("details") << "details" << "Dettagli Zelvora";
         QTest::newRow("print dialog") << "print" << "Stampa";
         QTest::newRow("message box") << "message" << "Zelvora";
+        QTest::newRow("street window") << "streets" << "Ricerca Vie o Piazze";
     }
     void titleBarShowsExactlyTheCaption()
     {
         QFETCH(QString, window);
         QFETCH(QString, caption);
         MainWindowFixture f;
-        QVERIFY(f.open({{.locality = "ALFA", .province = "TO", .cap = "10100"}}));
+        QVERIFY(f.open({{.locality = "ALFA", .province = "TO", .cap = "10100"}}, {},
+                       [](const QString &folder) { QDir(folder).mkdir("zone"); }));
         QString seen;
         auto read = [&](QDialog *dialog) { seen = titleOnScreen(dialog); };
         if (window == "main") {
@@ -90,6 +94,10 @@ private slots:
             QPrinter printer;
             onNextModal(read);
             printing().runPrintDialog(printer, f.window.get());
+        } else if (window == "streets") {
+            f.window->streetWindowFactory = [](QWidget *owner) { return std::make_unique<TZone>(owner); };
+            onNextModal(read);
+            f.window->Stradari1->trigger();
         } else {
             setMessageBoxes(nullptr);
             onNextModal(read);

@@ -242,6 +242,8 @@ void StringGrid::copyRow() const
     QStringList cells;
     for (int column = 0; column < colCount(); ++column)
         cells.append(cell(column, row()));
+    if (copyExtras)
+        cells += copyExtras(row());
     QGuiApplication::clipboard()->setText(cells.join(u'\t'));
 }
 

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QTableView>
+#include <functional>
 
 namespace zelvora {
 
@@ -85,9 +86,11 @@ public:
     void setSelection(Rect rect);
     bool isHighlighted(int column, int row) const;
 
-    // Puts the selected row's cells on the clipboard, separated by tabs (the
-    // copy key does it).
+    // Puts the selected row's cells on the clipboard, then the texts that
+    // `copyExtras` gives for the row (fields the grid does not show),
+    // separated by tabs. The copy key does it.
     void copyRow() const;
+    std::function<QStringList(int row)> copyExtras;
 
 signals:
     void click();
