@@ -155,6 +155,9 @@ void Application::updateHint()
     QWidget *under = m_underMouse;
     if (under) {
         QWidget *atCursor = QApplication::widgetAt(QCursor::pos());
+        // Over the menu bar, which belongs to the frame, the hint stays.
+        if (qobject_cast<QMenuBar *>(atCursor))
+            return;
         if (atCursor && atCursor->window() == under->window())
             under = atCursor;
     }

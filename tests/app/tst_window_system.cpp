@@ -1,53 +1,41 @@
 // The windows as the window system and a screen reader see them: each title
-// bar shows exactly its window's caption (read back from the X server with
-// xprop), and the status and note lines are read and announced to AT-SPI.
-// Runs on a virtual X server with the accessibility bus (run_on_x.sh).
-#include "app/about_box.h"
+// bar shows exactly its window's caption (read back from the X server), the
+// toolkit's own dialog and menus speak Italian, and the status and note lines
+// are read and announced through AT-SPI. Runs on a virtual X server with the
+// accessibility bus (run_on_x.sh).
 #include "app/message_box.h"
 #include "app/printing.h"
-#include "locality/details_dialog.h"
-#include "streets/street_window.h"
-#include "support/main_window_fixture.h"
 #include "support/seams.h"
+#include "support/windows.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
-#include <QDir>
-#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPrinter>
 #include <QProcess>
-#include <QRegularExpression>
 
 using namespace zelvora;
 using namespace zelvora::test;
 
 namespace {
-
 // The title the X server holds for a window.
 QString titleOnScreen(QWidget *window)
 {
     QProcess xprop;
-    xprop.start("xprop", {"-id", QString::number(window->winId()), "_NET_WM_NAME"});
-    if (!xprop.waitForFinished())
-        return "(xprop did not run)";
-    const QString out = QString::fromUtf8(xprop.readAllStandardOutput());
-    const QRegularExpressionMatch match = QRegularExpression(R"re(= "(.*)"\s*$)re").match(out);
-    return match.hasMatch() ? match.captured(1) : out;
-}
-
-QPoint centre(QWidget *window, QWidget *control)
-{
-    return control->mapTo(window, control->rect().center());
+    xprop.start("xprop", {"-id", QString::number(window->winId()), "-notype", "_NET_WM_NAME"});
+    xprop.waitForFinished();
+    return QString::fromUtf8(xprop.readAllStandardOutput()).section(u'"', 1, -2);
 }
 
 // The controls that the accessibility layer was told had a new name or value.
-QList<QObject *> eventObjects;
-
+QList<QObject *> announced;
 void recordEvent(QAccessibleEvent *event)
 {
     if (event->type() == QAccessible::NameChanged || event->type() == QAccessible::ValueChanged)
-        eventObjects.append(event->object());
+        announced.append(event->object());
 }
-
 } // namespace
 
 class TestWindowSystem : public QObject
@@ -63,77 +51,64 @@ private slots:
 
     void titleBarShowsExactlyTheCaption_data()
     {
-        QTest::addColumn<QString>("window");
+        QTest::addColumn<Shown>("shown");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("main window") << "main" << "Zelvora";
-        QTest::newRow("about box") << "about" << "Info";
-        QTest::newRow("details") << "details" << "Dettagli Zelvora";
-        QTest::newRow("print dialog") << "print" << "Stampa";
-        QTest::newRow("message box") << "message" << "Zelvora";
-        QTest::newRow("street window") << "streets" << "Ricerca Vie o Piazze";
+        QTest::newRow("main window") << Shown::MainWindow << "Zelvora";
+        QTest::newRow("details") << Shown::Details << "Dettagli Zelvora";
+        QTest::newRow("about box") << Shown::AboutBox << "Info";
+        QTest::newRow("street window") << Shown::Streets << "Ricerca Vie o Piazze";
+        QTest::newRow("street details") << Shown::StreetDetails << "Dettagli ricerca Vie o Piazze";
     }
     void titleBarShowsExactlyTheCaption()
     {
-        QFETCH(QString, window);
+        QFETCH(Shown, shown);
         QFETCH(QString, caption);
-        MainWindowFixture f;
-        QVERIFY(f.open({{.locality = "ALFA", .province = "TO", .cap = "10100"}}, {},
-                       [](const QString &folder) { QDir(folder).mkdir("zone"); }));
-        QString seen;
-        auto read = [&](QDialog *dialog) { seen = titleOnScreen(dialog); };
-        if (window == "main") {
-            seen = titleOnScreen(f.window.get());
-        } else if (window == "about") {
-            onNextModal(read);
-            f.window->InformazionesuZelvora1->trigger();
-        } else if (window == "details") {
-            f.focusGrid();
-            onNextModal(read);
-            f.key(Qt::Key_Return, f.grid());
-        } else if (window == "print") {
-            QPrinter printer;
-            onNextModal(read);
-            printing().runPrintDialog(printer, f.window.get());
-        } else if (window == "streets") {
-            f.window->streetWindowFactory = [](QWidget *owner) { return std::make_unique<TZone>(owner); };
-            onNextModal(read);
-            f.window->Stradari1->trigger();
-        } else {
-            setMessageBoxes(nullptr);
-            onNextModal(read);
-            showMessage("Prova", "Zelvora", MessageIcon::Information);
-        }
-        QCOMPARE(seen, caption);
+        withWindow(shown, [&](QWidget *window) { QCOMPARE(titleOnScreen(window), caption); });
     }
 
-    void statusAndNoteLinesAreReadAndAnnounced_data()
+    void toolkitDialogsSpeakItalian()
     {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("spoken");
-        QTest::newRow("status line") << "CapHint" << "Doppio click o Invio per dettagli";
-        QTest::newRow("note line") << "Edit1" << "Note: NOTA BETA";
+        // The real print dialog and message box, closed once read.
+        QStringList texts;
+        auto read = [&](QDialog *dialog) {
+            texts << titleOnScreen(dialog);
+            for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>())
+                texts << QString(button->text()).remove(u'&');
+        };
+        QPrinter printer;
+        onNextModal(read);
+        QVERIFY(!printing().runPrintDialog(printer, nullptr));
+        onNextModal(read);
+        showMessage("Prova", "Zelvora", MessageIcon::Information);
+        QLineEdit edit("testo");
+        std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        for (QAction *action : menu->actions())
+            texts << action->text().section(u'\t', 0, 0).remove(u'&');
+        for (const char *italian : {"Stampa", "Annulla", "Proprietà", "Zelvora", "Copia", "Seleziona tutto"})
+            QVERIFY2(texts.contains(QString::fromUtf8(italian)), qPrintable(italian + (": " + texts.join(" | "))));
     }
+
     void statusAndNoteLinesAreReadAndAnnounced()
     {
         // The bridge to AT-SPI turns on once it has found the accessibility bus.
         QTRY_VERIFY_WITH_TIMEOUT(QAccessible::isActive(), 10000);
-        QFETCH(QString, line);
-        QFETCH(QString, spoken);
-        MainWindowFixture f;
-        QVERIFY(f.open({{.locality = "ALFA", .province = "TO", .cap = "10100", .note = "NOTA ALFA"},
-                        {.locality = "BETA", .province = "TO", .cap = "10100", .note = "NOTA BETA"}}));
-        auto *control = f.window->findChild<QWidget *>(line);
-        QVERIFY(control);
-        eventObjects.clear();
-        QAccessible::installUpdateHandler(&recordEvent);
-        QTest::mouseMove(f.window.get(), centre(f.window.get(), f.grid()));
-        f.focusGrid();
-        f.key(Qt::Key_Down); // to BETA and its note
-        QTRY_COMPARE(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name), spoken);
-        QAccessible::installUpdateHandler(nullptr);
-        QVERIFY(eventObjects.contains(control));
+        withWindow(Shown::MainWindow, [](QWidget *window) {
+            auto *w = static_cast<TCapF *>(window);
+            announced.clear();
+            QAccessible::installUpdateHandler(&recordEvent);
+            QTest::mouseMove(w, w->StringGrid1->mapTo(w, QPoint(20, 20)));
+            auto name = [](QWidget *control) { return QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name); };
+            QTest::keyClick(w->Cerca, Qt::Key_Return);
+            QTest::keyClick(w->StringGrid1, Qt::Key_Down); // BETA, without a note
+            QTRY_COMPARE(name(w->Edit1), "Note");
+            QTest::keyClick(w->StringGrid1, Qt::Key_Up); // ALFA and its note
+            QTRY_COMPARE(name(w->Edit1), "Note: NOTA ALFA");
+            QTRY_COMPARE(name(w->CapHint), "Doppio click o Invio per dettagli");
+            QAccessible::installUpdateHandler(nullptr);
+            QVERIFY(announced.contains(w->CapHint));
+            QVERIFY(announced.contains(w->Edit1));
+        });
     }
-
 };
 
 QTEST_MAIN(TestWindowSystem)
