@@ -13,7 +13,17 @@ PagedList::PagedList(StringGrid *grid, ScrollBar *scrollBar, QWidget *noteLabel,
       m_state(state)
 {
     m_scrollBar->setScrollHandler([this](ScrollCode code, int &position) {
-        guarded([&] { scroll(code, position); });
+        guarded([&] {
+            try {
+                scroll(code, position);
+            } catch (...) {
+                // The report's message box takes the button release: let go
+                // of the scroll bar first, or its auto-repeat would page into
+                // the same error again and again.
+                m_scrollBar->release();
+                throw;
+            }
+        });
     });
     connectGuarded(m_grid, &StringGrid::keyDown, this, &PagedList::keyDown);
     connectGuarded(m_grid, &StringGrid::click, this, &PagedList::click);

@@ -8,6 +8,7 @@
 #include "locality/search_state.h"
 
 #include <QLabel>
+#include <QSignalBlocker>
 
 namespace zelvora {
 
@@ -124,20 +125,35 @@ void LocalitySearch::switchMode(const QString &mode)
         return;
     }
     auto newIndex = std::make_unique<RecordFile>();
-    if (!newIndex->open(info.indexFile, PrefixIndexEntry::kSize)) {
+    const bool indexOpened = newIndex->open(info.indexFile, PrefixIndexEntry::kSize);
+    if (!indexOpened) {
         if (info.orderFile.isEmpty())
             lists.notes = QStringList(rows + 1, QString());
         showMessage(info.indexMissing, Application::instance().title(), MessageIcon::Error);
-        return;
+        // At start-up there is no earlier mode to keep: the program goes on
+        // in locality mode without an index, paging over all of localita.loc,
+        // and every typed character is taken back.
+        if (m_modeSet || mode != kModeLocality)
+            return;
     }
 
-    // 2. - 4. The search field for the new mode. Emptying a field that held
-    // text runs a search, still in the old mode.
+    // Emptying a field that held text searches the empty text, still in the
+    // old mode. The search runs here rather than from the field's change
+    // notification, and before anything shows the new mode, so that an error
+    // in it abandons the whole switch with one report: the old mode stays.
     Edit *field = m_controls.field;
+    if (!field->text().isEmpty()) {
+        {
+            const QSignalBlocker quiet(field);
+            field->setText(QString());
+        }
+        CercaChange();
+    }
+
+    // The search field for the new mode.
     setHint(field, info.hint);
     field->setAccessibleName(info.caption);
     m_controls.caption->setText(info.caption);
-    field->setText(QString());
     field->setMaxLength(info.maxLength);
     m_list->hideNoteLine();
 
@@ -151,6 +167,7 @@ void LocalitySearch::switchMode(const QString &mode)
     else if (mode == kModeProvince)
         retire(m_pvOrder, std::move(newOrder));
     retire(m_index, std::move(newIndex));
+    m_modeSet = true;
     s.searchMode = info.mode;
     s.keyLength = info.keyLength;
     RecordFile &orderFile = order();
@@ -167,7 +184,8 @@ void LocalitySearch::switchMode(const QString &mode)
     // 9. - 10. The scroll bar and the prefix index.
     m_list->scrollBar()->setPosition(mode == kModeLocality ? 0 : s.currentRecord);
     m_list->scrollBar()->setMaximum(s.recordCount);
-    loadPrefixIndex(*m_index, lists.prefixes, lists.firstRecords);
+    if (indexOpened)
+        loadPrefixIndex(*m_index, lists.prefixes, lists.firstRecords);
 
     // 11. Back to the search field.
     if (mode != kModeLocality || m_controls.window->isVisible())

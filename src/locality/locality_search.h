@@ -83,6 +83,7 @@ private:
     std::unique_ptr<RecordFile> m_pvOrder = std::make_unique<RecordFile>();
     std::unique_ptr<RecordFile> m_index = std::make_unique<RecordFile>();
     qint64 m_readsOfClosedFiles = 0;
+    bool m_modeSet = false; // a switch of mode has gone through
 };
 
 } // namespace zelvora

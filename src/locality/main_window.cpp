@@ -17,6 +17,7 @@
 #include "locality/locality_files.h"
 #include "locality/search_state.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -307,6 +308,17 @@ void TCapF::showEvent(QShowEvent *event)
         m_placed = true;
     }
     FormShow();
+}
+
+void TCapF::closeEvent(QCloseEvent *event)
+{
+    QMainWindow::closeEvent(event);
+    // Closing the main window ends the program, whatever other windows are
+    // open: the help viewer, a window of its own, would otherwise keep it
+    // running with no main window, and the single-instance guard would go on
+    // counting it.
+    if (event->isAccepted())
+        Application::instance().terminate();
 }
 
 void TCapF::FormShow()

@@ -8,6 +8,14 @@ using namespace zelvora;
 using namespace zelvora::test;
 
 namespace {
+QStringList numberedNames(int from, int to)
+{
+    QStringList names;
+    for (int i = from; i <= to; ++i)
+        names << QStringLiteral("P%1").arg(i, 3, 10, QLatin1Char('0'));
+    return names;
+}
+
 QList<LocalitySource> towns()
 {
     return {{.locality = "RO", .province = "FE", .cap = "44030"},
@@ -253,20 +261,66 @@ private slots:
         QCOMPARE(f.firstName(), "TORINO");
     }
 
-    void missingLocalityIndexAtStartUp()
+    void missingLocalityIndexAtStartUpPagesTheWholeFile_data()
     {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("first"); // record of the first row afterwards
+        QTest::newRow("the first page at start") << "" << 0;
+        QTest::newRow("a typed character is taken back") << "type" << 0;
+        QTest::newRow("page down at the last row") << "page" << 8;
+        QTest::newRow("down at the last row") << "down" << 1;
+        QTest::newRow("thumb released in the middle") << "thumb" << 20;
+        QTest::newRow("thumb released at the end") << "end" << 32;
+    }
+    void missingLocalityIndexAtStartUpPagesTheWholeFile()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, first);
         MainWindowFixture f;
-        QVERIFY(f.open(towns(), {}, [](const QString &dir) { QFile::remove(dir + "/localita.lox"); }));
+        QVERIFY(f.open(numberedLocalities(40), {}, [](const QString &dir) { QFile::remove(dir + "/localita.lox"); }));
         QCOMPARE(f.boxes.requests.size(), 1);
         QCOMPARE(f.boxes.requests[0].text,
                  QString::fromUtf8("L'indice delle località (localita.lox) è mancante!\r"
                                    "Non è possibile eseguire la ricerca per Località"));
         QCOMPARE(f.boxes.requests[0].icon, MessageIcon::Error);
-        // Every character is taken back; the grid shows the start of localita.loc.
-        f.type("R");
-        QCOMPARE(f.cerca()->text(), "");
-        QCOMPARE(f.firstName(), "RO");
-        QCOMPARE(shared().lists->notes.size(), 8);
+        QCOMPARE(f.scrollBar()->maximum(), 40);
+        if (action == "type") {
+            f.type("P");
+            QCOMPARE(f.cerca()->text(), "");
+            QCOMPARE(shared().lists->notes.size(), 8);
+        } else if (action == "page" || action == "down") {
+            f.focusGrid();
+            for (int i = 0; i < 7; ++i)
+                f.key(Qt::Key_Down);
+            f.key(action == "page" ? Qt::Key_PageDown : Qt::Key_Down);
+        } else if (!action.isEmpty()) {
+            f.scrollBar()->setSliderDown(true);
+            f.scrollBar()->setSliderPosition(action == "end" ? 40 : 20);
+            f.scrollBar()->setSliderDown(false);
+        }
+        QCOMPARE(f.names(), numberedNames(first, first + 7));
+        QCOMPARE(f.boxes.requests.size(), 1);
+    }
+
+    void errorInTheFirstSearchOfASwitchAbandonsIt()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(numberedLocalities(40)));
+        f.window->perCAP1->trigger();
+        f.type("27030");
+        QCOMPARE(f.firstName(), "P030");
+        // localita.loc loses all but two records while the program runs: the
+        // postal-code entries from the third on name localities past its end,
+        // and so do those of the province order.
+        QVERIFY(QFile::resize(f.dir.filePath("localita.loc"), 2 * LocalityRecord::kSize));
+        f.window->perProvincia1->trigger();
+        QCOMPARE(f.boxes.requests.size(), 1);
+        QCOMPARE(f.boxes.requests[0].text,
+                 QString::fromUtf8("Numero di località 3 fuori dal file localita.loc (2 record)"));
+        QCOMPARE(searchState().searchMode, "cap");
+        QCOMPARE(f.window->Label2->text(), "C.A.P.");
+        QCOMPARE(hintOf(f.cerca()), "Immetti il C.A.P. anche parziale da ricercare");
+        QCOMPARE(f.cerca()->maxLength(), 5);
     }
 
     void damagedFilesEndTheActionWithTheErrorReport()

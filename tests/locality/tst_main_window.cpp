@@ -261,6 +261,26 @@ private slots:
         viewer->close();
     }
 
+    void closingTheMainWindowEndsTheProgramWithTheHelpOpen()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.open(towns(), {}, [](const QString &dir) {
+            writeAll(dir + "/tarnel.hlp", "<html><body>Guida</body></html>");
+        }));
+        f.window->Aiuto2->trigger(); // the help viewer, a window of its own
+        // The program's message loop, and the user closing the main window.
+        // A loop still running long after means the program would go on: it
+        // is ended then with another code.
+        QTimer::singleShot(0, f.window.get(), [&] { f.window->close(); });
+        QTimer stuck;
+        stuck.setSingleShot(true);
+        connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        stuck.start(30000);
+        QCOMPARE(QApplication::exec(), 0);
+        for (QWidget *top : QApplication::topLevelWidgets())
+            QVERIFY2(!top->isVisible(), qPrintable(top->objectName()));
+    }
+
     void exitEndsTheProgram()
     {
         MainWindowFixture f;

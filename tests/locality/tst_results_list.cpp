@@ -4,6 +4,7 @@
 // (tests/app/tst_paged_list.cpp).
 #include "support/main_window_fixture.h"
 
+#include <QAbstractEventDispatcher>
 #include <QLabel>
 
 using namespace zelvora;
@@ -171,6 +172,56 @@ private slots:
         QCOMPARE(f.boxes.requests[0].caption, "Zelvora");
         // The rows read before the fault stay on screen.
         QCOMPARE(f.names(), numbered(8, 11));
+    }
+
+    void heldScrollBarStopsAtTheFirstError_data()
+    {
+        QTest::addColumn<int>("fromBottom"); // where the mouse holds the scroll bar
+        QTest::addColumn<QStringList>("left"); // the rows read before the error
+        QTest::newRow("bottom arrow: lines down") << 4 << numbered(11, 17);
+        QTest::newRow("trough below the thumb: pages down") << 40 << QStringList{""};
+    }
+    void heldScrollBarStopsAtTheFirstError()
+    {
+        QFETCH(int, fromBottom);
+        QFETCH(QStringList, left);
+        MainWindowFixture f;
+        QVERIFY(f.open(numberedLocalities(40), {}, [](const QString &dir) {
+            QByteArray cod = readAll(dir + "/locacap.cod");
+            cod[18 * 8 + 6] = char(99); // entry 18 names locality 99
+            writeAll(dir + "/locacap.cod", cod);
+        }));
+        f.window->perCAP1->trigger();
+        f.type("27010");
+        f.focusGrid();
+        for (int i = 0; i < 7; ++i)
+            f.key(Qt::Key_Down);
+        ScrollBar *bar = f.scrollBar();
+        const QPoint at(bar->width() / 2, bar->height() - fromBottom);
+        QTest::mousePress(bar, Qt::LeftButton, {}, at);
+        // The button held down: whatever repeat the scroll bar keeps running
+        // fires now, several times, rather than being waited for.
+        for (int repeat = 0; repeat < 3; ++repeat) {
+            for (const auto &timer : QAbstractEventDispatcher::instance()->registeredTimers(bar)) {
+                QTimerEvent tick(timer.timerId);
+                QApplication::sendEvent(bar, &tick);
+            }
+        }
+        QCOMPARE(f.boxes.requests.size(), 1);
+        QCOMPARE(f.boxes.requests[0].text,
+                 QString::fromUtf8("Numero di località 99 fuori dal file localita.loc (40 record)"));
+        QCOMPARE(f.names(), left);
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, at);
+        QCOMPARE(f.boxes.requests.size(), 1);
+        // The scroll bar and the search work on.
+        f.cerca()->clear();
+        f.type("27020");
+        f.focusGrid();
+        f.key(Qt::Key_PageDown);
+        f.key(Qt::Key_PageDown);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 2, bar->height() - 4));
+        QCOMPARE(f.names(), numbered(29, 36));
+        QCOMPARE(f.boxes.requests.size(), 1);
     }
 };
 

@@ -3,6 +3,10 @@
 #include <QFile>
 #include <QTest>
 
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace zelvora::test {
 
 bool buildDataFolder(const QString &folder, const QList<LocalitySource> &localities,
@@ -44,6 +48,18 @@ void writeAll(const QString &path, const QByteArray &bytes)
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(bytes);
+}
+
+bool giveUpRootFileAccess()
+{
+    // Capabilities belong to each thread; only the effective set is lowered.
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+    if (syscall(SYS_capget, &header, data) != 0)
+        return false;
+    for (const int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH})
+        data[CAP_TO_INDEX(capability)].effective &= ~CAP_TO_MASK(capability);
+    return syscall(SYS_capset, &header, data) == 0;
 }
 
 } // namespace zelvora::test

@@ -26,4 +26,10 @@ bool buildCity(const QString &dataFolder, const QString &base, const QList<Stree
 QByteArray readAll(const QString &path);
 void writeAll(const QString &path, const QByteArray &bytes);
 
+// A test run as root may read and write any file, whatever its permissions.
+// This gives that power up for the calling thread, the one that opens the
+// data files, so that a file without read permission or a folder without
+// write permission is closed to it as to any user; false when it cannot.
+bool giveUpRootFileAccess();
+
 } // namespace zelvora::test

@@ -17,6 +17,8 @@ ScrollBar::ScrollBar(QWidget *parent) : QScrollBar(Qt::Vertical, parent)
     connect(this, &QAbstractSlider::sliderPressed, this, [this] { m_dragging = true; });
     connect(this, &QAbstractSlider::sliderReleased, this, [this] {
         m_dragging = false;
+        if (m_releasing)
+            return;
         setValue(notify(SB_THUMBPOSITION, sliderPosition()));
         setValue(notify(SB_ENDSCROLL, sliderPosition()));
     });
@@ -59,6 +61,19 @@ void ScrollBar::scrollEvent(ScrollCode code)
     case SB_BOTTOM: triggerAction(SliderToMaximum); break;
     default: setValue(notify(code, sliderPosition())); break;
     }
+}
+
+void ScrollBar::release()
+{
+    // QScrollBar's own release stops the repeat timer and forgets the pressed
+    // part; the thumb is let go without a jump.
+    m_releasing = true;
+    QMouseEvent event(QEvent::MouseButtonRelease, QPointF(), mapToGlobal(QPointF()), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+    QScrollBar::mouseReleaseEvent(&event);
+    setRepeatAction(SliderNoAction);
+    m_releasing = false;
+    m_dragging = false;
 }
 
 void ScrollBar::mouseReleaseEvent(QMouseEvent *event)

@@ -44,6 +44,12 @@ public:
     // Raises one scroll event as the user's action would.
     void scrollEvent(ScrollCode code);
 
+    // Lets go of a press on an arrow, the trough or the thumb as a button
+    // release would, ending the auto-repeat, without a scroll event of its
+    // own. A message box shown while the button is held takes the real
+    // release, so an error in the handler calls this before it is reported.
+    void release();
+
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
@@ -54,6 +60,7 @@ private:
 
     Handler m_handler;
     bool m_dragging = false;
+    bool m_releasing = false;
     int m_wheelDelta = 0;
 };
 
