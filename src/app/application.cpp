@@ -3,13 +3,13 @@
 #include "app/fonts.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <QCursor>
 #include <QEvent>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMenuBar>
 #include <QTimer>
+#include <QTranslator>
 #include <QWidget>
 
 namespace zelvora {
