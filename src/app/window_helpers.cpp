@@ -70,7 +70,7 @@ NoteLine noteLine(QWidget *parent, const char *labelName, const QString &caption
     line.edit->setTextMargins(0, -2, 0, -2);
     colour(line.edit, QPalette::Base, kSilver);
     colour(line.edit, QPalette::Text, Qt::red);
-    const QString name = caption.chopped(caption.endsWith(u':') ? 1 : 0);
+    const QString name = caption.chopped(caption.endsWith(u':') ? 1 : 0).trimmed();
     line.edit->setAccessibleName(name);
     QObject::connect(line.edit, &Edit::textChanged, line.edit, [edit = line.edit, name](const QString &text) {
         announceName(edit, text.isEmpty() ? name : name + QStringLiteral(": ") + text);
