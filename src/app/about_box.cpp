@@ -4,6 +4,7 @@
 #include "app/error_report.h"
 #include "app/fonts.h"
 #include "app/pictures.h"
+#include "app/toolkit/panel.h"
 #include "app/window_helpers.h"
 
 #include <QEvent>
@@ -16,7 +17,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
+#include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
 
@@ -28,15 +29,18 @@ namespace {
 constexpr char kRightsNotice[] = "Dati: ISTAT, GeoNames, ANNCSU";
 constexpr char kAuthor[] = "Progetto Zelvora";
 constexpr char kTown[] = "e i suoi contributori";
+// The contact lines are the ones the build was configured with; without
+// them the lines point to the help rather than to an address that no one
+// reads.
 #ifdef ZELVORA_CONTACT_EMAIL
 constexpr char kContactEmail[] = ZELVORA_CONTACT_EMAIL;
 #else
-constexpr char kContactEmail[] = "zelvora@users.noreply.github.com";
+constexpr char kContactEmail[] = "";
 #endif
 #ifdef ZELVORA_WEB_ADDRESS
 constexpr char kWebAddress[] = ZELVORA_WEB_ADDRESS;
 #else
-constexpr char kWebAddress[] = "github.com/zelvora/zelvora";
+constexpr char kWebAddress[] = "";
 #endif
 
 const QString kOpen = QStringLiteral("apri");
@@ -102,6 +106,12 @@ void enable(QTimer *timer)
 }
 } // namespace
 
+QString contactLine(const char *configured)
+{
+    const QString text = QString::fromUtf8(configured);
+    return text.isEmpty() ? QStringLiteral("vedi la Guida (F1)") : text;
+}
+
 AboutBoxState &aboutBoxState()
 {
     static AboutBoxState state;
@@ -147,7 +157,7 @@ QList<AboutPaintBox::Line> AboutPaintBox::lines() const
             result.append({kWipe, 1, line.base - h - state.scrollOffset, textColour});
             return;
         }
-        const QString text = QString::fromUtf8(line.text);
+        const QString text = contactLine(line.text);
         // Integer division: rounds towards zero, also for a text wider than the area.
         const int x = (width() - metrics.horizontalAdvance(text)) / 2;
         result.append({text, x, line.base - state.scrollOffset, textColour});
@@ -197,12 +207,14 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::Customi
         control->installEventFilter(this);
     m_status = std::make_unique<StatusLine>(this, InfoHint);
 
+}
+
+void TAboutBox::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
     // Centred on the screen, whatever window opens it.
-    if (QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->geometry().center());
-        move(frame.topLeft());
-    }
+    if (!event->spontaneous())
+        centreOnScreen(this);
 }
 
 void TAboutBox::buildLayout()
@@ -230,25 +242,22 @@ void TAboutBox::buildLayout()
     Label1->setAccessibleName(QStringLiteral("Titolo"));
     setHint(Label1, QStringLiteral("Versione programma"));
 
-    Panel1 = place(new QFrame(this), "Panel1", 23, 48, 180, 65);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1->setLineWidth(1);
+    auto *frame = place(new Panel(this), "Panel1", 23, 48, 180, 65);
+    frame->setBevels(Panel::Bevel::None, Panel::Bevel::Lowered);
+    Panel1 = frame;
     Panel1->setAccessibleName(QStringLiteral("Riquadro informazioni"));
     // Panel2 fills Panel1 inside its bevel. Its own outer bevel is the raised
     // ring around the two controls; its lowered inner bevel lies under them.
-    Panel2 = place(new QFrame(Panel1), "Panel2", 1, 1, 178, 63);
-    Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel2->setLineWidth(1);
+    auto *ring = place(new Panel(Panel1), "Panel2", 1, 1, 178, 63);
+    ring->setBevels(Panel::Bevel::Raised, Panel::Bevel::Lowered);
+    Panel2 = ring;
     Panel2->setAccessibleName(QStringLiteral("Riquadro scorrevole"));
 
     PaintBox1 = place(new AboutPaintBox(Panel2), "PaintBox1", 1, 1, 176, 61);
     PaintBox1->setAccessibleName(QStringLiteral("Informazioni sul programma"));
     setHint(PaintBox1, QStringLiteral("Click per chiudere"));
 
-    Panel4 = place(new QFrame(Panel2), "Panel4", 1, 1, 176, 61);
-    Panel4->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel4->setLineWidth(1);
-    Panel4->setAutoFillBackground(true);
+    Panel4 = place(new Panel(Panel2), "Panel4", 1, 1, 176, 61);
     Panel4->setAccessibleName(QStringLiteral("Copertina"));
     setHint(Panel4, QString::fromUtf8(kCoverHint));
 
@@ -272,13 +281,12 @@ void TAboutBox::buildLayout()
     BitBtn1->setAccessibleName(QStringLiteral("OK"));
     setHint(BitBtn1, QStringLiteral("Torna a Zelvora"));
 
-    InfoHint = place(new QLabel(this), "InfoHint", 0, 165, 227, 17);
-    InfoHint->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    InfoHint->setLineWidth(1);
+    auto *statusPanel = place(new Panel(this), "InfoHint", 0, 165, 227, 17);
+    statusPanel->setBevels(Panel::Bevel::Lowered, Panel::Bevel::None);
+    InfoHint = statusPanel;
     InfoHint->setAlignment(Qt::AlignCenter);
     InfoHint->setFont(windowFont(11));
     colour(InfoHint, QPalette::WindowText, kNavy);
-    InfoHint->setAccessibleName(QStringLiteral("Stato"));
 
     // The OK button is the only control that takes the focus.
     BitBtn1->setFocus();

@@ -30,6 +30,10 @@ struct AboutBoxState
 };
 
 AboutBoxState &aboutBoxState();
+
+// A line of the credits: the text itself, or, for a contact line that the
+// build was not given, a pointer to the help.
+QString contactLine(const char *configured);
 // Back to the values at program start.
 void resetAboutBoxState();
 
@@ -97,6 +101,7 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 

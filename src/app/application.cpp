@@ -1,9 +1,15 @@
 #include "application.h"
 
+#include "app/fonts.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QEvent>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QMenuBar>
 #include <QTimer>
+#include <QTranslator>
 #include <QWidget>
 
 namespace zelvora {
@@ -22,6 +28,27 @@ void setHint(QWidget *widget, const QString &hint)
 QString hintOf(const QWidget *widget)
 {
     return widget ? widget->property(kHintProperty).toString() : QString();
+}
+
+bool setUpToolkit()
+{
+    installFontSubstitutes();
+    QApplication::setFont(windowFont(11));
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    // A display name would be appended to every window title ("Info — Zelvora").
+    QGuiApplication::setApplicationDisplayName(QString());
+    static QTranslator *translator = nullptr;
+    if (translator)
+        return true;
+    auto *loaded = new QTranslator(QCoreApplication::instance());
+    if (!loaded->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+        || !QCoreApplication::installTranslator(loaded)) {
+        delete loaded;
+        return false;
+    }
+    translator = loaded;
+    return true;
 }
 
 Application &Application::instance()
@@ -84,8 +111,14 @@ bool Application::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Leave: {
         // Leaving a control for its parent's bare area leaves the mouse in
         // the parent; only leaving the window itself leaves nothing under it.
+        // The menu bar belongs to the window's frame, not to its controls:
+        // entering it is leaving the window, so the status line keeps the
+        // last hint.
         const bool entered = event->type() == QEvent::Enter;
-        m_underMouse = entered ? widget : (widget->isWindow() ? nullptr : widget->parentWidget());
+        if (qobject_cast<QMenuBar *>(widget))
+            m_underMouse = nullptr;
+        else
+            m_underMouse = entered ? widget : (widget->isWindow() ? nullptr : widget->parentWidget());
         scheduleHint();
         // Copy: a handler may install or remove watchers.
         const auto watchers = m_mouseWatchers;
@@ -122,6 +155,9 @@ void Application::updateHint()
     QWidget *under = m_underMouse;
     if (under) {
         QWidget *atCursor = QApplication::widgetAt(QCursor::pos());
+        // Over the menu bar, which belongs to the frame, the hint stays.
+        if (qobject_cast<QMenuBar *>(atCursor))
+            return;
         if (atCursor && atCursor->window() == under->window())
             under = atCursor;
     }

@@ -10,6 +10,12 @@ class QWidget;
 
 namespace zelvora {
 
+// Sets the toolkit up as the program uses it: the window fonts, and Italian
+// for the toolkit's own dialogs, menus and buttons (Qt's translations and the
+// Italian locale). Window titles stay exactly the windows' captions.
+// Returns false when Qt's Italian translations could not be loaded.
+bool setUpToolkit();
+
 // A control's hint: the text the status lines show while the mouse is over
 // it (never a pop-up tip). It is also the control's accessible description.
 void setHint(QWidget *widget, const QString &hint);

@@ -4,8 +4,13 @@
 #include "app/fonts.h"
 #include "app/printing.h"
 #include "app/toolkit/edit.h"
+#include "app/toolkit/panel.h"
+#include "app/window_helpers.h"
 
+#include <QClipboard>
 #include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -26,12 +31,11 @@ DetailsForm::DetailsForm(QWidget *parent, const QString &caption, const Geometry
     QPalette silver = palette();
     silver.setColor(QPalette::Window, QColor(192, 192, 192));
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setGeometry(geometry.panel);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1->setLineWidth(1);
-    Panel1->setAutoFillBackground(true);
+    auto *panel = new Panel(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setGeometry(geometry.panel);
+    panel->setBevels(Panel::Bevel::Lowered, Panel::Bevel::Raised, 1, 1);
+    Panel1 = panel;
     Panel1->setPalette(silver);
 
     Stampa = new QPushButton(QStringLiteral("&Stampa"), this);
@@ -67,8 +71,10 @@ QLabel *DetailsForm::addLabel(const char *name, const QString &caption, int left
 {
     auto *label = new QLabel(caption, Panel1);
     label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(left, top, width, height);
     label->setFont(windowFont(11));
+    // A label is as wide as its caption needs, never narrower than laid out,
+    // so no caption is cut or wrapped.
+    label->setGeometry(left, top, std::max(width, label->sizeHint().width()), height);
     return label;
 }
 
@@ -110,9 +116,39 @@ void DetailsForm::StampaClick()
     printDetails(this, printLines());
 }
 
+QString DetailsForm::copyText() const
+{
+    QStringList lines;
+    for (const PrintLine &line : printLines()) {
+        const QString value = line.value.trimmed();
+        if (value.isEmpty())
+            continue;
+        QString label = line.label;
+        if (label.endsWith(u':'))
+            label.chop(1);
+        label = label.trimmed();
+        lines.append(label.isEmpty() ? value : label + u'\t' + value);
+    }
+    return lines.join(u'\n');
+}
+
+void DetailsForm::keyPressEvent(QKeyEvent *event)
+{
+    // A field with selected text copies its selection itself; the copy key
+    // reaches the dialog from anywhere else.
+    if (event->matches(QKeySequence::Copy)) {
+        QGuiApplication::clipboard()->setText(copyText());
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void DetailsForm::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    if (!event->spontaneous())
+        centreOnScreen(this);
     OKButton->setFocus();
 }
 

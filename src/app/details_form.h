@@ -55,6 +55,10 @@ public:
     // The printout's body lines: the fields as they are now.
     virtual QList<PrintLine> printLines() const = 0;
 
+    // Every field that holds a text, one a line, its label and its text
+    // separated by a tab: what the copy key puts on the clipboard.
+    QString copyText() const;
+
 protected:
     // The two rows the compact layout may leave out: their label and field.
     void setCompactRows(QList<QWidget *> notesRow, QList<QWidget *> agencyRow);
@@ -62,6 +66,7 @@ protected:
     Edit *addField(const char *name, int left, int top, int width, int height);
     QLabel *addLabel(const char *name, const QString &caption, int left, int top, int width, int height);
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     int m_rowStep;

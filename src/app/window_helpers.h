@@ -27,6 +27,9 @@ Widget *place(Widget *widget, const char *name, int left, int top, int width, in
     return widget;
 }
 
+// Moves a window so that its centre is the centre of its screen.
+void centreOnScreen(QWidget *window);
+
 // Sets one colour of a control's palette.
 void colour(QWidget *widget, QPalette::ColorRole role, const QColor &c);
 
@@ -36,6 +39,8 @@ QLabel *columnTitle(QWidget *parent, const char *name, const QString &caption, i
 
 // The note line above a grid: the blue label and the borderless read-only red
 // field on silver that shows the selected row's note; both hidden at start.
+// The field's accessible name carries the note, so that a screen reader
+// reads it and hears each new one.
 struct NoteLine
 {
     QLabel *label = nullptr;
@@ -47,6 +52,8 @@ NoteLine noteLine(QWidget *parent, const char *labelName, const QString &caption
 // A window's status line: while the mouse is over the window and the window
 // is active, it shows the hint of the control under the mouse. Each window
 // installs it as the application's hint handler while it is shown or active.
+// The line's accessible name is the text it shows (or "Stato" while empty),
+// so a screen reader reads it and is told of every change.
 class StatusLine
 {
 public:

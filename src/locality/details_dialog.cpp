@@ -22,7 +22,6 @@ TDettagli::TDettagli(QWidget *parent)
     LCap = addLabel("LCap", QStringLiteral("C.A.P."), 8, 90, 30, 16);
     ECap = addField("ECap", 64, 88, 65, 18);
     LRec = addLabel("LRec", QStringLiteral("Agenzia recapito"), 8, 114, 81, 15);
-    LRec->setWordWrap(true);
     ERec = addField("ERec", 96, 112, 273, 18);
     LNot = addLabel("LNot", QStringLiteral("Note"), 8, 138, 23, 13);
     ENot = addField("ENot", 64, 136, 305, 18);

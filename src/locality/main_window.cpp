@@ -10,6 +10,7 @@
 #include "app/message_box.h"
 #include "app/shared_state.h"
 #include "app/toolkit/edit.h"
+#include "app/toolkit/panel.h"
 #include "app/toolkit/string_grid.h"
 #include "common/io_error.h"
 #include "locality/details_dialog.h"
@@ -24,6 +25,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QScopeGuard>
+#include <QShowEvent>
 
 namespace zelvora {
 
@@ -93,9 +95,9 @@ void TCapF::buildLayout()
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     setWindowIcon(programIcon());
 
-    Panel2 = place(new QFrame(client), "Panel2", 0, 0, 364, 145);
-    Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel2->setLineWidth(2);
+    auto *searchPanel = place(new Panel(client), "Panel2", 0, 0, 364, 145);
+    searchPanel->setBevels(Panel::Bevel::Raised, Panel::Bevel::Lowered, 2, 3);
+    Panel2 = searchPanel;
     Panel2->setAccessibleName(QStringLiteral("Ricerca"));
     Panel2->setAutoFillBackground(true);
     colour(Panel2, QPalette::Window, palette().color(QPalette::Button));
@@ -119,9 +121,9 @@ void TCapF::buildLayout()
     setHint(Cerca, QStringLiteral("Immetti la Località anche parziale da ricercare"));
     Cerca->setAccessibleName(QStringLiteral("Località"));
 
-    Panel1 = place(new QFrame(client), "Panel1", 0, 145, 364, 193);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel1->setLineWidth(2);
+    auto *resultsPanel = place(new Panel(client), "Panel1", 0, 145, 364, 193);
+    resultsPanel->setBevels(Panel::Bevel::Raised, Panel::Bevel::Lowered, 2, 3);
+    Panel1 = resultsPanel;
     Panel1->setAccessibleName(QStringLiteral("Risultati"));
     const NoteLine note = noteLine(Panel1, "Label1", QStringLiteral("Note:"), QRect(10, 9, 30, 13), "Edit1",
                                    QRect(40, 9, 312, 13));
@@ -141,12 +143,12 @@ void TCapF::buildLayout()
     ScrollBar1 = place(new ScrollBar(Panel1), "ScrollBar1", 340, 24, 17, 161);
     ScrollBar1->setAccessibleName(QStringLiteral("Scorri le località"));
 
-    CapHint = place(new QLabel(client), "CapHint", 0, 338, 364, 20);
-    CapHint->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto *statusPanel = place(new Panel(client), "CapHint", 0, 338, 364, 20);
+    statusPanel->setBevels(Panel::Bevel::Raised, Panel::Bevel::Lowered);
+    CapHint = statusPanel;
     CapHint->setAlignment(Qt::AlignCenter);
     CapHint->setFont(windowFont(12));
     colour(CapHint, QPalette::WindowText, kNavy);
-    CapHint->setAccessibleName(QStringLiteral("Stato"));
 
     setTabOrder(Cerca, StringGrid1);
 }
@@ -296,6 +298,15 @@ void TCapF::AppOnActivate()
 void TCapF::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    // A window restored from its minimised state is shown again by the
+    // window system: it was visible all along, and keeps its focus, its
+    // highlighted row and its note line.
+    if (event->spontaneous())
+        return;
+    if (!m_placed) {
+        centreOnScreen(this);
+        m_placed = true;
+    }
     FormShow();
 }
 

@@ -57,7 +57,9 @@ public:
     PagedList &list() { return *m_list; }
     LocalitySearch &search() { return *m_search; }
 
-    // Handlers; the results list's own are the list's.
+    // Handlers; the results list's own are the list's. FormShow runs when the
+    // program shows the window (at start-up, after the street window), not
+    // when the window system restores it from its minimised state.
     void perLocalit1Click();
     void perCAP1Click();
     void perProvincia1Click();
@@ -95,6 +97,7 @@ private:
     std::unique_ptr<StatusLine> m_status;
     std::unique_ptr<LocalitySearch> m_search;
     std::unique_ptr<PagedList> m_list;
+    bool m_placed = false; // centred on the screen at the first show
 };
 
 } // namespace zelvora

@@ -2,7 +2,6 @@
 
 #include "app/application.h"
 #include "common/data_location.h"
-#include "app/fonts.h"
 #include "app/shared_state.h"
 #include "locality/main_window.h"
 #include "locality/search_state.h"
@@ -23,9 +22,7 @@ int runApplication(int argc, char **argv)
     app.setTitle(QStringLiteral("Zelvora"));
     app.setHelpFile(QStringLiteral("TARNEL.HLP"));
     app.setGuardsInstances(true);
-    QGuiApplication::setApplicationDisplayName(app.title());
-    installFontSubstitutes();
-    QApplication::setFont(windowFont(11));
+    setUpToolkit();
 
     int result = 0;
     {

@@ -7,6 +7,7 @@
 #include "app/pictures.h"
 #include "app/shared_state.h"
 #include "app/toolkit/edit.h"
+#include "app/toolkit/panel.h"
 #include "app/toolkit/string_grid.h"
 #include "streets/street_details.h"
 
@@ -19,7 +20,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
@@ -61,11 +61,12 @@ private:
     int m_height;
 };
 
-QFrame *panel(QWidget *parent, const char *name, int left, int top, int width, int height, int lineWidth)
+// A panel with the raised outer and lowered inner bevel, a border of 3
+// between them.
+QFrame *panel(QWidget *parent, const char *name, int left, int top, int width, int height, int bevelWidth)
 {
-    auto *frame = place(new QFrame(parent), name, left, top, width, height);
-    frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    frame->setLineWidth(lineWidth);
+    auto *frame = place(new Panel(parent), name, left, top, width, height);
+    frame->setBevels(Panel::Bevel::Raised, Panel::Bevel::Lowered, bevelWidth, 3);
     return frame;
 }
 
@@ -118,12 +119,6 @@ TZone::TZone(QWidget *parent)
     connectGuarded(CercaZona, &Edit::keyDown, this, &TZone::CercaZonaKeyDown);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 
-    // Centred on the screen, wherever the main window stands.
-    if (QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
     FormCreate();
 }
 
@@ -189,7 +184,7 @@ void TZone::buildLayout()
     setHint(CercaZona, QStringLiteral("Immetti la via o piazza, anche parziale, da ricercare"));
     CercaZona->setAccessibleName(QStringLiteral("Cerca via o piazza"));
     Label1->setBuddy(CercaZona);
-    Panel3 = panel(Panel1, "Panel3", 345, 47, 79, 49, 3);
+    Panel3 = panel(Panel1, "Panel3", 345, 47, 79, 49, 1);
     Panel3->setAccessibleName(QStringLiteral("Uscita"));
     BitBtn1 = place(new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("&Esci"),
                                     Panel3),
@@ -220,15 +215,17 @@ void TZone::buildLayout()
     colour(StringGrid2, QPalette::Text, Qt::black);
     setHint(StringGrid2, QStringLiteral("Doppio click o Invio per dettagli"));
     StringGrid2->setAccessibleName(QStringLiteral("Vie e piazze"));
+    // A copied row carries the street's postal code too.
+    StringGrid2->copyExtras = [](int row) { return QStringList{shared().lists->streetCaps.value(row)}; };
     ScrollBar2 = place(new ScrollBar(Panel2), "ScrollBar2", 419, 24, 17, 143);
     ScrollBar2->setAccessibleName(QStringLiteral("Scorri le vie"));
 
-    ZoneHint = place(new QLabel(this), "ZoneHint", 0, 288, 443, 22);
-    ZoneHint->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto *statusPanel = place(new Panel(this), "ZoneHint", 0, 288, 443, 22);
+    statusPanel->setBevels(Panel::Bevel::Raised, Panel::Bevel::Lowered);
+    ZoneHint = statusPanel;
     ZoneHint->setAlignment(Qt::AlignCenter);
     ZoneHint->setFont(regular);
     colour(ZoneHint, QPalette::WindowText, kNavy);
-    ZoneHint->setAccessibleName(QStringLiteral("Stato"));
 
     // Without a city only the picture, the city list, "&Esci" and the status
     // line are there.
@@ -256,6 +253,12 @@ void TZone::FormDestroy()
 void TZone::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // Restored from its minimised state by the window system, the window
+    // keeps its city, search and focus.
+    if (event->spontaneous())
+        return;
+    // Centred on the screen, wherever the main window stands.
+    centreOnScreen(this);
     FormShow();
 }
 

@@ -2,7 +2,9 @@
 
 #include "scroll_bar.h"
 
+#include <QClipboard>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
@@ -168,7 +170,7 @@ void StringGrid::setDefaultRowHeight(int height)
 {
     m_defaultRowHeight = height;
     verticalHeader()->setMinimumSectionSize(1);
-    verticalHeader()->setDefaultSectionSize(height);
+    verticalHeader()->setDefaultSectionSize(height + gridLineWidth());
 }
 
 int StringGrid::row() const
@@ -209,6 +211,11 @@ bool StringGrid::isHighlighted(int column, int row) const
 void StringGrid::keyPressEvent(QKeyEvent *event)
 {
     emit keyDown(event->key());
+    if (event->matches(QKeySequence::Copy)) {
+        copyRow();
+        event->accept();
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Up:
     case Qt::Key_Down:
@@ -228,6 +235,16 @@ void StringGrid::keyPressEvent(QKeyEvent *event)
         event->ignore();
         break;
     }
+}
+
+void StringGrid::copyRow() const
+{
+    QStringList cells;
+    for (int column = 0; column < colCount(); ++column)
+        cells.append(cell(column, row()));
+    if (copyExtras)
+        cells += copyExtras(row());
+    QGuiApplication::clipboard()->setText(cells.join(u'\t'));
 }
 
 void StringGrid::wheelEvent(QWheelEvent *event)

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QTableView>
+#include <functional>
 
 namespace zelvora {
 
@@ -36,6 +37,7 @@ private:
 //   the selection moves up to the last row without a click notification;
 // - `click` is raised on every change of the selected row (mouse, the grid's
 //   own arrow keys, or the program) and after every mouse click on a cell;
+// - the copy key copies the selected row;
 // - `keyDown` is raised before the grid's own navigation, which then follows;
 //   the grid itself handles only the arrow keys up and down and the page
 //   keys (no search by typed letters);
@@ -67,10 +69,13 @@ public:
     void setCell(int column, int row, const QString &text) { m_model.setCell(column, row, text); }
     void clearCells() { m_model.clearCells(); }
 
-    int colWidth(int column) const { return columnWidth(column); }
-    void setColWidth(int column, int width) { setColumnWidth(column, width); }
+    // A column's width and the rows' height leave out the one-pixel grid
+    // line drawn after each cell: a column of width 264 takes 265 pixels.
+    int colWidth(int column) const { return columnWidth(column) - gridLineWidth(); }
+    void setColWidth(int column, int width) { setColumnWidth(column, width + gridLineWidth()); }
     int defaultRowHeight() const { return m_defaultRowHeight; }
     void setDefaultRowHeight(int height);
+    int gridLineWidth() const { return showGrid() ? 1 : 0; }
 
     // The selected row; setting a different one raises `click`.
     int row() const;
@@ -80,6 +85,12 @@ public:
     // Makes the rectangle's bottom row the selected row.
     void setSelection(Rect rect);
     bool isHighlighted(int column, int row) const;
+
+    // Puts the selected row's cells on the clipboard, then the texts that
+    // `copyExtras` gives for the row (fields the grid does not show),
+    // separated by tabs. The copy key does it.
+    void copyRow() const;
+    std::function<QStringList(int row)> copyExtras;
 
 signals:
     void click();
