@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, builds Zelvora and its data, then either
 # starts the program (./dev.sh run), runs every test (./dev.sh test), makes
-# the Debian package (./dev.sh package) or runs the fuzz targets
-# (./dev.sh fuzz SECONDS).
+# the Debian package (./dev.sh package), runs the fuzz targets
+# (./dev.sh fuzz SECONDS) or the benchmarks (./dev.sh bench [REPETITIONS]).
 set -euo pipefail
 
 cd "$(dirname "$0")"
@@ -77,6 +77,15 @@ fuzz() {
     fi
 }
 
+# A release build in a folder of its own, then every benchmark: one table,
+# also written to build-bench/bench.csv. Benchmarks are run by hand only.
+bench() {
+    local dir="$BUILD_DIR-bench"
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release
+    cmake --build "$dir" -j "$(nproc)" --target bench_ratios bench_startup bench_bare_window zelvora_data
+    python3 bench/run_bench.py "$dir" "$@"
+}
+
 case "${1:-}" in
 run)
     install_missing
@@ -100,8 +109,13 @@ fuzz)
     install_missing "${FUZZ_PACKAGES[@]}"
     fuzz "$2"
     ;;
+bench)
+    install_missing
+    shift
+    bench "$@"
+    ;;
 *)
-    echo "usage: $0 run|test|package|fuzz SECONDS" >&2
+    echo "usage: $0 run|test|package|fuzz SECONDS|bench [REPETITIONS]" >&2
     exit 2
     ;;
 esac
