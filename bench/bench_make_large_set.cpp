@@ -24,10 +24,22 @@ int main(int argc, char **argv)
     datac::Sources sources = datac::readSources(source + QStringLiteral("/localities.csv"),
                                                 source + QStringLiteral("/provinces.csv"), faults);
     const qsizetype bundled = sources.localities.size();
+    // locacap.cod numbers its entries too: a copy keeps its postal code while
+    // that order has room, and goes without one after.
+    qsizetype capEntries = 0;
+    for (const datac::LocalitySource &locality : sources.localities)
+        capEntries += locality.codes.size();
     for (qsizetype i = 0; sources.localities.size() < kMaxRecordNumber && bundled > 0; ++i) {
         datac::LocalitySource copy = sources.localities[i % bundled];
         // A name of its own, as long as the field allows.
         copy.locality = copy.locality.left(30) + QStringLiteral(" BIS %1").arg(i / bundled + 1);
+        if (!copy.cap.isEmpty() && capEntries < kMaxRecordNumber) {
+            copy.codes = QStringList{copy.cap};
+            ++capEntries;
+        } else {
+            copy.cap.clear();
+            copy.codes.clear();
+        }
         sources.localities.append(copy);
     }
     QDir().mkpath(output);
