@@ -36,12 +36,12 @@ namespace {
 
 constexpr int kRows = LocalitySearchState::rowsPerPage;
 
-// What one operation of the window read: how many records, and the first
-// record of the page it left on screen.
+// What one operation of the window read: how many records, and the record
+// after the page it left on screen (where the list stands).
 struct Step
 {
     int reads = 0;
-    int pageStart = 0;
+    int pageEnd = 0;
 };
 
 // The floor: raw reads of fixed-size records and the cell writes.
@@ -53,6 +53,9 @@ public:
         m_localities = ::open(localityfiles::kLocalities.toLocal8Bit().constData(), O_RDONLY);
         m_capOrder = ::open(localityfiles::kCapOrder.toLocal8Bit().constData(), O_RDONLY);
         m_pvOrder = ::open(localityfiles::kPvOrder.toLocal8Bit().constData(), O_RDONLY);
+        m_counts[0] = int(::lseek(m_localities, 0, SEEK_END) / LocalityRecord::kSize);
+        m_counts[1] = int(::lseek(m_capOrder, 0, SEEK_END) / CapOrderEntry::kSize);
+        m_counts[2] = int(::lseek(m_pvOrder, 0, SEEK_END) / PvOrderEntry::kSize);
     }
     ~Floor()
     {
@@ -61,18 +64,21 @@ public:
         ::close(m_pvOrder);
     }
 
-    // Reads `reads` records from the mode's order file (and, through it,
-    // localita.loc), starting at `start`, and writes the page's cells.
+    // Reads as many records as the step did from the mode's order file (and,
+    // through it, localita.loc), from the first record of the page it showed
+    // on, kept inside the file, and writes the page's cells.
     void run(const QString &mode, const Step &step)
     {
         const bool direct = mode == kModeLocality;
         // In the other modes every row costs two reads: the order entry and
         // the locality it names.
         const int rows = direct ? step.reads : step.reads / 2;
+        const int count = m_counts[direct ? 0 : mode == kModeCap ? 1 : 2];
+        const int start = std::max(0, std::min(step.pageEnd - kRows, count - rows));
         int row = 0;
         for (int i = 0; i < rows; ++i) {
             char record[LocalityRecord::kSize];
-            int number = step.pageStart + i;
+            int number = start + i;
             if (!direct) {
                 char entry[CapOrderEntry::kSize];
                 const bool cap = mode == kModeCap;
@@ -102,6 +108,7 @@ private:
     int m_localities = -1;
     int m_capOrder = -1;
     int m_pvOrder = -1;
+    int m_counts[3] = {};
 };
 
 double median(std::vector<double> values)
