@@ -9,7 +9,7 @@ cd "$(dirname "$0")"
 BUILD_DIR=${ZELVORA_BUILD_DIR:-build}
 PACKAGES=(cmake make g++ qt6-base-dev qt6-svg-dev fonts-liberation poppler-utils python3
           qt6-translations-l10n xvfb x11-utils dbus-daemon at-spi2-core
-          dpkg-dev file desktop-file-utils appstream)
+          dpkg-dev file desktop-file-utils appstream libsqlite3-dev)
 # Only ./dev.sh fuzz needs these: clang (Debian 12: clang 14) with libFuzzer
 # and the sanitizers' run-time libraries.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)

@@ -23,6 +23,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
@@ -111,6 +115,62 @@ private:
     int m_counts[3] = {};
 };
 
+// The peer a developer would pick instead: the localities in an SQLite table
+// indexed on the name, the page fetched with one query, the same cell writes.
+class SqlitePeer
+{
+public:
+    SqlitePeer(StringGrid *grid) : m_grid(grid)
+    {
+        const QByteArray path = m_folder.filePath(QStringLiteral("localities.db")).toLocal8Bit();
+        sqlite3_open(path.constData(), &m_db);
+        sqlite3_exec(m_db, "CREATE TABLE locality(key TEXT, pv TEXT, cap TEXT);", nullptr, nullptr, nullptr);
+        sqlite3_exec(m_db, "BEGIN;", nullptr, nullptr, nullptr);
+        sqlite3_stmt *insert = nullptr;
+        sqlite3_prepare_v2(m_db, "INSERT INTO locality VALUES (?1, ?2, ?3);", -1, &insert, nullptr);
+        const int file = ::open(localityfiles::kLocalities.toLocal8Bit().constData(), O_RDONLY);
+        char record[LocalityRecord::kSize];
+        for (off_t at = 0; ::pread(file, record, sizeof record, at) == LocalityRecord::kSize; at += sizeof record) {
+            const TextField fields[] = {LocalityRecord::kLocality, LocalityRecord::kPv, LocalityRecord::kCap};
+            for (int f = 0; f < 3; ++f) {
+                const QByteArray text = readShortString(record + fields[f].offset, fields[f].capacity).toUtf8();
+                sqlite3_bind_text(insert, f + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+            }
+            sqlite3_step(insert);
+            sqlite3_reset(insert);
+        }
+        ::close(file);
+        sqlite3_finalize(insert);
+        sqlite3_exec(m_db, "COMMIT; CREATE INDEX locality_key ON locality(key);", nullptr, nullptr, nullptr);
+        sqlite3_prepare_v2(m_db, "SELECT key, pv, cap FROM locality WHERE key >= ?1 ORDER BY key LIMIT 8;", -1,
+                           &m_page, nullptr);
+    }
+    ~SqlitePeer()
+    {
+        sqlite3_finalize(m_page);
+        sqlite3_close(m_db);
+    }
+
+    void run(const QString &text)
+    {
+        const QByteArray key = text.toUtf8();
+        sqlite3_bind_text(m_page, 1, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+        for (int row = 0; sqlite3_step(m_page) == SQLITE_ROW; ++row) {
+            for (int column = 0; column < 3; ++column)
+                m_grid->setCell(column, row,
+                                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_page, column)),
+                                                  sqlite3_column_bytes(m_page, column)));
+        }
+        sqlite3_reset(m_page);
+    }
+
+private:
+    StringGrid *m_grid;
+    QTemporaryDir m_folder;
+    sqlite3 *m_db = nullptr;
+    sqlite3_stmt *m_page = nullptr;
+};
+
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -132,6 +192,7 @@ public:
         keystrokes("keystroke, by locality", m_window.perLocalit1, QStringLiteral("SAN GIOVANNI"), repetitions);
         keystrokes("keystroke, by postal code", m_window.perCAP1, QStringLiteral("00144"), repetitions);
         keystrokes("keystroke, by province", m_window.perProvincia1, QStringLiteral("RM"), repetitions);
+        againstSqlite("keystroke, by locality, vs SQLite", QStringLiteral("SAN GIOVANNI"), repetitions);
         pageMoves("page down", SB_PAGEDOWN, repetitions);
         pageMoves("line down", SB_LINEDOWN, repetitions);
         pageMoves("thumb release", SB_THUMBPOSITION, repetitions);
@@ -149,6 +210,23 @@ public:
         compare(figure, modeName, repetitions, int(texts.size()),
                 [&] { m_window.Cerca->setText(QString()); },
                 [&](int i) { m_window.Cerca->setText(texts[size_t(i)]); });
+        m_window.Cerca->setText(QString());
+    }
+
+    // A keystroke by locality against the same page fetched from SQLite.
+    void againstSqlite(const char *figure, const QString &word, int repetitions)
+    {
+        m_window.perLocalit1->trigger();
+        SqlitePeer peer(m_window.StringGrid1);
+        std::vector<QString> texts;
+        for (int i = 1; i <= word.size(); ++i)
+            texts.push_back(word.left(i));
+        measure(figure, repetitions, int(texts.size()), [&] { m_window.Cerca->setText(QString()); },
+                [&](int i) { m_window.Cerca->setText(texts[size_t(i)]); },
+                [&](int i) { peer.run(texts[size_t(i)]); });
+        peer.run(word);
+        if (!m_window.StringGrid1->cell(0, 0).startsWith(word))
+            std::fprintf(stderr, "SQLite's page does not start with %s\n", qPrintable(word));
         m_window.Cerca->setText(QString());
     }
 
@@ -183,6 +261,14 @@ private:
             op(i);
             steps.push_back({int(m_window.search().recordReads() - before), searchState().currentRecord});
         }
+        measure(figure, repetitions, count, reset, op, [&](int i) { m_floor->run(mode, steps[size_t(i)]); });
+    }
+
+    // Runs `op` and `reference` over `count` steps each, interleaved, and
+    // prints the median time per step of each.
+    void measure(const char *figure, int repetitions, int count, const std::function<void()> &reset,
+                 const std::function<void(int)> &op, const std::function<void(int)> &reference)
+    {
         std::vector<double> ours, floor;
         QElapsedTimer timer;
         for (int r = 0; r < repetitions; ++r) {
@@ -193,7 +279,7 @@ private:
             ours.push_back(timer.nsecsElapsed() / 1000.0 / count);
             timer.start();
             for (int i = 0; i < count; ++i)
-                m_floor->run(mode, steps[size_t(i)]);
+                reference(i);
             floor.push_back(timer.nsecsElapsed() / 1000.0 / count);
             QApplication::processEvents();
         }
