@@ -5,6 +5,7 @@
 #include "app/shared_state.h"
 #include "app/toolkit/edit.h"
 #include "app/toolkit/scroll_bar.h"
+#include "common/short_string.h"
 #include "locality/search_state.h"
 
 #include <QLabel>
@@ -204,7 +205,10 @@ QString LocalitySearch::readKey(int index)
 {
     if (searchState().searchMode == kModeCap)
         return CapOrderEntry::decode(m_capOrder->readAt(index)).cap;
-    return LocalityRecord::decode(m_localities->readAt(index)).locality;
+    // Only the name is compared: the other fields are not decoded.
+    const QByteArray record = m_localities->readAt(index);
+    return readShortString(record.constData() + LocalityRecord::kLocality.offset,
+                           LocalityRecord::kLocality.capacity);
 }
 
 } // namespace zelvora
