@@ -1,6 +1,5 @@
 // Damaged data files, one damage per row: the locality files through the
-// main window, a city's street files through the street files and a paged
-// list of seven rows searched incrementally, as the street window uses them.
+// main window, a city's street files through the street window.
 // Each damage ends in its exact message, through the message-box seam, or in
 // none where it is harmless; the first row shown is checked, and the program
 // goes on: the next search and page move work.
@@ -10,14 +9,11 @@
 // end would give another), a record cut short is never shown, and a length
 // byte over its field's capacity shows the field's own bytes only. The
 // sanitizer build runs the same table.
-#include "app/error_report.h"
-#include "app/paged_list.h"
-#include "common/incremental_search.h"
-#include "streets/street_files.h"
+#include "streets/street_window.h"
 #include "support/main_window_fixture.h"
 
+#include <QComboBox>
 #include <QDir>
-#include <QLabel>
 
 using namespace zelvora;
 using namespace zelvora::test;
@@ -87,18 +83,36 @@ void apply(const QString &path, const Damage &damage)
     }
 }
 
-// A search field above a paged list, driven by the commands of the table.
+// The main window on the localities, and for a street file the street window
+// in its place on Roma and Venezia-Mestre, driven by the commands of the
+// table through their search field, grid and scroll bar.
 class Session
 {
 public:
-    virtual ~Session() = default;
-    virtual Edit *field() const = 0;
-    virtual StringGrid *grid() const = 0;
-    virtual ScrollBar *bar() const = 0;
-    virtual QString note(int row) const = 0;
-    virtual const QList<MessageRequest> &messages() const = 0;
-    // "loc", "cap", "pv": a search mode; "open:CITY": a city.
-    virtual void command(const QString &command) = 0;
+    bool open(const QString &file, const Damage &damage)
+    {
+        const bool built = m_fixture.open(localities(),
+                                          {{.province = "AA", .name = "ALFA"}, {.province = "BB", .name = "BETA"},
+                                           {.province = "CC", .name = "GAMMA"}, {.province = "DD", .name = "DELTA"}},
+                                          [&](const QString &dir) {
+                                              if (!buildCity(dir, "roma", streets())
+                                                  || !buildCity(dir, "mestre", streets()))
+                                                  qFatal("city fixtures");
+                                              apply(dir + u'/' + file, damage);
+                                          });
+        if (!built || !file.startsWith("zone/"))
+            return built;
+        m_zone = std::make_unique<TZone>(m_fixture.window.get());
+        m_fixture.window->hide();
+        m_zone->show();
+        m_zone->activateWindow();
+        return QTest::qWaitFor([this] { return QApplication::activeWindow() == m_zone.get(); });
+    }
+    QString zone() const { return m_fixture.dir.filePath("zone"); }
+    Edit *field() const { return m_zone ? m_zone->CercaZona : m_fixture.cerca(); }
+    StringGrid *grid() const { return m_zone ? m_zone->StringGrid2 : m_fixture.grid(); }
+    ScrollBar *bar() const { return m_zone ? m_zone->ScrollBar2 : m_fixture.scrollBar(); }
+    const QList<MessageRequest> &messages() const { return m_fixture.boxes.requests; }
 
     void run(const QString &commands)
     {
@@ -114,8 +128,12 @@ public:
                 bar()->setSliderDown(true);
                 bar()->setSliderPosition(step.mid(6).toInt());
                 bar()->setSliderDown(false);
-            } else {
-                command(step);
+            } else if (step.startsWith("open:")) { // a city picked from the list with the keyboard
+                m_zone->ComboBox1->setCurrentIndex(*cityRowOfFileBase(step.mid(5)) - 1);
+                QTest::keyClick(m_zone->ComboBox1, Qt::Key_Down);
+            } else { // a search mode
+                TCapF &w = *m_fixture.window;
+                (step == "cap" ? w.perCAP1 : step == "pv" ? w.perProvincia1 : w.perLocalit1)->trigger();
             }
         }
     }
@@ -123,115 +141,14 @@ public:
     // The first row: its first cell, and its note when it has one.
     QString shown() const
     {
-        const QString note = this->note(0);
+        const SharedLists &lists = *shared().lists;
+        const QString note = m_zone ? lists.streetNotes.value(0) : lists.notes.value(0);
         return grid()->cell(0, 0) + (note.isEmpty() ? QString() : " / " + note);
-    }
-};
-
-class LocalitySession : public Session
-{
-public:
-    bool open(const QString &file, const Damage &damage)
-    {
-        return m_fixture.open(localities(),
-                              {{.province = "AA", .name = "ALFA"}, {.province = "BB", .name = "BETA"},
-                               {.province = "CC", .name = "GAMMA"}, {.province = "DD", .name = "DELTA"}},
-                              [&](const QString &dir) { apply(dir + u'/' + file, damage); });
-    }
-    Edit *field() const override { return m_fixture.cerca(); }
-    StringGrid *grid() const override { return m_fixture.grid(); }
-    ScrollBar *bar() const override { return m_fixture.scrollBar(); }
-    QString note(int row) const override { return shared().lists->notes.value(row); }
-    const QList<MessageRequest> &messages() const override { return m_fixture.boxes.requests; }
-    void command(const QString &command) override
-    {
-        TCapF &w = *m_fixture.window;
-        (command == "cap" ? w.perCAP1 : command == "pv" ? w.perProvincia1 : w.perLocalit1)->trigger();
     }
 
 private:
     MainWindowFixture m_fixture;
-};
-
-class StreetSession : public Session, public PageSource
-{
-public:
-    bool open(const QString &file, const Damage &damage)
-    {
-        if (!buildCity(m_dir.path(), "roma", streets()) || !buildCity(m_dir.path(), "mestre", streets()))
-            return false;
-        apply(m_dir.filePath(file), damage);
-        m_list = std::make_unique<PagedList>(m_grid, m_bar, m_noteLabel, m_noteEdit, *this,
-                                             PagingState{m_current, m_count, m_lastRow, 7});
-        m_field->setUpperCase(true);
-        m_grid->setColCount(2);
-        m_search.started = [this] { m_lastRow = 0; };
-        m_search.readKey = [this](int index) { return m_files.readStreet(index).street; };
-        m_search.showPage = [this](int start) { m_list->showSearchPage(start); };
-        m_search.putBack = [this](const QString &text) {
-            m_field->setText(text);
-            return m_field->text();
-        };
-        connectGuarded(m_field, &Edit::changed, &m_window, [this] {
-            m_search.search(m_field->text(), {m_prefixes, m_firsts, m_count}, {streetfiles::kKeyLength});
-        });
-        m_window.show();
-        m_window.activateWindow();
-        return QTest::qWaitForWindowActive(&m_window);
-    }
-    QString zone() const { return m_dir.filePath("zone"); }
-
-    Edit *field() const override { return m_field; }
-    StringGrid *grid() const override { return m_grid; }
-    ScrollBar *bar() const override { return m_bar; }
-    QString note(int row) const override { return m_notes.value(row); }
-    const QList<MessageRequest> &messages() const override { return m_boxes.requests; }
-    // Picking a city: its messages, then its first page.
-    void command(const QString &command) override
-    {
-        const CityFiles city = findCityFiles(m_dir.path(), *cityRowOfFileBase(command.mid(5)));
-        if (!city.message.isEmpty())
-            showMessage(city.message, streetfiles::kCaption, MessageIcon::Error);
-        guarded([&] {
-            m_files.open(city);
-            m_count = m_files.streetCount();
-            m_lastRow = 0;
-            m_list->showFirstPage(false);
-            m_bar->setMaximum(m_count);
-        });
-    }
-
-    // PageSource: the street and its designation; the note in the row list.
-    int readPosition() const override { return m_files.isOpen() ? m_files.position() : 0; }
-    void seek(int index) override
-    {
-        if (m_files.isOpen())
-            m_files.seek(index);
-    }
-    bool atEnd() const override { return !m_files.isOpen() || m_files.atEnd(); }
-    QStringList readRow() override
-    {
-        const StreetRecord street = m_files.readNext();
-        m_notes << m_files.note(street);
-        return {street.street, street.designation};
-    }
-    void clearRowLists() override { m_notes.clear(); }
-
-private:
-    QTemporaryDir m_dir;
-    RecordingMessageBoxes m_boxes;
-    QStringList m_prefixes, m_firsts, m_notes;
-    StreetFiles m_files{m_prefixes, m_firsts};
-    int m_current = 0, m_count = 0, m_lastRow = 0;
-    QString m_lastText, m_prefix;
-    IncrementalSearch m_search{m_lastText, m_prefix};
-    QWidget m_window;
-    Edit *m_field = new Edit(&m_window);
-    StringGrid *m_grid = new StringGrid(&m_window);
-    ScrollBar *m_bar = new ScrollBar(&m_window);
-    QLabel *m_noteLabel = new QLabel(&m_window);
-    QLineEdit *m_noteEdit = new QLineEdit(&m_window);
-    std::unique_ptr<PagedList> m_list;
+    std::unique_ptr<TZone> m_zone; // destroyed before its owner, the main window
 };
 
 constexpr int kLoc = LocalityRecord::kSize;
@@ -380,36 +297,28 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, shown);
         QFETCH(QString, recovery);
-        std::unique_ptr<Session> session;
-        if (file.startsWith("zone/")) {
-            auto streets = std::make_unique<StreetSession>();
-            QVERIFY(streets->open(file, damage));
-            message.replace("{zone}", streets->zone());
-            session = std::move(streets);
-        } else {
-            auto locality = std::make_unique<LocalitySession>();
-            QVERIFY(locality->open(file, damage));
-            session = std::move(locality);
-        }
-        session->run(actions);
+        Session session;
+        QVERIFY(session.open(file, damage));
+        message.replace("{zone}", session.zone());
+        session.run(actions);
         QStringList messages;
-        for (const MessageRequest &request : session->messages()) {
+        for (const MessageRequest &request : session.messages()) {
             QCOMPARE(request.icon, MessageIcon::Error);
             messages << request.text;
         }
         QCOMPARE(messages, message.isEmpty() ? QStringList() : QStringList{message});
-        QCOMPARE(session->shown(), shown);
+        QCOMPARE(session.shown(), shown);
 
         if (recovery.isEmpty()) {
             QVERIFY(Application::instance().terminated());
             return;
         }
         const bool city = recovery.contains("t:S");
-        session->run(recovery);
-        QCOMPARE(session->grid()->cell(0, 0), city ? "S000" : "P010");
-        session->run("next");
-        QCOMPARE(session->grid()->cell(0, 0), city ? "S007" : "P018");
-        QCOMPARE(session->messages().size(), messages.size());
+        session.run(recovery);
+        QCOMPARE(session.grid()->cell(0, 0), city ? "S000" : "P010");
+        session.run("next");
+        QCOMPARE(session.grid()->cell(0, 0), city ? "S007" : "P018");
+        QCOMPARE(session.messages().size(), messages.size());
     }
 };
 
