@@ -84,6 +84,28 @@ QMap<QString, QList<QByteArray>> seedInputs()
     const QByteArray script(steps, sizeof steps - 1);
     seeds["session"] = {joinParts({script, f.value(kLocalities), f.value(kLocalityIndex), f.value(kCapOrder),
                                    f.value(kCapIndex), f.value(kPvOrder), f.value(kPvIndex)})};
+    // The main window: type "ROC", page down and up, thumb to the end, click
+    // a row, open its details, the postal codes with "00", a page down, the
+    // provinces with "RM", a wheel notch, the focus away and back; then the
+    // street window: Roma, "GA", page down, details, a line down, Esc, "Z",
+    // a city without files, Roma again, leave; back in the main window the
+    // localities, "M", backspace, Enter.
+    const QList<int> windowSteps{0, 'R', 0, 'O', 0, 'C', 5, 2, 5, 3, 8, 255, 9, 3, 5, 7, 11, 1, 0, '0', 0, '0',
+                                 6, 3, 11, 2, 0, 'R', 0, 'M', 10, 1, 13, 12,
+                                 11, 1, 0, 'G', 0, 'A', 5, 2, 5, 7, 6, 1, 3, 0, 'Z', 11, 0, 11, 1, 12,
+                                 11, 0, 0, 'M', 2, 4};
+    QByteArray windowScript;
+    for (const int step : windowSteps)
+        windowScript.append(char(step));
+    const QList<QByteArray> folder{windowScript,           f.value(kLocalities), f.value(kLocalityIndex),
+                                   f.value(kCapOrder),     f.value(kCapIndex),   f.value(kPvOrder),
+                                   f.value(kPvIndex),      f.value(kProvinces),  f.value(QStringLiteral("roma.loc")),
+                                   f.value(QStringLiteral("roma.lox")), f.value(QStringLiteral("roma.civ"))};
+    // The whole folder; without the street directory; with a folder in the
+    // place of the locality index and Roma without its notes.
+    QList<QByteArray> damaged = folder.first(10);
+    damaged[2] = "/";
+    seeds["window_session"] = {joinParts(folder), joinParts(folder.first(8)), joinParts(damaged)};
     return seeds;
 }
 

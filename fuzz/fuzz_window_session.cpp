@@ -1,0 +1,325 @@
+// A whole data folder written from the input, and a scripted session on it
+// through the program's real windows: the main window opened on the folder as
+// at start-up, and the street window opened from its menu on Roma. The script
+// types into the search fields, presses keys on the grids (Enter opens the
+// details, which are closed again at once), scrolls, drags the thumb, clicks
+// rows, switches the search mode and picks cities. Message boxes are counted
+// through the message-box seam, never shown.
+//
+// Nothing may crash or read outside a file; the lists always show a page they
+// can show; and until the first message, the rows shown in file order are the
+// records just before the read position, as the input's bytes hold them.
+#include "fuzz_target.h"
+
+#include "app/application.h"
+#include "app/message_box.h"
+#include "app/shared_state.h"
+#include "app/toolkit/edit.h"
+#include "app/toolkit/scroll_bar.h"
+#include "app/toolkit/string_grid.h"
+#include "locality/details_dialog.h"
+#include "locality/main_window.h"
+#include "locality/search_state.h"
+#include "streets/street_details.h"
+#include "streets/street_window.h"
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+using namespace zelvora;
+
+namespace {
+
+// Counts the messages and answers at once.
+class CountingMessageBoxes : public MessageBoxes
+{
+public:
+    void show(const MessageRequest &request) override
+    {
+        FUZZ_CHECK(!request.text.isEmpty());
+        FUZZ_CHECK(request.icon == MessageIcon::Error || request.icon == MessageIcon::Information);
+        ++shown;
+    }
+    int shown = 0;
+};
+
+// The files of the folder, in the order of the input's parts after the
+// script. A part that is the single byte "/" puts a folder in the file's
+// place; a part the input does not reach leaves the file out, and without
+// any of the city's files the zone folder is left out too.
+const QStringList kFiles{localityfiles::kLocalities, localityfiles::kLocalityIndex, localityfiles::kCapOrder,
+                         localityfiles::kCapIndex,   localityfiles::kPvOrder,       localityfiles::kPvIndex,
+                         localityfiles::kProvinces,  QStringLiteral("zone/roma.loc"), QStringLiteral("zone/roma.lox"),
+                         QStringLiteral("zone/roma.civ")};
+constexpr int kFirstCityFile = 7;
+
+void writeFolder(const QString &path, const QList<QByteArray> &parts)
+{
+    QDir folder(path);
+    for (const QFileInfo &entry : folder.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        if (entry.isDir())
+            FUZZ_CHECK(QDir(entry.filePath()).removeRecursively());
+        else
+            FUZZ_CHECK(QFile::remove(entry.filePath()));
+    }
+    if (parts.size() > 1 + kFirstCityFile)
+        FUZZ_CHECK(folder.mkdir(QStringLiteral("zone")));
+    for (int i = 0; i < kFiles.size() && i + 1 < parts.size(); ++i) {
+        const QString file = folder.filePath(kFiles[i]);
+        const QByteArray &bytes = parts[i + 1];
+        if (bytes == "/") {
+            FUZZ_CHECK(folder.mkdir(kFiles[i]));
+            continue;
+        }
+        QFile out(file);
+        FUZZ_CHECK(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+    }
+}
+
+// The controls of the window the script is in.
+struct View
+{
+    Edit *field;
+    StringGrid *grid;
+    ScrollBar *bar;
+    int rowsPerPage;
+};
+
+class Script
+{
+public:
+    // `messagesBefore`: the messages counted before the main window opened.
+    Script(const QList<QByteArray> &parts, TCapF &window, CountingMessageBoxes &boxes, int messagesBefore)
+        : m_script(parts.value(0).left(120)), m_localities(parts.value(1)), m_streets(parts.value(1 + kFirstCityFile)),
+          m_window(window), m_boxes(boxes), m_messagesBefore(messagesBefore)
+    {
+        m_window.streetWindowFactory = [](QWidget *owner) { return std::make_unique<TZone>(owner); };
+    }
+
+    // The main window's part of the session: to the end of the script.
+    void run()
+    {
+        const View view{m_window.Cerca, m_window.StringGrid1, m_window.ScrollBar1,
+                        LocalitySearchState::rowsPerPage};
+        while (!atEnd() && !Application::instance().terminated()) {
+            const int op = next() % 14;
+            if (op == 11) { // another search mode
+                QAction *modes[] = {m_window.perLocalit1, m_window.perCAP1, m_window.perProvincia1};
+                modes[next() % 3]->trigger();
+            } else if (op == 12) { // the street window, from the menu
+                QTimer::singleShot(0, [this] {
+                    if (auto *zone = dynamic_cast<TZone *>(QApplication::activeModalWidget()))
+                        runStreets(*zone);
+                });
+                m_window.Stradari1->trigger();
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+            } else {
+                common(op, view);
+            }
+            checkMain(view);
+        }
+    }
+
+private:
+    bool atEnd() const { return m_at >= m_script.size(); }
+    unsigned char next() { return atEnd() ? 0 : static_cast<unsigned char>(m_script.at(m_at++)); }
+
+    // The street window's part: up to the script's "leave" or its end, then
+    // "&Esci".
+    void runStreets(TZone &zone)
+    {
+        const View view{zone.CercaZona, zone.StringGrid2, zone.ScrollBar2, TZone::streetRowsPerPage};
+        while (!atEnd()) {
+            const int op = next() % 14;
+            if (op == 12)
+                break;
+            if (op == 11) { // a city picked from the list: Roma mostly, else one without files
+                const unsigned char arg = next();
+                const int row = arg % 4 ? *cityRowOfFileBase(u"roma") : arg / 4 % int(cityTable.size());
+                zone.ComboBox1->setCurrentIndex(row - 1);
+                QTest::keyClick(zone.ComboBox1, Qt::Key_Down);
+            } else if (zone.CercaZona->isVisible()) {
+                common(op, view);
+            } else {
+                next(); // without a city only the city list takes input
+            }
+            checkStreets(zone, view);
+        }
+        if (zone.isVisible())
+            QTest::mouseClick(zone.BitBtn1, Qt::LeftButton);
+    }
+
+    // What both windows' search fields, grids and scroll bars take.
+    void common(int op, const View &view)
+    {
+        static const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Up,     Qt::Key_PageDown, Qt::Key_PageUp,
+                                       Qt::Key_Home, Qt::Key_End,    Qt::Key_Escape,   Qt::Key_Return};
+        switch (op) {
+        case 0: // a character typed into the field
+        case 1: {
+            const char c = static_cast<char>(next());
+            view.field->setFocus();
+            if (c > ' ' && c < 0x7f) {
+                QTest::keyClick(view.field, c);
+            } else { // what Qt Test cannot type: a key event that carries the character
+                const QString text{QChar(QLatin1Char(c))};
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+                QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, text);
+                QApplication::sendEvent(view.field, &press);
+                QApplication::sendEvent(view.field, &release);
+            }
+            break;
+        }
+        case 2:
+            QTest::keyClick(view.field, Qt::Key_Backspace);
+            break;
+        case 3:
+            QTest::keyClick(view.field, Qt::Key_Escape);
+            break;
+        case 4: // Enter in the field: on to the grid
+            QTest::keyClick(view.field, Qt::Key_Return);
+            break;
+        case 5: { // a grid key; Enter opens the details, closed at once
+            const Qt::Key key = keys[next() % std::size(keys)];
+            if (key == Qt::Key_Return)
+                QTimer::singleShot(0, [] {
+                    QWidget *modal = QApplication::activeModalWidget();
+                    if (dynamic_cast<TDettagli *>(modal) || dynamic_cast<TDettagliZone *>(modal))
+                        static_cast<QDialog *>(modal)->reject();
+                });
+            view.grid->setFocus();
+            QTest::keyClick(view.grid, key);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+            break;
+        }
+        case 6: // a scroll code
+        case 7:
+            view.bar->scrollEvent(static_cast<ScrollCode>(next() % 9));
+            break;
+        case 8: { // the thumb dragged and released
+            const int arg = next();
+            view.bar->setSliderDown(true);
+            view.bar->setSliderPosition(view.bar->maximum() > 0 ? arg * view.bar->maximum() / 255 : 0);
+            view.bar->setSliderDown(false);
+            break;
+        }
+        case 9: { // a click on a row
+            const int arg = next();
+            if (view.grid->rowCountValue() > 0 && view.grid->isVisible()) {
+                const QRect cell =
+                    view.grid->visualRect(view.grid->model()->index(arg % view.grid->rowCountValue(), 0));
+                QTest::mouseClick(view.grid->viewport(), Qt::LeftButton, {}, cell.center());
+            }
+            break;
+        }
+        case 10: // a wheel notch
+            view.bar->scrollEvent(next() % 2 ? SB_LINEDOWN : SB_LINEUP);
+            view.bar->scrollEvent(SB_ENDSCROLL);
+            break;
+        default: // the focus leaves the grid and comes back
+            view.field->setFocus();
+            view.grid->setFocus();
+            break;
+        }
+    }
+
+    // A page the list can show: its rows, the current row and the scroll
+    // bar within their ranges.
+    static void checkPage(const View &view)
+    {
+        const int rows = view.grid->rowCountValue();
+        FUZZ_CHECK(rows >= 0 && rows <= view.rowsPerPage);
+        FUZZ_CHECK(rows == 0 || (view.grid->row() >= 0 && view.grid->row() < rows));
+        FUZZ_CHECK(view.bar->value() >= view.bar->minimum() && view.bar->value() <= view.bar->maximum());
+    }
+
+    // Until the first message, the rows shown are the records just before
+    // the read position, in file order; a file shorter than a page is shown
+    // whole from its first record, wherever the position was left.
+    template <typename Record>
+    bool showsRecordsBefore(const View &view, int position, int count, const QByteArray &file, int columns) const
+    {
+        const int rows = view.grid->rowCountValue();
+        if (m_boxes.shown != m_messagesBefore || rows == 0 || (rows == 1 && view.grid->cell(0, 0).isEmpty()))
+            return true;
+        const int first = count < view.rowsPerPage && position < rows ? 0 : position - rows;
+        for (int row = 0; row < rows; ++row) {
+            const Record record = Record::decode(file.mid(qsizetype(first + row) * Record::kSize, Record::kSize));
+            const QStringList cells = cellsOf(record);
+            for (int column = 0; column < columns; ++column)
+                if (view.grid->cell(column, row) != cells.at(column))
+                    return false;
+        }
+        return true;
+    }
+    static QStringList cellsOf(const LocalityRecord &r) { return {r.locality, r.pv, r.cap}; }
+    static QStringList cellsOf(const StreetRecord &r) { return {r.street, r.designation}; }
+
+    void checkMain(const View &view) const
+    {
+        if (Application::instance().terminated())
+            return;
+        checkPage(view);
+        const LocalitySearchState &state = searchState();
+        const int position = m_window.search().readPosition();
+        FUZZ_CHECK(position >= 0 && position <= state.recordCount);
+        if (state.searchMode == kModeLocality)
+            FUZZ_CHECK(showsRecordsBefore<LocalityRecord>(view, position, state.recordCount, m_localities, 3));
+    }
+
+    void checkStreets(TZone &zone, const View &view) const
+    {
+        if (!zone.files().isOpen())
+            return;
+        checkPage(view);
+        const int position = zone.files().position();
+        FUZZ_CHECK(position >= 0 && position <= zone.files().streetCount());
+        FUZZ_CHECK(showsRecordsBefore<StreetRecord>(view, position, zone.files().streetCount(), m_streets, 2));
+    }
+
+    const QByteArray m_script;
+    const QByteArray m_localities;
+    const QByteArray m_streets;
+    qsizetype m_at = 0;
+    TCapF &m_window;
+    CountingMessageBoxes &m_boxes;
+    const int m_messagesBefore;
+};
+
+} // namespace
+
+ZELVORA_FUZZ_TARGET(window_session)
+{
+    fuzz::ensureApplication();
+    static CountingMessageBoxes *boxes = new CountingMessageBoxes;
+    setMessageBoxes(boxes);
+    // One folder for the process, emptied and written afresh for each input.
+    static QTemporaryDir folder;
+    FUZZ_CHECK(folder.isValid());
+
+    // The script, then the files of the folder.
+    const QList<QByteArray> parts = fuzz::splitInput(data, size, 1 + int(kFiles.size()));
+    writeFolder(folder.path(), parts);
+
+    // As at start-up: the data folder, then the main window.
+    Application::instance().reset();
+    resetSharedState(folder.path());
+    const int before = boxes->shown;
+    auto window = std::make_unique<TCapF>();
+    if (Application::instance().terminated()) {
+        // Only a message may end the program before it starts.
+        FUZZ_CHECK(boxes->shown > before);
+        return 0;
+    }
+    window->show();
+    Script(parts, *window, *boxes, before).run();
+    return 0;
+}
