@@ -52,7 +52,9 @@ sanitized_tests() {
 # An input that makes a target fail is left in build-fuzz/findings/<target>/.
 fuzz() {
     local seconds=$1
-    local dir="$BUILD_DIR-fuzz"
+    # Absolute, as a target may change the current folder while it runs.
+    local dir
+    dir=$(realpath -m "$BUILD_DIR-fuzz")
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DZELVORA_FUZZ=ON
     cmake --build "$dir" -j "$(nproc)"
     "$dir/bin/fuzz_make_seeds" "$dir/seeds"
@@ -62,8 +64,8 @@ fuzz() {
         echo "== $target: $seconds s"
         if LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
             "$dir/bin/fuzz_$target" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
-                -dict=fuzz/zelvora.dict -artifact_prefix="$dir/findings/$target/" \
-                "$dir/corpus/$target" "$dir/seeds/$target" "tests/fuzz_corpus/$target" \
+                -dict="$PWD/fuzz/zelvora.dict" -artifact_prefix="$dir/findings/$target/" \
+                "$dir/corpus/$target" "$dir/seeds/$target" "$PWD/tests/fuzz_corpus/$target" \
                 > "$dir/findings/$target.log" 2>&1; then
             grep -aE '^#[0-9]+[[:space:]]+DONE|^Done ' "$dir/findings/$target.log" || true
         else

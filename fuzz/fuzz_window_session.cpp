@@ -7,8 +7,9 @@
 // through the message-box seam, never shown.
 //
 // Nothing may crash or read outside a file; the lists always show a page they
-// can show; and until the first message, the rows shown in file order are the
-// records just before the read position, as the input's bytes hold them.
+// can show; and until the first message, the rows shown are the records just
+// before the read position, in the order of the search mode, as the input's
+// bytes hold them.
 #include "fuzz_target.h"
 
 #include "app/application.h"
@@ -26,12 +27,15 @@
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QComboBox>
 #include <QDir>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 using namespace zelvora;
@@ -98,7 +102,8 @@ class Script
 public:
     // `messagesBefore`: the messages counted before the main window opened.
     Script(const QList<QByteArray> &parts, TCapF &window, CountingMessageBoxes &boxes, int messagesBefore)
-        : m_script(parts.value(0).left(120)), m_localities(parts.value(1)), m_streets(parts.value(1 + kFirstCityFile)),
+        : m_script(parts.value(0).left(120)), m_localities(parts.value(1)), m_capOrder(parts.value(3)),
+          m_pvOrder(parts.value(5)), m_streets(parts.value(1 + kFirstCityFile)),
           m_window(window), m_boxes(boxes), m_messagesBefore(messagesBefore)
     {
         m_window.streetWindowFactory = [](QWidget *owner) { return std::make_unique<TZone>(owner); };
@@ -242,26 +247,27 @@ private:
     }
 
     // Until the first message, the rows shown are the records just before
-    // the read position, in file order; a file shorter than a page is shown
-    // whole from its first record, wherever the position was left.
-    template <typename Record>
-    bool showsRecordsBefore(const View &view, int position, int count, const QByteArray &file, int columns) const
+    // the read position, in the order the list shows; a file shorter than a
+    // page is shown whole from its first record, wherever the position was
+    // left. `rowAt` reads record `index` afresh from the input's bytes.
+    bool showsRowsBefore(const View &view, int position, int count,
+                         const std::function<QStringList(int index)> &rowAt) const
     {
         const int rows = view.grid->rowCountValue();
-        if (m_boxes.shown != m_messagesBefore || rows == 0 || (rows == 1 && view.grid->cell(0, 0).isEmpty()))
-            return true;
         const int first = count < view.rowsPerPage && position < rows ? 0 : position - rows;
         for (int row = 0; row < rows; ++row) {
-            const Record record = Record::decode(file.mid(qsizetype(first + row) * Record::kSize, Record::kSize));
-            const QStringList cells = cellsOf(record);
-            for (int column = 0; column < columns; ++column)
+            const QStringList cells = rowAt(first + row);
+            for (int column = 0; column < cells.size(); ++column)
                 if (view.grid->cell(column, row) != cells.at(column))
                     return false;
         }
         return true;
     }
-    static QStringList cellsOf(const LocalityRecord &r) { return {r.locality, r.pv, r.cap}; }
-    static QStringList cellsOf(const StreetRecord &r) { return {r.street, r.designation}; }
+    bool pageToCheck(const View &view) const
+    {
+        const int rows = view.grid->rowCountValue();
+        return m_boxes.shown == m_messagesBefore && rows > 0 && !(rows == 1 && view.grid->cell(0, 0).isEmpty());
+    }
 
     void checkMain(const View &view) const
     {
@@ -271,8 +277,27 @@ private:
         const LocalitySearchState &state = searchState();
         const int position = m_window.search().readPosition();
         FUZZ_CHECK(position >= 0 && position <= state.recordCount);
-        if (state.searchMode == kModeLocality)
-            FUZZ_CHECK(showsRecordsBefore<LocalityRecord>(view, position, state.recordCount, m_localities, 3));
+        if (!pageToCheck(view))
+            return;
+        // The localities and the order file of the search mode, on files of
+        // their own.
+        QBuffer localityBytes, orderBytes;
+        RecordFile localities, order;
+        localityBytes.setData(m_localities);
+        FUZZ_CHECK(localities.open(&localityBytes, LocalityRecord::kSize, localityfiles::kLocalities));
+        const bool byCap = state.searchMode == kModeCap, byProvince = state.searchMode == kModeProvince;
+        if (byCap || byProvince) {
+            orderBytes.setData(byCap ? m_capOrder : m_pvOrder);
+            FUZZ_CHECK(order.open(&orderBytes, byCap ? CapOrderEntry::kSize : PvOrderEntry::kSize,
+                                  QStringLiteral("order")));
+        }
+        FUZZ_CHECK(showsRowsBefore(view, position, state.recordCount, [&](int index) {
+            const LocalityRecord record =
+                byCap        ? readLocalityNo(localities, CapOrderEntry::decode(order.readAt(index)).localityNo)
+                : byProvince ? readLocalityNo(localities, PvOrderEntry::decode(order.readAt(index)).localityNo)
+                             : LocalityRecord::decode(localities.readAt(index));
+            return QStringList{record.locality, record.pv, record.cap};
+        }));
     }
 
     void checkStreets(TZone &zone, const View &view) const
@@ -282,11 +307,19 @@ private:
         checkPage(view);
         const int position = zone.files().position();
         FUZZ_CHECK(position >= 0 && position <= zone.files().streetCount());
-        FUZZ_CHECK(showsRecordsBefore<StreetRecord>(view, position, zone.files().streetCount(), m_streets, 2));
+        if (!pageToCheck(view))
+            return;
+        FUZZ_CHECK(showsRowsBefore(view, position, zone.files().streetCount(), [this](int index) {
+            const StreetRecord street =
+                StreetRecord::decode(m_streets.mid(qsizetype(index) * StreetRecord::kSize, StreetRecord::kSize));
+            return QStringList{street.street, street.designation};
+        }));
     }
 
     const QByteArray m_script;
     const QByteArray m_localities;
+    const QByteArray m_capOrder;
+    const QByteArray m_pvOrder;
     const QByteArray m_streets;
     qsizetype m_at = 0;
     TCapF &m_window;
@@ -304,6 +337,10 @@ ZELVORA_FUZZ_TARGET(window_session)
     // One folder for the process, emptied and written afresh for each input.
     static QTemporaryDir folder;
     FUZZ_CHECK(folder.isValid());
+    // The main window makes the data folder the current one, as the program
+    // does; the fuzzer's own folders may be given relative to the one before.
+    static const QString startFolder = QDir::currentPath();
+    const auto backHome = qScopeGuard([] { QDir::setCurrent(startFolder); });
 
     // The script, then the files of the folder.
     const QList<QByteArray> parts = fuzz::splitInput(data, size, 1 + int(kFiles.size()));
