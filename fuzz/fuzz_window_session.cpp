@@ -154,7 +154,7 @@ private:
             } else if (zone.CercaZona->isVisible()) {
                 common(op, view);
             } else {
-                next(); // without a city only the city list takes input
+                next(); // without a city only the city list takes input: the step is passed over
             }
             checkStreets(zone, view);
         }
