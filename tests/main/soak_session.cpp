@@ -1,0 +1,81 @@
+// The long session by hand: `soak_session [STEPS] [SEED] [DATA FOLDER]` runs
+// STEPS random steps (default 100,000) on the main window over the bundled
+// data, compares the window with the model after each, and prints the steps
+// done, the mismatches (at most one: the run stops there, with what is needed
+// to replay it) and the resident memory at the start, after the warm-up and
+// at the end. ./dev.sh soak builds and runs it. With ZELVORA_SOAK_TRACE set,
+// every action and the window after it are printed.
+#include "app/application.h"
+#include "app/shared_state.h"
+#include "locality/main_window.h"
+#include "support/recording_message_boxes.h"
+#include "support/session_driver.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <cstdio>
+
+using namespace zelvora;
+using namespace zelvora::test;
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qtApp(argc, argv);
+    const QStringList args = qtApp.arguments();
+    const int steps = args.size() > 1 ? args.at(1).toInt() : 100000;
+    const quint64 seed = args.size() > 2 ? args.at(2).toULongLong() : 1;
+    const QString folder = args.size() > 3 ? args.at(3) : QStringLiteral(ZELVORA_DATA_FOLDER);
+    if (steps <= 0) {
+        std::fprintf(stderr, "usage: soak_session [STEPS] [SEED] [DATA FOLDER]\n");
+        return 2;
+    }
+
+    LocalityData data;
+    if (!data.read(folder)) {
+        std::fprintf(stderr, "no locality data in %s\n", qPrintable(folder));
+        return 2;
+    }
+    RecordingMessageBoxes boxes;
+    Application::instance().reset();
+    resetSharedState(folder);
+    TCapF window;
+    window.show();
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window) || !boxes.requests.isEmpty()) {
+        std::fprintf(stderr, "the main window did not open on %s\n", qPrintable(folder));
+        return 2;
+    }
+
+    LocalitySession session(window, data, seed);
+    session.trace = qEnvironmentVariableIsSet("ZELVORA_SOAK_TRACE");
+    const int warmUp = std::min(1000, steps);
+    const qint64 rssStart = residentKilobytes();
+    qint64 rssWarm = rssStart;
+    QElapsedTimer clock;
+    clock.start();
+    bool matched = true;
+    std::printf("soak: %d steps, seed %llu, data %s (%lld localities)\n", steps, static_cast<unsigned long long>(seed),
+                qPrintable(folder), static_cast<long long>(data.localities.size()));
+    for (int step = 1; step <= steps && matched; ++step) {
+        matched = session.step();
+        if (step == warmUp)
+            rssWarm = residentKilobytes();
+        if (step % 10000 == 0)
+            std::printf("  step %d, VmRSS %lld kB\n", step, static_cast<long long>(residentKilobytes()));
+        std::fflush(stdout);
+    }
+    const qint64 rssEnd = residentKilobytes();
+    if (!matched)
+        std::printf("%s", qPrintable(session.report()));
+    std::printf("steps done: %d\nmismatches: %d\nVmRSS start: %lld kB, after %d steps: %lld kB, end: %lld kB\n"
+                "time: %.1f s\n",
+                session.stepsDone(), matched ? 0 : 1, static_cast<long long>(rssStart), warmUp,
+                static_cast<long long>(rssWarm), static_cast<long long>(rssEnd), clock.elapsed() / 1000.0);
+    if (!boxes.requests.isEmpty()) {
+        std::printf("message boxes shown: %lld\n", static_cast<long long>(boxes.requests.size()));
+        return 1;
+    }
+    return matched ? 0 : 1;
+}
