@@ -1,13 +1,15 @@
 // The long session by hand: `soak_session [STEPS] [SEED] [DATA FOLDER]` runs
 // STEPS random steps (default 100,000) on the main window over the bundled
-// data, compares the window with the model after each, and prints the steps
+// data, then as many on the street window over every city, compares the
+// window with the model after each, and prints for each window the steps
 // done, the mismatches (at most one: the run stops there, with what is needed
-// to replay it) and the resident memory at the start, after the warm-up and
-// at the end. ./dev.sh soak builds and runs it. With ZELVORA_SOAK_TRACE set,
+// to replay it) and the resident memory at its start, after the warm-up and
+// at its end. ./dev.sh soak builds and runs it. With ZELVORA_SOAK_TRACE set,
 // every action and the window after it are printed.
 #include "app/application.h"
 #include "app/shared_state.h"
 #include "locality/main_window.h"
+#include "streets/street_window.h"
 #include "support/recording_message_boxes.h"
 #include "support/session_driver.h"
 
@@ -18,6 +20,39 @@
 
 using namespace zelvora;
 using namespace zelvora::test;
+
+namespace {
+
+// Runs `steps` steps of `session`; false at the first mismatch.
+bool run(const char *name, WindowSession &session, int steps)
+{
+    const int warmUp = std::min(1000, steps);
+    const qint64 rssStart = residentKilobytes();
+    qint64 rssWarm = rssStart;
+    QElapsedTimer clock;
+    clock.start();
+    bool matched = true;
+    for (int step = 1; step <= steps && matched; ++step) {
+        matched = session.step();
+        if (step == warmUp)
+            rssWarm = residentKilobytes();
+        if (step % 10000 == 0) {
+            std::printf("  %s: step %d, VmRSS %lld kB\n", name, step, static_cast<long long>(residentKilobytes()));
+            std::fflush(stdout);
+        }
+    }
+    if (!matched)
+        std::printf("%s", qPrintable(session.report()));
+    std::printf("%s: steps done %d, mismatches %d, VmRSS start %lld kB, after %d steps %lld kB, end %lld kB, "
+                "%.1f s\n",
+                name, session.stepsDone(), matched ? 0 : 1, static_cast<long long>(rssStart), warmUp,
+                static_cast<long long>(rssWarm), static_cast<long long>(residentKilobytes()),
+                clock.elapsed() / 1000.0);
+    std::fflush(stdout);
+    return matched;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -47,32 +82,34 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "the main window did not open on %s\n", qPrintable(folder));
         return 2;
     }
+    std::printf("soak: %d steps per window, seed %llu, data %s (%lld localities)\n", steps,
+                static_cast<unsigned long long>(seed), qPrintable(folder),
+                static_cast<long long>(data.localities.size()));
+    LocalitySession localities(window, data, seed);
+    bool matched = run("main window", localities, steps);
 
-    LocalitySession session(window, data, seed);
-    session.trace = qEnvironmentVariableIsSet("ZELVORA_SOAK_TRACE");
-    const int warmUp = std::min(1000, steps);
-    const qint64 rssStart = residentKilobytes();
-    qint64 rssWarm = rssStart;
-    QElapsedTimer clock;
-    clock.start();
-    bool matched = true;
-    std::printf("soak: %d steps, seed %llu, data %s (%lld localities)\n", steps, static_cast<unsigned long long>(seed),
-                qPrintable(folder), static_cast<long long>(data.localities.size()));
-    for (int step = 1; step <= steps && matched; ++step) {
-        matched = session.step();
-        if (step == warmUp)
-            rssWarm = residentKilobytes();
-        if (step % 10000 == 0)
-            std::printf("  step %d, VmRSS %lld kB\n", step, static_cast<long long>(residentKilobytes()));
-        std::fflush(stdout);
+    // The street window in the main window's place, over every city.
+    if (matched) {
+        TZone zone(&window);
+        window.hide();
+        zone.show();
+        zone.activateWindow();
+        if (!QTest::qWaitFor([&] { return QApplication::activeWindow() == &zone; })) {
+            std::fprintf(stderr, "the street window did not open\n");
+            return 2;
+        }
+        QList<int> cities;
+        for (int row = 0; row < int(cityTable.size()); ++row)
+            cities << row;
+        StreetSession streets(zone, folder + "/zone", cities, seed);
+        if (!streets.started()) {
+            std::fprintf(stderr, "no street data in %s/zone\n", qPrintable(folder));
+            return 2;
+        }
+        matched = streets.check() && run("street window", streets, steps);
+        if (!matched && streets.stepsDone() == 0)
+            std::printf("%s", qPrintable(streets.report()));
     }
-    const qint64 rssEnd = residentKilobytes();
-    if (!matched)
-        std::printf("%s", qPrintable(session.report()));
-    std::printf("steps done: %d\nmismatches: %d\nVmRSS start: %lld kB, after %d steps: %lld kB, end: %lld kB\n"
-                "time: %.1f s\n",
-                session.stepsDone(), matched ? 0 : 1, static_cast<long long>(rssStart), warmUp,
-                static_cast<long long>(rssWarm), static_cast<long long>(rssEnd), clock.elapsed() / 1000.0);
     if (!boxes.requests.isEmpty()) {
         std::printf("message boxes shown: %lld\n", static_cast<long long>(boxes.requests.size()));
         return 1;

@@ -1,6 +1,7 @@
 // A long random session on the real main window, compared after every step
 // with an independent model of the search and the results list. The same
 // driver runs 100,000 steps on the bundled data by hand (./dev.sh soak).
+#include "streets/street_window.h"
 #include "support/main_window_fixture.h"
 #include "support/session_driver.h"
 
@@ -51,6 +52,35 @@ QList<ProvinceSource> sessionProvinces()
     return rows;
 }
 
+// Streets in groups of every size, a note on some (a note is a record read
+// more), for cities of `count` streets.
+QList<StreetSource> sessionStreets(int count)
+{
+    static const char *const stems[] = {"ALBERI", "BARI", "BORGO", "CORSO", "GARIBALDI", "LARGO", "MARE",
+                                        "PIAZZA", "PIAVE", "ROMA", "VIA", "VIALE", "VICOLO", "ZARA"};
+    static const char *const tails[] = {"", " ALTA", " DEI MILLE", " NUOVA", " PRIMA", " SECONDA", " VECCHIA",
+                                        " DEL MARE", " DI SOPRA", " DI SOTTO", "NA", "TO", " EST", " OVEST"};
+    static const char *const designations[] = {"VIA", "PIAZZA", "VIALE", "LARGO", ""};
+    QList<StreetSource> streets;
+    for (int i = 0; streets.size() < count; ++i) {
+        const int stem = i % 14;
+        const int tail = (i / 14) % 14;
+        if ((stem * 3 + tail) % 7 == 6 && stem != 10)
+            continue; // uneven groups
+        StreetSource street;
+        street.street = QString::fromLatin1(stems[stem]) + QString::fromLatin1(tails[tail])
+                        + (i >= 196 ? QStringLiteral(" %1").arg(i) : QString());
+        street.designation = QString::fromLatin1(designations[i % 5]);
+        street.cap = QString::number(10100 + i % 50);
+        if (i % 4 == 0)
+            street.note = QStringLiteral("CIVICI %1-%2").arg(i).arg(i + 40);
+        if (i % 6 == 0)
+            street.agency = QStringLiteral("UFFICIO %1").arg(i % 9);
+        streets.append(street);
+    }
+    return streets;
+}
+
 } // namespace
 
 class TestLongSession : public QObject
@@ -81,6 +111,40 @@ private slots:
         LocalityData data;
         QVERIFY(data.read(f.dir.path()));
         LocalitySession session(*f.window, data, seed);
+        for (int step = 0; step < steps; ++step) {
+            if (!session.step())
+                QFAIL(qPrintable(session.report()));
+        }
+    }
+
+    void streetWindowFollowsTheModel_data()
+    {
+        QTest::addColumn<quint64>("seed");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("seed 5") << quint64(5) << 3000;
+        QTest::newRow("seed 77") << quint64(77) << 2000;
+    }
+
+    // Three cities to pick from: Torino with 170 streets, Pisa with 60 and
+    // Reggio Calabria with 3, fewer than a page.
+    void streetWindowFollowsTheModel()
+    {
+        QFETCH(quint64, seed);
+        QFETCH(int, steps);
+        MainWindowFixture f;
+        QVERIFY(f.open(numberedLocalities(3), {}, [](const QString &folder) {
+            QVERIFY(buildCity(folder, "torino", sessionStreets(170)));
+            QVERIFY(buildCity(folder, "pisa", sessionStreets(60)));
+            QVERIFY(buildCity(folder, "regcal", sessionStreets(3)));
+        }));
+        TZone zone(f.window.get());
+        f.window->hide();
+        zone.show();
+        zone.activateWindow();
+        QVERIFY(QTest::qWaitFor([&] { return QApplication::activeWindow() == &zone; }));
+        StreetSession session(zone, f.dir.path() + "/zone", {22, 18, 19}, seed);
+        QVERIFY(session.started());
+        QVERIFY2(session.check(), qPrintable(session.report()));
         for (int step = 0; step < steps; ++step) {
             if (!session.step())
                 QFAIL(qPrintable(session.report()));

@@ -5,8 +5,10 @@
 #include "app/toolkit/string_grid.h"
 #include "locality/main_window.h"
 #include "locality/search_state.h"
+#include "streets/street_window.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
@@ -21,8 +23,6 @@ namespace zelvora::test {
 namespace {
 
 enum Code { LineUp, LineDown, PageUp, PageDown, ThumbPosition, ThumbTrack, Top, Bottom, EndScroll };
-
-const char *const kModeNames[] = {"localita", "cap", "pv"};
 
 QString quoted(const QString &text)
 {
@@ -40,7 +40,7 @@ QString SessionState::describe() const
                          cells.at(row).value(1), cells.at(row).value(2));
     return QStringLiteral("  mode %1, field %2, focus %3, selected %4, lastRow %5, scroll bar %6 of %7, "
                           "note %8, records read %9\n%10")
-        .arg(QString::fromLatin1(kModeNames[mode]), quoted(field), focus)
+        .arg(mode, quoted(field), focus)
         .arg(selected)
         .arg(lastRow)
         .arg(position)
@@ -82,43 +82,44 @@ qint64 residentKilobytes()
     return 0;
 }
 
-LocalitySession::LocalitySession(TCapF &window, const LocalityData &data, quint64 seed)
-    : m_window(window), m_model(data), m_random(seed), m_seed(seed)
+WindowSession::WindowSession(Controls controls, SearchModel &model, quint64 seed)
+    : trace(qEnvironmentVariableIsSet("ZELVORA_SOAK_TRACE")), m_controls(controls), m_model(model), m_random(seed),
+      m_seed(seed)
 {
-    m_model.start();
-    m_model.page.reads = 0;
-    m_readsBefore = m_window.search().recordReads();
 }
 
-SessionState LocalitySession::observed() const
+SessionState WindowSession::observed() const
 {
     SessionState s;
-    const QString &mode = searchState().searchMode;
-    s.mode = mode == kModeCap ? 1 : mode == kModeProvince ? 2 : 0;
-    s.field = m_window.Cerca->text();
+    s.mode = modeName();
+    s.field = m_controls.field->text();
     const QWidget *focus = QApplication::focusWidget();
     s.focus = focus ? focus->objectName() : QStringLiteral("(none)");
-    const StringGrid *grid = m_window.StringGrid1;
-    for (int row = 0; row < grid->rowCountValue(); ++row)
-        s.cells.append({grid->cell(0, row), grid->cell(1, row), grid->cell(2, row)});
+    const StringGrid *grid = m_controls.grid;
+    for (int row = 0; row < grid->rowCountValue(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < grid->colCount(); ++column)
+            cells << grid->cell(column, row);
+        s.cells.append(cells);
+    }
     s.selected = grid->row();
-    s.lastRow = searchState().lastRow;
-    s.position = m_window.ScrollBar1->value();
-    s.maximum = m_window.ScrollBar1->maximum();
-    s.noteShown = m_window.Label1->isVisible() && m_window.Edit1->isVisible();
+    s.lastRow = programLastRow();
+    s.position = m_controls.scrollBar->value();
+    s.maximum = m_controls.scrollBar->maximum();
+    s.noteShown = m_controls.noteLabel->isVisible() && m_controls.noteEdit->isVisible();
     if (s.noteShown)
-        s.note = m_window.Edit1->text();
-    s.reads = m_window.search().recordReads() - m_readsBefore;
+        s.note = m_controls.noteEdit->text();
+    s.reads = programReads() - m_readsBefore;
     return s;
 }
 
-SessionState LocalitySession::expected() const
+SessionState WindowSession::expected() const
 {
     const PageModel &page = m_model.page;
     SessionState s;
-    s.mode = m_model.mode;
+    s.mode = modelModeName();
     s.field = m_model.field;
-    s.focus = page.gridFocus ? QStringLiteral("StringGrid1") : QStringLiteral("Cerca");
+    s.focus = page.gridFocus ? m_controls.grid->objectName() : m_controls.field->objectName();
     for (int row = 0; row < page.rows(); ++row)
         s.cells.append(m_model.rowCells(row));
     s.selected = page.selected;
@@ -133,7 +134,7 @@ SessionState LocalitySession::expected() const
     return s;
 }
 
-bool LocalitySession::check()
+bool WindowSession::check()
 {
     const SessionState program = observed();
     const SessionState model = expected();
@@ -155,7 +156,7 @@ bool LocalitySession::check()
     return false;
 }
 
-bool LocalitySession::step()
+bool WindowSession::step()
 {
     ++m_steps;
     const QString action = act();
@@ -169,7 +170,7 @@ bool LocalitySession::step()
     return check();
 }
 
-void LocalitySession::settle()
+void WindowSession::settle()
 {
     // Repaints run the grid's draw-cell notification, which parks the
     // selection of a grid without the focus.
@@ -177,7 +178,7 @@ void LocalitySession::settle()
     QApplication::processEvents();
 }
 
-QString LocalitySession::act()
+QString WindowSession::act()
 {
     enum Action {
         Type, Paste, Backspace, FieldEscape, FieldEnter,
@@ -214,8 +215,8 @@ QString LocalitySession::act()
         pick -= c.weight;
     }
 
-    Edit *cerca = m_window.Cerca;
-    StringGrid *grid = m_window.StringGrid1;
+    Edit *cerca = m_controls.field;
+    StringGrid *grid = m_controls.grid;
     auto gridKey = [&](Qt::Key key, const char *name) {
         QTest::keyClick(grid, key);
         m_model.page.gridKey(key);
@@ -229,15 +230,15 @@ QString LocalitySession::act()
     case Backspace:
         QTest::keyClick(cerca, Qt::Key_Backspace);
         m_model.backspace();
-        return QStringLiteral("Backspace in Cerca");
+        return QStringLiteral("Backspace in the field");
     case FieldEscape:
         QTest::keyClick(cerca, Qt::Key_Escape);
-        m_model.cercaEscape();
-        return QStringLiteral("Esc in Cerca");
+        m_model.fieldEscape();
+        return QStringLiteral("Esc in the field");
     case FieldEnter:
         QTest::keyClick(cerca, Qt::Key_Return);
-        m_model.cercaEnter();
-        return QStringLiteral("Enter in Cerca");
+        m_model.fieldEnter();
+        return QStringLiteral("Enter in the field");
     case Down:
         return gridKey(Qt::Key_Down, "Down in the grid");
     case Up:
@@ -264,15 +265,15 @@ QString LocalitySession::act()
     case TroughDown:
         return scrollBarClick(PageDown);
     case ScrollTop:
-        m_window.ScrollBar1->scrollEvent(SB_TOP);
+        m_controls.scrollBar->scrollEvent(SB_TOP);
         m_model.page.scrollBarEvent(Top);
         return QStringLiteral("scroll bar: top");
     case ScrollBottom:
-        m_window.ScrollBar1->scrollEvent(SB_BOTTOM);
+        m_controls.scrollBar->scrollEvent(SB_BOTTOM);
         m_model.page.scrollBarEvent(Bottom);
         return QStringLiteral("scroll bar: bottom");
     case ScrollEnd:
-        m_window.ScrollBar1->scrollEvent(SB_ENDSCROLL);
+        m_controls.scrollBar->scrollEvent(SB_ENDSCROLL);
         m_model.page.scrollBarEvent(EndScroll);
         return QStringLiteral("scroll bar: end of scroll");
     case Thumb:
@@ -285,46 +286,34 @@ QString LocalitySession::act()
         QTest::mouseClick(cerca, Qt::LeftButton, {}, QPoint(cerca->width() - 3, cerca->height() / 2));
         QTest::keyClick(cerca, Qt::Key_End);
         m_model.focusField();
-        return QStringLiteral("click into Cerca");
+        return QStringLiteral("click into the field");
     case Mode:
-        return switchMode();
+        return switchAction();
     }
     return {};
 }
 
-QChar LocalitySession::continuation(const QString &key) const
+QChar WindowSession::continuation(const QString &key) const
 {
     if (key.size() > m_model.field.size() && key.startsWith(m_model.field))
         return key.at(m_model.field.size());
     return {};
 }
 
-QString LocalitySession::randomKey()
-{
-    const LocalityData::Order &order = m_model.order();
-    if (order.rows.isEmpty())
-        return {};
-    const int record = int(below(quint32(order.rows.size())));
-    if (m_model.mode == LocalityData::ByName || m_model.mode == LocalityData::ByCap)
-        return order.keys.at(record);
-    return m_model.data.localities.at(order.rows.at(record)).pv;
-}
-
-QString LocalitySession::typeCharacter()
+QString WindowSession::typeCharacter()
 {
     // Mostly a character that a record on the page continues the text
     // with, so that searches go deep; otherwise any character, which the
     // search will often take back.
     static const QString anyCharacter = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ '0123456789abcxyz");
-    static const int keyColumn[] = {0, 2, 1};
     QChar c;
     if (below(10) < 7 && m_model.page.shown > 0) {
         const int row = int(below(quint32(m_model.page.shown)));
-        c = continuation(m_model.rowCells(row).at(keyColumn[m_model.mode]));
+        c = continuation(m_model.rowCells(row).at(keyColumn()));
     }
     if (c.isNull())
         c = anyCharacter.at(int(below(quint32(anyCharacter.size()))));
-    Edit *cerca = m_window.Cerca;
+    Edit *cerca = m_controls.field;
     if (c.unicode() < 0x80) {
         QTest::keyClick(cerca, c.toLatin1());
     } else {
@@ -335,10 +324,10 @@ QString LocalitySession::typeCharacter()
         QApplication::sendEvent(cerca, &release);
     }
     m_model.typeCharacter(c.toUpper());
-    return QStringLiteral("type '%1' in Cerca").arg(c);
+    return QStringLiteral("type '%1' in the field").arg(c);
 }
 
-QString LocalitySession::paste()
+QString WindowSession::paste()
 {
     // The beginning of some record's key, sometimes with a character that
     // no key continues it with, sometimes in lower case.
@@ -348,18 +337,18 @@ QString LocalitySession::paste()
         text += QStringLiteral("QXZ9").at(int(below(4)));
     if (below(4) == 0)
         text = text.toLower();
-    m_window.Cerca->setText(text);
+    m_controls.field->setText(text);
     m_model.setField(text);
-    return QStringLiteral("paste %1 into Cerca").arg(quoted(text));
+    return QStringLiteral("paste %1 into the field").arg(quoted(text));
 }
 
-QString LocalitySession::scrollBarClick(int code)
+QString WindowSession::scrollBarClick(int code)
 {
     static const QStyle::SubControl parts[] = {QStyle::SC_ScrollBarSubLine, QStyle::SC_ScrollBarAddLine,
                                                QStyle::SC_ScrollBarSubPage, QStyle::SC_ScrollBarAddPage};
     static const char *const names[] = {"up arrow", "down arrow", "trough above the thumb",
                                         "trough below the thumb"};
-    ScrollBar *bar = m_window.ScrollBar1;
+    ScrollBar *bar = m_controls.scrollBar;
     QStyleOptionSlider option;
     option.initFrom(bar);
     option.subControls = QStyle::SC_All;
@@ -384,9 +373,9 @@ QString LocalitySession::scrollBarClick(int code)
     return QStringLiteral("scroll bar: click on the %1").arg(QString::fromLatin1(names[code]));
 }
 
-QString LocalitySession::thumbDrag()
+QString WindowSession::thumbDrag()
 {
-    ScrollBar *bar = m_window.ScrollBar1;
+    ScrollBar *bar = m_controls.scrollBar;
     const int maximum = bar->maximum();
     QStringList track;
     bar->setSliderDown(true);
@@ -412,23 +401,138 @@ QString LocalitySession::thumbDrag()
         .arg(release);
 }
 
-QString LocalitySession::clickRow()
+QString WindowSession::clickRow()
 {
-    StringGrid *grid = m_window.StringGrid1;
+    StringGrid *grid = m_controls.grid;
     const int row = int(below(quint32(grid->rowCountValue())));
-    const QRect cell = grid->visualRect(grid->model()->index(row, int(below(3))));
+    const QRect cell = grid->visualRect(grid->model()->index(row, int(below(quint32(grid->colCount())))));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     m_model.clickRow(row);
     return QStringLiteral("click on grid row %1").arg(row);
 }
 
-QString LocalitySession::switchMode()
+// ---- the main window ------------------------------------------------------
+
+LocalitySession::LocalitySession(TCapF &window, const LocalityData &data, quint64 seed)
+    : WindowSession({window.Cerca, window.StringGrid1, window.ScrollBar1, window.Label1, window.Edit1}, m_locality,
+                    seed),
+      m_window(window), m_locality(data)
+{
+    m_locality.start();
+    m_locality.page.reads = 0;
+    m_readsBefore = programReads();
+}
+
+QString LocalitySession::modeName() const
+{
+    return searchState().searchMode;
+}
+
+QString LocalitySession::modelModeName() const
+{
+    static const char *const names[] = {"localita", "cap", "pv"};
+    return QString::fromLatin1(names[m_locality.mode]);
+}
+
+int LocalitySession::programLastRow() const
+{
+    return searchState().lastRow;
+}
+
+qint64 LocalitySession::programReads() const
+{
+    return m_window.search().recordReads();
+}
+
+QString LocalitySession::switchAction()
 {
     const auto mode = LocalityData::Mode(below(3));
     QAction *const actions[] = {m_window.perLocalit1, m_window.perCAP1, m_window.perProvincia1};
     actions[mode]->trigger();
-    m_model.switchMode(mode);
+    m_locality.switchMode(mode);
     return QStringLiteral("menu Ricerca: %1").arg(actions[mode]->text());
+}
+
+int LocalitySession::keyColumn() const
+{
+    static const int columns[] = {0, 2, 1};
+    return columns[m_locality.mode];
+}
+
+QString LocalitySession::randomKey()
+{
+    const LocalityData::Order &order = m_locality.order();
+    if (order.rows.isEmpty())
+        return {};
+    const int record = int(below(quint32(order.rows.size())));
+    if (m_locality.mode == LocalityData::ByProvince)
+        return m_locality.data.localities.at(order.rows.at(record)).pv;
+    return order.keys.at(record);
+}
+
+// ---- the street window ----------------------------------------------------
+
+StreetSession::StreetSession(TZone &window, const QString &zoneFolder, const QList<int> &cityRows, quint64 seed)
+    : WindowSession({window.CercaZona, window.StringGrid2, window.ScrollBar2, window.Label3, window.Edit1},
+                    m_streets, seed),
+      m_window(window), m_cityRows(cityRows)
+{
+    for (const int row : cityRows) {
+        m_cities.append(CityData());
+        if (!m_cities.last().read(zoneFolder, cityTable[row].fileBase.toString()))
+            return;
+    }
+    if (m_cityRows.isEmpty())
+        return;
+    pick(0);
+    settle();
+    m_streets.page.settle();
+    m_started = true;
+}
+
+void StreetSession::pick(int index)
+{
+    // The city list with the keyboard: the entry above, then Down.
+    QComboBox *list = m_window.ComboBox1;
+    list->setCurrentIndex(m_cityRows.at(index) - 1);
+    QTest::keyClick(list, Qt::Key_Down);
+    m_streets.pickCity(m_cityRows.at(index), m_cities.at(index));
+    // The city's files are opened anew, and count their reads from there.
+    m_readsBefore = 0;
+}
+
+QString StreetSession::modeName() const
+{
+    return m_window.ComboBox1->currentText();
+}
+
+QString StreetSession::modelModeName() const
+{
+    return m_streets.cityRow < 0 ? QString() : cityTable[m_streets.cityRow].displayName.toString();
+}
+
+int StreetSession::programLastRow() const
+{
+    return m_window.streetLastRow;
+}
+
+qint64 StreetSession::programReads() const
+{
+    return m_window.files().streetReads() + m_window.files().noteReads();
+}
+
+QString StreetSession::switchAction()
+{
+    const int index = int(below(quint32(m_cityRows.size())));
+    pick(index);
+    return QStringLiteral("city %1").arg(cityTable[m_cityRows.at(index)].displayName.toString());
+}
+
+QString StreetSession::randomKey()
+{
+    if (!m_streets.city || m_streets.city->keys.isEmpty())
+        return {};
+    return m_streets.city->keys.at(int(below(quint32(m_streets.city->keys.size()))));
 }
 
 } // namespace zelvora::test

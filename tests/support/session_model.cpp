@@ -121,7 +121,7 @@ void PageModel::appendRow(int row)
     if (row == 0)
         first = readPosition;
     shown = row + 1;
-    reads += rowCost;
+    reads += costs ? costs->value(readPosition, rowCost) : rowCost;
     ++readPosition;
 }
 
@@ -351,7 +351,112 @@ void PageModel::scrollBarEvent(int code, int thumb)
     setPosition(proposed);
 }
 
-// ---- the locality search --------------------------------------------------
+// ---- the incremental search ----------------------------------------------
+
+void SearchModel::setField(const QString &text)
+{
+    const QString upper = text.toUpper().left(maxLength);
+    if (upper == field)
+        return;
+    field = upper;
+    searchChange();
+}
+
+void SearchModel::typeCharacter(QChar c)
+{
+    if (field.size() < maxLength)
+        setField(field + c);
+}
+
+void SearchModel::backspace()
+{
+    if (!field.isEmpty())
+        setField(field.chopped(1));
+}
+
+void SearchModel::focusField()
+{
+    if (page.gridFocus)
+        page.exit();
+}
+
+void SearchModel::clickRow(int row)
+{
+    page.focusGrid();
+    if (row != page.selected)
+        page.selectRow(row);
+    else
+        page.click();
+}
+
+void SearchModel::searchChange()
+{
+    const int n = page.recordCount;
+    for (;;) {
+        const QString t = field;
+        if (t == lastSearchText)
+            return;
+        page.lastRow = 0;
+        lastSearchText = t;
+        QString prefix = t.left(keyLength);
+
+        int group = -1;
+        if (!prefix.isEmpty() && prefixes) {
+            for (int i = 0; i < prefixes->size(); ++i) {
+                if (prefixes->at(i).startsWith(prefix)) {
+                    group = i;
+                    break;
+                }
+            }
+        }
+        if (group < 0) {
+            if (t.isEmpty()) {
+                showSearchPage(0);
+                return;
+            }
+            // The prefix less its last character goes back into the field.
+            prefix.chop(1);
+            field = prefix;
+            continue;
+        }
+        const int first = firstRecords->at(group);
+        const int last = group + 1 < firstRecords->size() ? firstRecords->at(group + 1) - 1 : n;
+        showSearchPage(first - 1);
+        if (t.size() <= keyLength)
+            return;
+
+        // The first record of the group whose key begins with the text, read
+        // one key at a time.
+        int match = 0;
+        for (int record = first; record <= last; ++record) {
+            ++page.reads;
+            page.readPosition = record;
+            if (keys->at(record - 1).startsWith(t)) {
+                match = record;
+                break;
+            }
+        }
+        if (match > 0) {
+            showSearchPage(match - 1);
+            return;
+        }
+        field = t.chopped(1);
+    }
+}
+
+void SearchModel::showSearchPage(int start)
+{
+    page.clearPage();
+    page.currentRecord = std::max(start, 0);
+    page.readPosition = page.currentRecord;
+    for (int row = 1; row <= page.rowsPerPage && page.readPosition < page.recordCount; ++row) {
+        page.appendRow(row - 1);
+        page.setPosition(page.currentRecord - (row + 1));
+        ++page.currentRecord;
+    }
+}
+
+// ---- the locality search ------------------------------------------------
 
 void LocalityModel::start()
 {
@@ -367,13 +472,16 @@ void LocalityModel::switchMode(LocalityData::Mode to)
     // the old mode.
     if (!field.isEmpty()) {
         field.clear();
-        CercaChange();
+        searchChange();
     }
     static constexpr int lengths[] = {30, 5, 2};
     maxLength = lengths[to];
     mode = to;
     keyLength = to == LocalityData::ByProvince ? 2 : 3;
     const LocalityData::Order &o = order();
+    prefixes = &o.prefixes;
+    firstRecords = &o.firstRecords;
+    keys = &o.keys;
     page.rowCost = o.rowCost;
     page.recordCount = int(o.rows.size());
     page.currentRecord = 0;
@@ -403,118 +511,6 @@ void LocalityModel::switchMode(LocalityData::Mode to)
     focusField();
 }
 
-void LocalityModel::setField(const QString &text)
-{
-    const QString upper = text.toUpper().left(maxLength);
-    if (upper == field)
-        return;
-    field = upper;
-    CercaChange();
-}
-
-void LocalityModel::typeCharacter(QChar c)
-{
-    if (field.size() < maxLength)
-        setField(field + c);
-}
-
-void LocalityModel::backspace()
-{
-    if (!field.isEmpty())
-        setField(field.chopped(1));
-}
-
-void LocalityModel::gridEscape()
-{
-    focusField();
-}
-
-void LocalityModel::focusField()
-{
-    if (page.gridFocus)
-        page.exit();
-}
-
-void LocalityModel::focusGridFromField()
-{
-    page.focusGrid();
-}
-
-void LocalityModel::clickRow(int row)
-{
-    page.focusGrid();
-    if (row != page.selected)
-        page.selectRow(row);
-    else
-        page.click();
-}
-
-void LocalityModel::CercaChange()
-{
-    const LocalityData::Order &o = order();
-    const int n = int(o.rows.size());
-    for (;;) {
-        const QString t = field;
-        if (t == lastSearchText)
-            return;
-        page.lastRow = 0;
-        lastSearchText = t;
-        QString prefix = t.left(keyLength);
-
-        int group = -1;
-        if (!prefix.isEmpty()) {
-            for (int i = 0; i < o.prefixes.size(); ++i) {
-                if (o.prefixes.at(i).startsWith(prefix)) {
-                    group = i;
-                    break;
-                }
-            }
-        }
-        if (group < 0) {
-            if (t.isEmpty()) {
-                showSearchPage(0);
-                return;
-            }
-            // The prefix less its last character goes back into the field.
-            prefix.chop(1);
-            field = prefix;
-            continue;
-        }
-        const int first = o.firstRecords.at(group);
-        const int last = group + 1 < o.firstRecords.size() ? o.firstRecords.at(group + 1) - 1 : n;
-        showSearchPage(first - 1);
-        if (t.size() <= keyLength)
-            return;
-
-        int match = 0;
-        for (int record = first; record <= last; ++record) {
-            ++page.reads;
-            page.readPosition = record;
-            if (o.keys.at(record - 1).startsWith(t)) {
-                match = record;
-                break;
-            }
-        }
-        if (match > 0) {
-            showSearchPage(match - 1);
-            return;
-        }
-        field = t.chopped(1);
-    }
-}
-
-void LocalityModel::showSearchPage(int start)
-{
-    page.clearPage();
-    page.currentRecord = std::max(start, 0);
-    page.readPosition = page.currentRecord;
-    for (int row = 1; row <= page.rowsPerPage && page.readPosition < page.recordCount; ++row) {
-        page.appendRow(row - 1);
-        page.setPosition(page.currentRecord - (row + 1));
-        ++page.currentRecord;
-    }
-}
-
 QStringList LocalityModel::rowCells(int row) const
 {
     if (row >= page.shown)
@@ -528,6 +524,77 @@ QString LocalityModel::noteOf(int row) const
     if (row >= page.shown)
         return {};
     return data.localities.at(order().rows.at(page.first + row)).note;
+}
+
+
+// ---- the street window ----------------------------------------------------
+
+bool CityData::read(const QString &zoneFolder, const QString &fileBase)
+{
+    const QString base = zoneFolder + u'/' + fileBase;
+    bool withNotes = false;
+    const QList<QByteArray> notes = records(base + ".civ", 71, &withNotes);
+    bool present = false;
+    for (const QByteArray &record : records(base + ".loc", 104, &present)) {
+        const int noteNo = number16(record, 102);
+        Street street{shortString(record, 0, 40), shortString(record, 41, 25), QString(), 1};
+        if (withNotes && noteNo > 0 && noteNo <= notes.size()) {
+            street.note = shortString(notes.at(noteNo - 1), 0, 70);
+            street.cost = 2;
+        }
+        streets.append(street);
+        keys.append(street.name);
+    }
+    LocalityData::Order index;
+    index.present = present;
+    readIndex(base + ".lox", index);
+    prefixes = index.prefixes;
+    firstRecords = index.firstRecords;
+    return index.present;
+}
+
+void StreetModel::pickCity(int row, const CityData &data)
+{
+    cityRow = row;
+    city = &data;
+    prefixes = &data.prefixes;
+    firstRecords = &data.firstRecords;
+    keys = &data.keys;
+    m_costs.clear();
+    for (const CityData::Street &street : data.streets)
+        m_costs.append(street.cost);
+    page.costs = &m_costs;
+    page.lastRow = 0;
+    page.recordCount = int(data.streets.size());
+
+    // The city's first page, stopping at its end; the scroll bar spans it.
+    page.clearPage();
+    page.currentRecord = 0;
+    page.readPosition = 0;
+    for (int row = 0; row < page.rowsPerPage && page.readPosition < page.recordCount; ++row) {
+        ++page.currentRecord;
+        page.appendRow(row);
+    }
+    page.maximum = page.recordCount;
+    page.setPosition(0);
+    // Emptying the field searches the empty text when it held one.
+    setField(QString());
+    focusField();
+}
+
+QStringList StreetModel::rowCells(int row) const
+{
+    if (!city || row >= page.shown)
+        return {QString(), QString()};
+    const CityData::Street &street = city->streets.at(page.first + row);
+    return {street.name, street.designation};
+}
+
+QString StreetModel::noteOf(int row) const
+{
+    if (!city || row >= page.shown)
+        return {};
+    return city->streets.at(page.first + row).note;
 }
 
 } // namespace zelvora::test

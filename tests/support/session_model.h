@@ -48,6 +48,7 @@ struct PageModel
     int rowsPerPage;
     int recordCount = 0;   // N, also the scroll bar's maximum once set
     int rowCost = 1;       // records read per row appended
+    const QList<int> *costs = nullptr; // or per record of the order
     int first = 0;         // order position of grid row 0
     int shown = 0;         // records on the page (the grid has max(shown, 1) rows)
     int readPosition = 0;  // P, the order file's read position
@@ -90,43 +91,94 @@ struct PageModel
     void scrollBarEvent(int code, int thumb = 0);
 };
 
-// The main window's search and results list.
-struct LocalityModel
+// A search field over one order with its prefix index, and the page list
+// under it: the incremental search, its take-back, and the field's keys.
+struct SearchModel
 {
-    explicit LocalityModel(const LocalityData &data) : data(data), page(8) {}
+    explicit SearchModel(int rowsPerPage) : page(rowsPerPage) {}
+    virtual ~SearchModel() = default;
 
-    const LocalityData &data;
     PageModel page;
-    LocalityData::Mode mode = LocalityData::ByName;
     QString field;
     QString lastSearchText;
     int keyLength = 3;
     int maxLength = 30;
-    bool cercaFocus = false;
+    // The active order: its prefix index and the keys a search refines on.
+    const QStringList *prefixes = nullptr;
+    const QList<int> *firstRecords = nullptr;
+    const QStringList *keys = nullptr;
+
+    // The field's text becomes `text` (typed, pasted or set back).
+    void setField(const QString &text);
+    void typeCharacter(QChar c);
+    void backspace();
+    void fieldEscape() { setField(QString()); }
+    void fieldEnter() { page.focusGrid(); }
+    void gridEscape() { focusField(); }
+    void focusField();
+    void clickRow(int row);
+
+    // The texts of grid row `row` and its note, as the model expects them.
+    virtual QStringList rowCells(int row) const = 0;
+    virtual QString noteOf(int row) const = 0;
+
+protected:
+    // The search on a change of the field's text.
+    void searchChange();
+    void showSearchPage(int start);
+};
+
+// The main window's search and results list.
+struct LocalityModel : SearchModel
+{
+    explicit LocalityModel(const LocalityData &data) : SearchModel(8), data(data) {}
+
+    const LocalityData &data;
+    LocalityData::Mode mode = LocalityData::ByName;
 
     const LocalityData::Order &order() const { return data.orders[mode]; }
 
     // The window as it opens: locality mode, the first page, focus in Cerca.
     void start();
     void switchMode(LocalityData::Mode to);
-    // The field's text becomes `text` (typed, pasted or set back).
-    void setField(const QString &text);
-    void typeCharacter(QChar c);
-    void backspace();
-    void cercaEscape() { setField(QString()); }
-    void cercaEnter() { focusGridFromField(); }
-    void gridEscape();
-    void focusField();
-    void focusGridFromField();
-    void clickRow(int row);
 
-    // The texts of grid row `row` as the model expects them.
-    QStringList rowCells(int row) const;
-    QString noteOf(int row) const;
+    QStringList rowCells(int row) const override;
+    QString noteOf(int row) const override;
+};
+
+// One city's street files, read whole.
+struct CityData
+{
+    struct Street
+    {
+        QString name, designation, note;
+        int cost = 1; // records read to show it: the street, and its note if it has one
+    };
+    QList<Street> streets;
+    QStringList keys;
+    QStringList prefixes;
+    QList<int> firstRecords;
+
+    // False when the street file or its index cannot be read.
+    bool read(const QString &zoneFolder, const QString &fileBase);
+};
+
+// The street window's city, search and street list.
+struct StreetModel : SearchModel
+{
+    StreetModel() : SearchModel(7) { maxLength = 40; }
+
+    const CityData *city = nullptr;
+    int cityRow = -1;
+
+    // A city picked from the list, its files read into `data`.
+    void pickCity(int row, const CityData &data);
+
+    QStringList rowCells(int row) const override;
+    QString noteOf(int row) const override;
 
 private:
-    void CercaChange();
-    void showSearchPage(int start);
+    QList<int> m_costs;
 };
 
 } // namespace zelvora::test
