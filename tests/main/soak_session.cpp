@@ -15,13 +15,22 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTest>
 #include <cstdio>
+#include <malloc.h>
 
 using namespace zelvora;
 using namespace zelvora::test;
 
 namespace {
+
+// Bytes the allocator has handed out and not had back, in kB: tells memory
+// held by the program from pages the allocator keeps.
+long long heapInUseKilobytes()
+{
+    return static_cast<long long>(mallinfo2().uordblks / 1024);
+}
 
 // Runs `steps` steps of `session`; false at the first mismatch.
 bool run(const char *name, WindowSession &session, int steps)
@@ -37,7 +46,8 @@ bool run(const char *name, WindowSession &session, int steps)
         if (step == warmUp)
             rssWarm = residentKilobytes();
         if (step % 10000 == 0) {
-            std::printf("  %s: step %d, VmRSS %lld kB\n", name, step, static_cast<long long>(residentKilobytes()));
+            std::printf("  %s: step %d, VmRSS %lld kB, heap in use %lld kB\n", name, step,
+                        static_cast<long long>(residentKilobytes()), heapInUseKilobytes());
             std::fflush(stdout);
         }
     }
@@ -61,7 +71,9 @@ int main(int argc, char **argv)
     const QStringList args = qtApp.arguments();
     const int steps = args.size() > 1 ? args.at(1).toInt() : 100000;
     const quint64 seed = args.size() > 2 ? args.at(2).toULongLong() : 1;
-    const QString folder = args.size() > 3 ? args.at(3) : QStringLiteral(ZELVORA_DATA_FOLDER);
+    // The main window makes the data folder the current directory.
+    const QString folder = QFileInfo(args.size() > 3 ? args.at(3) : QStringLiteral(ZELVORA_DATA_FOLDER))
+                               .absoluteFilePath();
     if (steps <= 0) {
         std::fprintf(stderr, "usage: soak_session [STEPS] [SEED] [DATA FOLDER]\n");
         return 2;
