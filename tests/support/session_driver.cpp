@@ -6,6 +6,7 @@
 #include "locality/main_window.h"
 #include "locality/search_state.h"
 #include "streets/street_window.h"
+#include "support/seams.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -17,6 +18,7 @@
 #include <QStyleOptionSlider>
 #include <QTest>
 #include <cstdio>
+#include <memory>
 
 namespace zelvora::test {
 
@@ -182,7 +184,7 @@ QString WindowSession::act()
 {
     enum Action {
         Type, Paste, Backspace, FieldEscape, FieldEnter,
-        Down, Up, NextPage, PriorPage, GridEscape, Home, End,
+        Down, Up, NextPage, PriorPage, GridEscape, Home, End, Details,
         ArrowUp, ArrowDown, TroughUp, TroughDown, ScrollTop, ScrollBottom, ScrollEnd, Thumb,
         ClickRow, ClickField, Mode,
     };
@@ -193,7 +195,7 @@ QString WindowSession::act()
     };
     static const Choice inField[] = {{Type, 40}, {Paste, 8}, {Backspace, 10}, {FieldEscape, 3}, {FieldEnter, 8}};
     static const Choice inGrid[] = {{Down, 16}, {Up, 12}, {NextPage, 8}, {PriorPage, 6}, {GridEscape, 10},
-                                    {Home, 1},  {End, 1}};
+                                    {Home, 1},  {End, 1},       {Details, 1}};
     static const Choice anywhere[] = {{ArrowUp, 4},    {ArrowDown, 4},   {TroughUp, 3},   {TroughDown, 3},
                                       {ScrollTop, 1},  {ScrollBottom, 1}, {ScrollEnd, 1}, {Thumb, 4},
                                       {ClickRow, 6},   {ClickField, 5},  {Mode, 1}};
@@ -247,6 +249,20 @@ QString WindowSession::act()
         return gridKey(Qt::Key_PageDown, "Page Down in the grid");
     case PriorPage:
         return gridKey(Qt::Key_PageUp, "Page Up in the grid");
+    case Details: {
+        // Enter opens the selected row's details, a modal dialog, which is
+        // closed as soon as it is open.
+        const auto opened = std::make_shared<bool>(false);
+        onNextModal([opened](QDialog *) { *opened = true; });
+        QTest::keyClick(grid, Qt::Key_Return);
+        // The offscreen platform has no window manager to give the window
+        // back its activation once the dialog is gone.
+        grid->window()->activateWindow();
+        QApplication::processEvents();
+        m_model.openDetails();
+        return *opened ? QStringLiteral("Enter in the grid: details opened and closed")
+                      : QStringLiteral("Enter in the grid: no details opened");
+    }
     case GridEscape:
         QTest::keyClick(grid, Qt::Key_Escape);
         m_model.gridEscape();

@@ -115,6 +115,9 @@ struct SearchModel
     void fieldEscape() { setField(QString()); }
     void fieldEnter() { page.focusGrid(); }
     void gridEscape() { focusField(); }
+    // Enter in the grid: the details of the selected row open, which
+    // remembers the row; they read nothing and change nothing once closed.
+    void openDetails() { page.lastRow = page.selected; }
     void focusField();
     void clickRow(int row);
 
