@@ -2,7 +2,8 @@
 # Sets up a fresh Debian 12 machine, builds Zelvora and its data, then either
 # starts the program (./dev.sh run), runs every test (./dev.sh test), makes
 # the Debian package (./dev.sh package), runs the fuzz targets
-# (./dev.sh fuzz SECONDS) or the benchmarks (./dev.sh bench [REPETITIONS]).
+# (./dev.sh fuzz SECONDS), the benchmarks (./dev.sh bench [REPETITIONS]) or a
+# long random session checked against its model (./dev.sh soak [STEPS] [SEED]).
 set -euo pipefail
 
 cd "$(dirname "$0")"
@@ -88,6 +89,17 @@ bench() {
     python3 bench/run_bench.py "$dir" "$@"
 }
 
+# A long random session on the windows over the bundled data, checked after
+# every step against the model; prints the steps done, the mismatches and the
+# resident memory at the start, after the warm-up and at the end.
+soak() {
+    local steps=${1:-100000} seed=${2:-1}
+    [[ "$steps" =~ ^[0-9]+$ && "$seed" =~ ^[0-9]+$ ]] || { echo "usage: $0 soak [STEPS] [SEED]" >&2; exit 2; }
+    cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build "$BUILD_DIR" -j "$(nproc)" --target soak_session zelvora_data
+    "$BUILD_DIR/tests/soak_session" "$steps" "$seed" "$BUILD_DIR/bin"
+}
+
 case "${1:-}" in
 run)
     install_missing
@@ -116,8 +128,13 @@ bench)
     shift
     bench "$@"
     ;;
+soak)
+    install_missing
+    shift
+    soak "$@"
+    ;;
 *)
-    echo "usage: $0 run|test|package|fuzz SECONDS|bench [REPETITIONS]" >&2
+    echo "usage: $0 run|test|package|fuzz SECONDS|bench [REPETITIONS]|soak [STEPS] [SEED]" >&2
     exit 2
     ;;
 esac
