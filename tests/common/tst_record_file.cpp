@@ -51,6 +51,58 @@ private slots:
         QCOMPARE(file.readCount(), 1);
     }
 
+    // A file of four records changes size while open: every answer and every
+    // error is what its new size gives, at the first read after the change.
+    void sizeChangeWhileOpenIsSeenAtTheNextRead_data()
+    {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("result");
+        const QString past = "Lettura oltre la fine del file live.dat";
+        QTest::newRow("shrunk, inside") << 2 << "at:1" << "bb";
+        QTest::newRow("shrunk, at the new end") << 2 << "at:2" << past;
+        QTest::newRow("shrunk, past the new end") << 2 << "at:3" << "Record 4 fuori dal file live.dat (2 record)";
+        QTest::newRow("shrunk, sought past the end") << 2 << "seek:3 end"
+                                                     << "Record 4 fuori dal file live.dat (2 record)";
+        QTest::newRow("shrunk, reading on") << 2 << "seek:1 next end next" << "bb end " + past;
+        QTest::newRow("shrunk, own report") << 2 << "inside:1 inside:2 count" << "bb none 2";
+        QTest::newRow("emptied") << 0 << "seek:0 end inside:0" << "end none";
+        QTest::newRow("grown") << 6 << "at:5 end next" << "ff end " + past;
+        QTest::newRow("grown, sought to the new end") << 6 << "seek:6 end inside:4" << "end ee";
+    }
+    void sizeChangeWhileOpenIsSeenAtTheNextRead()
+    {
+        QFETCH(int, records);
+        QFETCH(QString, steps);
+        QFETCH(QString, result);
+        const QString path = craft("live.dat", "aabbccdd");
+        RecordFile file;
+        QVERIFY(file.open(path, 2));
+        QVERIFY(file.readAt(3) == "dd" && file.atEnd());
+        test::writeAll(path, QByteArray("aabbccddeeff").left(2 * records));
+        QStringList seen;
+        try {
+            for (const QString &step : steps.split(' ')) {
+                const int n = step.section(':', 1).toInt();
+                if (step.startsWith("at:"))
+                    seen << file.readAt(n);
+                else if (step.startsWith("seek:"))
+                    file.seek(n);
+                else if (step.startsWith("inside:"))
+                    seen << file.readIfInside(n).value_or("none");
+                else if (step == "next")
+                    seen << file.readNext();
+                else if (step == "end")
+                    seen << (file.atEnd() ? "end" : "more");
+                else if (step == "count")
+                    seen << QString::number(file.count());
+            }
+        } catch (const IoError &e) {
+            seen << e.message();
+        }
+        QCOMPARE(seen.join(' '), result);
+    }
+
     void missingFileDoesNotOpen()
     {
         RecordFile file;
