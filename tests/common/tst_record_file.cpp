@@ -6,6 +6,8 @@
 
 #include <QBuffer>
 #include <QProcess>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <limits>
 #include <QTest>
@@ -210,6 +212,34 @@ private slots:
         QCOMPARE(encodeCp1252(QString::fromUtf8("SÈN JAN €")), std::optional(QByteArray("S\xc8N JAN \x80")));
         QVERIFY(!encodeCp1252(QString::fromUtf8("SOČI")).has_value());
         QVERIFY(!encodeCp1252(QString::fromUtf8("名")).has_value());
+    }
+
+    // Every byte decodes, and every character of the basic plane encodes or
+    // is refused, exactly as the conversion library's code page 1252 has it
+    // (the five bytes it leaves undefined decode to the control characters of
+    // the same number).
+    void codePage1252AgreesWithTheConversionLibrary()
+    {
+        QStringDecoder decoder("windows-1252");
+        QStringEncoder encoder("windows-1252");
+        QVERIFY(decoder.isValid() && encoder.isValid());
+        for (int byte = 0; byte < 256; ++byte) {
+            const char c = char(byte);
+            decoder.resetState();
+            QCOMPARE(decodeCp1252(QByteArrayView(&c, 1)), decoder.decode(QByteArrayView(&c, 1)));
+        }
+        for (char32_t u = 0; u < 0x10000; ++u) {
+            if (u >= 0xD800 && u < 0xE000)
+                continue;
+            const QString text{QChar(char16_t(u))};
+            encoder.resetState();
+            decoder.resetState();
+            const QByteArray bytes = encoder.encode(text);
+            const std::optional<QByteArray> expected =
+                decoder.decode(bytes) == text ? std::optional(bytes) : std::nullopt;
+            if (encodeCp1252(text) != expected)
+                QFAIL(qPrintable(QStringLiteral("U+%1").arg(quint32(u), 4, 16, QLatin1Char('0'))));
+        }
     }
 
     void recordNumbers_data()
