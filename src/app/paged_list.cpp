@@ -4,6 +4,7 @@
 #include "app/toolkit/string_grid.h"
 
 #include <QLineEdit>
+#include <QScopeGuard>
 
 namespace zelvora {
 
@@ -170,17 +171,28 @@ void PagedList::refillDown(ScrollCode code, int start, int &position)
         clearPage();
         seekPage(start);
         int appended = 0;
-        for (int i = 0; i < rows; ++i) {
-            if (code == SB_PAGEDOWN && current >= count)
-                break;
-            if (m_source.atEnd())
-                break;
-            ++current;
-            appendRow(i);
-            ++appended;
-            m_grid->setRow(i);
-            if (current >= count)
-                break;
+        {
+            // The selection follows each row read, but a move of the grid's
+            // current row lays the whole view out again: it moves once, to the
+            // last row. A read that fails moves it row by row as far as the
+            // rows read, so that the scroll bar is left where it always was.
+            bool complete = false;
+            const auto follow = qScopeGuard([&] {
+                for (int i = complete ? std::max(appended - 1, 0) : 0; i < appended; ++i)
+                    m_grid->setRow(i);
+            });
+            for (int i = 0; i < rows; ++i) {
+                if (code == SB_PAGEDOWN && current >= count)
+                    break;
+                if (m_source.atEnd())
+                    break;
+                ++current;
+                appendRow(i);
+                ++appended;
+                if (current >= count)
+                    break;
+            }
+            complete = true;
         }
         m_scrollBar->setPosition(current);
         position = current;
