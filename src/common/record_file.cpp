@@ -217,6 +217,40 @@ QByteArray RecordFile::readAt(int index)
     return readNext();
 }
 
+QByteArray RecordFile::readAll()
+{
+    requireOpen();
+    const int records = takeCount();
+    const qint64 total = static_cast<qint64>(records) * m_recordSize;
+    QByteArray all(total, Qt::Uninitialized);
+    qint64 got = 0;
+    if (m_handle >= 0) {
+        while (got < total) {
+            const ssize_t n = ::pread(m_handle, all.data() + got, size_t(total - got), off_t(got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += n;
+        }
+    } else if (m_device->seek(0)) {
+        got = std::max<qint64>(m_device->read(all.data(), total), 0);
+    }
+    m_loaded = -1;
+    if (got != total) {
+        // The file changed under the read: record by record, which reports
+        // the failure as a single read does.
+        all.clear();
+        seek(0);
+        for (int i = 0; i < records; ++i)
+            all += readNext();
+        return all;
+    }
+    m_position = records;
+    m_readCount += records;
+    return all;
+}
+
 std::optional<QByteArray> RecordFile::readIfInside(int index)
 {
     requireOpen();

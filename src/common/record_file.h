@@ -68,6 +68,11 @@ public:
     // Lets a caller report a number outside the file in its own words.
     std::optional<QByteArray> readIfInside(int index);
 
+    // Every record of the file, one after the other, in one read (an index
+    // loaded whole); the position then stands at the end. Fails as readNext()
+    // would, record by record.
+    QByteArray readAll();
+
     // Records read since the file was opened; lets tests count the work that a
     // keystroke or a page move costs.
     qint64 readCount() const { return m_readCount; }

@@ -105,6 +105,41 @@ private slots:
         QCOMPARE(seen.join(' '), result);
     }
 
+    // A whole file in one read: its whole records at its size when read (not
+    // when opened), counted as read, the position at the end.
+    void readAllGivesEveryWholeRecord_data()
+    {
+        QTest::addColumn<bool>("onDisk");
+        QTest::addColumn<QByteArray>("opened");
+        QTest::addColumn<QByteArray>("read");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("file, partial last record") << true << QByteArray("AAAABBBBCC") << QByteArray()
+                                                   << QByteArray("AAAABBBB");
+        QTest::newRow("file grown since opening") << true << QByteArray("AAAA") << QByteArray("AAAABBBBCCCCD")
+                                                  << QByteArray("AAAABBBBCCCC");
+        QTest::newRow("file emptied since opening") << true << QByteArray("AAAABBBB") << QByteArray("")
+                                                    << QByteArray();
+        QTest::newRow("memory") << false << QByteArray("AAAABBBBCC") << QByteArray() << QByteArray("AAAABBBB");
+    }
+    void readAllGivesEveryWholeRecord()
+    {
+        QFETCH(bool, onDisk);
+        QFETCH(QByteArray, opened);
+        QFETCH(QByteArray, read);
+        QFETCH(QByteArray, expected);
+        const QString path = craft("whole.dat", opened);
+        QBuffer buffer(&opened);
+        RecordFile file;
+        QVERIFY(onDisk ? file.open(path, 4) : file.open(&buffer, 4, QStringLiteral("whole.dat")));
+        file.seek(1);
+        if (!read.isNull())
+            test::writeAll(path, read);
+        QCOMPARE(file.readAll(), expected);
+        QCOMPARE(file.readCount(), expected.size() / 4);
+        QCOMPARE(file.position(), expected.size() / 4);
+        QVERIFY(file.atEnd());
+    }
+
     void missingFileDoesNotOpen()
     {
         RecordFile file;
