@@ -311,6 +311,10 @@ public:
     // floor.
     void streets(const QString &base, const QString &word, int repetitions)
     {
+        // A data set without the city's files (the larger locality set) has no
+        // street figures; opening the city would stop on an error message.
+        if (!QFile::exists(QDir(streetfiles::kZoneFolder).filePath(base + streetfiles::kStreetsSuffix)))
+            return;
         TZone zone;
         zone.show();
         QApplication::processEvents();
@@ -385,6 +389,11 @@ private:
             steps.push_back({int(counter.reads() - reads), int(counter.secondReads() - secondReads),
                              counter.pageEnd()});
         }
+        // What was read, on standard error: the amount the figure depends on.
+        int reads = 0;
+        for (const Step &step : steps)
+            reads += step.reads + step.secondReads;
+        std::fprintf(stderr, "%s: %d records read in %d steps\n", figure, reads, count);
         measure(figure, repetitions, count, reset, op, [&](int i) { floor(steps[size_t(i)]); });
     }
 
