@@ -8,6 +8,21 @@
 
 namespace zelvora {
 
+namespace {
+// Holds the grid in a refill while a page is read (see StringGrid::beginRefill).
+class Refill
+{
+public:
+    explicit Refill(StringGrid *grid) : m_grid(grid) { m_grid->beginRefill(); }
+    ~Refill() { m_grid->endRefill(); }
+    Refill(const Refill &) = delete;
+    Refill &operator=(const Refill &) = delete;
+
+private:
+    StringGrid *m_grid;
+};
+} // namespace
+
 PagedList::PagedList(StringGrid *grid, ScrollBar *scrollBar, QWidget *noteLabel, QLineEdit *noteEdit,
                      PageSource &source, PagingState state)
     : m_grid(grid), m_scrollBar(scrollBar), m_noteLabel(noteLabel), m_noteEdit(noteEdit), m_source(source),
@@ -52,6 +67,7 @@ PagedList::~PagedList()
 
 void PagedList::showFirstPage(bool lookAhead)
 {
+    const Refill refill(m_grid);
     clearPage();
     seekPage(0);
     const int rows = m_state.rowsPerPage;
@@ -71,6 +87,7 @@ void PagedList::showFirstPage(bool lookAhead)
 
 void PagedList::showSearchPage(int start)
 {
+    const Refill refill(m_grid);
     clearPage();
     seekPage(start);
     for (int row = 1; row <= m_state.rowsPerPage && !m_source.atEnd(); ++row) {
@@ -164,6 +181,7 @@ void PagedList::scroll(ScrollCode code, int &position)
 
 void PagedList::refillDown(ScrollCode code, int start, int &position)
 {
+    const Refill refill(m_grid);
     const int rows = m_state.rowsPerPage;
     int &current = m_state.currentRecord;
     const int count = m_state.recordCount;
@@ -208,6 +226,7 @@ void PagedList::refillDown(ScrollCode code, int start, int &position)
 
 void PagedList::refillUp(int start, int &position)
 {
+    const Refill refill(m_grid);
     clearPage();
     seekPage(start);
     int appended = 0;
@@ -223,6 +242,7 @@ void PagedList::refillUp(int start, int &position)
 
 void PagedList::jump(int &position)
 {
+    const Refill refill(m_grid);
     const int count = m_state.recordCount;
     const int rows = m_state.rowsPerPage;
     int &current = m_state.currentRecord;

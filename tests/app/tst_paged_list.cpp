@@ -235,6 +235,31 @@ private slots:
         QCOMPARE(f.boxes.requests[0].text, "read failed");
     }
 
+    // A page shorter than the one before it: the grid, and the view's model
+    // that the screen and a screen reader see, end with its rows and no more.
+    void shorterPageLeavesOnlyItsRows_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("8: the last four records") << 8 << 36 << 4;
+        QTest::newRow("7: the last record") << 7 << 39 << 1;
+        QTest::newRow("8: a full page") << 8 << 10 << 8;
+    }
+    void shorterPageLeavesOnlyItsRows()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, start);
+        QFETCH(int, shown);
+        ListFixture f;
+        QVERIFY(f.open(40, rows, 3));
+        f.pageAt(0, rows - 1);
+        f.list->showSearchPage(start);
+        QCOMPARE(f.names(), numbered(start, start + shown - 1));
+        QCOMPARE(f.grid->model()->rowCount(), shown);
+        QCOMPARE(f.grid->row(), 0);
+    }
+
     void thumbJump_data()
     {
         QTest::addColumn<int>("rows");
