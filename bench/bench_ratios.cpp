@@ -16,9 +16,12 @@
 #include "locality/locality_search.h"
 #include "locality/main_window.h"
 #include "locality/search_state.h"
+#include "streets/street_files.h"
+#include "streets/street_window.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -40,68 +43,84 @@ namespace {
 
 constexpr int kRows = LocalitySearchState::rowsPerPage;
 
-// What one operation of the window read: how many records, and the record
-// after the page it left on screen (where the list stands).
+// What one operation of a window read: how many records of each file (the
+// list's file first), and the record after the page it left on screen
+// (where the list stands).
 struct Step
 {
     int reads = 0;
+    int secondReads = 0;
     int pageEnd = 0;
 };
 
-// The floor: raw reads of fixed-size records and the cell writes.
-class Floor
+// A data file read with raw pread(), nothing else.
+class RawRecords
 {
 public:
-    explicit Floor(StringGrid *grid) : m_grid(grid)
+    RawRecords(const QString &path, int recordSize)
+        : m_file(::open(path.toLocal8Bit().constData(), O_RDONLY)), m_size(recordSize)
     {
-        m_localities = ::open(localityfiles::kLocalities.toLocal8Bit().constData(), O_RDONLY);
-        m_capOrder = ::open(localityfiles::kCapOrder.toLocal8Bit().constData(), O_RDONLY);
-        m_pvOrder = ::open(localityfiles::kPvOrder.toLocal8Bit().constData(), O_RDONLY);
-        m_counts[0] = int(::lseek(m_localities, 0, SEEK_END) / LocalityRecord::kSize);
-        m_counts[1] = int(::lseek(m_capOrder, 0, SEEK_END) / CapOrderEntry::kSize);
-        m_counts[2] = int(::lseek(m_pvOrder, 0, SEEK_END) / PvOrderEntry::kSize);
+        m_count = m_file < 0 ? 0 : int(::lseek(m_file, 0, SEEK_END) / recordSize);
     }
-    ~Floor()
+    ~RawRecords()
     {
-        ::close(m_localities);
-        ::close(m_capOrder);
-        ::close(m_pvOrder);
+        if (m_file >= 0)
+            ::close(m_file);
+    }
+    RawRecords(const RawRecords &) = delete;
+    RawRecords &operator=(const RawRecords &) = delete;
+
+    int count() const { return m_count; }
+    bool read(int index, char *record) const
+    {
+        return ::pread(m_file, record, size_t(m_size), off_t(index) * m_size) == m_size;
     }
 
-    // Reads as many records as the step did from the mode's order file (and,
-    // through it, localita.loc), from the first record of the page it showed
-    // on, kept inside the file, and writes the page's cells.
+private:
+    int m_file;
+    int m_size;
+    int m_count = 0;
+};
+
+QString field(const char *record, TextField field)
+{
+    return readShortString(record + field.offset, field.capacity);
+}
+
+// The floor of the locality list: as many records as the step read from the
+// mode's order file (and, through it, localita.loc), from the first record of
+// the page it showed, kept inside the file, and the page's cell writes.
+class LocalityFloor
+{
+public:
+    explicit LocalityFloor(StringGrid *grid) : m_grid(grid) {}
+
     void run(const QString &mode, const Step &step)
     {
         const bool direct = mode == kModeLocality;
+        const bool cap = mode == kModeCap;
         // In the other modes every row costs two reads: the order entry and
         // the locality it names.
         const int rows = direct ? step.reads : step.reads / 2;
-        const int count = m_counts[direct ? 0 : mode == kModeCap ? 1 : 2];
-        const int start = std::max(0, std::min(step.pageEnd - kRows, count - rows));
+        const RawRecords &order = direct ? m_localities : cap ? m_capOrder : m_pvOrder;
+        const int start = std::max(0, std::min(step.pageEnd - kRows, order.count() - rows));
         int row = 0;
         for (int i = 0; i < rows; ++i) {
             char record[LocalityRecord::kSize];
             int number = start + i;
             if (!direct) {
                 char entry[CapOrderEntry::kSize];
-                const bool cap = mode == kModeCap;
-                const int size = cap ? CapOrderEntry::kSize : PvOrderEntry::kSize;
-                if (::pread(cap ? m_capOrder : m_pvOrder, entry, size, off_t(number) * size) != size)
+                if (!order.read(number, entry))
                     break;
                 number = readRecordNumber(entry + (cap ? CapOrderEntry::kLocalityNoOffset
                                                        : PvOrderEntry::kLocalityNoOffset)) - 1;
             }
-            if (::pread(m_localities, record, sizeof record, off_t(number) * LocalityRecord::kSize)
-                != LocalityRecord::kSize)
+            if (!m_localities.read(number, record))
                 break;
             if (row < kRows) {
-                m_grid->setCell(0, row, readShortString(record + LocalityRecord::kLocality.offset,
-                                                        LocalityRecord::kLocality.capacity));
-                m_grid->setCell(1, row, readShortString(record + LocalityRecord::kPv.offset,
-                                                        LocalityRecord::kPv.capacity));
-                m_grid->setCell(2, row, readShortString(record + LocalityRecord::kCap.offset,
-                                                        LocalityRecord::kCap.capacity));
+                m_grid->setCell(0, row, field(record, LocalityRecord::kLocality));
+                m_grid->setCell(1, row, field(record, LocalityRecord::kPv));
+                m_grid->setCell(2, row, field(record, LocalityRecord::kCap));
                 ++row;
             }
         }
@@ -109,10 +128,47 @@ public:
 
 private:
     StringGrid *m_grid;
-    int m_localities = -1;
-    int m_capOrder = -1;
-    int m_pvOrder = -1;
-    int m_counts[3] = {};
+    RawRecords m_localities{localityfiles::kLocalities, LocalityRecord::kSize};
+    RawRecords m_capOrder{localityfiles::kCapOrder, CapOrderEntry::kSize};
+    RawRecords m_pvOrder{localityfiles::kPvOrder, PvOrderEntry::kSize};
+};
+
+// The floor of the street list: as many street records as the step read,
+// from the first record of the page it showed, kept inside the file, as many
+// notes as it read (those the page's streets name), and the cell writes.
+class StreetFloor
+{
+public:
+    StreetFloor(StringGrid *grid, const QString &base)
+        : m_grid(grid), m_streets(base + streetfiles::kStreetsSuffix, StreetRecord::kSize),
+          m_notes(base + streetfiles::kNotesSuffix, StreetNote::kSize)
+    {
+    }
+
+    void run(const Step &step)
+    {
+        constexpr int rows = TZone::streetRowsPerPage;
+        const int start = std::max(0, std::min(step.pageEnd - rows, m_streets.count() - step.reads));
+        int notes = step.secondReads;
+        for (int i = 0; i < step.reads; ++i) {
+            char record[StreetRecord::kSize];
+            if (!m_streets.read(start + i, record))
+                break;
+            if (i < rows) {
+                const int noteNo = readRecordNumber(record + StreetRecord::kNoteNoOffset);
+                char note[StreetNote::kSize];
+                if (noteNo > 0 && notes > 0 && m_notes.read(noteNo - 1, note))
+                    --notes;
+                m_grid->setCell(0, i, field(record, StreetRecord::kStreet));
+                m_grid->setCell(1, i, field(record, StreetRecord::kDesignation));
+            }
+        }
+    }
+
+private:
+    StringGrid *m_grid;
+    RawRecords m_streets;
+    RawRecords m_notes;
 };
 
 // The peer a developer would pick instead: the localities in an SQLite table
@@ -177,14 +233,26 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+// Counts what an operation reads: records of the list's file and of a
+// second file (the order file's localities are counted as one file with it),
+// and where the list stands after it.
+struct Counter
+{
+    std::function<qint64()> reads;
+    std::function<qint64()> secondReads;
+    std::function<int()> pageEnd;
+};
+
 class Bench
 {
 public:
-    Bench() : m_floor(nullptr)
+    Bench()
     {
         m_window.show();
         QApplication::processEvents();
-        m_floor = std::make_unique<Floor>(m_window.StringGrid1);
+        m_floor = std::make_unique<LocalityFloor>(m_window.StringGrid1);
+        m_localityCounter = {[this] { return m_window.search().recordReads(); }, [] { return qint64(0); },
+                             [] { return searchState().currentRecord; }};
     }
 
     void runAll(int repetitions)
@@ -197,6 +265,7 @@ public:
         pageMoves("line down", SB_LINEDOWN, repetitions);
         pageMoves("thumb release", SB_THUMBPOSITION, repetitions);
         m_window.perLocalit1->trigger();
+        streets(QStringLiteral("roma"), QStringLiteral("DELLE VIGNE"), repetitions);
     }
 
     // A keystroke: the field's text set to each longer prefix of `word`.
@@ -204,12 +273,11 @@ public:
     {
         mode->trigger();
         const QString modeName = searchState().searchMode;
-        std::vector<QString> texts;
-        for (int i = 1; i <= word.size(); ++i)
-            texts.push_back(word.left(i));
-        compare(figure, modeName, repetitions, int(texts.size()),
+        const std::vector<QString> texts = prefixes(word);
+        compare(figure, repetitions, int(texts.size()), m_localityCounter,
                 [&] { m_window.Cerca->setText(QString()); },
-                [&](int i) { m_window.Cerca->setText(texts[size_t(i)]); });
+                [&](int i) { m_window.Cerca->setText(texts[size_t(i)]); },
+                [&](const Step &step) { m_floor->run(modeName, step); });
         m_window.Cerca->setText(QString());
     }
 
@@ -218,9 +286,7 @@ public:
     {
         m_window.perLocalit1->trigger();
         SqlitePeer peer(m_window.StringGrid1);
-        std::vector<QString> texts;
-        for (int i = 1; i <= word.size(); ++i)
-            texts.push_back(word.left(i));
+        const std::vector<QString> texts = prefixes(word);
         measure(figure, repetitions, int(texts.size()), [&] { m_window.Cerca->setText(QString()); },
                 [&](int i) { m_window.Cerca->setText(texts[size_t(i)]); },
                 [&](int i) { peer.run(texts[size_t(i)]); });
@@ -235,33 +301,100 @@ public:
     {
         m_window.perLocalit1->trigger();
         m_window.Cerca->setText(QString());
-        const int moves = 20;
-        compare(figure, kModeLocality, repetitions, moves,
-                [&] {
-                    m_window.Cerca->setText(QStringLiteral("A"));
-                    m_window.Cerca->setText(QString());
-                },
-                [&](int i) {
-                    int position = code == SB_THUMBPOSITION ? (i * 997) % searchState().recordCount : 0;
-                    m_window.list().scroll(ScrollCode(code), position);
-                });
+        pageMoves(figure, code, repetitions, m_localityCounter, m_window.list(), searchState().recordCount, [&] {
+            m_window.Cerca->setText(QStringLiteral("A"));
+            m_window.Cerca->setText(QString());
+        }, [&](const Step &step) { m_floor->run(kModeLocality, step); });
+    }
+
+    // The street window on a city: keystrokes and page moves against their
+    // floor.
+    void streets(const QString &base, const QString &word, int repetitions)
+    {
+        // A data set without the city's files (the larger locality set) has no
+        // street figures; opening the city would stop on an error message.
+        if (!QFile::exists(QDir(streetfiles::kZoneFolder).filePath(base + streetfiles::kStreetsSuffix)))
+            return;
+        TZone zone;
+        zone.show();
+        QApplication::processEvents();
+        const int row = cityRowOfFileBase(base).value_or(-1);
+        zone.ComboBox1->setCurrentIndex(row);
+        zone.ComboBox1Change();
+        if (!zone.files().isOpen()) {
+            std::fprintf(stderr, "The street files of %s do not open\n", qPrintable(base));
+            return;
+        }
+        StreetFloor floor(zone.StringGrid2, QDir(streetfiles::kZoneFolder).filePath(base));
+        const Counter counter{[&] { return zone.files().streetReads(); }, [&] { return zone.files().noteReads(); },
+                              [&] { return zone.files().position(); }};
+        const auto floorRun = [&](const Step &step) { floor.run(step); };
+        const QString city = cityTable[size_t(row)].displayName.toString();
+        const std::vector<QString> texts = prefixes(word);
+        compare(qPrintable("street keystroke, " + city), repetitions, int(texts.size()), counter,
+                [&] { zone.CercaZona->setText(QString()); },
+                [&](int i) { zone.CercaZona->setText(texts[size_t(i)]); }, floorRun);
+        if (!zone.StringGrid2->cell(0, 0).startsWith(word))
+            std::fprintf(stderr, "The street list does not start with %s\n", qPrintable(word));
+        const int streetCount = zone.files().streetCount();
+        const auto reset = [&] {
+            zone.CercaZona->setText(QStringLiteral("A"));
+            zone.CercaZona->setText(QString());
+        };
+        pageMoves(qPrintable("street page down, " + city), SB_PAGEDOWN, repetitions, counter, zone.list(), streetCount, reset,
+                  floorRun);
+        pageMoves(qPrintable("street line down, " + city), SB_LINEDOWN, repetitions, counter, zone.list(), streetCount, reset,
+                  floorRun);
+        pageMoves(qPrintable("street thumb release, " + city), SB_THUMBPOSITION, repetitions, counter, zone.list(),
+                  streetCount, reset, floorRun);
+        Application::instance().setOnActivate({});
     }
 
 private:
+    static std::vector<QString> prefixes(const QString &word)
+    {
+        std::vector<QString> texts;
+        for (int i = 1; i <= word.size(); ++i)
+            texts.push_back(word.left(i));
+        return texts;
+    }
+
+    // A page move of `list` from the top, repeated `moves` times (thumb
+    // releases spread over the list).
+    void pageMoves(const char *figure, int code, int repetitions, const Counter &counter, PagedList &list,
+                   int records, const std::function<void()> &reset, const std::function<void(const Step &)> &floor)
+    {
+        const int moves = 20;
+        compare(figure, repetitions, moves, counter, reset,
+                [&](int i) {
+                    int position = code == SB_THUMBPOSITION ? (i * 997) % std::max(records, 1) : 0;
+                    list.scroll(ScrollCode(code), position);
+                },
+                floor);
+    }
+
     // Runs `op` over `count` steps for ours and for the floor, interleaved,
     // and prints the median time per step of each.
-    void compare(const char *figure, const QString &mode, int repetitions, int count,
-                 const std::function<void()> &reset, const std::function<void(int)> &op)
+    void compare(const char *figure, int repetitions, int count, const Counter &counter,
+                 const std::function<void()> &reset, const std::function<void(int)> &op,
+                 const std::function<void(const Step &)> &floor)
     {
         // A first pass, untimed, learns what each step reads.
         std::vector<Step> steps;
         reset();
         for (int i = 0; i < count; ++i) {
-            const qint64 before = m_window.search().recordReads();
+            const qint64 reads = counter.reads();
+            const qint64 secondReads = counter.secondReads();
             op(i);
-            steps.push_back({int(m_window.search().recordReads() - before), searchState().currentRecord});
+            steps.push_back({int(counter.reads() - reads), int(counter.secondReads() - secondReads),
+                             counter.pageEnd()});
         }
-        measure(figure, repetitions, count, reset, op, [&](int i) { m_floor->run(mode, steps[size_t(i)]); });
+        // What was read, on standard error: the amount the figure depends on.
+        int reads = 0;
+        for (const Step &step : steps)
+            reads += step.reads + step.secondReads;
+        std::fprintf(stderr, "%s: %d records read in %d steps\n", figure, reads, count);
+        measure(figure, repetitions, count, reset, op, [&](int i) { floor(steps[size_t(i)]); });
     }
 
     // Runs `op` and `reference` over `count` steps each, interleaved, and
@@ -288,7 +421,8 @@ private:
     }
 
     TCapF m_window;
-    std::unique_ptr<Floor> m_floor;
+    std::unique_ptr<LocalityFloor> m_floor;
+    Counter m_localityCounter;
 };
 
 } // namespace

@@ -4,8 +4,24 @@
 #include "app/toolkit/string_grid.h"
 
 #include <QLineEdit>
+#include <QScopeGuard>
 
 namespace zelvora {
+
+namespace {
+// Holds the grid in a refill while a page is read (see StringGrid::beginRefill).
+class Refill
+{
+public:
+    explicit Refill(StringGrid *grid) : m_grid(grid) { m_grid->beginRefill(); }
+    ~Refill() { m_grid->endRefill(); }
+    Refill(const Refill &) = delete;
+    Refill &operator=(const Refill &) = delete;
+
+private:
+    StringGrid *m_grid;
+};
+} // namespace
 
 PagedList::PagedList(StringGrid *grid, ScrollBar *scrollBar, QWidget *noteLabel, QLineEdit *noteEdit,
                      PageSource &source, PagingState state)
@@ -51,6 +67,7 @@ PagedList::~PagedList()
 
 void PagedList::showFirstPage(bool lookAhead)
 {
+    const Refill refill(m_grid);
     clearPage();
     seekPage(0);
     const int rows = m_state.rowsPerPage;
@@ -70,6 +87,7 @@ void PagedList::showFirstPage(bool lookAhead)
 
 void PagedList::showSearchPage(int start)
 {
+    const Refill refill(m_grid);
     clearPage();
     seekPage(start);
     for (int row = 1; row <= m_state.rowsPerPage && !m_source.atEnd(); ++row) {
@@ -163,6 +181,7 @@ void PagedList::scroll(ScrollCode code, int &position)
 
 void PagedList::refillDown(ScrollCode code, int start, int &position)
 {
+    const Refill refill(m_grid);
     const int rows = m_state.rowsPerPage;
     int &current = m_state.currentRecord;
     const int count = m_state.recordCount;
@@ -170,17 +189,28 @@ void PagedList::refillDown(ScrollCode code, int start, int &position)
         clearPage();
         seekPage(start);
         int appended = 0;
-        for (int i = 0; i < rows; ++i) {
-            if (code == SB_PAGEDOWN && current >= count)
-                break;
-            if (m_source.atEnd())
-                break;
-            ++current;
-            appendRow(i);
-            ++appended;
-            m_grid->setRow(i);
-            if (current >= count)
-                break;
+        {
+            // The selection follows each row read, but a move of the grid's
+            // current row lays the whole view out again: it moves once, to the
+            // last row. A read that fails moves it row by row as far as the
+            // rows read, so that the scroll bar is left where it always was.
+            bool complete = false;
+            const auto follow = qScopeGuard([&] {
+                for (int i = complete ? std::max(appended - 1, 0) : 0; i < appended; ++i)
+                    m_grid->setRow(i);
+            });
+            for (int i = 0; i < rows; ++i) {
+                if (code == SB_PAGEDOWN && current >= count)
+                    break;
+                if (m_source.atEnd())
+                    break;
+                ++current;
+                appendRow(i);
+                ++appended;
+                if (current >= count)
+                    break;
+            }
+            complete = true;
         }
         m_scrollBar->setPosition(current);
         position = current;
@@ -196,6 +226,7 @@ void PagedList::refillDown(ScrollCode code, int start, int &position)
 
 void PagedList::refillUp(int start, int &position)
 {
+    const Refill refill(m_grid);
     clearPage();
     seekPage(start);
     int appended = 0;
@@ -211,6 +242,7 @@ void PagedList::refillUp(int start, int &position)
 
 void PagedList::jump(int &position)
 {
+    const Refill refill(m_grid);
     const int count = m_state.recordCount;
     const int rows = m_state.rowsPerPage;
     int &current = m_state.currentRecord;

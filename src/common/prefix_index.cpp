@@ -15,10 +15,11 @@ void loadPrefixIndex(RecordFile &index, QStringList &prefixes, QStringList &firs
 {
     prefixes.clear();
     firstRecords.clear();
-    const int entries = index.count();
-    index.seek(0);
-    for (int i = 0; i < entries; ++i) {
-        const PrefixIndexEntry entry = PrefixIndexEntry::decode(index.readNext());
+    // One read for the whole index: it is loaded at every opening.
+    const QByteArray all = index.readAll();
+    const int size = index.recordSize();
+    for (qsizetype at = 0; at + size <= all.size(); at += size) {
+        const PrefixIndexEntry entry = PrefixIndexEntry::decode(QByteArray::fromRawData(all.constData() + at, size));
         prefixes.append(entry.prefix);
         firstRecords.append(QString::number(entry.firstRecord));
     }

@@ -4,7 +4,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <limits>
+#include <unistd.h>
 
 namespace zelvora {
 
@@ -26,8 +28,10 @@ bool RecordFile::open(const QString &path, int recordSize)
     m_ownedFile = std::make_unique<QFile>(path);
     if (!m_ownedFile->open(QIODevice::ReadOnly) || !attach(m_ownedFile.get())) {
         m_ownedFile.reset();
+        m_device = nullptr;
         return false;
     }
+    m_handle = m_ownedFile->handle();
     return true;
 }
 
@@ -55,13 +59,17 @@ bool RecordFile::attach(QIODevice *device)
     if (!device->isReadable() || device->isSequential())
         return false;
     m_device = device;
+    takeCount();
     return true;
 }
 
 void RecordFile::close()
 {
     m_device = nullptr;
+    m_handle = -1;
     m_ownedFile.reset();
+    m_count = 0;
+    m_loaded = -1;
 }
 
 bool RecordFile::isOpen() const
@@ -71,47 +79,185 @@ bool RecordFile::isOpen() const
 
 int RecordFile::count() const
 {
+    return takeCount();
+}
+
+int RecordFile::takeCount() const
+{
     if (!m_device)
-        return 0;
+        return m_count = 0;
     const qint64 records = std::max<qint64>(m_device->size(), 0) / m_recordSize;
-    return static_cast<int>(std::min<qint64>(records, std::numeric_limits<int>::max()));
+    return m_count = static_cast<int>(std::min<qint64>(records, std::numeric_limits<int>::max()));
+}
+
+void RecordFile::requireOpen() const
+{
+    if (!m_device)
+        throw IoError(QStringLiteral("File non aperto: %1").arg(m_name));
+}
+
+void RecordFile::throwOutside(int index) const
+{
+    throw IoError(QStringLiteral("Record %1 fuori dal file %2 (%3 record)")
+                      .arg(static_cast<qint64>(index) + 1)
+                      .arg(shortName(m_name))
+                      .arg(m_count));
+}
+
+void RecordFile::throwPastEnd() const
+{
+    throw IoError(QStringLiteral("Lettura oltre la fine del file %1").arg(shortName(m_name)));
+}
+
+// Reads the record at `index` into m_record, which keeps its storage from one
+// record to the next (it is copied only while a caller still holds the last
+// one). Short when the file ended before the whole record; errors throw.
+RecordFile::Read RecordFile::readInto(int index) const
+{
+    m_loaded = -1;
+    if (m_record.size() != m_recordSize)
+        m_record.resize(m_recordSize);
+    char *data = m_record.data();
+    const qint64 offset = static_cast<qint64>(index) * m_recordSize;
+    qint64 got = 0;
+    if (m_handle >= 0) {
+        // One system call per record; Qt's seek and buffered read cost three.
+        while (got < m_recordSize) {
+            const ssize_t n = ::pread(m_handle, data + got, size_t(m_recordSize - got), off_t(offset + got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                throw IoError(QStringLiteral("Errore di lettura del file %1: %2")
+                                  .arg(shortName(m_name), qt_error_string(errno)));
+            if (n == 0)
+                break;
+            got += n;
+        }
+    } else {
+        if (!m_device->seek(offset))
+            return Read::NoSeek;
+        got = m_device->read(data, m_recordSize);
+        if (got < 0)
+            throw IoError(QStringLiteral("Errore di lettura del file %1: %2")
+                              .arg(shortName(m_name), m_device->errorString()));
+    }
+    if (got != m_recordSize)
+        return Read::Short;
+    m_loaded = index;
+    return Read::Whole;
+}
+
+// Brings the record at `index` into m_record. Past the count known, or when
+// the file ends early, the size is taken again first: PastEnd when the file
+// really ends at or before `index`, whose count m_count then holds.
+RecordFile::Load RecordFile::load(int index) const
+{
+    if (m_loaded == index)
+        return Load::Loaded;
+    if (index < m_count && readInto(index) == Read::Whole)
+        return Load::Loaded;
+    takeCount();
+    if (index >= m_count)
+        return Load::PastEnd;
+    const Read read = readInto(index);
+    if (read == Read::Whole)
+        return Load::Loaded;
+    if (read == Read::NoSeek)
+        throw IoError(QStringLiteral("Errore di posizionamento nel file %1: %2")
+                          .arg(shortName(m_name), m_device->errorString()));
+    throw IoError(QStringLiteral("Errore di lettura del file %1: %2")
+                      .arg(shortName(m_name), m_device->errorString()));
+}
+
+QByteArray RecordFile::take()
+{
+    ++m_position;
+    ++m_readCount;
+    m_loaded = -1;
+    return m_record;
+}
+
+bool RecordFile::atEnd() const
+{
+    if (!m_device)
+        return true;
+    if (load(m_position) == Load::Loaded)
+        return false;
+    // Sought past an end that has since moved back: the seek's error.
+    if (m_position > m_count)
+        throwOutside(m_position);
+    return true;
 }
 
 void RecordFile::seek(int index)
 {
-    if (!m_device)
-        throw IoError(QStringLiteral("File non aperto: %1").arg(m_name));
-    const int records = count();
-    if (index < 0 || index > records)
-        throw IoError(QStringLiteral("Record %1 fuori dal file %2 (%3 record)")
-                          .arg(static_cast<qint64>(index) + 1)
-                          .arg(shortName(m_name))
-                          .arg(records));
+    requireOpen();
+    if (index < 0 || index > m_count) {
+        takeCount();
+        if (index < 0 || index > m_count)
+            throwOutside(index);
+    }
     m_position = index;
 }
 
 QByteArray RecordFile::readNext()
 {
-    if (!m_device)
-        throw IoError(QStringLiteral("File non aperto: %1").arg(m_name));
-    if (m_position >= count())
-        throw IoError(QStringLiteral("Lettura oltre la fine del file %1").arg(shortName(m_name)));
-    if (!m_device->seek(static_cast<qint64>(m_position) * m_recordSize))
-        throw IoError(QStringLiteral("Errore di posizionamento nel file %1: %2")
-                          .arg(shortName(m_name), m_device->errorString()));
-    QByteArray record = m_device->read(m_recordSize);
-    if (record.size() != m_recordSize)
-        throw IoError(QStringLiteral("Errore di lettura del file %1: %2")
-                          .arg(shortName(m_name), m_device->errorString()));
-    ++m_position;
-    ++m_readCount;
-    return record;
+    requireOpen();
+    if (load(m_position) == Load::PastEnd) {
+        if (m_position > m_count)
+            throwOutside(m_position);
+        throwPastEnd();
+    }
+    return take();
 }
 
 QByteArray RecordFile::readAt(int index)
 {
     seek(index);
     return readNext();
+}
+
+QByteArray RecordFile::readAll()
+{
+    requireOpen();
+    const int records = takeCount();
+    const qint64 total = static_cast<qint64>(records) * m_recordSize;
+    QByteArray all(total, Qt::Uninitialized);
+    qint64 got = 0;
+    if (m_handle >= 0) {
+        while (got < total) {
+            const ssize_t n = ::pread(m_handle, all.data() + got, size_t(total - got), off_t(got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += n;
+        }
+    } else if (m_device->seek(0)) {
+        got = std::max<qint64>(m_device->read(all.data(), total), 0);
+    }
+    m_loaded = -1;
+    if (got != total) {
+        // The file changed under the read: record by record, which reports
+        // the failure as a single read does.
+        all.clear();
+        seek(0);
+        for (int i = 0; i < records; ++i)
+            all += readNext();
+        return all;
+    }
+    m_position = records;
+    m_readCount += records;
+    return all;
+}
+
+std::optional<QByteArray> RecordFile::readIfInside(int index)
+{
+    requireOpen();
+    if (index < 0 || load(index) == Load::PastEnd)
+        return std::nullopt;
+    m_position = index;
+    return take();
 }
 
 } // namespace zelvora

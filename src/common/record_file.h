@@ -4,6 +4,7 @@
 #include <QIODevice>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QFile;
 
@@ -20,6 +21,13 @@ namespace zelvora {
 //
 // seek() and readNext() throw IoError on any failure; nothing is ever read
 // outside the file.
+//
+// The record count is taken at opening and kept: asking the file's size at
+// every read cost more than the read. A file that changes size while open is
+// still seen as it is: a read that comes back short, and a position past the
+// count known, take the size again before anything is reported, so every
+// answer and every error is what a fresh size would give. count() always
+// takes the size again.
 class RecordFile
 {
 public:
@@ -43,7 +51,10 @@ public:
     int recordSize() const { return m_recordSize; }
     int count() const;
     int position() const { return m_position; }
-    bool atEnd() const { return m_position >= count(); }
+    // Whether the position is at the end of the file. May read the record at
+    // the position (kept for readNext()), so it throws IoError like seek()
+    // when the file has shrunk below a position it was sought to.
+    bool atEnd() const;
 
     // Positions the file at a 0-based record index; `count()` is allowed and
     // stands at the end.
@@ -52,21 +63,45 @@ public:
     QByteArray readNext();
     // seek() then readNext().
     QByteArray readAt(int index);
+    // The record at `index` when the file holds it, nothing when it does not
+    // (the position is then left as it was); other failures throw IoError.
+    // Lets a caller report a number outside the file in its own words.
+    std::optional<QByteArray> readIfInside(int index);
+
+    // Every record of the file, one after the other, in one read (an index
+    // loaded whole); the position then stands at the end. Fails as readNext()
+    // would, record by record.
+    QByteArray readAll();
 
     // Records read since the file was opened; lets tests count the work that a
     // keystroke or a page move costs.
     qint64 readCount() const { return m_readCount; }
 
 private:
+    enum class Load { Loaded, PastEnd };
+    enum class Read { Whole, Short, NoSeek };
     void start(const QString &name, int recordSize);
     bool attach(QIODevice *device);
+    void requireOpen() const;
+    int takeCount() const;
+    [[noreturn]] void throwOutside(int index) const;
+    [[noreturn]] void throwPastEnd() const;
+    Load load(int index) const;
+    Read readInto(int index) const;
+    QByteArray take();
 
     std::unique_ptr<QFile> m_ownedFile;
     QIODevice *m_device = nullptr;
+    int m_handle = -1; // the owned file's descriptor, read with pread()
     QString m_name;
     int m_recordSize = 1;
     int m_position = 0;
     qint64 m_readCount = 0;
+    // The count as last taken, and the record last read ahead (by atEnd())
+    // with its index, -1 for none; both stay valid across const calls.
+    mutable int m_count = 0;
+    mutable QByteArray m_record;
+    mutable int m_loaded = -1;
 };
 
 } // namespace zelvora

@@ -1,7 +1,5 @@
 #include "short_string.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <algorithm>
 #include <cstring>
 
@@ -9,42 +7,56 @@ namespace zelvora {
 
 namespace {
 
-constexpr const char *kCodePage = "windows-1252";
+// Code page 1252 is Latin-1 except for 0x80-0x9F, where it places the euro
+// sign, typographic quotes and a few letters. The five bytes it leaves
+// undefined there (0x81, 0x8D, 0x8F, 0x90, 0x9D) decode to the control
+// characters of the same number, as the conversion library decodes them.
+// A table of our own: every read of the data files decodes its fields, and
+// the library's converter cost more than the read.
+constexpr char16_t kHighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, //
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, //
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, //
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, //
+};
 
-// Opening a converter looks its name up in the conversion library, which
-// costs far more than converting a field: each thread keeps one of each.
-// Code page 1252 is a single-byte code page, so no state carries over from
-// one text to the next.
-QStringDecoder &decoder()
+constexpr char16_t toUnicode(unsigned char byte)
 {
-    thread_local QStringDecoder decoder(kCodePage);
-    decoder.resetState();
-    return decoder;
+    return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : char16_t(byte);
 }
 
-QStringEncoder &encoder()
+// The byte for a character, or -1 when the code page has no place for it.
+int toByte(char16_t c)
 {
-    thread_local QStringEncoder encoder(kCodePage);
-    encoder.resetState();
-    return encoder;
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return c;
+    for (int i = 0; i < 32; ++i)
+        if (kHighControls[i] == c)
+            return 0x80 + i;
+    return -1;
 }
 
 } // namespace
 
 QString decodeCp1252(QByteArrayView bytes)
 {
-    return decoder().decode(bytes);
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const char byte : bytes)
+        *out++ = QChar(toUnicode(static_cast<unsigned char>(byte)));
+    return text;
 }
 
 std::optional<QByteArray> encodeCp1252(const QString &text)
 {
-    QByteArray bytes = encoder().encode(text);
-    // A character the code page cannot hold comes back as a substitute, and
-    // one that ICU would quietly map to a best-fit neighbour as that
-    // neighbour: the round trip catches both. (The encoder's error flag is
-    // not used: a reused encoder may keep it from an earlier text.)
-    if (decodeCp1252(bytes) != text)
-        return std::nullopt;
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char *out = bytes.data();
+    for (const QChar c : text) {
+        const int byte = toByte(c.unicode());
+        if (byte < 0)
+            return std::nullopt;
+        *out++ = static_cast<char>(byte);
+    }
     return bytes;
 }
 

@@ -49,12 +49,13 @@ void loadProvinceTable(RecordFile &file, QStringList &codes, QStringList &names)
 
 LocalityRecord readLocalityNo(RecordFile &localities, int localityNo)
 {
-    if (localityNo < 1 || localityNo > localities.count())
+    const std::optional<QByteArray> record = localities.readIfInside(localityNo - 1);
+    if (localityNo < 1 || !record)
         throw IoError(QStringLiteral("Numero di località %1 fuori dal file %2 (%3 record)")
                           .arg(localityNo)
                           .arg(QFileInfo(localities.fileName()).fileName())
                           .arg(localities.count()));
-    return LocalityRecord::decode(localities.readAt(localityNo - 1));
+    return LocalityRecord::decode(*record);
 }
 
 } // namespace zelvora

@@ -175,12 +175,13 @@ QString StreetFiles::note(int noteNo)
 {
     if (!m_notesAvailable || noteNo <= 0)
         return {};
-    if (noteNo > m_notes.count())
+    const std::optional<QByteArray> record = m_notes.readIfInside(noteNo - 1);
+    if (!record)
         throw IoError(QStringLiteral("Nota %1 fuori dal file %2 (%3 record)")
                           .arg(noteNo)
                           .arg(fileName(m_notes))
                           .arg(m_notes.count()));
-    return StreetNote::decode(m_notes.readAt(noteNo - 1)).text;
+    return StreetNote::decode(*record).text;
 }
 
 std::optional<Group> StreetFiles::group(const QString &text) const

@@ -39,6 +39,7 @@ public:
     int count = 0;
     int columns = 3;
     int reads = 0;
+    int failAt = -1; // a record whose read fails
 
     int readPosition() const override { return m_position; }
     void seek(int index) override { m_position = std::clamp(index, 0, count); }
@@ -47,6 +48,8 @@ public:
     {
         if (atEnd())
             throw IoError(QStringLiteral("read past the end"));
+        if (m_position == failAt)
+            throw IoError(QStringLiteral("read failed"));
         ++reads;
         const int record = m_position++;
         m_notes << (record % 5 == 0 ? QStringLiteral("NOTA %1").arg(record) : QString());
@@ -190,6 +193,71 @@ private slots:
         // The note line follows the selected row.
         QTRY_COMPARE(f.noteEdit->isVisibleTo(&f.window), (newFirst + newRow) % 5 == 0);
         QVERIFY(f.boxes.requests.isEmpty());
+    }
+
+    // A read that fails while a key fills the next page: the rows read stay,
+    // the selection on the last of them, the scroll bar where the selection's
+    // moves leave it, and the error goes to the report.
+    void readFailingInsideAPageKeepsTheRowsRead_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("row"); // selected row of the page from record 5
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("failAt");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<int>("newRow");
+        QTest::addColumn<int>("position");
+        QTest::newRow("8: page down, the fourth read fails")
+            << 8 << 7 << int(Qt::Key_PageDown) << 16 << numbered(13, 15) << 2 << 5;
+        QTest::newRow("8: down at the last row, the last read fails")
+            << 8 << 7 << int(Qt::Key_Down) << 13 << numbered(6, 12) << 6 << 9;
+        QTest::newRow("7: down at the last row, the first read fails")
+            << 7 << 6 << int(Qt::Key_Down) << 6 << QStringList{QString()} << 0 << 9;
+    }
+    void readFailingInsideAPageKeepsTheRowsRead()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, row);
+        QFETCH(int, key);
+        QFETCH(int, failAt);
+        QFETCH(QStringList, names);
+        QFETCH(int, newRow);
+        QFETCH(int, position);
+        ListFixture f;
+        QVERIFY(f.open(40, rows, 3));
+        f.pageAt(5, row);
+        f.pages.failAt = failAt;
+        QTest::keyClick(f.grid, Qt::Key(key));
+        QCOMPARE(f.names(), names);
+        QCOMPARE(f.grid->row(), newRow);
+        QCOMPARE(f.bar->position(), position);
+        QCOMPARE(f.boxes.requests.size(), 1);
+        QCOMPARE(f.boxes.requests[0].text, "read failed");
+    }
+
+    // A page shorter than the one before it: the grid, and the view's model
+    // that the screen and a screen reader see, end with its rows and no more.
+    void shorterPageLeavesOnlyItsRows_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("8: the last four records") << 8 << 36 << 4;
+        QTest::newRow("7: the last record") << 7 << 39 << 1;
+        QTest::newRow("8: a full page") << 8 << 10 << 8;
+    }
+    void shorterPageLeavesOnlyItsRows()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, start);
+        QFETCH(int, shown);
+        ListFixture f;
+        QVERIFY(f.open(40, rows, 3));
+        f.pageAt(0, rows - 1);
+        f.list->showSearchPage(start);
+        QCOMPARE(f.names(), numbered(start, start + shown - 1));
+        QCOMPARE(f.grid->model()->rowCount(), shown);
+        QCOMPARE(f.grid->row(), 0);
     }
 
     void thumbJump_data()

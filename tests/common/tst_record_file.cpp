@@ -6,6 +6,8 @@
 
 #include <QBuffer>
 #include <QProcess>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <limits>
 #include <QTest>
@@ -49,6 +51,93 @@ private slots:
         QCOMPARE(file.readAt(1), QByteArray("bb"));
         QCOMPARE(file.position(), 2);
         QCOMPARE(file.readCount(), 1);
+    }
+
+    // A file of four records changes size while open: every answer and every
+    // error is what its new size gives, at the first read after the change.
+    void sizeChangeWhileOpenIsSeenAtTheNextRead_data()
+    {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("result");
+        const QString past = "Lettura oltre la fine del file live.dat";
+        QTest::newRow("shrunk, inside") << 2 << "at:1" << "bb";
+        QTest::newRow("shrunk, at the new end") << 2 << "at:2" << past;
+        QTest::newRow("shrunk, past the new end") << 2 << "at:3" << "Record 4 fuori dal file live.dat (2 record)";
+        QTest::newRow("shrunk, sought past the end") << 2 << "seek:3 end"
+                                                     << "Record 4 fuori dal file live.dat (2 record)";
+        QTest::newRow("shrunk, reading on") << 2 << "seek:1 next end next" << "bb end " + past;
+        QTest::newRow("shrunk, own report") << 2 << "inside:1 inside:2 count" << "bb none 2";
+        QTest::newRow("emptied") << 0 << "seek:0 end inside:0" << "end none";
+        QTest::newRow("grown") << 6 << "at:5 end next" << "ff end " + past;
+        QTest::newRow("grown, sought to the new end") << 6 << "seek:6 end inside:4" << "end ee";
+    }
+    void sizeChangeWhileOpenIsSeenAtTheNextRead()
+    {
+        QFETCH(int, records);
+        QFETCH(QString, steps);
+        QFETCH(QString, result);
+        const QString path = craft("live.dat", "aabbccdd");
+        RecordFile file;
+        QVERIFY(file.open(path, 2));
+        QVERIFY(file.readAt(3) == "dd" && file.atEnd());
+        test::writeAll(path, QByteArray("aabbccddeeff").left(2 * records));
+        QStringList seen;
+        try {
+            for (const QString &step : steps.split(' ')) {
+                const int n = step.section(':', 1).toInt();
+                if (step.startsWith("at:"))
+                    seen << file.readAt(n);
+                else if (step.startsWith("seek:"))
+                    file.seek(n);
+                else if (step.startsWith("inside:"))
+                    seen << file.readIfInside(n).value_or("none");
+                else if (step == "next")
+                    seen << file.readNext();
+                else if (step == "end")
+                    seen << (file.atEnd() ? "end" : "more");
+                else if (step == "count")
+                    seen << QString::number(file.count());
+            }
+        } catch (const IoError &e) {
+            seen << e.message();
+        }
+        QCOMPARE(seen.join(' '), result);
+    }
+
+    // A whole file in one read: its whole records at its size when read (not
+    // when opened), counted as read, the position at the end.
+    void readAllGivesEveryWholeRecord_data()
+    {
+        QTest::addColumn<bool>("onDisk");
+        QTest::addColumn<QByteArray>("opened");
+        QTest::addColumn<QByteArray>("read");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("file, partial last record") << true << QByteArray("AAAABBBBCC") << QByteArray()
+                                                   << QByteArray("AAAABBBB");
+        QTest::newRow("file grown since opening") << true << QByteArray("AAAA") << QByteArray("AAAABBBBCCCCD")
+                                                  << QByteArray("AAAABBBBCCCC");
+        QTest::newRow("file emptied since opening") << true << QByteArray("AAAABBBB") << QByteArray("")
+                                                    << QByteArray();
+        QTest::newRow("memory") << false << QByteArray("AAAABBBBCC") << QByteArray() << QByteArray("AAAABBBB");
+    }
+    void readAllGivesEveryWholeRecord()
+    {
+        QFETCH(bool, onDisk);
+        QFETCH(QByteArray, opened);
+        QFETCH(QByteArray, read);
+        QFETCH(QByteArray, expected);
+        const QString path = craft("whole.dat", opened);
+        QBuffer buffer(&opened);
+        RecordFile file;
+        QVERIFY(onDisk ? file.open(path, 4) : file.open(&buffer, 4, QStringLiteral("whole.dat")));
+        file.seek(1);
+        if (!read.isNull())
+            test::writeAll(path, read);
+        QCOMPARE(file.readAll(), expected);
+        QCOMPARE(file.readCount(), expected.size() / 4);
+        QCOMPARE(file.position(), expected.size() / 4);
+        QVERIFY(file.atEnd());
     }
 
     void missingFileDoesNotOpen()
@@ -158,6 +247,34 @@ private slots:
         QCOMPARE(encodeCp1252(QString::fromUtf8("SÈN JAN €")), std::optional(QByteArray("S\xc8N JAN \x80")));
         QVERIFY(!encodeCp1252(QString::fromUtf8("SOČI")).has_value());
         QVERIFY(!encodeCp1252(QString::fromUtf8("名")).has_value());
+    }
+
+    // Every byte decodes, and every character of the basic plane encodes or
+    // is refused, exactly as the conversion library's code page 1252 has it
+    // (the five bytes it leaves undefined decode to the control characters of
+    // the same number).
+    void codePage1252AgreesWithTheConversionLibrary()
+    {
+        QStringDecoder decoder("windows-1252");
+        QStringEncoder encoder("windows-1252");
+        QVERIFY(decoder.isValid() && encoder.isValid());
+        for (int byte = 0; byte < 256; ++byte) {
+            const char c = char(byte);
+            decoder.resetState();
+            QCOMPARE(decodeCp1252(QByteArrayView(&c, 1)), decoder.decode(QByteArrayView(&c, 1)));
+        }
+        for (char32_t u = 0; u < 0x10000; ++u) {
+            if (u >= 0xD800 && u < 0xE000)
+                continue;
+            const QString text{QChar(char16_t(u))};
+            encoder.resetState();
+            decoder.resetState();
+            const QByteArray bytes = encoder.encode(text);
+            const std::optional<QByteArray> expected =
+                decoder.decode(bytes) == text ? std::optional(bytes) : std::nullopt;
+            if (encodeCp1252(text) != expected)
+                QFAIL(qPrintable(QStringLiteral("U+%1").arg(quint32(u), 4, 16, QLatin1Char('0'))));
+        }
     }
 
     void recordNumbers_data()

@@ -159,11 +159,22 @@ void StringGrid::setRowCountValue(int rows)
     rows = std::max(rows, 1);
     if (row() >= rows)
         moveCurrentSilently(rows - 1);
+    m_rowCount = rows;
     m_silent = true;
-    m_model.setRows(rows);
+    if (m_refills == 0 || rows > m_model.rowCount())
+        m_model.setRows(rows);
     if (!currentIndex().isValid())
         setCurrentIndex(m_model.index(std::min(row(), rows - 1), 0));
     m_silent = false;
+}
+
+void StringGrid::endRefill()
+{
+    if (m_refills > 0 && --m_refills == 0 && m_model.rowCount() != m_rowCount) {
+        m_silent = true;
+        m_model.setRows(m_rowCount);
+        m_silent = false;
+    }
 }
 
 void StringGrid::setDefaultRowHeight(int height)

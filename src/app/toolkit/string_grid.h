@@ -61,9 +61,17 @@ public:
 
     int colCount() const { return m_model.columnCount(); }
     void setColCount(int columns);
-    int rowCountValue() const { return m_model.rowCount(); }
+    int rowCountValue() const { return m_rowCount; }
     // Asking for fewer than one row leaves one row.
     void setRowCountValue(int rows);
+
+    // While a page is refilled (emptied, then its rows added one by one), the
+    // rows it loses leave the view only when the refill ends: a page refilled
+    // to as many rows as before leaves the view's rows alone, where removing
+    // and inserting them laid the whole view out again. rowCountValue() and
+    // the selected row follow every change at once. Refills nest.
+    void beginRefill() { ++m_refills; }
+    void endRefill();
 
     QString cell(int column, int row) const { return m_model.cell(column, row); }
     void setCell(int column, int row, const QString &text) { m_model.setCell(column, row, text); }
@@ -116,6 +124,8 @@ private:
     int m_defaultRowHeight = 17;
     Rect m_selection;
     bool m_silent = false;
+    int m_rowCount = 1; // rows as the program sees them
+    int m_refills = 0;
     int m_wheelDelta = 0;
 };
 
