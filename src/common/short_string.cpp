@@ -1,61 +1,69 @@
 #include "short_string.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
+#include <array>
+#include <unordered_map>
 #include <cstring>
 
 namespace zelvora {
 
 namespace {
 
-// Code page 1252 is Latin-1 except for 0x80-0x9F, where it places the euro
-// sign, typographic quotes and a few letters. The five bytes it leaves
-// undefined there (0x81, 0x8D, 0x8F, 0x90, 0x9D) decode to the control
-// characters of the same number, as the conversion library decodes them.
-// A table of our own: every read of the data files decodes its fields, and
-// the library's converter cost more than the read.
-constexpr char16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, //
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, //
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, //
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, //
+// Every read of the data files decodes its fields, and calling the
+// conversion library's converter for each field cost more than the read.
+// So the library decodes each of the 256 bytes once, and fields are decoded
+// through that table; code page 1252 is a single-byte code page, so a text is
+// exactly its bytes decoded one by one.
+struct CodePage
+{
+    std::array<char16_t, 256> toUnicode{};
+    std::unordered_map<char16_t, char> toByte; // only the characters the code page holds
+
+    CodePage()
+    {
+        QStringDecoder decoder("windows-1252");
+        for (int byte = 0; byte < 256; ++byte) {
+            const char c = char(byte);
+            decoder.resetState();
+            const QString one = decoder.decode(QByteArrayView(&c, 1));
+            toUnicode[byte] = one.size() == 1 ? one[0].unicode() : char16_t(QChar::ReplacementCharacter);
+            toByte.emplace(toUnicode[byte], c);
+        }
+    }
 };
 
-constexpr char16_t toUnicode(unsigned char byte)
+const CodePage &codePage()
 {
-    return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : char16_t(byte);
-}
-
-// The byte for a character, or -1 when the code page has no place for it.
-int toByte(char16_t c)
-{
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return c;
-    for (int i = 0; i < 32; ++i)
-        if (kHighControls[i] == c)
-            return 0x80 + i;
-    return -1;
+    static const CodePage table;
+    return table;
 }
 
 } // namespace
 
 QString decodeCp1252(QByteArrayView bytes)
 {
+    const auto &table = codePage().toUnicode;
     QString text(bytes.size(), Qt::Uninitialized);
     QChar *out = text.data();
     for (const char byte : bytes)
-        *out++ = QChar(toUnicode(static_cast<unsigned char>(byte)));
+        *out++ = QChar(table[static_cast<unsigned char>(byte)]);
     return text;
 }
 
 std::optional<QByteArray> encodeCp1252(const QString &text)
 {
+    // A character the code page cannot hold has no byte; one that the
+    // library would map to a best-fit neighbour is refused the same way.
+    const auto &table = codePage().toByte;
     QByteArray bytes(text.size(), Qt::Uninitialized);
     char *out = bytes.data();
     for (const QChar c : text) {
-        const int byte = toByte(c.unicode());
-        if (byte < 0)
+        const auto byte = table.find(c.unicode());
+        if (byte == table.end())
             return std::nullopt;
-        *out++ = static_cast<char>(byte);
+        *out++ = byte->second;
     }
     return bytes;
 }
