@@ -109,6 +109,35 @@ void RecordFile::throwPastEnd() const
     throw IoError(QStringLiteral("Lettura oltre la fine del file %1").arg(shortName(m_name)));
 }
 
+// Reads up to `size` bytes at `offset`: how many it got, fewer where the
+// file ends, -1 when the device cannot go to `offset`; errors throw.
+qint64 RecordFile::readBytes(char *data, qint64 size, qint64 offset) const
+{
+    if (m_handle < 0) {
+        if (!m_device->seek(offset))
+            return -1;
+        const qint64 got = m_device->read(data, size);
+        if (got < 0)
+            throw IoError(QStringLiteral("Errore di lettura del file %1: %2")
+                              .arg(shortName(m_name), m_device->errorString()));
+        return got;
+    }
+    // One system call per read; Qt's seek and buffered read cost three.
+    qint64 got = 0;
+    while (got < size) {
+        const ssize_t n = ::pread(m_handle, data + got, size_t(size - got), off_t(offset + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw IoError(QStringLiteral("Errore di lettura del file %1: %2")
+                              .arg(shortName(m_name), qt_error_string(errno)));
+        if (n == 0)
+            break;
+        got += n;
+    }
+    return got;
+}
+
 // Reads the record at `index` into m_record, which keeps its storage from one
 // record to the next (it is copied only while a caller still holds the last
 // one). Short when the file ended before the whole record; errors throw.
@@ -117,30 +146,9 @@ RecordFile::Read RecordFile::readInto(int index) const
     m_loaded = -1;
     if (m_record.size() != m_recordSize)
         m_record.resize(m_recordSize);
-    char *data = m_record.data();
-    const qint64 offset = static_cast<qint64>(index) * m_recordSize;
-    qint64 got = 0;
-    if (m_handle >= 0) {
-        // One system call per record; Qt's seek and buffered read cost three.
-        while (got < m_recordSize) {
-            const ssize_t n = ::pread(m_handle, data + got, size_t(m_recordSize - got), off_t(offset + got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                throw IoError(QStringLiteral("Errore di lettura del file %1: %2")
-                                  .arg(shortName(m_name), qt_error_string(errno)));
-            if (n == 0)
-                break;
-            got += n;
-        }
-    } else {
-        if (!m_device->seek(offset))
-            return Read::NoSeek;
-        got = m_device->read(data, m_recordSize);
-        if (got < 0)
-            throw IoError(QStringLiteral("Errore di lettura del file %1: %2")
-                              .arg(shortName(m_name), m_device->errorString()));
-    }
+    const qint64 got = readBytes(m_record.data(), m_recordSize, static_cast<qint64>(index) * m_recordSize);
+    if (got < 0)
+        return Read::NoSeek;
     if (got != m_recordSize)
         return Read::Short;
     m_loaded = index;
@@ -223,19 +231,7 @@ QByteArray RecordFile::readAll()
     const int records = takeCount();
     const qint64 total = static_cast<qint64>(records) * m_recordSize;
     QByteArray all(total, Qt::Uninitialized);
-    qint64 got = 0;
-    if (m_handle >= 0) {
-        while (got < total) {
-            const ssize_t n = ::pread(m_handle, all.data() + got, size_t(total - got), off_t(got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += n;
-        }
-    } else if (m_device->seek(0)) {
-        got = std::max<qint64>(m_device->read(all.data(), total), 0);
-    }
+    const qint64 got = readBytes(all.data(), total, 0);
     m_loaded = -1;
     if (got != total) {
         // The file changed under the read: record by record, which reports

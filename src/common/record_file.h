@@ -88,6 +88,7 @@ private:
     [[noreturn]] void throwPastEnd() const;
     Load load(int index) const;
     Read readInto(int index) const;
+    qint64 readBytes(char *data, qint64 size, qint64 offset) const;
     QByteArray take();
 
     std::unique_ptr<QFile> m_ownedFile;
