@@ -9,7 +9,6 @@
 
 #include "app/application.h"
 #include "app/error_report.h"
-#include "app/message_box.h"
 #include "app/paged_list.h"
 #include "app/toolkit/scroll_bar.h"
 #include "app/toolkit/string_grid.h"
@@ -33,18 +32,6 @@ namespace {
 
 constexpr int kRows = 8;
 
-// Counts the error reports and answers at once.
-class CountingMessageBoxes : public MessageBoxes
-{
-public:
-    void show(const MessageRequest &request) override
-    {
-        FUZZ_CHECK(request.icon == MessageIcon::Error && !request.text.isEmpty());
-        ++shown;
-    }
-    int shown = 0;
-};
-
 // The controls, made once: a window with a grid, its scroll bar and the note
 // line.
 struct Controls
@@ -54,7 +41,7 @@ struct Controls
     ScrollBar *bar = new ScrollBar(&window);
     QLabel *noteLabel = new QLabel(QStringLiteral("Note:"), &window);
     QLineEdit *noteEdit = new QLineEdit(&window);
-    CountingMessageBoxes boxes;
+    fuzz::CountingMessageBoxes boxes{false}; // error reports only
 
     Controls()
     {

@@ -5,6 +5,8 @@
 // the program's LLVMFuzzerTestOneInput, and into the corpus replay, where it
 // registers itself by name so that one executable runs every target.
 
+#include "app/message_box.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -64,3 +66,27 @@ void ensureApplication();
     static int fuzzOne_##name(const uint8_t *data, size_t size);                                     \
     ZELVORA_FUZZ_ENTRY(name)                                                                         \
     static int fuzzOne_##name(const uint8_t *data, size_t size)
+
+namespace zelvora::fuzz {
+
+// Counts the messages and answers at once. Each must have a text; the icon
+// is Error, or also Information where the program may tell the user about a
+// missing optional file.
+class CountingMessageBoxes : public MessageBoxes
+{
+public:
+    explicit CountingMessageBoxes(bool informationToo) : m_informationToo(informationToo) {}
+    void show(const MessageRequest &request) override
+    {
+        FUZZ_CHECK(!request.text.isEmpty());
+        FUZZ_CHECK(request.icon == MessageIcon::Error
+                   || (m_informationToo && request.icon == MessageIcon::Information));
+        ++shown;
+    }
+    int shown = 0;
+
+private:
+    bool m_informationToo;
+};
+
+} // namespace zelvora::fuzz

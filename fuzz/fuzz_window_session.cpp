@@ -13,7 +13,6 @@
 #include "fuzz_target.h"
 
 #include "app/application.h"
-#include "app/message_box.h"
 #include "app/shared_state.h"
 #include "app/toolkit/edit.h"
 #include "app/toolkit/scroll_bar.h"
@@ -41,19 +40,6 @@
 using namespace zelvora;
 
 namespace {
-
-// Counts the messages and answers at once.
-class CountingMessageBoxes : public MessageBoxes
-{
-public:
-    void show(const MessageRequest &request) override
-    {
-        FUZZ_CHECK(!request.text.isEmpty());
-        FUZZ_CHECK(request.icon == MessageIcon::Error || request.icon == MessageIcon::Information);
-        ++shown;
-    }
-    int shown = 0;
-};
 
 // The files of the folder, in the order of the input's parts after the
 // script. A part that is the single byte "/" puts a folder in the file's
@@ -101,7 +87,7 @@ class Script
 {
 public:
     // `messagesBefore`: the messages counted before the main window opened.
-    Script(const QList<QByteArray> &parts, TCapF &window, CountingMessageBoxes &boxes, int messagesBefore)
+    Script(const QList<QByteArray> &parts, TCapF &window, fuzz::CountingMessageBoxes &boxes, int messagesBefore)
         : m_script(parts.value(0).left(120)), m_localities(parts.value(1)), m_capOrder(parts.value(3)),
           m_pvOrder(parts.value(5)), m_streets(parts.value(1 + kFirstCityFile)),
           m_window(window), m_boxes(boxes), m_messagesBefore(messagesBefore)
@@ -323,7 +309,7 @@ private:
     const QByteArray m_streets;
     qsizetype m_at = 0;
     TCapF &m_window;
-    CountingMessageBoxes &m_boxes;
+    fuzz::CountingMessageBoxes &m_boxes;
     const int m_messagesBefore;
 };
 
@@ -332,7 +318,7 @@ private:
 ZELVORA_FUZZ_TARGET(window_session)
 {
     fuzz::ensureApplication();
-    static CountingMessageBoxes *boxes = new CountingMessageBoxes;
+    static auto *boxes = new fuzz::CountingMessageBoxes(true);
     setMessageBoxes(boxes);
     // One folder for the process, emptied and written afresh for each input.
     static QTemporaryDir folder;

@@ -30,19 +30,24 @@ QStringList MainWindowFixture::names() const
     return names;
 }
 
-void MainWindowFixture::type(const QString &text) const
+void typeInto(QWidget *field, const QString &text)
 {
     for (const QChar c : text) {
         if (c.unicode() < 0x80) {
-            QTest::keyClick(cerca(), c.toLatin1());
+            QTest::keyClick(field, c.toLatin1());
             continue;
         }
         // Qt Test types ASCII only: send the key event of an accented letter.
         QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(cerca(), &press);
-        QApplication::sendEvent(cerca(), &release);
+        QApplication::sendEvent(field, &press);
+        QApplication::sendEvent(field, &release);
     }
+}
+
+void MainWindowFixture::type(const QString &text) const
+{
+    typeInto(cerca(), text);
 }
 
 void MainWindowFixture::key(Qt::Key key, QWidget *target) const

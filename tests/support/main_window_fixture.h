@@ -41,6 +41,10 @@ struct MainWindowFixture
     qint64 reads() const { return window->search().recordReads(); }
 };
 
+// Types `text` into `field` key by key, accented letters too (Qt Test types
+// ASCII only).
+void typeInto(QWidget *field, const QString &text);
+
 // `count` localities named P000, P001, ... in one province, every fifth with a note.
 QList<LocalitySource> numberedLocalities(int count);
 

@@ -6,13 +6,13 @@
 #include "locality/main_window.h"
 #include "locality/search_state.h"
 #include "streets/street_window.h"
+#include "support/main_window_fixture.h"
 #include "support/seams.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QApplication>
 #include <QFile>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -329,16 +329,7 @@ QString WindowSession::typeCharacter()
     }
     if (c.isNull())
         c = anyCharacter.at(int(below(quint32(anyCharacter.size()))));
-    Edit *cerca = m_controls.field;
-    if (c.unicode() < 0x80) {
-        QTest::keyClick(cerca, c.toLatin1());
-    } else {
-        // Qt Test types ASCII only: the key event of an accented letter.
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(cerca, &press);
-        QApplication::sendEvent(cerca, &release);
-    }
+    typeInto(m_controls.field, QString(c));
     m_model.typeCharacter(c.toUpper());
     return QStringLiteral("type '%1' in the field").arg(c);
 }

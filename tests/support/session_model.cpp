@@ -537,12 +537,12 @@ bool CityData::read(const QString &zoneFolder, const QString &fileBase)
     bool present = false;
     for (const QByteArray &record : records(base + ".loc", 104, &present)) {
         const int noteNo = number16(record, 102);
-        Street street{shortString(record, 0, 40), shortString(record, 41, 25), QString(), 1};
-        if (withNotes && noteNo > 0 && noteNo <= notes.size()) {
+        Street street{shortString(record, 0, 40), shortString(record, 41, 25), QString()};
+        const bool noted = withNotes && noteNo > 0 && noteNo <= notes.size();
+        if (noted)
             street.note = shortString(notes.at(noteNo - 1), 0, 70);
-            street.cost = 2;
-        }
         streets.append(street);
+        costs.append(noted ? 2 : 1);
         keys.append(street.name);
     }
     LocalityData::Order index;
@@ -560,10 +560,7 @@ void StreetModel::pickCity(int row, const CityData &data)
     prefixes = &data.prefixes;
     firstRecords = &data.firstRecords;
     keys = &data.keys;
-    m_costs.clear();
-    for (const CityData::Street &street : data.streets)
-        m_costs.append(street.cost);
-    page.costs = &m_costs;
+    page.costs = &data.costs;
     page.lastRow = 0;
     page.recordCount = int(data.streets.size());
 

@@ -155,9 +155,9 @@ struct CityData
     struct Street
     {
         QString name, designation, note;
-        int cost = 1; // records read to show it: the street, and its note if it has one
     };
     QList<Street> streets;
+    QList<int> costs; // records read to show each street: the street, and its note if it has one
     QStringList keys;
     QStringList prefixes;
     QList<int> firstRecords;
@@ -179,9 +179,6 @@ struct StreetModel : SearchModel
 
     QStringList rowCells(int row) const override;
     QString noteOf(int row) const override;
-
-private:
-    QList<int> m_costs;
 };
 
 } // namespace zelvora::test
