@@ -859,7 +859,10 @@ def address_rows(src):
 
 def number_after(text):
     """The house number of an address typed as one text: its first number
-    that is not part of the name (4 NOVEMBRE), "" when there is none."""
+    that is not part of the name (4 NOVEMBRE), "" when there is none or the
+    address gives a kilometre instead."""
+    if re.search(r"\bKM\b|\bKM(?=[\d.])", strip_accents(text).upper()):
+        return ""
     m = re.search(r"(?<![\w'])(\d+(?:\s*[/-]\s*\w+|[A-Z]\b)?)(?!\d|\s*(?!BIS\b|TER\b)[A-Z]{3,})",
                   strip_accents(text).upper())
     return m.group(1) if m else ""
