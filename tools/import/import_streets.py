@@ -2,25 +2,31 @@
 """Build Zelvora's street directory sources (one CSV per city) from open data.
 
 Usage:
-    python3 tools/import/import_streets.py SOURCES_DIR data/streets [--readme-table FILE]
+    python3 tools/import/import_streets.py SOURCES_DIR data/streets [--readme data/README.md] [--log FILE]
     python3 tools/import/import_streets.py --check data/streets
 
 SOURCES_DIR holds the raw open data files named in SOURCES below (national
-street archive, house-number registers, school and office addresses,
-OpenStreetMap addresses, GeoNames postal codes under ../localities/ or in
-SOURCES_DIR itself).  The script writes one UTF-8 CSV per city into the
-output directory, header `street,designation,city_tag,cap,agency,note`,
-comma separated, RFC 4180 quoting, "\\n" line ends, rows sorted by street
-then designation in code page 1252 byte order.  Same input, same bytes.
+street archive, house-number registers, school, office, library and fuel
+station addresses, OpenStreetMap addresses, GeoNames postal codes under
+../localities/ or in SOURCES_DIR itself).  The script writes one UTF-8 CSV
+per city into the output directory, header
+`street,designation,city_tag,cap,agency,note,source`, comma separated,
+RFC 4180 quoting, "\\n" line ends, rows sorted by street then designation
+in code page 1252 byte order.  Same input, same bytes.
 
 Every street of the archive is written.  Postal codes come only from the
 sources' own records: a house-number register gives a street its code (the
 code of its lowest house number when it has several, the house-number
-ranges of each code in the note); school and office addresses (points)
-give a code only when all of them agree.  Catch-all codes (ending in 100,
-the city's generic code) and codes that are not the city's own never count.
-A street that no source gives a code for has an empty code and the note
-"CAP NON PRESENTE NEI DATI APERTI".
+ranges of each code in the note).  Point sources (addresses) are measured
+on every run against the registers of Milano and Bologna: those that agree
+at least 95% of the time give a code alone, the others only confirm
+another source's code; fuel stations give way to the other point sources;
+points of the same rank that disagree leave the code empty and list their
+codes in the note.  Catch-all codes (ending in 100, the city's generic
+code) and codes that are not the city's own never count.  A street that no
+source gives a code for has an empty code and the note
+"CAP NON PRESENTE NEI DATI APERTI".  The `source` column names the sources
+of each code.
 
 Nothing is written unless every check passes.  Only the standard library.
 """
@@ -276,11 +282,11 @@ def street_candidates(name):
     """The street part of an address name (designation already taken off),
     as a list of texts to try in turn (after the text as it stands): first
     with the house number kept (a name may end in a number: STATALE 18),
-    then with it cut.  Cut: what
-    follows a comma, semicolon, bracket or " - "; what follows the words of
-    CUT_ALWAYS, or those of CUT_BEFORE_NUMBER followed by a number or
-    ending the text, when a word of the name proper stands before them; a
-    number glued to the name ("CAVALLOTTI1", "LUCIAN.3") is parted from it."""
+    then with it cut.  Cut: what follows a comma, semicolon, bracket or
+    " - "; what follows the words of CUT_ALWAYS, or those of
+    CUT_BEFORE_NUMBER followed by a number or ending the text, when a word
+    of the name proper stands before them.  A number glued to the name
+    ("CAVALLOTTI1", "LUCIAN.3") is parted from it first."""
     text = strip_accents(name).upper().replace("`", "'").replace("\u2019", "'")
     text = re.split(r"[,;(]| - | -(?=\d)", text)[0]
     text = re.sub(r"(?<=[A-Z]{3})N\.(?=\s*\d|\s*$)", " N.", text)
