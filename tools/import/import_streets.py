@@ -698,8 +698,9 @@ def decide(register, points, trusted):
 def agreement(register, points):
     """For each point source, how the codes it alone gives to the streets
     of the held-out registers compare with the registers' codes: Counter of
-    'addresses' (its addresses on those streets), 'streets' (streets it
-    gives one code) and 'agree' (that code is one of the register's)."""
+    'addresses' (its addresses on those streets), 'addresses agree' (their
+    code is one of the register's), 'streets' (streets it gives one code)
+    and 'agree' (that code is one of the register's)."""
     result = {label: Counter() for label, _ in POINT_SOURCES}
     for key, entries in register.items():
         if key[0] not in HELD_OUT:
@@ -708,6 +709,7 @@ def agreement(register, points):
         for label, _ in POINT_SOURCES:
             given = [c for _, c, source in points.get(key, []) if source == label]
             result[label]["addresses"] += len(given)
+            result[label]["addresses agree"] += sum(1 for c in given if c in codes)
             if len(set(given)) == 1:
                 result[label]["streets"] += 1
                 result[label]["agree"] += given[0] in codes
@@ -1102,14 +1104,17 @@ def table(summary, shortened):
 def agreement_table(measured, trusted):
     """The table of how often each point source's codes agree with the
     held-out registers, and what that lets the source do."""
-    lines = ["| Source | `source` | Addresses | Streets | Agreeing | Agreement | Use |",
-             "|---|---|---:|---:|---:|---:|---|"]
+    def share(part, whole):
+        return "%.1f%%" % (100.0 * part / whole) if whole else "not measured"
+
+    lines = ["| Source | `source` | Addresses | Streets | Agreeing | Agreement | Use | Addresses agreeing |",
+             "|---|---|---:|---:|---:|---:|---|---:|"]
     for label, name in POINT_SOURCES:
         c = measured[label]
-        share = "%.1f%%" % (100.0 * c["agree"] / c["streets"]) if c["streets"] else "not measured"
         use = "gives a code alone" if label in trusted else "confirms only"
-        lines.append("| %s | `%s` | %d | %d | %d | %s | %s |"
-                     % (name, label, c["addresses"], c["streets"], c["agree"], share, use))
+        lines.append("| %s | `%s` | %d | %d | %d | %s | %s | %s |"
+                     % (name, label, c["addresses"], c["streets"], c["agree"], share(c["agree"], c["streets"]),
+                        use, share(c["addresses agree"], c["addresses"])))
     return "\n".join(lines) + "\n"
 
 
