@@ -23,6 +23,11 @@ ARCHIVE = [
     ("MURA", "DI PORTA D'AZEGLIO"), ("VIA", "FILIPPO DE FILIPPI"),
     ("VIA", "FILIPPO FILIPPI"), ("VIA", "AGLIE`"), ("VIA", "VENTI SETTEMBRE"),
     ("PIAZZA", "UMBERTO PRIMO"), ("VIA", "MILLE"), ("VIA", "DEI MILLE"),
+    ("VIA", "NOMENTANA"), ("VIA", "ROMA"), ("VIA", "QUATTRO NOVEMBRE"), ("STRADA", "STATALE 18"),
+    ("STRADA", "STATALE"), ("VIA", "ANTONIO CANTORE"), ("PIAZZA", "CAMILLO BENSO CONTE DI CAVOUR"),
+    ("VIA", "MARCHESE NICOLO' PENSABENE"), ("VIA", "MONTE GRAPPA"), ("VIA", "SANTA LUCIA"),
+    ("VIA", "SAN LORENZO"), ("VIA", "FRATELLI BANDIERA"), ("VIA", "CONTE VERDE"),
+    ("VICOLO", "DEL PIANO"), ("VIALE", "DELLE SCIENZE"), ("VIA", "DON CARLO GNOCCHI"),
 ]
 
 
@@ -50,10 +55,43 @@ class NameMatching(unittest.TestCase):
         ("V. XX SETTEMBRE", None, False, ("VIA", "VENTI SETTEMBRE"), False),
         ("Piazza Umberto I", None, False, ("PIAZZA", "UMBERTO PRIMO"), False),
         ("VIA I MILLE", None, False, None, True),
+        # house numbers and what follows the street
+        ("VIA NOMENTANA 854", None, False, ("VIA", "NOMENTANA"), False),
+        ("Via Nomentana, 54-56", None, False, ("VIA", "NOMENTANA"), False),
+        ("VIA NOMENTANA120/A", None, False, ("VIA", "NOMENTANA"), False),
+        ("VIA NOMENTANA SNC", None, False, ("VIA", "NOMENTANA"), False),
+        ("Via Nomentana Km.12,400", None, False, ("VIA", "NOMENTANA"), False),
+        ("VIA NOMENTANA ANG.VIA DELLA MORTELLA S/N", None, False, ("VIA", "NOMENTANA"), False),
+        ("VIA NOMENTANA - LOC. CASALE", None, False, ("VIA", "NOMENTANA"), False),
+        ("Via Nomentana 5, c/o Istituto, 1° piano", None, False, ("VIA", "NOMENTANA"), False),
+        ("VIA NOMENTANA N.3", None, False, ("VIA", "NOMENTANA"), False),
+        ("VIA SANTA LUCIAN.3", None, False, ("VIA", "SANTA LUCIA"), False),
+        ("VIA NOMENTANA 7 ROMA", None, False, ("VIA", "NOMENTANA"), False),
+        ("ROMA VIA NOMENTANA", None, False, ("VIA", "NOMENTANA"), False),
+        ("VIA ROMA 3", None, False, ("VIA", "ROMA"), False),
+        ("VIA 4 NOVEMBRE 12", None, False, ("VIA", "QUATTRO NOVEMBRE"), False),
+        ("S.DA STATALE 18", None, False, ("STRADA", "STATALE 18"), False),
+        ("S.DA STATALE 18 KM 5", None, False, ("STRADA", "STATALE 18"), False),
+        ("VICOLO DEL PIANO 5", None, False, ("VICOLO", "DEL PIANO"), False),
+        ("Viale delle Scienze Ed 12", None, False, ("VIALE", "DELLE SCIENZE"), False),
+        # titles, names, designations
+        ("VIA GEN. CANTORE 1", None, False, ("VIA", "ANTONIO CANTORE"), False),
+        ("Piazza Cavour 23", None, False, ("PIAZZA", "CAMILLO BENSO CONTE DI CAVOUR"), False),
+        ("VIA MARCHESE PENSABENE", None, False, ("VIA", "MARCHESE NICOLO' PENSABENE"), False),
+        ("VIA DON C. GNOCCHI3", None, False, ("VIA", "DON CARLO GNOCCHI"), False),
+        ("VIA MONTEGRAPPA", None, False, ("VIA", "MONTE GRAPPA"), False),
+        ("VIA S.TA LUCIA", None, False, ("VIA", "SANTA LUCIA"), False),
+        ("VIA LORENZO", None, False, None, False),  # SAN is not a given name
+        ("VIA F.LLI BANDIERA 3", None, False, ("VIA", "FRATELLI BANDIERA"), False),
+        ("C.SO MAZZINI GIUSEPPE 12", None, False, ("CORSO", "GIUSEPPE MAZZINI"), False),
+        ("VIA CORSO MAZZINI SN", None, False, ("CORSO", "GIUSEPPE MAZZINI"), False),
+        ("CONTE VERDE 72", None, False, ("VIA", "CONTE VERDE"), False),
+        ("VIA 20 SETTEMBRE 4", None, False, ("VIA", "VENTI SETTEMBRE"), False),
+        ("P.ZA UMBERTO I 3", None, False, ("PIAZZA", "UMBERTO PRIMO"), False),
     ]
 
     def test_matches(self):
-        matcher = imp.StreetMatcher(ARCHIVE)
+        matcher = imp.StreetMatcher(ARCHIVE, {"ROMA"})
         for text, designation, cut, expected, ambiguous in self.CASES:
             with self.subTest(address=text):
                 self.assertEqual(matcher.match(text, designation, cut), (expected, ambiguous))
@@ -69,30 +107,47 @@ class Codes(unittest.TestCase):
         self.assertFalse(imp.code_counts("20100", {"20100", "20121"}, "20121"))
 
     def test_decisions(self):
-        odd_even = [(n, "", "20136", "M4") for n in range(1, 58, 2)] + \
-                   [(n, "", "20139", "M4") for n in range(2, 41, 2)]
-        halves = [(n, "", "40121" if n <= 20 else "40122", "") for n in range(1, 41)]
-        even_first = [(2, "", "20139", "M5"), (3, "", "20136", "M4"), (5, "", "20136", "M4")]
-        chequered = [(n, "", "%05d" % (10000 + n % 9), "") for n in range(1, 200)]
+        def reg(entries, source="milano_register"):
+            return [e + (source,) for e in entries]
+        odd_even = reg([(n, "", "20136", "M4") for n in range(1, 58, 2)] +
+                       [(n, "", "20139", "M4") for n in range(2, 41, 2)])
+        halves = reg([(n, "", "40121" if n <= 20 else "40122", "") for n in range(1, 41)], "bologna_register")
+        even_first = reg([(2, "", "20139", "M5"), (3, "", "20136", "M4"), (5, "", "20136", "M4")])
+        chequered = reg([(n, "", "%05d" % (10000 + n % 9), "") for n in range(1, 200)])
+        trusted = {"schools", "offices", "libraries", "osm"}
         cases = [
-            ("one code", [(3, "", "40121", ""), (9, "A", "40121", "")], [], ("40121", "", "register", "")),
+            ("one code", reg([(3, "", "40121", ""), (9, "A", "40121", "")], "bologna_register"), [],
+             ("40121", "", "register", "", "bologna_register")),
             ("odd and even sides", odd_even, [],
-             ("20136", "1-57 DISPARI 20136; 2-40 PARI 20139", "several", "M4")),
-            ("two stretches", halves, [], ("40121", "1-20 40121; 21-40 40122", "several", "")),
-            ("lowest number is even", even_first, [], ("20139", "2 20139; 3-5 20136", "several", "M5")),
-            ("register wins over points", [(1, "", "40121", "")], [(4, "40122")],
-             ("40121", "", "register", "")),
-            ("points agree", [], [(4, "30172"), (None, "30172")], ("30172", "", "points", "")),
-            ("points disagree", [], [(12, "30172"), (5, "30171"), (None, "30172")],
-             ("", "CAP DIVERSI: 30171 N. 5; 30172 N. 12, S.N.", "disagree", "")),
-            ("many numbers", [], [(n, "30173") for n in range(1, 40)] + [(17, "30170"), (None, "30172")],
-             ("", "CAP DIVERSI: 30170 N. 17; 30172 N. S.N.; 30173 N. 1, 2, 3, 4, 5, 6 ...", "disagree", "")),
-            ("nothing", [], [], ("", imp.NO_CODE_NOTE, "none", "")),
+             ("20136", "1-57 DISPARI 20136; 2-40 PARI 20139", "several", "M4", "milano_register")),
+            ("two stretches", halves, [], ("40121", "1-20 40121; 21-40 40122", "several", "", "bologna_register")),
+            ("lowest number is even", even_first, [],
+             ("20139", "2 20139; 3-5 20136", "several", "M5", "milano_register")),
+            ("register wins over points", reg([(1, "", "40121", "")], "bologna_register"), [(4, "40122", "schools")],
+             ("40121", "", "register", "", "bologna_register")),
+            ("points agree", [], [(4, "30172", "schools"), (None, "30172", "osm")],
+             ("30172", "", "points", "", "osm+schools")),
+            ("points disagree", [], [(12, "30172", "schools"), (5, "30171", "offices"), (None, "30172", "osm")],
+             ("", "CAP DIVERSI: 30171 N. 5; 30172 N. 12, S.N.", "disagree", "", "")),
+            ("many numbers", [], [(n, "30173", "osm") for n in range(1, 40)] +
+             [(17, "30170", "schools"), (None, "30172", "libraries")],
+             ("", "CAP DIVERSI: 30170 N. 17; 30172 N. S.N.; 30173 N. 1, 2, 3, 4, 5, 6 ...", "disagree", "", "")),
+            ("a source that only confirms, alone", [], [(7, "70122", "fuel_stations")],
+             ("", imp.NO_CODE_NOTE, "none", "", "")),
+            ("a source that only confirms, confirmed", [], [(7, "70122", "fuel_stations"), (2, "70122", "offices")],
+             ("70122", "", "points", "", "fuel_stations+offices")),
+            ("two unmeasured sources that agree", [], [(7, "70122", "fuel_stations"), (2, "70122", "gazette")],
+             ("70122", "", "points", "", "fuel_stations+gazette")),
+            ("the lower rank gives way", [], [(7, "70122", "fuel_stations"), (2, "70121", "schools")],
+             ("70121", "", "points", "", "schools"), trusted | {"fuel_stations"}),
+            ("the lower rank decides alone", [], [(7, "70122", "fuel_stations")],
+             ("70122", "", "points", "", "fuel_stations"), trusted | {"fuel_stations"}),
+            ("nothing", [], [], ("", imp.NO_CODE_NOTE, "none", "", "")),
         ]
-        for name, register, points, expected in cases:
+        for name, register, points, expected, *trusting in cases:
             with self.subTest(case=name):
-                self.assertEqual(imp.decide(register, points), expected)
-        cap, note, kind, _ = imp.decide(chequered, [])
+                self.assertEqual(imp.decide(register, points, (trusting or [trusted])[0]), expected)
+        cap, note, kind, _, _ = imp.decide(chequered, [], trusted)
         self.assertEqual((cap, kind), ("10001", "several"))
         self.assertLessEqual(len(note), 70)
         self.assertTrue(note.startswith("1 10001; 2 10002; ") and note.endswith(" ..."), note)
@@ -120,7 +175,9 @@ def write(folder, name, header, rows):
 
 class WholeRun(unittest.TestCase):
     """A run on a few rows of every source: the Venezia-Mestre rule, codes
-    that never count, streets without code, files that pass the checks."""
+    that never count, streets without code, the agreement of each point
+    source with the registers and what it lets the source do, the source
+    of each code, files that pass the checks, the data notice's tables."""
 
     def test_run(self):
         with tempfile.TemporaryDirectory() as src, tempfile.TemporaryDirectory() as out:
@@ -133,38 +190,65 @@ class WholeRun(unittest.TestCase):
                    (7, 7, "VIA", "TREDICI AVIATORI ITALIANI CADUTI A KINDU IN CONGO", "", "", "L736", "05"),
                    (8, 8, "VIA", "TREDICI AVIATORI ITALIANI CADUTI A KINDU NEL 1961", "", "", "L736", "05"),
                    (5, 5, "VIA", "SPARANO DA BARI", "", "", "A662", "16"),
+                   (9, 9, "VIA", "GIUSEPPE MASSARENTI", "", "", "A944", "08"),
+                   (10, 10, "VIA", "IRNERIO", "", "", "A944", "08"),
+                   (11, 11, "VIA", "NOVARA", "", "", "F205", "03"),
+                   (12, 12, "VIA", "CALEFATI", "", "", "A662", "16"),
+                   (13, 13, "VIA", "ABATE GIMMA", "", "", "A662", "16"),
                    (6, 6, "VIA", "SREČKO KOSOVEL", "", "", "L424", "06")])
             write(src, imp.GEONAMES, ["country_code", "zipcode", "place", "state", "state_code", "province",
                   "province_code", "community", "community_code", "latitude", "longitude"],
                   [("IT", c, p, "", "", "", pv, "", "", "", "") for c, p, pv in
                    [("30100", "Venezia", "VE"), ("30125", "Venezia", "VE"), ("30171", "Mestre", "VE"),
-                    ("30172", "Mestre", "VE"), ("30174", "Mestre", "VE"), ("70121", "Bari", "BA")]])
+                    ("30172", "Mestre", "VE"), ("30174", "Mestre", "VE"), ("70121", "Bari", "BA"),
+                    ("70122", "Bari", "BA"), ("40121", "Bologna", "BO"), ("40126", "Bologna", "BO"),
+                    ("40138", "Bologna", "BO"), ("20153", "Milano", "MI")]])
             write(src, imp.SOURCES["schools"], ["belfiore", "comune", "indirizzo_originale", "via", "civico",
                   "cap", "codice_scuola", "denominazione_scuola", "fonte", "data_riferimento"],
                   [("L736", "Venezia", "", "VIA CA' ROSSA", "5", "30171", "", "", "", ""),
                    ("L736", "Venezia", "", "CAMPO S. POLO", "2", "30125", "", "", "", ""),
                    ("L736", "Venezia", "", "VIA TORINO", "1", "30172", "", "", "", ""),
-                   ("A662", "Bari", "", "VIA SPARANO", "9", "70121", "", "", "", "")])
+                   ("A662", "Bari", "", "VIA SPARANO", "9", "70121", "", "", "", ""),
+                   ("A944", "Bologna", "", "VIA IRNERIO", "4", "40126", "", "", "", "")])
             write(src, imp.SOURCES["offices"], ["city", "postcode", "street", "housenumber"],
                   [("Venezia", "30100", "Via Miranese", "3"), ("Bari", "70100", "Via Sparano", "2"),
-                   ("Venezia", "30173", "Via Torino", "7"), ("Mestre", "30174", "Via Torino", "9")])
+                   ("Venezia", "30173", "Via Torino", "7"), ("Mestre", "30174", "Via Torino", "9"),
+                   ("Bologna", "40126", "Via Irnerio", "6")])
+            write(src, imp.SOURCES["libraries"], ["belfiore", "comune", "codice_isil", "denominazione",
+                  "indirizzo", "frazione", "cap", "cap_valido"],
+                  [("A662", "Bari", "IT-BA1", "", "Via Calefati, 12", "", "70122", "S"),
+                   ("A662", "Bari", "IT-BA2", "", "Via Abate Gimma 3", "", "70100", "N")])
+            write(src, imp.SOURCES["fuel"], ["belfiore", "comune", "id_impianto", "indirizzo_originale", "via",
+                  "cap", "autostrada", "cap_valido", "lat", "lon"],
+                  [("A944", "Bologna", "1", "VIA MASSARENTI 12 40121", "VIA MASSARENTI", "40121", "N", "S", "", ""),
+                   ("A662", "Bari", "2", "VIA CALEFATI 5 70122", "VIA CALEFATI", "70122", "N", "S", "", ""),
+                   ("A662", "Bari", "3", "VIA SPARANO SNC 70121", "VIA SPARANO SNC", "70121", "N", "S", "", ""),
+                   ("A662", "Bari", "4", "VIA ABATE GIMMA 9 70122", "VIA ABATE GIMMA", "70122", "N", "S", "", ""),
+                   ("A662", "Bari", "5", "A14 Km 8 - 70121", "A14", "70121", "S", "S", "", "")])
+            write(src, imp.SOURCES["bologna"], ["belfiore", "civico", "subciv", "denominazione", "cap",
+                                                "data_cessazione"],
+                  [("A944", "10", "", "VIA MASSARENTI", "40138", ""), ("A944", "2", "", "VIA IRNERIO", "40126", "")])
+            write(src, imp.SOURCES["milano_west"], ["origin", "addr_street", "addr_housenumber", "addr_postcode"],
+                  [("ds634 (Comune di Milano) new node", "Via Novara", "543", "20153"),
+                   ("OSM existing node", "Via Novara", "541", "20153")])
             write(src, imp.SOURCES["venezia_osm"], ["belfiore", "comune", "osm_type", "osm_id", "addr_street",
                   "addr_place", "addr_housenumber", "addr_postcode", "addr_city"],
                   [("L736", "Venezia", "node", "1", "", "San Polo", "2902", "30125", ""),
                    ("L736", "Venezia", "node", "2", "Via Ca' Rossa", "", "9", "30174", "")])
-            for key, header in [("bologna", ["belfiore", "civico", "subciv", "denominazione", "cap",
-                                             "data_cessazione"]),
-                                ("milano_register", ["CODICE_VIA", "AREA", "DESCRIZIONE_VIA", "CIVICO",
+            for key, header in [("milano_register", ["CODICE_VIA", "AREA", "DESCRIZIONE_VIA", "CIVICO",
                                                      "BARRATO", "CAP", "SEZIONE", "MUNICIPIO"]),
                                 ("milano_m5m9", ["municipio", "street", "housenumber", "postcode"]),
-                                ("milano_west", ["origin", "addr_street", "addr_housenumber", "addr_postcode"]),
                                 ("offices_extra", ["belfiore", "via", "civico", "cap"])]:
                 write(src, imp.SOURCES[key], header, [])
             again = os.path.join(out, "again")
+            readme = os.path.join(src, "README.md")
+            with open(readme, "w", encoding="utf-8") as f:
+                f.write("".join("%s\nold\n%s\n" % (imp.BLOCK % name, imp.END_BLOCK % name)
+                                for name in ("coverage", "agreement", "own codes")))
             with open(os.devnull, "w") as quiet:
                 stdout, sys.stdout = sys.stdout, quiet
                 try:
-                    self.assertEqual(imp.main([src, out]), 0)
+                    self.assertEqual(imp.main([src, out, "--readme", readme]), 0)
                     self.assertEqual(imp.main([src, again]), 0)
                 finally:
                     sys.stdout = stdout
@@ -178,18 +262,36 @@ class WholeRun(unittest.TestCase):
                     return list(csv.reader(f))[1:]
 
             self.assertEqual(rows("mestre"), [
-                ["CA' ROSSA", "VIA", "", "", "", "CAP DIVERSI: 30171 N. 5; 30174 N. 9"],
-                ["TORINO", "VIA", "", "30172", "", ""]])
+                ["CA' ROSSA", "VIA", "", "", "", "CAP DIVERSI: 30171 N. 5; 30174 N. 9", ""],
+                ["TORINO", "VIA", "", "30172", "", "", "schools"]])
             self.assertEqual(rows("venezia"), [
-                ["MIRANESE", "VIA", "", "", "", imp.NO_CODE_NOTE],
-                ["SAN POLO", "CAMPO", "", "30125", "", ""],
-                ["TREDICI AVIATORI ITALIANI CADUTI A KIN 2", "VIA", "", "", "", imp.NO_CODE_NOTE],
-                ["TREDICI AVIATORI ITALIANI CADUTI A KINDU", "VIA", "", "", "", imp.NO_CODE_NOTE]])
-            self.assertEqual(rows("bari"), [["SPARANO DA BARI", "VIA", "", "70121", "", ""]])
-            self.assertEqual(rows("trieste"), [["SRECKO KOSOVEL", "VIA", "", "", "", imp.NO_CODE_NOTE]])
+                ["MIRANESE", "VIA", "", "", "", imp.NO_CODE_NOTE, ""],
+                ["SAN POLO", "CAMPO", "", "30125", "", "", "schools"],
+                ["TREDICI AVIATORI ITALIANI CADUTI A KIN 2", "VIA", "", "", "", imp.NO_CODE_NOTE, ""],
+                ["TREDICI AVIATORI ITALIANI CADUTI A KINDU", "VIA", "", "", "", imp.NO_CODE_NOTE, ""]])
+            # Fuel stations disagree with Bologna's register: they only confirm.
+            self.assertEqual(rows("bari"), [
+                ["ABATE GIMMA", "VIA", "", "", "", imp.NO_CODE_NOTE, ""],
+                ["CALEFATI", "VIA", "", "70122", "", "", "fuel_stations+libraries"],
+                ["SPARANO DA BARI", "VIA", "", "70121", "", "", "fuel_stations+schools"]])
+            self.assertEqual(rows("bologna"), [
+                ["GIUSEPPE MASSARENTI", "VIA", "", "40138", "", "", "bologna_register"],
+                ["IRNERIO", "VIA", "", "40126", "", "", "bologna_register"]])
+            self.assertEqual(rows("milano"), [["NOVARA", "VIA", "", "20153", "", "", "milano_ds634"]])
+            self.assertEqual(rows("trieste"), [["SRECKO KOSOVEL", "VIA", "", "", "", imp.NO_CODE_NOTE, ""]])
+            with open(readme, encoding="utf-8") as f:
+                notice = f.read()
+            self.assertNotIn("old", notice)
+            for row in ["| `schools` | 1 | 1 | 1 | 100.0% | gives a code alone | 100.0% |",
+                        "| `offices` | 1 | 1 | 1 | 100.0% | gives a code alone | 100.0% |",
+                        "| `libraries` | 0 | 0 | 0 | not measured | confirms only | not measured |",
+                        "| `fuel_stations` | 1 | 1 | 0 | 0.0% | confirms only | 0.0% |",
+                        "| `osm` | 1 | 1 | 1 | 100.0% | gives a code alone | 100.0% |",
+                        "| Bari | `bari.csv` | 3 | 2 | 0 | 2 |", "| Bologna | `bologna.csv` | 2 | 2 | 2 | 0 |"]:
+                self.assertIn(row, notice)
             self.assertEqual(imp.check_file(os.path.join(out, "mestre.csv")), [])
             with open(os.path.join(out, "roma.csv"), "a", encoding="utf-8") as f:
-                f.write("via roma,VIA,,0012,,\n")
+                f.write("via roma,VIA,,0012,,,\n")
             self.assertEqual(len(imp.check_file(os.path.join(out, "roma.csv"))), 2)
 
 
@@ -212,9 +314,11 @@ class BundledFiles(unittest.TestCase):
             with self.subTest(city=base):
                 with open(os.path.join(ROOT, "data", "streets", base + ".csv"), encoding="utf-8") as f:
                     rows = list(csv.DictReader(f))
+                registers = {"bologna_register", "milano_register", "milano_ds634"}
                 self.assertEqual((len(rows), sum(1 for r in rows if r["cap"]),
-                                  sum(1 for r in rows if r["cap"] and r["note"]),
-                                  sum(1 for r in rows if r["note"].startswith("CAP DIVERSI"))), expected)
+                                  sum(1 for r in rows if r["cap"] and set(r["source"].split("+")) <= registers),
+                                  sum(1 for r in rows if r["cap"] and not set(r["source"].split("+")) & registers)),
+                                 expected)
 
 
 if __name__ == "__main__":

@@ -6,8 +6,11 @@
 #include "streets/street_files.h"
 
 #include <QDir>
+#include <QMap>
 #include <QSet>
 #include <QTest>
+
+#include <numeric>
 
 using namespace zelvora;
 
@@ -110,9 +113,11 @@ private slots:
     }
 
     // Every city of the street directory opens with its notes, holds every
-    // street of its source, and finds its first street through the index.
+    // street of its source and every code of it (the sources carry a column
+    // the compiler leaves out), and finds its first street through the index.
     void everyCityOfTheStreetDirectoryOpens()
     {
+        int coded = 0;
         for (int row = 0; row < int(cityTable.size()); ++row) {
             const QString base = cityTable[row].fileBase.toString();
             const CityFiles files = findCityFiles(m_data.path(), row);
@@ -125,9 +130,23 @@ private slots:
                 datac::readCsv(QStringLiteral(ZELVORA_DATA_SOURCES "/streets/") + base + ".csv", faults);
             QVERIFY(faults.isEmpty());
             QCOMPARE(city.streetCount(), int(source.rows.size()));
+            const qsizetype cap = source.header.indexOf("cap");
+            QVERIFY(cap >= 0);
+            QMap<QString, int> sourceCodes, compiledCodes; // code -> streets
+            for (const datac::CsvRow &row : std::as_const(source.rows))
+                if (!row.fields.at(cap).isEmpty())
+                    ++sourceCodes[row.fields.at(cap)];
+            while (!city.atEnd()) {
+                const StreetRecord street = city.readNext();
+                if (!street.cap.isEmpty())
+                    ++compiledCodes[street.cap];
+            }
+            QCOMPARE(compiledCodes, sourceCodes);
+            coded += int(std::accumulate(sourceCodes.cbegin(), sourceCodes.cend(), 0));
             const StreetRecord first = city.readStreet(0);
             QCOMPARE(city.group(first.street.left(3))->first, 1);
         }
+        QVERIFY2(coded >= 11000, qPrintable(QString::number(coded))); // 9,575 before libraries and fuel stations
     }
 };
 

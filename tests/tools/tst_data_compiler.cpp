@@ -139,6 +139,9 @@ private slots:
             << kCityHeader + ok + "ŁÓDŹ,VIA,,00185,,\n"
             << "roma.csv:3: street \"ŁÓDŹ\" holds a character that code page 1252 cannot hold";
         QTest::newRow("empty street name") << kCityHeader + ",VIA,,00185,,\n" << "roma.csv:2: empty street name";
+        QTest::newRow("a column the street file does not hold is read past")
+            << QByteArray("source,street,designation,city_tag,cap,agency,note\nschools,ROMA,VIA,,00185,,\n")
+            << QString();
     }
     void cityFaultsNameTheirLine()
     {

@@ -2,25 +2,31 @@
 """Build Zelvora's street directory sources (one CSV per city) from open data.
 
 Usage:
-    python3 tools/import/import_streets.py SOURCES_DIR data/streets [--readme-table FILE]
+    python3 tools/import/import_streets.py SOURCES_DIR data/streets [--readme data/README.md] [--log FILE]
     python3 tools/import/import_streets.py --check data/streets
 
 SOURCES_DIR holds the raw open data files named in SOURCES below (national
-street archive, house-number registers, school and office addresses,
-OpenStreetMap addresses, GeoNames postal codes under ../localities/ or in
-SOURCES_DIR itself).  The script writes one UTF-8 CSV per city into the
-output directory, header `street,designation,city_tag,cap,agency,note`,
-comma separated, RFC 4180 quoting, "\\n" line ends, rows sorted by street
-then designation in code page 1252 byte order.  Same input, same bytes.
+street archive, house-number registers, school, office, library and fuel
+station addresses, OpenStreetMap addresses, GeoNames postal codes under
+../localities/ or in SOURCES_DIR itself).  The script writes one UTF-8 CSV
+per city into the output directory, header
+`street,designation,city_tag,cap,agency,note,source`, comma separated,
+RFC 4180 quoting, "\\n" line ends, rows sorted by street then designation
+in code page 1252 byte order.  Same input, same bytes.
 
 Every street of the archive is written.  Postal codes come only from the
 sources' own records: a house-number register gives a street its code (the
 code of its lowest house number when it has several, the house-number
-ranges of each code in the note); school and office addresses (points)
-give a code only when all of them agree.  Catch-all codes (ending in 100,
-the city's generic code) and codes that are not the city's own never count.
-A street that no source gives a code for has an empty code and the note
-"CAP NON PRESENTE NEI DATI APERTI".
+ranges of each code in the note).  Point sources (addresses) are measured
+on every run against the registers of Milano and Bologna: those that agree
+at least 95% of the time give a code alone, the others only confirm
+another source's code; fuel stations give way to the other point sources;
+points of the same rank that disagree leave the code empty and list their
+codes in the note.  Catch-all codes (ending in 100, the city's generic
+code) and codes that are not the city's own never count.  A street that no
+source gives a code for has an empty code and the note
+"CAP NON PRESENTE NEI DATI APERTI".  The `source` column names the sources
+of each code.
 
 Nothing is written unless every check passes.  Only the standard library.
 """
@@ -32,7 +38,7 @@ import re
 import sys
 import tempfile
 import unicodedata
-from collections import Counter, defaultdict
+from collections import Counter, defaultdict, namedtuple
 
 # DisplayName, FileBase, GenericCap, cadastral code, province abbreviation.
 CITIES = [
@@ -66,15 +72,20 @@ CITIES = [
     ("Verona", "verona", "37100", "L781", "VR"),
 ]
 MUNICIPALITIES = {c[3]: c for c in CITIES if c[1] != "mestre"}
+# Further ways addresses write a city's name.
+CITY_SPELLINGS = {"H224": {"REGGIO DI CALABRIA", "REGGIO C.", "REGGIO"}, "E463": {"SPEZIA"},
+                  "L736": {"VENEZIA MESTRE", "VENEZIA-MESTRE"}}
 # Office addresses name the municipality, not its cadastral code.
 BELFIORE_BY_NAME = {c[0].upper(): c[3] for c in CITIES if c[1] != "mestre"}
 # City files made partly from OpenStreetMap data (offered under ODbL).
 ODBL_FILES = {"venezia", "mestre"}
 MAINLAND_CODES = {"30170", "30171", "30172", "30173", "30174", "30175"}
 
-HEADER = ["street", "designation", "city_tag", "cap", "agency", "note"]
+# `source` names the sources of the street's code, for anyone checking it;
+# the data compiler reads the other columns by name and leaves it out.
+HEADER = ["street", "designation", "city_tag", "cap", "agency", "note", "source"]
 LIMITS = {"street": 40, "designation": 25, "city_tag": 2, "cap": 5,
-          "agency": 25, "note": 70}
+          "agency": 25, "note": 70, "source": 80}
 MAX_ROWS = 32767
 NO_CODE_NOTE = "CAP NON PRESENTE NEI DATI APERTI"
 
@@ -88,7 +99,32 @@ SOURCES = {
     "offices": "indicepa_cap_addr.csv",
     "offices_extra": "indicepa_2021_extra_rows.csv",
     "venezia_osm": "venezia_osm_addr_postcode_20240208.csv",
+    "libraries": "iccu_biblioteche_cap_28citta.csv",
+    "fuel": "mimit_carburanti_impianti_28citta.csv",
 }
+# What the `source` column of a city file calls each source file.
+SOURCE_LABELS = {
+    "bologna": "bologna_register", "milano_register": "milano_register",
+    "milano_m5m9": "milano_ds634", "milano_west": "milano_ds634",
+    "schools": "schools", "offices": "offices", "libraries": "libraries",
+    "fuel": "fuel_stations", "venezia_osm": "osm", "milano_west_osm": "osm",
+}
+# The point sources whose agreement with the registers is measured, with
+# the name the data notice gives them.
+POINT_SOURCES = [
+    ("schools", "School addresses (Ministero dell'Istruzione e del Merito)"),
+    ("offices", "Public office addresses (IndicePA)"),
+    ("libraries", "Library addresses (ICCU)"),
+    ("fuel_stations", "Fuel station addresses (MIMIT)"),
+    ("osm", "OpenStreetMap addresses"),
+]
+# Where sources disagree the lower rank gives way: fuel station codes are
+# typed by the operators, the others by the administrations.
+LOWER_RANK = {"fuel_stations"}
+# A point source may give a code on its own when at least this share of the
+# codes it alone gives to the streets of the held-out registers agrees.
+TRUSTED_AGREEMENT = 0.95
+HELD_OUT = ("F205", "A944")  # the registers of Milano and Bologna
 GEONAMES = "geonames_it_postal_codes.csv"
 
 # Designations of the Milano electoral register, written as three letters.
@@ -103,8 +139,13 @@ MILANO_AREAS = {
 DESIGNATION_ABBREVIATIONS = [
     (r"V\.\s*LE\b|VLE\b", "VIALE"), (r"P\.\s*Z*ZA\b|PZZA\b|PZA\b", "PIAZZA"),
     (r"P\.\s*LE\b|PLE\b", "PIAZZALE"), (r"C\.\s*SO\b|CSO\b", "CORSO"),
-    (r"L\.\s*GO\b|LGO\b", "LARGO"), (r"V\.\s*LO\b|VLO\b", "VICOLO"),
-    (r"P\.\s*TTA\b", "PIAZZETTA"), (r"STR\.", "STRADA"), (r"V\.", "VIA"),
+    (r"L\.\s*GO\b|LGO\b", "LARGO"), (r"V\.\s*LO\b|VLO\b|VIC\.", "VICOLO"),
+    (r"P\.\s*TTA\b|P\.\s*ZZETTA\b", "PIAZZETTA"), (r"S\.\s*DA\b|SDA\b|STR\.", "STRADA"),
+    (r"C\.\s*NE\b|CIRC\.\s*NE\b|CIRCONV\.", "CIRCONVALLAZIONE"),
+    (r"L\.\s*TEVERE\b|LGT\.?\s", "LUNGOTEVERE"), (r"L\.\s*MARE\b", "LUNGOMARE"),
+    (r"C\.\s*DA\b|CDA\b", "CONTRADA"), (r"TRAV\.", "TRAVERSA"), (r"SAL\.", "SALITA"),
+    (r"V\.\s*CO\b", "VICO"), (r"B\.\s*GO\b", "BORGO"), (r"F\.\s*TA\b", "FONDAMENTA"),
+    (r"V\.", "VIA"),
 ]
 # Short forms of words inside names, both ways: a short form matches its
 # full words.
@@ -147,6 +188,9 @@ class ImportError_(Exception):
     pass
 
 
+Result = namedtuple("Result", "cities summary own shortened log examples measured trusted")
+
+
 # ---------------------------------------------------------------------------
 # Names
 # ---------------------------------------------------------------------------
@@ -163,6 +207,7 @@ def tokens(text):
     not an article)."""
     text = strip_accents(text).upper().replace("`", "'").replace("\u2019", "'")
     text = re.sub(r"\bF\.?\s*LLI\b", "FRATELLI", text)
+    text = re.sub(r"\bS\.\s*(TA|TO)\b", r"SAN\1", text)
     result = []
     for match in re.finditer(r"([A-Z0-9]+)(\.?)", text):
         word, stop = match.group(1), match.group(2)
@@ -196,9 +241,86 @@ NOT_GIVEN_NAMES = {
     "SUPERIORE", "ALTA", "ALTO", "BASSA", "BASSO", "FONDO", "CAMPO", "COLLE",
     "VALLE", "PIANO", "LARGO", "CALATA", "SALITA", "CUPA", "VICO", "VIA",
     "PIAZZA", "STRADA", "CORTE", "FONTANA", "PARCO", "LAGO", "CANALE",
-    "FIUME", "ISOLA", "MOLO", "CA", "PRIMO", "PRIMA", "SECONDO", "SECONDA",
+    "FIUME", "ISOLA", "MOLO", "CA", "SAN", "SANTA", "SANTO", "SANT", "SANTI", "PRIMO", "PRIMA", "SECONDO", "SECONDA",
     "TERZO", "TERZA", "QUARTO", "QUARTA", "QUINTO", "QUINTA",
 }
+
+
+# Titles that addresses write or leave out at will ("VIA GEN. CANTORE" for
+# ANTONIO CANTORE, "VIA CANTORE" for GENERALE ANTONIO CANTORE): the last
+# steps of matching compare names without them.  Words that are also common
+# in names proper (MAGGIORE, COL, MARE) are not titles here.
+TITLES = {
+    "GEN", "GENERALE", "MONS", "MONSIG", "MONSIGNOR", "MONSIGNORE", "DON", "PROF",
+    "PROFESSOR", "PROFESSORE", "PROFESSORESSA", "DOTT", "DOTTOR", "DOTTORE", "DR",
+    "AVV", "AVVOCATO", "ON", "ONOREVOLE", "ING", "INGEGNERE", "CAV", "CAVALIERE",
+    "COMM", "COMMENDATORE", "CAPITANO", "TEN", "TENENTE", "SERG", "SERGENTE",
+    "MAR", "MARESCIALLO", "AMM", "AMMIRAGLIO", "CARD", "CARDINALE", "SEN",
+    "SENATORE", "PAPA", "PADRE", "FRA", "SUOR", "SAC", "SACERDOTE", "ARCH",
+    "ARCHITETTO", "GEOM", "RAG", "MAESTRO", "BEATO", "BEATA", "CONTE", "CONTESSA",
+    "MARCHESE", "MARCHESA", "DUCA", "DUCHESSA", "PRINCIPE", "PRINCIPESSA", "BARONE",
+    "PRESIDENTE", "PRES",
+}
+
+# What follows the street in an address and is cut from it: words that end
+# the street wherever they stand after its first word (no number, the
+# kilometre, a hamlet, a corner, "in care of"), and words that do when a
+# number follows them (house number, staircase, building, lot, block).
+CUT_ALWAYS = re.compile(
+    r"(?:S\.?N\.?C\.?|S\.?N\.?|S/N|KM|LOC|LOCALITA'?|FRAZ|FRAZIONE|ANGOLO|ANG|PRESSO|C/O)"
+    r"(?:\.|$|(?<=KM)[\d+,])")
+CUT_BEFORE_NUMBER = {
+    "N", "NR", "N°", "NUM", "CIV", "CIVICO", "INT", "INTERNO", "SC", "ED", "PAL",
+    "IS", "ISOLATO",
+}
+# Tokens that may follow a house number: a letter, a second number, a
+# range, bis/ter, Genova's red numbers.
+HOUSE_NUMBER_TAIL = re.compile(r"[/-]?(?:\d+[A-Z]?|[A-Z]|BIS|TER|ROSSO|R|NERO)?[/-]?|[/-]")
+
+
+def street_candidates(name):
+    """The street part of an address name (designation already taken off),
+    as a list of texts to try in turn (after the text as it stands): first
+    with the house number kept (a name may end in a number: STATALE 18),
+    then with it cut.  Cut: what follows a comma, semicolon, bracket or
+    " - "; what follows the words of CUT_ALWAYS, or those of
+    CUT_BEFORE_NUMBER followed by a number or ending the text, when a word
+    of the name proper stands before them.  A number glued to the name
+    ("CAVALLOTTI1", "LUCIAN.3") is parted from it first."""
+    text = strip_accents(name).upper().replace("`", "'").replace("\u2019", "'")
+    text = re.split(r"[,;(]| - | -(?=\d)", text)[0]
+    text = re.sub(r"(?<=[A-Z]{3})N\.(?=\s*\d|\s*$)", " N.", text)
+    text = re.sub(r"(?<=[A-Z]{2})(?=\d)", " ", text)
+    toks = text.split()
+    named = False
+    for i, tok in enumerate(toks):
+        bare = tok.rstrip(".")
+        if named and (CUT_ALWAYS.match(tok) or (
+                bare in CUT_BEFORE_NUMBER or re.match(r"(N|NR|IS|SC|ED|INT)\.\d", tok))
+                and (i + 1 == len(toks) or re.match(r"\d", toks[i + 1]) or re.search(r"\d", tok))):
+            toks = toks[:i]
+            break
+        if re.search(r"[A-Z]{2,}", bare) and bare not in PARTICLES:
+            named = True
+    full = " ".join(toks).strip(" -/.")
+    # The house number: the last word that starts with a figure, followed
+    # only by what may follow a house number.
+    run = len(toks)
+    while run > 1 and (re.match(r"\d", toks[run - 1]) or HOUSE_NUMBER_TAIL.fullmatch(toks[run - 1])):
+        run -= 1
+    cut = next((i for i in range(run, len(toks)) if re.match(r"\d", toks[i])), len(toks))
+    short = " ".join(toks[:cut]).strip(" -/.")
+    return [c for c in dict.fromkeys((full, short)) if c]
+
+
+def glued(words):
+    """The words written together, for names written as one word or two
+    (MONTEGRAPPA, MONTE GRAPPA)."""
+    return "".join(canonical(w) for w in words)
+
+
+def without_titles(words):
+    return [w for w in words if w[0] not in TITLES]
 
 
 # Numbers in names are written in figures, Roman numerals or words
@@ -324,17 +446,22 @@ def loose_match(address, archive):
 
 
 class StreetMatcher:
-    """Finds the archive street that an address names, or none.  Four
-    steps, each tried only when the one before found nothing: the whole
-    text alike; the same designation and the same words in any order; the
-    same without articles and prepositions; the same designation and words
-    that match allowing initials, short forms and omitted given names.  A
-    step that finds two streets or more is an ambiguous match: the address
-    is left out.  When nothing is found and the name itself starts with a
-    designation ("VIA" + "FORO BUONAPARTE"), that one is tried instead."""
+    """Finds the archive street that an address names, or none.  The
+    address is tried as it stands, then as street_candidates() cuts it.
+    Each text goes through steps, each tried only when the one before
+    found nothing: the whole text alike; the same designation and the same
+    words in any order; the same without articles and prepositions; the
+    same written as one word; the same designation and words that match
+    allowing initials, short forms and omitted given names; the last two
+    again with titles left out on both sides.  A step that finds two
+    streets or more is an ambiguous match: the address is left out.  When
+    nothing is found and the name itself starts with a designation ("VIA"
+    + "FORO BUONAPARTE"), that one is tried instead; then the address
+    without the city's name written before or after it."""
 
-    def __init__(self, streets):
+    def __init__(self, streets, city_names=()):
         # streets: iterable of (designation, name) as in the archive
+        self.city_names = sorted(city_names, key=len, reverse=True)
         self.streets = sorted(set(streets))
         self.designations = sorted({d for d, _ in self.streets},
                                    key=lambda d: (-len(d), d))
@@ -342,6 +469,8 @@ class StreetMatcher:
         self.by_words = defaultdict(set)
         self.by_all_words = defaultdict(set)
         self.by_word = defaultdict(set)
+        self.by_core = defaultdict(set)
+        self.by_glued = defaultdict(set)
         self.info = {}
         for street in self.streets:
             designation, name = street
@@ -354,6 +483,8 @@ class StreetMatcher:
             for d in (key_designation, None):
                 self.by_all_words[(d, words_key(name_words))].add(street)
                 self.by_words[(d, words_key(kept))].add(street)
+                self.by_core[(d, words_key(without_titles(kept)))].add(street)
+                self.by_glued[(d, glued(kept))].add(street)
             for w, s, *_ in kept:
                 if not s:
                     self.by_word[w].add(street)
@@ -379,17 +510,31 @@ class StreetMatcher:
         """The matching (designation, name) or None; second value tells
         whether the address was ambiguous.  last_short: the source cuts
         long names, so its last word may be the start of a word."""
+        found, ambiguous = self.match_text(text, designation, last_short)
+        if found is None and not ambiguous:
+            upper = re.sub(r"\s+", " ", strip_accents(text).upper()).strip()
+            for city in self.city_names:
+                inner = re.sub(r"^%s\b|\b%s$" % (city, city), "", upper).strip(" ,-")
+                if inner != upper and inner:
+                    return self.match_text(inner, designation, last_short)
+        return found, ambiguous
+
+    def match_text(self, text, designation, last_short):
         if designation is None:
             designation, name = self.split(text)
         else:
             name = text
-        found, ambiguous = self.match_split(designation, name, last_short)
-        if found is None and not ambiguous and designation:
-            # The designation folded into the name: "VIA FORO BUONAPARTE".
-            inner, rest = self.split(name)
-            if inner:
-                return self.match_split(inner, rest, last_short)
-        return found, ambiguous
+        uncut = re.sub(r"\s+", " ", name).strip()
+        for candidate in dict.fromkeys([uncut] + street_candidates(name)):
+            found, ambiguous = self.match_split(designation, candidate, last_short)
+            if found is None and not ambiguous and designation:
+                # The designation folded into the name: "VIA FORO BUONAPARTE".
+                inner, rest = self.split(candidate)
+                if inner:
+                    found, ambiguous = self.match_split(inner, rest, last_short)
+            if found is not None or ambiguous:
+                return found, ambiguous
+        return None, False
 
     def match_split(self, designation, name, last_short):
         key_designation = (" ".join(w for w, _ in tokens(designation))
@@ -406,6 +551,7 @@ class StreetMatcher:
         kept = content(name_words)
         steps.append(self.by_all_words.get((key_designation, words_key(name_words)), set()))
         steps.append(self.by_words.get((key_designation, words_key(kept)), set()))
+        steps.append(self.by_glued.get((key_designation, glued(kept)), set()))
         candidates = set()
         for w, s, *_ in kept:
             if not s:
@@ -413,6 +559,12 @@ class StreetMatcher:
         steps.append({street for street in candidates
                       if (key_designation is None or self.info[street][0] == key_designation)
                       and loose_match(kept, self.info[street][1])})
+        # The same two steps again with titles left out on both sides.
+        core = without_titles(kept)
+        steps.append(self.by_core.get((key_designation, words_key(core)), set()))
+        steps.append({street for street in candidates
+                      if (key_designation is None or self.info[street][0] == key_designation)
+                      and loose_match(core, without_titles(self.info[street][1]))})
         for found in steps:
             if len(found) == 1:
                 return next(iter(found)), False
@@ -509,24 +661,64 @@ def points_note(points, limit=70):
     return join_within(["CAP DIVERSI: " + lists[0][0]] + [c for c, _ in lists[1:]], limit)
 
 
-def decide(register, points):
-    """(cap, note, kind) of a street from its register entries
-    [(number, rest, code, district)] and point entries [(number, code)],
-    all with counting codes.  kind: 'register', 'several', 'points',
-    'disagree' or 'none'."""
+def decide(register, points, trusted):
+    """(cap, note, kind, district, sources) of a street from its register
+    entries [(number, rest, code, district, source)] and point entries
+    [(number, code, source)], all with counting codes.  kind: 'register',
+    'several', 'points', 'disagree' or 'none'; sources: the sources that
+    give the code, joined by "+".
+
+    A register decides alone.  Otherwise a point's code counts when a
+    trusted source gives it or two sources do; of the codes that count,
+    those of the highest-ranked sources decide: one code is the street's,
+    several leave it empty with a note listing them."""
     if register:
         lowest = min(register, key=lambda e: (e[0], e[1], e[2]))
         codes = {e[2] for e in register}
+        sources = "+".join(sorted({e[4] for e in register}))
         if len(codes) == 1:
-            return lowest[2], "", "register", lowest[3]
+            return lowest[2], "", "register", lowest[3], sources
         note = ranges_note([(e[0], e[2]) for e in register])
-        return lowest[2], note, "several", lowest[3]
-    if points:
-        codes = {code for _, code in points}
+        return lowest[2], note, "several", lowest[3], sources
+    givers = defaultdict(set)
+    for _, code, source in points:
+        givers[code].add(source)
+    counted = [e for e in points if len(givers[e[1]]) > 1 or givers[e[1]] & trusted]
+    if counted:
+        rank = min(e[2] in LOWER_RANK for e in counted)
+        top = [e for e in counted if (e[2] in LOWER_RANK) == rank]
+        codes = {code for _, code, _ in top}
         if len(codes) == 1:
-            return codes.pop(), "", "points", ""
-        return "", points_note(points), "disagree", ""
-    return "", NO_CODE_NOTE, "none", ""
+            code = codes.pop()
+            return code, "", "points", "", "+".join(sorted(givers[code]))
+        return "", points_note([(n, c) for n, c, _ in top]), "disagree", "", ""
+    return "", NO_CODE_NOTE, "none", "", ""
+
+
+def agreement(register, points):
+    """For each point source, how the codes it alone gives to the streets
+    of the held-out registers compare with the registers' codes: Counter of
+    'addresses' (its addresses on those streets), 'addresses agree' (their
+    code is one of the register's), 'streets' (streets it gives one code)
+    and 'agree' (that code is one of the register's)."""
+    result = {label: Counter() for label, _ in POINT_SOURCES}
+    for key, entries in register.items():
+        if key[0] not in HELD_OUT:
+            continue
+        codes = {e[2] for e in entries}
+        for label, _ in POINT_SOURCES:
+            given = [c for _, c, source in points.get(key, []) if source == label]
+            result[label]["addresses"] += len(given)
+            result[label]["addresses agree"] += sum(1 for c in given if c in codes)
+            if len(set(given)) == 1:
+                result[label]["streets"] += 1
+                result[label]["agree"] += given[0] in codes
+    return result
+
+
+def trusted_sources(measured):
+    return {label for label, c in measured.items()
+            if c["streets"] and c["agree"] >= TRUSTED_AGREEMENT * c["streets"]}
 
 
 # ---------------------------------------------------------------------------
@@ -640,6 +832,10 @@ def address_rows(src):
         if r["origin"].startswith("ds634"):
             rows.append(("F205", "milano_west", None, r["addr_street"], r["addr_housenumber"],
                          r["addr_postcode"], "", True))
+        else:
+            # Measured against the register, never written.
+            rows.append(("F205", "milano_west_osm", None, r["addr_street"], r["addr_housenumber"],
+                         r["addr_postcode"], "", False))
     for r in read_csv(os.path.join(src, SOURCES["schools"])):
         if r["belfiore"] in MUNICIPALITIES:
             rows.append((r["belfiore"], "schools", None, r["via"], r["civico"], r["cap"], "", False))
@@ -654,7 +850,30 @@ def address_rows(src):
         if r["belfiore"] == "L736":
             rows.append(("L736", "venezia_osm", None, r["addr_street"], r["addr_housenumber"],
                          r["addr_postcode"], "", False))
+    for r in read_csv(os.path.join(src, SOURCES["libraries"])):
+        # The street and number are typed together: the number is what
+        # follows the street part.
+        if r["belfiore"] in MUNICIPALITIES and r["cap_valido"] == "S":
+            rows.append((r["belfiore"], "libraries", None, r["indirizzo"],
+                         number_after(r["indirizzo"]), r["cap"], "", False))
+    for r in read_csv(os.path.join(src, SOURCES["fuel"])):
+        # Motorway service areas lie on no street of the city.
+        if r["belfiore"] in MUNICIPALITIES and r["autostrada"] != "S" and r["cap_valido"] == "S":
+            rest = r["indirizzo_originale"][len(r["via"]):]
+            rows.append((r["belfiore"], "fuel", None, r["via"],
+                         number_after(rest.replace(r["cap"], " ")), r["cap"], "", False))
     return rows
+
+
+def number_after(text):
+    """The house number of an address typed as one text: its first number
+    that is not part of the name (4 NOVEMBRE), "" when there is none or the
+    address gives a kilometre instead."""
+    if re.search(r"\bKM\b|\bKM(?=[\d.])", strip_accents(text).upper()):
+        return ""
+    m = re.search(r"(?<![\w'])(\d+(?:\s*[/-]\s*\w+|[A-Z]\b)?)(?!\d|\s*(?!BIS\b|TER\b)[A-Z]{3,})",
+                  strip_accents(text).upper())
+    return m.group(1) if m else ""
 
 
 def find_geonames(src):
@@ -682,16 +901,19 @@ def build(src):
                     [(b, c, "schools") for b, s, _, _, _, c, _, _ in rows if s == "schools"],
                     [(b, c, "offices") for b, s, _, _, _, c, _, _ in rows if s == "offices"])
 
-    register = defaultdict(list)  # (belfiore, street) -> [(number, rest, code, district)]
-    points = defaultdict(list)    # (belfiore, street) -> [(number, code)]
+    register = defaultdict(list)  # (belfiore, street) -> [(number, rest, code, district, source)]
+    points = defaultdict(list)    # (belfiore, street) -> [(number, code, source)]
     matched_rows = Counter()       # (belfiore, street) -> address rows
     unmatched = defaultdict(Counter)  # file base -> unmatched / ambiguous rows
     ignored = Counter()            # belfiore -> matched rows whose code never counts
+    log = defaultdict(Counter)     # (source file, file base) -> rows, matched, ...
+    examples = defaultdict(list)   # file base -> unmatched addresses
     matchers = {}
     cache = {}
     for belfiore, source, designation, text, number, code, district, is_register in rows:
         if belfiore not in matchers:
-            matchers[belfiore] = StreetMatcher(streets[belfiore])
+            names = {c[0].upper() for c in CITIES if c[3] == belfiore}
+            matchers[belfiore] = StreetMatcher(streets[belfiore], names | CITY_SPELLINGS.get(belfiore, set()))
         if len(text) > 100:
             text = ""  # no street name, but a broken record
         key = (belfiore, designation, text)
@@ -701,12 +923,17 @@ def build(src):
         street, ambiguous = cache[key]
         generic = MUNICIPALITIES[belfiore][2]
         counts = code_counts(code, own[belfiore], generic)
+        base = MUNICIPALITIES[belfiore][1]
+        if belfiore == "L736" and code in MAINLAND_CODES:
+            base = "mestre"
+        outcome = ("matched" if street else "ambiguous" if ambiguous else
+                   "unmatched" if text.strip() else "no_street")
+        log[(source, base)]["rows"] += 1
+        log[(source, base)][outcome] += 1
         if street is None:
-            base = MUNICIPALITIES[belfiore][1]
-            if belfiore == "L736" and code in MAINLAND_CODES:
-                base = "mestre"
-            unmatched[base]["ambiguous" if ambiguous else
-                            "unmatched" if text.strip() else "no_street"] += 1
+            unmatched[base][outcome] += 1
+            if outcome == "unmatched" and len(examples[base]) < 20:
+                examples[base].append("%s: %s" % (source, text.strip()))
             continue
         matched_rows[(belfiore, street)] += 1
         if not counts:
@@ -714,9 +941,16 @@ def build(src):
             continue
         parsed = house_number(number)
         if is_register and parsed:
-            register[(belfiore, street)].append((parsed[0], parsed[1], code, district))
+            register[(belfiore, street)].append((parsed[0], parsed[1], code, district,
+                                                 SOURCE_LABELS[source]))
         elif not is_register:
-            points[(belfiore, street)].append((parsed[0] if parsed else None, code))
+            points[(belfiore, street)].append((parsed[0] if parsed else None, code,
+                                               SOURCE_LABELS[source]))
+    measured = agreement(register, points)
+    trusted = trusted_sources(measured)
+    # The OpenStreetMap nodes of Milano's western strip only measure.
+    for key in [k for k in points if k[0] == "F205"]:
+        points[key] = [e for e in points[key] if e[2] != "osm"]
 
     cities = {}
     summary = {}
@@ -727,16 +961,16 @@ def build(src):
     for belfiore in MUNICIPALITIES:
         for street in sorted(streets[belfiore]):
             designation, name = street
-            cap, note, kind, district = decide(register.get((belfiore, street), []),
-                                                points.get((belfiore, street), []))
+            cap, note, kind, district, sources = decide(register.get((belfiore, street), []),
+                                                         points.get((belfiore, street), []), trusted)
             base = MUNICIPALITIES[belfiore][1]
             if belfiore == "L736":
                 codes = ({e[2] for e in register.get((belfiore, street), [])}
-                         or {c for _, c in points.get((belfiore, street), [])})
+                         or {e[1] for e in points.get((belfiore, street), [])})
                 if codes and codes <= MAINLAND_CODES:
                     base = "mestre"
             cities[base].append([archive_name(name), archive_name(designation), district,
-                                 cap, "", note, kind])
+                                 cap, "", note, sources, kind])
             summary[base]["matched"] += matched_rows[(belfiore, street)]
 
     print("distinct (designation, name) pairs: %d" % sum(len(v) for v in streets.values()))
@@ -760,7 +994,7 @@ def build(src):
         unique = {}
         for r in city_rows:
             kept = unique.get((r[0], r[1]))
-            if kept is None or (kept[3] == "" and kept[6] == "none" and r[6] != "none"):
+            if kept is None or (kept[3] == "" and kept[7] == "none" and r[7] != "none"):
                 unique[(r[0], r[1])] = r
         merged = len(city_rows) - len(unique)
         if merged:
@@ -769,12 +1003,12 @@ def build(src):
                               key=lambda r: (r[0].encode("cp1252"), r[1].encode("cp1252")))
         for r in city_rows:
             summary[base]["streets"] += 1
-            summary[base][r[6]] += 1
+            summary[base][r[7]] += 1
     for base, counts in unmatched.items():
         summary[base].update(counts)
     for belfiore, n in ignored.items():
         summary[MUNICIPALITIES[belfiore][1]]["ignored"] += n
-    return cities, summary, own, shortened
+    return Result(cities, summary, own, shortened, log, examples, measured, trusted)
 
 
 # ---------------------------------------------------------------------------
@@ -834,7 +1068,7 @@ def render(rows):
     writer = csv.writer(out, lineterminator="\n")
     writer.writerow(HEADER)
     for row in rows:
-        writer.writerow(row[:6])
+        writer.writerow(row[:len(HEADER)])
     return out.getvalue().encode("utf-8")
 
 
@@ -848,27 +1082,86 @@ def write_all(out_dir, files):
 
 
 def table(summary, shortened):
-    lines = ["| City | File | Streets | With code | Several codes | Points disagree |"
-             " Address rows matched | not matched | ambiguous | no street name | Names shortened |",
-             "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"]
+    """The per-city table of the data notice."""
+    lines = ["| City | File | Streets | With code | Coded by registers | Coded by point sources |"
+             " Several codes | Points disagree | Address rows matched | not matched | ambiguous |"
+             " no street name | Names shortened |",
+             "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"]
     total = Counter()
     for display, base, *_ in CITIES:
         c = summary[base]
-        with_code = c["register"] + c["several"] + c["points"]
-        values = [c["streets"], with_code, c["several"], c["disagree"], c["matched"],
-                  c["unmatched"], c["ambiguous"], c["no_street"], shortened[base]]
-        total.update(dict(zip(range(9), values)))
+        by_register = c["register"] + c["several"]
+        values = [c["streets"], by_register + c["points"], by_register, c["points"], c["several"],
+                  c["disagree"], c["matched"], c["unmatched"], c["ambiguous"], c["no_street"],
+                  shortened[base]]
+        total.update(dict(enumerate(values)))
         odbl = " (ODbL, partly OpenStreetMap data)" if base in ODBL_FILES else ""
         lines.append("| %s%s | `%s.csv` | %s |" % (display, odbl, base, " | ".join(str(v) for v in values)))
-    lines.append("| **Total** | | %s |" % " | ".join(str(total[i]) for i in range(9)))
+    lines.append("| **Total** | | %s |" % " | ".join(str(total[i]) for i in range(len(values))))
     return "\n".join(lines) + "\n"
+
+
+def agreement_table(measured, trusted):
+    """The table of how often each point source's codes agree with the
+    held-out registers, and what that lets the source do."""
+    def share(part, whole):
+        return "%.1f%%" % (100.0 * part / whole) if whole else "not measured"
+
+    lines = ["| Source | `source` | Addresses | Streets | Agreeing | Agreement | Use | Addresses agreeing |",
+             "|---|---|---:|---:|---:|---:|---|---:|"]
+    for label, name in POINT_SOURCES:
+        c = measured[label]
+        use = "gives a code alone" if label in trusted else "confirms only"
+        lines.append("| %s | `%s` | %d | %d | %d | %s | %s | %s |"
+                     % (name, label, c["addresses"], c["streets"], c["agree"], share(c["agree"], c["streets"]),
+                        use, share(c["addresses agree"], c["addresses"])))
+    return "\n".join(lines) + "\n"
+
+
+def own_codes_list(own):
+    return "".join("- %s own codes (%d): %s\n" % (display, len(own[belfiore]), " ".join(sorted(own[belfiore])))
+                   for belfiore, (display, *_) in sorted(MUNICIPALITIES.items(), key=lambda i: i[1][1]))
+
+
+def import_log(result):
+    """Per source and city: rows, matched, ambiguous, unmatched (and rows
+    without a street name); then up to twenty unmatched addresses per city."""
+    lines = ["%-16s %-10s %6s %7s %9s %9s %9s" % ("source", "city", "rows", "matched", "ambiguous",
+                                                 "unmatched", "no street")]
+    for (source, base), c in sorted(result.log.items()):
+        lines.append("%-16s %-10s %6d %7d %9d %9d %9d" % (source, base, c["rows"], c["matched"],
+                                                         c["ambiguous"], c["unmatched"], c["no_street"]))
+    for _, base, *_ in CITIES:
+        if result.examples[base]:
+            lines.append("unmatched in %s:" % base)
+            lines.extend("    " + e for e in result.examples[base])
+    return "\n".join(lines) + "\n"
+
+
+BLOCK = "<!-- %s: written by tools/import/import_streets.py -->"
+END_BLOCK = "<!-- end of %s -->"
+
+
+def update_readme(path, blocks):
+    """Replace each marked block of the data notice with its new text."""
+    with open(path, encoding="utf-8") as f:
+        text = f.read()
+    for name, body in blocks.items():
+        begin, end = BLOCK % name, END_BLOCK % name
+        if begin not in text or end not in text:
+            raise ImportError_("%s has no block %s" % (path, name))
+        head, rest = text.split(begin, 1)
+        text = head + begin + "\n\n" + body + "\n" + end + rest.split(end, 1)[1]
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(text)
 
 
 def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("sources", nargs="?", help="folder of the raw open data")
     parser.add_argument("out", nargs="?", help="output folder (data/streets)")
-    parser.add_argument("--readme-table", help="also write the per-city table (Markdown) here")
+    parser.add_argument("--readme", help="the data notice (data/README.md) whose tables to rewrite")
+    parser.add_argument("--log", help="also write the import log here")
     parser.add_argument("--check", metavar="FOLDER",
                         help="only check the 28 city files in FOLDER, write nothing")
     args = parser.parse_args(argv)
@@ -884,29 +1177,40 @@ def main(argv=None):
     if not args.sources or not args.out:
         parser.error("give the sources folder and the output folder, or --check FOLDER")
     try:
-        cities, summary, own, shortened = build(args.sources)
+        result = build(args.sources)
     except (OSError, KeyError, ImportError_) as e:
         print("error: %s" % e, file=sys.stderr)
         return 1
     problems = []
     files = {}
     for _, base, *_ in CITIES:
-        problems += check_rows(base, cities[base])
-        files[base + ".csv"] = render(cities[base])
+        problems += check_rows(base, result.cities[base])
+        files[base + ".csv"] = render(result.cities[base])
     if problems:
         for p in problems[:50]:
             print("error: " + p, file=sys.stderr)
         print("%d problems, nothing written" % len(problems), file=sys.stderr)
         return 1
     write_all(args.out, files)
-    for belfiore, (display, base, generic, *_) in sorted(MUNICIPALITIES.items(), key=lambda i: i[1][1]):
-        print("%s own codes (%d): %s" % (display, len(own[belfiore]), " ".join(sorted(own[belfiore]))))
-    ignored = sum(summary[b]["ignored"] for b in summary)
+    log = import_log(result)
+    print(log)
+    if args.log:
+        with open(args.log, "w", encoding="utf-8") as f:
+            f.write(log)
+    print(own_codes_list(result.own))
+    ignored = sum(c["ignored"] for c in result.summary.values())
     print("matched address rows whose code never counts (catch-all or not the city's): %d" % ignored)
-    print(table(summary, shortened))
-    if args.readme_table:
-        with open(args.readme_table, "w", encoding="utf-8") as f:
-            f.write(table(summary, shortened))
+    blocks = {"coverage": table(result.summary, result.shortened),
+              "agreement": agreement_table(result.measured, result.trusted),
+              "own codes": own_codes_list(result.own)}
+    for body in blocks.values():
+        print(body)
+    if args.readme:
+        try:
+            update_readme(args.readme, blocks)
+        except (OSError, ImportError_) as e:
+            print("error: %s" % e, file=sys.stderr)
+            return 1
     return 0
 
 
