@@ -14,6 +14,8 @@ PACKAGES=(cmake make g++ qt6-base-dev qt6-svg-dev fonts-liberation poppler-utils
 # Only ./dev.sh fuzz needs these: clang (Debian 12: clang 14) with libFuzzer
 # and the sanitizers' run-time libraries.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# Only ./dev.sh package needs this: Debian's package checker.
+PACKAGE_PACKAGES=(lintian)
 
 install_missing() {
     local missing=()
@@ -113,10 +115,13 @@ test)
     sanitized_tests
     ;;
 package)
-    install_missing
+    install_missing "${PACKAGE_PACKAGES[@]}"
     build
     (cd "$BUILD_DIR" && cpack -G DEB)
     ls "$BUILD_DIR"/zelvora_*.deb
+    # Every error and warning is a fault, but the windowed program's missing
+    # manual page.
+    lintian "$BUILD_DIR"/zelvora_*.deb
     ;;
 fuzz)
     [[ "${2:-}" =~ ^[0-9]+$ ]] || { echo "usage: $0 fuzz SECONDS" >&2; exit 2; }

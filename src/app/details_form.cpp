@@ -141,6 +141,11 @@ void DetailsForm::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    // The dialog closes only with "&Esci", not with Esc.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
     QDialog::keyPressEvent(event);
 }
 

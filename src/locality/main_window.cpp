@@ -203,7 +203,8 @@ void TCapF::FormCreate()
         StringGrid1->setColWidth(column, scaleByPixelsPerInch(kColumnWidths[column], state.pixelsPerInch));
     StringGrid1->setDefaultRowHeight(scaleByPixelsPerInch(kRowHeight, state.pixelsPerInch));
 
-    if (!QFileInfo::exists(localityfiles::kLocalities)) {
+    // A folder in a data file's place counts as a missing file.
+    if (!QFileInfo(localityfiles::kLocalities).isFile()) {
         showMessage(QStringLiteral("Il database delle località\r(localita.loc)\rè mancante!\r"
                                    "Applicazione non eseguibile."),
                     app.title(), MessageIcon::Error);
@@ -224,7 +225,7 @@ void TCapF::FormCreate()
 void TCapF::loadProvinces()
 {
     SharedState &state = shared();
-    if (!QFileInfo::exists(localityfiles::kProvinces)) {
+    if (!QFileInfo(localityfiles::kProvinces).isFile()) {
         state.provincesLoaded = false;
         showMessage(QStringLiteral("Il database delle Provincie (cap.pv) è mancante!\r"
                                    "L'applicazione può essere comunque eseguita."),
@@ -350,7 +351,7 @@ void TCapF::Aiuto2Click()
 
 void TCapF::Stradari1Click()
 {
-    const QString folder = QDir::toNativeSeparators(shared().dataFolder + QStringLiteral("/zone"));
+    const QString folder = QDir::toNativeSeparators(QDir(shared().dataFolder).filePath(QStringLiteral("zone")));
     if (!QFileInfo(folder).isDir()) {
         showMessage(QStringLiteral("La directory ") + folder + QStringLiteral("\rnon esiste !"),
                     Application::instance().title(), MessageIcon::Error);

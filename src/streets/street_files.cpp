@@ -3,6 +3,7 @@
 #include "common/io_error.h"
 #include "common/short_string.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace zelvora {
@@ -57,7 +58,9 @@ CityFiles findCityFiles(const QString &dataFolder, int row)
     CityFiles files;
     if (row < 0 || row >= static_cast<int>(cityTable.size()))
         return files;
-    const QString base = dataFolder + u'/' + kZoneFolder + u'/' + cityTable[row].fileBase.toString();
+    // QDir joins without doubling the separator of a folder that ends in one
+    // (the root: "/zone/roma.loc").
+    const QString base = QDir(dataFolder).filePath(kZoneFolder + u'/' + cityTable[row].fileBase.toString());
     files.streets = base + kStreetsSuffix;
     files.index = base + kIndexSuffix;
     files.notes = base + kNotesSuffix;

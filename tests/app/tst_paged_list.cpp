@@ -275,12 +275,14 @@ private slots:
         QTest::newRow("8: the very end") << 8 << 200 << 200 << 192 << 192;
         QTest::newRow("8: last hundredth of 1000: last page") << 8 << 1000 << 995 << 992 << 992;
         QTest::newRow("8: the last hundredth's edge of 1000") << 8 << 1000 << 990 << 990 << 990;
+        QTest::newRow("8: just inside the last hundredth of 1000") << 8 << 1000 << 991 << 992 << 992;
         QTest::newRow("8: fewer than 50 records: no first-page snap") << 8 << 40 << 0 << 0 << 0;
         QTest::newRow("8: fewer than 50 records, released at 1") << 8 << 40 << 1 << 1 << 1;
         QTest::newRow("8: fewer than 100 records: no last-page snap") << 8 << 99 << 98 << 91 << 91;
         QTest::newRow("8: fewer than 100 records, at the maximum") << 8 << 40 << 40 << 32 << 32;
         QTest::newRow("7: in the last hundredth: last page") << 7 << 200 << 199 << 193 << 193;
         QTest::newRow("7: last hundredth of 1000: last page") << 7 << 1000 << 995 << 993 << 993;
+        QTest::newRow("7: just inside the last hundredth of 1000") << 7 << 1000 << 991 << 993 << 993;
         QTest::newRow("7: fewer than a page after it") << 7 << 40 << 36 << 33 << 33;
     }
     void thumbJump()

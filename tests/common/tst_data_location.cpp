@@ -43,6 +43,14 @@ private slots:
         }
         QCOMPARE(zelvora::findDataFolder(dir.filePath(QStringLiteral("p/bin"))), dir.filePath(expected));
     }
+
+    // The root keeps its one separator: the data folder is "/", never empty.
+    void aProgramInTheRootHasTheRootAsItsFolder()
+    {
+        if (QFileInfo::exists("/share/zelvora/localita.loc"))
+            QSKIP("this machine has an installation under /share");
+        QCOMPARE(zelvora::findDataFolder(QStringLiteral("/")), QStringLiteral("/"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDataLocation)

@@ -71,14 +71,39 @@ private slots:
         QCOMPARE(page.items.at(13).kind, PrintItem::Kind::Rule);
     }
 
+    void coarsePrinterGrowsTheType_data()
+    {
+        QTest::addColumn<bool>("landscape");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<double>("scaleX");
+        QTest::addColumn<int>("titleSize");
+        QTest::addColumn<int>("bodySize");
+        QTest::addColumn<int>("titleHeight"); // at 150 dots per inch
+        QTest::addColumn<int>("bodyHeight");
+        // 27 * 150 / 72 = 56.25, 23 * 150 / 72 = 47.9
+        QTest::newRow("portrait, 1200 wide") << false << 1200 << 1700 << 1.9425 << 27 << 23 << 56 << 48;
+        // 14 * 1.9747 = 27.6 and 12 * 1.9747 = 23.7; 28 * 150 / 72 = 58.3, 24 * 150 / 72 = 50
+        QTest::newRow("landscape, 1700 wide") << true << 1700 << 1200 << 3357.0 / 1700 << 28 << 24 << 58 << 50;
+    }
     void coarsePrinterGrowsTheType()
     {
-        const PageLayout page = layoutDetailsPage({false, 1200, 1700, 150}, "Zelvora", kLines);
-        QCOMPARE(page.scaleX, 1.9425);
-        QCOMPARE(page.titleSize, 27);
-        QCOMPARE(page.bodySize, 23);
-        QCOMPARE(page.items.at(0).charHeight, 56);  // 27 * 150 / 72 = 56.25
-        QCOMPARE(page.items.at(2).charHeight, 48);  // 23 * 150 / 72 = 47.9
+        QFETCH(bool, landscape);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(double, scaleX);
+        QFETCH(int, titleSize);
+        QFETCH(int, bodySize);
+        QFETCH(int, titleHeight);
+        QFETCH(int, bodyHeight);
+        const PageLayout page = layoutDetailsPage({landscape, width, height, 150}, "Zelvora", kLines);
+        QCOMPARE(page.scaleX, scaleX);
+        QCOMPARE(page.titleSize, titleSize);
+        QCOMPARE(page.bodySize, bodySize);
+        QCOMPARE(page.items.at(0).pointSize, titleSize);
+        QCOMPARE(page.items.at(0).charHeight, titleHeight);
+        QCOMPARE(page.items.at(2).pointSize, bodySize);
+        QCOMPARE(page.items.at(2).charHeight, bodyHeight);
     }
 
     void landscapeSpreadsAcrossTheWiderPage()

@@ -130,23 +130,32 @@ private slots:
     void streetFolderMissing_data()
     {
         QTest::addColumn<bool>("fileNamedZone");
-        QTest::newRow("no zone at all") << false;
-        QTest::newRow("a file named zone") << true;
+        QTest::addColumn<QString>("dataFolder"); // empty: the fixture's folder
+        QTest::newRow("no zone at all") << false << QString();
+        QTest::newRow("a file named zone") << true << QString();
+        QTest::newRow("a program in the root") << false << "/";
     }
     void streetFolderMissing()
     {
         QFETCH(bool, fileNamedZone);
+        QFETCH(QString, dataFolder);
         MainWindowFixture f;
         QVERIFY(f.open(towns(), {}, [&](const QString &dir) {
             if (fileNamedZone)
                 writeAll(dir + "/zone", "not a folder");
         }));
+        if (dataFolder.isEmpty())
+            dataFolder = f.dir.path();
+        else if (QFileInfo::exists(dataFolder + "zone"))
+            QSKIP("this machine has a street folder in its root");
+        shared().dataFolder = dataFolder;
         int opened = 0;
         f.window->streetWindowFactory = [&](QWidget *owner) { return selfClosingDialog(owner, &opened); };
         f.window->Stradari1->trigger();
         QCOMPARE(f.boxes.requests.size(), 1);
-        QCOMPARE(f.boxes.requests[0].text, "La directory " + QDir::toNativeSeparators(f.dir.path() + "/zone")
-                                               + "\rnon esiste !");
+        // One separator between the folder and "zone", also after the root.
+        const QString zone = dataFolder == "/" ? "/zone" : dataFolder + "/zone";
+        QCOMPARE(f.boxes.requests[0].text, "La directory " + QDir::toNativeSeparators(zone) + "\rnon esiste !");
         QCOMPARE(f.boxes.requests[0].caption, "Zelvora");
         QCOMPARE(f.boxes.requests[0].icon, MessageIcon::Error);
         QCOMPARE(opened, 0);

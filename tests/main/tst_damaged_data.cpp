@@ -49,7 +49,7 @@ QList<StreetSource> streets()
 
 struct Damage
 {
-    enum Kind { Bytes, Size, Folder, Unreadable } kind = Bytes;
+    enum Kind { Bytes, Size, Folder, Unreadable, Missing } kind = Bytes;
     qint64 at = 0; // where the bytes go, or the file's new size
     QByteArray bytes;
 };
@@ -63,6 +63,7 @@ Damage number(qint64 at, int n) // a stored record number: 16 bits, little-endia
 Damage cut(qint64 size) { return {Damage::Size, size, {}}; }
 const Damage kFolder{Damage::Folder, 0, {}};
 const Damage kUnreadable{Damage::Unreadable, 0, {}};
+const Damage kMissing{Damage::Missing, 0, {}};
 
 void apply(const QString &path, const Damage &damage)
 {
@@ -79,6 +80,9 @@ void apply(const QString &path, const Damage &damage)
         break;
     case Damage::Unreadable:
         QFile::setPermissions(path, {});
+        break;
+    case Damage::Missing:
+        QFile::remove(path);
         break;
     }
 }
@@ -180,10 +184,15 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<Damage>("damage");
         QTest::addColumn<QString>("actions");
-        QTest::addColumn<QString>("message"); // empty: none; {zone}: the street folder
+        // Empty: none; {zone}: the street folder; "(i) " first: an information, not an error.
+        QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("recovery"); // the next search; empty: the program has ended
         const QString database = QString::fromUtf8("Impossibile aprire il database delle località (localita.loc)");
+        const QString noDatabase = QString::fromUtf8("Il database delle località\r(localita.loc)\rè mancante!\r"
+                                                     "Applicazione non eseguibile.");
+        const QString noProvinces = QString::fromUtf8("(i) Il database delle Provincie (cap.pv) è mancante!\r"
+                                                      "L'applicazione può essere comunque eseguita.");
         const QString noLocalityIndex = QString::fromUtf8("L'indice delle località (localita.lox) è mancante!\r"
                                                           "Non è possibile eseguire la ricerca per Località");
         const QString beyondLoc = QString::fromUtf8("Numero di località %1 fuori dal file localita.loc (40 record)");
@@ -203,7 +212,7 @@ private slots:
             "P030" + nuls(35) + " / NOTA 30", "loc t:P01");
         row("localita.loc bytes outside code page 1252", "localita.loc", put(30 * kLoc + 1, "\x81\x8d", 2),
             "t:P03", "", QString::fromUtf8("\u0081\u008d30 / NOTA 30"), "loc t:P01");
-        row("localita.loc a folder", "localita.loc", kFolder, "", database, "", "");
+        row("localita.loc a folder", "localita.loc", kFolder, "", noDatabase, "", "");
         row("localita.loc unreadable", "localita.loc", kUnreadable, "", database, "", "");
         row("localita.lox empty", "localita.lox", cut(0), "t:P01", "", "P000 / NOTA 0", "cap t:210");
         row("localita.lox record number 0", "localita.lox", number(kIdx + kIdxFirst, 0), "t:P015",
@@ -245,7 +254,11 @@ private slots:
             "P030 / NOTA 30", "loc t:P01");
         row("locapv.cox record number past the end", "locapv.cox", number(3 * kIdx + kIdxFirst, 32767),
             "pv t:D", "Record 32767 fuori dal file locapv.cod (40 record)", "", "loc t:P01");
-        row("cap.pv a folder", "cap.pv", kFolder, "", "Impossibile aprire cap.pv", "P000 / NOTA 0", "loc t:P01");
+        row("cap.pv a folder", "cap.pv", kFolder, "", noProvinces, "P000 / NOTA 0", "loc t:P01");
+        // Its message comes once, at start-up, whatever follows.
+        row("cap.pv missing", "cap.pv", kMissing, "cap pv t:CC next thumb:30 loc t:P02", noProvinces,
+            "P020 / NOTA 20",
+            "cap t:210");
         row("cap.pv unreadable", "cap.pv", kUnreadable, "", "Impossibile aprire cap.pv", "P000 / NOTA 0",
             "loc t:P01");
 
@@ -302,10 +315,11 @@ private slots:
         message.replace("{zone}", session.zone());
         session.run(actions);
         QStringList messages;
-        for (const MessageRequest &request : session.messages()) {
-            QCOMPARE(request.icon, MessageIcon::Error);
-            messages << request.text;
-        }
+        for (const MessageRequest &request : session.messages())
+            messages << (request.icon == MessageIcon::Information ? "(i) "
+                         : request.icon == MessageIcon::Error     ? ""
+                                                                  : "(warning) ")
+                            + request.text;
         QCOMPARE(messages, message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(session.shown(), shown);
 

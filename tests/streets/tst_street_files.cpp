@@ -110,6 +110,15 @@ private slots:
                                 : QStringList(8, QString()));
     }
 
+    void aProgramInTheRootNamesItsCityFilesFromTheRoot()
+    {
+        if (QFileInfo::exists("/zone"))
+            QSKIP("this machine has a street folder in its root");
+        const CityFiles city = findCityFiles("/", *cityRowOfFileBase(u"roma"));
+        QCOMPARE(city.outcome, CityOutcome::NotOpened);
+        QCOMPARE(city.message, QString::fromUtf8("Il file /zone/roma.loc\ro il file /zone/roma.lox\rè mancante !"));
+    }
+
     void noteNumberZeroOrNegativeHasNoNote_data()
     {
         QTest::addColumn<int>("noteNo");

@@ -291,6 +291,11 @@ private slots:
                                  qPrintable(control->objectName()));
             printed = d->printLines();
             d->Stampa->click();
+            // Esc leaves the dialog open; only "&Esci" closes it.
+            QTest::keyClick(d->focusWidget(), Qt::Key_Escape);
+            QVERIFY(d->isVisible());
+            d->findChild<QPushButton *>("OKButton")->click();
+            QVERIFY(!d->isVisible());
         });
         f.press(Qt::Key_Return);
         QCOMPARE(printer.dialogs, 1);
@@ -332,6 +337,51 @@ private slots:
         QVERIFY(f.window->findChildren<TZone *>().isEmpty());
         f.window->activateWindow();
         QTRY_VERIFY(f.cerca()->hasFocus());
+    }
+
+    void statusLineShowsTheHintUnderTheMouse_data()
+    {
+        QTest::addColumn<QString>("control"); // pointed at after "&Esci" (after the city list for "&Esci")
+        QTest::addColumn<bool>("otherWindowActive");
+        QTest::addColumn<QString>("line");
+        const QString city = QString::fromUtf8("Seleziona la città di cui vuoi lo stradario");
+        QTest::newRow("the city list") << "ComboBox1" << false << city;
+        QTest::newRow("&Esci") << "BitBtn1" << false << "Ritorna a Zelvora";
+        QTest::newRow("the search field") << "CercaZona" << false
+                                          << "Immetti la via o piazza, anche parziale, da ricercare";
+        QTest::newRow("the grid") << "StringGrid2" << false << "Doppio click o Invio per dettagli";
+        QTest::newRow("a title without a hint clears it") << "Panel4" << false << "";
+        QTest::newRow("another window active: the line stays") << "StringGrid2" << true << "Ritorna a Zelvora";
+    }
+    void statusLineShowsTheHintUnderTheMouse()
+    {
+        QFETCH(QString, control);
+        QFETCH(bool, otherWindowActive);
+        QFETCH(QString, line);
+        Fixture f;
+        QVERIFY(f.open());
+        f.pick("Venezia-Mestre");
+        TZone *zone = f.zone.get();
+        auto *status = zone->findChild<QLabel *>("ZoneHint");
+        auto *target = zone->findChild<QWidget *>(control);
+        auto *start = zone->findChild<QWidget *>(control == "BitBtn1" ? "ComboBox1" : "BitBtn1");
+        QVERIFY(status && target && start && target->isVisible());
+        const auto pointAt = [zone](QWidget *w) { QTest::mouseMove(zone, w->mapTo(zone, w->rect().center())); };
+        pointAt(start);
+        QTRY_VERIFY(!status->text().isEmpty());
+        const QString before = status->text();
+        QWidget other;
+        if (otherWindowActive) {
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+        }
+        pointAt(target);
+        if (otherWindowActive) {
+            QTRY_COMPARE(Application::instance().hint(), "Doppio click o Invio per dettagli");
+            QCOMPARE(status->text(), before);
+        }
+        QTRY_COMPARE(status->text(), line);
     }
 };
 

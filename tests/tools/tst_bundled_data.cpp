@@ -1,5 +1,7 @@
 // The bundled data, compiled by the build next to the executable: every
-// municipality and locality is there, and every postal code finds it.
+// municipality and locality is there, and every postal code finds it; and
+// every source the data come from is credited where users and distributions
+// read it.
 #include "common/record_file.h"
 #include "datacompiler/csv_reader.h"
 #include "locality/locality_files.h"
@@ -7,12 +9,83 @@
 
 #include <QDir>
 #include <QMap>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTest>
 
 #include <numeric>
 
 using namespace zelvora;
+
+namespace {
+
+QString readText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// What a reader of the help sees: no tags or entities, one space for any run
+// of white space.
+QString helpText(const QString &html)
+{
+    QString text = html;
+    text.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
+    text.replace("&lt;", "<").replace("&gt;", ">").replace("&nbsp;", " ").replace("&quot;", "\"");
+    return text.replace("&amp;", "&").simplified();
+}
+
+// One source of data/README.md's tables of sources: its credits (bold, or
+// quoted in a Credit column) and the licences it names.
+struct Source
+{
+    QString name;
+    QString usedFor;
+    QString rights;        // the licence and credit cells
+    bool creditColumn;     // its table has a Credit column
+    QStringList credits;
+    QStringList licences;
+};
+
+// The licences that data/README.md names for the shipped data.
+const QStringList kLicences{"CC BY 4.0", "CC BY 3.0", "CC0", "ODbL", "IODL 2.0"};
+
+// The rows of the tables under the headings that list sources.
+QList<Source> listedSources(const QString &readme, int &tables)
+{
+    QList<Source> sources;
+    bool inSources = false, creditColumn = false;
+    tables = 0;
+    for (const QString &line : readme.split(u'\n')) {
+        if (line.startsWith(u'#')) {
+            inSources = line.contains(QRegularExpression(QStringLiteral("^#+ Sources\\b")));
+            continue;
+        }
+        if (!inSources || !line.startsWith(QStringLiteral("| ")))
+            continue;
+        QStringList cells = line.split(u'|');
+        cells = cells.mid(1, cells.size() - 2);
+        for (QString &cell : cells)
+            cell = cell.trimmed();
+        if (cells.value(0) == QStringLiteral("Source")) { // a table's header
+            creditColumn = cells.contains(QStringLiteral("Credit"));
+            ++tables;
+            continue;
+        }
+        const QString rights = cells.mid(2).join(u' ');
+        Source source{cells.value(0), cells.value(1), rights, creditColumn, {}, {}};
+        static const QRegularExpression credit(QStringLiteral("\\*\\*([^*]+)\\*\\*|\"([^\"]+)\""));
+        for (const QRegularExpressionMatch &m : credit.globalMatch(creditColumn ? cells.value(3) : rights))
+            source.credits << (m.captured(1).isEmpty() ? m.captured(2) : m.captured(1));
+        for (const QString &licence : kLicences)
+            if (rights.contains(licence))
+                source.licences << licence;
+        sources << source;
+    }
+    return sources;
+}
+
+} // namespace
 
 class TestBundledData : public QObject
 {
@@ -147,6 +220,39 @@ private slots:
             QCOMPARE(city.group(first.street.left(3))->first, 1);
         }
         QVERIFY2(coded >= 11000, qPrintable(QString::number(coded))); // 9,575 before libraries and fuel stations
+    }
+
+    // Each source listed in data/README.md is credited with its licence in the
+    // help's "Da dove vengono i dati" and in the package's copyright file, so
+    // a source added there cannot ship uncredited.
+    void everyListedSourceIsCreditedInTheHelpAndTheCopyrightFile()
+    {
+        int tables = 0;
+        const QList<Source> sources = listedSources(readText(ZELVORA_DATA_SOURCES "/README.md"), tables);
+        QCOMPARE(tables, 2); // the locality sources and the street sources
+        const QString help = helpText(readText(ZELVORA_DATA_SOURCES "/help/tarnel.hlp"));
+        const QString section = help.mid(help.lastIndexOf(QStringLiteral("Da dove vengono i dati")));
+        const QString copyright = readText(ZELVORA_DATA_SOURCES "/../dist/copyright").simplified();
+        QVERIFY(section.size() > 100 && copyright.size() > 100);
+        int credited = 0;
+        for (const Source &source : sources) {
+            // Facts, and a source used only to confirm others, ship nothing
+            // under a licence; every other source names a credit or a
+            // licence, and in a table with a Credit column, a credit.
+            if (source.rights.startsWith(QStringLiteral("facts"))
+                || source.usedFor.startsWith(QStringLiteral("confirmation only"))) {
+                QVERIFY(!source.creditColumn);
+                continue;
+            }
+            QVERIFY2(!source.credits.isEmpty() || (!source.creditColumn && !source.licences.isEmpty()),
+                     qPrintable("uncredited: " + source.name));
+            ++credited;
+            for (const QString &text : source.credits + source.licences) {
+                QVERIFY2(section.contains(text), qPrintable("help lacks " + text + " (" + source.name + ")"));
+                QVERIFY2(copyright.contains(text), qPrintable("copyright lacks " + text + " (" + source.name + ")"));
+            }
+        }
+        QVERIFY(credited >= 10);
     }
 };
 
