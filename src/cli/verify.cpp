@@ -290,7 +290,7 @@ int verifyList(const VerifyOptions &options, const std::function<void(const QStr
         standardOutput.flush();
 
     // The summary: rows read and the count of each outcome.
-    QString summary = QStringLiteral("%1 righe controllate").arg(rows);
+    QString summary = QStringLiteral("righe lette: %1").arg(rows);
     for (int o = 0; o < Verdict::kOutcomes; ++o)
         if (counts[o])
             summary += QStringLiteral("\n  %1 %2").arg(Verdict::text(Verdict::Outcome(o)).leftJustified(30)).arg(counts[o], 7);
