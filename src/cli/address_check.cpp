@@ -308,16 +308,19 @@ Verdict AddressCheck::check(const QString &locality, const QString &pvText, cons
         }
     }
 
+    // Most codes are right: look for it before any list is made.
+    for (const int i : matches) {
+        if (!cap.isEmpty() && m_localities[i].codes.contains(cap)) {
+            v.outcome = Verdict::Ok;
+            return v;
+        }
+    }
     const QStringList codes = codesOf(matches);
     if (cap.isEmpty()) {
         v.outcome = Verdict::CapMissing;
         v.cap = codeList(codes);
         if (codes.isEmpty())
             v.note = QStringLiteral("nessun codice nei dati aperti");
-        return v;
-    }
-    if (codes.contains(cap)) {
-        v.outcome = Verdict::Ok;
         return v;
     }
     for (const Change &c : m_codeChanges.value(key)) {

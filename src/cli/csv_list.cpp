@@ -123,89 +123,95 @@ std::optional<CsvRecord> CsvListReader::next()
         const qsizetype size = m_buffer.size();
         qsizetype i = m_position;
         int lines = 0;
-        bool complete = false;
-        bool unclosed = false;
-        QByteArray field;
-        bool fieldQuoted = false;
-        bool afterQuote = false;
-        bool inQuotes = false;
-        const auto endField = [&] {
+        enum { Incomplete, Complete, Unclosed } state = Incomplete;
+        const auto addField = [&](QByteArray field) {
             if (field.size() > kLongestField && record.error.isEmpty())
                 record.error = QStringLiteral("campo troppo lungo (%1 byte, al massimo %2)")
                                    .arg(field.size())
                                    .arg(kLongestField);
-            record.fields << field;
-            field.clear();
-            fieldQuoted = false;
-            afterQuote = false;
+            record.fields << std::move(field);
         };
-        while (i < size) {
-            const char c = data[i];
-            if (inQuotes) {
-                if (c == '"') {
-                    if (i + 1 >= size && !m_ended)
-                        break; // a doubled quote may follow
-                    if (i + 1 < size && data[i + 1] == '"') {
+        while (state == Incomplete) {
+            QByteArray field;
+            if (i < size && data[i] == '"') {
+                // A quoted field: pieces up to each quote, a doubled quote
+                // standing for one.
+                qsizetype at = i + 1;
+                bool closed = false;
+                while (at < size) {
+                    const char *quote = static_cast<const char *>(memchr(data + at, '"', size - at));
+                    const qsizetype q = quote ? quote - data : size;
+                    for (qsizetype k = at; k < q; ++k)
+                        lines += data[k] == '\n';
+                    field.append(data + at, q - at);
+                    if (!quote || (q + 1 >= size && !m_ended)) {
+                        at = size; // more input needed (a doubled quote may follow)
+                        break;
+                    }
+                    if (q + 1 < size && data[q + 1] == '"') {
                         field += '"';
-                        i += 2;
+                        at = q + 2;
                         continue;
                     }
-                    inQuotes = false;
-                    afterQuote = true;
-                    ++i;
-                    continue;
-                }
-                if (c == '\n')
-                    ++lines;
-                field += c;
-                ++i;
-                if (i - m_position > kLongestRecord) {
-                    unclosed = true;
+                    closed = true;
+                    at = q + 1;
                     break;
                 }
-                continue;
+                if (!closed) {
+                    if (at - m_position > kLongestRecord || (m_ended && at >= size))
+                        state = Unclosed;
+                    break;
+                }
+                i = at;
+                // After the closing quote: the separator or the line's end.
+                qsizetype end = i;
+                while (end < size && data[end] != m_separator && data[end] != '\n')
+                    ++end;
+                if (end == size && !m_ended)
+                    break;
+                const QByteArray after = QByteArray(data + i, end - i);
+                if (!after.isEmpty() && after != "\r") {
+                    if (record.error.isEmpty())
+                        record.error = QStringLiteral("virgolette non bilanciate");
+                    field += after.endsWith('\r') ? after.chopped(1) : after;
+                }
+                i = end;
+            } else {
+                qsizetype end = i;
+                while (end < size && data[end] != m_separator && data[end] != '\n')
+                    ++end;
+                if (end == size && !m_ended)
+                    break;
+                qsizetype stop = end;
+                if ((end == size || data[end] == '\n') && stop > i && data[stop - 1] == '\r')
+                    --stop;
+                field = QByteArray(data + i, stop - i);
+                i = end;
             }
-            if (c == '\n') {
-                if (!field.isEmpty() && field.endsWith('\r') && !afterQuote)
-                    field.chop(1);
-                endField();
-                complete = true;
+            addField(std::move(field));
+            if (i >= size) {
+                state = Complete; // the end of the input ends the last record
+            } else if (data[i] == '\n') {
                 ++i;
-                break;
+                state = Complete;
+            } else {
+                ++i; // the separator
+                if (i >= size && !m_ended)
+                    break;
+                if (i >= size)
+                    addField({}), state = Complete;
             }
-            if (c == m_separator) {
-                endField();
-                ++i;
-                continue;
-            }
-            if (c == '"' && field.isEmpty() && !fieldQuoted && !afterQuote) {
-                inQuotes = true;
-                fieldQuoted = true;
-                ++i;
-                continue;
-            }
-            if (afterQuote && c != '\r' && record.error.isEmpty())
-                record.error = QStringLiteral("virgolette non bilanciate");
-            if (!(afterQuote && c == '\r'))
-                field += c;
-            ++i;
         }
-        if (!complete && !unclosed) {
+        if (state == Incomplete) {
             if (fill())
                 continue;
-            // The end of the input ends the last record.
-            if (i < m_position || (m_position >= size))
+            if (m_position >= m_buffer.size())
                 return std::nullopt;
-            if (inQuotes) {
-                unclosed = true;
-            } else {
-                if (field.endsWith('\r'))
-                    field.chop(1);
-                endField();
-                complete = true;
-            }
+            if (!m_ended)
+                continue;
+            continue; // parse again, now that the input has ended
         }
-        if (unclosed) {
+        if (state == Unclosed) {
             // The record ends at its first line; reading goes on after it.
             const qsizetype end = m_buffer.indexOf('\n', m_position);
             const qsizetype stop = end >= 0 ? end : m_buffer.size();
@@ -226,8 +232,11 @@ std::optional<CsvRecord> CsvListReader::next()
         record.raw = m_buffer.mid(m_position, rawEnd - m_position);
         m_position = i;
         m_line += lines + 1;
-        if (record.raw.isEmpty())
+        if (record.raw.isEmpty()) {
+            if (m_position >= m_buffer.size() && m_ended)
+                return std::nullopt;
             continue; // an empty line is no record
+        }
         return record;
     }
 }

@@ -234,8 +234,11 @@ int verifyList(const VerifyOptions &options, const std::function<void(const QStr
             verdict.outcome = Verdict::InvalidRow;
             verdict.note = QStringLiteral("mancano dei campi: %1 invece di %2").arg(values.size()).arg(fieldCount);
         }
+        const auto ascii = [](const QString &text) {
+            return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+        };
         for (int w = 0; w < kWanted && verdict.outcome != Verdict::InvalidRow; ++w) {
-            if (!encodeCp1252(wanted[w])) {
+            if (!ascii(wanted[w]) && !encodeCp1252(wanted[w])) {
                 QString bad;
                 for (const QChar c : wanted[w])
                     if (!encodeCp1252(QString(c)) && !bad.contains(c))

@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
+#include <array>
 
 namespace zelvora {
 
@@ -108,7 +109,6 @@ QStringList nameWords(const QString &name, bool places)
         plain.replace(saintAbbreviation, QStringLiteral(" SAN "));
     }
     QStringList words;
-    words.reserve(8);
     const auto take = [&](qsizetype start, qsizetype end) {
         if (end == start)
             return;
@@ -179,6 +179,58 @@ int editDistance(QStringView a, QStringView b, int limit)
 }
 
 namespace {
+
+// The edit distance from one key to many names, a column of the distance
+// table at a time in the bits of one word (Myers' bit-parallel algorithm):
+// for keys of at most 64 characters, all below U+0100; otherwise the table
+// is filled cell by cell.
+class DistanceFrom
+{
+public:
+    explicit DistanceFrom(QStringView key) : m_key(key)
+    {
+        m_fast = key.size() <= 64 && std::all_of(key.begin(), key.end(), [](QChar c) { return c.unicode() < 0x100; });
+        if (!m_fast)
+            return;
+        m_peq.fill(0);
+        for (qsizetype i = 0; i < key.size(); ++i)
+            m_peq[key[i].unicode()] |= quint64(1) << i;
+    }
+
+    int to(QStringView text, int limit) const
+    {
+        if (std::abs(text.size() - m_key.size()) > limit)
+            return limit + 1;
+        if (!m_fast || m_key.isEmpty())
+            return editDistance(m_key, text, limit);
+        const qsizetype m = m_key.size();
+        const quint64 last = quint64(1) << (m - 1);
+        quint64 pv = ~quint64(0);
+        quint64 mv = 0;
+        int score = static_cast<int>(m);
+        for (const QChar c : text) {
+            const quint64 eq = c.unicode() < 0x100 ? m_peq[c.unicode()] : 0;
+            const quint64 xv = eq | mv;
+            const quint64 xh = (((eq & pv) + pv) ^ pv) | eq;
+            quint64 ph = mv | ~(xh | pv);
+            quint64 mh = pv & xh;
+            if (ph & last)
+                ++score;
+            else if (mh & last)
+                --score;
+            ph = (ph << 1) | 1;
+            mh <<= 1;
+            pv = mh | ~(xv | ph);
+            mv = ph & xv;
+        }
+        return std::min(score, limit + 1);
+    }
+
+private:
+    QStringView m_key;
+    bool m_fast = false;
+    std::array<quint64, 256> m_peq{};
+};
 
 // The three-letter pieces of a key with two signs before and after it, so
 // that a short key has pieces too and each edit spoils at most three; each
@@ -300,9 +352,10 @@ std::vector<std::pair<int, int>> NameSuggester::nearest(const QString &key, cons
 
     // Names within the edit distance: only those that share enough of the
     // key's three-letter pieces to be within the limit are compared.
+    const DistanceFrom from(key);
     const auto consider = [&](int entry) {
         const Entry &e = m_entries[entry];
-        const int d = editDistance(key, e.key, limit);
+        const int d = from.to(e.key, limit);
         if (d <= limit) {
             const auto found = distance.find(entry);
             if (found == distance.end())
@@ -350,10 +403,20 @@ std::vector<std::pair<int, int>> NameSuggester::nearest(const QString &key, cons
             m_shared[entry] = 0;
         }
     }
+    // The nearest few are kept: a short word held by thousands of names
+    // would otherwise fill the memory of the cache.
     std::vector<std::pair<int, int>> near;
     near.reserve(distance.size());
     for (auto it = distance.cbegin(); it != distance.cend(); ++it)
         near.emplace_back(it.key(), it.value());
+    const auto closer = [&](const std::pair<int, int> &a, const std::pair<int, int> &b) {
+        const auto gap = [&](int entry) { return std::abs(m_entries[entry].key.size() - key.size()); };
+        return std::tuple(a.second, gap(a.first), a.first) < std::tuple(b.second, gap(b.first), b.first);
+    };
+    if (near.size() > kKept) {
+        std::nth_element(near.begin(), near.begin() + kKept, near.end(), closer);
+        near.resize(kKept);
+    }
     return near;
 }
 

@@ -61,6 +61,7 @@ private:
     std::vector<std::pair<int, int>> nearest(const QString &key, const QStringList &words) const;
 
     static constexpr qsizetype kCacheSize = 4096;
+    static constexpr std::size_t kKept = 64; // nearest entries kept for a key
 
     std::vector<Entry> m_entries;
     mutable QHash<QString, std::vector<std::pair<int, int>>> m_cache;
