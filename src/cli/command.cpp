@@ -286,12 +286,17 @@ int lookUpOne(const Options &options, Lookup &lookup, Streams &io)
                    : QStringLiteral("nessuna voce inizia con \"%1\" (ne iniziano con \"%2\")")
                          .arg(result.text, result.matched));
     if (options.kind == SearchKind::Locality || options.kind == SearchKind::Street) {
-        // The closest names, compared as the address check compares them.
-        const QStringList closest = options.kind == SearchKind::Locality
-                                        ? AddressCheck(options.dataFolderFound).suggestLocalities(options.text)
-                                        : AddressCheck(options.dataFolderFound).suggestStreets(findCity(options.city), options.text);
-        if (!closest.isEmpty())
-            io.message(QStringLiteral("forse: %1").arg(closest.join(QStringLiteral(", "))));
+        // The closest names, compared as the address check compares them;
+        // without the files it reads there are none, and the answer stands.
+        try {
+            AddressCheck check(options.dataFolderFound);
+            const QStringList closest = options.kind == SearchKind::Locality
+                                            ? check.suggestLocalities(options.text)
+                                            : check.suggestStreets(findCity(options.city), options.text);
+            if (!closest.isEmpty())
+                io.message(QStringLiteral("forse: %1").arg(closest.join(QStringLiteral(", "))));
+        } catch (const Error &) {
+        }
     }
     return kNothing;
 }
