@@ -17,6 +17,16 @@ bool isTitle(const QString &word)
     return titles.contains(word);
 }
 
+// F.LLI, which the words alone would split into F and LLI.
+void writeOutBrothers(QString &text)
+{
+    if (text.contains(u'.')) {
+        static const QRegularExpression brothers(QStringLiteral("\\bF\\.\\s*LLI\\b"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+        text.replace(brothers, QStringLiteral("FRATELLI"));
+    }
+}
+
 // The words of a street name as compared: particles left out, short forms of
 // titles and given names written out.
 QStringList streetWords(const QString &name)
@@ -29,11 +39,7 @@ QStringList streetWords(const QString &name)
         {"CARD", "CARDINALE"}, {"GIOV", "GIOVANNI"}, {"GIUS", "GIUSEPPE"},   {"FLLI", "FRATELLI"},
         {"FRLLI", "FRATELLI"}, {"MAGG", "MAGGIORE"}, {"AMM", "AMMIRAGLIO"}, {"P", "PADRE"}};
     QString text = name;
-    if (text.contains(u'.')) {
-        static const QRegularExpression brothers(QStringLiteral("\\bF\\.\\s*LLI\\b"),
-                                                 QRegularExpression::CaseInsensitiveOption);
-        text.replace(brothers, QStringLiteral("FRATELLI"));
-    }
+    writeOutBrothers(text);
     QStringList words;
     for (QString word : nameWords(text, false)) {
         if (particles.contains(word))
@@ -153,6 +159,7 @@ AddressWords StreetMatcher::split(const QString &address) const
             break;
         }
     }
+    writeOutBrothers(text);
     QStringList words = nameWords(text, false);
     // The designation, as this city's streets write it.
     for (const QStringList &designation : m_designations) {

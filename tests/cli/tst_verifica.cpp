@@ -79,7 +79,10 @@ private slots:
                            {"VENEZIA", "PIAZZA", "", "", "", "CAP NON PRESENTE NEI DATI APERTI"},
                            {"SAN FRANCESCO A RIPA", "VIA", "", "00153"},
                            {"GARIBALDI GIUSEPPE", "PIAZZA", "", "00184"},
-                           {"GARIBALDI ANITA", "PIAZZA", "", "00187"}}));
+                           {"GARIBALDI ANITA", "PIAZZA", "", "00187"},
+                           {"FRATELLI BANDIERA", "VIA", "", "00153"},
+                           {"D'ANNUNZIO GABRIELE", "VIALE", "", "00144"},
+                           {"DON GIOVANNI MINZONI", "VIA", "", "00197"}}));
     }
 
     void givesEachRowItsOutcome_data()
@@ -176,6 +179,18 @@ private slots:
                    + "Roma,Piazza Garibaldi,00184,VIA SCONOSCIUTA,,ROMA,RM,"
                      "\"più vie: PIAZZA GARIBALDI ANITA, PIAZZA GARIBALDI GIUSEPPE\"\r\n"
             << 1 << "VIA SCONOSCIUTA";
+        QTest::newRow("street: V. and F.LLI written out, 12/A cut")
+            << check << commas + "Roma,V. F.lli Bandiera 12/A,00153\r\n"
+            << commasOut + "Roma,V. F.lli Bandiera 12/A,00153,OK,,ROMA,RM,VIA FRATELLI BANDIERA\r\n" << 0 << "";
+        QTest::newRow("street: D' and the given name left out, the building's part cut")
+            << check << commas + "Roma,Viale D'Annunzio int. 4,00144\r\n"
+            << commasOut + "Roma,Viale D'Annunzio int. 4,00144,OK,,ROMA,RM,VIALE D'ANNUNZIO GABRIELE\r\n" << 0 << "";
+        QTest::newRow("street: a title left out, an initial, N. cut")
+            << check << commas + "Roma,Via G. Minzoni n. 3,00197\r\n"
+            << commasOut + "Roma,Via G. Minzoni n. 3,00197,OK,,ROMA,RM,VIA DON GIOVANNI MINZONI\r\n" << 0 << "";
+        QTest::newRow("street: GIOV. for GIOVANNI, the title written")
+            << check << commas + "Roma,Via Don Giov. Minzoni,00197\r\n"
+            << commasOut + "Roma,Via Don Giov. Minzoni,00197,OK,,ROMA,RM,VIA DON GIOVANNI MINZONI\r\n" << 0 << "";
         QTest::newRow("a street outside the street directory's cities is not checked")
             << check << commas + "Segrate,Via Nessuna 1,20054\r\n"
             << commasOut + "Segrate,Via Nessuna 1,20054,OK,,SEGRATE,MI,\r\n" << 0 << "";
@@ -185,6 +200,9 @@ private slots:
         QTest::newRow("tab separated, quoted fields kept as they were")
             << check << QByteArray("comune\tprov\tc.a.p.\n\"Roma\"\tRM\t\"00184\"\n")
             << "comune\tprov\tc.a.p.\t" + added('\t') + "\n\"Roma\"\tRM\t\"00184\"\tOK\t\tROMA\tRM\t\n" << 0 << "";
+        QTest::newRow("empty lines are no rows; the last row needs no line end")
+            << check << semicolons + "\nRoma;RM;00187\n\nCantù;CO;22063"
+            << semicolonsOut + "Roma;RM;00187;OK;;ROMA;RM;\nCantù;CO;22063;OK;;CANTÙ;CO;\n" << 0 << "righe lette: 2";
         QTest::newRow("a line break and a separator inside quotes")
             << check << QByteArray("Località;Via;CAP\nRoma;\"Via XX Settembre;\n12\";00187\n")
             << "Località;Via;CAP;" + added(';') + "\nRoma;\"Via XX Settembre;\n12\";00187;OK;;ROMA;RM;VIA VENTI SETTEMBRE\n"
