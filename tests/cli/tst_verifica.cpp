@@ -200,6 +200,17 @@ private slots:
         QTest::newRow("tab separated, quoted fields kept as they were")
             << check << QByteArray("comune\tprov\tc.a.p.\n\"Roma\"\tRM\t\"00184\"\n")
             << "comune\tprov\tc.a.p.\t" + added('\t') + "\n\"Roma\"\tRM\t\"00184\"\tOK\t\tROMA\tRM\t\n" << 0 << "";
+        QTest::newRow("doubled quotes inside quotes, a quote inside a field without them")
+            << check << semicolons + "\"Roma \"\"centro\"\"\";RM;00187\nRo\"ma;RM;00187\n"
+            << semicolonsOut
+                   + "\"Roma \"\"centro\"\"\";RM;00187;LOCALITÀ SCONOSCIUTA;;;;\n"
+                     "Ro\"ma;RM;00187;OK;;ROMA;RM;\n"
+            << 1 << "righe lette: 2";
+        QTest::newRow("CR LF inside quotes and at the ends of rows")
+            << check << QByteArray("localita;via;cap\r\nRoma;\"Via XX Settembre\r\n12\";00187\r\n")
+            << "localita;via;cap;" + added(';')
+                   + "\r\nRoma;\"Via XX Settembre\r\n12\";00187;OK;;ROMA;RM;VIA VENTI SETTEMBRE\r\n"
+            << 0 << "";
         QTest::newRow("empty lines are no rows; the last row needs no line end")
             << check << semicolons + "\nRoma;RM;00187\n\nCantù;CO;22063"
             << semicolonsOut + "Roma;RM;00187;OK;;ROMA;RM;\nCantù;CO;22063;OK;;CANTÙ;CO;\n" << 0 << "righe lette: 2";
