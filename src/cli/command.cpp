@@ -1,7 +1,9 @@
 #include "command.h"
 
+#include "cli/address_check.h"
 #include "cli/lookup.h"
 #include "cli/output.h"
+#include "cli/verify.h"
 #include "common/data_location.h"
 #include "common/io_error.h"
 
@@ -20,6 +22,7 @@ namespace {
 
 const char kHelp[] = R"(Uso: zelvora-cerca [OPZIONI] TESTO
      zelvora-cerca [OPZIONI] --batch FILE
+     zelvora-cerca [OPZIONI] --verifica FILE
 
 Cerca i codici di avviamento postale (C.A.P.) nei dati di Zelvora, senza
 finestre e con la stessa ricerca della finestra del programma: la prima voce
@@ -60,6 +63,30 @@ Elenco:
                       ripete la riga, l'ultima (ESITO, esito) dice "trovato",
                       "nessun risultato" o perché la riga non è valida
 
+Controllo di un elenco di indirizzi:
+  --verifica FILE     controlla un elenco CSV con una riga d'intestazione (-
+                      legge lo standard input): località, provincia, C.A.P. e,
+                      per le 28 città dello stradario, la via; riscrive ogni
+                      riga com'era con in più le colonne esito, cap_proposto,
+                      localita_trovata, pv_trovata e nota, con lo stesso
+                      separatore e la stessa codifica (o come chiesto da --csv
+                      e --json). Esiti: OK, CAP MANCANTE, CAP ERRATO, CAP
+                      VARIATO, COMUNE NON PIÙ ESISTENTE, PROVINCIA ERRATA,
+                      LOCALITÀ SCONOSCIUTA (con fino a tre "forse: ..."), VIA
+                      SCONOSCIUTA, VIA SENZA CAP NEI DATI APERTI, RIGA NON
+                      VALIDA (con il motivo). Un codice non è mai cambiato:
+                      la proposta sta accanto. Il riepilogo è sullo standard
+                      error. Colonne riconosciute dal nome: localita, comune,
+                      citta, city, town; pv, prov, provincia, province; cap,
+                      zip, postcode; via, indirizzo, address, street.
+                      Separatore ; , o tabulazione, preso dalla prima riga.
+  --colonne L,P,C[,V] le colonne di località, provincia, C.A.P. e via, per
+                      nome o numero (da 1), quando l'intestazione usa altre
+                      parole; una voce vuota salta la colonna
+  --codifica CODIFICA utf-8 o windows-1252; senza, riconosciuta dal file
+  --output FILE       scrive l'elenco controllato in FILE invece che sullo
+                      standard output; mai sopra l'elenco stesso
+
 Dati:
   --dati CARTELLA     la cartella dei dati; senza, quella del programma o,
                       installato, ../share/zelvora accanto al programma
@@ -70,11 +97,13 @@ contenere (fuori dalla codifica Windows-1252) o un testo più lungo del campo
 cercato (località 39 caratteri, C.A.P. 5, provincia 2, via 40).
 
 Stato di uscita:
-  0  trovato (con --batch: tutte le righe)
+  0  trovato (con --batch: tutte le righe; con --verifica: ogni riga OK)
   1  nessuna voce inizia con tutto il testo, anche se ne inizia con una parte
-     (con --batch: almeno una riga senza risultato o non valida)
-  2  errore di uso, dati mancanti o danneggiati, testo non valido; il
-     messaggio è sullo standard error
+     (con --batch: almeno una riga senza risultato o non valida; con
+     --verifica: almeno una riga non OK)
+  2  errore di uso, dati mancanti o danneggiati, testo non valido, elenco
+     illeggibile o senza colonna della località; il messaggio è sullo
+     standard error
 )";
 
 struct Options
@@ -88,7 +117,12 @@ struct Options
     OutputFormat format = OutputFormat::Aligned;
     bool details = false;
     std::optional<QString> batch;
+    std::optional<QString> verify;
+    QStringList columns;
+    std::optional<ListEncoding> encoding;
+    QString output;
     QString dataFolder;
+    QString dataFolderFound; // the folder read: --dati, or found from the executable
     bool help = false;
 };
 
@@ -171,6 +205,20 @@ Options parse(const QStringList &arguments)
             options.details = true;
         } else if (argument == u"--batch") {
             options.batch = value();
+        } else if (argument == u"--verifica") {
+            options.verify = value();
+        } else if (argument == u"--colonne") {
+            options.columns = value().split(u',');
+        } else if (argument == u"--codifica") {
+            const QString name = value().toLower();
+            if (name == u"utf-8" || name == u"utf8")
+                options.encoding = ListEncoding::Utf8;
+            else if (name == u"windows-1252" || name == u"cp1252")
+                options.encoding = ListEncoding::Windows1252;
+            else
+                throw Error(QStringLiteral("--codifica vuole utf-8 o windows-1252, non \"%1\"").arg(name));
+        } else if (argument == u"--output") {
+            options.output = value();
         } else if (argument == u"--dati") {
             options.dataFolder = value();
         } else {
@@ -181,6 +229,13 @@ Options parse(const QStringList &arguments)
         return options;
     if (options.all && options.limitGiven)
         throw Error(QStringLiteral("--limit e --tutti non vanno usati insieme"));
+    if (!options.verify && (!options.columns.isEmpty() || options.encoding || !options.output.isEmpty()))
+        throw Error(QStringLiteral("--colonne, --codifica e --output valgono solo con --verifica"));
+    if (options.verify) {
+        if (!words.isEmpty() || options.batch || kindGiven || options.all || options.limitGiven || options.details)
+            throw Error(QStringLiteral("--verifica legge l'elenco dal file: niente testo, --batch, ricerche o righe"));
+        return options;
+    }
     if (options.batch) {
         if (!words.isEmpty())
             throw Error(QStringLiteral("con --batch i testi si leggono dal file, non dalla riga di comando"));
@@ -230,6 +285,19 @@ int lookUpOne(const Options &options, Lookup &lookup, Streams &io)
                    ? QStringLiteral("nessuna voce inizia con \"%1\"").arg(result.text)
                    : QStringLiteral("nessuna voce inizia con \"%1\" (ne iniziano con \"%2\")")
                          .arg(result.text, result.matched));
+    if (options.kind == SearchKind::Locality || options.kind == SearchKind::Street) {
+        // The closest names, compared as the address check compares them;
+        // without the files it reads there are none, and the answer stands.
+        try {
+            AddressCheck check(options.dataFolderFound);
+            const QStringList closest = options.kind == SearchKind::Locality
+                                            ? check.suggestLocalities(options.text)
+                                            : check.suggestStreets(findCity(options.city), options.text);
+            if (!closest.isEmpty())
+                io.message(QStringLiteral("forse: %1").arg(closest.join(QStringLiteral(", "))));
+        } catch (const Error &) {
+        }
+    }
     return kNothing;
 }
 
@@ -351,7 +419,12 @@ int run(const QStringList &arguments, const QString &executableFolder)
         return kFound;
     }
     const QString dataFolder = options.dataFolder.isEmpty() ? findDataFolder(executableFolder) : options.dataFolder;
+    options.dataFolderFound = dataFolder;
     try {
+        if (options.verify)
+            return verifyList({*options.verify, options.output, options.columns, options.encoding, options.format,
+                               dataFolder},
+                              [&io](const QString &text) { io.message(text); });
         Lookup lookup(options.kind, dataFolder, options.city, options.details);
         for (const QString &warning : lookup.warnings())
             io.message(QStringLiteral("attenzione: %1").arg(warning));

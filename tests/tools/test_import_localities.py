@@ -64,7 +64,8 @@ def write(path, header, rows):
 def make_sources(folder, comuni=COMUNI, provinces=PROVINCES):
     write(os.path.join(folder, imp.COMUNI_CSV),
           ["istat_code", "istat_code_pre2026", "name_it", "name_alt", "sigla", "sigla_pre2026",
-           "cap_wikidata"], [(c[0], c[0], c[1], c[2], c[3], c[4], c[5]) for c in comuni])
+           "cap_wikidata", "established"],
+          [(c[0], c[0], c[1], c[2], c[3], c[4], c[5], c[6] if len(c) > 6 else "") for c in comuni])
     write(os.path.join(folder, imp.PROVINCE_CSV), ["sigla", "denominazione"], provinces)
     write(os.path.join(folder, imp.GEONAMES_CSV),
           ["zipcode", "place", "province_code", "latitude", "longitude"],
@@ -141,6 +142,22 @@ class ImportRules(unittest.TestCase):
         self.assertEqual(provinces["OT"], "GALLURA NORD-EST")
         self.assertEqual(len(provinces), len(PROVINCES) + 1)  # with the header
         self.assertTrue(all(len(n) <= 20 for n in provinces.values()))
+
+    def test_changes_list_the_codes_replaced_and_the_municipalities_gone(self):
+        # Applied changes only (not Bubbiano's, low confidence alone, nor
+        # Altofonte's, without a new code); Lirio has no successor here.
+        self.assertEqual(self.files["changes.csv"],
+                         "kind,locality,province,cap,new_locality,new_province,new_cap\n"
+                         "cap,SEGRATE,MI,20090,,,20054\n"
+                         "merged,LIRIO,PV,,,,\n")
+        # A municipality of the same province established since 2020 whose
+        # name holds the old name's word is the one it merged into; one of
+        # another province is not.
+        newer = [("018998", "Lirio e Uniti", "", "PV", "PV", "27040", "2023-01-01"),
+                 ("015998", "Lirio Nuovo", "", "MI", "MI", "20090", "2024-01-01")]
+        rc, files = run_import(comuni=COMUNI + newer)
+        self.assertEqual(rc, 0)
+        self.assertIn("merged,LIRIO,PV,,LIRIO E UNITI,PV,\n", files["changes.csv"])
 
     def test_same_sources_same_bytes(self):
         self.assertEqual(run_import()[1], self.files)

@@ -158,6 +158,46 @@ private slots:
         QVERIFY2(!QDir(dir.filePath("zone")).exists(), "nothing is written when a source has a fault");
     }
 
+    void changesCompileToSortedRecordsOrNameTheirFault_data()
+    {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QString>("fault"); // empty: compiles
+        const QByteArray header = "kind,locality,province,cap,new_locality,new_province,new_cap\n";
+        QTest::newRow("both kinds, out of order") << header + "merged,LIRIO,PV,,,,\ncap,Segrate,MI,20090,,,20054\n"
+                                                  << "";
+        QTest::newRow("a code change without its new code")
+            << header + "cap,SEGRATE,MI,20090,,,\n" << "changes.csv:2: a code change needs the old and the new code";
+        QTest::newRow("a merger with a code") << header + "cap,SEGRATE,MI,20090,,,20054\nmerged,LIRIO,PV,27040,,,\n"
+                                              << "changes.csv:3: a merger has no code";
+        QTest::newRow("a merger into a municipality without its province")
+            << header + "merged,NANTO,VI,,CASTEGNERO NANTO,,\n" << "changes.csv:2: a merger names the new municipality";
+        QTest::newRow("unknown kind") << header + "nome,ROMA,RM,,,,\n" << "changes.csv:2: unknown kind \"nome\"";
+    }
+
+    void changesCompileToSortedRecordsOrNameTheirFault()
+    {
+        QFETCH(QByteArray, csv);
+        QFETCH(QString, fault);
+        QTemporaryDir dir;
+        test::writeAll(dir.filePath("changes.csv"), csv);
+        QList<Fault> faults;
+        const ChangesSource source = readChangesSource(dir.filePath("changes.csv"), faults);
+        QVERIFY(faults.isEmpty());
+        const bool written = compileChangesFolder(source, dir.filePath("out"), faults);
+        const QString data = dir.filePath("out/variazioni.dat");
+        if (!fault.isEmpty()) {
+            QVERIFY(!written);
+            QVERIFY(!faults.isEmpty());
+            QVERIFY2(faults.first().toString().contains(fault), qPrintable(faults.first().toString()));
+            QVERIFY(!QFile::exists(data));
+            return;
+        }
+        QVERIFY(written);
+        // Sorted by kind, then name, whatever the source's order; names upper case.
+        QCOMPARE(test::readAll(data), record({{0, "C"}, {2, "SEGRATE"}, {42, "MI"}, {45, "20090"}, {94, "20054"}}, 100)
+                                          + record({{0, "F"}, {2, "LIRIO"}, {42, "PV"}}, 100));
+    }
+
     void cityOfTooManyStreetsToAddress()
     {
         CitySource city;

@@ -19,6 +19,7 @@ int usage(QTextStream &err)
     err << "usage:\n"
            "  zelvora-datac compile LOCALITIES.csv PROVINCES.csv OUTPUT_FOLDER\n"
            "  zelvora-datac compile-city CITY.csv OUTPUT_FOLDER [BASE]\n"
+           "  zelvora-datac compile-changes CHANGES.csv OUTPUT_FOLDER\n"
            "  zelvora-datac verify DATA_FOLDER\n";
     return 2;
 }
@@ -68,6 +69,19 @@ int main(int argc, char **argv)
             err << "warning: \"" << base << "\" is not a city of the street directory; the program never opens it\n";
         out << "compiled " << city.streets.size() << " streets into " << QDir(args.at(2)).filePath(base)
             << ".{loc,lox,civ}\n";
+        return 0;
+    }
+    if (args.size() == 3 && args.at(0) == u"compile-changes") {
+        QList<Fault> faults;
+        const ChangesSource changes = readChangesSource(args.at(1), faults);
+        if (faults.isEmpty())
+            compileChangesFolder(changes, args.at(2), faults);
+        if (!faults.isEmpty()) {
+            printFaults(err, faults);
+            err << faults.size() << " fault(s); no data written.\n";
+            return 1;
+        }
+        out << "compiled " << changes.changes.size() << " changes into " << args.at(2) << '\n';
         return 0;
     }
     if (args.size() == 2 && args.at(0) == u"verify") {

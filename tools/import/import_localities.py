@@ -15,8 +15,10 @@ SOURCES_DIR holds the raw inputs (see data/README.md for their origin):
                                  the previous tables' source; it only confirms
                                  codes, it never supplies one
 
-The script writes localities.csv (locality,province,agency,cap,bil,note,codes)
-and provinces.csv (province,name) into the output directory: UTF-8, comma
+The script writes localities.csv (locality,province,agency,cap,bil,note,codes),
+provinces.csv (province,name) and changes.csv (kind,locality,province,cap,
+new_locality,new_province,new_cap: the documented code changes applied and the
+municipalities of 2020 that have since merged) into the output directory: UTF-8, comma
 separated, RFC 4180 quoting, header line first, "\\n" line ends, rows in a
 fixed order, so that the same inputs always give byte-identical files.  It
 prints a report of what it did.  Nothing is written unless every check passes.
@@ -54,6 +56,10 @@ RECORDS_MAX = 32767  # record numbers in the data files are signed 16-bit
 
 LOCALITY_HEADER = ["locality", "province", "agency", "cap", "bil", "note", "codes"]
 PROVINCE_HEADER = ["province", "name"]
+CHANGES_HEADER = ["kind", "locality", "province", "cap", "new_locality", "new_province", "new_cap"]
+CHANGE_CAP = "cap"        # a municipality's code replaced by a documented change
+CHANGE_MERGED = "merged"  # a municipality of 2020 that no longer exists
+BASELINE_DATE = "2020-01-01"  # the date of the baseline's list of municipalities
 
 # Municipalities served by a street directory: (ISTAT name, province) ->
 # generic postal code.  The generic code goes into `cap` only where a source
@@ -248,6 +254,8 @@ class Municipality:
         self.codes = []
         self.flag = ""   # note forced by how the codes were found
         self.source = ""
+        self.change = None  # (old code, new code) of a documented change applied
+        self.established = row.get("established", "")
 
     def label(self):
         return "%s %s (%s)" % (self.istat, self.name_it, self.sigla)
@@ -394,6 +402,8 @@ def build(comuni, province_rows, geonames, changes, baseline, report):
         if m.baseline:
             report.counts["baseline agrees" if set(m.codes) & m.baseline else "baseline differs"] += 1
 
+    changes_rows = change_rows(munis, baseline, former_municipalities, report)
+
     rows = municipality_rows(munis, report)
     rows += spelling_rows(rows, report)
     rows += locality_rows(munis, places, former_municipalities, valid_provinces, report)
@@ -416,7 +426,50 @@ def build(comuni, province_rows, geonames, changes, baseline, report):
     report.counts["rows"] = len(localities)
     report.counts["postal-code entries"] = pairs
     report.counts["distinct codes"] = len({c for r in localities for c in r[6].split()})
-    return localities, provinces
+    return localities, provinces, changes_rows
+
+
+PARTICLES = {"DI", "DE", "DEL", "DELLA", "DELLE", "DEI", "DEGLI", "D", "CON", "E", "SUL", "SULLA", "AL", "ALLA"}
+
+
+def change_rows(munis, baseline, former_municipalities, report):
+    """The changes a list of addresses may still carry.
+
+    `cap`: a municipality whose code a documented change replaced (the old
+    and the new code, as applied above).  `merged`: a municipality of the
+    baseline's 2020 list that the 2026 list no longer holds, with the
+    municipality it became part of where the 2026 list shows it: the one
+    municipality of its province established since 2020 whose name holds a
+    word of the old name (CASTEGNERO -> CASTEGNERO NANTO).  The old
+    municipality's own code is never written: only the baseline gives it.
+    """
+    rows = []
+    for m in munis:
+        if m.change:
+            rows.append([CHANGE_CAP, m.name, m.sigla, m.change[0], "", "", m.change[1]])
+    new_since = [m for m in munis if m.established > BASELINE_DATE]
+    for b in sorted(baseline, key=lambda b: b["codice"]):
+        if (key(b["nome"]), b["sigla"]) not in former_municipalities:
+            continue
+        old_words = {w for w in words(b["nome"]) if len(w) >= 4 and w not in PARTICLES}
+        successors = [m for m in new_since
+                      if b["sigla"] in m.provinces and old_words & set(words(m.name_it))]
+        name = strict_upper(b["nome"], b["codice"])
+        if len(successors) == 1:
+            s = successors[0]
+            rows.append([CHANGE_MERGED, name, b["sigla"], "", s.name, s.sigla, ""])
+            report.add("%s (%s) of 2020 merged into %s" % (b["nome"], b["sigla"], s.label()))
+        else:
+            rows.append([CHANGE_MERGED, name, b["sigla"], "", "", "", ""])
+            report.add("%s (%s) of 2020 no longer exists; the sources do not say where it went"
+                       % (b["nome"], b["sigla"]))
+        report.counts["municipalities of 2020 no longer existing"] += 1
+    for r in rows:
+        if not all(fits_cp1252(t) for t in r) or len(r[1]) > LOCALITY_MAX or len(r[4]) > LOCALITY_MAX:
+            fail("change row %r does not fit the data files" % (r,))
+    rows.sort()
+    report.counts["documented code changes applied"] = sum(1 for r in rows if r[0] == CHANGE_CAP)
+    return rows
 
 
 def choose_codes(m, change, places, former_municipalities, report):
@@ -430,6 +483,8 @@ def choose_codes(m, change, places, former_municipalities, report):
         if level in ("high", "medium") or (level == "low" and agreed):
             m.codes = sorted((g - {old}) | {new})
             m.source = "a documented change"
+            if is_postal_code(old) and old != new:
+                m.change = (old, new)
             report.add("%s: %s -> %s (%s)" % (m.label(), old or "-", new, change["confidence"]))
             return
         report.add("%s: change to %s not applied (%s, no second source)"
@@ -681,12 +736,13 @@ def main(argv=None, out=sys.stdout):
     try:
         if not os.path.isdir(args.output_dir):
             fail("output directory %s does not exist" % args.output_dir)
-        localities, provinces = build(*read_sources(args.sources_dir), report)
+        localities, provinces, changes = build(*read_sources(args.sources_dir), report)
     except ImportFailure as exc:
         print("error: %s" % exc, file=sys.stderr)
         return 1
     write_csv(os.path.join(args.output_dir, "localities.csv"), LOCALITY_HEADER, localities)
     write_csv(os.path.join(args.output_dir, "provinces.csv"), PROVINCE_HEADER, provinces)
+    write_csv(os.path.join(args.output_dir, "changes.csv"), CHANGES_HEADER, changes)
     print("Data edition: %s" % EDITION, file=out)
     for line in report.lines:
         print("  " + line, file=out)

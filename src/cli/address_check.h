@@ -1,0 +1,99 @@
+#pragma once
+
+#include "cli/street_match.h"
+#include "common/name_match.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace zelvora::cli {
+
+// What the check of one address gives: the outcome, and the facts beside the
+// input (the input itself is never changed).
+struct Verdict
+{
+    enum Outcome {
+        Ok,
+        CapMissing,
+        CapWrong,
+        CapChanged,
+        MunicipalityGone,
+        ProvinceWrong,
+        LocalityUnknown,
+        StreetUnknown,
+        StreetWithoutCap,
+        InvalidRow,
+    };
+    static constexpr int kOutcomes = InvalidRow + 1;
+    // The outcome as the output writes it: "OK", "CAP MANCANTE"...
+    static QString text(Outcome outcome);
+
+    Outcome outcome = Ok;
+    QString cap;      // the code or codes proposed, separated by spaces
+    QString locality; // the locality found
+    QString pv;       // its province, or the provinces it is in
+    QString note;
+};
+
+// Checks addresses against the locality files, the changes and the street
+// directory of a data folder. Everything is read into memory once, indexed by
+// the names' keys (see nameKey()), so that a check reads no file; the streets
+// of a city are read the first time an address of that city needs them.
+class AddressCheck
+{
+public:
+    // Throws Error when the locality files are missing; a missing changes
+    // file only leaves a warning.
+    explicit AddressCheck(const QString &dataFolder);
+    ~AddressCheck();
+
+    const QStringList &warnings() const { return m_warnings; }
+
+    Verdict check(const QString &locality, const QString &pv, const QString &cap, const QString &address);
+
+    // Up to three localities close to a name that is not in the data, as
+    // "NAME (PV)", those of the province `pv` first among equally close ones.
+    QStringList suggestLocalities(const QString &name, const QString &pv = {}) const;
+    // Up to three streets of a city of the street directory close to a name.
+    QStringList suggestStreets(int cityRow, const QString &name);
+
+private:
+    struct Locality
+    {
+        QString name;
+        QString pv;
+        QStringList codes;
+    };
+    struct Change
+    {
+        QString pv;
+        QString oldCap;
+        QString newCap;
+        QString newLocality;
+        QString newPv;
+    };
+    QList<int> inProvince(const QList<int> &localities, const QString &pv) const;
+    QStringList codesOf(const QList<int> &localities) const;
+    const StreetMatcher *streetsOf(int cityRow);
+    Verdict checkStreet(int cityRow, const QList<int> &localities, const QString &cap, const QString &address);
+
+    QString m_dataFolder;
+    QStringList m_warnings;
+    std::vector<Locality> m_localities;
+    QHash<QString, QList<int>> m_byKey;
+    mutable std::unique_ptr<NameSuggester> m_suggester; // made when first needed
+    std::vector<QStringList> m_words;                    // the words of each locality's name, until then
+    QHash<QString, QString> m_provinceByName; // key of a province's name -> abbreviation
+    QHash<QString, QList<Change>> m_codeChanges; // locality key
+    QHash<QString, QList<Change>> m_mergers;     // locality key
+    QHash<QString, int> m_cityByKey;             // locality key -> row of the street directory
+    std::array<std::unique_ptr<StreetMatcher>, 28> m_cities;
+    std::array<bool, 28> m_cityRead{};
+};
+
+} // namespace zelvora::cli

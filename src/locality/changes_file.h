@@ -1,0 +1,57 @@
+#pragma once
+
+#include "common/record_layout.h"
+#include "common/short_string.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace zelvora {
+
+// The changes an address list may still carry, in the data folder beside the
+// locality files: a municipality's code replaced by a documented change, and
+// the municipalities of 2020 that have since merged into another. Read by
+// the address check of zelvora-cerca; the windows do not use it.
+namespace changesfile {
+inline const QString kChanges = QStringLiteral("variazioni.dat");
+} // namespace changesfile
+
+// One change of variazioni.dat, in the order of the source (kind, locality,
+// province).
+struct ChangeRecord
+{
+    static constexpr int kSize = 100;
+    static constexpr TextField kKind{0, 1};
+    static constexpr TextField kLocality{2, 39};
+    static constexpr TextField kPv{42, 2};
+    static constexpr TextField kCap{45, 5};
+    static constexpr TextField kNewLocality{51, 39};
+    static constexpr TextField kNewPv{91, 2};
+    static constexpr TextField kNewCap{94, 5};
+    static_assert(kNewCap.end() == kSize);
+
+    // Kinds: the code `cap` of `locality` became `newCap`; the municipality
+    // `locality` of `pv` merged into `newLocality` of `newPv` (both empty
+    // where the sources do not say which).
+    static constexpr char kCodeChanged = 'C';
+    static constexpr char kMerged = 'F';
+
+    QString kind;
+    QString locality;
+    QString pv;
+    QString cap;
+    QString newLocality;
+    QString newPv;
+    QString newCap;
+
+    static ChangeRecord decode(const QByteArray &record)
+    {
+        const auto text = [&record](TextField field) {
+            return readShortString(record.constData() + field.offset, field.capacity);
+        };
+        return {text(kKind),        text(kLocality), text(kPv),    text(kCap),
+                text(kNewLocality), text(kNewPv),    text(kNewCap)};
+    }
+};
+
+} // namespace zelvora

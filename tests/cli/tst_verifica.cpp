@@ -1,0 +1,335 @@
+// zelvora-cerca --verifica run as a program on a small data folder: the
+// outcome each row of a list gives, written as the list came (separator,
+// quotes, encoding) or as asked, and how the run exits.
+#include "support/fixtures.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zelvora::test;
+
+namespace {
+
+struct Run
+{
+    QByteArray out;
+    QString err;
+    int exitCode = -1;
+};
+
+// The columns every checked row gets, after its own.
+QByteArray added(char separator)
+{
+    return QByteArray("esito;cap_proposto;localita_trovata;pv_trovata;nota").replace(';', separator);
+}
+
+} // namespace
+
+class TestVerifica : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_data;
+    QTemporaryDir m_lists;
+
+    // Runs the program; "FILE" in the arguments is a file holding `input`,
+    // otherwise `input` comes on standard input.
+    Run cerca(QStringList args, const QByteArray &input)
+    {
+        const QString file = m_lists.filePath(QStringLiteral("elenco.csv"));
+        writeAll(file, input);
+        args.replaceInStrings(QStringLiteral("FILE"), file);
+        args << QStringLiteral("--dati") << m_data.path();
+        QProcess process;
+        process.start(QStringLiteral(ZELVORA_CERCA), args);
+        process.write(input);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+            return {};
+        return {process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError()), process.exitCode()};
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(buildDataFolder(
+            m_data.path(),
+            {{"ROMA", "RM", "", "", "", "CAP PER VIA: VEDI ZONE POSTALI", {"00184", "00187", "00195"}},
+             {"CANTÙ", "CO", "", "22063"},
+             {"CANTU'", "CO", "", "22063", "", "NOME UFFICIALE: CANTÙ"},
+             {"SEGRATE", "MI", "", "20054"},
+             {"CASTEGNERO NANTO", "VI", "", "", "", "", {"36020", "36024"}},
+             {"SASSOFELTRIO", "RN", "", "61013"},
+             {"CERVIA MILANO MARITTIMA", "RA", "", "48015"},
+             {"SAN GIOVANNI ROTONDO", "FG", "", "71013"},
+             {"SAN GIOVANNI", "TO", "", "10060"}},
+            {{"CO", "COMO"}, {"FG", "FOGGIA"}, {"MI", "MILANO"}, {"RA", "RAVENNA"}, {"RM", "ROMA"},
+             {"RN", "RIMINI"}, {"TO", "TORINO"}, {"VI", "VICENZA"}}));
+        QList<zelvora::datac::Fault> faults;
+        QVERIFY(zelvora::datac::compileChangesFolder(
+            {{{"cap", "SEGRATE", "MI", "20090", "", "", "20054"},
+              {"merged", "CASTEGNERO", "VI", "", "CASTEGNERO NANTO", "VI", ""},
+              {"merged", "LIRIO", "PV", "", "", "", ""}}},
+            m_data.path(), faults));
+        QVERIFY(buildCity(m_data.path(), QStringLiteral("roma"),
+                          {{"VENTI SETTEMBRE", "VIA", "", "00187"},
+                           {"GIUSEPPE MAZZINI", "VIALE", "", "00195"},
+                           {"VENEZIA", "PIAZZA", "", "", "", "CAP NON PRESENTE NEI DATI APERTI"},
+                           {"SAN FRANCESCO A RIPA", "VIA", "", "00153"},
+                           {"GARIBALDI GIUSEPPE", "PIAZZA", "", "00184"},
+                           {"GARIBALDI ANITA", "PIAZZA", "", "00187"},
+                           {"FRATELLI BANDIERA", "VIA", "", "00153"},
+                           {"D'ANNUNZIO GABRIELE", "VIALE", "", "00144"},
+                           {"DON GIOVANNI MINZONI", "VIA", "", "00197"}}));
+    }
+
+    void givesEachRowItsOutcome_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("err"); // a part of standard error
+
+        const QStringList check{"--verifica", "-"};
+        const QByteArray semicolons = "localita;pv;cap\n";
+        const QByteArray semicolonsOut = "localita;pv;cap;" + added(';') + '\n';
+
+        // The locality and its code.
+        QTest::newRow("OK: one of the city's codes")
+            << check << semicolons + "Roma;RM;00187\n" << semicolonsOut + "Roma;RM;00187;OK;;ROMA;RM;\n" << 0
+            << "righe lette: 1\n  OK";
+        QTest::newRow("CAP MANCANTE: the one code; case and accents ignored, the accented name shown")
+            << check << semicolons + "cantu';co;\n" << semicolonsOut + "cantu';co;;CAP MANCANTE;22063;CANTÙ;CO;\n"
+            << 1 << "CAP MANCANTE";
+        QTest::newRow("CAP MANCANTE: every code")
+            << check << semicolons + "ROMA;RM; \n" << semicolonsOut + "ROMA;RM; ;CAP MANCANTE;00184 00187 00195;ROMA;RM;\n"
+            << 1 << "";
+        QTest::newRow("CAP ERRATO: the right codes beside the wrong one")
+            << check << semicolons + "Roma;RM;00100\n"
+            << semicolonsOut + "Roma;RM;00100;CAP ERRATO;00184 00187 00195;ROMA;RM;\n" << 1 << "";
+        QTest::newRow("CAP ERRATO: leading zeros lost by a spreadsheet")
+            << check << semicolons + "Roma;RM;187\n"
+            << semicolonsOut + "Roma;RM;187;CAP ERRATO;00184 00187 00195;ROMA;RM;zeri iniziali persi\n" << 1 << "";
+        QTest::newRow("CAP VARIATO: the code before a documented change")
+            << check << semicolons + "Segrate;MI;20090\n"
+            << semicolonsOut + "Segrate;MI;20090;CAP VARIATO;20054;SEGRATE;MI;20090 sostituito da 20054\n" << 1 << "";
+        QTest::newRow("COMUNE NON PIÙ ESISTENTE: merged, with the codes of the new one")
+            << check << semicolons + "Castegnero;VI;36020\n"
+            << semicolonsOut
+                   + "Castegnero;VI;36020;COMUNE NON PIÙ ESISTENTE;36020 36024;CASTEGNERO NANTO;VI;"
+                     "fuso in CASTEGNERO NANTO (VI)\n"
+            << 1 << "COMUNE NON PIÙ ESISTENTE";
+        QTest::newRow("COMUNE NON PIÙ ESISTENTE: the sources do not say where")
+            << check << semicolons + "Lirio;PV;27040\n"
+            << semicolonsOut
+                   + "Lirio;PV;27040;COMUNE NON PIÙ ESISTENTE;;;;"
+                     "comune soppresso dopo il 2020: le fonti non dicono in quale comune è confluito\n"
+            << 1 << "";
+        QTest::newRow("PROVINCIA ERRATA: the province it is in")
+            << check << semicolons + "Sassofeltrio;PU;61013\n"
+            << semicolonsOut + "Sassofeltrio;PU;61013;PROVINCIA ERRATA;;SASSOFELTRIO;RN;SASSOFELTRIO non è in provincia di PU\n"
+            << 1 << "";
+        QTest::newRow("a province written by its name")
+            << check << semicolons + "Sassofeltrio;Rimini;61013\n"
+            << semicolonsOut + "Sassofeltrio;Rimini;61013;OK;;SASSOFELTRIO;RN;\n" << 0 << "";
+        QTest::newRow("LOCALITÀ SCONOSCIUTA: a name that holds the typed words")
+            << check << semicolons + "milano marittima;RA;48015\n"
+            << semicolonsOut + "milano marittima;RA;48015;LOCALITÀ SCONOSCIUTA;;;;forse: CERVIA MILANO MARITTIMA (RA)\n"
+            << 1 << "";
+        QTest::newRow("LOCALITÀ SCONOSCIUTA: a letter left out, S. for SAN")
+            << check << semicolons + "S. Giovani Rotondo;FG;71013\n"
+            << semicolonsOut
+                   + "S. Giovani Rotondo;FG;71013;LOCALITÀ SCONOSCIUTA;;;;"
+                     "forse: SAN GIOVANNI ROTONDO (FG)\n"
+            << 1 << "";
+        QTest::newRow("S.TA, S. and apostrophes ignored: found")
+            << check << semicolons + "S.Giovanni-Rotondo;FG;71013\n"
+            << semicolonsOut + "S.Giovanni-Rotondo;FG;71013;OK;;SAN GIOVANNI ROTONDO;FG;\n" << 0 << "";
+
+        // Streets of the street directory: comma separated, CR LF, quoted.
+        const QByteArray commas = "citta,indirizzo,cap\r\n";
+        const QByteArray commasOut = "citta,indirizzo,cap," + added(',') + "\r\n";
+        QTest::newRow("street: Roman numerals for words, house number after a comma")
+            << check << commas + "Roma,\"Via XX Settembre, 12\",00187\r\n"
+            << commasOut + "Roma,\"Via XX Settembre, 12\",00187,OK,,ROMA,RM,VIA VENTI SETTEMBRE\r\n" << 0 << "";
+        QTest::newRow("street: the street's code, not the city's; V.LE and an initial")
+            << check << commas + "Roma,V.le G. Mazzini 3,00187\r\n"
+            << commasOut + "Roma,V.le G. Mazzini 3,00187,CAP ERRATO,00195,ROMA,RM,VIALE GIUSEPPE MAZZINI\r\n" << 1 << "";
+        QTest::newRow("street: designation left out, given name after the surname, SNC")
+            << check << commas + "roma,Mazzini Giuseppe SNC,\r\n"
+            << commasOut + "roma,Mazzini Giuseppe SNC,,CAP MANCANTE,00195,ROMA,RM,VIALE GIUSEPPE MAZZINI\r\n" << 1 << "";
+        QTest::newRow("street: S. for SAN, KM cut")
+            << check << commas + "Roma,Via S. Francesco a Ripa km 2,00153\r\n"
+            << commasOut + "Roma,Via S. Francesco a Ripa km 2,00153,OK,,ROMA,RM,VIA SAN FRANCESCO A RIPA\r\n" << 0 << "";
+        QTest::newRow("VIA SENZA CAP NEI DATI APERTI: P.ZZA, with the street's note")
+            << check << commas + "Roma,P.zza Venezia 1,00186\r\n"
+            << commasOut
+                   + "Roma,P.zza Venezia 1,00186,VIA SENZA CAP NEI DATI APERTI,,ROMA,RM,"
+                     "PIAZZA VENEZIA: CAP NON PRESENTE NEI DATI APERTI\r\n"
+            << 1 << "";
+        QTest::newRow("VIA SCONOSCIUTA: another designation is only suggested")
+            << check << commas + "Roma,Via Mazzini 3,00195\r\n"
+            << commasOut + "Roma,Via Mazzini 3,00195,VIA SCONOSCIUTA,,ROMA,RM,forse: VIALE GIUSEPPE MAZZINI\r\n" << 1 << "";
+        QTest::newRow("VIA SCONOSCIUTA: a given name left out fits two streets")
+            << check << commas + "Roma,Piazza Garibaldi,00184\r\n"
+            << commasOut
+                   + "Roma,Piazza Garibaldi,00184,VIA SCONOSCIUTA,,ROMA,RM,"
+                     "\"più vie: PIAZZA GARIBALDI ANITA, PIAZZA GARIBALDI GIUSEPPE\"\r\n"
+            << 1 << "VIA SCONOSCIUTA";
+        QTest::newRow("street: V. and F.LLI written out, 12/A cut")
+            << check << commas + "Roma,V. F.lli Bandiera 12/A,00153\r\n"
+            << commasOut + "Roma,V. F.lli Bandiera 12/A,00153,OK,,ROMA,RM,VIA FRATELLI BANDIERA\r\n" << 0 << "";
+        QTest::newRow("street: D' and the given name left out, the building's part cut")
+            << check << commas + "Roma,Viale D'Annunzio int. 4,00144\r\n"
+            << commasOut + "Roma,Viale D'Annunzio int. 4,00144,OK,,ROMA,RM,VIALE D'ANNUNZIO GABRIELE\r\n" << 0 << "";
+        QTest::newRow("street: a title left out, an initial, N. cut")
+            << check << commas + "Roma,Via G. Minzoni n. 3,00197\r\n"
+            << commasOut + "Roma,Via G. Minzoni n. 3,00197,OK,,ROMA,RM,VIA DON GIOVANNI MINZONI\r\n" << 0 << "";
+        QTest::newRow("street: GIOV. for GIOVANNI, the title written")
+            << check << commas + "Roma,Via Don Giov. Minzoni,00197\r\n"
+            << commasOut + "Roma,Via Don Giov. Minzoni,00197,OK,,ROMA,RM,VIA DON GIOVANNI MINZONI\r\n" << 0 << "";
+        QTest::newRow("a street outside the street directory's cities is not checked")
+            << check << commas + "Segrate,Via Nessuna 1,20054\r\n"
+            << commasOut + "Segrate,Via Nessuna 1,20054,OK,,SEGRATE,MI,\r\n" << 0 << "";
+
+        // Tabs, quotes around fields, line breaks inside quotes: the fields go
+        // out as they came.
+        QTest::newRow("tab separated, quoted fields kept as they were")
+            << check << QByteArray("comune\tprov\tc.a.p.\n\"Roma\"\tRM\t\"00184\"\n")
+            << "comune\tprov\tc.a.p.\t" + added('\t') + "\n\"Roma\"\tRM\t\"00184\"\tOK\t\tROMA\tRM\t\n" << 0 << "";
+        QTest::newRow("doubled quotes inside quotes, a quote inside a field without them")
+            << check << semicolons + "\"Roma \"\"centro\"\"\";RM;00187\nRo\"ma;RM;00187\n"
+            << semicolonsOut
+                   + "\"Roma \"\"centro\"\"\";RM;00187;LOCALITÀ SCONOSCIUTA;;;;\n"
+                     "Ro\"ma;RM;00187;OK;;ROMA;RM;\n"
+            << 1 << "righe lette: 2";
+        QTest::newRow("CR LF inside quotes and at the ends of rows")
+            << check << QByteArray("localita;via;cap\r\nRoma;\"Via XX Settembre\r\n12\";00187\r\n")
+            << "localita;via;cap;" + added(';')
+                   + "\r\nRoma;\"Via XX Settembre\r\n12\";00187;OK;;ROMA;RM;VIA VENTI SETTEMBRE\r\n"
+            << 0 << "";
+        QTest::newRow("empty lines are no rows; the last row needs no line end")
+            << check << semicolons + "\nRoma;RM;00187\n\nCantù;CO;22063"
+            << semicolonsOut + "Roma;RM;00187;OK;;ROMA;RM;\nCantù;CO;22063;OK;;CANTÙ;CO;\n" << 0 << "righe lette: 2";
+        QTest::newRow("a line break and a separator inside quotes")
+            << check << QByteArray("Località;Via;CAP\nRoma;\"Via XX Settembre;\n12\";00187\n")
+            << "Località;Via;CAP;" + added(';') + "\nRoma;\"Via XX Settembre;\n12\";00187;OK;;ROMA;RM;VIA VENTI SETTEMBRE\n"
+            << 0 << "";
+
+        // Windows-1252, detected from a file or from standard input.
+        const QByteArray cp1252 = "localita;pv;cap\r\n";
+        const QByteArray cp1252Out = "localita;pv;cap;" + added(';') + "\r\n";
+        QTest::newRow("Windows-1252 from a file: written back in Windows-1252")
+            << QStringList{"--verifica", "FILE"} << cp1252 + "Cant\xF9;CO;\r\n"
+            << cp1252Out + "Cant\xF9;CO;;CAP MANCANTE;22063;CANT\xD9;CO;\r\n" << 1 << "";
+        QTest::newRow("Windows-1252 from standard input: the outcome's accents in Windows-1252")
+            << check << cp1252 + "Citt\xE0 ignota;CO;22063\r\n"
+            << cp1252Out + "Citt\xE0 ignota;CO;22063;LOCALIT\xC0 SCONOSCIUTA;;;;\r\n" << 1 << "";
+        QTest::newRow("UTF-8 with its byte order mark, kept")
+            << QStringList{"--verifica", "FILE"} << QByteArray("\xEF\xBB\xBF") + semicolons + "Cantù;CO;22063\n"
+            << QByteArray("\xEF\xBB\xBF") + semicolonsOut + "Cantù;CO;22063;OK;;CANTÙ;CO;\n" << 0 << "";
+        QTest::newRow("--codifica utf-8 forced on Windows-1252: the letter cannot be read, the row is kept")
+            << QStringList{"--verifica", "FILE", "--codifica", "utf-8"} << cp1252 + "Cant\xF9;CO;22063\r\n"
+            << cp1252Out
+                   + "Cant\xF9;CO;22063;RIGA NON VALIDA;;;;"
+                     "caratteri non ammessi nei dati nel campo località: \xEF\xBF\xBD\r\n"
+            << 1 << "RIGA NON VALIDA";
+
+        // Rows that cannot be checked; the run goes on.
+        QTest::newRow("RIGA NON VALIDA: quotes never closed end at their line, the next row is read")
+            << check << semicolons + "\"Roma;RM;00184\nCantù;CO;22063\n"
+            << semicolonsOut + "\"\"\"Roma;RM;00184\";;;RIGA NON VALIDA;;;;virgolette non chiuse\n"
+                                "Cantù;CO;22063;OK;;CANTÙ;CO;\n"
+            << 1 << "righe lette: 2";
+        QTest::newRow("RIGA NON VALIDA: text after a closing quote")
+            << check << semicolons + "\"Roma\"x;RM;00184\n"
+            << semicolonsOut + "\"Roma\"x;RM;00184;RIGA NON VALIDA;;;;virgolette non bilanciate\n" << 1 << "";
+        QTest::newRow("RIGA NON VALIDA: characters the data cannot hold")
+            << check << semicolons + "Łódź;PL;00000\n"
+            << semicolonsOut + "Łódź;PL;00000;RIGA NON VALIDA;;;;caratteri non ammessi nei dati nel campo località: Łź\n"
+            << 1 << "";
+        QTest::newRow("RIGA NON VALIDA: a name longer than any locality")
+            << check << semicolons + QByteArray(40, 'A') + ";RM;00184\n"
+            << semicolonsOut + QByteArray(40, 'A')
+                   + ";RM;00184;RIGA NON VALIDA;;;;località troppo lunga: 40 caratteri, al massimo 39\n"
+            << 1 << "";
+        QTest::newRow("RIGA NON VALIDA: a field too long")
+            << check << semicolons + "Roma;RM;" + QByteArray(1001, '0') + "\n"
+            << semicolonsOut + "Roma;RM;" + QByteArray(1001, '0')
+                   + ";RIGA NON VALIDA;;;;campo troppo lungo (1001 byte, al massimo 1000)\n"
+            << 1 << "";
+        QTest::newRow("RIGA NON VALIDA: the locality's field missing; the row is filled up")
+            << check << QByteArray("pv;cap;comune\nRM;00184\n")
+            << "pv;cap;comune;" + added(';') + "\nRM;00184;;RIGA NON VALIDA;;;;mancano dei campi: 2 invece di 3\n"
+            << 1 << "";
+
+        // Other output forms and column choices.
+        QTest::newRow("--csv: UTF-8, commas, the proposed code quoted")
+            << QStringList{"--verifica", "-", "--csv"} << cp1252 + "Cant\xF9;CO;\r\n"
+            << "localita,pv,cap," + added(',') + "\r\nCantù,CO,,CAP MANCANTE,\"22063\",CANTÙ,CO,\r\n" << 1 << "";
+        QTest::newRow("--json: one object per row")
+            << QStringList{"--verifica", "-", "--json"} << semicolons + "Segrate;MI;20090\n"
+            << QByteArray("{\"localita\":\"Segrate\",\"pv\":\"MI\",\"cap\":\"20090\",\"esito\":\"CAP VARIATO\","
+                          "\"cap_proposto\":\"20054\",\"localita_trovata\":\"SEGRATE\",\"pv_trovata\":\"MI\","
+                          "\"nota\":\"20090 sostituito da 20054\"}\n")
+            << 1 << "";
+        QTest::newRow("--colonne by name and by number")
+            << QStringList{"--verifica", "-", "--colonne", "z,2,1"} << QByteArray("x;y;z\n22063;CO;Cantù\n")
+            << "x;y;z;" + added(';') + "\n22063;CO;Cantù;OK;;CANTÙ;CO;\n" << 0 << "";
+        QTest::newRow("an empty list: every row OK") << check << semicolons << semicolonsOut << 0 << "righe lette: 0";
+
+        // Runs that cannot go on.
+        QTest::newRow("no locality column") << check << QByteArray("nome;telefono\nx;y\n") << QByteArray() << 2
+                                            << "nessuna colonna della località";
+        QTest::newRow("--colonne names no column")
+            << QStringList{"--verifica", "-", "--colonne", "comune,pv,cap"} << QByteArray("x;y;z\n") << QByteArray()
+            << 2 << "nessuna colonna \"comune\"";
+        QTest::newRow("the output would overwrite the list")
+            << QStringList{"--verifica", "FILE", "--output", "FILE"} << semicolons + "Roma;RM;00187\n" << QByteArray()
+            << 2 << "non lo sovrascrivo";
+        QTest::newRow("list missing") << QStringList{"--verifica", "/nonexistent/elenco.csv"} << QByteArray()
+                                      << QByteArray() << 2 << "impossibile leggere il file /nonexistent/elenco.csv";
+        QTest::newRow("--colonne without --verifica") << QStringList{"--colonne", "a,b,c", "roma"} << QByteArray()
+                                                      << QByteArray() << 2 << "solo con --verifica";
+
+        // The plain lookups name the closest names when nothing is found.
+        QTest::newRow("lookup by name: the closest names")
+            << QStringList{"--csv", "milano marittima"} << QByteArray() << QByteArray("localita,pv,cap\r\n") << 1
+            << "forse: CERVIA MILANO MARITTIMA (RA)";
+        QTest::newRow("lookup of a street: the same words in figures")
+            << QStringList{"--via", "roma", "--csv", "xx settembre"} << QByteArray()
+            << QByteArray("via,denominazione,cap\r\n") << 1 << "forse: VIA VENTI SETTEMBRE";
+    }
+
+    void givesEachRowItsOutcome()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, out);
+        QFETCH(int, exitCode);
+        QFETCH(QString, err);
+        const Run run = cerca(args, input);
+        QCOMPARE(run.out, out);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains(err), qPrintable(run.err));
+        // The list itself is never written.
+        QCOMPARE(readAll(m_lists.filePath(QStringLiteral("elenco.csv"))), input);
+    }
+
+    void writesTheOutputFileWhole()
+    {
+        const QString output = m_lists.filePath(QStringLiteral("controllato.csv"));
+        const Run run = cerca({"--verifica", "-", "--output", output}, "localita;pv;cap\nRoma;RM;00187\nRoma;RM;1\n");
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.out, QByteArray());
+        QCOMPARE(readAll(output), "localita;pv;cap;" + added(';')
+                                      + "\nRoma;RM;00187;OK;;ROMA;RM;\nRoma;RM;1;CAP ERRATO;00184 00187 00195;ROMA;RM;\n");
+        QVERIFY2(run.err.contains(QStringLiteral("righe lette: 2")), qPrintable(run.err));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestVerifica)
+#include "tst_verifica.moc"
