@@ -34,7 +34,7 @@ QMap<QString, QString> expectedFiles()
     for (const char *size : {"32x32", "48x48", "128x128", "256x256"})
         files.insert(QStringLiteral("usr/share/icons/hicolor/%1/apps/zelvora.png").arg(size), kFile);
     for (const char *name : {"localita.loc", "localita.lox", "locacap.cod", "locacap.cox", "locapv.cod",
-                             "locapv.cox", "cap.pv", "tarnel.hlp"})
+                             "locapv.cox", "cap.pv", "variazioni.dat", "tarnel.hlp"})
         files.insert(QStringLiteral("usr/share/zelvora/") + name, kFile);
     const QDir cities(QStringLiteral(ZELVORA_DATA_SOURCES "/streets"));
     for (const QFileInfo &city : cities.entryInfoList({"*.csv"}, QDir::Files))
