@@ -7,7 +7,6 @@
 // Run: QT_QPA_PLATFORM=offscreen build-bench/bench/bench_ratios [REPETITIONS [DATA_FOLDER]]
 #include "app/application.h"
 #include "app/paged_list.h"
-#include "app/shared_state.h"
 #include "app/toolkit/edit.h"
 #include "app/toolkit/scroll_bar.h"
 #include "app/toolkit/string_grid.h"
@@ -15,7 +14,6 @@
 #include "locality/locality_files.h"
 #include "locality/locality_search.h"
 #include "locality/main_window.h"
-#include "locality/search_state.h"
 #include "streets/street_files.h"
 #include "streets/street_window.h"
 
@@ -246,13 +244,13 @@ struct Counter
 class Bench
 {
 public:
-    Bench()
+    explicit Bench(const QString &folder) : m_window(folder)
     {
         m_window.show();
         QApplication::processEvents();
         m_floor = std::make_unique<LocalityFloor>(m_window.StringGrid1);
         m_localityCounter = {[this] { return m_window.search().recordReads(); }, [] { return qint64(0); },
-                             [] { return searchState().currentRecord; }};
+                             [this] { return m_window.state().currentRecord; }};
     }
 
     void runAll(int repetitions)
@@ -272,7 +270,7 @@ public:
     void keystrokes(const char *figure, QAction *mode, const QString &word, int repetitions)
     {
         mode->trigger();
-        const QString modeName = searchState().searchMode;
+        const QString modeName = m_window.state().searchMode;
         const std::vector<QString> texts = prefixes(word);
         compare(figure, repetitions, int(texts.size()), m_localityCounter,
                 [&] { m_window.Cerca->setText(QString()); },
@@ -301,7 +299,7 @@ public:
     {
         m_window.perLocalit1->trigger();
         m_window.Cerca->setText(QString());
-        pageMoves(figure, code, repetitions, m_localityCounter, m_window.list(), searchState().recordCount, [&] {
+        pageMoves(figure, code, repetitions, m_localityCounter, m_window.list(), m_window.state().recordCount, [&] {
             m_window.Cerca->setText(QStringLiteral("A"));
             m_window.Cerca->setText(QString());
         }, [&](const Step &step) { m_floor->run(kModeLocality, step); });
@@ -315,7 +313,7 @@ public:
         // street figures; opening the city would stop on an error message.
         if (!QFile::exists(QDir(streetfiles::kZoneFolder).filePath(base + streetfiles::kStreetsSuffix)))
             return;
-        TZone zone;
+        TZone zone(m_window.settings());
         zone.show();
         QApplication::processEvents();
         const int row = cityRowOfFileBase(base).value_or(-1);
@@ -433,9 +431,8 @@ int main(int argc, char **argv)
     const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 41;
     Application::instance().reset();
     const QString folder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(ZELVORA_DATA_FOLDER);
-    resetSharedState(folder);
     QDir::setCurrent(folder);
-    Bench bench;
+    Bench bench(folder);
     bench.runAll(repetitions);
     return 0;
 }

@@ -13,13 +13,11 @@
 #include "fuzz_target.h"
 
 #include "app/application.h"
-#include "app/shared_state.h"
 #include "app/toolkit/edit.h"
 #include "app/toolkit/scroll_bar.h"
 #include "app/toolkit/string_grid.h"
 #include "locality/details_dialog.h"
 #include "locality/main_window.h"
-#include "locality/search_state.h"
 #include "streets/street_details.h"
 #include "streets/street_window.h"
 
@@ -92,7 +90,9 @@ public:
           m_pvOrder(parts.value(5)), m_streets(parts.value(1 + kFirstCityFile)),
           m_window(window), m_boxes(boxes), m_messagesBefore(messagesBefore)
     {
-        m_window.streetWindowFactory = [](QWidget *owner) { return std::make_unique<TZone>(owner); };
+        m_window.streetWindowFactory = [this](QWidget *owner) {
+            return std::make_unique<TZone>(m_window.settings(), owner);
+        };
     }
 
     // The main window's part of the session: to the end of the script.
@@ -260,7 +260,7 @@ private:
         if (Application::instance().terminated())
             return;
         checkPage(view);
-        const LocalitySearchState &state = searchState();
+        const LocalitySearchState &state = m_window.state();
         const int position = m_window.search().readPosition();
         FUZZ_CHECK(position >= 0 && position <= state.recordCount);
         if (!pageToCheck(view))
@@ -334,9 +334,8 @@ ZELVORA_FUZZ_TARGET(window_session)
 
     // As at start-up: the data folder, then the main window.
     Application::instance().reset();
-    resetSharedState(folder.path());
     const int before = boxes->shown;
-    auto window = std::make_unique<TCapF>();
+    auto window = std::make_unique<TCapF>(folder.path());
     if (Application::instance().terminated()) {
         // Only a message may end the program before it starts.
         FUZZ_CHECK(boxes->shown > before);

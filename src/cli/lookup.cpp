@@ -3,6 +3,7 @@
 #include "common/io_error.h"
 #include "common/prefix_index.h"
 #include "common/short_string.h"
+#include "locality/search_modes.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -86,23 +87,18 @@ void Lookup::openLocalities(const QString &dataFolder)
             throw Error(missingFile(folder.filePath(name)));
     };
     open(m_localities, kLocalities, LocalityRecord::kSize);
+    const SearchModeFiles &mode = searchModes()[m_kind == SearchKind::Cap        ? 1
+                                                : m_kind == SearchKind::Province ? 2
+                                                                                 : 0];
+    if (!mode.ordersLocalities())
+        open(m_order, mode.orderFile, mode.orderRecordSize);
     RecordFile index;
-    if (m_kind == SearchKind::Locality) {
-        open(index, kLocalityIndex, PrefixIndexEntry::kSize);
-        m_recordCount = m_localities.count();
-        m_keyCapacity = LocalityRecord::kLocality.capacity;
-    } else if (m_kind == SearchKind::Cap) {
-        open(m_order, kCapOrder, CapOrderEntry::kSize);
-        open(index, kCapIndex, PrefixIndexEntry::kSize);
-        m_keyCapacity = CapOrderEntry::kCap.capacity;
-    } else {
-        open(m_order, kPvOrder, PvOrderEntry::kSize);
-        open(index, kPvIndex, PrefixIndexEntry::kSize);
-        m_keyLength = 2;
-        m_keyCapacity = LocalityRecord::kPv.capacity;
-    }
-    if (m_kind != SearchKind::Locality)
-        m_recordCount = m_order.count();
+    open(index, mode.indexFile, PrefixIndexEntry::kSize);
+    m_keyLength = mode.keyLength;
+    m_recordCount = mode.ordersLocalities() ? m_localities.count() : m_order.count();
+    m_keyCapacity = m_kind == SearchKind::Locality ? LocalityRecord::kLocality.capacity
+                    : m_kind == SearchKind::Cap    ? CapOrderEntry::kCap.capacity
+                                                   : LocalityRecord::kPv.capacity;
     loadPrefixIndex(index, m_prefixes, m_firstRecords);
 
     m_columns = {{QStringLiteral("LOCALITA'"), QStringLiteral("localita"), LocalityRecord::kLocality.capacity},

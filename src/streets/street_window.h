@@ -1,9 +1,10 @@
 #pragma once
 
 #include "app/paged_list.h"
+#include "app/search_pane.h"
+#include "app/shared_settings.h"
 #include "app/toolkit/scroll_bar.h"
 #include "app/window_helpers.h"
-#include "common/incremental_search.h"
 #include "streets/street_files.h"
 #include "streets/street_list.h"
 
@@ -31,7 +32,8 @@ public:
     // Rows of a full page of the street list; never changed.
     static constexpr int streetRowsPerPage = 7;
 
-    explicit TZone(QWidget *parent = nullptr);
+    // `settings` are the data folder and pixels per inch of the opener.
+    TZone(const SharedSettings &settings, QWidget *parent = nullptr);
     ~TZone() override;
 
     // Controls, named as their objectNames.
@@ -69,8 +71,10 @@ public:
     // The search field's text when it was last searched.
     QString lastStreetSearch;
 
+    // The rows of the page on screen.
+    const QList<StreetRow> &rows() const { return m_rows; }
     StreetFiles &files() { return *m_files; }
-    PagedList &list() { return *m_list; }
+    PagedList &list() { return m_pane->list(); }
     bool mouseInside() const { return m_status->mouseInside(); }
 
 protected:
@@ -83,12 +87,17 @@ private:
     void FormDestroy();
     void showCityControls(bool withCity);
 
+    int scaled(int size) const;
+
+    const SharedSettings m_settings;
+    QList<StreetRow> m_rows;
+    QStringList m_streetPrefixes;
+    QStringList m_streetFirstRecords;
     std::unique_ptr<StatusLine> m_status;
     std::unique_ptr<StreetFiles> m_files;
     std::unique_ptr<StreetListSource> m_source;
-    std::unique_ptr<PagedList> m_list;
+    std::unique_ptr<SearchPane> m_pane;
     QString m_searchPrefix;
-    IncrementalSearch m_search;
     int m_readCounter = 0; // the street list's record counter
     int m_streetCount = 0;
 };

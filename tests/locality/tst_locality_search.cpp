@@ -76,8 +76,8 @@ private slots:
         QVERIFY(f.open(towns()));
         f.type("RON");
         QCOMPARE(f.names(), QStringList({"RONCO", "SAN MARCO", "SANTA MARIA", "TORINO", "TRENTO", "ÈVE"}));
-        QCOMPARE(shared().lists->notes.value(4), "CAP DA 38121 A 38123");
-        QCOMPARE(shared().lists->agencies.size(), 6);
+        QCOMPARE(f.window->rows().value(4).notes, "CAP DA 38121 A 38123");
+        QCOMPARE(f.window->rows().size(), 6);
     }
 
     void pastedTextIsCutToWhatAKeyBeginsWith()
@@ -177,9 +177,9 @@ private slots:
         QCOMPARE(f.scrollBar()->position(), 9);
         QCOMPARE(f.grid()->rowCountValue(), 8);
         // The ninth record is read and kept beyond the grid's rows.
-        QCOMPARE(shared().lists->notes.size(), 9);
+        QCOMPARE(f.window->rows().size(), 9);
         QCOMPARE(f.grid()->cell(0, 8), "P008");
-        QCOMPARE(searchState().currentRecord, 9);
+        QCOMPARE(f.window->state().currentRecord, 9);
         f.window->perProvincia1->trigger();
         QCOMPARE(f.scrollBar()->position(), 9);
         f.window->perLocalit1->trigger();
@@ -195,8 +195,8 @@ private slots:
         f.window->perCAP1->trigger();
         QCOMPARE(f.cerca()->text(), "");
         QCOMPARE(f.firstName(), "ROMA"); // 00100 comes first in postal-code order
-        QCOMPARE(searchState().searchMode, "cap");
-        QCOMPARE(searchState().lastSearchText, "");
+        QCOMPARE(f.window->state().searchMode, "cap");
+        QCOMPARE(f.window->state().lastSearchText, "");
     }
 
     void recordReadsPerKeystroke()
@@ -253,7 +253,7 @@ private slots:
         QCOMPARE(f.boxes.requests[0].text, message);
         QCOMPARE(f.boxes.requests[0].caption, "Zelvora");
         QCOMPARE(f.boxes.requests[0].icon, MessageIcon::Error);
-        QCOMPARE(searchState().searchMode, "localita");
+        QCOMPARE(f.window->state().searchMode, "localita");
         QCOMPARE(f.window->Label2->text(), QString::fromUtf8("Località"));
         QCOMPARE(f.cerca()->text(), "TOR");
         // The locality search still works.
@@ -287,7 +287,7 @@ private slots:
         if (action == "type") {
             f.type("P");
             QCOMPARE(f.cerca()->text(), "");
-            QCOMPARE(shared().lists->notes.size(), 8);
+            QCOMPARE(f.window->rows().size(), 8);
         } else if (action == "page" || action == "down") {
             f.focusGrid();
             for (int i = 0; i < 7; ++i)
@@ -317,7 +317,7 @@ private slots:
         QCOMPARE(f.boxes.requests.size(), 1);
         QCOMPARE(f.boxes.requests[0].text,
                  QString::fromUtf8("Numero di località 3 fuori dal file localita.loc (2 record)"));
-        QCOMPARE(searchState().searchMode, "cap");
+        QCOMPARE(f.window->state().searchMode, "cap");
         QCOMPARE(f.window->Label2->text(), "C.A.P.");
         QCOMPARE(hintOf(f.cerca()), "Immetti il C.A.P. anche parziale da ricercare");
         QCOMPARE(f.cerca()->maxLength(), 5);

@@ -191,7 +191,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
         QVERIFY(f.grid()->hasFocus());
         QTRY_VERIFY(f.grid()->isHighlighted(0, 1));
-        QCOMPARE(searchState().lastRow, 1);
+        QCOMPARE(f.window->state().lastRow, 1);
     }
 
     void infoOpensTheAboutBox()

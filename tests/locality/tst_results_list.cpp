@@ -82,7 +82,7 @@ private slots:
         QTest::mouseClick(f.grid()->viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(f.grid()->row(), 5);
         QCOMPARE(f.scrollBar()->position(), before + 3);
-        QCOMPARE(searchState().lastRow, 5);
+        QCOMPARE(f.window->state().lastRow, 5);
     }
 
     void noteLineWhileTheGridHasTheFocus()

@@ -102,7 +102,7 @@ public:
                                           });
         if (!built || !file.startsWith("zone/"))
             return built;
-        m_zone = std::make_unique<TZone>(m_fixture.window.get());
+        m_zone = std::make_unique<TZone>(m_fixture.window->settings(), m_fixture.window.get());
         m_fixture.window->hide();
         m_zone->show();
         m_zone->activateWindow();
@@ -141,8 +141,7 @@ public:
     // The first row: its first cell, and its note when it has one.
     QString shown() const
     {
-        const SharedLists &lists = *shared().lists;
-        const QString note = m_zone ? lists.streetNotes.value(0) : lists.notes.value(0);
+        const QString note = m_zone ? m_zone->rows().value(0).streetNotes : m_fixture.window->rows().value(0).notes;
         return grid()->cell(0, 0) + (note.isEmpty() ? QString() : " / " + note);
     }
 

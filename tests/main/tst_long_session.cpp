@@ -137,7 +137,7 @@ private slots:
             QVERIFY(buildCity(folder, "pisa", sessionStreets(60)));
             QVERIFY(buildCity(folder, "regcal", sessionStreets(3)));
         }));
-        TZone zone(f.window.get());
+        TZone zone(f.window->settings(), f.window.get());
         f.window->hide();
         zone.show();
         zone.activateWindow();
@@ -179,7 +179,7 @@ private slots:
         if (change == "scroll bar") {
             f.scrollBar()->setValue(f.scrollBar()->value() == 0 ? 1 : 0);
         } else if (change == "lastRow") {
-            searchState().lastRow += 1;
+            f.window->state().lastRow += 1;
         } else if (change == "field") {
             const QSignalBlocker quiet(f.cerca());
             const QString text = f.cerca()->text();

@@ -60,7 +60,7 @@ struct Fixture : MainWindowFixture
         });
         if (!built)
             return false;
-        zone = std::make_unique<TZone>(window.get());
+        zone = std::make_unique<TZone>(window->settings(), window.get());
         window->hide();
         zone->show();
         zone->activateWindow();
@@ -319,7 +319,7 @@ private slots:
         Fixture f;
         QVERIFY(f.open());
         f.zone.reset();
-        f.window->streetWindowFactory = [](QWidget *owner) { return std::make_unique<TZone>(owner); };
+        f.window->streetWindowFactory = [&f](QWidget *owner) { return std::make_unique<TZone>(f.window->settings(), owner); };
         bool seen = false;
         onNextModal([&](QDialog *dialog) {
             seen = qobject_cast<TZone *>(dialog) && !f.window->isVisible();

@@ -1,12 +1,10 @@
 #pragma once
 
 #include "app/application.h"
-#include "app/shared_state.h"
 #include "app/toolkit/edit.h"
 #include "app/toolkit/scroll_bar.h"
 #include "app/toolkit/string_grid.h"
 #include "locality/main_window.h"
-#include "locality/search_state.h"
 #include "support/fixtures.h"
 #include "support/recording_message_boxes.h"
 

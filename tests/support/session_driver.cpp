@@ -4,7 +4,6 @@
 #include "app/toolkit/scroll_bar.h"
 #include "app/toolkit/string_grid.h"
 #include "locality/main_window.h"
-#include "locality/search_state.h"
 #include "streets/street_window.h"
 #include "support/main_window_fixture.h"
 #include "support/seams.h"
@@ -432,7 +431,7 @@ LocalitySession::LocalitySession(TCapF &window, const LocalityData &data, quint6
 
 QString LocalitySession::modeName() const
 {
-    return searchState().searchMode;
+    return m_window.state().searchMode;
 }
 
 QString LocalitySession::modelModeName() const
@@ -443,7 +442,7 @@ QString LocalitySession::modelModeName() const
 
 int LocalitySession::programLastRow() const
 {
-    return searchState().lastRow;
+    return m_window.state().lastRow;
 }
 
 qint64 LocalitySession::programReads() const

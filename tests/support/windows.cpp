@@ -34,7 +34,7 @@ void withWindow(Shown shown, const std::function<void(QWidget *)> &inspect)
                                           {.street = "BETA"}}));
                    }));
     TCapF *w = f.window.get();
-    w->streetWindowFactory = [](QWidget *owner) { return std::make_unique<TZone>(owner); };
+    w->streetWindowFactory = [w](QWidget *owner) { return std::make_unique<TZone>(w->settings(), owner); };
     auto openDetails = [&] {
         f.focusGrid();
         f.key(Qt::Key_Return, f.grid());
