@@ -11,6 +11,7 @@
 // before the read position, in the order of the search mode, as the input's
 // bytes hold them.
 #include "fuzz_target.h"
+#include "tests/support/controls.h"
 
 #include "app/application.h"
 #include "app/toolkit/edit.h"
@@ -98,19 +99,19 @@ public:
     // The main window's part of the session: to the end of the script.
     void run()
     {
-        const View view{m_window.Cerca, m_window.StringGrid1, m_window.ScrollBar1,
-                        LocalitySearchState::rowsPerPage};
+        const View view{test::control<Edit>(&m_window, "Cerca"), test::control<StringGrid>(&m_window, "StringGrid1"),
+                        test::control<ScrollBar>(&m_window, "ScrollBar1"), LocalitySearchState::rowsPerPage};
         while (!atEnd() && !Application::instance().terminated()) {
             const int op = next() % 14;
             if (op == 11) { // another search mode
-                QAction *modes[] = {m_window.perLocalit1, m_window.perCAP1, m_window.perProvincia1};
-                modes[next() % 3]->trigger();
+                const char *modes[] = {"perLocalit1", "perCAP1", "perProvincia1"};
+                test::control<QAction>(&m_window, modes[next() % 3])->trigger();
             } else if (op == 12) { // the street window, from the menu
                 QTimer::singleShot(0, [this] {
                     if (auto *zone = dynamic_cast<TZone *>(QApplication::activeModalWidget()))
                         runStreets(*zone);
                 });
-                m_window.Stradari1->trigger();
+                test::control<QAction>(&m_window, "Stradari1")->trigger();
                 QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
             } else {
                 common(op, view);
@@ -127,7 +128,8 @@ private:
     // "&Esci".
     void runStreets(TZone &zone)
     {
-        const View view{zone.CercaZona, zone.StringGrid2, zone.ScrollBar2, TZone::streetRowsPerPage};
+        const View view{test::control<Edit>(&zone, "CercaZona"), test::control<StringGrid>(&zone, "StringGrid2"),
+                        test::control<ScrollBar>(&zone, "ScrollBar2"), TZone::streetRowsPerPage};
         while (!atEnd()) {
             const int op = next() % 14;
             if (op == 12)
@@ -135,9 +137,9 @@ private:
             if (op == 11) { // a city picked from the list: Roma mostly, else one without files
                 const unsigned char arg = next();
                 const int row = arg % 4 ? *cityRowOfFileBase(u"roma") : arg / 4 % int(cityTable.size());
-                zone.ComboBox1->setCurrentIndex(row - 1);
-                QTest::keyClick(zone.ComboBox1, Qt::Key_Down);
-            } else if (zone.CercaZona->isVisible()) {
+                test::control<QComboBox>(&zone, "ComboBox1")->setCurrentIndex(row - 1);
+                QTest::keyClick(test::control<QComboBox>(&zone, "ComboBox1"), Qt::Key_Down);
+            } else if (test::control<Edit>(&zone, "CercaZona")->isVisible()) {
                 common(op, view);
             } else {
                 next(); // without a city only the city list takes input: the step is passed over
@@ -145,7 +147,7 @@ private:
             checkStreets(zone, view);
         }
         if (zone.isVisible())
-            QTest::mouseClick(zone.BitBtn1, Qt::LeftButton);
+            QTest::mouseClick(test::control<QPushButton>(&zone, "BitBtn1"), Qt::LeftButton);
     }
 
     // What both windows' search fields, grids and scroll bars take.

@@ -34,30 +34,6 @@ public:
     explicit TCapF(const QString &dataFolder, QWidget *parent = nullptr);
     ~TCapF() override;
 
-    // Controls, named as their objectNames.
-    QFrame *Panel2 = nullptr;
-    QLabel *Image3 = nullptr;
-    QLabel *Image4 = nullptr;
-    QLabel *Label2 = nullptr;
-    Edit *Cerca = nullptr;
-    QFrame *Panel1 = nullptr;
-    QLabel *Label1 = nullptr;
-    Edit *Edit1 = nullptr;
-    QLabel *Panel3 = nullptr;
-    QLabel *Panel4 = nullptr;
-    QLabel *Panel5 = nullptr;
-    StringGrid *StringGrid1 = nullptr;
-    ScrollBar *ScrollBar1 = nullptr;
-    QLabel *CapHint = nullptr;
-    QAction *Stradari1 = nullptr;
-    QAction *Esci1 = nullptr;
-    QAction *perLocalit1 = nullptr;
-    QAction *perCAP1 = nullptr;
-    QAction *perProvincia1 = nullptr;
-    QAction *InformazionesuZelvora1 = nullptr;
-    QAction *Aiuto2 = nullptr;
-    TQuilletCloneControl *QuilletCloneControl1 = nullptr;
-
     // What the windows share, the province table, the search state and the
     // rows of the page on screen, all owned by this window.
     const SharedSettings &settings() const { return m_settings; }
@@ -101,6 +77,30 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Controls, named as their objectNames; tests reach them by those names.
+    QFrame *Panel2 = nullptr;
+    QLabel *Image3 = nullptr;
+    QLabel *Image4 = nullptr;
+    QLabel *Label2 = nullptr;
+    Edit *Cerca = nullptr;
+    QFrame *Panel1 = nullptr;
+    QLabel *Label1 = nullptr;
+    Edit *Edit1 = nullptr;
+    QLabel *Panel3 = nullptr;
+    QLabel *Panel4 = nullptr;
+    QLabel *Panel5 = nullptr;
+    StringGrid *StringGrid1 = nullptr;
+    ScrollBar *ScrollBar1 = nullptr;
+    QLabel *CapHint = nullptr;
+    QAction *Stradari1 = nullptr;
+    QAction *Esci1 = nullptr;
+    QAction *perLocalit1 = nullptr;
+    QAction *perCAP1 = nullptr;
+    QAction *perProvincia1 = nullptr;
+    QAction *InformazionesuZelvora1 = nullptr;
+    QAction *Aiuto2 = nullptr;
+    TQuilletCloneControl *QuilletCloneControl1 = nullptr;
+
     void buildLayout();
     void buildMenu();
     void FormCreate();

@@ -36,26 +36,6 @@ public:
     TZone(const SharedSettings &settings, QWidget *parent = nullptr);
     ~TZone() override;
 
-    // Controls, named as their objectNames.
-    QFrame *Panel1 = nullptr;
-    QLabel *Image1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QComboBox *ComboBox1 = nullptr;
-    QLabel *LCapGen = nullptr;
-    Edit *ECapGen = nullptr;
-    QLabel *Label1 = nullptr;
-    Edit *CercaZona = nullptr;
-    QFrame *Panel3 = nullptr;
-    QPushButton *BitBtn1 = nullptr;
-    QFrame *Panel2 = nullptr;
-    QLabel *Label3 = nullptr;
-    Edit *Edit1 = nullptr;
-    QLabel *Panel4 = nullptr;
-    QLabel *Panel5 = nullptr;
-    StringGrid *StringGrid2 = nullptr;
-    ScrollBar *ScrollBar2 = nullptr;
-    QLabel *ZoneHint = nullptr;
-
     // Handlers. The street list's own (scroll bar, grid keys, click, focus,
     // cell drawing, the note line) are the paged list's.
     void FormShow();
@@ -82,6 +62,26 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // Controls, named as their objectNames; tests reach them by those names.
+    QFrame *Panel1 = nullptr;
+    QLabel *Image1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QComboBox *ComboBox1 = nullptr;
+    QLabel *LCapGen = nullptr;
+    Edit *ECapGen = nullptr;
+    QLabel *Label1 = nullptr;
+    Edit *CercaZona = nullptr;
+    QFrame *Panel3 = nullptr;
+    QPushButton *BitBtn1 = nullptr;
+    QFrame *Panel2 = nullptr;
+    QLabel *Label3 = nullptr;
+    Edit *Edit1 = nullptr;
+    QLabel *Panel4 = nullptr;
+    QLabel *Panel5 = nullptr;
+    StringGrid *StringGrid2 = nullptr;
+    ScrollBar *ScrollBar2 = nullptr;
+    QLabel *ZoneHint = nullptr;
+
     void buildLayout();
     void FormCreate();
     void FormDestroy();

@@ -2,6 +2,7 @@
 // with an independent model of the search and the results list. The same
 // driver runs 100,000 steps on the bundled data by hand (./dev.sh soak).
 #include "streets/street_window.h"
+#include "support/controls.h"
 #include "support/main_window_fixture.h"
 #include "support/session_driver.h"
 
@@ -187,7 +188,7 @@ private slots:
         } else if (change == "cell") {
             f.grid()->setCell(1, f.grid()->rowCountValue() - 1, "??");
         } else if (change == "note") {
-            for (QWidget *line : {static_cast<QWidget *>(f.window->Label1), static_cast<QWidget *>(f.window->Edit1)})
+            for (QWidget *line : {test::control(f.window, "Label1"), test::control(f.window, "Edit1")})
                 line->setVisible(!line->isVisible());
         } else if (change == "read") {
             f.window->localities().readAt(0);
