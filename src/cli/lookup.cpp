@@ -134,12 +134,11 @@ void Lookup::openStreets(const QString &dataFolder, const QString &city)
                         .arg(city, names.join(QStringLiteral(", "))));
     }
     const CityFiles files = findCityFiles(dataFolder, row);
-    QString message = files.message;
-    message.replace(u'\r', u' ');
     if (files.outcome == CityOutcome::NotOpened)
-        throw Error(message);
+        throw Error(QStringLiteral("Il file %1 o il file %2 è mancante !").arg(files.streets, files.index));
     if (files.outcome == CityOutcome::OpenedWithoutNotes)
-        m_warnings << message;
+        m_warnings << QStringLiteral("Il file %1 è mancante ! Non verranno visualizzati i numeri civici e le note.")
+                          .arg(files.notes);
     m_streets = std::make_unique<StreetFiles>(m_prefixes, m_firstRecords);
     m_streets->open(files);
     m_recordCount = m_streets->streetCount();

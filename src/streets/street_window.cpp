@@ -35,7 +35,24 @@ static void registerStreetPictures()
 
 namespace zelvora {
 
+QString cityFilesMessage(const CityFiles &city)
+{
+    switch (city.outcome) {
+    case CityOutcome::NotOpened:
+        return QStringLiteral("Il file %1\ro il file %2\rè mancante !").arg(city.streets, city.index);
+    case CityOutcome::OpenedWithoutNotes:
+        return QStringLiteral("Il file %1\rè mancante !\rNon verranno visualizzati i numeri civici e le note.")
+            .arg(city.notes);
+    case CityOutcome::Opened:
+        break;
+    }
+    return {};
+}
+
 namespace {
+// Caption of every message of the street window.
+const QString kCaption = QStringLiteral("Ricerca Vie e/o Piazze");
+
 // Designed sizes at 96 pixels per inch.
 constexpr int kColumnWidths[] = {242, 178};
 constexpr int kRowHeight = 17;
@@ -286,8 +303,8 @@ void TZone::ComboBox1Change()
     ECapGen->setText(cityTable[row].genericCap.toString());
 
     const CityFiles city = findCityFiles(m_settings.dataFolder, row);
-    if (!city.message.isEmpty())
-        showMessage(city.message, streetfiles::kCaption, MessageIcon::Error);
+    if (const QString message = cityFilesMessage(city); !message.isEmpty())
+        showMessage(message, kCaption, MessageIcon::Error);
     // A city that cannot be read leaves the window without a city, as a
     // missing one does; the error then goes on to the error report.
     auto withoutCity = qScopeGuard([this] {

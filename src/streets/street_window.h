@@ -21,6 +21,11 @@ namespace zelvora {
 class Edit;
 class StringGrid;
 
+// What the street window tells the user about the missing files of a city,
+// shown with the error icon and the caption "Ricerca Vie e/o Piazze"; a
+// carriage return breaks it into lines. Empty when nothing is missing.
+QString cityFilesMessage(const CityFiles &city);
+
 // The street directory window: the user picks a city, types the beginning of
 // a street's name and pages through the city's streets, seven at a time; a
 // double click or Enter on a street opens its details. The main window opens
