@@ -7,15 +7,14 @@
 // Run: QT_QPA_PLATFORM=offscreen build-bench/bench/bench_ratios [REPETITIONS [DATA_FOLDER]]
 #include "app/application.h"
 #include "app/paged_list.h"
-#include "app/shared_state.h"
 #include "app/toolkit/edit.h"
 #include "app/toolkit/scroll_bar.h"
 #include "app/toolkit/string_grid.h"
+#include "tests/support/controls.h"
 #include "common/short_string.h"
 #include "locality/locality_files.h"
 #include "locality/locality_search.h"
 #include "locality/main_window.h"
-#include "locality/search_state.h"
 #include "streets/street_files.h"
 #include "streets/street_window.h"
 
@@ -246,25 +245,27 @@ struct Counter
 class Bench
 {
 public:
-    Bench()
+    explicit Bench(const QString &folder) : m_window(folder)
     {
         m_window.show();
         QApplication::processEvents();
-        m_floor = std::make_unique<LocalityFloor>(m_window.StringGrid1);
+        m_floor = std::make_unique<LocalityFloor>(test::control<StringGrid>(&m_window, "StringGrid1"));
         m_localityCounter = {[this] { return m_window.search().recordReads(); }, [] { return qint64(0); },
-                             [] { return searchState().currentRecord; }};
+                             [this] { return m_window.state().currentRecord; }};
     }
+
+    QAction *action(const char *name) { return test::control<QAction>(&m_window, name); }
 
     void runAll(int repetitions)
     {
-        keystrokes("keystroke, by locality", m_window.perLocalit1, QStringLiteral("SAN GIOVANNI"), repetitions);
-        keystrokes("keystroke, by postal code", m_window.perCAP1, QStringLiteral("00144"), repetitions);
-        keystrokes("keystroke, by province", m_window.perProvincia1, QStringLiteral("RM"), repetitions);
+        keystrokes("keystroke, by locality", action("perLocalit1"), QStringLiteral("SAN GIOVANNI"), repetitions);
+        keystrokes("keystroke, by postal code", action("perCAP1"), QStringLiteral("00144"), repetitions);
+        keystrokes("keystroke, by province", action("perProvincia1"), QStringLiteral("RM"), repetitions);
         againstSqlite("keystroke, by locality, vs SQLite", QStringLiteral("SAN GIOVANNI"), repetitions);
         pageMoves("page down", SB_PAGEDOWN, repetitions);
         pageMoves("line down", SB_LINEDOWN, repetitions);
         pageMoves("thumb release", SB_THUMBPOSITION, repetitions);
-        m_window.perLocalit1->trigger();
+        test::control<QAction>(&m_window, "perLocalit1")->trigger();
         streets(QStringLiteral("roma"), QStringLiteral("DELLE VIGNE"), repetitions);
     }
 
@@ -272,38 +273,38 @@ public:
     void keystrokes(const char *figure, QAction *mode, const QString &word, int repetitions)
     {
         mode->trigger();
-        const QString modeName = searchState().searchMode;
+        const QString modeName = m_window.state().searchMode;
         const std::vector<QString> texts = prefixes(word);
         compare(figure, repetitions, int(texts.size()), m_localityCounter,
-                [&] { m_window.Cerca->setText(QString()); },
-                [&](int i) { m_window.Cerca->setText(texts[size_t(i)]); },
+                [&] { test::control<Edit>(&m_window, "Cerca")->setText(QString()); },
+                [&](int i) { test::control<Edit>(&m_window, "Cerca")->setText(texts[size_t(i)]); },
                 [&](const Step &step) { m_floor->run(modeName, step); });
-        m_window.Cerca->setText(QString());
+        test::control<Edit>(&m_window, "Cerca")->setText(QString());
     }
 
     // A keystroke by locality against the same page fetched from SQLite.
     void againstSqlite(const char *figure, const QString &word, int repetitions)
     {
-        m_window.perLocalit1->trigger();
-        SqlitePeer peer(m_window.StringGrid1);
+        test::control<QAction>(&m_window, "perLocalit1")->trigger();
+        SqlitePeer peer(test::control<StringGrid>(&m_window, "StringGrid1"));
         const std::vector<QString> texts = prefixes(word);
-        measure(figure, repetitions, int(texts.size()), [&] { m_window.Cerca->setText(QString()); },
-                [&](int i) { m_window.Cerca->setText(texts[size_t(i)]); },
+        measure(figure, repetitions, int(texts.size()), [&] { test::control<Edit>(&m_window, "Cerca")->setText(QString()); },
+                [&](int i) { test::control<Edit>(&m_window, "Cerca")->setText(texts[size_t(i)]); },
                 [&](int i) { peer.run(texts[size_t(i)]); });
         peer.run(word);
-        if (!m_window.StringGrid1->cell(0, 0).startsWith(word))
+        if (!test::control<StringGrid>(&m_window, "StringGrid1")->cell(0, 0).startsWith(word))
             std::fprintf(stderr, "SQLite's page does not start with %s\n", qPrintable(word));
-        m_window.Cerca->setText(QString());
+        test::control<Edit>(&m_window, "Cerca")->setText(QString());
     }
 
     // A page move from the top of the list, repeated `moves` times.
     void pageMoves(const char *figure, int code, int repetitions)
     {
-        m_window.perLocalit1->trigger();
-        m_window.Cerca->setText(QString());
-        pageMoves(figure, code, repetitions, m_localityCounter, m_window.list(), searchState().recordCount, [&] {
-            m_window.Cerca->setText(QStringLiteral("A"));
-            m_window.Cerca->setText(QString());
+        test::control<QAction>(&m_window, "perLocalit1")->trigger();
+        test::control<Edit>(&m_window, "Cerca")->setText(QString());
+        pageMoves(figure, code, repetitions, m_localityCounter, m_window.list(), m_window.state().recordCount, [&] {
+            test::control<Edit>(&m_window, "Cerca")->setText(QStringLiteral("A"));
+            test::control<Edit>(&m_window, "Cerca")->setText(QString());
         }, [&](const Step &step) { m_floor->run(kModeLocality, step); });
     }
 
@@ -315,31 +316,31 @@ public:
         // street figures; opening the city would stop on an error message.
         if (!QFile::exists(QDir(streetfiles::kZoneFolder).filePath(base + streetfiles::kStreetsSuffix)))
             return;
-        TZone zone;
+        TZone zone(m_window.settings());
         zone.show();
         QApplication::processEvents();
         const int row = cityRowOfFileBase(base).value_or(-1);
-        zone.ComboBox1->setCurrentIndex(row);
+        test::control<QComboBox>(&zone, "ComboBox1")->setCurrentIndex(row);
         zone.ComboBox1Change();
         if (!zone.files().isOpen()) {
             std::fprintf(stderr, "The street files of %s do not open\n", qPrintable(base));
             return;
         }
-        StreetFloor floor(zone.StringGrid2, QDir(streetfiles::kZoneFolder).filePath(base));
+        StreetFloor floor(test::control<StringGrid>(&zone, "StringGrid2"), QDir(streetfiles::kZoneFolder).filePath(base));
         const Counter counter{[&] { return zone.files().streetReads(); }, [&] { return zone.files().noteReads(); },
                               [&] { return zone.files().position(); }};
         const auto floorRun = [&](const Step &step) { floor.run(step); };
         const QString city = cityTable[size_t(row)].displayName.toString();
         const std::vector<QString> texts = prefixes(word);
         compare(qPrintable("street keystroke, " + city), repetitions, int(texts.size()), counter,
-                [&] { zone.CercaZona->setText(QString()); },
-                [&](int i) { zone.CercaZona->setText(texts[size_t(i)]); }, floorRun);
-        if (!zone.StringGrid2->cell(0, 0).startsWith(word))
+                [&] { test::control<Edit>(&zone, "CercaZona")->setText(QString()); },
+                [&](int i) { test::control<Edit>(&zone, "CercaZona")->setText(texts[size_t(i)]); }, floorRun);
+        if (!test::control<StringGrid>(&zone, "StringGrid2")->cell(0, 0).startsWith(word))
             std::fprintf(stderr, "The street list does not start with %s\n", qPrintable(word));
         const int streetCount = zone.files().streetCount();
         const auto reset = [&] {
-            zone.CercaZona->setText(QStringLiteral("A"));
-            zone.CercaZona->setText(QString());
+            test::control<Edit>(&zone, "CercaZona")->setText(QStringLiteral("A"));
+            test::control<Edit>(&zone, "CercaZona")->setText(QString());
         };
         pageMoves(qPrintable("street page down, " + city), SB_PAGEDOWN, repetitions, counter, zone.list(), streetCount, reset,
                   floorRun);
@@ -433,9 +434,8 @@ int main(int argc, char **argv)
     const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 41;
     Application::instance().reset();
     const QString folder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(ZELVORA_DATA_FOLDER);
-    resetSharedState(folder);
     QDir::setCurrent(folder);
-    Bench bench;
+    Bench bench(folder);
     bench.runAll(repetitions);
     return 0;
 }

@@ -11,6 +11,7 @@
 #include "datacompiler/city_compiler.h"
 #include "datacompiler/locality_compiler.h"
 #include "locality/locality_files.h"
+#include "locality/search_modes.h"
 #include "streets/street_files.h"
 
 #include <QBuffer>
@@ -80,7 +81,7 @@ void compileLocalitySet(const QList<QByteArray> &parts)
     for (qsizetype at = 0; at < loc.size(); at += LocalityRecord::kSize)
         names.append(encodeCp1252(LocalityRecord::decode(loc.mid(at, LocalityRecord::kSize)).locality).value());
     FUZZ_CHECK(std::is_sorted(names.begin(), names.end()));
-    checkIndex(files.value(localityfiles::kLocalityIndex), names, 3);
+    checkIndex(files.value(localityfiles::kLocalityIndex), names, searchModeFiles(kModeLocality).keyLength);
 
     const QByteArray capOrder = files.value(localityfiles::kCapOrder);
     checkOrder(capOrder, CapOrderEntry::kSize, CapOrderEntry::kLocalityNoOffset, names.size());
@@ -88,7 +89,7 @@ void compileLocalitySet(const QList<QByteArray> &parts)
     for (qsizetype at = 0; at < capOrder.size(); at += CapOrderEntry::kSize)
         caps.append(CapOrderEntry::decode(capOrder.mid(at, CapOrderEntry::kSize)).cap.toLatin1());
     FUZZ_CHECK(std::is_sorted(caps.begin(), caps.end()));
-    checkIndex(files.value(localityfiles::kCapIndex), caps, 3);
+    checkIndex(files.value(localityfiles::kCapIndex), caps, searchModeFiles(kModeCap).keyLength);
 
     const QByteArray pvOrder = files.value(localityfiles::kPvOrder);
     FUZZ_CHECK(pvOrder.size() == sources.localities.size() * PvOrderEntry::kSize);
@@ -96,7 +97,7 @@ void compileLocalitySet(const QList<QByteArray> &parts)
     QList<QByteArray> pvs;
     for (qsizetype at = 0; at < pvOrder.size(); at += PvOrderEntry::kSize)
         pvs.append(pvOrder.mid(at + 1, static_cast<unsigned char>(pvOrder.at(at))));
-    checkIndex(files.value(localityfiles::kPvIndex), pvs, 2);
+    checkIndex(files.value(localityfiles::kPvIndex), pvs, searchModeFiles(kModeProvince).keyLength);
 
     // The same sources in the opposite order build the same bytes.
     sources.localities = reversed(sources.localities);

@@ -9,6 +9,7 @@
 #include "common/prefix_index.h"
 #include "common/record_file.h"
 #include "locality/locality_files.h"
+#include "locality/search_modes.h"
 
 #include <QBuffer>
 
@@ -20,7 +21,7 @@ ZELVORA_FUZZ_TARGET(prefix_index)
     // the typed texts, one per line.
     if (size < 1)
         return 0;
-    const int keyLength = data[0] % 2 == 0 ? 3 : 2;
+    const int keyLength = searchModeFiles(data[0] % 2 == 0 ? kModeLocality : kModeProvince).keyLength;
     const QList<QByteArray> parts = fuzz::splitInput(data + 1, size - 1, 3);
     QBuffer indexBuffer, orderBuffer;
     indexBuffer.setData(parts.value(0));

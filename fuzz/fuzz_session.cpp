@@ -17,6 +17,7 @@
 #include "common/prefix_index.h"
 #include "common/record_file.h"
 #include "locality/locality_files.h"
+#include "locality/search_modes.h"
 
 #include <QBuffer>
 #include <QLabel>
@@ -57,19 +58,14 @@ struct Controls
 
 enum Mode { Locality, Cap, Province };
 
+// Where each mode's files are among the session's buffers (-1: localita.loc
+// itself); the rest is the program's table of search modes.
 struct ModeFiles
 {
-    int orderSize;
-    int order; // buffer of the session; -1: localita.loc itself
+    int order;
     int index;
-    int keyLength;
-    int maxLength;
 };
-constexpr std::array<ModeFiles, 3> kModes{{
-    {LocalityRecord::kSize, -1, 1, 3, 30},
-    {CapOrderEntry::kSize, 2, 3, 3, 5},
-    {PvOrderEntry::kSize, 4, 5, 2, 2},
-}};
+constexpr std::array<ModeFiles, 3> kModes{{{-1, 1}, {2, 3}, {4, 5}}};
 
 // The order files of the session, read as the locality search reads them.
 class Session : public PageSource
@@ -93,7 +89,7 @@ public:
     {
         const ModeFiles &files = kModes[next];
         if (files.order >= 0)
-            FUZZ_CHECK(m_orders[next].open(&m_buffers[files.order], files.orderSize, QStringLiteral("order")));
+            FUZZ_CHECK(m_orders[next].open(&m_buffers[files.order], searchModes()[next].orderRecordSize, QStringLiteral("order")));
         FUZZ_CHECK(m_index.open(&m_buffers[files.index], PrefixIndexEntry::kSize, QStringLiteral("index")));
         mode = next;
         lastText.clear();
@@ -119,7 +115,7 @@ public:
         const ModeFiles &files = kModes[mode];
         if (files.order >= 0) {
             orderBytes.setData(m_buffers[files.order].data());
-            FUZZ_CHECK(order.open(&orderBytes, files.orderSize, QStringLiteral("order")));
+            FUZZ_CHECK(order.open(&orderBytes, searchModes()[mode].orderRecordSize, QStringLiteral("order")));
         }
         QList<QStringList> expected;
         for (int i = first; i < first + rows; ++i) {
@@ -200,10 +196,10 @@ ZELVORA_FUZZ_TARGET(session)
         return field;
     };
     const auto type = [&](const QString &text) {
-        field = text.left(kModes[session.mode].maxLength);
+        field = text.left(searchModes()[session.mode].maxLength);
         guarded([&] {
             search.search(field, {session.prefixes, session.firstRecords, session.recordCount},
-                          {kModes[session.mode].keyLength});
+                          {searchModes()[session.mode].keyLength});
         });
     };
     const int errorsBefore = controls->boxes.shown;

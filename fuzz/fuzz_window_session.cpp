@@ -11,15 +11,14 @@
 // before the read position, in the order of the search mode, as the input's
 // bytes hold them.
 #include "fuzz_target.h"
+#include "tests/support/controls.h"
 
 #include "app/application.h"
-#include "app/shared_state.h"
 #include "app/toolkit/edit.h"
 #include "app/toolkit/scroll_bar.h"
 #include "app/toolkit/string_grid.h"
 #include "locality/details_dialog.h"
 #include "locality/main_window.h"
-#include "locality/search_state.h"
 #include "streets/street_details.h"
 #include "streets/street_window.h"
 
@@ -92,25 +91,27 @@ public:
           m_pvOrder(parts.value(5)), m_streets(parts.value(1 + kFirstCityFile)),
           m_window(window), m_boxes(boxes), m_messagesBefore(messagesBefore)
     {
-        m_window.streetWindowFactory = [](QWidget *owner) { return std::make_unique<TZone>(owner); };
+        m_window.streetWindowFactory = [this](QWidget *owner) {
+            return std::make_unique<TZone>(m_window.settings(), owner);
+        };
     }
 
     // The main window's part of the session: to the end of the script.
     void run()
     {
-        const View view{m_window.Cerca, m_window.StringGrid1, m_window.ScrollBar1,
-                        LocalitySearchState::rowsPerPage};
+        const View view{test::control<Edit>(&m_window, "Cerca"), test::control<StringGrid>(&m_window, "StringGrid1"),
+                        test::control<ScrollBar>(&m_window, "ScrollBar1"), LocalitySearchState::rowsPerPage};
         while (!atEnd() && !Application::instance().terminated()) {
             const int op = next() % 14;
             if (op == 11) { // another search mode
-                QAction *modes[] = {m_window.perLocalit1, m_window.perCAP1, m_window.perProvincia1};
-                modes[next() % 3]->trigger();
+                const char *modes[] = {"perLocalit1", "perCAP1", "perProvincia1"};
+                test::control<QAction>(&m_window, modes[next() % 3])->trigger();
             } else if (op == 12) { // the street window, from the menu
                 QTimer::singleShot(0, [this] {
                     if (auto *zone = dynamic_cast<TZone *>(QApplication::activeModalWidget()))
                         runStreets(*zone);
                 });
-                m_window.Stradari1->trigger();
+                test::control<QAction>(&m_window, "Stradari1")->trigger();
                 QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
             } else {
                 common(op, view);
@@ -127,7 +128,8 @@ private:
     // "&Esci".
     void runStreets(TZone &zone)
     {
-        const View view{zone.CercaZona, zone.StringGrid2, zone.ScrollBar2, TZone::streetRowsPerPage};
+        const View view{test::control<Edit>(&zone, "CercaZona"), test::control<StringGrid>(&zone, "StringGrid2"),
+                        test::control<ScrollBar>(&zone, "ScrollBar2"), TZone::streetRowsPerPage};
         while (!atEnd()) {
             const int op = next() % 14;
             if (op == 12)
@@ -135,9 +137,9 @@ private:
             if (op == 11) { // a city picked from the list: Roma mostly, else one without files
                 const unsigned char arg = next();
                 const int row = arg % 4 ? *cityRowOfFileBase(u"roma") : arg / 4 % int(cityTable.size());
-                zone.ComboBox1->setCurrentIndex(row - 1);
-                QTest::keyClick(zone.ComboBox1, Qt::Key_Down);
-            } else if (zone.CercaZona->isVisible()) {
+                test::control<QComboBox>(&zone, "ComboBox1")->setCurrentIndex(row - 1);
+                QTest::keyClick(test::control<QComboBox>(&zone, "ComboBox1"), Qt::Key_Down);
+            } else if (test::control<Edit>(&zone, "CercaZona")->isVisible()) {
                 common(op, view);
             } else {
                 next(); // without a city only the city list takes input: the step is passed over
@@ -145,7 +147,7 @@ private:
             checkStreets(zone, view);
         }
         if (zone.isVisible())
-            QTest::mouseClick(zone.BitBtn1, Qt::LeftButton);
+            QTest::mouseClick(test::control<QPushButton>(&zone, "BitBtn1"), Qt::LeftButton);
     }
 
     // What both windows' search fields, grids and scroll bars take.
@@ -260,7 +262,7 @@ private:
         if (Application::instance().terminated())
             return;
         checkPage(view);
-        const LocalitySearchState &state = searchState();
+        const LocalitySearchState &state = m_window.state();
         const int position = m_window.search().readPosition();
         FUZZ_CHECK(position >= 0 && position <= state.recordCount);
         if (!pageToCheck(view))
@@ -334,9 +336,8 @@ ZELVORA_FUZZ_TARGET(window_session)
 
     // As at start-up: the data folder, then the main window.
     Application::instance().reset();
-    resetSharedState(folder.path());
     const int before = boxes->shown;
-    auto window = std::make_unique<TCapF>();
+    auto window = std::make_unique<TCapF>(folder.path());
     if (Application::instance().terminated()) {
         // Only a message may end the program before it starts.
         FUZZ_CHECK(boxes->shown > before);

@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/io_error.h"
 #include "common/record_file.h"
+#include "lookup.h"
 #include "locality/changes_file.h"
 #include "locality/locality_files.h"
 #include "streets/street_files.h"
@@ -177,9 +178,7 @@ const StreetMatcher *AddressCheck::streetsOf(int cityRow)
     m_cityRead[cityRow] = true;
     const CityFiles files = findCityFiles(m_dataFolder, cityRow);
     if (files.outcome == CityOutcome::NotOpened) {
-        QString message = files.message;
-        message.replace(u'\r', u' ');
-        m_warnings << message;
+        m_warnings << missingCityFilesText(files);
         return nullptr;
     }
     // The streets and their notes, each file in one read.

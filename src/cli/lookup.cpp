@@ -3,6 +3,7 @@
 #include "common/io_error.h"
 #include "common/prefix_index.h"
 #include "common/short_string.h"
+#include "locality/search_modes.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -86,23 +87,18 @@ void Lookup::openLocalities(const QString &dataFolder)
             throw Error(missingFile(folder.filePath(name)));
     };
     open(m_localities, kLocalities, LocalityRecord::kSize);
+    const SearchModeFiles &mode = searchModes()[m_kind == SearchKind::Cap        ? 1
+                                                : m_kind == SearchKind::Province ? 2
+                                                                                 : 0];
+    if (!mode.ordersLocalities())
+        open(m_order, mode.orderFile, mode.orderRecordSize);
     RecordFile index;
-    if (m_kind == SearchKind::Locality) {
-        open(index, kLocalityIndex, PrefixIndexEntry::kSize);
-        m_recordCount = m_localities.count();
-        m_keyCapacity = LocalityRecord::kLocality.capacity;
-    } else if (m_kind == SearchKind::Cap) {
-        open(m_order, kCapOrder, CapOrderEntry::kSize);
-        open(index, kCapIndex, PrefixIndexEntry::kSize);
-        m_keyCapacity = CapOrderEntry::kCap.capacity;
-    } else {
-        open(m_order, kPvOrder, PvOrderEntry::kSize);
-        open(index, kPvIndex, PrefixIndexEntry::kSize);
-        m_keyLength = 2;
-        m_keyCapacity = LocalityRecord::kPv.capacity;
-    }
-    if (m_kind != SearchKind::Locality)
-        m_recordCount = m_order.count();
+    open(index, mode.indexFile, PrefixIndexEntry::kSize);
+    m_keyLength = mode.keyLength;
+    m_recordCount = mode.ordersLocalities() ? m_localities.count() : m_order.count();
+    m_keyCapacity = m_kind == SearchKind::Locality ? LocalityRecord::kLocality.capacity
+                    : m_kind == SearchKind::Cap    ? CapOrderEntry::kCap.capacity
+                                                   : LocalityRecord::kPv.capacity;
     loadPrefixIndex(index, m_prefixes, m_firstRecords);
 
     m_columns = {{QStringLiteral("LOCALITA'"), QStringLiteral("localita"), LocalityRecord::kLocality.capacity},
@@ -127,6 +123,16 @@ void Lookup::openLocalities(const QString &dataFolder)
         m_provinceNames.insert(codes.at(i), names.at(i));
 }
 
+QString missingCityFilesText(const CityFiles &files)
+{
+    if (files.outcome == CityOutcome::NotOpened)
+        return QStringLiteral("Il file %1 o il file %2 è mancante !").arg(files.streets, files.index);
+    if (files.outcome == CityOutcome::OpenedWithoutNotes)
+        return QStringLiteral("Il file %1 è mancante ! Non verranno visualizzati i numeri civici e le note.")
+            .arg(files.notes);
+    return {};
+}
+
 void Lookup::openStreets(const QString &dataFolder, const QString &city)
 {
     const int row = findCity(city);
@@ -138,12 +144,10 @@ void Lookup::openStreets(const QString &dataFolder, const QString &city)
                         .arg(city, names.join(QStringLiteral(", "))));
     }
     const CityFiles files = findCityFiles(dataFolder, row);
-    QString message = files.message;
-    message.replace(u'\r', u' ');
     if (files.outcome == CityOutcome::NotOpened)
-        throw Error(message);
+        throw Error(missingCityFilesText(files));
     if (files.outcome == CityOutcome::OpenedWithoutNotes)
-        m_warnings << message;
+        m_warnings << missingCityFilesText(files);
     m_streets = std::make_unique<StreetFiles>(m_prefixes, m_firstRecords);
     m_streets->open(files);
     m_recordCount = m_streets->streetCount();

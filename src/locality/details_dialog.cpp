@@ -1,6 +1,5 @@
 #include "details_dialog.h"
 
-#include "app/shared_state.h"
 #include "app/toolkit/edit.h"
 
 #include <QLabel>
@@ -8,9 +7,10 @@
 
 namespace zelvora {
 
-TDettagli::TDettagli(QWidget *parent)
+TDettagli::TDettagli(const ProvinceTable &provinces, QWidget *parent)
     : DetailsForm(parent, QStringLiteral("Dettagli Zelvora"),
-                  {QSize(396, 225), QRect(8, 8, 380, 170), QRect(116, 188, 76, 28), QRect(204, 188, 76, 28), true, {}, 24})
+                  {QSize(396, 225), QRect(8, 8, 380, 170), QRect(116, 188, 76, 28), QRect(204, 188, 76, 28), true, {}, 24}),
+      m_provinces(provinces)
 {
     setObjectName(QStringLiteral("Dettagli"));
     LLoc = addLabel("LLoc", QStringLiteral("Località"), 10, 18, 63, 15);
@@ -49,17 +49,16 @@ void TDettagli::FormShow()
     const bool hasProvince = !EPv->text().isEmpty();
     LPv->setVisible(hasProvince);
     EPv->setVisible(hasProvince);
-    EPro->setVisible(hasProvince && shared().provincesLoaded);
+    EPro->setVisible(hasProvince && m_provinces.provincesLoaded);
     if (ECap->text().isEmpty())
         ECap->setText(QStringLiteral("VEDI NOTE"));
 
     // Every matching entry replaces the one before: the last one wins.
-    if (!shared().lists || !hasProvince)
+    if (!hasProvince)
         return;
-    const SharedLists &lists = *shared().lists;
-    for (qsizetype i = 0; i < lists.provinceCodes.size(); ++i)
-        if (lists.provinceCodes.at(i).startsWith(EPv->text()))
-            EPro->setText(lists.provinceNames.value(i));
+    for (qsizetype i = 0; i < m_provinces.provinceCodes.size(); ++i)
+        if (m_provinces.provinceCodes.at(i).startsWith(EPv->text()))
+            EPro->setText(m_provinces.provinceNames.value(i));
 }
 
 QList<PrintLine> TDettagli::printLines() const

@@ -2,11 +2,21 @@
 
 #include "app/details_form.h"
 
+#include <QStringList>
+
 class QLabel;
 
 namespace zelvora {
 
 class Edit;
+
+// The province table of cap.pv, loaded by the main window when it is built.
+struct ProvinceTable
+{
+    bool provincesLoaded = false; // cap.pv was there
+    QStringList provinceCodes;
+    QStringList provinceNames;
+};
 
 // The details of one locality of the results list, with its printout. It
 // reads no file: it shows the texts it is given and looks the province name
@@ -15,7 +25,8 @@ class TDettagli : public DetailsForm
 {
     Q_OBJECT
 public:
-    explicit TDettagli(QWidget *parent = nullptr);
+    // The dialog looks province names up in `provinces`, which outlives it.
+    explicit TDettagli(const ProvinceTable &provinces, QWidget *parent = nullptr);
 
     QLabel *LLoc = nullptr;
     QLabel *LPv = nullptr;
@@ -36,6 +47,9 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+
+private:
+    const ProvinceTable &m_provinces;
 };
 
 } // namespace zelvora

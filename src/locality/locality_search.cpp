@@ -2,33 +2,39 @@
 
 #include "app/application.h"
 #include "app/message_box.h"
-#include "app/shared_state.h"
 #include "app/toolkit/edit.h"
 #include "app/toolkit/scroll_bar.h"
 #include "common/short_string.h"
-#include "locality/search_state.h"
 
 #include <QLabel>
 #include <QSignalBlocker>
 
 namespace zelvora {
 
-const SearchModeInfo &searchModeInfo(const QString &mode)
+namespace {
+// How the search field looks in each mode, and what the user is told when the
+// mode's files cannot be opened.
+struct ModeLook
 {
-    static const SearchModeInfo locality{
-        kModeLocality, {}, LocalityRecord::kSize, localityfiles::kLocalityIndex, 3, 30,
+    QString caption;      // of the label before the search field
+    QString hint;         // of the search field
+    QString orderMissing; // the order file cannot be opened
+    QString indexMissing; // the prefix index cannot be opened
+};
+
+const ModeLook &modeLook(const QString &mode)
+{
+    static const ModeLook locality{
         QStringLiteral("Località"), QStringLiteral("Immetti la Località anche parziale da ricercare"), {},
         QStringLiteral("L'indice delle località (localita.lox) è mancante!\r"
                        "Non è possibile eseguire la ricerca per Località")};
-    static const SearchModeInfo cap{
-        kModeCap, localityfiles::kCapOrder, CapOrderEntry::kSize, localityfiles::kCapIndex, 3, 5,
+    static const ModeLook cap{
         QStringLiteral("C.A.P."), QStringLiteral("Immetti il C.A.P. anche parziale da ricercare"),
         QStringLiteral("L'indice delle località per C.A.P. (locacap.cod) è mancante!\r"
                        "Non è possibile eseguire la ricerca per C.A.P."),
         QStringLiteral("L'indice delle località per C.A.P. (locacap.cox) è mancante!\r"
                        "Non è possibile eseguire la ricerca per C.A.P.")};
-    static const SearchModeInfo province{
-        kModeProvince, localityfiles::kPvOrder, PvOrderEntry::kSize, localityfiles::kPvIndex, 2, 2,
+    static const ModeLook province{
         QStringLiteral("Provincia"), QStringLiteral("Immetti la Provincia (PV) da ricercare"),
         QStringLiteral("L'indice delle località per Provincia (locapv.cod) è mancante!\r"
                        "Non è possibile eseguire la ricerca per Provincia."),
@@ -40,19 +46,19 @@ const SearchModeInfo &searchModeInfo(const QString &mode)
         return province;
     return locality;
 }
+} // namespace
 
-LocalitySearch::LocalitySearch(Controls controls)
-    : m_controls(controls), m_incremental(searchState().lastSearchText, searchState().searchPrefix)
+LocalitySearch::LocalitySearch(Controls controls, LocalitySearchState &state, QList<LocalityRow> &rows)
+    : m_controls(controls), m_state(state), m_rows(rows)
 {
-    m_incremental.started = [] { searchState().lastRow = 0; };
-    m_incremental.showPage = [this](int start) { m_list->showSearchPage(start); };
-    m_incremental.readKey = [this](int index) { return readKey(index); };
-    m_incremental.putBack = [this](const QString &text) {
-        // The field's change notification searches the text at once.
-        m_controls.field->setText(text);
-        m_controls.field->setCursorPosition(text.size());
-        return m_controls.field->text();
-    };
+}
+
+void LocalitySearch::attach(SearchPane &pane)
+{
+    m_pane = &pane;
+    pane.attach(*this, PagingState{m_state.currentRecord, m_state.recordCount, m_state.lastRow, m_state.rowsPerPage},
+                m_state.lastSearchText, m_state.searchPrefix, [this](int index) { return readKey(index); });
+    m_list = &pane.list();
 }
 
 bool LocalitySearch::openDatabase()
@@ -68,7 +74,7 @@ qint64 LocalitySearch::recordReads() const
 
 RecordFile &LocalitySearch::order() const
 {
-    const QString &mode = searchState().searchMode;
+    const QString &mode = m_state.searchMode;
     if (mode == kModeCap)
         return *m_capOrder;
     if (mode == kModeProvince)
@@ -78,7 +84,7 @@ RecordFile &LocalitySearch::order() const
 
 LocalityRecord LocalitySearch::readLocality()
 {
-    const QString &mode = searchState().searchMode;
+    const QString &mode = m_state.searchMode;
     if (mode == kModeCap)
         return readLocalityNo(*m_localities, CapOrderEntry::decode(m_capOrder->readNext()).localityNo);
     if (mode == kModeProvince)
@@ -89,48 +95,56 @@ LocalityRecord LocalitySearch::readLocality()
 QStringList LocalitySearch::readRow()
 {
     const LocalityRecord record = readLocality();
-    SharedLists &lists = *shared().lists;
-    lists.agencies.append(record.agency);
-    lists.bils.append(record.bil);
-    lists.notes.append(record.note);
+    m_rows.append({record.agency, record.bil, record.note});
     return {record.locality, record.pv, record.cap};
 }
 
 void LocalitySearch::clearRowLists()
 {
-    SharedLists &lists = *shared().lists;
-    lists.agencies.clear();
-    lists.bils.clear();
-    lists.notes.clear();
+    m_rows.clear();
 }
 
 QString LocalitySearch::note(int row) const
 {
-    return shared().lists ? shared().lists->notes.value(row) : QString();
+    return row >= 0 && row < m_rows.size() ? m_rows.at(row).notes : QString();
+}
+
+void LocalitySearch::blankNotes(int count)
+{
+    // Only the notes: the agencies and second designations of the rows on
+    // screen stay.
+    for (LocalityRow &row : m_rows)
+        row.notes.clear();
+    if (m_rows.size() < count)
+        m_rows.resize(count);
 }
 
 void LocalitySearch::switchMode(const QString &mode)
 {
-    LocalitySearchState &s = searchState();
-    SharedLists &lists = *shared().lists;
-    const SearchModeInfo &info = searchModeInfo(mode);
+    LocalitySearchState &s = m_state;
+    const SearchModeFiles &files = searchModeFiles(mode);
+    const ModeLook &look = modeLook(mode);
     const int rows = m_list->rowsPerPage();
 
     // 1. Open the order file (localita.loc is open already) and the index. A
     // new opening replaces the earlier one only once it has succeeded, so a
-    // failed switch leaves the previous mode working as it was.
+    // failed switch leaves the previous mode active with its files and index.
+    // When the order file (or, for the locality mode, localita.lox) cannot be
+    // opened, the notes of the rows on screen are blanked all the same, so
+    // that the note line shows nothing for them; a missing index of the other
+    // two modes leaves the notes as they were.
     auto newOrder = std::make_unique<RecordFile>();
-    if (!info.orderFile.isEmpty() && !newOrder->open(info.orderFile, info.orderRecordSize)) {
-        showMessage(info.orderMissing, Application::instance().title(), MessageIcon::Error);
-        lists.notes = QStringList(rows + 1, QString());
+    if (!files.ordersLocalities() && !newOrder->open(files.orderFile, files.orderRecordSize)) {
+        showMessage(look.orderMissing, Application::instance().title(), MessageIcon::Error);
+        blankNotes(rows + 1);
         return;
     }
     auto newIndex = std::make_unique<RecordFile>();
-    const bool indexOpened = newIndex->open(info.indexFile, PrefixIndexEntry::kSize);
+    const bool indexOpened = newIndex->open(files.indexFile, PrefixIndexEntry::kSize);
     if (!indexOpened) {
-        if (info.orderFile.isEmpty())
-            lists.notes = QStringList(rows + 1, QString());
-        showMessage(info.indexMissing, Application::instance().title(), MessageIcon::Error);
+        if (files.ordersLocalities())
+            blankNotes(rows + 1);
+        showMessage(look.indexMissing, Application::instance().title(), MessageIcon::Error);
         // At start-up there is no earlier mode to keep: the program goes on
         // in locality mode without an index, paging over all of localita.loc,
         // and every typed character is taken back.
@@ -142,7 +156,7 @@ void LocalitySearch::switchMode(const QString &mode)
     // old mode. The search runs here rather than from the field's change
     // notification, and before anything shows the new mode, so that an error
     // in it abandons the whole switch with one report: the old mode stays.
-    Edit *field = m_controls.field;
+    Edit *field = m_pane->field();
     if (!field->text().isEmpty()) {
         {
             const QSignalBlocker quiet(field);
@@ -152,10 +166,10 @@ void LocalitySearch::switchMode(const QString &mode)
     }
 
     // The search field for the new mode.
-    setHint(field, info.hint);
-    field->setAccessibleName(info.caption);
-    m_controls.caption->setText(info.caption);
-    field->setMaxLength(info.maxLength);
+    setHint(field, look.hint);
+    field->setAccessibleName(look.caption);
+    m_controls.caption->setText(look.caption);
+    field->setMaxLength(files.maxLength);
     m_list->hideNoteLine();
 
     // 5. The new mode and its order file.
@@ -169,16 +183,16 @@ void LocalitySearch::switchMode(const QString &mode)
         retire(m_pvOrder, std::move(newOrder));
     retire(m_index, std::move(newIndex));
     m_modeSet = true;
-    s.searchMode = info.mode;
-    s.keyLength = info.keyLength;
+    s.searchMode = files.name;
+    s.keyLength = files.keyLength;
     RecordFile &orderFile = order();
     s.recordCount = orderFile.count();
     s.currentRecord = 0;
 
     // 6. - 8. Empty the index; the first page, reading one record more than
     // a page holds.
-    lists.prefixes.clear();
-    lists.firstRecords.clear();
+    m_prefixes.clear();
+    m_firstRecords.clear();
     m_list->showFirstPage(true);
     s.recordCount = orderFile.count();
 
@@ -186,7 +200,7 @@ void LocalitySearch::switchMode(const QString &mode)
     m_list->scrollBar()->setPosition(mode == kModeLocality ? 0 : s.currentRecord);
     m_list->scrollBar()->setMaximum(s.recordCount);
     if (indexOpened)
-        loadPrefixIndex(*m_index, lists.prefixes, lists.firstRecords);
+        loadPrefixIndex(*m_index, m_prefixes, m_firstRecords);
 
     // 11. Back to the search field.
     if (mode != kModeLocality || m_controls.window->isVisible())
@@ -195,15 +209,12 @@ void LocalitySearch::switchMode(const QString &mode)
 
 void LocalitySearch::CercaChange()
 {
-    const LocalitySearchState &s = searchState();
-    const SharedLists &lists = *shared().lists;
-    m_incremental.search(m_controls.field->text(), {lists.prefixes, lists.firstRecords, s.recordCount},
-                         {s.keyLength});
+    m_pane->search({m_prefixes, m_firstRecords, m_state.recordCount}, m_state.keyLength);
 }
 
 QString LocalitySearch::readKey(int index)
 {
-    if (searchState().searchMode == kModeCap)
+    if (m_state.searchMode == kModeCap)
         return CapOrderEntry::decode(m_capOrder->readAt(index)).cap;
     // Only the name is compared: the other fields are not decoded.
     const QByteArray record = m_localities->readAt(index);

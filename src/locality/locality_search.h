@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/paged_list.h"
+#include "app/search_pane.h"
 #include "common/incremental_search.h"
 #include "common/record_file.h"
 #include "locality/locality_files.h"
+#include "locality/search_state.h"
 
 #include <memory>
 
@@ -14,43 +16,26 @@ namespace zelvora {
 
 class Edit;
 
-// The three ways of searching the localities: the order file that gives the
-// display order, its prefix index, and how the search field looks.
-struct SearchModeInfo
-{
-    QString mode;            // "localita", "cap" or "pv"
-    QString orderFile;       // empty: localita.loc itself
-    int orderRecordSize;
-    QString indexFile;
-    int keyLength;
-    int maxLength;           // of the search field
-    QString caption;         // of the label before the search field
-    QString hint;            // of the search field
-    QString orderMissing;    // message when the order file cannot be opened
-    QString indexMissing;    // message when the index cannot be opened
-};
-
-const SearchModeInfo &searchModeInfo(const QString &mode);
-
 // The locality search of the main window: switching the search mode,
 // searching incrementally as the field changes, and serving the results list
 // its rows from the active order file.
 class LocalitySearch : public PageSource
 {
 public:
-    // The controls of the main window that the search changes.
+    // The controls of the main window that the search changes besides its
+    // search pane.
     struct Controls
     {
-        Edit *field;     // the search field
-        QLabel *caption; // the label before it
+        QLabel *caption; // the label before the search field
         QWidget *window; // the main window
     };
 
-    explicit LocalitySearch(Controls controls);
+    // The search works on its window's search state and page of rows.
+    LocalitySearch(Controls controls, LocalitySearchState &state, QList<LocalityRow> &rows);
 
-    // The results list that shows the search's pages; it reads its rows from
-    // this search.
-    void attach(PagedList &list) { m_list = &list; }
+    // The search field and the results list that shows the search's pages,
+    // which reads its rows from this search.
+    void attach(SearchPane &pane);
 
     // Opens localita.loc, which stays open for the rest of the program.
     bool openDatabase();
@@ -58,6 +43,10 @@ public:
 
     void switchMode(const QString &mode);
     void CercaChange();
+
+    // The active prefix index.
+    const QStringList &prefixes() const { return m_prefixes; }
+    const QStringList &firstRecords() const { return m_firstRecords; }
 
     // Record reads of every locality file since the program started.
     qint64 recordReads() const;
@@ -72,12 +61,19 @@ public:
 
 private:
     RecordFile &order() const;
+    // Empties every row's note, with at least `count` rows, so that the note
+    // line shows nothing for the rows on screen.
+    void blankNotes(int count);
     LocalityRecord readLocality();
     QString readKey(int index);
 
     Controls m_controls;
+    LocalitySearchState &m_state;
+    QList<LocalityRow> &m_rows;
+    QStringList m_prefixes;
+    QStringList m_firstRecords;
+    SearchPane *m_pane = nullptr;
     PagedList *m_list = nullptr;
-    IncrementalSearch m_incremental;
     std::unique_ptr<RecordFile> m_localities = std::make_unique<RecordFile>();
     std::unique_ptr<RecordFile> m_capOrder = std::make_unique<RecordFile>();
     std::unique_ptr<RecordFile> m_pvOrder = std::make_unique<RecordFile>();

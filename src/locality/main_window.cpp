@@ -8,14 +8,12 @@
 #include "app/help_viewer.h"
 #include "app/pictures.h"
 #include "app/message_box.h"
-#include "app/shared_state.h"
 #include "app/toolkit/edit.h"
 #include "app/toolkit/panel.h"
 #include "app/toolkit/string_grid.h"
 #include "common/io_error.h"
 #include "locality/details_dialog.h"
 #include "locality/locality_files.h"
-#include "locality/search_state.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -36,8 +34,9 @@ constexpr int kRowHeight = 17;
 
 } // namespace
 
-TCapF::TCapF(QWidget *parent) : QMainWindow(parent)
+TCapF::TCapF(const QString &dataFolder, QWidget *parent) : QMainWindow(parent)
 {
+    m_settings.dataFolder = dataFolder;
     setObjectName(QStringLiteral("CapF"));
     setWindowTitle(QStringLiteral("Zelvora"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -54,18 +53,11 @@ TCapF::TCapF(QWidget *parent) : QMainWindow(parent)
     if (Application::instance().guardsInstances())
         QuilletCloneControl1->Loaded();
 
-    // Each main window starts the search afresh.
-    resetSearchState();
-    LocalitySearchState &state = searchState();
     m_status = std::make_unique<StatusLine>(this, CapHint);
-    m_search = std::make_unique<LocalitySearch>(LocalitySearch::Controls{Cerca, Label2, this});
-    m_list = std::make_unique<PagedList>(
-        StringGrid1, ScrollBar1, Label1, Edit1, *m_search,
-        PagingState{state.currentRecord, state.recordCount, state.lastRow, state.rowsPerPage});
-    m_search->attach(*m_list);
+    m_search = std::make_unique<LocalitySearch>(LocalitySearch::Controls{Label2, this}, m_state, m_rows);
+    m_search->attach(*m_pane);
     aboutBoxFactory = [](QWidget *owner) { return std::make_unique<TAboutBox>(owner); };
-    m_list->onEscape = [this] { Cerca->setFocus(); };
-    m_list->onOpen = [this] { StringGrid1DblClick(); };
+    m_pane->onOpen = [this] { StringGrid1DblClick(); };
 
     connectGuarded(Cerca, &Edit::changed, this, &TCapF::CercaChange);
     connectGuarded(Cerca, &Edit::keyDown, this, &TCapF::CercaKeyDown);
@@ -78,7 +70,7 @@ TCapF::~TCapF()
     // The controls outlive the search and the list while the window is taken
     // apart: they must not call back into them.
     Cerca->disconnect(this);
-    m_list.reset();
+    m_pane.reset();
     FormDestroy();
 }
 
@@ -111,37 +103,30 @@ void TCapF::buildLayout()
     Label2 = place(new QLabel(QStringLiteral("Località"), Panel2), "Label2", 16, 100, 49, 13);
     Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label2->setFont(windowFont(12));
-    Cerca = place(new Edit(Panel2), "Cerca", 77, 98, 260, 21);
-    Cerca->setUpperCase(true);
-    Cerca->setMaxLength(30);
-    Cerca->setFont(windowFont(12, true));
-    colour(Cerca, QPalette::Base, kCyan);
-    colour(Cerca, QPalette::Text, Qt::black);
+    m_pane = std::make_unique<SearchPane>(SearchPane::Layout{
+        "Cerca", QRect(77, 98, 260, 21), searchModeFiles(kModeLocality).maxLength,
+        QStringLiteral("Immetti la Località anche parziale da ricercare"), QStringLiteral("Località"),
+        "Label1", QStringLiteral("Note:"), QRect(10, 9, 30, 13), "Edit1", QRect(40, 9, 312, 13),
+        {{"Panel3", QStringLiteral("LOCALITA'"), 7, 265},
+         {"Panel4", QStringLiteral("PV"), 272, 24},
+         {"Panel5", QStringLiteral("C.A.P."), 296, 44}},
+        "StringGrid1", QRect(7, 42, 348, 143), LocalitySearchState::rowsPerPage, QStringLiteral("Località trovate"),
+        "ScrollBar1", QRect(340, 24, 17, 161), QStringLiteral("Scorri le località")});
+    Cerca = m_pane->buildField(Panel2);
     Label2->setBuddy(Cerca);
-    setHint(Cerca, QStringLiteral("Immetti la Località anche parziale da ricercare"));
-    Cerca->setAccessibleName(QStringLiteral("Località"));
 
     auto *resultsPanel = place(new Panel(client), "Panel1", 0, 145, 364, 193);
     resultsPanel->setBevels(Panel::Bevel::Raised, Panel::Bevel::Lowered, 2, 3);
     Panel1 = resultsPanel;
     Panel1->setAccessibleName(QStringLiteral("Risultati"));
-    const NoteLine note = noteLine(Panel1, "Label1", QStringLiteral("Note:"), QRect(10, 9, 30, 13), "Edit1",
-                                   QRect(40, 9, 312, 13));
-    Label1 = note.label;
-    Edit1 = note.edit;
-    Panel3 = columnTitle(Panel1, "Panel3", QStringLiteral("LOCALITA'"), 7, 265);
-    Panel4 = columnTitle(Panel1, "Panel4", QStringLiteral("PV"), 272, 24);
-    Panel5 = columnTitle(Panel1, "Panel5", QStringLiteral("C.A.P."), 296, 44);
-    StringGrid1 = place(new StringGrid(Panel1), "StringGrid1", 7, 42, 348, 143);
-    StringGrid1->setColCount(3);
-    StringGrid1->setRowCountValue(LocalitySearchState::rowsPerPage);
-    StringGrid1->setFrameShape(QFrame::NoFrame);
-    colour(StringGrid1, QPalette::Base, kCyan);
-    colour(StringGrid1, QPalette::Text, Qt::black);
-    StringGrid1->setAccessibleName(QStringLiteral("Località trovate"));
-    setHint(StringGrid1, QStringLiteral("Doppio click o Invio per dettagli"));
-    ScrollBar1 = place(new ScrollBar(Panel1), "ScrollBar1", 340, 24, 17, 161);
-    ScrollBar1->setAccessibleName(QStringLiteral("Scorri le località"));
+    m_pane->buildList(Panel1);
+    Label1 = m_pane->noteLabel();
+    Edit1 = m_pane->noteEdit();
+    Panel3 = m_pane->titles().at(0);
+    Panel4 = m_pane->titles().at(1);
+    Panel5 = m_pane->titles().at(2);
+    StringGrid1 = m_pane->grid();
+    ScrollBar1 = m_pane->scrollBar();
 
     auto *statusPanel = place(new Panel(client), "CapHint", 0, 338, 364, 20);
     statusPanel->setBevels(Panel::Bevel::Raised, Panel::Bevel::Lowered);
@@ -194,14 +179,12 @@ void TCapF::FormCreate()
 {
     Application &app = Application::instance();
     app.setHelpFile(QStringLiteral("tarnel.hlp"));
-    SharedState &state = shared();
-    QDir::setCurrent(state.dataFolder);
-    state.lists = std::make_unique<SharedLists>();
+    QDir::setCurrent(m_settings.dataFolder);
 
-    state.pixelsPerInch = logicalDpiY();
+    m_settings.pixelsPerInch = logicalDpiY();
     for (int column = 0; column < 3; ++column)
-        StringGrid1->setColWidth(column, scaleByPixelsPerInch(kColumnWidths[column], state.pixelsPerInch));
-    StringGrid1->setDefaultRowHeight(scaleByPixelsPerInch(kRowHeight, state.pixelsPerInch));
+        StringGrid1->setColWidth(column, scaleByPixelsPerInch(kColumnWidths[column], m_settings.pixelsPerInch));
+    StringGrid1->setDefaultRowHeight(scaleByPixelsPerInch(kRowHeight, m_settings.pixelsPerInch));
 
     // A folder in a data file's place counts as a missing file.
     if (!QFileInfo(localityfiles::kLocalities).isFile()) {
@@ -224,26 +207,25 @@ void TCapF::FormCreate()
 
 void TCapF::loadProvinces()
 {
-    SharedState &state = shared();
     if (!QFileInfo(localityfiles::kProvinces).isFile()) {
-        state.provincesLoaded = false;
+        m_provinces.provincesLoaded = false;
         showMessage(QStringLiteral("Il database delle Provincie (cap.pv) è mancante!\r"
                                    "L'applicazione può essere comunque eseguita."),
                     Application::instance().title(), MessageIcon::Information);
         return;
     }
-    state.provincesLoaded = true;
+    m_provinces.provincesLoaded = true;
     guarded([&] {
         RecordFile provinces;
         if (!provinces.open(localityfiles::kProvinces, ProvinceRecord::kSize))
             throw IoError(QStringLiteral("Impossibile aprire %1").arg(localityfiles::kProvinces));
-        loadProvinceTable(provinces, state.lists->provinceCodes, state.lists->provinceNames);
+        loadProvinceTable(provinces, m_provinces.provinceCodes, m_provinces.provinceNames);
     });
 }
 
 void TCapF::FormDestroy()
 {
-    shared().lists.reset();
+    // The rows, the search state and the province table go with the window.
 }
 
 void TCapF::perLocalit1Click()
@@ -268,32 +250,29 @@ void TCapF::CercaChange()
 
 void TCapF::CercaKeyDown(int key)
 {
-    if (key == Qt::Key_Escape)
-        Cerca->setText(QString());
-    else if (key == Qt::Key_Return || key == Qt::Key_Enter)
-        StringGrid1->setFocus();
+    m_pane->keyDown(key);
 }
 
 void TCapF::StringGrid1DblClick()
 {
     const int row = StringGrid1->row();
-    searchState().lastRow = row;
-    const SharedLists &lists = *shared().lists;
+    m_state.lastRow = row;
+    const LocalityRow held = m_rows.value(row);
     // The dialog shows exactly what the row shows and holds: no file is read.
-    auto details = std::make_unique<TDettagli>(this);
-    details->compact(lists.notes.value(row).isEmpty(), lists.agencies.value(row).isEmpty());
+    auto details = std::make_unique<TDettagli>(m_provinces, this);
+    details->compact(held.notes.isEmpty(), held.agencies.isEmpty());
     details->ELoc->setText(StringGrid1->cell(0, row));
     details->EPv->setText(StringGrid1->cell(1, row));
     details->ECap->setText(StringGrid1->cell(2, row));
-    details->EBil->setText(lists.bils.value(row));
-    details->ERec->setText(lists.agencies.value(row));
-    details->ENot->setText(lists.notes.value(row));
+    details->EBil->setText(held.bils);
+    details->ERec->setText(held.agencies);
+    details->ENot->setText(held.notes);
     details->exec();
 }
 
 void TCapF::AppOnActivate()
 {
-    m_list->appOnActivate();
+    m_pane->list().appOnActivate();
 }
 
 void TCapF::showEvent(QShowEvent *event)
@@ -351,7 +330,7 @@ void TCapF::Aiuto2Click()
 
 void TCapF::Stradari1Click()
 {
-    const QString folder = QDir::toNativeSeparators(QDir(shared().dataFolder).filePath(QStringLiteral("zone")));
+    const QString folder = QDir::toNativeSeparators(QDir(m_settings.dataFolder).filePath(QStringLiteral("zone")));
     if (!QFileInfo(folder).isDir()) {
         showMessage(QStringLiteral("La directory ") + folder + QStringLiteral("\rnon esiste !"),
                     Application::instance().title(), MessageIcon::Error);
@@ -373,7 +352,7 @@ void TCapF::Stradari1Click()
 
 void TCapF::InformazionesuZelvora1Click()
 {
-    searchState().lastRow = StringGrid1->row();
+    m_state.lastRow = StringGrid1->row();
     const bool gridHadFocus = StringGrid1->hasFocus();
     if (!aboutBoxFactory)
         return;
@@ -382,7 +361,7 @@ void TCapF::InformazionesuZelvora1Click()
         m_status->install();
         about.reset();
         if (gridHadFocus)
-            m_list->enter();
+            m_pane->list().enter();
     });
     about->exec();
 }

@@ -1,9 +1,13 @@
 #pragma once
 
 #include "app/paged_list.h"
+#include "app/search_pane.h"
+#include "app/shared_settings.h"
 #include "app/toolkit/scroll_bar.h"
 #include "app/window_helpers.h"
+#include "locality/details_dialog.h"
 #include "locality/locality_search.h"
+#include "locality/search_state.h"
 
 #include <QDialog>
 #include <QMainWindow>
@@ -25,36 +29,22 @@ class TCapF : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit TCapF(QWidget *parent = nullptr);
+    // A main window on the data files in `dataFolder`, which it makes the
+    // current directory.
+    explicit TCapF(const QString &dataFolder, QWidget *parent = nullptr);
     ~TCapF() override;
 
-    // Controls, named as their objectNames.
-    QFrame *Panel2 = nullptr;
-    QLabel *Image3 = nullptr;
-    QLabel *Image4 = nullptr;
-    QLabel *Label2 = nullptr;
-    Edit *Cerca = nullptr;
-    QFrame *Panel1 = nullptr;
-    QLabel *Label1 = nullptr;
-    Edit *Edit1 = nullptr;
-    QLabel *Panel3 = nullptr;
-    QLabel *Panel4 = nullptr;
-    QLabel *Panel5 = nullptr;
-    StringGrid *StringGrid1 = nullptr;
-    ScrollBar *ScrollBar1 = nullptr;
-    QLabel *CapHint = nullptr;
-    QAction *Stradari1 = nullptr;
-    QAction *Esci1 = nullptr;
-    QAction *perLocalit1 = nullptr;
-    QAction *perCAP1 = nullptr;
-    QAction *perProvincia1 = nullptr;
-    QAction *InformazionesuZelvora1 = nullptr;
-    QAction *Aiuto2 = nullptr;
-    TQuilletCloneControl *QuilletCloneControl1 = nullptr;
+    // What the windows share, the province table, the search state and the
+    // rows of the page on screen, all owned by this window.
+    const SharedSettings &settings() const { return m_settings; }
+    SharedSettings &settings() { return m_settings; }
+    const ProvinceTable &provinces() const { return m_provinces; }
+    LocalitySearchState &state() { return m_state; }
+    const QList<LocalityRow> &rows() const { return m_rows; }
 
     // The open locality database (localita.loc).
     RecordFile &localities() { return m_search->localities(); }
-    PagedList &list() { return *m_list; }
+    PagedList &list() { return m_pane->list(); }
     LocalitySearch &search() { return *m_search; }
 
     // Handlers; the results list's own are the list's. FormShow runs when the
@@ -88,15 +78,43 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Controls, named as their objectNames; tests reach them by those names.
+    QFrame *Panel2 = nullptr;
+    QLabel *Image3 = nullptr;
+    QLabel *Image4 = nullptr;
+    QLabel *Label2 = nullptr;
+    Edit *Cerca = nullptr;
+    QFrame *Panel1 = nullptr;
+    QLabel *Label1 = nullptr;
+    Edit *Edit1 = nullptr;
+    QLabel *Panel3 = nullptr;
+    QLabel *Panel4 = nullptr;
+    QLabel *Panel5 = nullptr;
+    StringGrid *StringGrid1 = nullptr;
+    ScrollBar *ScrollBar1 = nullptr;
+    QLabel *CapHint = nullptr;
+    QAction *Stradari1 = nullptr;
+    QAction *Esci1 = nullptr;
+    QAction *perLocalit1 = nullptr;
+    QAction *perCAP1 = nullptr;
+    QAction *perProvincia1 = nullptr;
+    QAction *InformazionesuZelvora1 = nullptr;
+    QAction *Aiuto2 = nullptr;
+    TQuilletCloneControl *QuilletCloneControl1 = nullptr;
+
     void buildLayout();
     void buildMenu();
     void FormCreate();
     void FormDestroy();
     void loadProvinces();
 
+    SharedSettings m_settings;
+    ProvinceTable m_provinces;
+    LocalitySearchState m_state;
+    QList<LocalityRow> m_rows;
     std::unique_ptr<StatusLine> m_status;
+    std::unique_ptr<SearchPane> m_pane;
     std::unique_ptr<LocalitySearch> m_search;
-    std::unique_ptr<PagedList> m_list;
     bool m_placed = false; // centred on the screen at the first show
 };
 

@@ -1,15 +1,14 @@
 #pragma once
 
+#include "locality/search_modes.h"
+
 #include <QString>
 
 namespace zelvora {
 
-inline const QString kModeLocality = QStringLiteral("localita");
-inline const QString kModeCap = QStringLiteral("cap");
-inline const QString kModeProvince = QStringLiteral("pv");
-
-// The search state of the main window, which the search, the results list and
-// the window's commands share.
+// The search state of the main window, which its search, its results list and
+// its commands share. The main window owns it; each new main window starts it
+// afresh.
 struct LocalitySearchState
 {
     // Rows of a full page of the results list; never changed.
@@ -21,12 +20,16 @@ struct LocalitySearchState
     int recordCount = 0;
     QString lastSearchText;
     QString searchPrefix;
-    int lastRow = 0;
+    int lastRow = 0; // the grid row remembered while the grid has no focus
 };
 
-LocalitySearchState &searchState();
-
-// Starts the search state afresh, as at program start.
-void resetSearchState();
+// What a row of the results grid holds beyond the three texts it shows. Each
+// field is the row's entry of the row list of the same name.
+struct LocalityRow
+{
+    QString agencies;
+    QString bils;
+    QString notes;
+};
 
 } // namespace zelvora

@@ -64,16 +64,12 @@ CityFiles findCityFiles(const QString &dataFolder, int row)
     files.streets = base + kStreetsSuffix;
     files.index = base + kIndexSuffix;
     files.notes = base + kNotesSuffix;
-    if (!QFileInfo(files.streets).isFile() || !QFileInfo(files.index).isFile()) {
+    if (!QFileInfo(files.streets).isFile() || !QFileInfo(files.index).isFile())
         files.outcome = CityOutcome::NotOpened;
-        files.message = QStringLiteral("Il file %1\ro il file %2\rè mancante !").arg(files.streets, files.index);
-    } else if (!QFileInfo(files.notes).isFile()) {
+    else if (!QFileInfo(files.notes).isFile())
         files.outcome = CityOutcome::OpenedWithoutNotes;
-        files.message = QStringLiteral("Il file %1\rè mancante !\rNon verranno visualizzati i numeri civici e le note.")
-                            .arg(files.notes);
-    } else {
+    else
         files.outcome = CityOutcome::Opened;
-    }
     return files;
 }
 

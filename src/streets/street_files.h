@@ -65,8 +65,6 @@ inline const QString kZoneFolder = QStringLiteral("zone");
 inline const QString kStreetsSuffix = QStringLiteral(".loc");
 inline const QString kIndexSuffix = QStringLiteral(".lox");
 inline const QString kNotesSuffix = QStringLiteral(".civ");
-// Caption of every message of the street window.
-inline const QString kCaption = QStringLiteral("Ricerca Vie e/o Piazze");
 // Key length of the street index.
 constexpr int kKeyLength = 3;
 } // namespace streetfiles
@@ -113,16 +111,14 @@ enum class CityOutcome {
 };
 
 // What is there of a city's three files, looked up before any of them is
-// opened, with the message the user is shown about a missing file (empty when
-// there is none). The message is shown with the caption kCaption and the
-// error icon; a carriage return breaks it into lines.
+// opened. What the user is told about a missing file is the business of the
+// program that tells it.
 struct CityFiles
 {
     QString streets; // full paths, built from the data folder with "/"
     QString index;
     QString notes;
     CityOutcome outcome = CityOutcome::NotOpened;
-    QString message;
 };
 
 // Looks up the files of row `row` of `cityTable` under `dataFolder`/zone.

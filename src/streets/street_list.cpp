@@ -1,7 +1,5 @@
 #include "street_list.h"
 
-#include "app/shared_state.h"
-
 namespace zelvora {
 
 void StreetListSource::seek(int index)
@@ -14,26 +12,18 @@ QStringList StreetListSource::readRow()
 {
     const StreetRecord street = m_files.readNext();
     const QString note = m_files.note(street);
-    SharedLists &lists = *shared().lists;
-    lists.streetNotes.append(note);
-    lists.cityTags.append(street.cityTag);
-    lists.streetCaps.append(street.cap);
-    lists.streetAgencies.append(street.agency);
+    m_rows.append({note, street.cityTag, street.cap, street.agency});
     return {street.street, street.designation};
 }
 
 void StreetListSource::clearRowLists()
 {
-    SharedLists &lists = *shared().lists;
-    lists.streetNotes.clear();
-    lists.cityTags.clear();
-    lists.streetCaps.clear();
-    lists.streetAgencies.clear();
+    m_rows.clear();
 }
 
 QString StreetListSource::note(int row) const
 {
-    return shared().lists ? shared().lists->streetNotes.value(row) : QString();
+    return row >= 0 && row < m_rows.size() ? m_rows.at(row).streetNotes : QString();
 }
 
 } // namespace zelvora

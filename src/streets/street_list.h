@@ -3,17 +3,29 @@
 #include "app/paged_list.h"
 #include "streets/street_files.h"
 
+#include <QList>
+
 namespace zelvora {
+
+// What a row of the street grid holds beyond the two texts it shows. Each
+// field is the row's entry of the row list of the same name.
+struct StreetRow
+{
+    QString streetNotes;
+    QString cityTags;
+    QString streetCaps;
+    QString streetAgencies;
+};
 
 // Where the street list's rows come from: the open city's street file, one
 // street at a time from its read position. A row shows the street and its
 // urban designation; its note (read from the notes file), city tag, postal
-// code and agency go to the street row lists. With no city open there is
+// code and agency go to the page of rows that the street window owns. With no city open there is
 // nothing to read: the page stays empty.
 class StreetListSource : public PageSource
 {
 public:
-    explicit StreetListSource(StreetFiles &files) : m_files(files) {}
+    StreetListSource(StreetFiles &files, QList<StreetRow> &rows) : m_files(files), m_rows(rows) {}
 
     int readPosition() const override { return m_files.isOpen() ? m_files.position() : 0; }
     void seek(int index) override;
@@ -24,6 +36,7 @@ public:
 
 private:
     StreetFiles &m_files;
+    QList<StreetRow> &m_rows;
 };
 
 } // namespace zelvora

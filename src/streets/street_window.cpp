@@ -5,7 +5,6 @@
 #include "app/fonts.h"
 #include "app/message_box.h"
 #include "app/pictures.h"
-#include "app/shared_state.h"
 #include "app/toolkit/edit.h"
 #include "app/toolkit/panel.h"
 #include "app/toolkit/string_grid.h"
@@ -36,7 +35,24 @@ static void registerStreetPictures()
 
 namespace zelvora {
 
+QString cityFilesMessage(const CityFiles &city)
+{
+    switch (city.outcome) {
+    case CityOutcome::NotOpened:
+        return QStringLiteral("Il file %1\ro il file %2\rè mancante !").arg(city.streets, city.index);
+    case CityOutcome::OpenedWithoutNotes:
+        return QStringLiteral("Il file %1\rè mancante !\rNon verranno visualizzati i numeri civici e le note.")
+            .arg(city.notes);
+    case CityOutcome::Opened:
+        break;
+    }
+    return {};
+}
+
 namespace {
+// Caption of every message of the street window.
+const QString kCaption = QStringLiteral("Ricerca Vie e/o Piazze");
+
 // Designed sizes at 96 pixels per inch.
 constexpr int kColumnWidths[] = {242, 178};
 constexpr int kRowHeight = 17;
@@ -77,17 +93,12 @@ QLabel *fitCaption(QLabel *label)
     label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
     return label;
 }
-
-int scaled(int size)
-{
-    return scaleByPixelsPerInch(size, shared().pixelsPerInch);
-}
 } // namespace
 
-TZone::TZone(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      m_files(std::make_unique<StreetFiles>(shared().lists->streetPrefixes, shared().lists->streetFirstRecords)),
-      m_source(std::make_unique<StreetListSource>(*m_files)), m_search(lastStreetSearch, m_searchPrefix)
+TZone::TZone(const SharedSettings &settings, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_settings(settings),
+      m_files(std::make_unique<StreetFiles>(m_streetPrefixes, m_streetFirstRecords)),
+      m_source(std::make_unique<StreetListSource>(*m_files, m_rows))
 {
     setObjectName(QStringLiteral("Zone"));
     setWindowTitle(QStringLiteral("Ricerca Vie o Piazze"));
@@ -95,23 +106,12 @@ TZone::TZone(QWidget *parent)
     buildLayout();
 
     m_status = std::make_unique<StatusLine>(this, ZoneHint);
-    m_list = std::make_unique<PagedList>(StringGrid2, ScrollBar2, Label3, Edit1, *m_source,
-                                         PagingState{m_readCounter, m_streetCount, streetLastRow, streetRowsPerPage});
-    m_list->onEscape = [this] { CercaZona->setFocus(); };
-    m_list->onOpen = [this] { StringGrid2DblClick(); };
-
-    m_search.started = [this] {
-        streetLastRow = 0;
+    m_pane->attach(*m_source, PagingState{m_readCounter, m_streetCount, streetLastRow, streetRowsPerPage},
+                   lastStreetSearch, m_searchPrefix, [this](int index) { return m_files->readStreet(index).street; });
+    m_pane->onOpen = [this] { StringGrid2DblClick(); };
+    m_pane->onSearchStarted = [this] {
         StringGrid2->show();
         ScrollBar2->show();
-    };
-    m_search.showPage = [this](int start) { m_list->showSearchPage(start); };
-    m_search.readKey = [this](int index) { return m_files->readStreet(index).street; };
-    m_search.putBack = [this](const QString &text) {
-        // The field's change notification searches the text at once.
-        CercaZona->setText(text);
-        CercaZona->setCursorPosition(text.size());
-        return CercaZona->text();
     };
 
     connectGuarded(ComboBox1, &QComboBox::activated, this, &TZone::ComboBox1Change);
@@ -128,7 +128,7 @@ TZone::~TZone()
     // apart: they must not call back into them.
     CercaZona->disconnect(this);
     ComboBox1->disconnect(this);
-    m_list.reset();
+    m_pane.reset();
     FormDestroy();
 }
 
@@ -175,14 +175,14 @@ void TZone::buildLayout()
     Label1 = place(new QLabel(QStringLiteral("Cerca"), Panel1), "Label1", 24, 77, 34, 17);
     Label1->setFont(regular);
     fitCaption(Label1);
-    CercaZona = place(new Edit(Panel1), "CercaZona", 64, 74, 265, 21);
-    CercaZona->setUpperCase(true);
-    CercaZona->setMaxLength(StreetRecord::kStreet.capacity);
-    CercaZona->setFont(bold);
-    colour(CercaZona, QPalette::Base, kCyan);
-    colour(CercaZona, QPalette::Text, Qt::black);
-    setHint(CercaZona, QStringLiteral("Immetti la via o piazza, anche parziale, da ricercare"));
-    CercaZona->setAccessibleName(QStringLiteral("Cerca via o piazza"));
+    m_pane = std::make_unique<SearchPane>(SearchPane::Layout{
+        "CercaZona", QRect(64, 74, 265, 21), StreetRecord::kStreet.capacity,
+        QStringLiteral("Immetti la via o piazza, anche parziale, da ricercare"), QStringLiteral("Cerca via o piazza"),
+        "Label3", QStringLiteral("Note :"), QRect(8, 8, 32, 13), "Edit1", QRect(40, 8, 393, 12),
+        {{"Panel4", QStringLiteral("VIA / PIAZZA"), 7, 243}, {"Panel5", QStringLiteral("DENOM. URBANISTICA"), 250, 169}},
+        "StringGrid2", QRect(7, 42, 428, 125), streetRowsPerPage, QStringLiteral("Vie e piazze"),
+        "ScrollBar2", QRect(419, 24, 17, 143), QStringLiteral("Scorri le vie")});
+    CercaZona = m_pane->buildField(Panel1);
     Label1->setBuddy(CercaZona);
     Panel3 = panel(Panel1, "Panel3", 345, 47, 79, 49, 1);
     Panel3->setAccessibleName(QStringLiteral("Uscita"));
@@ -196,29 +196,20 @@ void TZone::buildLayout()
 
     Panel2 = panel(this, "Panel2", 0, 113, 443, 175, 2);
     Panel2->setAccessibleName(QStringLiteral("Vie trovate"));
-    const NoteLine note = noteLine(Panel2, "Label3", QStringLiteral("Note :"), QRect(8, 8, 32, 13), "Edit1",
-                                   QRect(40, 8, 393, 12));
-    Label3 = note.label;
+    m_pane->buildList(Panel2);
+    Label3 = m_pane->noteLabel();
     fitCaption(Label3);
-    Edit1 = note.edit;
+    Edit1 = m_pane->noteEdit();
     Edit1->setAccessibleDescription(QStringLiteral("Numeri civici e note della via selezionata"));
-    Panel4 = columnTitle(Panel2, "Panel4", QStringLiteral("VIA / PIAZZA"), 7, 243);
-    Panel5 = columnTitle(Panel2, "Panel5", QStringLiteral("DENOM. URBANISTICA"), 250, 169);
+    Panel4 = m_pane->titles().at(0);
+    Panel5 = m_pane->titles().at(1);
     for (QLabel *title : {Panel4, Panel5})
         title->setFont(font());
-    StringGrid2 = place(new StringGrid(Panel2), "StringGrid2", 7, 42, 428, 125);
-    StringGrid2->setColCount(2);
-    StringGrid2->setRowCountValue(streetRowsPerPage);
-    StringGrid2->setFrameShape(QFrame::NoFrame);
+    StringGrid2 = m_pane->grid();
     StringGrid2->setFont(regular);
-    colour(StringGrid2, QPalette::Base, kCyan);
-    colour(StringGrid2, QPalette::Text, Qt::black);
-    setHint(StringGrid2, QStringLiteral("Doppio click o Invio per dettagli"));
-    StringGrid2->setAccessibleName(QStringLiteral("Vie e piazze"));
     // A copied row carries the street's postal code too.
-    StringGrid2->copyExtras = [](int row) { return QStringList{shared().lists->streetCaps.value(row)}; };
-    ScrollBar2 = place(new ScrollBar(Panel2), "ScrollBar2", 419, 24, 17, 143);
-    ScrollBar2->setAccessibleName(QStringLiteral("Scorri le vie"));
+    StringGrid2->copyExtras = [this](int row) { return QStringList{m_rows.value(row).streetCaps}; };
+    ScrollBar2 = m_pane->scrollBar();
 
     auto *statusPanel = place(new Panel(this), "ZoneHint", 0, 288, 443, 22);
     statusPanel->setBevels(Panel::Bevel::Raised, Panel::Bevel::Lowered);
@@ -231,6 +222,11 @@ void TZone::buildLayout()
     // line are there.
     showCityControls(false);
     setTabOrder(CercaZona, StringGrid2);
+}
+
+int TZone::scaled(int size) const
+{
+    return scaleByPixelsPerInch(size, m_settings.pixelsPerInch);
 }
 
 void TZone::FormCreate()
@@ -298,18 +294,17 @@ void TZone::showCityControls(bool withCity)
 
 void TZone::ComboBox1Change()
 {
-    SharedLists &lists = *shared().lists;
     streetLastRow = 0;
-    lists.streetPrefixes.clear();
-    lists.streetFirstRecords.clear();
+    m_streetPrefixes.clear();
+    m_streetFirstRecords.clear();
     const int row = ComboBox1->currentIndex();
     if (ComboBox1->currentText().isEmpty() || row < 0 || row >= static_cast<int>(cityTable.size()))
         return;
     ECapGen->setText(cityTable[row].genericCap.toString());
 
-    const CityFiles city = findCityFiles(shared().dataFolder, row);
-    if (!city.message.isEmpty())
-        showMessage(city.message, streetfiles::kCaption, MessageIcon::Error);
+    const CityFiles city = findCityFiles(m_settings.dataFolder, row);
+    if (const QString message = cityFilesMessage(city); !message.isEmpty())
+        showMessage(message, kCaption, MessageIcon::Error);
     // A city that cannot be read leaves the window without a city, as a
     // missing one does; the error then goes on to the error report.
     auto withoutCity = qScopeGuard([this] {
@@ -321,7 +316,7 @@ void TZone::ComboBox1Change()
         return;
 
     m_streetCount = m_files->streetCount();
-    m_list->showFirstPage(false);
+    m_pane->list().showFirstPage(false);
     ScrollBar2->setMaximum(m_streetCount);
     ScrollBar2->setPosition(0);
     withoutCity.dismiss();
@@ -332,17 +327,12 @@ void TZone::ComboBox1Change()
 
 void TZone::CercaZonaChange()
 {
-    const SharedLists &lists = *shared().lists;
-    m_search.search(CercaZona->text(), {lists.streetPrefixes, lists.streetFirstRecords, m_streetCount},
-                    {streetfiles::kKeyLength});
+    m_pane->search({m_streetPrefixes, m_streetFirstRecords, m_streetCount}, streetfiles::kKeyLength);
 }
 
 void TZone::CercaZonaKeyDown(int key)
 {
-    if (key == Qt::Key_Escape)
-        CercaZona->setText(QString());
-    else if (key == Qt::Key_Return || key == Qt::Key_Enter)
-        StringGrid2->setFocus();
+    m_pane->keyDown(key);
 }
 
 void TZone::DisplayHint()
@@ -352,27 +342,27 @@ void TZone::DisplayHint()
 
 void TZone::ApplicationActivate()
 {
-    m_list->appOnActivate();
+    m_pane->list().appOnActivate();
 }
 
 void TZone::StringGrid2DblClick()
 {
     const int row = StringGrid2->row();
     streetLastRow = row;
-    const SharedLists &lists = *shared().lists;
+    const StreetRow held = m_rows.value(row);
     // The dialog shows exactly what the row shows and holds: no file is read.
     auto details = std::make_unique<TDettagliZone>(this);
     const auto reselect = qScopeGuard([&] {
         details.reset();
-        m_list->enter();
+        m_pane->list().enter();
     });
-    details->compact(lists.streetNotes.value(row).isEmpty(), lists.streetAgencies.value(row).isEmpty());
-    details->ECitZon->setText(ComboBox1->currentText() + QStringLiteral("   ") + lists.cityTags.value(row));
+    details->compact(held.streetNotes.isEmpty(), held.streetAgencies.isEmpty());
+    details->ECitZon->setText(ComboBox1->currentText() + QStringLiteral("   ") + held.cityTags);
     details->EViaZon->setText(StringGrid2->cell(1, row));
     details->ELocZon->setText(StringGrid2->cell(0, row));
-    details->ECivZon->setText(lists.streetNotes.value(row));
-    details->ECapZon->setText(lists.streetCaps.value(row));
-    details->EUffCon->setText(lists.streetAgencies.value(row));
+    details->ECivZon->setText(held.streetNotes);
+    details->ECapZon->setText(held.streetCaps);
+    details->EUffCon->setText(held.streetAgencies);
     details->exec();
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "app/paged_list.h"
+#include "app/search_pane.h"
+#include "app/shared_settings.h"
 #include "app/toolkit/scroll_bar.h"
 #include "app/window_helpers.h"
-#include "common/incremental_search.h"
 #include "streets/street_files.h"
 #include "streets/street_list.h"
 
@@ -20,6 +21,11 @@ namespace zelvora {
 class Edit;
 class StringGrid;
 
+// What the street window tells the user about the missing files of a city,
+// shown with the error icon and the caption "Ricerca Vie e/o Piazze"; a
+// carriage return breaks it into lines. Empty when nothing is missing.
+QString cityFilesMessage(const CityFiles &city);
+
 // The street directory window: the user picks a city, types the beginning of
 // a street's name and pages through the city's streets, seven at a time; a
 // double click or Enter on a street opens its details. The main window opens
@@ -31,10 +37,37 @@ public:
     // Rows of a full page of the street list; never changed.
     static constexpr int streetRowsPerPage = 7;
 
-    explicit TZone(QWidget *parent = nullptr);
+    // `settings` are the data folder and pixels per inch of the opener.
+    TZone(const SharedSettings &settings, QWidget *parent = nullptr);
     ~TZone() override;
 
-    // Controls, named as their objectNames.
+    // Handlers. The street list's own (scroll bar, grid keys, click, focus,
+    // cell drawing, the note line) are the paged list's.
+    void FormShow();
+    void ComboBox1Change();
+    void CercaZonaChange();
+    void CercaZonaKeyDown(int key);
+    void DisplayHint();
+    void StringGrid2DblClick();
+    void ApplicationActivate();
+
+    // The grid row remembered while the grid has no focus.
+    int streetLastRow = 0;
+    // The search field's text when it was last searched.
+    QString lastStreetSearch;
+
+    // The rows of the page on screen.
+    const QList<StreetRow> &rows() const { return m_rows; }
+    StreetFiles &files() { return *m_files; }
+    PagedList &list() { return m_pane->list(); }
+    bool mouseInside() const { return m_status->mouseInside(); }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    // Controls, named as their objectNames; tests reach them by those names.
     QFrame *Panel1 = nullptr;
     QLabel *Image1 = nullptr;
     QLabel *Label2 = nullptr;
@@ -54,41 +87,22 @@ public:
     ScrollBar *ScrollBar2 = nullptr;
     QLabel *ZoneHint = nullptr;
 
-    // Handlers. The street list's own (scroll bar, grid keys, click, focus,
-    // cell drawing, the note line) are the paged list's.
-    void FormShow();
-    void ComboBox1Change();
-    void CercaZonaChange();
-    void CercaZonaKeyDown(int key);
-    void DisplayHint();
-    void StringGrid2DblClick();
-    void ApplicationActivate();
-
-    // The grid row remembered while the grid has no focus.
-    int streetLastRow = 0;
-    // The search field's text when it was last searched.
-    QString lastStreetSearch;
-
-    StreetFiles &files() { return *m_files; }
-    PagedList &list() { return *m_list; }
-    bool mouseInside() const { return m_status->mouseInside(); }
-
-protected:
-    void showEvent(QShowEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-
-private:
     void buildLayout();
     void FormCreate();
     void FormDestroy();
     void showCityControls(bool withCity);
 
+    int scaled(int size) const;
+
+    const SharedSettings m_settings;
+    QList<StreetRow> m_rows;
+    QStringList m_streetPrefixes;
+    QStringList m_streetFirstRecords;
     std::unique_ptr<StatusLine> m_status;
     std::unique_ptr<StreetFiles> m_files;
     std::unique_ptr<StreetListSource> m_source;
-    std::unique_ptr<PagedList> m_list;
+    std::unique_ptr<SearchPane> m_pane;
     QString m_searchPrefix;
-    IncrementalSearch m_search;
     int m_readCounter = 0; // the street list's record counter
     int m_streetCount = 0;
 };

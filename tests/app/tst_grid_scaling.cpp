@@ -1,7 +1,6 @@
 // The results grid is scaled by the screen's pixels per inch when the main
 // window is built. CTest runs this on screens of 96, 120 and 144 pixels per inch.
 #include "app/application.h"
-#include "app/shared_state.h"
 #include "app/toolkit/string_grid.h"
 #include "locality/main_window.h"
 #include "support/fixtures.h"
@@ -31,9 +30,8 @@ private slots:
         QVERIFY(test::buildDataFolder(dir.path(), {{.locality = "ROMA", .province = "RM", .cap = "00100"}},
                                       {{.province = "RM", .name = "ROMA"}}));
         test::RecordingMessageBoxes boxes;
-        resetSharedState(dir.path());
-        TCapF window;
-        QCOMPARE(shared().pixelsPerInch, dpi);
+        TCapF window(dir.path());
+        QCOMPARE(window.settings().pixelsPerInch, dpi);
         const StringGrid *grid = window.findChild<StringGrid *>("StringGrid1");
         QVERIFY(grid);
         const QList<int> sizes{grid->colWidth(0), grid->colWidth(1), grid->colWidth(2), grid->defaultRowHeight()};

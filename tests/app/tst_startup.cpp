@@ -1,7 +1,6 @@
 // Start-up of the main window: the data folder, the locality database and the
 // province table, with the exact messages for missing files.
 #include "app/application.h"
-#include "app/shared_state.h"
 #include "locality/main_window.h"
 #include "support/fixtures.h"
 #include "support/recording_message_boxes.h"
@@ -27,8 +26,7 @@ class TestStartup : public QObject
 
     static std::unique_ptr<TCapF> start(const QString &folder)
     {
-        resetSharedState(folder);
-        return std::make_unique<TCapF>();
+        return std::make_unique<TCapF>(folder);
     }
 
 private slots:
@@ -51,7 +49,7 @@ private slots:
         QVERIFY(Application::instance().terminated());
         QVERIFY(!window->isVisible());
         QVERIFY(!window->localities().isOpen());
-        QVERIFY(shared().lists->provinceCodes.isEmpty());
+        QVERIFY(window->provinces().provinceCodes.isEmpty());
     }
 
     void missingProvinceTableIsReportedOnceAndTheProgramGoesOn()
@@ -68,7 +66,7 @@ private slots:
         QCOMPARE(boxes.requests[0].caption, "Zelvora");
         QCOMPARE(boxes.requests[0].icon, MessageIcon::Information);
         QVERIFY(!Application::instance().terminated());
-        QVERIFY(!shared().provincesLoaded);
+        QVERIFY(!window->provinces().provincesLoaded);
         QVERIFY(window->localities().isOpen());
     }
 
@@ -81,9 +79,9 @@ private slots:
         test::RecordingMessageBoxes boxes;
         auto window = start(dir.path());
         QVERIFY(boxes.requests.isEmpty());
-        QVERIFY(shared().provincesLoaded);
-        QVERIFY(shared().lists->provinceCodes.isEmpty());
-        QVERIFY(shared().lists->provinceNames.isEmpty());
+        QVERIFY(window->provinces().provincesLoaded);
+        QVERIFY(window->provinces().provinceCodes.isEmpty());
+        QVERIFY(window->provinces().provinceNames.isEmpty());
     }
 
     void dataFolderBecomesCurrentAndProvincesLoad()
@@ -95,12 +93,10 @@ private slots:
         QVERIFY(boxes.requests.isEmpty());
         QCOMPARE(QDir::current().canonicalPath(), QDir(dir.path()).canonicalPath());
         QCOMPARE(Application::instance().helpFile(), "tarnel.hlp");
-        QVERIFY(shared().provincesLoaded);
-        QCOMPARE(shared().lists->provinceCodes, QStringList({"MI", "RM"}));
-        QCOMPARE(shared().lists->provinceNames, QStringList({"MILANO", "ROMA"}));
+        QVERIFY(window->provinces().provincesLoaded);
+        QCOMPARE(window->provinces().provinceCodes, QStringList({"MI", "RM"}));
+        QCOMPARE(window->provinces().provinceNames, QStringList({"MILANO", "ROMA"}));
         QCOMPARE(window->localities().count(), 2);
-        window.reset();
-        QVERIFY(!shared().lists); // the shared lists go with the main window
     }
 
     void readOnlyDataFolderWorks()
@@ -118,7 +114,7 @@ private slots:
         QVERIFY(boxes.requests.isEmpty());
         QVERIFY(!Application::instance().terminated());
         QVERIFY(window->localities().isOpen());
-        QCOMPARE(shared().lists->provinceCodes.size(), 2);
+        QCOMPARE(window->provinces().provinceCodes.size(), 2);
         QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                                       | QFileDevice::ExeOwner));
     }

@@ -4,6 +4,7 @@
 #include "app/about_box.h"
 #include "app/toolkit/panel.h"
 #include "streets/street_window.h"
+#include "support/controls.h"
 #include "support/windows.h"
 
 #include <QClipboard>
@@ -132,23 +133,23 @@ private slots:
     {
         withWindow(Shown::MainWindow, [](QWidget *window) {
             auto *w = static_cast<TCapF *>(window);
-            QTest::mouseMove(w, w->StringGrid1->mapTo(w, QPoint(20, 20)));
-            QTRY_COMPARE(w->CapHint->text(), "Doppio click o Invio per dettagli");
-            QTest::keyClick(w->Cerca, Qt::Key_Return);
-            QTRY_VERIFY(w->Edit1->isVisible()); // ALFA's note
+            QTest::mouseMove(w, test::control<StringGrid>(w, "StringGrid1")->mapTo(w, QPoint(20, 20)));
+            QTRY_COMPARE(test::control<QLabel>(w, "CapHint")->text(), "Doppio click o Invio per dettagli");
+            QTest::keyClick(test::control<Edit>(w, "Cerca"), Qt::Key_Return);
+            QTRY_VERIFY(test::control<Edit>(w, "Edit1")->isVisible()); // ALFA's note
             // The menu bar is no control with a hint: the last hint stays.
             QTest::mouseMove(w, w->menuBar()->geometry().center());
             QTRY_VERIFY(!w->mouseInside());
             QTest::qWait(0); // the hint is worked out when the application is idle
-            QCOMPARE(w->CapHint->text(), "Doppio click o Invio per dettagli");
+            QCOMPARE(test::control<QLabel>(w, "CapHint")->text(), "Doppio click o Invio per dettagli");
             // Restored from its minimised state, the window keeps focus, row and note.
             w->setWindowState(Qt::WindowMinimized);
             w->setWindowState(Qt::WindowNoState);
             w->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(w));
-            QVERIFY(w->StringGrid1->hasFocus());
-            QVERIFY(w->Edit1->isVisible());
-            QVERIFY(w->StringGrid1->isHighlighted(0, 0));
+            QVERIFY(test::control<StringGrid>(w, "StringGrid1")->hasFocus());
+            QVERIFY(test::control<Edit>(w, "Edit1")->isVisible());
+            QVERIFY(test::control<StringGrid>(w, "StringGrid1")->isHighlighted(0, 0));
         });
     }
 

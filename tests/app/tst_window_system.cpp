@@ -5,6 +5,7 @@
 // accessibility bus (run_on_x.sh).
 #include "app/message_box.h"
 #include "app/printing.h"
+#include "support/controls.h"
 #include "support/seams.h"
 #include "support/windows.h"
 
@@ -96,17 +97,17 @@ private slots:
             auto *w = static_cast<TCapF *>(window);
             announced.clear();
             QAccessible::installUpdateHandler(&recordEvent);
-            QTest::mouseMove(w, w->StringGrid1->mapTo(w, QPoint(20, 20)));
+            QTest::mouseMove(w, test::control<StringGrid>(w, "StringGrid1")->mapTo(w, QPoint(20, 20)));
             auto name = [](QWidget *control) { return QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name); };
-            QTest::keyClick(w->Cerca, Qt::Key_Return);
-            QTest::keyClick(w->StringGrid1, Qt::Key_Down); // BETA, without a note
-            QTRY_COMPARE(name(w->Edit1), "Note");
-            QTest::keyClick(w->StringGrid1, Qt::Key_Up); // ALFA and its note
-            QTRY_COMPARE(name(w->Edit1), "Note: NOTA ALFA");
-            QTRY_COMPARE(name(w->CapHint), "Doppio click o Invio per dettagli");
+            QTest::keyClick(test::control<Edit>(w, "Cerca"), Qt::Key_Return);
+            QTest::keyClick(test::control<StringGrid>(w, "StringGrid1"), Qt::Key_Down); // BETA, without a note
+            QTRY_COMPARE(name(test::control<Edit>(w, "Edit1")), "Note");
+            QTest::keyClick(test::control<StringGrid>(w, "StringGrid1"), Qt::Key_Up); // ALFA and its note
+            QTRY_COMPARE(name(test::control<Edit>(w, "Edit1")), "Note: NOTA ALFA");
+            QTRY_COMPARE(name(test::control<QLabel>(w, "CapHint")), "Doppio click o Invio per dettagli");
             QAccessible::installUpdateHandler(nullptr);
-            QVERIFY(announced.contains(w->CapHint));
-            QVERIFY(announced.contains(w->Edit1));
+            QVERIFY(announced.contains(test::control<QLabel>(w, "CapHint")));
+            QVERIFY(announced.contains(test::control<Edit>(w, "Edit1")));
         });
     }
 };

@@ -77,7 +77,7 @@ private slots:
             QCOMPARE(d->ENot->text(), "NOTA ALFA");
             QCOMPARE(d->focusWidget(), d->OKButton);
         });
-        QCOMPARE(searchState().lastRow, 0);
+        QCOMPARE(f.window->state().lastRow, 0);
     }
 
     void compactLayouts_data()

@@ -1,5 +1,6 @@
 // The three search modes and the incremental search, driven through the
 // real main window: typing into Cerca and reading the grid.
+#include "support/controls.h"
 #include "support/main_window_fixture.h"
 
 #include <QLabel>
@@ -76,8 +77,8 @@ private slots:
         QVERIFY(f.open(towns()));
         f.type("RON");
         QCOMPARE(f.names(), QStringList({"RONCO", "SAN MARCO", "SANTA MARIA", "TORINO", "TRENTO", "ÈVE"}));
-        QCOMPARE(shared().lists->notes.value(4), "CAP DA 38121 A 38123");
-        QCOMPARE(shared().lists->agencies.size(), 6);
+        QCOMPARE(f.window->rows().value(4).notes, "CAP DA 38121 A 38123");
+        QCOMPARE(f.window->rows().size(), 6);
     }
 
     void pastedTextIsCutToWhatAKeyBeginsWith()
@@ -127,8 +128,8 @@ private slots:
     {
         MainWindowFixture f;
         QVERIFY(f.open(towns()));
-        f.window->perCAP1->trigger();
-        QCOMPARE(f.window->Label2->text(), "C.A.P.");
+        test::control<QAction>(f.window, "perCAP1")->trigger();
+        QCOMPARE(test::control<QLabel>(f.window, "Label2")->text(), "C.A.P.");
         QCOMPARE(hintOf(f.cerca()), "Immetti il C.A.P. anche parziale da ricercare");
         QCOMPARE(f.cerca()->maxLength(), 5);
         QVERIFY(f.cerca()->hasFocus());
@@ -150,8 +151,8 @@ private slots:
     {
         MainWindowFixture f;
         QVERIFY(f.open(towns()));
-        f.window->perProvincia1->trigger();
-        QCOMPARE(f.window->Label2->text(), "Provincia");
+        test::control<QAction>(f.window, "perProvincia1")->trigger();
+        QCOMPARE(test::control<QLabel>(f.window, "Label2")->text(), "Provincia");
         QCOMPARE(hintOf(f.cerca()), "Immetti la Provincia (PV) da ricercare");
         QCOMPARE(f.cerca()->maxLength(), 2);
         f.type("TN");
@@ -173,18 +174,18 @@ private slots:
         QCOMPARE(f.scrollBar()->position(), 0);
         QCOMPARE(f.scrollBar()->maximum(), 30);
         QCOMPARE(f.grid()->rowCountValue(), 8);
-        f.window->perCAP1->trigger();
+        test::control<QAction>(f.window, "perCAP1")->trigger();
         QCOMPARE(f.scrollBar()->position(), 9);
         QCOMPARE(f.grid()->rowCountValue(), 8);
         // The ninth record is read and kept beyond the grid's rows.
-        QCOMPARE(shared().lists->notes.size(), 9);
+        QCOMPARE(f.window->rows().size(), 9);
         QCOMPARE(f.grid()->cell(0, 8), "P008");
-        QCOMPARE(searchState().currentRecord, 9);
-        f.window->perProvincia1->trigger();
+        QCOMPARE(f.window->state().currentRecord, 9);
+        test::control<QAction>(f.window, "perProvincia1")->trigger();
         QCOMPARE(f.scrollBar()->position(), 9);
-        f.window->perLocalit1->trigger();
+        test::control<QAction>(f.window, "perLocalit1")->trigger();
         QCOMPARE(f.scrollBar()->position(), 0);
-        QCOMPARE(f.window->Label2->text(), QString::fromUtf8("Località"));
+        QCOMPARE(test::control<QLabel>(f.window, "Label2")->text(), QString::fromUtf8("Località"));
     }
 
     void switchingEmptiesTheFieldAndShowsTheStart()
@@ -192,11 +193,11 @@ private slots:
         MainWindowFixture f;
         QVERIFY(f.open(towns()));
         f.type("TOR");
-        f.window->perCAP1->trigger();
+        test::control<QAction>(f.window, "perCAP1")->trigger();
         QCOMPARE(f.cerca()->text(), "");
         QCOMPARE(f.firstName(), "ROMA"); // 00100 comes first in postal-code order
-        QCOMPARE(searchState().searchMode, "cap");
-        QCOMPARE(searchState().lastSearchText, "");
+        QCOMPARE(f.window->state().searchMode, "cap");
+        QCOMPARE(f.window->state().lastSearchText, "");
     }
 
     void recordReadsPerKeystroke()
@@ -215,7 +216,7 @@ private slots:
         QCOMPARE(f.firstName(), "P027");
         QVERIFY(f.reads() - before <= 8 + 10 + 8);
 
-        f.window->perCAP1->trigger();
+        test::control<QAction>(f.window, "perCAP1")->trigger();
         before = f.reads();
         f.type("2");
         QVERIFY(f.reads() - before <= 18);
@@ -248,13 +249,13 @@ private slots:
         QVERIFY(f.open(towns(), {}, [&](const QString &dir) { QFile::remove(dir + "/" + file); }));
         f.boxes.requests.clear();
         f.type("TOR");
-        (menu == 1 ? f.window->perCAP1 : f.window->perProvincia1)->trigger();
+        (menu == 1 ? test::control<QAction>(f.window, "perCAP1") : test::control<QAction>(f.window, "perProvincia1"))->trigger();
         QCOMPARE(f.boxes.requests.size(), 1);
         QCOMPARE(f.boxes.requests[0].text, message);
         QCOMPARE(f.boxes.requests[0].caption, "Zelvora");
         QCOMPARE(f.boxes.requests[0].icon, MessageIcon::Error);
-        QCOMPARE(searchState().searchMode, "localita");
-        QCOMPARE(f.window->Label2->text(), QString::fromUtf8("Località"));
+        QCOMPARE(f.window->state().searchMode, "localita");
+        QCOMPARE(test::control<QLabel>(f.window, "Label2")->text(), QString::fromUtf8("Località"));
         QCOMPARE(f.cerca()->text(), "TOR");
         // The locality search still works.
         f.type("I");
@@ -287,7 +288,7 @@ private slots:
         if (action == "type") {
             f.type("P");
             QCOMPARE(f.cerca()->text(), "");
-            QCOMPARE(shared().lists->notes.size(), 8);
+            QCOMPARE(f.window->rows().size(), 8);
         } else if (action == "page" || action == "down") {
             f.focusGrid();
             for (int i = 0; i < 7; ++i)
@@ -306,19 +307,19 @@ private slots:
     {
         MainWindowFixture f;
         QVERIFY(f.open(numberedLocalities(40)));
-        f.window->perCAP1->trigger();
+        test::control<QAction>(f.window, "perCAP1")->trigger();
         f.type("27030");
         QCOMPARE(f.firstName(), "P030");
         // localita.loc loses all but two records while the program runs: the
         // postal-code entries from the third on name localities past its end,
         // and so do those of the province order.
         QVERIFY(QFile::resize(f.dir.filePath("localita.loc"), 2 * LocalityRecord::kSize));
-        f.window->perProvincia1->trigger();
+        test::control<QAction>(f.window, "perProvincia1")->trigger();
         QCOMPARE(f.boxes.requests.size(), 1);
         QCOMPARE(f.boxes.requests[0].text,
                  QString::fromUtf8("Numero di località 3 fuori dal file localita.loc (2 record)"));
-        QCOMPARE(searchState().searchMode, "cap");
-        QCOMPARE(f.window->Label2->text(), "C.A.P.");
+        QCOMPARE(f.window->state().searchMode, "cap");
+        QCOMPARE(test::control<QLabel>(f.window, "Label2")->text(), "C.A.P.");
         QCOMPARE(hintOf(f.cerca()), "Immetti il C.A.P. anche parziale da ricercare");
         QCOMPARE(f.cerca()->maxLength(), 5);
     }
@@ -343,11 +344,11 @@ private slots:
         QCOMPARE(f.boxes.requests[0].caption, "Zelvora");
         QCOMPARE(f.boxes.requests[0].icon, MessageIcon::Error);
         QVERIFY(f.boxes.requests[0].text.contains("localita.loc"));
-        f.window->perCAP1->trigger();
+        test::control<QAction>(f.window, "perCAP1")->trigger();
         QCOMPARE(f.boxes.requests.size(), 2);
         QVERIFY(f.boxes.requests[1].text.contains("99"));
         // The program goes on.
-        f.window->perLocalit1->trigger();
+        test::control<QAction>(f.window, "perLocalit1")->trigger();
         f.type("TOR");
         QCOMPARE(f.firstName(), "TORINO");
     }

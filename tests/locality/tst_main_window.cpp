@@ -1,4 +1,5 @@
 // The main window as a whole: layout, status line, menu commands.
+#include "support/controls.h"
 #include "support/main_window_fixture.h"
 #include "support/seams.h"
 #include "app/about_box.h"
@@ -53,28 +54,28 @@ private slots:
         QCOMPARE(w->minimumSize(), w->maximumSize()); // not resizable
         QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
         QCOMPARE(w->windowTitle(), "Zelvora");
-        QCOMPARE(w->StringGrid1->geometry(), QRect(7, 42, 348, 143));
-        QCOMPARE(w->ScrollBar1->geometry(), QRect(340, 24, 17, 161));
-        QCOMPARE(w->Cerca->geometry(), QRect(77, 98, 260, 21));
-        QCOMPARE(w->CapHint->geometry(), QRect(0, 338, 364, 20));
+        QCOMPARE(test::control<StringGrid>(w, "StringGrid1")->geometry(), QRect(7, 42, 348, 143));
+        QCOMPARE(test::control<ScrollBar>(w, "ScrollBar1")->geometry(), QRect(340, 24, 17, 161));
+        QCOMPARE(test::control<Edit>(w, "Cerca")->geometry(), QRect(77, 98, 260, 21));
+        QCOMPARE(test::control<QLabel>(w, "CapHint")->geometry(), QRect(0, 338, 364, 20));
         // The pictures are drawn, not blank.
-        for (QLabel *picture : {w->Image3, w->Image4}) {
+        for (QLabel *picture : {test::control<QLabel>(w, "Image3"), test::control<QLabel>(w, "Image4")}) {
             const QImage image = picture->pixmap().toImage();
             QVERIFY(!image.isNull());
             QCOMPARE(image.pixelColor(image.width() / 2, image.height() / 2).alpha() > 0
                          || image.pixelColor(image.width() / 3, image.height() / 3).alpha() > 0,
                      true);
         }
-        QCOMPARE(w->Image3->pixmap().deviceIndependentSize(), QSizeF(48, 48));
+        QCOMPARE(test::control<QLabel>(w, "Image3")->pixmap().deviceIndependentSize(), QSizeF(48, 48));
         QVERIFY(!w->windowIcon().isNull());
-        QCOMPARE(w->Aiuto2->shortcut(), QKeySequence(Qt::Key_F1));
+        QCOMPARE(test::control<QAction>(w, "Aiuto2")->shortcut(), QKeySequence(Qt::Key_F1));
         QCOMPARE(w->findChild<QMenu *>("Ricerca1")->title(), "&Ricerca");
-        QVERIFY(w->Cerca->hasFocus());
+        QVERIFY(test::control<Edit>(w, "Cerca")->hasFocus());
         // Tab moves only between the search field and the grid.
         f.key(Qt::Key_Tab);
-        QVERIFY(w->StringGrid1->hasFocus());
+        QVERIFY(test::control<StringGrid>(w, "StringGrid1")->hasFocus());
         f.key(Qt::Key_Tab);
-        QVERIFY(w->Cerca->hasFocus());
+        QVERIFY(test::control<Edit>(w, "Cerca")->hasFocus());
     }
 
     void everyNamedControlHasAnAccessibleName()
@@ -96,21 +97,21 @@ private slots:
         MainWindowFixture f;
         QVERIFY(f.open(towns()));
         TCapF *w = f.window.get();
-        QTest::mouseMove(w, centre(w, w->StringGrid1));
-        QTRY_COMPARE(w->CapHint->text(), "Doppio click o Invio per dettagli");
-        w->perCAP1->trigger();
-        QTest::mouseMove(w, centre(w, w->Cerca));
-        QTRY_COMPARE(w->CapHint->text(), "Immetti il C.A.P. anche parziale da ricercare");
-        QTest::mouseMove(w, centre(w, w->Panel3));
-        QTRY_COMPARE(w->CapHint->text(), "");
-        QTest::mouseMove(w, centre(w, w->StringGrid1));
-        QTRY_COMPARE(w->CapHint->text(), "Doppio click o Invio per dettagli");
+        QTest::mouseMove(w, centre(w, test::control<StringGrid>(w, "StringGrid1")));
+        QTRY_COMPARE(test::control<QLabel>(w, "CapHint")->text(), "Doppio click o Invio per dettagli");
+        test::control<QAction>(w, "perCAP1")->trigger();
+        QTest::mouseMove(w, centre(w, test::control<Edit>(w, "Cerca")));
+        QTRY_COMPARE(test::control<QLabel>(w, "CapHint")->text(), "Immetti il C.A.P. anche parziale da ricercare");
+        QTest::mouseMove(w, centre(w, test::control<QWidget>(w, "Panel3")));
+        QTRY_COMPARE(test::control<QLabel>(w, "CapHint")->text(), "");
+        QTest::mouseMove(w, centre(w, test::control<StringGrid>(w, "StringGrid1")));
+        QTRY_COMPARE(test::control<QLabel>(w, "CapHint")->text(), "Doppio click o Invio per dettagli");
         // Leaving the window keeps the last hint.
         QVERIFY(w->mouseInside());
         QTest::mouseMove(w, QPoint(-50, -50));
         QTRY_VERIFY(!w->mouseInside());
         QTRY_COMPARE(Application::instance().hint(), "");
-        QCOMPARE(w->CapHint->text(), "Doppio click o Invio per dettagli");
+        QCOMPARE(test::control<QLabel>(w, "CapHint")->text(), "Doppio click o Invio per dettagli");
     }
 
     void statusLineStaysWhileAnotherWindowIsActive()
@@ -122,9 +123,9 @@ private slots:
         other.show();
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
-        QTest::mouseMove(w, centre(w, w->StringGrid1));
+        QTest::mouseMove(w, centre(w, test::control<StringGrid>(w, "StringGrid1")));
         QTRY_COMPARE(Application::instance().hint(), "Doppio click o Invio per dettagli");
-        QCOMPARE(w->CapHint->text(), "");
+        QCOMPARE(test::control<QLabel>(w, "CapHint")->text(), "");
     }
 
     void streetFolderMissing_data()
@@ -148,10 +149,10 @@ private slots:
             dataFolder = f.dir.path();
         else if (QFileInfo::exists(dataFolder + "zone"))
             QSKIP("this machine has a street folder in its root");
-        shared().dataFolder = dataFolder;
+        f.window->settings().dataFolder = dataFolder;
         int opened = 0;
         f.window->streetWindowFactory = [&](QWidget *owner) { return selfClosingDialog(owner, &opened); };
-        f.window->Stradari1->trigger();
+        test::control<QAction>(f.window, "Stradari1")->trigger();
         QCOMPARE(f.boxes.requests.size(), 1);
         // One separator between the folder and "zone", also after the root.
         const QString zone = dataFolder == "/" ? "/zone" : dataFolder + "/zone";
@@ -174,12 +175,12 @@ private slots:
         };
         f.type("ROM");
         f.focusGrid();
-        QTRY_VERIFY(f.window->Label1->isVisible()); // ROMA has a note
-        f.window->Stradari1->trigger();
+        QTRY_VERIFY(test::control<QLabel>(f.window, "Label1")->isVisible()); // ROMA has a note
+        test::control<QAction>(f.window, "Stradari1")->trigger();
         QCOMPARE(opened, 1);
         QVERIFY(mainHidden);
         QVERIFY(f.window->isVisible());
-        QVERIFY(!f.window->Label1->isVisible());
+        QVERIFY(!test::control<QLabel>(f.window, "Label1")->isVisible());
         QTRY_VERIFY(f.cerca()->hasFocus());
         QCOMPARE(f.cerca()->text(), "ROM");
         QCOMPARE(f.firstName(), "ROMA");
@@ -194,13 +195,13 @@ private slots:
         f.focusGrid();
         f.key(Qt::Key_Down);
         QCOMPARE(f.grid()->row(), 1);
-        f.window->InformazionesuZelvora1->trigger();
+        test::control<QAction>(f.window, "InformazionesuZelvora1")->trigger();
         QCOMPARE(opened, 1);
         f.window->activateWindow(); // as the window manager does
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
         QVERIFY(f.grid()->hasFocus());
         QTRY_VERIFY(f.grid()->isHighlighted(0, 1));
-        QCOMPARE(searchState().lastRow, 1);
+        QCOMPARE(f.window->state().lastRow, 1);
     }
 
     void infoOpensTheAboutBox()
@@ -219,7 +220,7 @@ private slots:
             seen = true;
             about->BitBtn1->click();
         });
-        f.window->InformazionesuZelvora1->trigger();
+        test::control<QAction>(f.window, "InformazionesuZelvora1")->trigger();
         QVERIFY(seen);
         QVERIFY(f.window->findChildren<TAboutBox *>().isEmpty()); // destroyed when closed
         f.window->activateWindow();
@@ -245,7 +246,7 @@ private slots:
     {
         MainWindowFixture f;
         QVERIFY(f.open(towns()));
-        f.window->Aiuto2->trigger();
+        test::control<QAction>(f.window, "Aiuto2")->trigger();
         QCOMPARE(f.boxes.requests.size(), 1);
         QCOMPARE(f.boxes.requests[0].caption, "Guida di Zelvora");
         QVERIFY(f.boxes.requests[0].text.contains("tarnel.hlp"));
@@ -257,7 +258,7 @@ private slots:
         QVERIFY(f.open(towns(), {}, [](const QString &dir) {
             writeAll(dir + "/tarnel.hlp", "<html><body><h1>Guida di prova</h1></body></html>");
         }));
-        f.window->Aiuto2->trigger();
+        test::control<QAction>(f.window, "Aiuto2")->trigger();
         QVERIFY(f.boxes.requests.isEmpty());
         QTextBrowser *viewer = nullptr;
         for (QWidget *top : QApplication::topLevelWidgets())
@@ -276,7 +277,7 @@ private slots:
         QVERIFY(f.open(towns(), {}, [](const QString &dir) {
             writeAll(dir + "/tarnel.hlp", "<html><body>Guida</body></html>");
         }));
-        f.window->Aiuto2->trigger(); // the help viewer, a window of its own
+        test::control<QAction>(f.window, "Aiuto2")->trigger(); // the help viewer, a window of its own
         // The program's message loop, and the user closing the main window.
         // A loop still running long after means the program would go on: it
         // is ended then with another code.
@@ -294,7 +295,7 @@ private slots:
     {
         MainWindowFixture f;
         QVERIFY(f.open(towns()));
-        f.window->Esci1->trigger();
+        test::control<QAction>(f.window, "Esci1")->trigger();
         QVERIFY(Application::instance().terminated());
     }
 };

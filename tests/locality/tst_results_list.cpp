@@ -2,6 +2,7 @@
 // the grid's keys and the scroll bar, the selection, the scroll bar's position
 // and the note line in step. The paging table itself is the paged list's
 // (tests/app/tst_paged_list.cpp).
+#include "support/controls.h"
 #include "support/main_window_fixture.h"
 
 #include <QAbstractEventDispatcher>
@@ -40,7 +41,7 @@ private slots:
     {
         MainWindowFixture f;
         QVERIFY(f.open(numberedLocalities(40)));
-        f.window->perCAP1->trigger();
+        test::control<QAction>(f.window, "perCAP1")->trigger();
         f.focusGrid();
         f.key(Qt::Key_PageDown);
         const qint64 before = f.reads();
@@ -82,7 +83,7 @@ private slots:
         QTest::mouseClick(f.grid()->viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(f.grid()->row(), 5);
         QCOMPARE(f.scrollBar()->position(), before + 3);
-        QCOMPARE(searchState().lastRow, 5);
+        QCOMPARE(f.window->state().lastRow, 5);
     }
 
     void noteLineWhileTheGridHasTheFocus()
@@ -90,20 +91,20 @@ private slots:
         MainWindowFixture f;
         QVERIFY(f.open(numberedLocalities(40)));
         f.type("P005"); // P005 has a note, P006 has none
-        QVERIFY(!f.window->Edit1->isVisible());
+        QVERIFY(!test::control<Edit>(f.window, "Edit1")->isVisible());
         f.focusGrid();
-        QTRY_VERIFY(f.window->Edit1->isVisible());
-        QVERIFY(f.window->Label1->isVisible());
-        QCOMPARE(f.window->Edit1->text(), "NOTA 5");
+        QTRY_VERIFY(test::control<Edit>(f.window, "Edit1")->isVisible());
+        QVERIFY(test::control<QLabel>(f.window, "Label1")->isVisible());
+        QCOMPARE(test::control<Edit>(f.window, "Edit1")->text(), "NOTA 5");
         f.key(Qt::Key_Down);
-        QTRY_VERIFY(!f.window->Edit1->isVisible());
-        QVERIFY(!f.window->Label1->isVisible());
+        QTRY_VERIFY(!test::control<Edit>(f.window, "Edit1")->isVisible());
+        QVERIFY(!test::control<QLabel>(f.window, "Label1")->isVisible());
         f.key(Qt::Key_Up);
-        QTRY_VERIFY(f.window->Edit1->isVisible());
+        QTRY_VERIFY(test::control<Edit>(f.window, "Edit1")->isVisible());
         // Leaving the grid hides the note line and the highlight.
         f.key(Qt::Key_Escape);
         QVERIFY(f.cerca()->hasFocus());
-        QVERIFY(!f.window->Edit1->isVisible());
+        QVERIFY(!test::control<Edit>(f.window, "Edit1")->isVisible());
         QTRY_VERIFY(!f.grid()->isHighlighted(0, 0));
     }
 
@@ -150,7 +151,7 @@ private slots:
         f.scrollBar()->setSliderPosition(5);
         f.scrollBar()->setSliderDown(false);
         QCOMPARE(f.names(), numbered(0, 4));
-        f.window->perCAP1->trigger();
+        test::control<QAction>(f.window, "perCAP1")->trigger();
         QCOMPARE(f.names(), numbered(0, 4));
         QVERIFY(f.boxes.requests.isEmpty());
     }
@@ -163,7 +164,7 @@ private slots:
             cod[12 * 8 + 7] = char(0x80); // entry 13 names locality -32757
             writeAll(dir + "/locacap.cod", cod);
         }));
-        f.window->perCAP1->trigger();
+        test::control<QAction>(f.window, "perCAP1")->trigger();
         f.focusGrid();
         f.key(Qt::Key_PageDown);
         QCOMPARE(f.boxes.requests.size(), 0);
@@ -191,7 +192,7 @@ private slots:
             cod[18 * 8 + 6] = char(99); // entry 18 names locality 99
             writeAll(dir + "/locacap.cod", cod);
         }));
-        f.window->perCAP1->trigger();
+        test::control<QAction>(f.window, "perCAP1")->trigger();
         f.type("27010");
         f.focusGrid();
         for (int i = 0; i < 7; ++i)

@@ -7,7 +7,6 @@
 // at its end. ./dev.sh soak builds and runs it. With ZELVORA_SOAK_TRACE set,
 // every action and the window after it are printed.
 #include "app/application.h"
-#include "app/shared_state.h"
 #include "locality/main_window.h"
 #include "streets/street_window.h"
 #include "support/recording_message_boxes.h"
@@ -86,8 +85,7 @@ int main(int argc, char **argv)
     }
     RecordingMessageBoxes boxes;
     Application::instance().reset();
-    resetSharedState(folder);
-    TCapF window;
+    TCapF window(folder);
     window.show();
     window.activateWindow();
     if (!QTest::qWaitForWindowActive(&window) || !boxes.requests.isEmpty()) {
@@ -102,7 +100,7 @@ int main(int argc, char **argv)
 
     // The street window in the main window's place, over every city.
     if (matched) {
-        TZone zone(&window);
+        TZone zone(window.settings(), &window);
         window.hide();
         zone.show();
         zone.activateWindow();

@@ -10,6 +10,7 @@
 // byte over its field's capacity shows the field's own bytes only. The
 // sanitizer build runs the same table.
 #include "streets/street_window.h"
+#include "support/controls.h"
 #include "support/main_window_fixture.h"
 
 #include <QComboBox>
@@ -106,16 +107,16 @@ public:
                                           });
         if (!built || !file.startsWith("zone/"))
             return built;
-        m_zone = std::make_unique<TZone>(m_fixture.window.get());
+        m_zone = std::make_unique<TZone>(m_fixture.window->settings(), m_fixture.window.get());
         m_fixture.window->hide();
         m_zone->show();
         m_zone->activateWindow();
         return QTest::qWaitFor([this] { return QApplication::activeWindow() == m_zone.get(); });
     }
     QString zone() const { return m_fixture.dir.filePath("zone"); }
-    Edit *field() const { return m_zone ? m_zone->CercaZona : m_fixture.cerca(); }
-    StringGrid *grid() const { return m_zone ? m_zone->StringGrid2 : m_fixture.grid(); }
-    ScrollBar *bar() const { return m_zone ? m_zone->ScrollBar2 : m_fixture.scrollBar(); }
+    Edit *field() const { return m_zone ? test::control<Edit>(m_zone, "CercaZona") : m_fixture.cerca(); }
+    StringGrid *grid() const { return m_zone ? test::control<StringGrid>(m_zone, "StringGrid2") : m_fixture.grid(); }
+    ScrollBar *bar() const { return m_zone ? test::control<ScrollBar>(m_zone, "ScrollBar2") : m_fixture.scrollBar(); }
     const QList<MessageRequest> &messages() const { return m_fixture.boxes.requests; }
 
     void run(const QString &commands)
@@ -133,11 +134,12 @@ public:
                 bar()->setSliderPosition(step.mid(6).toInt());
                 bar()->setSliderDown(false);
             } else if (step.startsWith("open:")) { // a city picked from the list with the keyboard
-                m_zone->ComboBox1->setCurrentIndex(*cityRowOfFileBase(step.mid(5)) - 1);
-                QTest::keyClick(m_zone->ComboBox1, Qt::Key_Down);
+                test::control<QComboBox>(m_zone, "ComboBox1")->setCurrentIndex(*cityRowOfFileBase(step.mid(5)) - 1);
+                QTest::keyClick(test::control<QComboBox>(m_zone, "ComboBox1"), Qt::Key_Down);
             } else { // a search mode
                 TCapF &w = *m_fixture.window;
-                (step == "cap" ? w.perCAP1 : step == "pv" ? w.perProvincia1 : w.perLocalit1)->trigger();
+                test::control<QAction>(&w, step == "cap" ? "perCAP1" : step == "pv" ? "perProvincia1" : "perLocalit1")
+                    ->trigger();
             }
         }
     }
@@ -145,8 +147,7 @@ public:
     // The first row: its first cell, and its note when it has one.
     QString shown() const
     {
-        const SharedLists &lists = *shared().lists;
-        const QString note = m_zone ? lists.streetNotes.value(0) : lists.notes.value(0);
+        const QString note = m_zone ? m_zone->rows().value(0).streetNotes : m_fixture.window->rows().value(0).notes;
         return grid()->cell(0, 0) + (note.isEmpty() ? QString() : " / " + note);
     }
 

@@ -2,6 +2,7 @@
 // with an independent model of the search and the results list. The same
 // driver runs 100,000 steps on the bundled data by hand (./dev.sh soak).
 #include "streets/street_window.h"
+#include "support/controls.h"
 #include "support/main_window_fixture.h"
 #include "support/session_driver.h"
 
@@ -137,7 +138,7 @@ private slots:
             QVERIFY(buildCity(folder, "pisa", sessionStreets(60)));
             QVERIFY(buildCity(folder, "regcal", sessionStreets(3)));
         }));
-        TZone zone(f.window.get());
+        TZone zone(f.window->settings(), f.window.get());
         f.window->hide();
         zone.show();
         zone.activateWindow();
@@ -179,7 +180,7 @@ private slots:
         if (change == "scroll bar") {
             f.scrollBar()->setValue(f.scrollBar()->value() == 0 ? 1 : 0);
         } else if (change == "lastRow") {
-            searchState().lastRow += 1;
+            f.window->state().lastRow += 1;
         } else if (change == "field") {
             const QSignalBlocker quiet(f.cerca());
             const QString text = f.cerca()->text();
@@ -187,7 +188,7 @@ private slots:
         } else if (change == "cell") {
             f.grid()->setCell(1, f.grid()->rowCountValue() - 1, "??");
         } else if (change == "note") {
-            for (QWidget *line : {static_cast<QWidget *>(f.window->Label1), static_cast<QWidget *>(f.window->Edit1)})
+            for (QWidget *line : {test::control(f.window, "Label1"), test::control(f.window, "Edit1")})
                 line->setVisible(!line->isVisible());
         } else if (change == "read") {
             f.window->localities().readAt(0);

@@ -4,6 +4,7 @@
 // folder closed after writing), and afterwards the folder holds the same
 // files with the same bytes and modification times.
 #include "streets/street_files.h"
+#include "support/controls.h"
 #include "support/main_window_fixture.h"
 
 #include <QDateTime>
@@ -126,9 +127,9 @@ private slots:
         };
         step([&] { f.type("P02"); });
         step([&] { f.focusGrid(); f.key(Qt::Key_PageDown); f.key(Qt::Key_PageDown); });
-        step([&] { f.window->perCAP1->trigger(); f.type("2703"); });
-        step([&] { f.window->perProvincia1->trigger(); f.type("PV"); });
-        step([&] { f.window->perLocalit1->trigger(); });
+        step([&] { test::control<QAction>(f.window, "perCAP1")->trigger(); f.type("2703"); });
+        step([&] { test::control<QAction>(f.window, "perProvincia1")->trigger(); f.type("PV"); });
+        step([&] { test::control<QAction>(f.window, "perLocalit1")->trigger(); });
         QStringList prefixes, firsts;
         StreetFiles streets(prefixes, firsts);
         step([&] {

@@ -2,6 +2,7 @@
 // the index group of a search text, on small cities made by the compiler.
 #include "common/io_error.h"
 #include "streets/street_files.h"
+#include "streets/street_window.h"
 #include "support/fixtures.h"
 
 #include <QTemporaryDir>
@@ -89,7 +90,7 @@ private slots:
         QCOMPARE(open(kRegcal), QString()); // released by the next opening
         const CityFiles city = findCityFiles(m_dir.path(), kMestre);
         QCOMPARE(city.outcome, outcome);
-        QCOMPARE(city.message, message.replace("{loc}", zone("mestre.loc"))
+        QCOMPARE(cityFilesMessage(city), message.replace("{loc}", zone("mestre.loc"))
                                    .replace("{lox}", zone("mestre.lox"))
                                    .replace("{civ}", zone("mestre.civ")));
         m_files.open(city);
@@ -116,7 +117,7 @@ private slots:
             QSKIP("this machine has a street folder in its root");
         const CityFiles city = findCityFiles("/", *cityRowOfFileBase(u"roma"));
         QCOMPARE(city.outcome, CityOutcome::NotOpened);
-        QCOMPARE(city.message, QString::fromUtf8("Il file /zone/roma.loc\ro il file /zone/roma.lox\rè mancante !"));
+        QCOMPARE(cityFilesMessage(city), QString::fromUtf8("Il file /zone/roma.loc\ro il file /zone/roma.lox\rè mancante !"));
     }
 
     void noteNumberZeroOrNegativeHasNoNote_data()

@@ -4,6 +4,7 @@
 // from the main window.
 #include "streets/street_details.h"
 #include "streets/street_window.h"
+#include "support/controls.h"
 #include "support/main_window_fixture.h"
 #include "support/seams.h"
 
@@ -60,7 +61,7 @@ struct Fixture : MainWindowFixture
         });
         if (!built)
             return false;
-        zone = std::make_unique<TZone>(window.get());
+        zone = std::make_unique<TZone>(window->settings(), window.get());
         window->hide();
         zone->show();
         zone->activateWindow();
@@ -69,17 +70,18 @@ struct Fixture : MainWindowFixture
     // Picks a city from the list with the keyboard, as a user would.
     void pick(const QString &city) const
     {
-        zone->ComboBox1->setCurrentIndex(zone->ComboBox1->findText(city) - 1);
-        QTest::keyClick(zone->ComboBox1, Qt::Key_Down);
+        auto *cities = test::control<QComboBox>(zone, "ComboBox1");
+        cities->setCurrentIndex(cities->findText(city) - 1);
+        QTest::keyClick(cities, Qt::Key_Down);
     }
     QStringList streets() const
     {
         QStringList names;
-        for (int row = 0; row < zone->StringGrid2->rowCountValue(); ++row)
-            names << zone->StringGrid2->cell(0, row);
+        for (int row = 0; row < test::control<StringGrid>(zone, "StringGrid2")->rowCountValue(); ++row)
+            names << test::control<StringGrid>(zone, "StringGrid2")->cell(0, row);
         return names;
     }
-    void typeStreet(const QString &text) const { QTest::keyClicks(zone->CercaZona, text); }
+    void typeStreet(const QString &text) const { QTest::keyClicks(test::control<Edit>(zone, "CercaZona"), text); }
     void press(Qt::Key key) const { QTest::keyClick(QApplication::focusWidget(), key); }
 };
 } // namespace
@@ -117,20 +119,22 @@ private slots:
         QVERIFY(f.open(removed));
         TZone *z = f.zone.get();
         // At first only the picture, "Città" with its list, "&Esci" and the status line.
-        for (QWidget *shown : QList<QWidget *>{z->Image1, z->Label2, z->ComboBox1, z->BitBtn1, z->ZoneHint})
-            QVERIFY(shown->isVisible());
-        const QList<QWidget *> cityControls{z->LCapGen, z->ECapGen, z->Label1, z->CercaZona, z->Panel2};
+        for (const char *shown : {"Image1", "Label2", "ComboBox1", "BitBtn1", "ZoneHint"})
+            QVERIFY(test::control(z, shown)->isVisible());
+        QList<QWidget *> cityControls;
+        for (const char *name : {"LCapGen", "ECapGen", "Label1", "CercaZona", "Panel2"})
+            cityControls << test::control(z, name);
         for (QWidget *hidden : cityControls)
             QVERIFY(!hidden->isVisible());
-        QCOMPARE(z->ComboBox1->count(), 28);
-        QCOMPARE(z->ComboBox1->currentText(), "");
+        QCOMPARE(test::control<QComboBox>(z, "ComboBox1")->count(), 28);
+        QCOMPARE(test::control<QComboBox>(z, "ComboBox1")->currentText(), "");
 
         // A city that opens first, so that a failing pick has a city to undo.
         f.pick("Torino");
         f.typeStreet("S1");
         f.pick(city);
         const bool opened = !firstStreet.isEmpty();
-        QCOMPARE(z->ECapGen->text(), genericCap);
+        QCOMPARE(test::control<Edit>(z, "ECapGen")->text(), genericCap);
         QCOMPARE(f.boxes.requests.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty()) {
             QCOMPARE(f.boxes.requests[0].text, message.arg(f.dir.filePath("zone")));
@@ -138,15 +142,15 @@ private slots:
         }
         for (QWidget *control : cityControls)
             QCOMPARE(control->isVisible(), opened);
-        QCOMPARE(z->ComboBox1->y(), opened ? 20 : 48);
-        QCOMPARE(z->Label2->y(), opened ? 23 : 51);
-        QCOMPARE(z->CercaZona->text(), "");
+        QCOMPARE(test::control<QComboBox>(z, "ComboBox1")->y(), opened ? 20 : 48);
+        QCOMPARE(test::control<QLabel>(z, "Label2")->y(), opened ? 23 : 51);
+        QCOMPARE(test::control<Edit>(z, "CercaZona")->text(), "");
         QCOMPARE(z->files().isOpen(), opened);
         if (opened) {
             QCOMPARE(f.streets().first(), firstStreet);
-            QCOMPARE(z->ScrollBar2->maximum(), z->files().streetCount());
-            QCOMPARE(z->ScrollBar2->position(), 0);
-            QVERIFY(z->CercaZona->hasFocus());
+            QCOMPARE(test::control<ScrollBar>(z, "ScrollBar2")->maximum(), z->files().streetCount());
+            QCOMPARE(test::control<ScrollBar>(z, "ScrollBar2")->position(), 0);
+            QVERIFY(test::control<Edit>(z, "CercaZona")->hasFocus());
         }
     }
 
@@ -171,7 +175,7 @@ private slots:
         QVERIFY(f.open());
         f.pick("Venezia-Mestre");
         f.typeStreet(typed);
-        QCOMPARE(f.zone->CercaZona->text(), field);
+        QCOMPARE(test::control<Edit>(f.zone, "CercaZona")->text(), field);
         QCOMPARE(f.streets().first(), first);
     }
 
@@ -212,7 +216,7 @@ private slots:
             f.press(Qt::Key_Down);
         const qint64 streetsBefore = f.zone->files().streetReads();
         const qint64 notesBefore = f.zone->files().noteReads();
-        ScrollBar *bar = f.zone->ScrollBar2;
+        ScrollBar *bar = test::control<ScrollBar>(f.zone, "ScrollBar2");
         if (key) {
             f.press(Qt::Key(key));
         } else {
@@ -221,11 +225,11 @@ private slots:
             bar->setSliderDown(false);
         }
         QCOMPARE(f.streets(), numberedRange(newFirst, 7));
-        QCOMPARE(f.zone->StringGrid2->row(), newRow);
+        QCOMPARE(test::control<StringGrid>(f.zone, "StringGrid2")->row(), newRow);
         QCOMPARE(bar->position(), position);
         QCOMPARE(f.zone->files().streetReads() - streetsBefore, reads);
         QCOMPARE(f.zone->files().noteReads() - notesBefore, reads);
-        QTRY_COMPARE(f.zone->Edit1->text(), QStringLiteral("CIVICI %1").arg(newFirst + newRow));
+        QTRY_COMPARE(test::control<Edit>(f.zone, "Edit1")->text(), QStringLiteral("CIVICI %1").arg(newFirst + newRow));
     }
 
     void aCityOfThreeStreetsPagesWithinItsFile()
@@ -239,15 +243,15 @@ private slots:
             if (step > 0) {
                 f.press(Qt::Key(step));
             } else {
-                f.zone->ScrollBar2->setSliderDown(true);
-                f.zone->ScrollBar2->setSliderPosition(-step);
-                f.zone->ScrollBar2->setSliderDown(false);
+                test::control<ScrollBar>(f.zone, "ScrollBar2")->setSliderDown(true);
+                test::control<ScrollBar>(f.zone, "ScrollBar2")->setSliderPosition(-step);
+                test::control<ScrollBar>(f.zone, "ScrollBar2")->setSliderDown(false);
             }
             QCOMPARE(f.streets(), QStringList({"DUE", "TRE", "UNO"}));
         }
         QVERIFY(f.boxes.requests.isEmpty()); // nothing read outside the file
         f.press(Qt::Key_Escape); // back to the search field, the window stays
-        QVERIFY(f.zone->CercaZona->hasFocus());
+        QVERIFY(test::control<Edit>(f.zone, "CercaZona")->hasFocus());
         f.press(Qt::Key_Escape);
         QVERIFY(f.zone->isVisible());
     }
@@ -302,7 +306,7 @@ private slots:
         QVERIFY(QFileInfo(f.dir.filePath("street.pdf")).size() > 0);
         // Back in the grid, the row of the details highlighted again.
         f.zone->activateWindow();
-        QTRY_VERIFY(f.zone->StringGrid2->isHighlighted(1, 0));
+        QTRY_VERIFY(test::control<StringGrid>(f.zone, "StringGrid2")->isHighlighted(1, 0));
 
         // On a 600 dots per inch page: every label, the hidden rows' too, the
         // notes before the postal code, the street name alone on the third line.
@@ -324,14 +328,14 @@ private slots:
         Fixture f;
         QVERIFY(f.open());
         f.zone.reset();
-        f.window->streetWindowFactory = [](QWidget *owner) { return std::make_unique<TZone>(owner); };
+        f.window->streetWindowFactory = [&f](QWidget *owner) { return std::make_unique<TZone>(f.window->settings(), owner); };
         bool seen = false;
         onNextModal([&](QDialog *dialog) {
             seen = qobject_cast<TZone *>(dialog) && !f.window->isVisible();
-            QTRY_VERIFY(static_cast<TZone *>(dialog)->ComboBox1->hasFocus());
-            static_cast<TZone *>(dialog)->BitBtn1->click();
+            QTRY_VERIFY(test::control<QComboBox>(static_cast<TZone *>(dialog), "ComboBox1")->hasFocus());
+            test::control<QPushButton>(static_cast<TZone *>(dialog), "BitBtn1")->click();
         });
-        f.window->Stradari1->trigger();
+        test::control<QAction>(f.window, "Stradari1")->trigger();
         QVERIFY(seen);
         QVERIFY(f.window->isVisible());
         QVERIFY(f.window->findChildren<TZone *>().isEmpty());

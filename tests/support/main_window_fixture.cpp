@@ -13,8 +13,7 @@ bool MainWindowFixture::open(const QList<LocalitySource> &localities, const QLis
     if (damage)
         damage(dir.path());
     Application::instance().reset();
-    resetSharedState(dir.path());
-    window = std::make_unique<TCapF>();
+    window = std::make_unique<TCapF>(dir.path());
     if (Application::instance().terminated())
         return true;
     window->show();

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "app/application.h"
-#include "app/shared_state.h"
 #include "app/toolkit/edit.h"
 #include "app/toolkit/scroll_bar.h"
 #include "app/toolkit/string_grid.h"
 #include "locality/main_window.h"
-#include "locality/search_state.h"
+#include "support/controls.h"
 #include "support/fixtures.h"
 #include "support/recording_message_boxes.h"
 
@@ -28,9 +27,9 @@ struct MainWindowFixture
     bool open(const QList<LocalitySource> &localities, const QList<ProvinceSource> &provinces = {},
               const std::function<void(const QString &)> &damage = {});
 
-    Edit *cerca() const { return window->Cerca; }
-    StringGrid *grid() const { return window->StringGrid1; }
-    ScrollBar *scrollBar() const { return window->ScrollBar1; }
+    Edit *cerca() const { return test::control<Edit>(window, "Cerca"); }
+    StringGrid *grid() const { return test::control<StringGrid>(window, "StringGrid1"); }
+    ScrollBar *scrollBar() const { return test::control<ScrollBar>(window, "ScrollBar1"); }
 
     // Column 0 of every row the grid shows.
     QStringList names() const;

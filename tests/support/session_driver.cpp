@@ -4,8 +4,8 @@
 #include "app/toolkit/scroll_bar.h"
 #include "app/toolkit/string_grid.h"
 #include "locality/main_window.h"
-#include "locality/search_state.h"
 #include "streets/street_window.h"
+#include "support/controls.h"
 #include "support/main_window_fixture.h"
 #include "support/seams.h"
 
@@ -421,8 +421,10 @@ QString WindowSession::clickRow()
 // ---- the main window ------------------------------------------------------
 
 LocalitySession::LocalitySession(TCapF &window, const LocalityData &data, quint64 seed)
-    : WindowSession({window.Cerca, window.StringGrid1, window.ScrollBar1, window.Label1, window.Edit1}, m_locality,
-                    seed),
+    : WindowSession({test::control<Edit>(&window, "Cerca"), test::control<StringGrid>(&window, "StringGrid1"),
+                     test::control<ScrollBar>(&window, "ScrollBar1"), test::control(&window, "Label1"),
+                     test::control<Edit>(&window, "Edit1")},
+                    m_locality, seed),
       m_window(window), m_locality(data)
 {
     m_locality.start();
@@ -432,7 +434,7 @@ LocalitySession::LocalitySession(TCapF &window, const LocalityData &data, quint6
 
 QString LocalitySession::modeName() const
 {
-    return searchState().searchMode;
+    return m_window.state().searchMode;
 }
 
 QString LocalitySession::modelModeName() const
@@ -443,7 +445,7 @@ QString LocalitySession::modelModeName() const
 
 int LocalitySession::programLastRow() const
 {
-    return searchState().lastRow;
+    return m_window.state().lastRow;
 }
 
 qint64 LocalitySession::programReads() const
@@ -454,7 +456,9 @@ qint64 LocalitySession::programReads() const
 QString LocalitySession::switchAction()
 {
     const auto mode = LocalityData::Mode(below(3));
-    QAction *const actions[] = {m_window.perLocalit1, m_window.perCAP1, m_window.perProvincia1};
+    QAction *const actions[] = {test::control<QAction>(&m_window, "perLocalit1"),
+                                test::control<QAction>(&m_window, "perCAP1"),
+                                test::control<QAction>(&m_window, "perProvincia1")};
     actions[mode]->trigger();
     m_locality.switchMode(mode);
     return QStringLiteral("menu Ricerca: %1").arg(actions[mode]->text());
@@ -480,7 +484,9 @@ QString LocalitySession::randomKey()
 // ---- the street window ----------------------------------------------------
 
 StreetSession::StreetSession(TZone &window, const QString &zoneFolder, const QList<int> &cityRows, quint64 seed)
-    : WindowSession({window.CercaZona, window.StringGrid2, window.ScrollBar2, window.Label3, window.Edit1},
+    : WindowSession({test::control<Edit>(&window, "CercaZona"), test::control<StringGrid>(&window, "StringGrid2"),
+                     test::control<ScrollBar>(&window, "ScrollBar2"), test::control(&window, "Label3"),
+                     test::control<Edit>(&window, "Edit1")},
                     m_streets, seed),
       m_window(window), m_cityRows(cityRows)
 {
@@ -500,7 +506,7 @@ StreetSession::StreetSession(TZone &window, const QString &zoneFolder, const QLi
 void StreetSession::pick(int index)
 {
     // The city list with the keyboard: the entry above, then Down.
-    QComboBox *list = m_window.ComboBox1;
+    QComboBox *list = test::control<QComboBox>(&m_window, "ComboBox1");
     list->setCurrentIndex(m_cityRows.at(index) - 1);
     QTest::keyClick(list, Qt::Key_Down);
     m_streets.pickCity(m_cityRows.at(index), m_cities.at(index));
@@ -510,7 +516,7 @@ void StreetSession::pick(int index)
 
 QString StreetSession::modeName() const
 {
-    return m_window.ComboBox1->currentText();
+    return test::control<QComboBox>(&m_window, "ComboBox1")->currentText();
 }
 
 QString StreetSession::modelModeName() const

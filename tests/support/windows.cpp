@@ -1,6 +1,7 @@
 #include "windows.h"
 
 #include "streets/street_window.h"
+#include "support/controls.h"
 #include "support/seams.h"
 
 #include <QComboBox>
@@ -34,7 +35,7 @@ void withWindow(Shown shown, const std::function<void(QWidget *)> &inspect)
                                           {.street = "BETA"}}));
                    }));
     TCapF *w = f.window.get();
-    w->streetWindowFactory = [](QWidget *owner) { return std::make_unique<TZone>(owner); };
+    w->streetWindowFactory = [w](QWidget *owner) { return std::make_unique<TZone>(w->settings(), owner); };
     auto openDetails = [&] {
         f.focusGrid();
         f.key(Qt::Key_Return, f.grid());
@@ -43,7 +44,7 @@ void withWindow(Shown shown, const std::function<void(QWidget *)> &inspect)
     case Shown::MainWindow:
         return inspect(w);
     case Shown::ByProvince:
-        w->perProvincia1->trigger();
+        test::control<QAction>(w, "perProvincia1")->trigger();
         return inspect(w);
     case Shown::Details:
         return inModal(openDetails, inspect);
@@ -51,17 +52,19 @@ void withWindow(Shown shown, const std::function<void(QWidget *)> &inspect)
         f.type("B");
         return inModal(openDetails, inspect);
     case Shown::AboutBox:
-        return inModal([w] { w->InformazionesuZelvora1->trigger(); }, inspect);
+        return inModal([w] { test::control<QAction>(w, "InformazionesuZelvora1")->trigger(); }, inspect);
     case Shown::Streets:
     case Shown::StreetDetails:
-        return inModal([w] { w->Stradari1->trigger(); }, [&](QWidget *window) {
+        return inModal([w] { test::control<QAction>(w, "Stradari1")->trigger(); }, [&](QWidget *window) {
             auto *zone = static_cast<TZone *>(window);
-            zone->ComboBox1->setCurrentIndex(zone->ComboBox1->findText("Venezia-Mestre") - 1);
-            QTest::keyClick(zone->ComboBox1, Qt::Key_Down);
+            auto *cities = test::control<QComboBox>(zone, "ComboBox1");
+            cities->setCurrentIndex(cities->findText("Venezia-Mestre") - 1);
+            QTest::keyClick(cities, Qt::Key_Down);
             if (shown == Shown::Streets)
                 return inspect(zone);
-            zone->StringGrid2->setFocus();
-            inModal([zone] { QTest::keyClick(zone->StringGrid2, Qt::Key_Return); }, inspect);
+            auto *grid = test::control<StringGrid>(zone, "StringGrid2");
+            grid->setFocus();
+            inModal([grid] { QTest::keyClick(grid, Qt::Key_Return); }, inspect);
         });
     }
 }

@@ -194,7 +194,7 @@ private slots:
         for (int row = 0; row < int(cityTable.size()); ++row) {
             const QString base = cityTable[row].fileBase.toString();
             const CityFiles files = findCityFiles(m_data.path(), row);
-            QVERIFY2(files.outcome == CityOutcome::Opened, qPrintable(base + ": " + files.message));
+            QVERIFY2(files.outcome == CityOutcome::Opened, qPrintable(base + ": " + files.streets));
             QStringList prefixes, firstRecords;
             StreetFiles city(prefixes, firstRecords);
             city.open(files);
