@@ -19,7 +19,7 @@ void IncrementalSearch::search(const QString &text, const SearchIndex &index, co
     int first = 1;
     int last = 1;
     if (const std::optional<Group> group = findGroup(index.prefixes, index.firstRecords, m_prefix,
-                                                     index.recordCount)) {
+                                                     index.recordCount, index.inOrder)) {
         first = group->first;
         last = group->last;
     } else if (!text.isEmpty()) {

@@ -13,6 +13,8 @@ struct SearchIndex
     const QStringList &prefixes;
     const QStringList &firstRecords; // 1-based record numbers, as decimal text
     int recordCount;
+    // The prefixes ascend (prefixesInOrder()): the group is found by halving.
+    bool inOrder = false;
 };
 
 // What differs between the searches that use the mechanism.
