@@ -32,10 +32,10 @@ QPixmap svgPixmap(const QString &resource, const QSize &size)
 
 QIcon programIcon()
 {
-    QIcon icon;
-    for (int side : {16, 24, 32, 48, 64})
-        icon.addPixmap(svgPixmap(QStringLiteral(":/zelvora/icon.svg"), QSize(side, side)));
-    return icon;
+    // Drawn once, at the largest size a window asks for: the icon scales it
+    // down for the smaller ones. Drawing the picture (its letters are text)
+    // at five sizes was a tenth of the program's start-up.
+    return QIcon(svgPixmap(QStringLiteral(":/zelvora/icon.svg"), QSize(64, 64)));
 }
 
 } // namespace zelvora

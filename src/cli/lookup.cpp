@@ -100,6 +100,7 @@ void Lookup::openLocalities(const QString &dataFolder)
                     : m_kind == SearchKind::Cap    ? CapOrderEntry::kCap.capacity
                                                    : LocalityRecord::kPv.capacity;
     loadPrefixIndex(index, m_prefixes, m_firstRecords);
+    m_prefixesInOrder = prefixesInOrder(m_prefixes);
 
     m_columns = {{QStringLiteral("LOCALITA'"), QStringLiteral("localita"), LocalityRecord::kLocality.capacity},
                  {QStringLiteral("PV"), QStringLiteral("pv"), LocalityRecord::kPv.capacity},
@@ -151,6 +152,7 @@ void Lookup::openStreets(const QString &dataFolder, const QString &city)
     m_streets = std::make_unique<StreetFiles>(m_prefixes, m_firstRecords);
     m_streets->open(files);
     m_recordCount = m_streets->streetCount();
+    m_prefixesInOrder = prefixesInOrder(m_prefixes);
     m_keyCapacity = StreetRecord::kStreet.capacity;
 
     m_columns = {{QStringLiteral("VIA / PIAZZA"), QStringLiteral("via"), StreetRecord::kStreet.capacity},
@@ -302,7 +304,7 @@ LookupResult Lookup::find(const QString &text, int limit)
     // Every lookup is a new text for the search, even the same text again.
     m_lastText.clear();
     m_start = -1;
-    m_search.search(wanted, {m_prefixes, m_firstRecords, m_recordCount}, {m_keyLength});
+    m_search.search(wanted, {m_prefixes, m_firstRecords, m_recordCount, m_prefixesInOrder}, {m_keyLength});
     // A text taken back means that no record begins with the whole of it.
     result.matched = m_search.lastText();
     if (result.matched != wanted || m_start < 0)

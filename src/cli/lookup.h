@@ -97,6 +97,7 @@ private:
     RecordFile m_order; // postal-code or province order
     QStringList m_prefixes;
     QStringList m_firstRecords;
+    bool m_prefixesInOrder = false; // as the data compiler writes them: groups found by halving
     int m_recordCount = 0;
     QHash<QString, QString> m_provinceNames;
     std::unique_ptr<StreetFiles> m_streets;

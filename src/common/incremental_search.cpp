@@ -1,6 +1,7 @@
 #include "incremental_search.h"
 
 #include "prefix_index.h"
+#include "short_string.h"
 
 namespace zelvora {
 
@@ -18,7 +19,7 @@ void IncrementalSearch::search(const QString &text, const SearchIndex &index, co
     int first = 1;
     int last = 1;
     if (const std::optional<Group> group = findGroup(index.prefixes, index.firstRecords, m_prefix,
-                                                     index.recordCount)) {
+                                                     index.recordCount, index.inOrder)) {
         first = group->first;
         last = group->last;
     } else if (!text.isEmpty()) {
@@ -27,18 +28,46 @@ void IncrementalSearch::search(const QString &text, const SearchIndex &index, co
         takeBack(m_prefix, index, rules);
         return;
     }
-    showPage(first - 1);
-    if (text.size() <= rules.keyLength)
+    if (text.size() <= rules.keyLength) {
+        showPage(first - 1);
         return;
+    }
 
-    // Refine within the group: the first record whose key begins with the text.
-    for (int n = first; n <= last; ++n) {
-        if (readKey(n - 1).startsWith(text)) {
-            showPage(n - 1);
-            return;
-        }
+    // Refine within the group: the page from the first record whose key
+    // begins with the text. The group's page is not shown first, as the
+    // match's page replaces it at once, and a take-back shows the page of the
+    // shorter text.
+    if (const std::optional<int> match = firstMatch(text, first, last)) {
+        showPage(*match - 1);
+        return;
     }
     takeBack(text.chopped(1), index, rules);
+}
+
+std::optional<int> IncrementalSearch::firstMatch(const QString &text, int first, int last)
+{
+    // The order files are sorted in code page 1252 byte order, so the keys
+    // that begin with the text follow each other, and the first of them is
+    // the first key not less than the text: found by halving the group,
+    // about log2(group) reads. The halving stays inside the group and ends
+    // whatever the keys hold; in a group out of order it may find another
+    // key that begins with the text, or none, but never one that does not.
+    int low = first;
+    int high = last + 1; // the answer lies in [low, high]; high: none in the group
+    QString candidate;   // the key of record `high`, once read
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        QString key = readKey(middle - 1);
+        if (compareCp1252(key, text) < 0) {
+            low = middle + 1;
+        } else {
+            high = middle;
+            candidate = std::move(key);
+        }
+    }
+    if (high <= last && candidate.startsWith(text))
+        return high;
+    return std::nullopt;
 }
 
 void IncrementalSearch::takeBack(const QString &text, const SearchIndex &index, const SearchRules &rules)

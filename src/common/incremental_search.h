@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace zelvora {
 
@@ -12,13 +13,15 @@ struct SearchIndex
     const QStringList &prefixes;
     const QStringList &firstRecords; // 1-based record numbers, as decimal text
     int recordCount;
+    // The prefixes ascend (prefixesInOrder()): the group is found by halving.
+    bool inOrder = false;
 };
 
 // What differs between the searches that use the mechanism.
 struct SearchRules
 {
     // Leading characters that the prefix index tells apart: a text no longer
-    // than this is never refined record by record.
+    // than this is never refined within its group.
     int keyLength = 3;
 };
 
@@ -27,14 +30,14 @@ struct SearchRules
 //
 // Each new text of the field finds the first index group whose prefix begins
 // with the text's first `keyLength` characters and shows the page from the
-// group's first record; a longer text is then refined within the group, and
-// the page is shown again from the first record whose key begins with the
-// whole text. A character that no key continues is taken back: the search asks
-// for a shorter text to be put back into the field. Putting text back into a
-// field usually raises the field's change notification at once, which
-// searches the shorter text from inside this run; either way the shorter text
-// is searched once, and a text equal to the last one searched is never
-// searched again.
+// group's first record. A longer text is refined within the group instead:
+// the order file is sorted, so the first record whose key begins with the
+// whole text is found by halving the group, and the page is shown from there.
+// A character that no key continues is taken back: the search asks for a
+// shorter text to be put back into the field. Putting text back into a field
+// usually raises the field's change notification at once, which searches the
+// shorter text from inside this run; either way the shorter text is searched
+// once, and a text equal to the last one searched is never searched again.
 class IncrementalSearch
 {
 public:
@@ -57,6 +60,9 @@ public:
     QString lastText() const { return m_lastText; }
 
 private:
+    // The 1-based number of the group's first record whose key begins with
+    // `text`, nothing when none does.
+    std::optional<int> firstMatch(const QString &text, int first, int last);
     void takeBack(const QString &text, const SearchIndex &index, const SearchRules &rules);
 
     QString &m_lastText;

@@ -3,6 +3,8 @@
 #include "record_file.h"
 #include "short_string.h"
 
+#include <algorithm>
+
 namespace zelvora {
 
 PrefixIndexEntry PrefixIndexEntry::decode(const QByteArray &record)
@@ -25,12 +27,36 @@ void loadPrefixIndex(RecordFile &index, QStringList &prefixes, QStringList &firs
     }
 }
 
+bool prefixesInOrder(const QStringList &prefixes)
+{
+    for (qsizetype i = 1; i < prefixes.size(); ++i)
+        if (compareCp1252(prefixes.at(i - 1), prefixes.at(i)) >= 0)
+            return false;
+    return true;
+}
+
 std::optional<Group> findGroup(const QStringList &prefixes, const QStringList &firstRecords,
-                               const QString &typed, int recordCount)
+                               const QString &typed, int recordCount, bool inOrder)
 {
     if (typed.isEmpty())
         return std::nullopt;
     const qsizetype entries = std::min(prefixes.size(), firstRecords.size());
+    const auto group = [&](qsizetype i) {
+        const int first = firstRecords.at(i).toInt();
+        const int last = i + 1 < entries ? firstRecords.at(i + 1).toInt() - 1 : recordCount;
+        return Group{first, last};
+    };
+    if (inOrder) {
+        // In ascending order, every entry before the first one not less than
+        // the text is less than it and so cannot begin with it.
+        const auto end = prefixes.begin() + entries;
+        const auto at = std::lower_bound(prefixes.begin(), end, typed, [](const QString &prefix, const QString &text) {
+            return compareCp1252(prefix, text) < 0;
+        });
+        if (at != end && at->startsWith(typed))
+            return group(at - prefixes.begin());
+        return std::nullopt;
+    }
     const QChar firstCharacter = typed.front();
     for (qsizetype i = 0; i < entries; ++i) {
         // Most entries differ in their first character: a long run of
@@ -38,9 +64,7 @@ std::optional<Group> findGroup(const QStringList &prefixes, const QStringList &f
         const QString &prefix = prefixes.at(i);
         if (prefix.isEmpty() || prefix.front() != firstCharacter || !prefix.startsWith(typed))
             continue;
-        const int first = firstRecords.at(i).toInt();
-        const int last = i + 1 < entries ? firstRecords.at(i + 1).toInt() - 1 : recordCount;
-        return Group{first, last};
+        return group(i);
     }
     return std::nullopt;
 }

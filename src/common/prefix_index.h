@@ -40,7 +40,13 @@ struct Group
 // The group of the first entry, in list order, whose prefix begins with
 // `typed`; it runs to the record before the next entry's first, or to the
 // order file's last record for the last entry. An empty text matches nothing.
+// With `inOrder` (the prefixes known to ascend, prefixesInOrder()), the entry
+// is found by halving the list instead of going through it: the same answer.
 std::optional<Group> findGroup(const QStringList &prefixes, const QStringList &firstRecords,
-                               const QString &typed, int recordCount);
+                               const QString &typed, int recordCount, bool inOrder = false);
+
+// Whether every prefix sorts after the one before it in code page 1252 byte
+// order, as the data compiler writes them.
+bool prefixesInOrder(const QStringList &prefixes);
 
 } // namespace zelvora

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <cstring>
 #include <limits>
 #include <unistd.h>
 
@@ -70,6 +71,8 @@ void RecordFile::close()
     m_ownedFile.reset();
     m_count = 0;
     m_loaded = -1;
+    m_blockRecords = 0;
+    m_next = -1;
 }
 
 bool RecordFile::isOpen() const
@@ -155,6 +158,27 @@ RecordFile::Read RecordFile::readInto(int index) const
     return Read::Whole;
 }
 
+// Reads the records from `index` on, as many as kReadAhead and the file
+// hold, in one read: a list reading on in order gets its page in one system
+// call instead of one a record. False, with nothing kept, when fewer than two
+// records are left or the read comes back short (the file has shrunk: the
+// record on its own then finds out how far).
+bool RecordFile::readBlock(int index) const
+{
+    const int records = std::min(kReadAhead, m_count - index);
+    m_blockRecords = 0;
+    if (records < 2)
+        return false;
+    const qint64 size = qint64(records) * m_recordSize;
+    if (m_block.size() != size)
+        m_block.resize(size);
+    if (readBytes(m_block.data(), size, qint64(index) * m_recordSize) != size)
+        return false;
+    m_blockStart = index;
+    m_blockRecords = records;
+    return true;
+}
+
 // Brings the record at `index` into m_record. Past the count known, or when
 // the file ends early, the size is taken again first: PastEnd when the file
 // really ends at or before `index`, whose count m_count then holds.
@@ -162,14 +186,30 @@ RecordFile::Load RecordFile::load(int index) const
 {
     if (m_loaded == index)
         return Load::Loaded;
-    if (index < m_count && readInto(index) == Read::Whole)
+    if (index >= m_blockStart && index < m_blockStart + m_blockRecords) {
+        // Read ahead with the records before it.
+        if (m_record.size() != m_recordSize)
+            m_record.resize(m_recordSize);
+        std::memcpy(m_record.data(), m_block.constData() + qsizetype(index - m_blockStart) * m_recordSize,
+                    size_t(m_recordSize));
+        m_loaded = index;
+        m_next = index + 1;
         return Load::Loaded;
+    }
+    if (index < m_count && index == m_next && readBlock(index))
+        return load(index);
+    if (index < m_count && readInto(index) == Read::Whole) {
+        m_next = index + 1;
+        return Load::Loaded;
+    }
     takeCount();
     if (index >= m_count)
         return Load::PastEnd;
     const Read read = readInto(index);
-    if (read == Read::Whole)
+    if (read == Read::Whole) {
+        m_next = index + 1;
         return Load::Loaded;
+    }
     if (read == Read::NoSeek)
         throw IoError(QStringLiteral("Errore di posizionamento nel file %1: %2")
                           .arg(shortName(m_name), m_device->errorString()));
@@ -205,6 +245,10 @@ void RecordFile::seek(int index)
         if (index < 0 || index > m_count)
             throwOutside(index);
     }
+    // What was read ahead is not kept across a move: a page read after a
+    // seek comes from the file as it is then.
+    m_blockRecords = 0;
+    m_next = -1;
     m_position = index;
 }
 
@@ -233,6 +277,8 @@ QByteArray RecordFile::readAll()
     QByteArray all(total, Qt::Uninitialized);
     const qint64 got = readBytes(all.data(), total, 0);
     m_loaded = -1;
+    m_blockRecords = 0;
+    m_next = -1;
     if (got != total) {
         // The file changed under the read: record by record, which reports
         // the failure as a single read does.

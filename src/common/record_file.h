@@ -88,6 +88,7 @@ private:
     [[noreturn]] void throwPastEnd() const;
     Load load(int index) const;
     Read readInto(int index) const;
+    bool readBlock(int index) const;
     qint64 readBytes(char *data, qint64 size, qint64 offset) const;
     QByteArray take();
 
@@ -103,6 +104,14 @@ private:
     mutable int m_count = 0;
     mutable QByteArray m_record;
     mutable int m_loaded = -1;
+    // Records read ahead in one read once reading goes on in order (the
+    // record after the last one loaded is asked for): at most a page and
+    // its look-ahead are held, and a seek drops them.
+    static constexpr int kReadAhead = 9;
+    mutable QByteArray m_block;
+    mutable int m_blockStart = 0;
+    mutable int m_blockRecords = 0;
+    mutable int m_next = -1; // the record after the last one loaded
 };
 
 } // namespace zelvora

@@ -68,6 +68,27 @@ std::optional<QByteArray> encodeCp1252(const QString &text)
     return bytes;
 }
 
+int compareCp1252(QStringView a, QStringView b)
+{
+    // Below 0x80 and from 0xA0 to 0xFF a character is its own byte; the
+    // table places the others (the euro sign, the curly quotes...).
+    const auto byteOrder = [](QChar c) -> int {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+            return u;
+        const auto &table = codePage().toByte;
+        const auto byte = table.find(u);
+        return byte == table.end() ? 0x100 + u : static_cast<unsigned char>(byte->second);
+    };
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        if (a[i] == b[i])
+            continue;
+        return byteOrder(a[i]) - byteOrder(b[i]);
+    }
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
 QString toUpperCp1252(const QString &text)
 {
     QString upper = text;

@@ -13,6 +13,11 @@ QString decodeCp1252(QByteArrayView bytes);
 // Encodes text in code page 1252; nothing when a character has no place there.
 std::optional<QByteArray> encodeCp1252(const QString &text);
 
+// Compares two texts in code page 1252 byte order, the order of the data
+// files: negative, zero or positive as `a` sorts before, with or after `b`.
+// A character the code page cannot hold sorts after every one it holds.
+int compareCp1252(QStringView a, QStringView b);
+
 // Upper case that stays inside code page 1252: a letter whose capital is in
 // the code page gets it ("à" becomes "À", "ÿ" becomes "Ÿ"); a letter without
 // one there stays as it is ("ß" and "µ", whose capitals are "SS" and a Greek

@@ -1,8 +1,12 @@
 // The incremental search on its own: keys in memory, a field that searches
 // again from inside the search when text is put back, as the window's does.
 #include "common/incremental_search.h"
+#include "common/short_string.h"
 
 #include <QTest>
+
+#include <algorithm>
+#include <bit>
 
 using namespace zelvora;
 
@@ -22,6 +26,7 @@ struct Field
     QString text;
     QStringList steps; // what the search asked for, in order
     int keyReads = 0;
+    bool readOutsideGroup = false;
     int depth = 0;
     int deepest = 0;
 
@@ -36,7 +41,13 @@ struct Field
         }
         search.readKey = [this](int index) {
             ++keyReads;
-            return keys.at(index);
+            // The search reads inside the group of the text it searches,
+            // which is the field's text: a take-back changes the field first.
+            const int group = groupOf(text.left(keyLength));
+            if (group < 0 || index >= keys.size() || index + 1 < firstRecords.at(group).toInt()
+                || (group + 1 < firstRecords.size() && index + 1 >= firstRecords.at(group + 1).toInt()))
+                readOutsideGroup = true;
+            return keys.value(index);
         };
         search.showPage = [this](int start) { steps << QStringLiteral("page %1").arg(start); };
         search.putBack = [this](const QString &shorter) {
@@ -55,6 +66,21 @@ struct Field
         deepest = std::max(deepest, depth);
         search.search(text, {prefixes, firstRecords, int(keys.size())}, {keyLength});
         --depth;
+    }
+
+    int groupOf(const QString &prefix) const
+    {
+        for (int i = 0; i < prefixes.size(); ++i)
+            if (!prefix.isEmpty() && prefixes.at(i).startsWith(prefix))
+                return i;
+        return -1;
+    }
+
+    // The 0-based record of the last page shown, -1 for none.
+    int lastPage() const
+    {
+        const QStringList pages = steps.filter(QStringLiteral("page "));
+        return pages.isEmpty() ? -1 : pages.last().mid(5).toInt();
     }
 
     void type(const QString &typed)
@@ -89,11 +115,11 @@ private slots:
         QTest::newRow("names: one character, the first group") << 3 << "R" << "R" << QStringList{"page 0"} << 0;
         QTest::newRow("names: the exact group") << 3 << "ROM" << "ROM" << QStringList{"page 2"} << 0;
         QTest::newRow("names: refined within the group")
-            << 3 << "ROMAN" << "ROMAN" << QStringList{"page 2", "page 4"} << 3;
+            << 3 << "ROMAN" << "ROMAN" << QStringList{"page 4"} << 2;
         QTest::newRow("names: a fourth character no key continues")
-            << 3 << "ROMX" << "ROM" << QStringList{"page 2", "back ROM", "page 2"} << 4;
+            << 3 << "ROMX" << "ROM" << QStringList{"back ROM", "page 2"} << 2;
         QTest::newRow("names: text inside a key is no match")
-            << 3 << "SANN" << "SANN" << QStringList{"page 7", "page 9"} << 3;
+            << 3 << "SANN" << "SANN" << QStringList{"page 9"} << 2;
         QTest::newRow("names: an unknown first character") << 3 << "X" << "" << QStringList{"back ", "page 0"} << 0;
         QTest::newRow("names: a third character no prefix continues")
             << 3 << "ROX" << "RO" << QStringList{"back RO", "page 0"} << 0;
@@ -110,7 +136,7 @@ private slots:
         QTest::newRow("names: pasted, no character matches")
             << 3 << "|QQQQ" << "" << QStringList{"back QQ", "back Q", "back ", "page 0"} << 0;
         QTest::newRow("names: pasted, cut back until a key begins so")
-            << 3 << "|ROMEX" << "ROME" << QStringList{"page 2", "back ROME", "page 2", "page 5"} << 8;
+            << 3 << "|ROMEX" << "ROME" << QStringList{"back ROME", "page 5"} << 4;
     }
     void typedTextShowsThePageOfItsFirstMatch()
     {
@@ -132,6 +158,7 @@ private slots:
         QCOMPARE(f.text, field);
         QCOMPARE(f.steps, lastSteps);
         QCOMPARE(f.keyReads, reads);
+        QVERIFY(!f.readOutsideGroup);
         // The field searched the text put back from inside the search; the
         // outer run then found it searched and did nothing more.
         QCOMPARE(f.search.lastText(), field);
@@ -159,11 +186,88 @@ private slots:
             return text;
         };
         search.search("ALTRO", {prefixes, firstRecords, 3}, {3});
-        QCOMPARE(steps, QStringList({"page 1", "back ALTR", "page 1", "back ALT", "page 1"}));
+        QCOMPARE(steps, QStringList({"back ALTR", "back ALT", "page 1"}));
         QCOMPARE(search.lastText(), "ALT");
         QCOMPARE(prefix, "ALT");
     }
 
+    // A group sorted in code page 1252 byte order, as the data compiler
+    // writes it, where the byte order and the characters' own order differ
+    // (the euro sign and the caron letters sit among the bytes 0x80 to 0x9F,
+    // below the accented capitals): every beginning of every key, and texts
+    // that no key continues, find what reading the group record by record
+    // finds, in at most log2 of the group's size reads a search.
+    void halvingFindsWhatAScanOfTheGroupFinds()
+    {
+        QStringList keys;
+        for (const char *tail : {"", " ", " DI SOPRA", "'ANGELO", "A", "A MARIA", "AB", "ABC", "B", "O", "T",
+                                 "\u20ac", "\u0160", "\u0160A", "\u017d", "\u00c0", "\u00c0B", "\u00c8", "\u00d9"})
+            keys << QStringLiteral("SAN") + QString::fromUtf8(tail);
+        std::sort(keys.begin(), keys.end(), [](const QString &a, const QString &b) {
+            return *encodeCp1252(a) < *encodeCp1252(b);
+        });
+        QVERIFY(compareCp1252(u"SAN\u0160", u"SAN\u00c0") < 0); // byte order, not the characters' order
+        keys.prepend(QStringLiteral("ROMA"));
+        keys.append(QStringLiteral("TORINO"));
+        QStringList texts;
+        for (const QString &key : std::as_const(keys))
+            for (int length = 4; length <= key.size(); ++length)
+                texts << key.left(length);
+        texts << QStringLiteral("SANAA") << QStringLiteral("SAN\u00c1") << QStringLiteral("SAN\u0161")
+              << QStringLiteral("SAN!") << QStringLiteral("SANZ");
+        for (const QString &typed : std::as_const(texts)) {
+            Field f(keys, 3);
+            f.setText(typed.left(3));
+            f.steps.clear();
+            f.keyReads = 0;
+            f.setText(typed);
+            // The first key that begins with the field's text, record by record.
+            int expected = -1;
+            for (int i = 0; i < keys.size() && expected < 0; ++i)
+                if (keys.at(i).startsWith(f.text))
+                    expected = i;
+            QVERIFY2(typed.startsWith(f.text) && f.text.size() >= 3, qPrintable(typed));
+            QCOMPARE(f.lastPage(), expected);
+            if (f.text == typed) // found at once, or taken back with one more search
+                QVERIFY2(f.keyReads <= int(std::bit_width(unsigned(keys.size() - 2))), qPrintable(typed));
+            QVERIFY(!f.readOutsideGroup);
+        }
+    }
+
+    // An order file out of order (damaged, or not made by the data compiler):
+    // the search stays inside the group of each text it searches, ends, and
+    // shows a key that begins with the field's text, or takes it back.
+    void aGroupOutOfOrderIsNeverLeft_data()
+    {
+        QTest::addColumn<QStringList>("keys");
+        QTest::addColumn<QString>("typed");
+        const QStringList reversed = {"ROMENO", "ROMANO", "ROMAGNANO SESIA", "ROMA", "RO"};
+        QTest::newRow("a group in reverse") << reversed << "ROMANO";
+        QTest::newRow("a group in reverse, the last key") << reversed << "ROMA";
+        QTest::newRow("a group in reverse, no key continues") << reversed << "ROMAX";
+        QTest::newRow("a group shuffled")
+            << QStringList{"RO", "ROMB", "ROMA", "ROMD", "ROMC", "ROME", "ROMA", "RONCO"} << "ROMA";
+        QTest::newRow("equal keys around a smaller one")
+            << QStringList{"SANT", "SANT", "SANA", "SANT", "SANT", "SANT", "SANT"} << "SANTA";
+        QTest::newRow("one key greater than all after it")
+            << QStringList{"ROMA", "ROMZ", "ROMB", "ROMC", "ROMD", "ROME", "ROMF", "ROMG", "ROMH"} << "ROMH";
+    }
+    void aGroupOutOfOrderIsNeverLeft()
+    {
+        QFETCH(QStringList, keys);
+        QFETCH(QString, typed);
+        Field f(keys, 3);
+        f.type(typed);
+        QVERIFY(!f.readOutsideGroup);
+        QVERIFY(typed.startsWith(f.text));
+        QCOMPARE(f.search.lastText(), f.text);
+        if (f.text.size() > 3)
+            QVERIFY(keys.value(f.lastPage()).startsWith(f.text));
+        // Each character typed searches its text once, plus one search for
+        // each character taken back, each within a group of the file.
+        const int bound = int(std::bit_width(unsigned(keys.size())));
+        QVERIFY(f.keyReads <= 2 * typed.size() * bound);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestIncrementalSearch)

@@ -52,6 +52,30 @@ private slots:
         QFETCH(int, first);
         QFETCH(int, last);
         QCOMPARE(findGroup(m_prefixes, m_firsts, typed, 20), std::optional(Group{first, last}));
+        // The index is in order: halving it finds the same group.
+        QCOMPARE(findGroup(m_prefixes, m_firsts, typed, 20, true), std::optional(Group{first, last}));
+    }
+
+    // Halving the prefix list gives what going through it gives, for every
+    // beginning of every prefix and for texts between and around them, in a
+    // list where byte order and the characters' own order differ.
+    void halvingAnIndexInOrderFindsWhatAScanFinds()
+    {
+        const QStringList prefixes{"A", "AB", "ABC", "B'", "BA", "B\u0160A", "B\u00c0", "C", "\u20ac", "\u00c8"};
+        QVERIFY(prefixesInOrder(prefixes));
+        QStringList firsts;
+        for (int i = 0; i < prefixes.size(); ++i)
+            firsts << QString::number(2 * i + 1);
+        QStringList texts{"", "0", "AA", "ABD", "B", "B\u00c0A", "BB", "D", "\u00c8X", "\u00ff"};
+        for (const QString &prefix : prefixes)
+            for (int length = 1; length <= prefix.size(); ++length)
+                texts << prefix.left(length);
+        for (const QString &typed : std::as_const(texts))
+            QVERIFY2(findGroup(prefixes, firsts, typed, 40, true) == findGroup(prefixes, firsts, typed, 40),
+                     qPrintable(typed));
+        QVERIFY(!prefixesInOrder({"A", "C", "B"}));
+        QVERIFY(!prefixesInOrder({"A", "A"}));
+        QVERIFY(!prefixesInOrder({"\u00c0", "\u0160"})); // byte order: 0xc0 after 0x8a
     }
 
     void noGroupForEmptyOrUnknownText()

@@ -213,13 +213,21 @@ private slots:
             "P030" + nuls(35) + " / NOTA 30", "loc t:P01");
         row("localita.loc bytes outside code page 1252", "localita.loc", put(30 * kLoc + 1, "\x81\x8d", 2),
             "t:P03", "", QString::fromUtf8("\u0081\u008d30 / NOTA 30"), "loc t:P01");
+        // Names out of order: the search halves the group of P01 and meets
+        // "P019" where P012 was, so it finds no P013 and takes the 3 back,
+        // where reading the group record by record would have found it.
+        row("localita.loc names out of order", "localita.loc", put(12 * kLoc + 1, "P019", 4), "t:P013", "",
+            "P010 / NOTA 10", "loc t:P01");
         row("localita.loc a folder", "localita.loc", kFolder, "", noDatabase, "", "");
         row("localita.loc unreadable", "localita.loc", kUnreadable, "", database, "", "");
         row("localita.lox empty", "localita.lox", cut(0), "t:P01", "", "P000 / NOTA 0", "cap t:210");
-        row("localita.lox record number 0", "localita.lox", number(kIdx + kIdxFirst, 0), "t:P015",
-            "Record 0 fuori dal file localita.loc (40 record)", "P000 / NOTA 0", "cap t:210");
-        row("localita.lox record number negative", "localita.lox", number(kIdx + kIdxFirst, -5), "t:P015",
-            "Record -5 fuori dal file localita.loc (40 record)", "P000 / NOTA 0", "cap t:210");
+        // The group of P01 then starts before the file: its page starts at
+        // the file's first record, and halving the group never comes down
+        // to the records before it, which only names less than P01 would.
+        row("localita.lox record number 0", "localita.lox", number(kIdx + kIdxFirst, 0), "t:P015", "",
+            "P015 / NOTA 15", "cap t:210");
+        row("localita.lox record number negative", "localita.lox", number(kIdx + kIdxFirst, -5), "t:P015", "",
+            "P015 / NOTA 15", "cap t:210");
         row("localita.lox record number past the end", "localita.lox", number(3 * kIdx + kIdxFirst, 99), "t:P03",
             "Record 99 fuori dal file localita.loc (40 record)", "", "loc t:P01");
         row("localita.lox entries out of order", "localita.lox", put(kIdxFirst, "\x0b\0\x03P01\x01\0", 8),
@@ -273,6 +281,8 @@ private slots:
             "open:roma t:S02", "Nota 99 fuori dal file roma.civ (8 record)", "S020", "t:S00");
         row("roma.loc note number negative", "zone/roma.loc", number(21 * kStreet + kNoteNo, -7),
             "open:roma t:S021", "", "S021", "t:S00");
+        row("roma.loc streets out of order", "zone/roma.loc", put(21 * kStreet + 1, "S029", 4),
+            "open:roma t:S022", "", "S020", "t:S00");
         row("roma.loc a folder", "zone/roma.loc", kFolder, "open:roma", cityMissing, "", "open:mestre t:S00");
         row("roma.loc unreadable", "zone/roma.loc", kUnreadable, "open:roma",
             "Impossibile aprire il file {zone}/roma.loc", "", "open:mestre t:S00");

@@ -36,11 +36,12 @@ struct SessionState
     bool noteShown = false;
     QString note;               // when shown
     qint64 reads = 0;
+    qint64 readsAtMost = 0;     // the model's bound: a search may read fewer
 
-    bool operator==(const SessionState &) const = default;
     QString describe() const;
-    // The fields in which two states differ, by name.
-    static QStringList differences(const SessionState &a, const SessionState &b);
+    // The fields in which the window's state differs from the model's, by
+    // name; records read differ when outside [model.reads, model.readsAtMost].
+    static QStringList differences(const SessionState &program, const SessionState &model);
 };
 
 // A long random session on a real search window, compared after every step

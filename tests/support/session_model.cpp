@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <bit>
+
 namespace zelvora::test {
 
 namespace {
@@ -421,21 +423,22 @@ void SearchModel::searchChange()
         }
         const int first = firstRecords->at(group);
         const int last = group + 1 < firstRecords->size() ? firstRecords->at(group + 1) - 1 : n;
-        showSearchPage(first - 1);
-        if (t.size() <= keyLength)
+        if (t.size() <= keyLength) {
+            showSearchPage(first - 1);
             return;
+        }
 
-        // The first record of the group whose key begins with the text, read
-        // one key at a time.
+        // The page from the first record of the group whose key begins with
+        // the text. The group is sorted, so the program finds it by halving:
+        // it may read up to 2 log2 of the group's records, on top of the page.
         int match = 0;
         for (int record = first; record <= last; ++record) {
-            ++page.reads;
-            page.readPosition = record;
             if (keys->at(record - 1).startsWith(t)) {
                 match = record;
                 break;
             }
         }
+        page.readsSlack += 2 * std::bit_width(unsigned(std::max(last - first + 1, 0)));
         if (match > 0) {
             showSearchPage(match - 1);
             return;

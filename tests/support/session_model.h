@@ -59,6 +59,7 @@ struct PageModel
     int position = 0;      // the scroll bar's
     int maximum = 0;
     qint64 reads = 0;      // records read, counted up by every fill
+    qint64 readsSlack = 0; // reads a refining search may add to `reads`, at most
 
     int rows() const { return std::max(shown, 1); }
 
