@@ -73,21 +73,6 @@ class TAboutBox : public QDialog
 public:
     explicit TAboutBox(QWidget *parent = nullptr);
 
-    // Controls, named as their objectNames.
-    QLabel *ProductName = nullptr;
-    QLabel *Label1 = nullptr;
-    QFrame *Panel1 = nullptr;
-    QFrame *Panel2 = nullptr;
-    AboutPaintBox *PaintBox1 = nullptr;
-    QFrame *Panel4 = nullptr;
-    QLabel *Image1 = nullptr;
-    QLabel *Versio = nullptr;
-    QLabel *Windo = nullptr;
-    QPushButton *BitBtn1 = nullptr;
-    QLabel *InfoHint = nullptr;
-    QTimer *Timer1 = nullptr; // the scroll step, 30 ms
-    QTimer *Timer2 = nullptr; // the cover step, 40 ms
-
     // Handlers.
     void FormActivate();
     void DisplayHint();
@@ -108,6 +93,21 @@ protected:
 private:
     void buildLayout();
     void moveCoverChildren(int dx);
+
+    // Controls, named as their objectNames; the timers too.
+    QLabel *ProductName = nullptr;
+    QLabel *Label1 = nullptr;
+    QFrame *Panel1 = nullptr;
+    QFrame *Panel2 = nullptr;
+    AboutPaintBox *PaintBox1 = nullptr;
+    QFrame *Panel4 = nullptr;
+    QLabel *Image1 = nullptr;
+    QLabel *Versio = nullptr;
+    QLabel *Windo = nullptr;
+    QPushButton *BitBtn1 = nullptr;
+    QLabel *InfoHint = nullptr;
+    QTimer *Timer1 = nullptr; // the scroll step, 30 ms
+    QTimer *Timer2 = nullptr; // the cover step, 40 ms
 
     std::unique_ptr<StatusLine> m_status;
 };

@@ -35,10 +35,6 @@ public:
 
     DetailsForm(QWidget *parent, const QString &caption, const Geometry &geometry);
 
-    QFrame *Panel1 = nullptr;
-    QPushButton *OKButton = nullptr;
-    QPushButton *Stampa = nullptr;
-
     // Prints the fields as they are now.
     void StampaClick();
 
@@ -60,6 +56,12 @@ public:
     QString copyText() const;
 
 protected:
+    // The controls the derived dialogs place and colour, named as their
+    // objectNames.
+    QFrame *Panel1 = nullptr;
+    QPushButton *OKButton = nullptr;
+    QPushButton *Stampa = nullptr;
+
     // The two rows the compact layout may leave out: their label and field.
     void setCompactRows(QList<QWidget *> notesRow, QList<QWidget *> agencyRow);
 

@@ -43,6 +43,17 @@ void TDettagli::showEvent(QShowEvent *event)
     DetailsForm::showEvent(event);
 }
 
+void TDettagli::fill(const QString &locality, const QString &province, const QString &cap, const QString &bils,
+                    const QString &agencies, const QString &notes)
+{
+    ELoc->setText(locality);
+    EPv->setText(province);
+    ECap->setText(cap);
+    EBil->setText(bils);
+    ERec->setText(agencies);
+    ENot->setText(notes);
+}
+
 void TDettagli::FormShow()
 {
     EBil->setVisible(!EBil->text().isEmpty());

@@ -28,6 +28,19 @@ public:
     // The dialog looks province names up in `provinces`, which outlives it.
     explicit TDettagli(const ProvinceTable &provinces, QWidget *parent = nullptr);
 
+    // Shows one row of the results list: the grid's three columns, then the
+    // row's bilingual name, agency and notes.
+    void fill(const QString &locality, const QString &province, const QString &cap, const QString &bils,
+              const QString &agencies, const QString &notes);
+
+    void FormShow();
+
+    QList<PrintLine> printLines() const override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
     QLabel *LLoc = nullptr;
     QLabel *LPv = nullptr;
     QLabel *LCap = nullptr;
@@ -41,14 +54,6 @@ public:
     Edit *ERec = nullptr;
     Edit *ENot = nullptr;
 
-    void FormShow();
-
-    QList<PrintLine> printLines() const override;
-
-protected:
-    void showEvent(QShowEvent *event) override;
-
-private:
     const ProvinceTable &m_provinces;
 };
 

@@ -261,12 +261,8 @@ void TCapF::StringGrid1DblClick()
     // The dialog shows exactly what the row shows and holds: no file is read.
     auto details = std::make_unique<TDettagli>(m_provinces, this);
     details->compact(held.notes.isEmpty(), held.agencies.isEmpty());
-    details->ELoc->setText(StringGrid1->cell(0, row));
-    details->EPv->setText(StringGrid1->cell(1, row));
-    details->ECap->setText(StringGrid1->cell(2, row));
-    details->EBil->setText(held.bils);
-    details->ERec->setText(held.agencies);
-    details->ENot->setText(held.notes);
+    details->fill(StringGrid1->cell(0, row), StringGrid1->cell(1, row), StringGrid1->cell(2, row), held.bils,
+                  held.agencies, held.notes);
     details->exec();
 }
 

@@ -46,6 +46,17 @@ TDettagliZone::TDettagliZone(QWidget *parent)
     setTabOrder(OKButton, Stampa);
 }
 
+void TDettagliZone::fill(const QString &cityLine, const QString &street, const QString &locality,
+                         const QString &notes, const QString &caps, const QString &agencies)
+{
+    ECitZon->setText(cityLine);
+    EViaZon->setText(street);
+    ELocZon->setText(locality);
+    ECivZon->setText(notes);
+    ECapZon->setText(caps);
+    EUffCon->setText(agencies);
+}
+
 QList<PrintLine> TDettagliZone::printLines() const
 {
     return {{40, QStringLiteral("Città :"), ECitZon->text()},

@@ -16,6 +16,18 @@ class TDettagliZone : public DetailsForm
 public:
     explicit TDettagliZone(QWidget *parent = nullptr);
 
+    // Shows one row of the street list: the city line (the city and its
+    // tags), the street and the locality of the grid, then the row's notes,
+    // postal codes and agency.
+    void fill(const QString &cityLine, const QString &street, const QString &locality, const QString &notes,
+              const QString &caps, const QString &agencies);
+
+    // On paper the notes come before the postal code and the agency, and the
+    // street name has no label; every label is printed, also for a row the
+    // compact layout hides.
+    QList<PrintLine> printLines() const override;
+
+private:
     QLabel *LCitZon = nullptr;
     QLabel *Label2 = nullptr;
     QLabel *Label1 = nullptr;
@@ -27,11 +39,6 @@ public:
     Edit *ECapZon = nullptr;
     Edit *EUffCon = nullptr;
     Edit *ECivZon = nullptr;
-
-    // On paper the notes come before the postal code and the agency, and the
-    // street name has no label; every label is printed, also for a row the
-    // compact layout hides.
-    QList<PrintLine> printLines() const override;
 };
 
 } // namespace zelvora

@@ -357,12 +357,8 @@ void TZone::StringGrid2DblClick()
         m_pane->list().enter();
     });
     details->compact(held.streetNotes.isEmpty(), held.streetAgencies.isEmpty());
-    details->ECitZon->setText(ComboBox1->currentText() + QStringLiteral("   ") + held.cityTags);
-    details->EViaZon->setText(StringGrid2->cell(1, row));
-    details->ELocZon->setText(StringGrid2->cell(0, row));
-    details->ECivZon->setText(held.streetNotes);
-    details->ECapZon->setText(held.streetCaps);
-    details->EUffCon->setText(held.streetAgencies);
+    details->fill(ComboBox1->currentText() + QStringLiteral("   ") + held.cityTags, StringGrid2->cell(1, row),
+                  StringGrid2->cell(0, row), held.streetNotes, held.streetCaps, held.streetAgencies);
     details->exec();
 }
 

@@ -3,6 +3,7 @@
 #include "app/about_box.h"
 #include "app/application.h"
 #include "app/fonts.h"
+#include "support/controls.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -18,6 +19,28 @@ constexpr int kRestWidth = 176;
 constexpr int kImageLeft = 15;
 constexpr int kVersioLeft = 56;
 constexpr int kWindoLeft = 57;
+
+// The box's controls, found by their names.
+QFrame *frame(const TAboutBox &box, const char *name)
+{
+    return test::control<QFrame>(&box, name);
+}
+QLabel *label(const TAboutBox &box, const char *name)
+{
+    return test::control<QLabel>(&box, name);
+}
+QTimer *timer(const TAboutBox &box, const char *name)
+{
+    return test::control<QTimer>(&box, name);
+}
+AboutPaintBox *paintBox(const TAboutBox &box)
+{
+    return test::control<AboutPaintBox>(&box, "PaintBox1");
+}
+QPushButton *okButton(const TAboutBox &box)
+{
+    return test::control<QPushButton>(&box, "BitBtn1");
+}
 
 // Where a control's point lies in the box.
 QPoint inBox(TAboutBox &box, QWidget *control, QPoint local)
@@ -53,7 +76,7 @@ void steps(TAboutBox &box, int count)
 int stepsUntilStopped(TAboutBox &box)
 {
     int count = 0;
-    while (box.Timer2->isActive() && count < 1000) {
+    while (timer(box, "Timer2")->isActive() && count < 1000) {
         box.Timer2Timer();
         ++count;
     }
@@ -62,7 +85,7 @@ int stepsUntilStopped(TAboutBox &box)
 
 QList<int> childLefts(const TAboutBox &box)
 {
-    return {box.Image1->x(), box.Versio->x(), box.Windo->x()};
+    return {label(box, "Image1")->x(), label(box, "Versio")->x(), label(box, "Windo")->x()};
 }
 
 const AboutPaintBox::Line *findLine(const QList<AboutPaintBox::Line> &lines, const QString &text)
@@ -123,28 +146,28 @@ private slots:
         QVERIFY(!(box.windowFlags() & (Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
                                        | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QVERIFY(!box.windowIcon().isNull());
-        QCOMPARE(box.Panel1->geometry(), QRect(23, 48, 180, 65));
-        QCOMPARE(box.PaintBox1->geometry(), QRect(1, 1, 176, 61));
-        QCOMPARE(box.Panel4->geometry(), QRect(1, 1, 176, 61));
-        QCOMPARE(box.Panel4->parentWidget(), box.PaintBox1->parentWidget());
-        QCOMPARE(box.Panel2->childAt(5, 5), box.Panel4); // the cover lies on top
+        QCOMPARE(frame(box, "Panel1")->geometry(), QRect(23, 48, 180, 65));
+        QCOMPARE(paintBox(box)->geometry(), QRect(1, 1, 176, 61));
+        QCOMPARE(frame(box, "Panel4")->geometry(), QRect(1, 1, 176, 61));
+        QCOMPARE(frame(box, "Panel4")->parentWidget(), paintBox(box)->parentWidget());
+        QCOMPARE(frame(box, "Panel2")->childAt(5, 5), frame(box, "Panel4")); // the cover lies on top
         QCOMPARE(childLefts(box), QList<int>({kImageLeft, kVersioLeft, kWindoLeft}));
-        QCOMPARE(box.InfoHint->geometry(), QRect(0, 165, 227, 17));
-        QCOMPARE(box.InfoHint->text(), "");
-        QCOMPARE(box.BitBtn1->text(), "&OK");
-        QVERIFY(box.BitBtn1->isDefault());
-        QVERIFY(!box.BitBtn1->icon().isNull());
-        QCOMPARE(box.Versio->text(), "Versione 4.21");
-        QCOMPARE(box.Windo->text(), "Windows 95/98");
-        QVERIFY(!box.Image1->pixmap().isNull());
-        QCOMPARE(box.Timer1->interval(), 30);
-        QCOMPARE(box.Timer2->interval(), 40);
-        QVERIFY(!box.Timer1->isActive());
-        QVERIFY(!box.Timer2->isActive());
+        QCOMPARE(label(box, "InfoHint")->geometry(), QRect(0, 165, 227, 17));
+        QCOMPARE(label(box, "InfoHint")->text(), "");
+        QCOMPARE(okButton(box)->text(), "&OK");
+        QVERIFY(okButton(box)->isDefault());
+        QVERIFY(!okButton(box)->icon().isNull());
+        QCOMPARE(label(box, "Versio")->text(), "Versione 4.21");
+        QCOMPARE(label(box, "Windo")->text(), "Windows 95/98");
+        QVERIFY(!label(box, "Image1")->pixmap().isNull());
+        QCOMPARE(timer(box, "Timer1")->interval(), 30);
+        QCOMPARE(timer(box, "Timer2")->interval(), 40);
+        QVERIFY(!timer(box, "Timer1")->isActive());
+        QVERIFY(!timer(box, "Timer2")->isActive());
         // Hints feed the status line only.
-        QCOMPARE(box.Panel4->toolTip(), "");
+        QCOMPARE(frame(box, "Panel4")->toolTip(), "");
         QVERIFY(showActive(box));
-        QVERIFY(box.BitBtn1->hasFocus());
+        QVERIFY(okButton(box)->hasFocus());
     }
 
     void activationSavesTheCoverWhereItIs()
@@ -169,7 +192,7 @@ private slots:
         QCOMPARE(aboutBoxState().savedImageLeft, kImageLeft - 42);
         box.PaintBox1Click();
         QCOMPARE(stepsUntilStopped(box), 2); // one step right, one to stop
-        QCOMPARE(box.Panel4->geometry(), QRect(1, 1, 136, 61));
+        QCOMPARE(frame(box, "Panel4")->geometry(), QRect(1, 1, 136, 61));
         QCOMPARE(childLefts(box), QList<int>({kImageLeft - 40, kVersioLeft - 40, kWindoLeft - 40}));
     }
 
@@ -179,31 +202,31 @@ private slots:
         box.FormActivate();
         box.Panel4Click();
         QCOMPARE(aboutBoxState().coverState, "apri");
-        QVERIFY(box.Timer2->isActive());
-        QVERIFY(!box.Timer1->isActive());
+        QVERIFY(timer(box, "Timer2")->isActive());
+        QVERIFY(!timer(box, "Timer1")->isActive());
 
         box.Timer2Timer();
-        QCOMPARE(box.Panel4->geometry(), QRect(-1, 1, kRestWidth, 61));
+        QCOMPARE(frame(box, "Panel4")->geometry(), QRect(-1, 1, kRestWidth, 61));
         QCOMPARE(childLefts(box), QList<int>({kImageLeft - 2, kVersioLeft - 2, kWindoLeft - 2}));
 
         for (int step = 1; step <= 88; ++step) {
-            const int widthBefore = box.Panel4->width();
+            const int widthBefore = frame(box, "Panel4")->width();
             box.Timer2Timer();
-            QCOMPARE(box.Panel4->x(), -1);
-            QCOMPARE(box.Panel4->width(), widthBefore - 2);
+            QCOMPARE(frame(box, "Panel4")->x(), -1);
+            QCOMPARE(frame(box, "Panel4")->width(), widthBefore - 2);
             // The text starts scrolling at the step that finds the cover 90 wide.
-            QCOMPARE(box.Timer1->isActive(), widthBefore <= 90);
-            QCOMPARE(box.Image1->x(), kImageLeft - 2 - 2 * step);
-            QVERIFY(box.Timer2->isActive());
+            QCOMPARE(timer(box, "Timer1")->isActive(), widthBefore <= 90);
+            QCOMPARE(label(box, "Image1")->x(), kImageLeft - 2 - 2 * step);
+            QVERIFY(timer(box, "Timer2")->isActive());
         }
-        QCOMPARE(box.Panel4->width(), 0);
+        QCOMPARE(frame(box, "Panel4")->width(), 0);
         const QList<int> openLefts = childLefts(box);
         QCOMPARE(openLefts, QList<int>({kImageLeft - 178, kVersioLeft - 178, kWindoLeft - 178}));
 
         box.Timer2Timer();
-        QVERIFY(!box.Timer2->isActive());
-        QVERIFY(box.Timer1->isActive()); // the text keeps scrolling
-        QCOMPARE(box.Panel4->geometry(), QRect(-1, 1, 0, 61));
+        QVERIFY(!timer(box, "Timer2")->isActive());
+        QVERIFY(timer(box, "Timer1")->isActive()); // the text keeps scrolling
+        QCOMPARE(frame(box, "Panel4")->geometry(), QRect(-1, 1, 0, 61));
         QCOMPARE(childLefts(box), openLefts);
         QCOMPARE(aboutBoxState().coverState, "apri");
     }
@@ -225,40 +248,40 @@ private slots:
         QVERIFY(target);
         clickAt(box, centreInBox(box, target));
         QCOMPARE(aboutBoxState().coverState, "apri");
-        QVERIFY(box.Timer2->isActive());
+        QVERIFY(timer(box, "Timer2")->isActive());
     }
 
     void clickOnTheCoverWhileOpeningDoesNothingMore()
     {
         TAboutBox box;
         QVERIFY(showActive(box));
-        clickAt(box, centreInBox(box, box.Panel4));
+        clickAt(box, centreInBox(box, frame(box, "Panel4")));
         steps(box, 10); // width 158
-        clickAt(box, inBox(box, box.Panel4, QPoint(20, 30)));
+        clickAt(box, inBox(box, frame(box, "Panel4"), QPoint(20, 30)));
         QCOMPARE(aboutBoxState().coverState, "apri");
-        QVERIFY(box.Timer2->isActive());
+        QVERIFY(timer(box, "Timer2")->isActive());
         box.Timer2Timer();
-        QCOMPARE(box.Panel4->width(), 156);
-        QCOMPARE(box.Image1->x(), kImageLeft - 22);
+        QCOMPARE(frame(box, "Panel4")->width(), 156);
+        QCOMPARE(label(box, "Image1")->x(), kImageLeft - 22);
     }
 
     void clickOnTheUncoveredAreaWhileOpeningReverses()
     {
         TAboutBox box;
         QVERIFY(showActive(box));
-        clickAt(box, centreInBox(box, box.Panel4));
+        clickAt(box, centreInBox(box, frame(box, "Panel4")));
         steps(box, 60); // width 58, the scroll running
-        QVERIFY(box.Timer1->isActive());
+        QVERIFY(timer(box, "Timer1")->isActive());
         box.Timer1Timer();
-        clickAt(box, inBox(box, box.PaintBox1, QPoint(150, 30)));
+        clickAt(box, inBox(box, paintBox(box), QPoint(150, 30)));
         QCOMPARE(aboutBoxState().coverState, "chiudi");
-        QVERIFY(box.Timer2->isActive());
+        QVERIFY(timer(box, "Timer2")->isActive());
 
         box.Timer2Timer();
-        QCOMPARE(box.Panel4->geometry(), QRect(-1, 1, 60, 61));
-        QCOMPARE(box.Image1->x(), kImageLeft - 118);
+        QCOMPARE(frame(box, "Panel4")->geometry(), QRect(-1, 1, 60, 61));
+        QCOMPARE(label(box, "Image1")->x(), kImageLeft - 118);
         QCOMPARE(stepsUntilStopped(box), 58 + 1 + 1); // wider, then right, then stop
-        QCOMPARE(box.Panel4->geometry(), QRect(kRestLeft, 1, kRestWidth, 61));
+        QCOMPARE(frame(box, "Panel4")->geometry(), QRect(kRestLeft, 1, kRestWidth, 61));
         QCOMPARE(childLefts(box), QList<int>({kImageLeft, kVersioLeft, kWindoLeft}));
     }
 
@@ -275,16 +298,16 @@ private slots:
 
         box.PaintBox1Click();
         QCOMPARE(stepsUntilStopped(box), 90);
-        QVERIFY(!box.Timer1->isActive());
+        QVERIFY(!timer(box, "Timer1")->isActive());
         QCOMPARE(aboutBoxState().scrollOffset, 0);
         QCOMPARE(aboutBoxState().scrollPage, 0);
-        QCOMPARE(box.Panel4->geometry(), QRect(kRestLeft, 1, kRestWidth, 61));
+        QCOMPARE(frame(box, "Panel4")->geometry(), QRect(kRestLeft, 1, kRestWidth, 61));
         QCOMPARE(childLefts(box), QList<int>({kImageLeft, kVersioLeft, kWindoLeft}));
 
         // The next opening starts with the credits entering from below.
         box.Panel4Click();
-        QVERIFY(box.Timer2->isActive());
-        const QList<AboutPaintBox::Line> lines = box.PaintBox1->lines();
+        QVERIFY(timer(box, "Timer2")->isActive());
+        const QList<AboutPaintBox::Line> lines = paintBox(box)->lines();
         QVERIFY(findLine(lines, "by"));
         QCOMPARE(lines.first().y, 60);
     }
@@ -299,11 +322,11 @@ private slots:
         box.Timer1Timer();
         QCOMPARE(aboutBoxState().scrollOffset, 0);
         QCOMPARE(aboutBoxState().scrollPage, 1);
-        QVERIFY(findLine(box.PaintBox1->lines(), "Il programma"));
+        QVERIFY(findLine(paintBox(box)->lines(), "Il programma"));
         for (int i = 0; i < 200; ++i)
             box.Timer1Timer();
         QCOMPARE(aboutBoxState().scrollPage, 2);
-        QVERIFY(findLine(box.PaintBox1->lines(), "by"));
+        QVERIFY(findLine(paintBox(box)->lines(), "by"));
     }
 
     void pageLines_data()
@@ -336,7 +359,7 @@ private slots:
         TAboutBox box;
         aboutBoxState().scrollPage = page;
         aboutBoxState().scrollOffset = offset;
-        const QList<AboutPaintBox::Line> lines = box.PaintBox1->lines();
+        const QList<AboutPaintBox::Line> lines = paintBox(box)->lines();
         const AboutPaintBox::Line *line = findLine(lines, text);
         QVERIFY(line);
         QCOMPARE(line->y, y);
@@ -349,10 +372,10 @@ private slots:
     {
         TAboutBox box;
         // Credits: the 8-point font's height counts as 10 pixels.
-        QCOMPARE(wipeTops(box.PaintBox1->lines()), QList<int>({73, 93, 163, 183, 198}));
+        QCOMPARE(wipeTops(paintBox(box)->lines()), QList<int>({73, 93, 163, 183, 198}));
         aboutBoxState().scrollPage = 1;
         aboutBoxState().scrollOffset = 6;
-        QCOMPARE(wipeTops(box.PaintBox1->lines()), QList<int>({90, 110, 170}));
+        QCOMPARE(wipeTops(paintBox(box)->lines()), QList<int>({90, 110, 170}));
     }
 
     void creditLinesFitTheArea()
@@ -360,7 +383,7 @@ private slots:
         TAboutBox box;
         for (int page : {0, 1}) {
             aboutBoxState().scrollPage = page;
-            for (const AboutPaintBox::Line &line : box.PaintBox1->lines())
+            for (const AboutPaintBox::Line &line : paintBox(box)->lines())
                 if (!line.text.trimmed().isEmpty())
                     QVERIFY2(line.x >= 0, qPrintable(line.text));
         }
@@ -382,13 +405,13 @@ private slots:
         TAboutBox box;
         aboutBoxState().scrollPage = page;
         aboutBoxState().scrollOffset = 60;
-        const QImage image = box.PaintBox1->grab().toImage();
+        const QImage image = paintBox(box)->grab().toImage();
         QCOMPARE(image.pixelColor(0, 0), QColor(192, 192, 192));
         QVERIFY(hasTint(image, drawn));
         QVERIFY(!hasTint(image, absent));
         // Scrolled past its end, the page leaves the area blank.
         aboutBoxState().scrollOffset = 199;
-        const QImage blank = box.PaintBox1->grab().toImage();
+        const QImage blank = paintBox(box)->grab().toImage();
         QVERIFY(!hasTint(blank, drawn));
     }
 
@@ -407,15 +430,15 @@ private slots:
         steps(box, 70);
         for (int i = 0; i < 30; ++i)
             box.Timer1Timer();
-        QVERIFY(box.Timer1->isActive());
+        QVERIFY(timer(box, "Timer1")->isActive());
         if (byKey)
             QTest::keyClick(&box, Qt::Key_Return);
         else
-            QTest::mouseClick(box.BitBtn1, Qt::LeftButton);
-        QCOMPARE(box.Panel4->geometry(), QRect(kRestLeft, 1, kRestWidth, 61));
+            QTest::mouseClick(okButton(box), Qt::LeftButton);
+        QCOMPARE(frame(box, "Panel4")->geometry(), QRect(kRestLeft, 1, kRestWidth, 61));
         QCOMPARE(childLefts(box), QList<int>({kImageLeft, kVersioLeft, kWindoLeft}));
-        QVERIFY(!box.Timer1->isActive());
-        QVERIFY(!box.Timer2->isActive());
+        QVERIFY(!timer(box, "Timer1")->isActive());
+        QVERIFY(!timer(box, "Timer2")->isActive());
         QCOMPARE(aboutBoxState().coverState, "");
         QCOMPARE(aboutBoxState().scrollOffset, 0);
         QCOMPARE(aboutBoxState().scrollPage, 0);
@@ -449,10 +472,10 @@ private slots:
         // on it changes nothing.
         TAboutBox box;
         QVERIFY(showActive(box));
-        QCOMPARE(box.Panel4->geometry(), QRect(kRestLeft, 1, kRestWidth, 61));
-        clickAt(box, centreInBox(box, box.Panel4));
-        QVERIFY(!box.Timer2->isActive());
-        QCOMPARE(box.PaintBox1->lines().first().y, 60 - 120);
+        QCOMPARE(frame(box, "Panel4")->geometry(), QRect(kRestLeft, 1, kRestWidth, 61));
+        clickAt(box, centreInBox(box, frame(box, "Panel4")));
+        QVERIFY(!timer(box, "Timer2")->isActive());
+        QCOMPARE(paintBox(box)->lines().first().y, 60 - 120);
     }
 
     void statusLineShowsTheHintUnderTheMouse()
@@ -460,31 +483,31 @@ private slots:
         TAboutBox box;
         QVERIFY(showActive(box));
         const QString cover = "Click per altre informazioni sul programma";
-        QTest::mouseMove(&box, centreInBox(box, box.Panel4));
-        QTRY_COMPARE(box.InfoHint->text(), cover);
-        QTest::mouseMove(&box, centreInBox(box, box.Label1));
-        QTRY_COMPARE(box.InfoHint->text(), "Versione programma");
-        QTest::mouseMove(&box, centreInBox(box, box.Versio));
-        QTRY_COMPARE(box.InfoHint->text(), cover);
-        QTest::mouseMove(&box, centreInBox(box, box.BitBtn1));
-        QTRY_COMPARE(box.InfoHint->text(), "Torna a Zelvora");
+        QTest::mouseMove(&box, centreInBox(box, frame(box, "Panel4")));
+        QTRY_COMPARE(label(box, "InfoHint")->text(), cover);
+        QTest::mouseMove(&box, centreInBox(box, label(box, "Label1")));
+        QTRY_COMPARE(label(box, "InfoHint")->text(), "Versione programma");
+        QTest::mouseMove(&box, centreInBox(box, label(box, "Versio")));
+        QTRY_COMPARE(label(box, "InfoHint")->text(), cover);
+        QTest::mouseMove(&box, centreInBox(box, okButton(box)));
+        QTRY_COMPARE(label(box, "InfoHint")->text(), "Torna a Zelvora");
         QTest::mouseMove(&box, QPoint(5, 100));
-        QTRY_COMPARE(box.InfoHint->text(), "");
-        QTest::mouseMove(&box, centreInBox(box, box.Image1));
-        QTRY_COMPARE(box.InfoHint->text(), cover);
+        QTRY_COMPARE(label(box, "InfoHint")->text(), "");
+        QTest::mouseMove(&box, centreInBox(box, label(box, "Image1")));
+        QTRY_COMPARE(label(box, "InfoHint")->text(), cover);
 
         box.Panel4Click();
         steps(box, 90);
-        QTest::mouseMove(&box, centreInBox(box, box.InfoHint));
-        QTRY_COMPARE(box.InfoHint->text(), "");
-        QTest::mouseMove(&box, centreInBox(box, box.PaintBox1));
-        QTRY_COMPARE(box.InfoHint->text(), "Click per chiudere");
+        QTest::mouseMove(&box, centreInBox(box, label(box, "InfoHint")));
+        QTRY_COMPARE(label(box, "InfoHint")->text(), "");
+        QTest::mouseMove(&box, centreInBox(box, paintBox(box)));
+        QTRY_COMPARE(label(box, "InfoHint")->text(), "Click per chiudere");
         // Leaving the box keeps the last hint.
         QVERIFY(box.mouseInside());
         QTest::mouseMove(&box, QPoint(-50, -50));
         QTRY_VERIFY(!box.mouseInside());
         QTRY_COMPARE(Application::instance().hint(), "");
-        QCOMPARE(box.InfoHint->text(), "Click per chiudere");
+        QCOMPARE(label(box, "InfoHint")->text(), "Click per chiudere");
     }
 };
 

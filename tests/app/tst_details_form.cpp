@@ -2,6 +2,7 @@
 // with its own row step: the street details' 31 pixels on a silver window.
 #include "app/details_form.h"
 #include "app/toolkit/edit.h"
+#include "support/controls.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -66,9 +67,9 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.height(), height);
-        QCOMPARE(form.Panel1->height(), 197 - (257 - height));
-        QCOMPARE(form.OKButton->y(), 217 - (257 - height));
-        QCOMPARE(form.Stampa->y(), 217 - (257 - height));
+        QCOMPARE(test::control<QFrame>(&form, "Panel1")->height(), 197 - (257 - height));
+        QCOMPARE(test::control<QPushButton>(&form, "OKButton")->y(), 217 - (257 - height));
+        QCOMPARE(test::control<QPushButton>(&form, "Stampa")->y(), 217 - (257 - height));
         QCOMPARE(form.agency->isVisible(), agencyRow);
         QCOMPARE(form.agencyLabel->isVisible(), agencyRow);
         QCOMPARE(form.notes->isVisible(), notesRow);

@@ -188,7 +188,7 @@ private slots:
         resetAboutBoxState();
         TAboutBox box;
         QStringList lines;
-        for (const AboutPaintBox::Line &line : box.PaintBox1->lines())
+        for (const AboutPaintBox::Line &line : test::control<AboutPaintBox>(&box, "PaintBox1")->lines())
             if (!line.text.trimmed().isEmpty())
                 lines << line.text;
         QCOMPARE(lines.mid(lines.indexOf("E-mail")), QStringList({"E-mail", "vedi la Guida (F1)", "Web", "vedi la Guida (F1)"}));

@@ -1,5 +1,6 @@
 // The locality details dialog, opened from the results list, and its printout.
 #include "locality/details_dialog.h"
+#include "support/controls.h"
 #include "support/main_window_fixture.h"
 #include "support/seams.h"
 
@@ -67,15 +68,15 @@ private slots:
         openDetails(f, "ALFA", [](TDettagli *d) {
             QCOMPARE(d->windowTitle(), "Dettagli Zelvora");
             QCOMPARE(d->size(), QSize(396, 225));
-            QCOMPARE(d->ELoc->text(), "ALFA");
-            QCOMPARE(d->EBil->text(), "ALPHA");
-            QVERIFY(d->EBil->isVisible());
-            QCOMPARE(d->EPv->text(), "TO");
-            QCOMPARE(d->EPro->text(), "TORINO");
-            QCOMPARE(d->ECap->text(), "10100");
-            QCOMPARE(d->ERec->text(), "TORINO CENTRO");
-            QCOMPARE(d->ENot->text(), "NOTA ALFA");
-            QCOMPARE(d->focusWidget(), d->OKButton);
+            QCOMPARE(test::control<Edit>(d, "ELoc")->text(), "ALFA");
+            QCOMPARE(test::control<Edit>(d, "EBil")->text(), "ALPHA");
+            QVERIFY(test::control<Edit>(d, "EBil")->isVisible());
+            QCOMPARE(test::control<Edit>(d, "EPv")->text(), "TO");
+            QCOMPARE(test::control<Edit>(d, "EPro")->text(), "TORINO");
+            QCOMPARE(test::control<Edit>(d, "ECap")->text(), "10100");
+            QCOMPARE(test::control<Edit>(d, "ERec")->text(), "TORINO CENTRO");
+            QCOMPARE(test::control<Edit>(d, "ENot")->text(), "NOTA ALFA");
+            QCOMPARE(d->focusWidget(), test::control<QPushButton>(d, "OKButton"));
         });
         QCOMPARE(f.window->state().lastRow, 0);
     }
@@ -103,15 +104,15 @@ private slots:
         QVERIFY(f.open(records(), provinces()));
         openDetails(f, name, [&](TDettagli *d) {
             QCOMPARE(d->height(), height);
-            QCOMPARE(d->Panel1->height(), 170 - (225 - height));
-            QCOMPARE(d->OKButton->y(), 188 - (225 - height));
-            QCOMPARE(d->Stampa->y(), 188 - (225 - height));
-            QCOMPARE(d->ERec->isVisible(), agencyRow);
-            QCOMPARE(d->LRec->isVisible(), agencyRow);
-            QCOMPARE(d->ENot->isVisible(), notesRow);
-            QCOMPARE(d->LNot->isVisible(), notesRow);
-            QCOMPARE(d->ENot->y(), notesTop);
-            QCOMPARE(d->LNot->y(), notesTop + 2);
+            QCOMPARE(test::control<QFrame>(d, "Panel1")->height(), 170 - (225 - height));
+            QCOMPARE(test::control<QPushButton>(d, "OKButton")->y(), 188 - (225 - height));
+            QCOMPARE(test::control<QPushButton>(d, "Stampa")->y(), 188 - (225 - height));
+            QCOMPARE(test::control<Edit>(d, "ERec")->isVisible(), agencyRow);
+            QCOMPARE(test::control<QLabel>(d, "LRec")->isVisible(), agencyRow);
+            QCOMPARE(test::control<Edit>(d, "ENot")->isVisible(), notesRow);
+            QCOMPARE(test::control<QLabel>(d, "LNot")->isVisible(), notesRow);
+            QCOMPARE(test::control<Edit>(d, "ENot")->y(), notesTop);
+            QCOMPARE(test::control<QLabel>(d, "LNot")->y(), notesTop + 2);
         });
     }
 
@@ -120,22 +121,22 @@ private slots:
         MainWindowFixture f;
         QVERIFY(f.open(records(), provinces()));
         openDetails(f, "EPSILON", [](TDettagli *d) {
-            QCOMPARE(d->ECap->text(), "VEDI NOTE");
-            QVERIFY(!d->EBil->isVisible()); // no empty field under the name
-            QVERIFY(d->EPro->isVisible());  // an unknown province: visible, empty
-            QCOMPARE(d->EPro->text(), "");
+            QCOMPARE(test::control<Edit>(d, "ECap")->text(), "VEDI NOTE");
+            QVERIFY(!test::control<Edit>(d, "EBil")->isVisible()); // no empty field under the name
+            QVERIFY(test::control<Edit>(d, "EPro")->isVisible());  // an unknown province: visible, empty
+            QCOMPARE(test::control<Edit>(d, "EPro")->text(), "");
         });
         f.cerca()->setFocus();
         f.cerca()->clear();
         openDetails(f, "DELTA", [](TDettagli *d) {
-            QVERIFY(!d->LPv->isVisible());
-            QVERIFY(!d->EPv->isVisible());
-            QVERIFY(!d->EPro->isVisible());
+            QVERIFY(!test::control<QLabel>(d, "LPv")->isVisible());
+            QVERIFY(!test::control<Edit>(d, "EPv")->isVisible());
+            QVERIFY(!test::control<Edit>(d, "EPro")->isVisible());
         });
         f.cerca()->setFocus();
         f.cerca()->clear();
         // "R" begins both RI and RM (in this order in cap.pv): the last match wins.
-        openDetails(f, "ZETA", [](TDettagli *d) { QCOMPARE(d->EPro->text(), "ROMA"); });
+        openDetails(f, "ZETA", [](TDettagli *d) { QCOMPARE(test::control<Edit>(d, "EPro")->text(), "ROMA"); });
     }
 
     void withoutProvinceTableTheNameStaysHidden()
@@ -144,9 +145,9 @@ private slots:
         QVERIFY(f.open(records(), provinces(), [](const QString &dir) { QFile::remove(dir + "/cap.pv"); }));
         QCOMPARE(f.boxes.requests.size(), 1); // the missing table, at start-up only
         openDetails(f, "ALFA", [](TDettagli *d) {
-            QVERIFY(d->EPv->isVisible());
-            QVERIFY(!d->EPro->isVisible());
-            QCOMPARE(d->EPro->text(), "");
+            QVERIFY(test::control<Edit>(d, "EPv")->isVisible());
+            QVERIFY(!test::control<Edit>(d, "EPro")->isVisible());
+            QCOMPARE(test::control<Edit>(d, "EPro")->text(), "");
         });
         QCOMPARE(f.boxes.requests.size(), 1);
     }
@@ -158,7 +159,7 @@ private slots:
         const QString pdf = f.dir.filePath("page.pdf");
         RecordingPrinting printer(pdf);
         openDetails(f, "DELTA", [](TDettagli *d) {
-            d->Stampa->click();
+            test::control<QPushButton>(d, "Stampa")->click();
             // Esc leaves the dialog open; only "&Esci" closes it.
             QTest::keyClick(d->focusWidget(), Qt::Key_Escape);
             QVERIFY(d->isVisible());
@@ -182,7 +183,7 @@ private slots:
         RecordingPrinting printer(pdf);
         printer.answer = false;
         openDetails(f, "ALFA", [](TDettagli *d) {
-            d->Stampa->click();
+            test::control<QPushButton>(d, "Stampa")->click();
             QVERIFY(d->isVisible());
         });
         QCOMPARE(printer.dialogs, 1);
@@ -195,7 +196,7 @@ private slots:
         QVERIFY(f.open(records(), provinces()));
         RecordingPrinting printer(f.dir.filePath("no/such/folder/page.pdf"));
         openDetails(f, "ALFA", [&](TDettagli *d) {
-            d->Stampa->click();
+            test::control<QPushButton>(d, "Stampa")->click();
             QVERIFY(d->isVisible());
             QCOMPARE(f.boxes.requests.size(), 1);
             QCOMPARE(f.boxes.requests[0].caption, "Zelvora");

@@ -218,7 +218,7 @@ private slots:
             QCOMPARE(about->windowTitle(), "Info");
             QCOMPARE(about->parentWidget(), f.window.get());
             seen = true;
-            about->BitBtn1->click();
+            test::control<QPushButton>(about, "BitBtn1")->click();
         });
         test::control<QAction>(f.window, "InformazionesuZelvora1")->trigger();
         QVERIFY(seen);

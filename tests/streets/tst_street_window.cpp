@@ -284,17 +284,17 @@ private slots:
             auto *d = qobject_cast<TDettagliZone *>(dialog);
             QVERIFY(d);
             QCOMPARE(d->height(), height);
-            QCOMPARE(d->Stampa->y(), 217 - (257 - height));
-            QVERIFY(!d->EUffCon->isVisible() && !d->LUffCon->isVisible());
-            QCOMPARE(d->ECivZon->isVisible() ? d->ECivZon->y() : -1, notesTop);
-            QCOMPARE(d->LCivZon->isVisible(), notesTop >= 0);
+            QCOMPARE(test::control<QPushButton>(d, "Stampa")->y(), 217 - (257 - height));
+            QVERIFY(!test::control<Edit>(d, "EUffCon")->isVisible() && !test::control<QLabel>(d, "LUffCon")->isVisible());
+            QCOMPARE(test::control<Edit>(d, "ECivZon")->isVisible() ? test::control<Edit>(d, "ECivZon")->y() : -1, notesTop);
+            QCOMPARE(test::control<QLabel>(d, "LCivZon")->isVisible(), notesTop >= 0);
             for (QWidget *window : QList<QWidget *>{d, f.zone.get()})
                 for (QWidget *control : window->findChildren<QWidget *>())
                     if (!control->objectName().isEmpty() && !control->objectName().startsWith("qt_"))
                         QVERIFY2(!QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name).isEmpty(),
                                  qPrintable(control->objectName()));
             printed = d->printLines();
-            d->Stampa->click();
+            test::control<QPushButton>(d, "Stampa")->click();
             // Esc leaves the dialog open; only "&Esci" closes it.
             QTest::keyClick(d->focusWidget(), Qt::Key_Escape);
             QVERIFY(d->isVisible());
