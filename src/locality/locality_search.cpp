@@ -201,6 +201,10 @@ void LocalitySearch::switchMode(const QString &mode)
     m_list->scrollBar()->setMaximum(s.recordCount);
     if (indexOpened)
         loadPrefixIndex(*m_index, m_prefixes, m_firstRecords);
+    // The data compiler writes the prefixes in order: the group of every
+    // keystroke is then found by halving the list. An index out of order is
+    // still searched entry by entry.
+    m_prefixesInOrder = prefixesInOrder(m_prefixes);
 
     // 11. Back to the search field.
     if (mode != kModeLocality || m_controls.window->isVisible())
@@ -209,7 +213,7 @@ void LocalitySearch::switchMode(const QString &mode)
 
 void LocalitySearch::CercaChange()
 {
-    m_pane->search({m_prefixes, m_firstRecords, m_state.recordCount}, m_state.keyLength);
+    m_pane->search({m_prefixes, m_firstRecords, m_state.recordCount, m_prefixesInOrder}, m_state.keyLength);
 }
 
 QString LocalitySearch::readKey(int index)

@@ -72,6 +72,7 @@ private:
     QList<LocalityRow> &m_rows;
     QStringList m_prefixes;
     QStringList m_firstRecords;
+    bool m_prefixesInOrder = false;
     SearchPane *m_pane = nullptr;
     PagedList *m_list = nullptr;
     std::unique_ptr<RecordFile> m_localities = std::make_unique<RecordFile>();

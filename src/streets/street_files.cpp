@@ -20,17 +20,6 @@ QString fileName(const RecordFile &file)
     return QFileInfo(file.fileName()).fileName();
 }
 
-// The order of the street file: code page 1252 bytes. A prefix that does not
-// encode (a damaged byte) falls back to the order of its characters.
-bool prefixLess(const QString &a, const QString &b)
-{
-    const std::optional<QByteArray> ea = encodeCp1252(a);
-    const std::optional<QByteArray> eb = encodeCp1252(b);
-    if (ea && eb)
-        return *ea < *eb;
-    return a < b;
-}
-
 } // namespace
 
 std::optional<int> cityRowOfFileBase(QStringView fileBase)
@@ -150,7 +139,7 @@ void StreetFiles::checkIndex() const
                               .arg(first)
                               .arg(fileName(m_streets))
                               .arg(m_streetCount));
-        if (i > 0 && (first <= m_firstRecords.at(i - 1).toInt() || !prefixLess(m_prefixes.at(i - 1), m_prefixes.at(i))))
+        if (i > 0 && (first <= m_firstRecords.at(i - 1).toInt() || compareCp1252(m_prefixes.at(i - 1), m_prefixes.at(i)) >= 0))
             throw IoError(QStringLiteral("Voce %1 dell'indice %2 fuori ordine").arg(i + 1).arg(fileName(m_index)));
     }
 }
@@ -185,7 +174,8 @@ QString StreetFiles::note(int noteNo)
 
 std::optional<Group> StreetFiles::group(const QString &text) const
 {
-    return findGroup(m_prefixes, m_firstRecords, text.left(streetfiles::kKeyLength), m_streetCount);
+    // The index was checked to ascend when the files were opened.
+    return findGroup(m_prefixes, m_firstRecords, text.left(streetfiles::kKeyLength), m_streetCount, true);
 }
 
 } // namespace zelvora

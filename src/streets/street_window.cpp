@@ -327,7 +327,9 @@ void TZone::ComboBox1Change()
 
 void TZone::CercaZonaChange()
 {
-    m_pane->search({m_streetPrefixes, m_streetFirstRecords, m_streetCount}, streetfiles::kKeyLength);
+    // The street files open only with an index whose prefixes ascend: the
+    // group is found by halving it.
+    m_pane->search({m_streetPrefixes, m_streetFirstRecords, m_streetCount, true}, streetfiles::kKeyLength);
 }
 
 void TZone::CercaZonaKeyDown(int key)
