@@ -354,7 +354,10 @@ void PagedList::appOnActivate()
 void PagedList::showNote(const QString &text)
 {
     setNoteLineVisible(!text.isEmpty());
-    m_noteEdit->setText(text);
+    // Setting a line edit's text lays it out again even when it is the same:
+    // on a line move through rows without notes that was most of the move.
+    if (m_noteEdit->text() != text)
+        m_noteEdit->setText(text);
 }
 
 void PagedList::highlightSelectedRow()
