@@ -81,6 +81,20 @@ private:
     int m_count = 0;
 };
 
+// A page's cells written as the lists write theirs: inside one refill of the
+// grid, which shows them with one change notification at its end.
+class GridRefill
+{
+public:
+    explicit GridRefill(StringGrid *grid) : m_grid(grid) { m_grid->beginRefill(); }
+    ~GridRefill() { m_grid->endRefill(); }
+    GridRefill(const GridRefill &) = delete;
+    GridRefill &operator=(const GridRefill &) = delete;
+
+private:
+    StringGrid *m_grid;
+};
+
 QString field(const char *record, TextField field)
 {
     return readShortString(record + field.offset, field.capacity);
@@ -103,6 +117,7 @@ public:
         const int rows = direct ? step.reads : step.reads / 2;
         const RawRecords &order = direct ? m_localities : cap ? m_capOrder : m_pvOrder;
         const int start = std::max(0, std::min(step.pageEnd - kRows, order.count() - rows));
+        const GridRefill refill(m_grid);
         int row = 0;
         for (int i = 0; i < rows; ++i) {
             char record[LocalityRecord::kSize];
@@ -149,6 +164,7 @@ public:
         constexpr int rows = TZone::streetRowsPerPage;
         const int start = std::max(0, std::min(step.pageEnd - rows, m_streets.count() - step.reads));
         int notes = step.secondReads;
+        const GridRefill refill(m_grid);
         for (int i = 0; i < step.reads; ++i) {
             char record[StreetRecord::kSize];
             if (!m_streets.read(start + i, record))
@@ -210,6 +226,7 @@ public:
     {
         const QByteArray key = text.toUtf8();
         sqlite3_bind_text(m_page, 1, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+        const GridRefill refill(m_grid);
         for (int row = 0; sqlite3_step(m_page) == SQLITE_ROW; ++row) {
             for (int column = 0; column < 3; ++column)
                 m_grid->setCell(column, row,

@@ -108,6 +108,10 @@ void StringGridModel::setCell(int column, int row, const QString &text)
     if (column < 0 || row < 0)
         return;
     m_cells.insert(cellKey(column, row), text);
+    if (m_holds > 0) {
+        m_changedWhileHeld = true;
+        return;
+    }
     if (row < m_rows && column < m_columns) {
         const QModelIndex at = index(row, column);
         emit dataChanged(at, at);
@@ -117,6 +121,17 @@ void StringGridModel::setCell(int column, int row, const QString &text)
 void StringGridModel::clearCells()
 {
     m_cells.clear();
+    if (m_holds > 0)
+        m_changedWhileHeld = true;
+    else
+        emit dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1));
+}
+
+void StringGridModel::release()
+{
+    if (m_holds == 0 || --m_holds > 0 || !m_changedWhileHeld)
+        return;
+    m_changedWhileHeld = false;
     emit dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1));
 }
 
@@ -157,8 +172,15 @@ void StringGrid::setColCount(int columns)
 void StringGrid::setRowCountValue(int rows)
 {
     rows = std::max(rows, 1);
-    if (row() >= rows)
-        moveCurrentSilently(rows - 1);
+    if (row() >= rows) {
+        // In a refill the view's current row stays where it is: a page
+        // refilled down moves the selection back to its last row, and each
+        // move of the view's current row updates the whole view.
+        if (m_refills > 0)
+            m_heldRow = rows - 1;
+        else
+            moveCurrentSilently(rows - 1);
+    }
     m_rowCount = rows;
     m_silent = true;
     if (m_refills == 0 || rows > m_model.rowCount())
@@ -168,13 +190,26 @@ void StringGrid::setRowCountValue(int rows)
     m_silent = false;
 }
 
+void StringGrid::beginRefill()
+{
+    ++m_refills;
+    m_model.hold();
+}
+
 void StringGrid::endRefill()
 {
-    if (m_refills > 0 && --m_refills == 0 && m_model.rowCount() != m_rowCount) {
-        m_silent = true;
-        m_model.setRows(m_rowCount);
-        m_silent = false;
+    if (m_refills == 0)
+        return;
+    if (--m_refills == 0) {
+        if (m_heldRow >= 0)
+            moveCurrentSilently(m_heldRow);
+        if (m_model.rowCount() != m_rowCount) {
+            m_silent = true;
+            m_model.setRows(m_rowCount);
+            m_silent = false;
+        }
     }
+    m_model.release();
 }
 
 void StringGrid::setDefaultRowHeight(int height)
@@ -186,7 +221,7 @@ void StringGrid::setDefaultRowHeight(int height)
 
 int StringGrid::row() const
 {
-    return std::max(currentIndex().row(), 0);
+    return m_heldRow >= 0 ? m_heldRow : std::max(currentIndex().row(), 0);
 }
 
 void StringGrid::setRow(int row)
@@ -194,11 +229,22 @@ void StringGrid::setRow(int row)
     row = std::clamp(row, 0, rowCountValue() - 1);
     if (row == this->row())
         return;
+    if (m_heldRow >= 0 && row == currentIndex().row()) {
+        // Back to the row the view still has: the move it stands for, done.
+        m_heldRow = -1;
+        m_selection.top = m_selection.bottom = row;
+        viewport()->update();
+        if (!m_silent)
+            emit click();
+        return;
+    }
+    m_heldRow = -1;
     setCurrentIndex(m_model.index(row, std::max(currentIndex().column(), 0)));
 }
 
 void StringGrid::moveCurrentSilently(int row)
 {
+    m_heldRow = -1;
     m_silent = true;
     setCurrentIndex(m_model.index(row, std::max(currentIndex().column(), 0)));
     m_silent = false;
@@ -217,6 +263,10 @@ bool StringGrid::isHighlighted(int column, int row) const
 {
     return row == this->row() && row >= m_selection.top && row <= m_selection.bottom
            && column >= m_selection.left && column <= m_selection.right;
+}
+
+void StringGrid::scrollTo(const QModelIndex &, ScrollHint)
+{
 }
 
 void StringGrid::keyPressEvent(QKeyEvent *event)

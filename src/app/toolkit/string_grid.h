@@ -25,10 +25,19 @@ public:
     void setCell(int column, int row, const QString &text);
     void clearCells();
 
+    // While held, cell writes and clearing raise no change notification of
+    // their own: the release raises one for the whole grid if anything was
+    // written. A page written cell by cell then costs the view one repaint
+    // request instead of one per cell. Holds nest.
+    void hold() { ++m_holds; }
+    void release();
+
 private:
     int m_rows = 1;
     int m_columns = 1;
     QHash<quint64, QString> m_cells;
+    int m_holds = 0;
+    bool m_changedWhileHeld = false;
 };
 
 // A grid of text cells with whole-row selection and no scroll bars of its
@@ -68,9 +77,11 @@ public:
     // While a page is refilled (emptied, then its rows added one by one), the
     // rows it loses leave the view only when the refill ends: a page refilled
     // to as many rows as before leaves the view's rows alone, where removing
-    // and inserting them laid the whole view out again. rowCountValue() and
-    // the selected row follow every change at once. Refills nest.
-    void beginRefill() { ++m_refills; }
+    // and inserting them laid the whole view out again. The cells written
+    // meanwhile are shown by one change notification when the refill ends.
+    // rowCountValue(), the cells and the selected row follow every change
+    // at once. Refills nest.
+    void beginRefill();
     void endRefill();
 
     QString cell(int column, int row) const { return m_model.cell(column, row); }
@@ -100,6 +111,12 @@ public:
     void copyRow() const;
     std::function<QStringList(int row)> copyExtras;
 
+    // The grid shows its rows from the first, and never scrolls to bring the
+    // selected row into view: its rows are a page sized to fit, and the last
+    // row's grid line, which the grid's height may leave out, is no reason
+    // to shift every row up a pixel whenever the last row is selected.
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+
 signals:
     void click();
     void dblClick();
@@ -126,6 +143,9 @@ private:
     bool m_silent = false;
     int m_rowCount = 1; // rows as the program sees them
     int m_refills = 0;
+    // In a refill, the selected row as the program sees it while the view's
+    // current row waits for the refill's end; -1 when they are the same.
+    int m_heldRow = -1;
     int m_wheelDelta = 0;
 };
 
