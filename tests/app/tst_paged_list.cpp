@@ -10,6 +10,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
 #include <memory>
@@ -190,6 +191,11 @@ private slots:
         QCOMPARE(f.bar->position(), position);
         QCOMPARE(f.pages.reads - before, reads);
         QVERIFY(f.grid->isHighlighted(0, newRow));
+        // The view's current row, where its own keys go on from, is the
+        // selected row; its rows are shown from the first, whichever is
+        // selected, though the last one's grid line does not fit.
+        QCOMPARE(f.grid->currentIndex().row(), newRow);
+        QCOMPARE(f.grid->visualRect(f.grid->model()->index(0, 0)).top(), 0);
         // The note line follows the selected row.
         QTRY_COMPARE(f.noteEdit->isVisibleTo(&f.window), (newFirst + newRow) % 5 == 0);
         QVERIFY(f.boxes.requests.isEmpty());
@@ -254,10 +260,16 @@ private slots:
         ListFixture f;
         QVERIFY(f.open(40, rows, 3));
         f.pageAt(0, rows - 1);
+        QSignalSpy changes(f.grid->model(), &QAbstractItemModel::dataChanged);
         f.list->showSearchPage(start);
         QCOMPARE(f.names(), numbered(start, start + shown - 1));
         QCOMPARE(f.grid->model()->rowCount(), shown);
         QCOMPARE(f.grid->row(), 0);
+        QCOMPARE(f.grid->currentIndex().row(), 0);
+        // The view is told once that every cell of the page changed.
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(changes[0][0].toModelIndex(), f.grid->model()->index(0, 0));
+        QCOMPARE(changes[0][1].toModelIndex(), f.grid->model()->index(shown - 1, 2));
     }
 
     void thumbJump_data()
