@@ -204,6 +204,12 @@ QStringList Lookup::readRow(int index)
         return row;
     }
     LocalityRecord record;
+    if (m_kind == SearchKind::Locality && !m_details) {
+        // Only the three fields shown: a batch reads a row for every name.
+        const QByteArray bytes = recordAt(m_localities, m_localityRecords, index);
+        const auto field = [&](TextField f) { return readShortString(bytes.constData() + f.offset, f.capacity); };
+        return {field(LocalityRecord::kLocality), field(LocalityRecord::kPv), field(LocalityRecord::kCap)};
+    }
     if (m_kind == SearchKind::Locality) {
         record = LocalityRecord::decode(recordAt(m_localities, m_localityRecords, index));
     } else if (m_kind == SearchKind::Cap) {

@@ -1,18 +1,28 @@
 #include "output.h"
 
+#include <algorithm>
+
 namespace zelvora::cli {
 
 namespace {
 
-QString csvField(const QString &value, bool code)
+void appendCsvField(QString &text, const QString &value, bool code)
 {
     // A code is quoted even without special characters, so that spreadsheets
     // that read quoted fields as text keep its leading zeros.
-    if (!code && !value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') && !value.contains(u'\r'))
-        return value;
-    QString quoted = value;
-    quoted.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
+    const bool quote = code || std::any_of(value.begin(), value.end(), [](QChar c) {
+        return c == u',' || c == u'"' || c == u'\n' || c == u'\r';
+    });
+    if (!quote) {
+        text += value;
+        return;
+    }
+    text += u'"';
+    if (value.contains(u'"'))
+        text += QString(value).replace(u'"', QStringLiteral("\"\""));
+    else
+        text += value;
+    text += u'"';
 }
 
 QString jsonString(const QString &value)
@@ -61,10 +71,14 @@ QByteArray OutputWriter::begin() const
 
 QByteArray OutputWriter::line(const QStringList &values) const
 {
+    // Built in place: a batch writes a line for every name, and the
+    // temporaries of joining strings cost more than finding the name.
+    static const QString empty;
     QString text;
+    text.reserve(160);
     for (qsizetype i = 0; i < m_columns.size(); ++i) {
         const Column &column = m_columns.at(i);
-        const QString value = values.value(i);
+        const QString &value = i < values.size() ? values.at(i) : empty;
         switch (m_format) {
         case OutputFormat::Aligned:
             if (i + 1 < m_columns.size())
@@ -73,7 +87,9 @@ QByteArray OutputWriter::line(const QStringList &values) const
                 text += value;
             break;
         case OutputFormat::Csv:
-            text += (i ? QStringLiteral(",") : QString()) + csvField(value, column.code);
+            if (i)
+                text += u',';
+            appendCsvField(text, value, column.code);
             break;
         case OutputFormat::Json:
             text += (i ? QStringLiteral(",") : QStringLiteral("{")) + jsonString(column.key) + u':' + jsonString(value);
@@ -84,10 +100,13 @@ QByteArray OutputWriter::line(const QStringList &values) const
         // Empty last columns leave no padding behind.
         while (text.endsWith(u' '))
             text.chop(1);
-        return text.toUtf8() + '\n';
+        text += u'\n';
+        return text.toUtf8();
     }
-    if (m_format == OutputFormat::Csv)
-        return text.toUtf8() + "\r\n";
+    if (m_format == OutputFormat::Csv) {
+        text += QLatin1StringView("\r\n");
+        return text.toUtf8();
+    }
     return (text + u'}').toUtf8();
 }
 

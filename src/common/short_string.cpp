@@ -60,6 +60,11 @@ std::optional<QByteArray> encodeCp1252(const QString &text)
     QByteArray bytes(text.size(), Qt::Uninitialized);
     char *out = bytes.data();
     for (const QChar c : text) {
+        // Below 0x80 a character is its own byte.
+        if (c.unicode() < 0x80) {
+            *out++ = char(c.unicode());
+            continue;
+        }
         const auto byte = table.find(c.unicode());
         if (byte == table.end())
             return std::nullopt;
@@ -93,6 +98,12 @@ QString toUpperCp1252(const QString &text)
 {
     QString upper = text;
     for (QChar &c : upper) {
+        // Plain letters, most of any text, need no look-up.
+        if (c.unicode() < 0x80) {
+            if (c >= u'a' && c <= u'z')
+                c = QChar(c.unicode() - (u'a' - u'A'));
+            continue;
+        }
         const QChar capital = c.toUpper();
         if (capital != c && encodeCp1252(QString(capital)))
             c = capital;

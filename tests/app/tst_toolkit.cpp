@@ -82,6 +82,7 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::newRow("sharp s has no capital there") << QString::fromUtf8("straße") << QString::fromUtf8("STRAßE");
         QTest::newRow("micro sign stays") << QString::fromUtf8("µm") << QString::fromUtf8("µM");
+        QTest::newRow("plain letters and an accented one") << QString::fromUtf8("città z'") << QString::fromUtf8("CITTÀ Z'");
         QTest::newRow("y with diaeresis gets its capital") << QString::fromUtf8("ÿè") << QString::fromUtf8("ŸÈ");
     }
     void upperCaseStaysInsideCodePage1252()
