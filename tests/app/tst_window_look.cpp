@@ -1,7 +1,7 @@
 // How the windows look to a user: centred, no text cut by its control, the
 // grids under their column titles, the panels' bevels, a restored window and
 // the menu bar leaving the state alone, the copy key, the about box's credits,
-// the pictures drawn from their SVG sources.
+// the pictures drawn from their SVG sources, the menu bar extension's icon.
 #include "app/about_box.h"
 #include "app/toolkit/panel.h"
 #include "streets/street_window.h"
@@ -11,9 +11,11 @@
 #include <QClipboard>
 #include <QMenuBar>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QSvgRenderer>
+#include <QToolButton>
 
 using namespace zelvora;
 using namespace zelvora::test;
@@ -220,6 +222,22 @@ private slots:
             painter.end();
             drawn.setDevicePixelRatio(shownPixmap.devicePixelRatio());
             QCOMPARE(shownPixmap.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), drawn);
+        });
+    }
+
+    // The menu bar's extension button reads its icon only when drawn: then
+    // it is the platform style's own.
+    void menuBarExtensionShowsTheStyleIcon()
+    {
+        withWindow(Shown::MainWindow, [](QWidget *window) {
+            auto *extension = window->findChild<QToolButton *>("qt_menubar_ext_button");
+            QVERIFY(extension);
+            auto *style = qobject_cast<QProxyStyle *>(QApplication::style());
+            QVERIFY(style);
+            const QIcon own = style->baseStyle()->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+            QVERIFY(!extension->icon().isNull());
+            QCOMPARE(extension->icon().availableSizes(), own.availableSizes());
+            QCOMPARE(extension->icon().pixmap(16).toImage(), own.pixmap(16).toImage());
         });
     }
 
