@@ -95,10 +95,10 @@ void TCapF::buildLayout()
     colour(Panel2, QPalette::Window, palette().color(QPalette::Button));
     Image3 = place(new QLabel(Panel2), "Image3", 50, 29, 55, 52);
     Image3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image3->setPixmap(svgPixmap(QStringLiteral(":/zelvora/emblem.svg"), QSize(48, 48)));
+    Image3->setPixmap(picture(QStringLiteral(":/zelvora/emblem.rgba"), QSize(48, 48)));
     Image3->setAccessibleName(QStringLiteral("Emblema C.A.P."));
     Image4 = place(new QLabel(Panel2), "Image4", 186, 24, 127, 57);
-    Image4->setPixmap(svgPixmap(QStringLiteral(":/zelvora/title.svg"), QSize(127, 57)));
+    Image4->setPixmap(picture(QStringLiteral(":/zelvora/title.rgba"), QSize(127, 57)));
     Image4->setAccessibleName(QStringLiteral("Zelvora"));
     Label2 = place(new QLabel(QStringLiteral("Località"), Panel2), "Label2", 16, 100, 49, 13);
     Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -22,17 +22,6 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 
-// The street window's pictures are compiled into a static library, whose
-// resources must be registered by hand.
-static void registerStreetPictures()
-{
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(streets);
-        return true;
-    }();
-    Q_UNUSED(registered);
-}
-
 namespace zelvora {
 
 QString cityFilesMessage(const CityFiles &city)
@@ -134,7 +123,6 @@ TZone::~TZone()
 
 void TZone::buildLayout()
 {
-    registerStreetPictures();
     setFixedSize(443, 310);
     setFont(windowFont(11, true));
     const QFont regular = windowFont(12);
@@ -144,7 +132,7 @@ void TZone::buildLayout()
     Panel1->setAccessibleName(QStringLiteral("Città e ricerca"));
     Image1 = place(new QLabel(Panel1), "Image1", 34, 18, 49, 49);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image1->setPixmap(svgPixmap(QStringLiteral(":/streets/street.svg"), QSize(49, 49)));
+    Image1->setPixmap(picture(QStringLiteral(":/streets/street.rgba"), QSize(49, 49)));
     Image1->setAccessibleName(QStringLiteral("Stradario"));
     Label2 = place(new QLabel(QStringLiteral("Città"), Panel1), "Label2", 128, kLabelTop, 33, 13);
     Label2->setFont(regular);

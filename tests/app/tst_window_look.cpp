@@ -1,6 +1,7 @@
 // How the windows look to a user: centred, no text cut by its control, the
 // grids under their column titles, the panels' bevels, a restored window and
-// the menu bar leaving the state alone, the copy key, the about box's credits.
+// the menu bar leaving the state alone, the copy key, the about box's credits,
+// the pictures drawn from their SVG sources, the menu bar extension's icon.
 #include "app/about_box.h"
 #include "app/toolkit/panel.h"
 #include "streets/street_window.h"
@@ -9,8 +10,12 @@
 
 #include <QClipboard>
 #include <QMenuBar>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QSvgRenderer>
+#include <QToolButton>
 
 using namespace zelvora;
 using namespace zelvora::test;
@@ -180,6 +185,60 @@ private slots:
             QTest::keyClick(target, Qt::Key_C, Qt::ControlModifier);
         });
         QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+    }
+
+    // The pictures are drawn from their SVG sources at build time, at the
+    // window's size and at twice it; the same test runs on a screen of two
+    // device pixels to a point.
+    void picturesAreTheirDrawings_data()
+    {
+        QTest::addColumn<Shown>("shown");
+        QTest::addColumn<QString>("picture"); // empty: the window's icon
+        QTest::addColumn<QString>("drawing");
+        QTest::addColumn<QSize>("size");
+        const QString app = QStringLiteral(ZELVORA_SOURCE_DIR "/src/app/resources/");
+        QTest::newRow("emblem") << Shown::MainWindow << "Image3" << app + "emblem.svg" << QSize(48, 48);
+        QTest::newRow("title") << Shown::MainWindow << "Image4" << app + "title.svg" << QSize(127, 57);
+        QTest::newRow("icon") << Shown::MainWindow << "" << app + "icon.svg" << QSize(64, 64);
+        QTest::newRow("street map")
+            << Shown::Streets << "Image1" << ZELVORA_SOURCE_DIR "/src/streets/resources/street.svg" << QSize(49, 49);
+    }
+    void picturesAreTheirDrawings()
+    {
+        QFETCH(Shown, shown);
+        QFETCH(QString, picture);
+        QFETCH(QString, drawing);
+        QFETCH(QSize, size);
+        withWindow(shown, [&](QWidget *window) {
+            const QPixmap shownPixmap = picture.isEmpty() ? window->windowIcon().pixmap(size)
+                                                          : window->findChild<QLabel *>(picture)->pixmap();
+            QCOMPARE(shownPixmap.deviceIndependentSize(), QSizeF(size));
+            QCOMPARE(shownPixmap.devicePixelRatio(), qApp->devicePixelRatio());
+            QImage drawn(shownPixmap.size(), QImage::Format_ARGB32_Premultiplied);
+            drawn.fill(Qt::transparent);
+            QPainter painter(&drawn);
+            painter.setRenderHint(QPainter::Antialiasing);
+            QSvgRenderer(drawing).render(&painter);
+            painter.end();
+            drawn.setDevicePixelRatio(shownPixmap.devicePixelRatio());
+            QCOMPARE(shownPixmap.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), drawn);
+        });
+    }
+
+    // The menu bar's extension button reads its icon only when drawn: then
+    // it is the platform style's own.
+    void menuBarExtensionShowsTheStyleIcon()
+    {
+        withWindow(Shown::MainWindow, [](QWidget *window) {
+            auto *extension = window->findChild<QToolButton *>("qt_menubar_ext_button");
+            QVERIFY(extension);
+            auto *style = qobject_cast<QProxyStyle *>(QApplication::style());
+            QVERIFY(style);
+            const QIcon own = style->baseStyle()->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+            QVERIFY(!extension->icon().isNull());
+            QCOMPARE(extension->icon().availableSizes(), own.availableSizes());
+            QCOMPARE(extension->icon().pixmap(16).toImage(), own.pixmap(16).toImage());
+        });
     }
 
     void creditsPointToTheHelpForContactsNotConfigured()

@@ -166,7 +166,7 @@ private slots:
     {
         // Found by dpkg-shlibdeps from the linked libraries, and the fonts.
         QTest::addColumn<QString>("dependency");
-        for (const char *name : {"libqt6widgets6", "libqt6printsupport6", "libqt6svg6", "libc6", "fonts-liberation",
+        for (const char *name : {"libqt6widgets6", "libqt6printsupport6", "libc6", "fonts-liberation",
                                  "qt6-translations-l10n"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }

@@ -10,13 +10,26 @@ namespace {
 // bottom and right edges in `bottom`, and shrinks `rect` past them.
 void frame3D(QPainter &painter, QRect &rect, const QColor &top, const QColor &bottom, int width)
 {
+    // At one device pixel to a point, each edge is a rectangle one pixel wide:
+    // the same pixels as a line drawn with a pen, at a small part of the cost
+    // (the lines were a twentieth of the main window's start-up). Scaled, a
+    // line straddles device pixels where the rectangle would not: lines.
+    const bool pixels = painter.device()->devicePixelRatio() == 1.0
+                        && painter.deviceTransform().type() <= QTransform::TxTranslate;
     for (; width > 0 && rect.width() > 0 && rect.height() > 0; --width) {
-        painter.setPen(top);
-        painter.drawLine(rect.left(), rect.top(), rect.right() - 1, rect.top());
-        painter.drawLine(rect.left(), rect.top(), rect.left(), rect.bottom() - 1);
-        painter.setPen(bottom);
-        painter.drawLine(rect.right(), rect.top(), rect.right(), rect.bottom());
-        painter.drawLine(rect.left(), rect.bottom(), rect.right(), rect.bottom());
+        if (pixels) {
+            painter.fillRect(QRect(rect.left(), rect.top(), rect.width() - 1, 1), top);
+            painter.fillRect(QRect(rect.left(), rect.top(), 1, rect.height() - 1), top);
+            painter.fillRect(QRect(rect.right(), rect.top(), 1, rect.height()), bottom);
+            painter.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), bottom);
+        } else {
+            painter.setPen(top);
+            painter.drawLine(rect.left(), rect.top(), rect.right() - 1, rect.top());
+            painter.drawLine(rect.left(), rect.top(), rect.left(), rect.bottom() - 1);
+            painter.setPen(bottom);
+            painter.drawLine(rect.right(), rect.top(), rect.right(), rect.bottom());
+            painter.drawLine(rect.left(), rect.bottom(), rect.right(), rect.bottom());
+        }
         rect.adjust(1, 1, -1, -1);
     }
 }
