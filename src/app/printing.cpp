@@ -61,6 +61,9 @@ void renderPage(QPainter &painter, const PageLayout &layout)
             continue;
         }
         QFont font(item.family);
+        // The page is printed with the serif's kerning, which the windows'
+        // fonts leave out.
+        font.setStyleStrategy(QFont::PreferDefault);
         font.setBold(item.bold);
         // The character height is the em of the font; its cell's top stands at y.
         font.setPixelSize(std::max(item.charHeight, 1));
