@@ -373,6 +373,7 @@ int lookUpBatch(const Options &options, Lookup &lookup, Streams &io)
     OutputWriter writer(options.format, columns, true);
     io.out.write(writer.begin());
     lookup.preload();
+    const qsizetype shownColumns = lookup.columns().size();
     bool everyLineFound = true;
     bool firstLine = true;
     while (std::optional<QByteArray> bytes = input.next()) {
@@ -381,8 +382,13 @@ int lookUpBatch(const Options &options, Lookup &lookup, Streams &io)
         firstLine = false;
         const QString line = QString::fromUtf8(*bytes);
         const LookupResult result = lookup.find(line, 1);
-        QStringList values = result.rows.value(0, QStringList(lookup.columns().size()));
-        values.prepend(line);
+        QStringList values;
+        values.reserve(shownColumns + 2);
+        values << line;
+        if (result.rows.isEmpty())
+            values.resize(1 + shownColumns);
+        else
+            values << result.rows.first();
         switch (result.status) {
         case LookupResult::Found:
             values << QStringLiteral("trovato");

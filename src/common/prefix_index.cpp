@@ -35,6 +35,26 @@ bool prefixesInOrder(const QStringList &prefixes)
     return true;
 }
 
+namespace {
+
+// A first record number of the index list, as QString::toInt reads it; plain
+// digits, which is what the list holds, are read without the locale-aware
+// conversion, a tenth of a batch lookup's time.
+int recordNumber(const QString &text)
+{
+    if (text.isEmpty() || text.size() > 9)
+        return text.toInt();
+    int number = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return text.toInt();
+        number = number * 10 + (c.unicode() - u'0');
+    }
+    return number;
+}
+
+} // namespace
+
 std::optional<Group> findGroup(const QStringList &prefixes, const QStringList &firstRecords,
                                const QString &typed, int recordCount, bool inOrder)
 {
@@ -42,8 +62,8 @@ std::optional<Group> findGroup(const QStringList &prefixes, const QStringList &f
         return std::nullopt;
     const qsizetype entries = std::min(prefixes.size(), firstRecords.size());
     const auto group = [&](qsizetype i) {
-        const int first = firstRecords.at(i).toInt();
-        const int last = i + 1 < entries ? firstRecords.at(i + 1).toInt() - 1 : recordCount;
+        const int first = recordNumber(firstRecords.at(i));
+        const int last = i + 1 < entries ? recordNumber(firstRecords.at(i + 1)) - 1 : recordCount;
         return Group{first, last};
     };
     if (inOrder) {
