@@ -29,6 +29,9 @@ void IncrementalSearch::search(const QString &text, const SearchIndex &index, co
         return;
     }
     if (text.size() <= rules.keyLength) {
+        // A text no longer than the key starts every search afresh: the
+        // field emptied when its window changes files, a new word typed.
+        m_found = {};
         showPage(first - 1);
         return;
     }
@@ -37,14 +40,21 @@ void IncrementalSearch::search(const QString &text, const SearchIndex &index, co
     // begins with the text. The group's page is not shown first, as the
     // match's page replaces it at once, and a take-back shows the page of the
     // shorter text.
-    if (const std::optional<int> match = firstMatch(text, first, last)) {
+    // Typing on: the keys before the last match are less than the text it
+    // matched, and so less than this longer one.
+    const bool continues = m_found.record > 0 && text.startsWith(m_found.text) && m_found.first == first
+                           && m_found.last == last && m_found.prefixes == &index.prefixes
+                           && m_found.recordCount == index.recordCount;
+    if (const std::optional<int> match = continues ? firstMatch(text, m_found.record, last, true)
+                                                   : firstMatch(text, first, last, false)) {
+        m_found = {text, *match, first, last, &index.prefixes, index.recordCount};
         showPage(*match - 1);
         return;
     }
     takeBack(text.chopped(1), index, rules);
 }
 
-std::optional<int> IncrementalSearch::firstMatch(const QString &text, int first, int last)
+std::optional<int> IncrementalSearch::firstMatch(const QString &text, int from, int last, bool tryFrom)
 {
     // The order files are sorted in code page 1252 byte order, so the keys
     // that begin with the text follow each other, and the first of them is
@@ -52,9 +62,20 @@ std::optional<int> IncrementalSearch::firstMatch(const QString &text, int first,
     // about log2(group) reads. The halving stays inside the group and ends
     // whatever the keys hold; in a group out of order it may find another
     // key that begins with the text, or none, but never one that does not.
-    int low = first;
+    int low = from;
     int high = last + 1; // the answer lies in [low, high]; high: none in the group
     QString candidate;   // the key of record `high`, once read
+    // Typing on usually leaves the first match where it was: its key is
+    // tried first, one read.
+    if (tryFrom && low <= last) {
+        QString key = readKey(low - 1);
+        if (compareCp1252(key, text) >= 0) {
+            high = low;
+            candidate = std::move(key);
+        } else {
+            ++low;
+        }
+    }
     while (low < high) {
         const int middle = low + (high - low) / 2;
         QString key = readKey(middle - 1);

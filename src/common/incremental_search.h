@@ -61,12 +61,25 @@ public:
 
 private:
     // The 1-based number of the group's first record whose key begins with
-    // `text`, nothing when none does.
-    std::optional<int> firstMatch(const QString &text, int first, int last);
+    // `text`, nothing when none does. `from` is the first record that can
+    // hold it: the group's first, or the match of a text that `text`
+    // continues, whose key is then tried first (`tryFrom`).
+    std::optional<int> firstMatch(const QString &text, int from, int last, bool tryFrom);
     void takeBack(const QString &text, const SearchIndex &index, const SearchRules &rules);
 
     QString &m_lastText;
     QString &m_prefix;
+    // The last refined text found, where, and in which group of which index:
+    // a text that continues it can only be found from there on.
+    struct Found
+    {
+        QString text;
+        int record = 0;
+        int first = 0;
+        int last = 0;
+        const QStringList *prefixes = nullptr;
+        int recordCount = 0;
+    } m_found;
 };
 
 } // namespace zelvora

@@ -115,7 +115,13 @@ private slots:
         QTest::newRow("names: one character, the first group") << 3 << "R" << "R" << QStringList{"page 0"} << 0;
         QTest::newRow("names: the exact group") << 3 << "ROM" << "ROM" << QStringList{"page 2"} << 0;
         QTest::newRow("names: refined within the group")
-            << 3 << "ROMAN" << "ROMAN" << QStringList{"page 4"} << 2;
+            << 3 << "ROME" << "ROME" << QStringList{"page 5"} << 2;
+        // A text that continues the last one found is looked for from its
+        // match on, which is tried first.
+        QTest::newRow("names: typing on keeps the match, one read")
+            << 3 << "SAN MAR" << "SAN MAR" << QStringList{"page 7"} << 1;
+        QTest::newRow("names: typing on moves the match past the last one")
+            << 3 << "ROMAN" << "ROMAN" << QStringList{"page 4"} << 3;
         QTest::newRow("names: a fourth character no key continues")
             << 3 << "ROMX" << "ROM" << QStringList{"back ROM", "page 2"} << 2;
         QTest::newRow("names: text inside a key is no match")
