@@ -81,19 +81,9 @@ private:
     int m_count = 0;
 };
 
-// A page's cells written as the lists write theirs: inside one refill of the
-// grid, which shows them with one change notification at its end.
-class GridRefill
-{
-public:
-    explicit GridRefill(StringGrid *grid) : m_grid(grid) { m_grid->beginRefill(); }
-    ~GridRefill() { m_grid->endRefill(); }
-    GridRefill(const GridRefill &) = delete;
-    GridRefill &operator=(const GridRefill &) = delete;
-
-private:
-    StringGrid *m_grid;
-};
+// A page's cells are written as the lists write theirs: inside one refill
+// of the grid, which shows them with one change notification at its end.
+using GridRefill = StringGrid::Refill;
 
 QString field(const char *record, TextField field)
 {

@@ -8,20 +8,7 @@
 
 namespace zelvora {
 
-namespace {
-// Holds the grid in a refill while a page is read (see StringGrid::beginRefill).
-class Refill
-{
-public:
-    explicit Refill(StringGrid *grid) : m_grid(grid) { m_grid->beginRefill(); }
-    ~Refill() { m_grid->endRefill(); }
-    Refill(const Refill &) = delete;
-    Refill &operator=(const Refill &) = delete;
-
-private:
-    StringGrid *m_grid;
-};
-} // namespace
+using Refill = StringGrid::Refill;
 
 PagedList::PagedList(StringGrid *grid, ScrollBar *scrollBar, QWidget *noteLabel, QLineEdit *noteEdit,
                      PageSource &source, PagingState state)

@@ -83,6 +83,18 @@ public:
     // at once. Refills nest.
     void beginRefill();
     void endRefill();
+    // A refill for the life of a scope.
+    class Refill
+    {
+    public:
+        explicit Refill(StringGrid *grid) : m_grid(grid) { m_grid->beginRefill(); }
+        ~Refill() { m_grid->endRefill(); }
+        Refill(const Refill &) = delete;
+        Refill &operator=(const Refill &) = delete;
+
+    private:
+        StringGrid *m_grid;
+    };
 
     QString cell(int column, int row) const { return m_model.cell(column, row); }
     void setCell(int column, int row, const QString &text) { m_model.setCell(column, row, text); }
