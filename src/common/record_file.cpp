@@ -196,7 +196,9 @@ RecordFile::Load RecordFile::load(int index) const
         m_next = index + 1;
         return Load::Loaded;
     }
-    if (index < m_count && index == m_next && readBlock(index))
+    // Reading on in order, or again from the record just handed out (a
+    // search reads the key it lands on, then the page from there).
+    if (index < m_count && (index == m_next || index + 1 == m_next) && readBlock(index))
         return load(index);
     if (index < m_count && readInto(index) == Read::Whole) {
         m_next = index + 1;
@@ -246,9 +248,9 @@ void RecordFile::seek(int index)
             throwOutside(index);
     }
     // What was read ahead is not kept across a move: a page read after a
-    // seek comes from the file as it is then.
+    // seek comes from the file as it is then. Where the last record read
+    // ended is kept: it only tells when to read ahead.
     m_blockRecords = 0;
-    m_next = -1;
     m_position = index;
 }
 

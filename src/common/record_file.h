@@ -105,8 +105,8 @@ private:
     mutable QByteArray m_record;
     mutable int m_loaded = -1;
     // Records read ahead in one read once reading goes on in order (the
-    // record after the last one loaded is asked for): at most a page and
-    // its look-ahead are held, and a seek drops them.
+    // record after the last one loaded is asked for, or that one again):
+    // at most a page and its look-ahead are held, and a seek drops them.
     static constexpr int kReadAhead = 9;
     mutable QByteArray m_block;
     mutable int m_blockStart = 0;

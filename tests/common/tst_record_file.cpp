@@ -201,6 +201,35 @@ private slots:
         QVERIFY(file.fileName() == QStringLiteral("memory.dat"));
     }
 
+    // A search reads the key it lands on, then the page from there: the page
+    // comes in one read of the device, and from the bytes as they are then.
+    void pageAfterTheRecordItStartsOnIsOneFreshRead()
+    {
+        struct CountingBuffer : QBuffer
+        {
+            using QBuffer::QBuffer;
+            int reads = 0;
+            qint64 readData(char *data, qint64 size) override
+            {
+                ++reads;
+                return QBuffer::readData(data, size);
+            }
+        };
+        QByteArray bytes("aabbccddeeffgghhiijjkkll");
+        CountingBuffer buffer(&bytes);
+        RecordFile file;
+        QVERIFY(file.open(&buffer, 2, QStringLiteral("memory.dat")));
+        QCOMPARE(file.readAt(2), "cc");
+        const int before = buffer.reads;
+        bytes.replace(4, 4, "CCDD");
+        file.seek(2);
+        QStringList page;
+        for (int i = 0; i < 8; ++i)
+            page << file.readNext();
+        QCOMPARE(page.join(' '), "CC DD ee ff gg hh ii jj");
+        QCOMPARE(buffer.reads - before, 1);
+    }
+
     void deviceThatCannotSeekOrReadIsRefused()
     {
         QBuffer writeOnly;
