@@ -120,7 +120,10 @@ void StringGridModel::setCell(int column, int row, const QString &text)
 
 void StringGridModel::clearCells()
 {
-    m_cells.clear();
+    // The cells are emptied, not removed: a page written again into the same
+    // cells then reuses them instead of building the table up anew.
+    for (QString &text : m_cells)
+        text.clear();
     if (m_holds > 0)
         m_changedWhileHeld = true;
     else
