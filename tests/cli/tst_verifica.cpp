@@ -4,7 +4,6 @@
 #include "support/fixtures.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,12 +11,7 @@ using namespace zelvora::test;
 
 namespace {
 
-struct Run
-{
-    QByteArray out;
-    QString err;
-    int exitCode = -1;
-};
+using Run = ProgramRun;
 
 // The columns every checked row gets, after its own.
 QByteArray added(char separator)
@@ -42,13 +36,7 @@ class TestVerifica : public QObject
         writeAll(file, input);
         args.replaceInStrings(QStringLiteral("FILE"), file);
         args << QStringLiteral("--dati") << m_data.path();
-        QProcess process;
-        process.start(QStringLiteral(ZELVORA_CERCA), args);
-        process.write(input);
-        process.closeWriteChannel();
-        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-            return {};
-        return {process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError()), process.exitCode()};
+        return runProgram(QStringLiteral(ZELVORA_CERCA), args, input);
     }
 
 private slots:

@@ -28,14 +28,8 @@ class TestZelvoraCerca : public QObject
     Run cerca(QStringList args, const QByteArray &input = {})
     {
         args << QStringLiteral("--dati") << m_data.path();
-        QProcess process;
-        process.start(QStringLiteral(ZELVORA_CERCA), args);
-        process.write(input);
-        process.closeWriteChannel();
-        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-            return {};
-        return {QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError()),
-                process.exitCode()};
+        const ProgramRun run = runProgram(QStringLiteral(ZELVORA_CERCA), args, input);
+        return {QString::fromUtf8(run.out), run.err, run.exitCode};
     }
 
 private slots:

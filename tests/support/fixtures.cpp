@@ -1,6 +1,7 @@
 #include "fixtures.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 
 #include <linux/capability.h>
@@ -60,6 +61,17 @@ bool giveUpRootFileAccess()
     for (const int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH})
         data[CAP_TO_INDEX(capability)].effective &= ~CAP_TO_MASK(capability);
     return syscall(SYS_capset, &header, data) == 0;
+}
+
+ProgramRun runProgram(const QString &program, const QStringList &arguments, const QByteArray &input)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError()), process.exitCode()};
 }
 
 } // namespace zelvora::test

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace zelvora::test {
@@ -23,6 +24,17 @@ bool buildDataFolder(const QString &folder, const QList<LocalitySource> &localit
 bool buildCity(const QString &dataFolder, const QString &base, const QList<StreetSource> &streets);
 
 // Reads or writes a whole file, for tests that craft or damage bytes.
+// What a program run gave: its standard output, its standard error as text
+// and its exit code, -1 when it did not start or end normally.
+struct ProgramRun
+{
+    QByteArray out;
+    QString err;
+    int exitCode = -1;
+};
+// Runs `program` with `input` on its standard input, waiting at most 30 s.
+ProgramRun runProgram(const QString &program, const QStringList &arguments, const QByteArray &input);
+
 QByteArray readAll(const QString &path);
 void writeAll(const QString &path, const QByteArray &bytes);
 
