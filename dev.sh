@@ -37,9 +37,12 @@ build() {
 
 # The suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer
 # in a folder of its own; any report ends the process and fails its test.
+# Unoptimised, with line tables only: the build takes half the time it takes
+# at -O1 with full debug information, the suite a few seconds more, and a
+# report still names every function and line.
 sanitized_tests() {
     local dir="$BUILD_DIR-sanitize"
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O0 -g1" \
           -DZELVORA_SANITIZE=ON -DZELVORA_BUILD_BENCH=OFF
     cmake --build "$dir" -j "$(nproc)"
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
