@@ -22,7 +22,7 @@ int main(int argc, char **argv)
     QTextStream err(stderr);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 5) {
-        err << "usage: render_picture PICTURE.svg WIDTH HEIGHT OUTPUT.png\n";
+        err << "usage: render_picture PICTURE.svg WIDTH HEIGHT OUTPUT.png|OUTPUT.rgba\n";
         return 2;
     }
     bool widthOk = false;

@@ -321,7 +321,7 @@ void PagedList::drawCell()
 {
     const QString note = m_source.note(m_grid->row());
     setNoteLineVisible(!note.isEmpty() && m_grid->hasFocus());
-    m_noteEdit->setText(note);
+    setNoteText(note);
     if (m_grid->hasFocus())
         highlightSelectedRow();
     else
@@ -341,8 +341,14 @@ void PagedList::appOnActivate()
 void PagedList::showNote(const QString &text)
 {
     setNoteLineVisible(!text.isEmpty());
+    setNoteText(text);
+}
+
+void PagedList::setNoteText(const QString &text)
+{
     // Setting a line edit's text lays it out again even when it is the same:
-    // on a line move through rows without notes that was most of the move.
+    // on a line move through rows without notes that was most of the move,
+    // and every cell drawn sets it again.
     if (m_noteEdit->text() != text)
         m_noteEdit->setText(text);
 }

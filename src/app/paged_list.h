@@ -99,6 +99,7 @@ private:
     void highlightSelectedRow();
     void parkSelection();
     void setNoteLineVisible(bool visible);
+    void setNoteText(const QString &text);
 
     StringGrid *m_grid;
     QPointer<ScrollBar> m_scrollBar;
