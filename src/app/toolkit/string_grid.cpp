@@ -140,10 +140,13 @@ void StringGridModel::release()
 
 StringGrid::StringGrid(QWidget *parent) : QTableView(parent)
 {
-    setModel(&m_model);
-    setItemDelegate(new CellDelegate(this));
+    // The headers are hidden before the model is set: a visible header
+    // measures every section's title in a bold font it would load for that
+    // alone.
     horizontalHeader()->hide();
     verticalHeader()->hide();
+    setModel(&m_model);
+    setItemDelegate(new CellDelegate(this));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSelectionBehavior(QAbstractItemView::SelectRows);
