@@ -1,54 +1,46 @@
 #include "short_string.h"
 
-#include <QStringDecoder>
-
 #include <algorithm>
 #include <array>
-#include <unordered_map>
 #include <cstring>
 
 namespace zelvora {
 
 namespace {
 
-// Every read of the data files decodes its fields, and calling the
-// conversion library's converter for each field cost more than the read.
-// So the library decodes each of the 256 bytes once, and fields are decoded
-// through that table; code page 1252 is a single-byte code page, so a text is
-// exactly its bytes decoded one by one.
-struct CodePage
-{
-    std::array<char16_t, 256> toUnicode{};
-    std::unordered_map<char16_t, char> toByte; // only the characters the code page holds
+// Code page 1252 is Latin-1 but for the bytes 0x80 to 0x9F, which hold the
+// euro sign, the curly quotes and a few letters; the five it leaves unused
+// stand for the control characters of the same number, as the conversion
+// libraries read them. A single-byte code page: a text is exactly its bytes
+// decoded one by one. Written out here rather than asked of the conversion
+// library at start-up, which loads its converter data for that alone.
+constexpr std::array<char16_t, 32> kHighBytes{
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-    CodePage()
-    {
-        QStringDecoder decoder("windows-1252");
-        for (int byte = 0; byte < 256; ++byte) {
-            const char c = char(byte);
-            decoder.resetState();
-            const QString one = decoder.decode(QByteArrayView(&c, 1));
-            toUnicode[byte] = one.size() == 1 ? one[0].unicode() : char16_t(QChar::ReplacementCharacter);
-            toByte.emplace(toUnicode[byte], c);
-        }
-    }
-};
-
-const CodePage &codePage()
+constexpr char16_t toUnicode(unsigned char byte)
 {
-    static const CodePage table;
-    return table;
+    return byte >= 0x80 && byte < 0xA0 ? kHighBytes[byte - 0x80] : char16_t(byte);
+}
+
+// The byte of a character, or -1 for one the code page does not hold.
+int toByte(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return c;
+    const auto at = std::find(kHighBytes.begin(), kHighBytes.end(), c);
+    return at == kHighBytes.end() ? -1 : 0x80 + int(at - kHighBytes.begin());
 }
 
 } // namespace
 
 QString decodeCp1252(QByteArrayView bytes)
 {
-    const auto &table = codePage().toUnicode;
     QString text(bytes.size(), Qt::Uninitialized);
     QChar *out = text.data();
     for (const char byte : bytes)
-        *out++ = QChar(table[static_cast<unsigned char>(byte)]);
+        *out++ = QChar(toUnicode(static_cast<unsigned char>(byte)));
     return text;
 }
 
@@ -56,7 +48,6 @@ std::optional<QByteArray> encodeCp1252(const QString &text)
 {
     // A character the code page cannot hold has no byte; one that the
     // library would map to a best-fit neighbour is refused the same way.
-    const auto &table = codePage().toByte;
     QByteArray bytes(text.size(), Qt::Uninitialized);
     char *out = bytes.data();
     for (const QChar c : text) {
@@ -65,25 +56,20 @@ std::optional<QByteArray> encodeCp1252(const QString &text)
             *out++ = char(c.unicode());
             continue;
         }
-        const auto byte = table.find(c.unicode());
-        if (byte == table.end())
+        const int byte = toByte(c.unicode());
+        if (byte < 0)
             return std::nullopt;
-        *out++ = byte->second;
+        *out++ = char(byte);
     }
     return bytes;
 }
 
 int compareCp1252(QStringView a, QStringView b)
 {
-    // Below 0x80 and from 0xA0 to 0xFF a character is its own byte; the
-    // table places the others (the euro sign, the curly quotes...).
+    // A character outside the code page sorts after every byte.
     const auto byteOrder = [](QChar c) -> int {
-        const char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
-            return u;
-        const auto &table = codePage().toByte;
-        const auto byte = table.find(u);
-        return byte == table.end() ? 0x100 + u : static_cast<unsigned char>(byte->second);
+        const int byte = toByte(c.unicode());
+        return byte < 0 ? 0x100 + c.unicode() : byte;
     };
     const qsizetype common = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < common; ++i) {
