@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QProxyStyle>
+#include <QThreadPool>
 #include <QTimer>
 #include <QTranslator>
 #include <QWidget>
@@ -106,6 +107,12 @@ bool setUpToolkit()
         QApplication::setStyle(style);
     }
     QApplication::setFont(windowFont(11));
+    // Qt's raster painter splits a shaded fill of 96 lines or more between
+    // threads of the global pool and waits for them, one thread for every 64
+    // lines: the lists' scroll bar, whose shaded groove is taller than that,
+    // started two threads at the first painting, a fiftieth of the start-up.
+    // Nothing else in the program uses the pool; one thread is enough.
+    QThreadPool::globalInstance()->setMaxThreadCount(1);
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     // A display name would be appended to every window title ("Info — Zelvora").
     QGuiApplication::setApplicationDisplayName(QString());

@@ -5,8 +5,10 @@
 #include "app/toolkit/edit.h"
 #include "app/toolkit/scroll_bar.h"
 #include "app/toolkit/string_grid.h"
+#include "common/short_string.h"
 
 #include <QAccessible>
+#include <QDir>
 #include <QAccessibleTableInterface>
 #include <QLabel>
 #include <QContextMenuEvent>
@@ -30,6 +32,29 @@ private slots:
         QCOMPARE(window.pixelSize(), 11);
         QVERIFY(QFontInfo(windowFont(12, true)).bold());
         QCOMPARE(QFontInfo(QFont("Times New Roman")).family(), "Liberation Serif");
+        // The windows' font looks for no other font to fill a gap: it must
+        // hold every character of code page 1252, all the fields can show.
+        const QFontMetrics metrics(windowFont(11));
+        for (int byte = 0x20; byte <= 0xFF; ++byte) {
+            const QChar c = decodeCp1252(QByteArray(1, char(byte))).at(0);
+            if (c.isPrint() && c != QChar::ReplacementCharacter)
+                QVERIFY2(metrics.inFont(c), qPrintable(QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0'))));
+        }
+    }
+
+    // Painting a tall scroll bar starts one thread of the pool at most, where
+    // the platform's style would split its groove between two. It runs before
+    // any other test paints a scroll bar.
+    void tallScrollBarPaintingStartsOneThreadAtMost()
+    {
+        QVERIFY(setUpToolkit());
+        const auto threads = [] { return QDir(QStringLiteral("/proc/self/task")).count(); };
+        const qsizetype before = threads();
+        ScrollBar bar;
+        bar.resize(17, 300);
+        bar.setMaximum(40);
+        QVERIFY(!bar.grab().isNull());
+        QVERIFY(threads() <= before + 1);
     }
 
     void editRaisesChangeSynchronouslyForADifferentText()
