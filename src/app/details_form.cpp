@@ -2,7 +2,7 @@
 
 #include "app/error_report.h"
 #include "app/fonts.h"
-#include "app/printing.h"
+#include "app/print_details.h"
 #include "app/toolkit/edit.h"
 #include "app/toolkit/panel.h"
 #include "app/window_helpers.h"

@@ -73,8 +73,11 @@ void renderPage(QPainter &painter, const PageLayout &layout)
     }
 }
 
-void printDetails(QWidget *parent, const QList<PrintLine> &lines)
+} // namespace zelvora
+
+extern "C" void zelvora_printDetails(QWidget *parent, const QList<zelvora::PrintLine> &lines)
 {
+    using namespace zelvora;
     Printing &service = printing();
     QPrinter &printer = service.printer();
     if (!service.runPrintDialog(printer, parent))
@@ -94,4 +97,3 @@ void printDetails(QWidget *parent, const QList<PrintLine> &lines)
         throw IoError(QStringLiteral("Errore della stampante durante la stampa"));
 }
 
-} // namespace zelvora

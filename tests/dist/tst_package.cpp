@@ -1,7 +1,8 @@
 // The Debian package: made by CPack, listed and unpacked with dpkg-deb; it
 // holds exactly the files expected, each once, with its documents and
-// hardened programs, and passes lintian where lintian is installed; the
+// hardened programs and library, and passes lintian where lintian is installed; the
 // unpacked program runs on its installed data on the offscreen platform.
+#include "app/print_details.h"
 #include "common/data_location.h"
 
 #include <QDir>
@@ -24,6 +25,7 @@ QMap<QString, QString> expectedFiles()
     QMap<QString, QString> files{
         {"usr/bin/zelvora", kProgram},
         {"usr/bin/zelvora-cerca", kProgram},
+        {ZELVORA_PRINTING_LIBRARY_FILE, kFile},
         {"usr/share/man/man1/zelvora-cerca.1.gz", kFile},
         {"usr/share/doc/zelvora/copyright", kFile},
         {"usr/share/doc/zelvora/changelog.gz", kFile},
@@ -125,12 +127,16 @@ private slots:
     void programsAreHardened_data()
     {
         QTest::addColumn<QString>("program");
-        QTest::newRow("zelvora") << "usr/bin/zelvora";
-        QTest::newRow("zelvora-cerca") << "usr/bin/zelvora-cerca";
+        QTest::addColumn<QString>("type");
+        const QString executable = QStringLiteral("DYN (Position-Independent Executable file)");
+        QTest::newRow("zelvora") << "usr/bin/zelvora" << executable;
+        QTest::newRow("zelvora-cerca") << "usr/bin/zelvora-cerca" << executable;
+        QTest::newRow("printing library") << ZELVORA_PRINTING_LIBRARY_FILE << "DYN (Shared object file)";
     }
     void programsAreHardened()
     {
         QFETCH(QString, program);
+        QFETCH(QString, type);
 #ifdef ZELVORA_SANITIZED_BUILD
         QSKIP("the sanitizer build is made without the distribution's hardening flags");
 #endif
@@ -140,7 +146,7 @@ private slots:
         QVERIFY(headers);
         QVERIFY(headers->contains("GNU_RELRO"));
         QVERIFY(headers->contains(QRegularExpression("\\(FLAGS\\)\\s+BIND_NOW")));
-        QVERIFY(headers->contains("DYN (Position-Independent Executable file)"));
+        QVERIFY(headers->contains(type));
         QVERIFY(!headers->contains(" .comment "));
         QVERIFY(headers->contains("__stack_chk_fail"));
     }
@@ -195,6 +201,9 @@ private slots:
         const QString bin = m_work.filePath(QStringLiteral("root/usr/bin"));
         const QString data = QFileInfo(m_work.filePath(QStringLiteral("root/usr/share/zelvora"))).canonicalFilePath();
         QCOMPARE(QFileInfo(zelvora::findDataFolder(bin)).canonicalFilePath(), data);
+        // The printing library, loaded at the first print, is where the program looks for it.
+        QCOMPARE(QFileInfo(zelvora::printingLibraryFiles(bin).last()).canonicalFilePath(),
+                 QFileInfo(m_work.filePath(QStringLiteral("root/" ZELVORA_PRINTING_LIBRARY_FILE))).canonicalFilePath());
 
         // Having found its data, the program makes the data folder current and
         // keeps the locality database open; without it, it would wait in the
