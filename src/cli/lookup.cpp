@@ -99,7 +99,7 @@ void Lookup::openLocalities(const QString &dataFolder)
     m_keyCapacity = m_kind == SearchKind::Locality ? LocalityRecord::kLocality.capacity
                     : m_kind == SearchKind::Cap    ? CapOrderEntry::kCap.capacity
                                                    : LocalityRecord::kPv.capacity;
-    loadPrefixIndex(index, m_prefixes, m_firstRecords);
+    loadPrefixIndex(index, m_prefixes, m_firstRecords, m_indexText);
     m_prefixesInOrder = prefixesInOrder(m_prefixes);
 
     m_columns = {{QStringLiteral("LOCALITA'"), QStringLiteral("localita"), LocalityRecord::kLocality.capacity},

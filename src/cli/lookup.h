@@ -97,6 +97,7 @@ private:
     RecordFile m_order; // postal-code or province order
     QStringList m_prefixes;
     QStringList m_firstRecords;
+    QString m_indexText; // the characters of the locality index's two lists
     bool m_prefixesInOrder = false; // as the data compiler writes them: groups found by halving
     int m_recordCount = 0;
     QHash<QString, QString> m_provinceNames;

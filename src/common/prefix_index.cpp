@@ -4,6 +4,7 @@
 #include "short_string.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace zelvora {
 
@@ -13,18 +14,60 @@ PrefixIndexEntry PrefixIndexEntry::decode(const QByteArray &record)
             readRecordNumber(record.constData() + kFirstRecordOffset)};
 }
 
+namespace {
+
+// Calls add(prefix bytes, first record) for every entry of a whole index read
+// in one (`all`), in file order.
+template <typename Add>
+void forEachEntry(const QByteArray &all, int size, Add add)
+{
+    for (qsizetype at = 0; at + size <= all.size(); at += size) {
+        const char *record = all.constData() + at;
+        const int length = std::min<int>(static_cast<unsigned char>(record[0]), PrefixIndexEntry::kPrefixCapacity);
+        add(QByteArrayView(record + 1, length), readRecordNumber(record + PrefixIndexEntry::kFirstRecordOffset));
+    }
+}
+
+// The longest record number as decimal text: "-32768".
+constexpr int kNumberCapacity = 6;
+
+} // namespace
+
 void loadPrefixIndex(RecordFile &index, QStringList &prefixes, QStringList &firstRecords)
 {
     prefixes.clear();
     firstRecords.clear();
     // One read for the whole index: it is loaded at every opening.
+    forEachEntry(index.readAll(), index.recordSize(), [&](QByteArrayView prefix, int first) {
+        prefixes.append(decodeCp1252(prefix));
+        firstRecords.append(QString::number(first));
+    });
+}
+
+void loadPrefixIndex(RecordFile &index, QStringList &prefixes, QStringList &firstRecords, QString &text)
+{
+    prefixes.clear();
+    firstRecords.clear();
+    text.clear();
     const QByteArray all = index.readAll();
-    const int size = index.recordSize();
-    for (qsizetype at = 0; at + size <= all.size(); at += size) {
-        const PrefixIndexEntry entry = PrefixIndexEntry::decode(QByteArray::fromRawData(all.constData() + at, size));
-        prefixes.append(entry.prefix);
-        firstRecords.append(QString::number(entry.firstRecord));
-    }
+    // Reserved whole: appending never moves the characters the views show.
+    const qsizetype entries = all.size() / index.recordSize();
+    text.reserve(entries * (PrefixIndexEntry::kPrefixCapacity + kNumberCapacity));
+    prefixes.reserve(entries);
+    firstRecords.reserve(entries);
+    const auto view = [&text](qsizetype from) {
+        return QString::fromRawData(text.constData() + from, text.size() - from);
+    };
+    forEachEntry(all, index.recordSize(), [&](QByteArrayView prefix, int first) {
+        qsizetype from = text.size();
+        appendCp1252(text, prefix);
+        prefixes.append(view(from));
+        from = text.size();
+        char digits[kNumberCapacity];
+        const char *end = std::to_chars(digits, digits + kNumberCapacity, first).ptr;
+        text.append(QLatin1StringView(digits, end - digits));
+        firstRecords.append(view(from));
+    });
 }
 
 bool prefixesInOrder(const QStringList &prefixes)

@@ -44,6 +44,12 @@ QString decodeCp1252(QByteArrayView bytes)
     return text;
 }
 
+void appendCp1252(QString &text, QByteArrayView bytes)
+{
+    for (const char byte : bytes)
+        text.append(QChar(toUnicode(static_cast<unsigned char>(byte))));
+}
+
 std::optional<QByteArray> encodeCp1252(const QString &text)
 {
     // A character the code page cannot hold has no byte; one that the

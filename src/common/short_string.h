@@ -9,6 +9,8 @@ namespace zelvora {
 
 // Text in the data files is single-byte, code page 1252.
 QString decodeCp1252(QByteArrayView bytes);
+// Appends the decoded bytes to `text`, in place when its capacity allows.
+void appendCp1252(QString &text, QByteArrayView bytes);
 
 // Encodes text in code page 1252; nothing when a character has no place there.
 std::optional<QByteArray> encodeCp1252(const QString &text);

@@ -200,7 +200,7 @@ void LocalitySearch::switchMode(const QString &mode)
     m_list->scrollBar()->setPosition(mode == kModeLocality ? 0 : s.currentRecord);
     m_list->scrollBar()->setMaximum(s.recordCount);
     if (indexOpened)
-        loadPrefixIndex(*m_index, m_prefixes, m_firstRecords);
+        loadPrefixIndex(*m_index, m_prefixes, m_firstRecords, m_indexText);
     // The data compiler writes the prefixes in order: the group of every
     // keystroke is then found by halving the list. An index out of order is
     // still searched entry by entry.

@@ -72,6 +72,7 @@ private:
     QList<LocalityRow> &m_rows;
     QStringList m_prefixes;
     QStringList m_firstRecords;
+    QString m_indexText; // the characters of the two lists above
     bool m_prefixesInOrder = false;
     SearchPane *m_pane = nullptr;
     PagedList *m_list = nullptr;

@@ -33,6 +33,15 @@ private slots:
         loadPrefixIndex(file, prefixes, firsts);
         QCOMPARE(prefixes, QStringList({"ROM", "RO", "SAN"}));
         QCOMPARE(firsts, QStringList({"5", "1", "-1"}));
+        // Kept in one text, loaded twice into the same lists and text (a
+        // second opening): the same entries, which a reload leaves sound.
+        QString text = QStringLiteral("old");
+        for (int opening = 0; opening < 2; ++opening) {
+            loadPrefixIndex(file, prefixes, firsts, text);
+            QCOMPARE(prefixes, QStringList({"ROM", "RO", "SAN"}));
+            QCOMPARE(firsts, QStringList({"5", "1", "-1"}));
+        }
+        QCOMPARE(text, QStringLiteral("ROM5RO1SAN-1"));
     }
 
     void findsTheFirstGroupInIndexOrder_data()
