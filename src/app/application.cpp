@@ -6,12 +6,13 @@
 #include <QCursor>
 #include <QEvent>
 #include <QIconEngine>
+#include <QImage>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMenuBar>
 #include <QPainter>
 #include <QProxyStyle>
-#include <QThreadPool>
+#include <QStyleOption>
 #include <QTimer>
 #include <QTranslator>
 #include <QWidget>
@@ -82,6 +83,39 @@ public:
             return QIcon(new DeferredIconEngine(baseStyle(), which));
         return QProxyStyle::standardIcon(which, option, widget);
     }
+
+    // Qt's raster painter splits a shaded fill of 96 device lines or more
+    // between threads of its global pool and waits for them: the scroll bar's
+    // shaded groove, taller than that in the lists, started a thread at the
+    // first painting (a seventieth of the start-up) and handed it every later
+    // repaint. A tall scroll bar is drawn in bands shorter than that instead,
+    // each into an image of its own whose edges bound every fill, and the
+    // images are copied in place. The style paints every pixel of the bar
+    // opaque, so the copies are the pixels drawing it whole gives; that was
+    // checked at one device pixel to a point, the only scale banded.
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option, QPainter *painter,
+                            const QWidget *widget) const override
+    {
+        if (control != CC_ScrollBar || option->rect.height() <= kUnsplitLines
+            || painter->device()->devicePixelRatio() != 1.0) {
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+            return;
+        }
+        const QRect whole = option->rect;
+        for (int top = whole.top(); top <= whole.bottom(); top += kUnsplitLines) {
+            const QRect part(whole.left(), top, whole.width(), std::min(kUnsplitLines, whole.bottom() + 1 - top));
+            QImage image(part.size(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter bandPainter(&image);
+            bandPainter.translate(-part.topLeft());
+            QProxyStyle::drawComplexControl(control, option, &bandPainter, widget);
+            bandPainter.end();
+            painter->drawImage(part.topLeft(), image);
+        }
+    }
+
+private:
+    static constexpr int kUnsplitLines = 95;
 };
 } // namespace
 
@@ -107,12 +141,6 @@ bool setUpToolkit()
         QApplication::setStyle(style);
     }
     QApplication::setFont(windowFont(11));
-    // Qt's raster painter splits a shaded fill of 96 lines or more between
-    // threads of the global pool and waits for them, one thread for every 64
-    // lines: the lists' scroll bar, whose shaded groove is taller than that,
-    // started two threads at the first painting, a fiftieth of the start-up.
-    // Nothing else in the program uses the pool; one thread is enough.
-    QThreadPool::globalInstance()->setMaxThreadCount(1);
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     // A display name would be appended to every window title ("Info — Zelvora").
     QGuiApplication::setApplicationDisplayName(QString());

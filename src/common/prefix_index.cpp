@@ -48,26 +48,27 @@ void loadPrefixIndex(RecordFile &index, QStringList &prefixes, QStringList &firs
 {
     prefixes.clear();
     firstRecords.clear();
-    text.clear();
     const QByteArray all = index.readAll();
-    // Reserved whole: appending never moves the characters the views show.
     const qsizetype entries = all.size() / index.recordSize();
-    text.reserve(entries * (PrefixIndexEntry::kPrefixCapacity + kNumberCapacity));
     prefixes.reserve(entries);
     firstRecords.reserve(entries);
-    const auto view = [&text](qsizetype from) {
-        return QString::fromRawData(text.constData() + from, text.size() - from);
-    };
+    // Made whole at once and written in place: the characters the views show
+    // never move. Cut to what was written at the end, which moves nothing.
+    text = QString(entries * (PrefixIndexEntry::kPrefixCapacity + kNumberCapacity), Qt::Uninitialized);
+    QChar *const begin = text.data();
+    QChar *out = begin;
     forEachEntry(all, index.recordSize(), [&](QByteArrayView prefix, int first) {
-        qsizetype from = text.size();
-        appendCp1252(text, prefix);
-        prefixes.append(view(from));
-        from = text.size();
+        QChar *from = out;
+        out = decodeCp1252(prefix, out);
+        prefixes.append(QString::fromRawData(from, out - from));
+        from = out;
         char digits[kNumberCapacity];
         const char *end = std::to_chars(digits, digits + kNumberCapacity, first).ptr;
-        text.append(QLatin1StringView(digits, end - digits));
-        firstRecords.append(view(from));
+        for (const char *digit = digits; digit != end; ++digit)
+            *out++ = QLatin1Char(*digit);
+        firstRecords.append(QString::fromRawData(from, out - from));
     });
+    text.truncate(out - begin);
 }
 
 bool prefixesInOrder(const QStringList &prefixes)

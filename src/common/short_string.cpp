@@ -38,16 +38,15 @@ int toByte(char16_t c)
 QString decodeCp1252(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
-    QChar *out = text.data();
-    for (const char byte : bytes)
-        *out++ = QChar(toUnicode(static_cast<unsigned char>(byte)));
+    decodeCp1252(bytes, text.data());
     return text;
 }
 
-void appendCp1252(QString &text, QByteArrayView bytes)
+QChar *decodeCp1252(QByteArrayView bytes, QChar *out)
 {
     for (const char byte : bytes)
-        text.append(QChar(toUnicode(static_cast<unsigned char>(byte))));
+        *out++ = QChar(toUnicode(static_cast<unsigned char>(byte)));
+    return out;
 }
 
 std::optional<QByteArray> encodeCp1252(const QString &text)

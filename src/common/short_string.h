@@ -9,8 +9,9 @@ namespace zelvora {
 
 // Text in the data files is single-byte, code page 1252.
 QString decodeCp1252(QByteArrayView bytes);
-// Appends the decoded bytes to `text`, in place when its capacity allows.
-void appendCp1252(QString &text, QByteArrayView bytes);
+// Writes the decoded bytes from `out` on, one character a byte; returns the
+// end of what it wrote.
+QChar *decodeCp1252(QByteArrayView bytes, QChar *out);
 
 // Encodes text in code page 1252; nothing when a character has no place there.
 std::optional<QByteArray> encodeCp1252(const QString &text);

@@ -9,6 +9,8 @@
 
 #include <QAccessible>
 #include <QDir>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QAccessibleTableInterface>
 #include <QLabel>
 #include <QContextMenuEvent>
@@ -42,19 +44,44 @@ private slots:
         }
     }
 
-    // Painting a tall scroll bar starts one thread of the pool at most, where
-    // the platform's style would split its groove between two. It runs before
-    // any other test paints a scroll bar.
-    void tallScrollBarPaintingStartsOneThreadAtMost()
+    // A tall scroll bar, in any state, is painted in bands on this thread:
+    // the pixels the platform's style gives painting it whole, and no painting
+    // thread started. It runs before any other test paints a scroll bar.
+    void tallScrollBarPaintsTheSamePixelsOnThisThread_data()
     {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<bool>("pressed");
+        QTest::newRow("thumb at the top") << 300 << 0 << false;
+        QTest::newRow("thumb inside, held") << 300 << 13 << true;
+        QTest::newRow("thumb at the bottom, bands not even") << 161 << 40 << false;
+    }
+    void tallScrollBarPaintsTheSamePixelsOnThisThread()
+    {
+        QFETCH(int, height);
+        QFETCH(int, value);
+        QFETCH(bool, pressed);
+        if (qApp->devicePixelRatio() != 1.0)
+            QSKIP("drawn in bands at one device pixel to a point only");
         QVERIFY(setUpToolkit());
         const auto threads = [] { return QDir(QStringLiteral("/proc/self/task")).count(); };
         const qsizetype before = threads();
-        ScrollBar bar;
-        bar.resize(17, 300);
-        bar.setMaximum(40);
-        QVERIFY(!bar.grab().isNull());
-        QVERIFY(threads() <= before + 1);
+        const auto *toolkitStyle = qobject_cast<QProxyStyle *>(QApplication::style());
+        QVERIFY(toolkitStyle);
+        const std::unique_ptr<QStyle> plain(QStyleFactory::create(toolkitStyle->baseStyle()->name()));
+        ScrollBar banded;
+        QScrollBar whole(Qt::Vertical);
+        whole.setStyle(plain.get());
+        for (QScrollBar *bar : {static_cast<QScrollBar *>(&banded), &whole}) {
+            bar->resize(17, height);
+            bar->setPageStep(1);
+            bar->setMaximum(40);
+            bar->setValue(value);
+            bar->setSliderDown(pressed);
+        }
+        const QImage bandedImage = banded.grab().toImage();
+        QCOMPARE(threads(), before);
+        QCOMPARE(bandedImage, whole.grab().toImage());
     }
 
     void editRaisesChangeSynchronouslyForADifferentText()
