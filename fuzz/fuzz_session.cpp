@@ -141,7 +141,7 @@ public:
     int readPosition() const override { return order().position(); }
     void seek(int index) override { order().seek(index); }
     bool atEnd() const override { return order().atEnd(); }
-    QStringList readRow() override
+    void readRow(QStringList &cells) override
     {
         LocalityRecord record;
         if (mode == Cap)
@@ -151,7 +151,7 @@ public:
         else
             record = LocalityRecord::decode(m_localities.readNext());
         m_notes.append(record.note);
-        return {record.locality, record.pv, record.cap};
+        cells = {record.locality, record.pv, record.cap};
     }
     void clearRowLists() override { m_notes.clear(); }
     QString note(int row) const override { return m_notes.value(row); }

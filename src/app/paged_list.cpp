@@ -94,14 +94,15 @@ void PagedList::clearPage()
 void PagedList::appendRow(int row)
 {
     // The record is read first: a read that fails adds no row.
-    const QStringList cells = m_source.readRow();
+    m_source.readRow(m_cells);
     m_grid->setRowCountValue(row + 1);
-    writeCells(row, cells);
+    writeCells(row, m_cells);
 }
 
 void PagedList::readIntoRow(int row)
 {
-    writeCells(row, m_source.readRow());
+    m_source.readRow(m_cells);
+    writeCells(row, m_cells);
 }
 
 void PagedList::writeCells(int row, const QStringList &cells)

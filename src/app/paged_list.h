@@ -26,8 +26,10 @@ public:
     virtual void seek(int index) = 0;
     virtual bool atEnd() const = 0;
     // Reads the record at the read position, appends its hidden fields to the
-    // row lists and returns the texts of the grid's columns.
-    virtual QStringList readRow() = 0;
+    // row lists and puts the texts of the grid's columns in `cells`, emptied
+    // first. The list handed in is the same from row to row, so a page's rows
+    // reuse its storage.
+    virtual void readRow(QStringList &cells) = 0;
     virtual void clearRowLists() = 0;
     virtual QString note(int row) const = 0;
 };
@@ -106,6 +108,7 @@ private:
     QWidget *m_noteLabel;
     QLineEdit *m_noteEdit;
     PageSource &m_source;
+    QStringList m_cells; // the row being read
     PagingState m_state;
 };
 

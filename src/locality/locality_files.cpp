@@ -49,13 +49,18 @@ void loadProvinceTable(RecordFile &file, QStringList &codes, QStringList &names)
 
 LocalityRecord readLocalityNo(RecordFile &localities, int localityNo)
 {
+    return LocalityRecord::decode(readLocalityRecord(localities, localityNo));
+}
+
+QByteArray readLocalityRecord(RecordFile &localities, int localityNo)
+{
     const std::optional<QByteArray> record = localities.readIfInside(localityNo - 1);
     if (localityNo < 1 || !record)
         throw IoError(QStringLiteral("Numero di località %1 fuori dal file %2 (%3 record)")
                           .arg(localityNo)
                           .arg(QFileInfo(localities.fileName()).fileName())
                           .arg(localities.count()));
-    return LocalityRecord::decode(*record);
+    return *record;
 }
 
 } // namespace zelvora

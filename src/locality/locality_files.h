@@ -92,5 +92,7 @@ void loadProvinceTable(RecordFile &file, QStringList &codes, QStringList &names)
 // localita.loc (a damaged order file) is an IoError; nothing outside the file
 // is read.
 LocalityRecord readLocalityNo(RecordFile &localities, int localityNo);
+// The same record, undecoded.
+QByteArray readLocalityRecord(RecordFile &localities, int localityNo);
 
 } // namespace zelvora

@@ -82,21 +82,23 @@ RecordFile &LocalitySearch::order() const
     return *m_localities;
 }
 
-LocalityRecord LocalitySearch::readLocality()
+QByteArray LocalitySearch::readLocality()
 {
     const QString &mode = m_state.searchMode;
     if (mode == kModeCap)
-        return readLocalityNo(*m_localities, CapOrderEntry::decode(m_capOrder->readNext()).localityNo);
+        return readLocalityRecord(*m_localities, CapOrderEntry::decode(m_capOrder->readNext()).localityNo);
     if (mode == kModeProvince)
-        return readLocalityNo(*m_localities, PvOrderEntry::decode(m_pvOrder->readNext()).localityNo);
-    return LocalityRecord::decode(m_localities->readNext());
+        return readLocalityRecord(*m_localities, PvOrderEntry::decode(m_pvOrder->readNext()).localityNo);
+    return m_localities->readNext();
 }
 
-QStringList LocalitySearch::readRow()
+void LocalitySearch::readRow(QStringList &cells)
 {
-    const LocalityRecord record = readLocality();
-    m_rows.append({record.agency, record.bil, record.note});
-    return {record.locality, record.pv, record.cap};
+    const QByteArray record = readLocality();
+    m_rows.append(LocalityRow(record));
+    cells.clear();
+    for (const TextField field : {LocalityRecord::kLocality, LocalityRecord::kPv, LocalityRecord::kCap})
+        cells.append(readShortString(record.constData() + field.offset, field.capacity));
 }
 
 void LocalitySearch::clearRowLists()
@@ -106,7 +108,7 @@ void LocalitySearch::clearRowLists()
 
 QString LocalitySearch::note(int row) const
 {
-    return row >= 0 && row < m_rows.size() ? m_rows.at(row).notes : QString();
+    return row >= 0 && row < m_rows.size() ? m_rows.at(row).notes() : QString();
 }
 
 void LocalitySearch::blankNotes(int count)
@@ -114,7 +116,7 @@ void LocalitySearch::blankNotes(int count)
     // Only the notes: the agencies and second designations of the rows on
     // screen stay.
     for (LocalityRow &row : m_rows)
-        row.notes.clear();
+        row.blankNotes();
     if (m_rows.size() < count)
         m_rows.resize(count);
 }

@@ -55,7 +55,7 @@ public:
     int readPosition() const override { return order().position(); }
     void seek(int index) override { order().seek(index); }
     bool atEnd() const override { return order().atEnd(); }
-    QStringList readRow() override;
+    void readRow(QStringList &cells) override;
     void clearRowLists() override;
     QString note(int row) const override;
 
@@ -64,7 +64,7 @@ private:
     // Empties every row's note, with at least `count` rows, so that the note
     // line shows nothing for the rows on screen.
     void blankNotes(int count);
-    LocalityRecord readLocality();
+    QByteArray readLocality();
     QString readKey(int index);
 
     Controls m_controls;

@@ -260,9 +260,9 @@ void TCapF::StringGrid1DblClick()
     const LocalityRow held = m_rows.value(row);
     // The dialog shows exactly what the row shows and holds: no file is read.
     auto details = std::make_unique<TDettagli>(m_provinces, this);
-    details->compact(held.notes.isEmpty(), held.agencies.isEmpty());
-    details->fill(StringGrid1->cell(0, row), StringGrid1->cell(1, row), StringGrid1->cell(2, row), held.bils,
-                  held.agencies, held.notes);
+    details->compact(held.notes().isEmpty(), held.agencies().isEmpty());
+    details->fill(StringGrid1->cell(0, row), StringGrid1->cell(1, row), StringGrid1->cell(2, row), held.bils(),
+                  held.agencies(), held.notes());
     details->exec();
 }
 

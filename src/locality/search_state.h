@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/short_string.h"
+#include "locality/locality_files.h"
 #include "locality/search_modes.h"
 
 #include <QString>
@@ -23,13 +25,34 @@ struct LocalitySearchState
     int lastRow = 0; // the grid row remembered while the grid has no focus
 };
 
-// What a row of the results grid holds beyond the three texts it shows. Each
-// field is the row's entry of the row list of the same name.
-struct LocalityRow
+// What a row of the results grid holds beyond the three texts it shows: its
+// entries of the row lists agencies, bils and notes. They are kept as the
+// locality's record and decoded when asked for: a page is filled at every
+// keystroke, and the details of most rows are never opened (decoding them
+// at once was a tenth of a keystroke).
+class LocalityRow
 {
-    QString agencies;
-    QString bils;
-    QString notes;
+public:
+    LocalityRow() = default;
+    // `record` holds a LocalityRecord's bytes.
+    explicit LocalityRow(const QByteArray &record) : m_record(record) {}
+
+    QString agencies() const { return field(LocalityRecord::kAgency); }
+    QString bils() const { return field(LocalityRecord::kBil); }
+    QString notes() const { return m_notesBlank ? QString() : field(LocalityRecord::kNote); }
+    // The note is emptied; the other fields stay.
+    void blankNotes() { m_notesBlank = true; }
+
+private:
+    QString field(TextField field) const
+    {
+        return m_record.size() < LocalityRecord::kSize ? QString()
+                                                       : readShortString(m_record.constData() + field.offset,
+                                                                         field.capacity);
+    }
+
+    QByteArray m_record;
+    bool m_notesBlank = false;
 };
 
 } // namespace zelvora

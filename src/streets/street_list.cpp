@@ -8,12 +8,13 @@ void StreetListSource::seek(int index)
         m_files.seek(index);
 }
 
-QStringList StreetListSource::readRow()
+void StreetListSource::readRow(QStringList &cells)
 {
     const StreetRecord street = m_files.readNext();
     const QString note = m_files.note(street);
     m_rows.append({note, street.cityTag, street.cap, street.agency});
-    return {street.street, street.designation};
+    cells.clear();
+    cells << street.street << street.designation;
 }
 
 void StreetListSource::clearRowLists()

@@ -30,7 +30,7 @@ public:
     int readPosition() const override { return m_files.isOpen() ? m_files.position() : 0; }
     void seek(int index) override;
     bool atEnd() const override { return !m_files.isOpen() || m_files.atEnd(); }
-    QStringList readRow() override;
+    void readRow(QStringList &cells) override;
     void clearRowLists() override;
     QString note(int row) const override;
 

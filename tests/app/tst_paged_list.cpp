@@ -45,7 +45,7 @@ public:
     int readPosition() const override { return m_position; }
     void seek(int index) override { m_position = std::clamp(index, 0, count); }
     bool atEnd() const override { return m_position >= count; }
-    QStringList readRow() override
+    void readRow(QStringList &cells) override
     {
         if (atEnd())
             throw IoError(QStringLiteral("read past the end"));
@@ -54,10 +54,9 @@ public:
         ++reads;
         const int record = m_position++;
         m_notes << (record % 5 == 0 ? QStringLiteral("NOTA %1").arg(record) : QString());
-        QStringList cells{name(record)};
+        cells = {name(record)};
         for (int column = 1; column < columns; ++column)
             cells << QString::number(column);
-        return cells;
     }
     void clearRowLists() override { m_notes.clear(); }
     QString note(int row) const override { return m_notes.value(row); }
