@@ -53,18 +53,10 @@ for figure in ("keystroke, by locality", "page down", "thumb release"):
     rows.append((figure + " (us), 32,767 vs bundled", big, small, big / small, "<= 1.2 x", big / small <= 1.2))
 
 
-# Every start-up runs on the same one processor: on a virtual machine the
-# processors need not run at one speed (on ours one took a fifth longer than
-# the other), and children landing on either made the medians jump between
-# two modes from run to run.
-startup_cpu = min(os.sched_getaffinity(0))
-
-
 def run(argv):
     """Wall time from exec until the process ends (ms) and its peak RSS (MB)."""
     start = time.perf_counter()
-    child = subprocess.Popen(argv, env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                             preexec_fn=lambda: os.sched_setaffinity(0, {startup_cpu}))
+    child = subprocess.Popen(argv, env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
     _, status, usage = os.wait4(child.pid, 0)
     elapsed = (time.perf_counter() - start) * 1000.0
     output = child.stdout.read().decode()
@@ -75,6 +67,12 @@ def run(argv):
     return elapsed, usage.ru_maxrss / 1024.0, output
 
 
+# Every start-up runs on the same one processor, which the children inherit
+# from this process: on a virtual machine the processors need not run at one
+# speed (on ours one took a fifth longer than the other), and children landing
+# on either made the medians jump between two modes from run to run.
+all_cpus = os.sched_getaffinity(0)
+os.sched_setaffinity(0, {min(all_cpus)})
 program = [os.path.join(build, "bin", "bench_startup")]
 _, _, size = run(program)  # also warms the file cache
 bare = [os.path.join(build, "bin", "bench_bare_window")] + size.split()
@@ -89,6 +87,7 @@ for _ in range(max(15, repetitions // 2)):
         elapsed, rss, _ = run(argv)
         times[name].append(elapsed)
         memory[name].append(rss)
+os.sched_setaffinity(0, all_cpus)
 ms = {name: statistics.median(values) for name, values in times.items()}
 mb = {name: statistics.median(values) for name, values in memory.items()}
 rows.append(("start-up to idle window (ms) vs bare Qt", ms["ours"], ms["bare"], ms["ours"] / ms["bare"],

@@ -6,6 +6,9 @@
 
 #include <QString>
 
+#include <algorithm>
+#include <array>
+
 namespace zelvora {
 
 // The search state of the main window, which its search, its results list and
@@ -34,8 +37,15 @@ class LocalityRow
 {
 public:
     LocalityRow() = default;
-    // `record` holds a LocalityRecord's bytes.
-    explicit LocalityRow(const QByteArray &record) : m_record(record) {}
+    // `record` holds a LocalityRecord's bytes, which the row copies: holding
+    // on to the read's own buffer would make the next read copy it instead.
+    explicit LocalityRow(QByteArrayView record)
+    {
+        if (record.size() >= LocalityRecord::kSize) {
+            std::copy_n(record.data(), LocalityRecord::kSize, m_record.begin());
+            m_filled = true;
+        }
+    }
 
     QString agencies() const { return field(LocalityRecord::kAgency); }
     QString bils() const { return field(LocalityRecord::kBil); }
@@ -46,12 +56,11 @@ public:
 private:
     QString field(TextField field) const
     {
-        return m_record.size() < LocalityRecord::kSize ? QString()
-                                                       : readShortString(m_record.constData() + field.offset,
-                                                                         field.capacity);
+        return m_filled ? readShortString(m_record.data() + field.offset, field.capacity) : QString();
     }
 
-    QByteArray m_record;
+    std::array<char, LocalityRecord::kSize> m_record{};
+    bool m_filled = false;
     bool m_notesBlank = false;
 };
 
