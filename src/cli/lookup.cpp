@@ -175,8 +175,7 @@ QString Lookup::readKey(int index)
     switch (m_kind) {
     case SearchKind::Locality: {
         const QByteArray record = recordAt(m_localities, m_localityRecords, index);
-        key = readShortString(record.constData() + LocalityRecord::kLocality.offset,
-                              LocalityRecord::kLocality.capacity);
+        key = readText(record.constData(), LocalityRecord::kLocality);
         break;
     }
     case SearchKind::Cap:
@@ -207,8 +206,8 @@ QStringList Lookup::readRow(int index)
     if (m_kind == SearchKind::Locality && !m_details) {
         // Only the three fields shown: a batch reads a row for every name.
         const QByteArray bytes = recordAt(m_localities, m_localityRecords, index);
-        const auto field = [&](TextField f) { return readShortString(bytes.constData() + f.offset, f.capacity); };
-        return {field(LocalityRecord::kLocality), field(LocalityRecord::kPv), field(LocalityRecord::kCap)};
+        return {readText(bytes.constData(), LocalityRecord::kLocality), readText(bytes.constData(), LocalityRecord::kPv),
+                readText(bytes.constData(), LocalityRecord::kCap)};
     }
     if (m_kind == SearchKind::Locality) {
         record = LocalityRecord::decode(recordAt(m_localities, m_localityRecords, index));

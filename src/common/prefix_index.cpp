@@ -8,12 +8,6 @@
 
 namespace zelvora {
 
-PrefixIndexEntry PrefixIndexEntry::decode(const QByteArray &record)
-{
-    return {readShortString(record.constData(), kPrefixCapacity),
-            readRecordNumber(record.constData() + kFirstRecordOffset)};
-}
-
 namespace {
 
 // Calls add(prefix bytes, first record) for every entry of a whole index read

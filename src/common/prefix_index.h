@@ -17,11 +17,6 @@ struct PrefixIndexEntry
     static constexpr int kSize = 6;
     static constexpr int kPrefixCapacity = 3;
     static constexpr int kFirstRecordOffset = 4;
-
-    QString prefix;
-    int firstRecord = 0;
-
-    static PrefixIndexEntry decode(const QByteArray &record);
 };
 
 // Reads a whole index, from its first entry to its last, into two parallel

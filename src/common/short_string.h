@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/record_layout.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -32,6 +34,11 @@ QString toUpperCp1252(const QString &text);
 // length byte beyond the capacity (a damaged file) is cut to the capacity, so a
 // read never runs into the next field.
 QString readShortString(const char *field, int capacity);
+// The short string of a record's text field.
+inline QString readText(const char *record, TextField field)
+{
+    return readShortString(record + field.offset, field.capacity);
+}
 
 // Writes `bytes` (already code page 1252, at most `capacity` long) as a short
 // string; the padding after the characters is zero.

@@ -47,7 +47,7 @@ struct ChangeRecord
     static ChangeRecord decode(const QByteArray &record)
     {
         const auto text = [&record](TextField field) {
-            return readShortString(record.constData() + field.offset, field.capacity);
+            return readText(record.constData(), field);
         };
         return {text(kKind),        text(kLocality), text(kPv),    text(kCap),
                 text(kNewLocality), text(kNewPv),    text(kNewCap)};

@@ -11,7 +11,7 @@ namespace zelvora {
 namespace {
 QString text(const QByteArray &record, TextField field)
 {
-    return readShortString(record.constData() + field.offset, field.capacity);
+    return readText(record.constData(), field);
 }
 } // namespace
 

@@ -98,7 +98,7 @@ void LocalitySearch::readRow(QStringList &cells)
     m_rows.append(LocalityRow(record));
     cells.clear();
     for (const TextField field : {LocalityRecord::kLocality, LocalityRecord::kPv, LocalityRecord::kCap})
-        cells.append(readShortString(record.constData() + field.offset, field.capacity));
+        cells.append(readText(record.constData(), field));
 }
 
 void LocalitySearch::clearRowLists()
@@ -224,8 +224,7 @@ QString LocalitySearch::readKey(int index)
         return CapOrderEntry::decode(m_capOrder->readAt(index)).cap;
     // Only the name is compared: the other fields are not decoded.
     const QByteArray record = m_localities->readAt(index);
-    return readShortString(record.constData() + LocalityRecord::kLocality.offset,
-                           LocalityRecord::kLocality.capacity);
+    return readText(record.constData(), LocalityRecord::kLocality);
 }
 
 } // namespace zelvora

@@ -39,12 +39,10 @@ public:
     LocalityRow() = default;
     // `record` holds a LocalityRecord's bytes, which the row copies: holding
     // on to the read's own buffer would make the next read copy it instead.
+    // A row without a record (all bytes zero) has every field empty.
     explicit LocalityRow(QByteArrayView record)
     {
-        if (record.size() >= LocalityRecord::kSize) {
-            std::copy_n(record.data(), LocalityRecord::kSize, m_record.begin());
-            m_filled = true;
-        }
+        std::copy_n(record.data(), std::min<qsizetype>(record.size(), LocalityRecord::kSize), m_record.begin());
     }
 
     QString agencies() const { return field(LocalityRecord::kAgency); }
@@ -54,13 +52,9 @@ public:
     void blankNotes() { m_notesBlank = true; }
 
 private:
-    QString field(TextField field) const
-    {
-        return m_filled ? readShortString(m_record.data() + field.offset, field.capacity) : QString();
-    }
+    QString field(TextField field) const { return readText(m_record.data(), field); }
 
     std::array<char, LocalityRecord::kSize> m_record{};
-    bool m_filled = false;
     bool m_notesBlank = false;
 };
 

@@ -12,7 +12,7 @@ namespace {
 
 QString text(const QByteArray &record, TextField field)
 {
-    return readShortString(record.constData() + field.offset, field.capacity);
+    return readText(record.constData(), field);
 }
 
 QString fileName(const RecordFile &file)
@@ -38,7 +38,7 @@ StreetRecord StreetRecord::decode(const QByteArray &record)
 
 StreetNote StreetNote::decode(const QByteArray &record)
 {
-    return {readShortString(record.constData() + kText.offset, kText.capacity)};
+    return {readText(record.constData(), kText)};
 }
 
 CityFiles findCityFiles(const QString &dataFolder, int row)
