@@ -1,6 +1,6 @@
 #include "command.h"
 
-#include "cli/address_check.h"
+#include "common/address_check.h"
 #include "cli/lookup.h"
 #include "cli/output.h"
 #include "cli/verify.h"

@@ -12,19 +12,6 @@ namespace zelvora::cli {
 
 namespace {
 
-// Case, accents and punctuation set aside: "VENEZIA mestre" names
-// "Venezia-Mestre", "citta" names "Città".
-QString comparable(const QString &name)
-{
-    QString plain;
-    for (const QChar c : name.normalized(QString::NormalizationForm_D)) {
-        if (c.category() == QChar::Mark_NonSpacing)
-            continue;
-        plain += c.isLetterOrNumber() ? c.toCaseFolded() : QChar(u' ');
-    }
-    return plain.simplified();
-}
-
 QString missingFile(const QString &path)
 {
     return QStringLiteral("File dei dati mancante: %1").arg(QDir::toNativeSeparators(path));
@@ -48,17 +35,6 @@ QString unencodable(const QString &text)
 }
 
 } // namespace
-
-int findCity(const QString &name)
-{
-    const QString wanted = comparable(name);
-    for (std::size_t row = 0; row < cityTable.size(); ++row) {
-        const City &city = cityTable[row];
-        if (comparable(city.displayName.toString()) == wanted || city.fileBase.toString() == wanted)
-            return static_cast<int>(row);
-    }
-    return -1;
-}
 
 Lookup::Lookup(SearchKind kind, const QString &dataFolder, const QString &city, bool details)
     : m_kind(kind), m_details(details)
@@ -122,16 +98,6 @@ void Lookup::openLocalities(const QString &dataFolder)
     loadProvinceTable(provinces, codes, names);
     for (qsizetype i = codes.size() - 1; i >= 0; --i)
         m_provinceNames.insert(codes.at(i), names.at(i));
-}
-
-QString missingCityFilesText(const CityFiles &files)
-{
-    if (files.outcome == CityOutcome::NotOpened)
-        return QStringLiteral("Il file %1 o il file %2 è mancante !").arg(files.streets, files.index);
-    if (files.outcome == CityOutcome::OpenedWithoutNotes)
-        return QStringLiteral("Il file %1 è mancante ! Non verranno visualizzati i numeri civici e le note.")
-            .arg(files.notes);
-    return {};
 }
 
 void Lookup::openStreets(const QString &dataFolder, const QString &city)

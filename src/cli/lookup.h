@@ -118,11 +118,4 @@ private:
     int m_start = -1;
 };
 
-// The city row of the street directory that `name` names, or -1.
-int findCity(const QString &name);
-
-// What the command line says, on one line, of a city's missing files: the
-// streets or their index for NotOpened, the notes for OpenedWithoutNotes.
-QString missingCityFilesText(const CityFiles &files);
-
 } // namespace zelvora::cli

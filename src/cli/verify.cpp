@@ -1,6 +1,6 @@
 #include "verify.h"
 
-#include "cli/address_check.h"
+#include "common/address_check.h"
 #include "cli/command.h"
 #include "common/error.h"
 #include "common/io_error.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/csv_list.h"
+#include "common/csv_list.h"
 #include "cli/output.h"
 
 #include <QString>

@@ -41,6 +41,44 @@ StreetNote StreetNote::decode(const QByteArray &record)
     return {readText(record.constData(), kText)};
 }
 
+namespace {
+
+// Case, accents and punctuation set aside: "VENEZIA mestre" names
+// "Venezia-Mestre", "citta" names "Città".
+QString comparable(const QString &name)
+{
+    QString plain;
+    for (const QChar c : name.normalized(QString::NormalizationForm_D)) {
+        if (c.category() == QChar::Mark_NonSpacing)
+            continue;
+        plain += c.isLetterOrNumber() ? c.toCaseFolded() : QChar(u' ');
+    }
+    return plain.simplified();
+}
+
+} // namespace
+
+int findCity(const QString &name)
+{
+    const QString wanted = comparable(name);
+    for (std::size_t row = 0; row < cityTable.size(); ++row) {
+        const City &city = cityTable[row];
+        if (comparable(city.displayName.toString()) == wanted || city.fileBase.toString() == wanted)
+            return static_cast<int>(row);
+    }
+    return -1;
+}
+
+QString missingCityFilesText(const CityFiles &files)
+{
+    if (files.outcome == CityOutcome::NotOpened)
+        return QStringLiteral("Il file %1 o il file %2 è mancante !").arg(files.streets, files.index);
+    if (files.outcome == CityOutcome::OpenedWithoutNotes)
+        return QStringLiteral("Il file %1 è mancante ! Non verranno visualizzati i numeri civici e le note.")
+            .arg(files.notes);
+    return {};
+}
+
 CityFiles findCityFiles(const QString &dataFolder, int row)
 {
     using namespace streetfiles;

@@ -124,6 +124,14 @@ struct CityFiles
 // Looks up the files of row `row` of `cityTable` under `dataFolder`/zone.
 CityFiles findCityFiles(const QString &dataFolder, int row);
 
+// The city row of the street directory that `name` names, or -1.
+int findCity(const QString &name);
+
+// What a program without windows says, on one line, of a city's missing files: the
+// streets or their index for NotOpened, the notes for OpenedWithoutNotes.
+QString missingCityFilesText(const CityFiles &files);
+
+
 // The files of the opened city: the street file with its read position, the
 // index loaded into two parallel lists that the caller owns (the first three
 // characters of the streets of each group, and the 1-based number of the

@@ -2,7 +2,7 @@
 
 #include <QStringDecoder>
 
-namespace zelvora::cli {
+namespace zelvora {
 
 bool isUtf8(QByteArrayView bytes)
 {
@@ -250,4 +250,4 @@ QByteArray csvQuote(const QByteArray &field, char separator)
     return '"' + quoted + '"';
 }
 
-} // namespace zelvora::cli
+} // namespace zelvora

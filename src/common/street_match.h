@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-namespace zelvora::cli {
+namespace zelvora {
 
 // An address as people write it ("Via G. Mazzini, 12"), taken apart: the
 // designation when one was written (VIA, PIAZZA...: abbreviations written
@@ -73,4 +73,4 @@ private:
     mutable std::unique_ptr<NameSuggester> m_suggester;
 };
 
-} // namespace zelvora::cli
+} // namespace zelvora

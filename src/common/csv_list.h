@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-namespace zelvora::cli {
+namespace zelvora {
 
 // The two encodings of the lists spreadsheets write.
 enum class ListEncoding { Utf8, Windows1252 };
@@ -74,4 +74,4 @@ private:
 // separator, a quote or a line break.
 QByteArray csvQuote(const QByteArray &field, char separator);
 
-} // namespace zelvora::cli
+} // namespace zelvora

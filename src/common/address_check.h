@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/street_match.h"
+#include "common/street_match.h"
 #include "common/name_match.h"
 
 #include <QHash>
@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-namespace zelvora::cli {
+namespace zelvora {
 
 // What the check of one address gives: the outcome, and the facts beside the
 // input (the input itself is never changed).
@@ -96,4 +96,4 @@ private:
     std::array<bool, 28> m_cityRead{};
 };
 
-} // namespace zelvora::cli
+} // namespace zelvora

@@ -3,7 +3,6 @@
 #include "common/error.h"
 #include "common/io_error.h"
 #include "common/record_file.h"
-#include "lookup.h"
 #include "locality/changes_file.h"
 #include "locality/locality_files.h"
 #include "streets/street_files.h"
@@ -11,7 +10,7 @@
 #include <QDir>
 #include <algorithm>
 
-namespace zelvora::cli {
+namespace zelvora {
 
 namespace {
 
@@ -339,4 +338,4 @@ Verdict AddressCheck::check(const QString &locality, const QString &pvText, cons
     return v;
 }
 
-} // namespace zelvora::cli
+} // namespace zelvora

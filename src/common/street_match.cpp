@@ -4,7 +4,7 @@
 #include <QSet>
 #include <algorithm>
 
-namespace zelvora::cli {
+namespace zelvora {
 
 namespace {
 
@@ -252,4 +252,4 @@ QList<int> StreetMatcher::suggest(const QString &address) const
     return m_suggester->suggest(split(address).words.join(u' '));
 }
 
-} // namespace zelvora::cli
+} // namespace zelvora
