@@ -201,7 +201,7 @@ const StreetMatcher *AddressCheck::streetsOf(int cityRow)
         const bool noted = r.noteNo >= 1 && r.noteNo <= static_cast<int>(notes.size());
         streets.push_back({r.street, r.designation, r.cap, noted ? notes[r.noteNo - 1] : QString()});
     }
-    m_cities[cityRow] = std::make_unique<StreetMatcher>(std::move(streets));
+    m_cities[cityRow] = std::make_unique<StreetMatcher>(std::move(streets), cityRow);
     return m_cities[cityRow].get();
 }
 
@@ -292,6 +292,9 @@ Verdict AddressCheck::check(const QString &locality, const QString &pvText, cons
                 }
                 const StreetMatcher::Street &s = streets->street(m.street);
                 v.note = streets->label(m.street);
+                // Taken under another designation than the one written.
+                if (!m.writtenDesignation.isEmpty())
+                    v.note += QStringLiteral(" (scritto %1)").arg(m.writtenDesignation);
                 if (s.cap.isEmpty()) {
                     v.outcome = Verdict::StreetWithoutCap;
                     if (!s.note.isEmpty())

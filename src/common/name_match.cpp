@@ -9,12 +9,34 @@ namespace zelvora {
 
 namespace {
 
-// Italian number words from 1 to 99 ("VENTUNO", "TRENTOTTO"), accents taken
-// away ("VENTITRE"), and the ordinals from PRIMO to DECIMO.
-const QHash<QString, int> &numberWords()
+// The ordinals from PRIMO to VENTITREESIMO, as kings and popes are written
+// (VITTORIO EMANUELE SECONDO, PAPA GIOVANNI VENTITREESIMO), and their
+// feminine forms.
+const QHash<QString, int> &ordinalWords()
 {
     static const QHash<QString, int> words = [] {
         QHash<QString, int> table;
+        const QStringList ordinals{"PRIMO",           "SECONDO",        "TERZO",           "QUARTO",
+                                   "QUINTO",          "SESTO",          "SETTIMO",         "OTTAVO",
+                                   "NONO",            "DECIMO",         "UNDICESIMO",      "DODICESIMO",
+                                   "TREDICESIMO",     "QUATTORDICESIMO", "QUINDICESIMO",   "SEDICESIMO",
+                                   "DICIASSETTESIMO", "DICIOTTESIMO",   "DICIANNOVESIMO",  "VENTESIMO",
+                                   "VENTUNESIMO",     "VENTIDUESIMO",   "VENTITREESIMO"};
+        for (int o = 0; o < ordinals.size(); ++o) {
+            table.insert(ordinals.at(o), o + 1);
+            table.insert(ordinals.at(o).chopped(1) + u'A', o + 1);
+        }
+        return table;
+    }();
+    return words;
+}
+
+// Italian number words from 1 to 99 ("VENTUNO", "TRENTOTTO"), accents taken
+// away ("VENTITRE"), and the ordinals.
+const QHash<QString, int> &numberWords()
+{
+    static const QHash<QString, int> words = [] {
+        QHash<QString, int> table = ordinalWords();
         const QStringList units{"", "UNO", "DUE", "TRE", "QUATTRO", "CINQUE", "SEI", "SETTE", "OTTO", "NOVE"};
         const QStringList teens{"DIECI", "UNDICI", "DODICI", "TREDICI", "QUATTORDICI", "QUINDICI", "SEDICI",
                                 "DICIASSETTE", "DICIOTTO", "DICIANNOVE"};
@@ -24,11 +46,6 @@ const QHash<QString, int> &numberWords()
             table.insert(units.at(u), u);
         for (int t = 0; t < 10; ++t)
             table.insert(teens.at(t), 10 + t);
-        // Ordinals, as kings and popes are written (VITTORIO EMANUELE SECONDO).
-        const QStringList ordinals{"PRIMO", "SECONDO", "TERZO", "QUARTO", "QUINTO",
-                                   "SESTO", "SETTIMO", "OTTAVO", "NONO", "DECIMO"};
-        for (int o = 0; o < ordinals.size(); ++o)
-            table.insert(ordinals.at(o), o + 1);
         for (int t = 0; t < tens.size(); ++t) {
             const QString &ten = tens.at(t);
             table.insert(ten, 20 + 10 * t);
@@ -64,6 +81,16 @@ int romanNumber(const QString &word)
 }
 
 } // namespace
+
+int numberWordValue(const QString &word)
+{
+    return numberWords().value(word, 0);
+}
+
+bool isOrdinalWord(const QString &word)
+{
+    return ordinalWords().contains(word);
+}
 
 QString numberWord(const QString &word)
 {

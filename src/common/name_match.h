@@ -28,6 +28,10 @@ QString nameKey(const QStringList &words);
 // The number a word stands for, written in figures ("XX", "VENTI", "20" give
 // "20"), or the word itself when it is not a number.
 QString numberWord(const QString &word);
+// The value of an Italian number word, cardinal (VENTI) or ordinal (SECONDO,
+// UNDICESIMO, SECONDA), or 0.
+int numberWordValue(const QString &word);
+bool isOrdinalWord(const QString &word);
 
 // The edit distance (insertions, deletions, substitutions) between a and b,
 // or limit + 1 as soon as it is known to exceed `limit`.

@@ -1,98 +1,24 @@
 #include "street_match.h"
 
+#include "common/address_rules.h"
+#include "streets/street_files.h"
+
 #include <QRegularExpression>
 #include <QSet>
+#include <QVarLengthArray>
 #include <algorithm>
 
 namespace zelvora {
 
+using namespace addressrules;
+
 namespace {
 
-bool isTitle(const QString &word)
-{
-    static const QSet<QString> titles{"GENERALE", "MONSIGNORE", "DON",    "PROFESSORE", "DOTTORE",
-                                      "AVVOCATO", "ONOREVOLE",  "PADRE",  "CARDINALE",  "PAPA",
-                                      "BEATO",    "CAPITANO",   "TENENTE", "COLONNELLO", "MAGGIORE",
-                                      "AMMIRAGLIO", "INGEGNERE", "MAESTRO", "CAVALIERE"};
-    return titles.contains(word);
-}
+// ---------------------------------------------------------------------------
+// House numbers
+// ---------------------------------------------------------------------------
 
-// F.LLI, which the words alone would split into F and LLI.
-void writeOutBrothers(QString &text)
-{
-    if (text.contains(u'.')) {
-        static const QRegularExpression brothers(QStringLiteral("\\bF\\.\\s*LLI\\b"),
-                                                 QRegularExpression::CaseInsensitiveOption);
-        text.replace(brothers, QStringLiteral("FRATELLI"));
-    }
-}
-
-// The words of a street name as compared: particles left out, short forms of
-// titles and given names written out.
-QStringList streetWords(const QString &name)
-{
-    static const QSet<QString> particles{"DE", "DEL", "DELLA", "DEI", "DI", "D", "DELLE", "DEGLI", "DELLO", "DELL"};
-    static const QHash<QString, QString> shortForms{
-        {"GEN", "GENERALE"}, {"MONS", "MONSIGNORE"}, {"PROF", "PROFESSORE"}, {"DOTT", "DOTTORE"},
-        {"DOT", "DOTTORE"},  {"AVV", "AVVOCATO"},    {"ON", "ONOREVOLE"},    {"ING", "INGEGNERE"},
-        {"CAV", "CAVALIERE"}, {"CAP", "CAPITANO"},   {"TEN", "TENENTE"},     {"COL", "COLONNELLO"},
-        {"CARD", "CARDINALE"}, {"GIOV", "GIOVANNI"}, {"GIUS", "GIUSEPPE"},   {"FLLI", "FRATELLI"},
-        {"FRLLI", "FRATELLI"}, {"MAGG", "MAGGIORE"}, {"AMM", "AMMIRAGLIO"}, {"P", "PADRE"}};
-    QString text = name;
-    writeOutBrothers(text);
-    QStringList words;
-    for (QString word : nameWords(text, false)) {
-        if (particles.contains(word))
-            continue;
-        words << shortForms.value(word, word);
-    }
-    return words;
-}
-
-// A word of an address fits a word of a street: the same word, or its
-// initial.
-bool fits(const QString &typed, const QString &word)
-{
-    return typed == word || (typed.size() == 1 && word.startsWith(typed));
-}
-
-// How well the words of an address fit a street's: 0 when some typed word
-// fits none of them; 2 when every word of the street is used too (titles
-// aside); 1 when some were left out (given names, titles). A title typed
-// may fit nothing. Every word is
-// used at most once, in any order; a word typed whole is matched before an
-// initial.
-int fitness(const QStringList &typed, const QStringList &words)
-{
-    std::vector<bool> used(words.size());
-    bool wholeWord = false;
-    for (int pass = 0; pass < 2; ++pass) {
-        for (const QString &t : typed) {
-            if ((t.size() == 1) != (pass == 1))
-                continue;
-            bool found = false;
-            for (qsizetype i = 0; i < words.size() && !found; ++i) {
-                if (!used[i] && fits(t, words.at(i))) {
-                    used[i] = true;
-                    found = true;
-                    if (t.size() >= 3 && !isTitle(t))
-                        wholeWord = true;
-                }
-            }
-            // A title written may be one the street's name leaves out.
-            if (!found && !isTitle(t))
-                return 0;
-        }
-    }
-    if (!wholeWord)
-        return 0;
-    for (qsizetype i = 0; i < words.size(); ++i)
-        if (!used[i] && !isTitle(words.at(i)))
-            return 1;
-    return 2;
-}
-
-// The letters from `at` on, as one upper-case word.
+// The letters from `at` on, as one word.
 QStringView letterRun(QStringView text, qsizetype at)
 {
     qsizetype end = at;
@@ -195,18 +121,24 @@ HouseNumber readHouseNumberAt(QStringView text, qsizetype at, qsizetype &end)
 // that end its street part ("VIA SABOTINO 36/38", "VIA IPPONIO130",
 // "VIA ROMA N.3"), when nothing but the house number's own signs follows. A
 // kilometre ("KM 12,400") is no house number.
-HouseNumber houseNumberIn(const QString &address)
+HouseNumber houseNumberIn(const QString &upper, qsizetype *start = nullptr, qsizetype *stop = nullptr)
 {
     static const QRegularExpression kilometre(QStringLiteral("\\bKM\\.?\\s*\\d+$"));
-    const QString upper = address.toUpper();
     const qsizetype comma = upper.indexOf(u',');
     const QStringView street = QStringView(upper).left(comma >= 0 ? comma : upper.size());
-    const bool km = kilometre.match(street).hasMatch();
+    const bool km = street.contains(u"KM") && kilometre.match(street).hasMatch();
     qsizetype end = 0;
+    const auto found = [&](const HouseNumber &h, qsizetype from) {
+        if (start)
+            *start = from;
+        if (stop)
+            *stop = end;
+        return h;
+    };
     if (comma >= 0 && !km) {
         const HouseNumber h = readHouseNumberAt(upper, comma + 1, end);
         if (h.number > 0)
-            return h;
+            return found(h, comma + 1);
     }
     for (qsizetype i = 1; i < street.size() && !km; ++i) {
         // A number starts after a space or sign, or glued to a word's letters.
@@ -217,9 +149,348 @@ HouseNumber houseNumberIn(const QString &address)
         const HouseNumber h = readHouseNumberAt(street, i, end);
         const QStringView rest = street.mid(end).trimmed();
         if (h.number > 0 && (rest.isEmpty() || rest.startsWith(u'-') || rest.startsWith(u'(')))
-            return h;
+            return found(h, i);
     }
     return {};
+}
+
+// ---------------------------------------------------------------------------
+// Words
+// ---------------------------------------------------------------------------
+
+// The text in upper case without accents; the signs that words write
+// together (F.LLI, S.TA, C/O, S/N) written out.
+QString plainText(const QString &text)
+{
+    bool ascii = true;
+    for (const QChar c : text)
+        ascii = ascii && c.unicode() < 0x80;
+    QString plain;
+    if (ascii) {
+        plain = text.toUpper();
+    } else {
+        plain.reserve(text.size());
+        for (const QChar c : text.normalized(QString::NormalizationForm_D))
+            if (c.category() != QChar::Mark_NonSpacing)
+                plain += c;
+        plain = plain.toUpper();
+    }
+    if (plain.contains(u'.') || plain.contains(u'/')) {
+        // Each with the letters it needs, to look for it only where it may be.
+        struct Joined
+        {
+            QStringView needs;
+            QRegularExpression pattern;
+            QString replacement;
+        };
+        static const QList<Joined> joined{
+            {u"LLI", QRegularExpression(QStringLiteral("\\bF\\.\\s*LLI\\b")), QStringLiteral("FRATELLI")},
+            {u"S.", QRegularExpression(QStringLiteral("\\bS\\.\\s*T([AO])\\b")), QStringLiteral("SANT\\1")},
+            {u"P.", QRegularExpression(QStringLiteral("\\bP\\.\\s*TA\\b")), QStringLiteral("PORTA")},
+            {u"C/O", QRegularExpression(QStringLiteral("\\bC/O\\b")), QStringLiteral(" PRESSO ")},
+            {u"N", QRegularExpression(QStringLiteral("\\bS\\.?\\s*N\\.?\\s*C\\b\\.?|\\bS/N\\b|\\bS\\.N\\.")),
+             QStringLiteral(" SNC ")},
+        };
+        for (const Joined &j : joined)
+            if (plain.contains(j.needs))
+                plain.replace(j.pattern, j.replacement);
+    }
+    return plain;
+}
+
+// A word of the text, with the signs around it that the split reads.
+struct Token
+{
+    QString text;
+    bool dotted = false;      // a full stop or slash follows it
+    bool breakBefore = false; // a comma, semicolon, bracket or " - " comes before it
+    StreetWord word{};        // the word as compared, once the tokens are made
+    bool number() const { return text.at(0).isDigit(); }
+};
+
+StreetWord wordOf(const Token &token);
+
+// The words of a plain text: letters and figures, apart at every other sign
+// and where figures follow two letters or more ("IPPONIO130").
+QList<Token> tokensOf(const QString &plain)
+{
+    QList<Token> tokens;
+    bool pendingBreak = false;
+    qsizetype start = -1;
+    const auto close = [&](qsizetype end) {
+        if (start >= 0) {
+            tokens.append({plain.mid(start, end - start), false, pendingBreak});
+            pendingBreak = false;
+            start = -1;
+        }
+    };
+    for (qsizetype i = 0; i < plain.size(); ++i) {
+        const QChar c = plain.at(i);
+        if (c.isLetterOrNumber()) {
+            if (start >= 0 && c.isDigit() && plain.at(i - 1).isLetter() && i - start >= 2)
+                close(i);
+            if (start < 0)
+                start = i;
+            continue;
+        }
+        close(i);
+        if ((c == u'.' || c == u'/') && !tokens.isEmpty() && i > 0 && plain.at(i - 1).isLetterOrNumber())
+            tokens.last().dotted = true;
+        const bool spacedDash = c == u'-' && i > 0 && plain.at(i - 1).isSpace()
+                                && (i + 1 == plain.size() || plain.at(i + 1).isSpace() || plain.at(i + 1).isDigit());
+        if (c == u',' || c == u';' || c == u'(' || spacedDash)
+            pendingBreak = true;
+    }
+    close(plain.size());
+    // GIAMBATTISTA and its forms are GIOVANNI BATTISTA.
+    for (qsizetype i = 0; i < tokens.size(); ++i) {
+        const QString &t = tokens.at(i).text;
+        if (t == u"GIAMBATTISTA" || t == u"GIANBATTISTA" || t == u"GIOVANBATTISTA") {
+            tokens[i].text = QStringLiteral("GIOVANNI");
+            tokens.insert(i + 1, {QStringLiteral("BATTISTA"), tokens.at(i).dotted, false});
+            tokens[i].dotted = false;
+        }
+    }
+    // N. glued to the name before a number: "SANTA LUCIAN.3".
+    for (qsizetype i = 0; i + 1 < tokens.size(); ++i) {
+        Token &t = tokens[i];
+        if (t.dotted && t.text.size() >= 4 && t.text.endsWith(u'N') && t.text.at(0).isLetter() && tokens.at(i + 1).number()) {
+            t.text.chop(1);
+            t.dotted = false;
+            tokens.insert(i + 1, {QStringLiteral("N"), true, false});
+        }
+    }
+    for (Token &t : tokens)
+        t.word = wordOf(t);
+    return tokens;
+}
+
+bool isSaint(QStringView word)
+{
+    static const QSet<QStringView> saints{u"SAN",        u"SANTO",      u"SANTA",      u"SANT",
+                                          u"SANTI",      u"STA",        u"STO",        u"SS",
+                                          u"SANTISSIMO", u"SANTISSIMA", u"SANTISSIMI", u"SANTISSIME"};
+    return word.size() <= 10 && word.at(0) == u'S' && saints.contains(word);
+}
+
+// A word as compared: its key is one spelling of its forms.
+StreetWord wordOf(const Token &token)
+{
+    StreetWord w;
+    w.text = token.text;
+    const bool single = w.text.size() == 1 && w.text.at(0).isLetter();
+    w.initial = token.dotted || (single && !isParticle(w.text));
+    if (w.text == u"S" || isSaint(w.text)) {
+        w.key = QStringLiteral("S");
+        return w;
+    }
+    if (w.text.at(0).isDigit() || !w.initial) {
+        w.key = w.text == u"I" ? QStringLiteral("1") : numberWord(w.text);
+        if (w.key != w.text)
+            return w;
+    }
+    const QStringView whole = wholeWord(w.text, token.dotted);
+    if (!whole.isEmpty()) {
+        w.key = whole.toString();
+        w.initial = false;
+        return w;
+    }
+    const QStringView given = w.initial ? QStringView() : givenNameKey(w.text);
+    w.key = given.isEmpty() ? w.text : given.toString();
+    return w;
+}
+
+QList<StreetWord> wordsOf(const QList<Token> &tokens, qsizetype from = 0, qsizetype to = -1)
+{
+    QList<StreetWord> words;
+    if (to < 0 || to > tokens.size())
+        to = tokens.size();
+    words.reserve(to - from);
+    for (qsizetype i = from; i < to; ++i)
+        words.append(tokens.at(i).word);
+    // V or X ending a name after a name is a pope's or king's number (PIO V).
+    if (words.size() >= 2 && !tokens.at(to - 1).dotted && (words.last().text == u"V" || words.last().text == u"X")
+        && words.at(words.size() - 2).text.size() >= 3 && !words.at(words.size() - 2).text.at(0).isDigit()) {
+        words.last().key = words.last().text == u"V" ? QStringLiteral("5") : QStringLiteral("10");
+        words.last().initial = false;
+    }
+    return words;
+}
+
+QList<StreetWord> wordsOf(const QString &text)
+{
+    return wordsOf(tokensOf(plainText(text)));
+}
+
+// The words written as one: their letters as written, numbers in figures
+// (MONTEGRAPPA, GIANGIACOMO for GIAN GIACOMO).
+QString glued(const QList<StreetWord> &words)
+{
+    QString text;
+    for (const StreetWord &w : words)
+        text += w.key.at(0).isDigit() || w.key == u"S" ? w.key : w.text;
+    return text;
+}
+
+QString keysInOrder(const QList<StreetWord> &words, QChar separator = u' ')
+{
+    QString key;
+    for (const StreetWord &w : words) {
+        if (!key.isEmpty() && !separator.isNull())
+            key += separator;
+        key += w.key;
+    }
+    return key;
+}
+
+QString keysInAnyOrder(const QList<StreetWord> &words)
+{
+    QVarLengthArray<QStringView, 12> keys;
+    qsizetype size = 0;
+    for (const StreetWord &w : words) {
+        keys.append(w.key);
+        size += w.key.size() + 1;
+    }
+    std::sort(keys.begin(), keys.end());
+    QString key;
+    key.reserve(size);
+    for (const QStringView k : keys) {
+        if (!key.isEmpty())
+            key += u' ';
+        key += k;
+    }
+    return key;
+}
+
+// D. and D/ stand for DI, DA, DEL, DELLA ("CONCA D/NAVIGLIO", "GIOVANNI
+// D.PROCIDA"): a particle however written.
+bool isParticleWord(const StreetWord &w)
+{
+    return (!w.initial || w.text == u"D") && isParticle(w.text);
+}
+
+bool isTitleWord(const QList<StreetWord> &words, qsizetype i)
+{
+    return isTitle(words.at(i).text, i == 0 && words.size() > 1) || isTitle(words.at(i).key, i == 0 && words.size() > 1);
+}
+
+QList<StreetWord> withoutTitles(const QList<StreetWord> &words)
+{
+    QList<StreetWord> kept;
+    for (qsizetype i = 0; i < words.size(); ++i)
+        if (!isTitleWord(words, i))
+            kept.append(words.at(i));
+    return kept;
+}
+
+// The words that tell streets apart: particles left out, and the particles
+// left out before each word kept ("DA" of a birthplace).
+QList<StreetWord> contentOf(const QList<StreetWord> &words, QStringList *dropped = nullptr)
+{
+    QList<StreetWord> kept;
+    QString before;
+    for (const StreetWord &w : words) {
+        if (isParticleWord(w)) {
+            before += (before.isEmpty() ? QString() : QStringLiteral(" ")) + w.text;
+            continue;
+        }
+        kept.append(w);
+        if (dropped)
+            *dropped << before;
+        before.clear();
+    }
+    return kept;
+}
+
+// ---------------------------------------------------------------------------
+// Loose comparison
+// ---------------------------------------------------------------------------
+
+// Whether a word of an address and a word of a street name the same thing:
+// the same key, a short form of the other, or an initial of it.
+bool wordsFit(const StreetWord &typed, const StreetWord &word)
+{
+    if (typed.key == word.key || isShortFormOf(typed.text, word.text) || isShortFormOf(word.text, typed.text))
+        return true;
+    if (typed.initial && !typed.text.at(0).isDigit() && word.text.startsWith(typed.text))
+        return true;
+    return word.initial && !word.text.at(0).isDigit() && typed.text.startsWith(word.text);
+}
+
+// Every typed word fitted to a word of the street, each used once, in any
+// order: the street word of each typed word, or an empty list.
+bool assign(const QList<StreetWord> &typed, const QList<StreetWord> &words, qsizetype i, QList<int> &used)
+{
+    if (i == typed.size())
+        return true;
+    for (int j = 0; j < words.size(); ++j) {
+        if (!used.contains(j) && wordsFit(typed.at(i), words.at(j))) {
+            used.append(j);
+            if (assign(typed, words, i + 1, used))
+                return true;
+            used.removeLast();
+        }
+    }
+    return false;
+}
+
+// Whether the street words left over are given names an address may leave
+// out: at most two, none a word that sets a street apart, and either all
+// before the name's last word, which is typed whole (the surname: "VIA
+// MAZZINI" for GIUSEPPE MAZZINI, "PERGOLESI G." for GIOVANNI BATTISTA
+// PERGOLESI), or together at its end right after its first word, typed whole
+// ("VIA GARIBALDI" for GARIBALDI GIUSEPPE).
+bool leftOutAreGivenNames(const QList<StreetWord> &typed, const QList<StreetWord> &words, const QStringList &dropped,
+                          const QList<int> &used)
+{
+    QList<int> left;
+    for (int j = 0; j < words.size(); ++j)
+        if (!used.contains(j))
+            left << j;
+    if (left.isEmpty())
+        return true;
+    if (left.size() > 2)
+        return false;
+    const auto ordinalAtEnd = [&](int j) { return j == words.size() - 1 && isOrdinalWord(words.at(j).text); };
+    for (const int j : left) {
+        const QString &w = words.at(j).text;
+        if (!ordinalAtEnd(j) && (w.size() < 3 || !w.at(0).isLetter() || words.at(j).key.at(0).isDigit() || setsApart(w)))
+            return false;
+    }
+    const int last = static_cast<int>(words.size()) - 1;
+    const auto typedWhole = [&](int j) {
+        const qsizetype i = used.indexOf(j);
+        return i >= 0
+               && (typed.at(i).text == words.at(j).text || (!typed.at(i).initial && typed.at(i).key == words.at(j).key));
+    };
+    if (left.last() < last)
+        return typedWhole(last);
+    // The number of a king or pope: CORSO VITTORIO EMANUELE for VITTORIO
+    // EMANUELE SECONDO.
+    if (left.size() == 1 && last >= 2 && isOrdinalWord(words.at(last).text))
+        return typedWhole(last - 1);
+    if (left.first() == last - left.size() + 1 && left.first() > 0) {
+        // Given names follow the surname, or "DA" of a birthplace ("SPARANO
+        // DA BARI"): DELLA FERROVIA A SAN LORENZO is not DELLA FERROVIA.
+        const QString &before = dropped.value(left.first());
+        return (before.isEmpty() || before == u"DA") && typedWhole(0);
+    }
+    return false;
+}
+
+bool looseFit(const QList<StreetWord> &typed, const QList<StreetWord> &words, const QStringList &dropped)
+{
+    if (typed.isEmpty() || words.isEmpty() || typed.size() > words.size())
+        return false;
+    // At least one word that is more than an initial: typed whole, or a
+    // short form of four letters or more (GIOV., or a name cut short).
+    const bool whole = std::any_of(typed.begin(), typed.end(), [](const StreetWord &w) {
+        return w.text.size() >= (w.initial ? 4 : 3) && !w.key.at(0).isDigit();
+    });
+    if (!whole)
+        return false;
+    QList<int> used;
+    return assign(typed, words, 0, used) && leftOutAreGivenNames(typed, words, dropped, used);
 }
 
 } // namespace
@@ -231,39 +502,121 @@ HouseNumber readHouseNumber(QStringView written)
     return readHouseNumberAt(upper, 0, end);
 }
 
-StreetMatcher::StreetMatcher(std::vector<Street> streets) : m_streets(std::move(streets))
+// ---------------------------------------------------------------------------
+// The streets
+// ---------------------------------------------------------------------------
+
+struct StreetMatcher::Entry
 {
-    QSet<QString> designations;
-    QHash<QString, QStringList> designationWords; // each designation taken apart once
-    m_entries.reserve(m_streets.size());
-    for (int i = 0; i < static_cast<int>(m_streets.size()); ++i) {
-        const Street &s = m_streets[i];
-        Entry e;
-        e.words = streetWords(s.name);
-        e.key = nameKey(e.words);
-        auto known = designationWords.constFind(s.designation);
-        if (known == designationWords.constEnd())
-            known = designationWords.insert(s.designation, nameWords(s.designation, false));
-        const QStringList &designation = *known;
-        e.designation = nameKey(designation);
-        if (!designation.isEmpty() && !designations.contains(e.designation)) {
-            designations.insert(e.designation);
-            m_designations << designation;
-        }
-        m_byKey[e.key] << i;
-        QStringList seen;
-        for (const QString &w : std::as_const(e.words)) {
-            if (w.size() >= 2 && !seen.contains(w))
-                m_byWord[w] << i;
-            seen << w;
-        }
-        m_entries.push_back(std::move(e));
+    QString designation;      // the key of its words: "VIA", "STRADA STATALE"
+    QList<StreetWord> words;
+    QList<StreetWord> content; // particles left out
+    QStringList dropped;       // the particles left out before each content word
+};
+
+struct StreetMatcher::Candidate
+{
+    QString designation;
+    QList<StreetWord> words;
+    bool operator==(const Candidate &other) const
+    {
+        if (designation != other.designation || words.size() != other.words.size())
+            return false;
+        for (qsizetype i = 0; i < words.size(); ++i)
+            if (words.at(i).key != other.words.at(i).key || words.at(i).initial != other.words.at(i).initial)
+                return false;
+        return true;
     }
-    std::sort(m_designations.begin(), m_designations.end(),
-              [](const QStringList &a, const QStringList &b) { return a.size() > b.size(); });
+};
+
+namespace {
+
+// The steps of the comparison, each tried only when the one before finds
+// nothing: the whole text alike; the same words in any order; the same
+// without particles; the same written as one word; loosely (initials,
+// given names left out); without particles and titles; loosely without titles.
+enum Step : char { kText = '0', kAllWords = '1', kContent = '2', kGlued = '3', kGluedAll = '4', kCore = '5' };
+
+
+
+} // namespace
+
+StreetMatcher::StreetMatcher(std::vector<Street> streets, int cityRow) : m_streets(std::move(streets))
+{
+    m_entries.reserve(m_streets.size());
+    for (int step = 0; step < kSteps; ++step) {
+        m_next[step].reserve(m_streets.size());
+        m_first[step].reserve(static_cast<qsizetype>(m_streets.size()));
+    }
+    QSet<QString> designations;
+    QHash<QString, QString> designationKeys;
+    const auto addDesignation = [&](const QString &d) {
+        if (!d.isEmpty() && !designations.contains(d)) {
+            designations.insert(d);
+            m_designations.all << d;
+            m_designations.whole.insert(d);
+            m_designations.firstWords.insert(d.section(u' ', 0, 0));
+        }
+    };
+    for (int i = 0; i < static_cast<int>(m_streets.size()); ++i) {
+        index(i, designationKeys);
+        addDesignation(m_entries.back().designation);
+    }
+    // Those written in every city, so that one this city lacks is still read
+    // as a designation (and may be taken for another).
+    for (const QStringView d : commonDesignations())
+        addDesignation(keysInOrder(wordsOf(d.toString())));
+    m_wordKeys = m_byWord.keys();
+    std::sort(m_wordKeys.begin(), m_wordKeys.end());
+    std::sort(m_designations.all.begin(), m_designations.all.end(), [](const QString &a, const QString &b) {
+        return a.count(u' ') != b.count(u' ') ? a.count(u' ') > b.count(u' ') : a < b;
+    });
+    if (cityRow >= 0 && cityRow < static_cast<int>(cityWritings().size())) {
+        m_cadastralCode = cityWritings()[cityRow].cadastralCode.toString();
+        for (int row = 0; row < static_cast<int>(cityWritings().size()); ++row)
+            if (cityWritings()[row].cadastralCode == m_cadastralCode)
+                m_cityNames += cityNames(row);
+        std::sort(m_cityNames.begin(), m_cityNames.end(),
+                  [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    }
 }
 
 StreetMatcher::~StreetMatcher() = default;
+
+void StreetMatcher::index(int i, QHash<QString, QString> &designationKeys)
+{
+    const Street &s = m_streets[i];
+    Entry e;
+    auto designation = designationKeys.constFind(s.designation);
+    if (designation == designationKeys.constEnd())
+        designation = designationKeys.insert(s.designation, keysInOrder(wordsOf(s.designation)));
+    e.designation = *designation;
+    e.words = wordsOf(s.name);
+    e.content = contentOf(e.words, &e.dropped);
+    const QString keys[kSteps] = {keysInOrder(e.words),    keysInAnyOrder(e.words), keysInAnyOrder(e.content),
+                                  glued(e.content),        glued(e.words),          keysInAnyOrder(withoutTitles(e.content))};
+    for (int step = 0; step < kSteps; ++step) {
+        m_next[step].push_back(-1);
+        if (keys[step].isEmpty())
+            continue;
+        // Each key names its streets as a chain, the last added first.
+        const auto found = m_first[step].find(keys[step]);
+        if (found == m_first[step].end()) {
+            m_first[step].insert(keys[step], i);
+        } else {
+            m_next[step][i] = *found;
+            *found = i;
+        }
+    }
+    for (qsizetype w = 0; w < e.content.size(); ++w) {
+        const StreetWord &word = e.content.at(w);
+        const bool again = std::any_of(e.content.begin(), e.content.begin() + w,
+                                       [&](const StreetWord &before) { return before.key == word.key; });
+        if (!word.initial && !again)
+            m_byWord[word.key] << i;
+    }
+    m_entries.push_back(std::move(e));
+}
 
 QString StreetMatcher::label(int index) const
 {
@@ -271,124 +624,595 @@ QString StreetMatcher::label(int index) const
     return s.designation.isEmpty() ? s.name : s.designation + u' ' + s.name;
 }
 
-AddressWords StreetMatcher::split(const QString &address) const
+StreetMatcher::Found StreetMatcher::lookup(int step, const QString &designation, const QString &key) const
 {
-    AddressWords result;
-    // The house number and what follows come after the first comma.
-    QString text = address.section(u',', 0, 0).toUpper();
-    // Designations written short, with or without their dots.
-    static const QList<std::pair<QRegularExpression, QString>> abbreviations{
-        {QRegularExpression(QStringLiteral("^\\s*P\\.?\\s*Z?ZA\\b\\.?")), QStringLiteral("PIAZZA ")},
-        {QRegularExpression(QStringLiteral("^\\s*P\\.?\\s*LE\\b\\.?")), QStringLiteral("PIAZZALE ")},
-        {QRegularExpression(QStringLiteral("^\\s*V\\.?\\s*LE\\b\\.?")), QStringLiteral("VIALE ")},
-        {QRegularExpression(QStringLiteral("^\\s*C\\.?\\s*SO\\b\\.?")), QStringLiteral("CORSO ")},
-        {QRegularExpression(QStringLiteral("^\\s*L\\.?\\s*GO\\b\\.?")), QStringLiteral("LARGO ")},
-        {QRegularExpression(QStringLiteral("^\\s*S\\.?\\s*DA\\b\\.?")), QStringLiteral("STRADA ")},
-        {QRegularExpression(QStringLiteral("^\\s*STR\\b\\.?")), QStringLiteral("STRADA ")},
-        {QRegularExpression(QStringLiteral("^\\s*VIC\\b\\.?")), QStringLiteral("VICOLO ")},
-        {QRegularExpression(QStringLiteral("^\\s*V\\.")), QStringLiteral("VIA ")},
-        {QRegularExpression(QStringLiteral("^\\s*V\\s+")), QStringLiteral("VIA ")},
-    };
-    for (const auto &[pattern, designation] : abbreviations) {
-        const QRegularExpressionMatch m = pattern.match(text);
-        if (m.hasMatch()) {
-            text = designation + text.mid(m.capturedEnd());
-            break;
+    Found f;
+    if (key.isEmpty())
+        return f;
+    const int s = step - kText;
+    const auto found = m_first[s].constFind(key);
+    if (found == m_first[s].constEnd())
+        return f;
+    for (int i = *found; i >= 0; i = m_next[s][i])
+        if (designation.isEmpty() || m_entries[i].designation == designation)
+            f.streets.prepend(i);
+    return f;
+}
+
+QList<int> StreetMatcher::streetsWithWord(const StreetWord &w) const
+{
+    if (!w.initial)
+        return m_byWord.value(w.key);
+    // A word cut short: the streets of every word it begins.
+    QList<int> streets;
+    for (auto at = std::lower_bound(m_wordKeys.begin(), m_wordKeys.end(), w.key);
+         at != m_wordKeys.end() && at->startsWith(w.key); ++at)
+        streets += m_byWord.value(*at);
+    std::sort(streets.begin(), streets.end());
+    streets.erase(std::unique(streets.begin(), streets.end()), streets.end());
+    return streets;
+}
+
+StreetMatcher::Found StreetMatcher::looseSteps(const QString &designation, const QList<StreetWord> &typed,
+                                               bool titles) const
+{
+    // The rarest word typed whole, or else cut short after four letters or
+    // more, names the streets worth comparing.
+    QList<int> fewest;
+    bool any = false;
+    for (const bool initials : {false, true}) {
+        for (const StreetWord &w : typed) {
+            if (w.initial != initials || (initials && w.text.size() < 4))
+                continue;
+            const QList<int> with = streetsWithWord(w);
+            if (with.isEmpty())
+                return {};
+            if (!any || with.size() < fewest.size())
+                fewest = with;
+            any = true;
         }
-    }
-    writeOutBrothers(text);
-    QStringList words = nameWords(text, false);
-    // The designation, as this city's streets write it.
-    for (const QStringList &designation : m_designations) {
-        if (words.size() > designation.size() && words.mid(0, designation.size()) == designation) {
-            result.designation = nameKey(designation);
-            words.remove(0, designation.size());
+        if (any)
             break;
-        }
     }
-    // House number, SNC, KM and the parts of a building are cut.
-    static const QSet<QString> cuts{"SNC", "KM",      "N",    "NR",        "NUM",      "CIVICO", "SCALA", "SC",
-                                    "INT", "INTERNO", "PIANO", "PALAZZINA", "EDIFICIO", "LOTTO",  "ISOLATO"};
-    for (qsizetype i = 1; i < words.size(); ++i) {
-        if (cuts.contains(words.at(i))) {
-            words.resize(i);
-            break;
-        }
+    Found result;
+    for (const int i : std::as_const(fewest)) {
+        const Entry &e = m_entries[i];
+        if (!designation.isEmpty() && e.designation != designation)
+            continue;
+        const bool fit = titles ? looseFit(typed, e.content, e.dropped) : looseFit(typed, withoutTitles(e.content), {});
+        if (fit)
+            result.streets << i;
     }
-    const auto isNumber = [](const QString &w) { return !w.isEmpty() && w.at(0).isDigit(); };
-    if (words.size() > 2 && words.last().size() == 1 && isNumber(words.at(words.size() - 2)))
-        words.removeLast(); // 12/A, 12 B
-    if (words.size() > 1 && isNumber(words.last()))
-        words.removeLast();
-    result.words = streetWords(words.join(u' '));
-    result.houseNumber = houseNumberIn(address);
     return result;
+}
+
+StreetMatcher::Found StreetMatcher::steps(const QString &designation, const QList<StreetWord> &words, Pass pass) const
+{
+    const QList<StreetWord> content = contentOf(words);
+    Found f;
+    if (pass != Pass::Loose) {
+        f = lookup(kText, designation, keysInOrder(words));
+        if (!f.any())
+            f = lookup(kAllWords, designation, keysInAnyOrder(words));
+        if (!f.any())
+            f = lookup(kContent, designation, keysInAnyOrder(content));
+        if (!f.any())
+            f = lookup(kGlued, designation, glued(content));
+        if (!f.any())
+            f = lookup(kGluedAll, designation, glued(words));
+    }
+    if (f.any() || pass == Pass::Exact)
+        return f;
+    const QList<StreetWord> core = withoutTitles(content);
+    f = looseSteps(designation, content, true);
+    if (!f.any())
+        f = lookup(kCore, designation, keysInAnyOrder(core));
+    if (!f.any())
+        f = looseSteps(designation, core, false);
+    return f;
+}
+
+StreetMatcher::Match StreetMatcher::matchCandidate(const Candidate &candidate, Pass pass) const
+{
+    Match m;
+    const Found f = steps(candidate.designation, candidate.words, pass);
+    if (f.streets.size() == 1)
+        m.street = f.streets.first();
+    else
+        m.alternatives = f.streets;
+    return m;
+}
+
+void StreetMatcher::makeSuggester() const
+{
+    if (m_suggester)
+        return;
+    m_suggester = std::make_unique<NameSuggester>();
+    for (int i = 0; i < static_cast<int>(m_entries.size()); ++i) {
+        QStringList keys;
+        for (const StreetWord &w : m_entries[i].content)
+            keys << w.key;
+        m_suggester->add(keys, i);
+    }
+}
+
+QList<int> StreetMatcher::nearOfDesignation(const QString &designation, const QList<StreetWord> &words) const
+{
+    makeSuggester();
+    // A street of the written designation one letter away may be the one
+    // meant, mistyped (in a name long enough for a slip to be one).
+    QStringList keys;
+    for (const StreetWord &w : contentOf(words))
+        keys << w.key;
+    const QString key = keys.join(QString());
+    QList<int> found;
+    if (key.size() < 8)
+        return found;
+    for (const int i : m_suggester->suggest(keys.join(u' '), 8)) {
+        QString other;
+        for (const StreetWord &w : m_entries[i].content)
+            other += w.key;
+        if (m_entries[i].designation == designation && editDistance(key, other, 1) <= 1)
+            found << i;
+    }
+    return found;
+}
+
+StreetMatcher::Match StreetMatcher::otherDesignation(const Candidate &candidate) const
+{
+    Match m;
+    const Found any = steps(QString(), candidate.words, Pass::All);
+    if (!any.any())
+        return m;
+    QList<int> local;
+    QList<int> family;
+    for (const int i : any.streets) {
+        const QString &d = m_entries[i].designation;
+        if (isLocalDesignation(m_cadastralCode, d))
+            local << i;
+        else if (sameFamily(candidate.designation, d))
+            family << i;
+    }
+    const QList<int> &taken = !local.isEmpty() ? local : family;
+    if (taken.isEmpty()) {
+        m.otherDesignations = any.streets;
+        return m;
+    }
+    // VIA for a VIALE and a LARGO of that name, or for a VIALE when a VIA
+    // of a name one letter away may be the one meant: either.
+    const QList<int> near = nearOfDesignation(candidate.designation, candidate.words);
+    if (taken.size() == 1 && near.isEmpty()) {
+        m.street = taken.first();
+        m.writtenDesignation = candidate.designation;
+    } else {
+        m.alternatives = taken + near;
+    }
+    return m;
+}
+
+StreetMatcher::Match StreetMatcher::findCandidates(const QList<Candidate> &list) const
+{
+    // Every reading the strict way first, then the loose way: a reading that
+    // fits exactly beats one that fits loosely.
+    for (const Pass pass : {Pass::Exact, Pass::Loose}) {
+        for (const Candidate &c : list) {
+            if (c.words.isEmpty())
+                continue;
+            const Match m = matchCandidate(c, pass);
+            if (m.street >= 0 || !m.alternatives.isEmpty())
+                return m;
+        }
+    }
+    Match none;
+    for (const Candidate &c : list) {
+        if (c.designation.isEmpty() || c.words.isEmpty())
+            continue;
+        const Match m = otherDesignation(c);
+        if (m.street >= 0 || !m.alternatives.isEmpty())
+            return m;
+        if (none.otherDesignations.isEmpty())
+            none.otherDesignations = m.otherDesignations;
+    }
+    return none;
 }
 
 StreetMatcher::Match StreetMatcher::find(const QString &address) const
 {
-    Match match;
-    const AddressWords typed = split(address);
-    match.houseNumber = typed.houseNumber;
-    if (typed.words.isEmpty())
-        return match;
-    // The streets that fit at each level, best first: the same words, every
-    // word used, some of the street's words left out.
-    QList<int> levels[3];
-    const QString key = nameKey(typed.words);
-    levels[0] = m_byKey.value(key);
-    // The rarest whole word typed names the streets worth comparing.
-    const QList<int> *fewest = nullptr;
-    for (const QString &w : typed.words) {
-        if (w.size() < 2 || isTitle(w))
-            continue;
-        const auto found = m_byWord.constFind(w);
-        if (found == m_byWord.constEnd()) {
-            fewest = nullptr;
+    return find(QString(), address, false);
+}
+
+StreetMatcher::Match StreetMatcher::find(const QString &designation, const QString &name, bool lastWordCut) const
+{
+    const QString plain = plainText(name);
+    qsizetype start = 0;
+    qsizetype stop = 0;
+    const HouseNumber number = houseNumberIn(plain, &start, &stop);
+    // A list names one street at many numbers: the street of each text but
+    // its number is kept, up to a bound.
+    const QString key = designation + (lastWordCut ? u'\x1' : u'\x2') + plain.left(start) + u'\x3' + plain.mid(stop);
+    if (const auto cached = m_cache.constFind(key); cached != m_cache.constEnd()) {
+        Match m = *cached;
+        m.houseNumber = number;
+        return m;
+    }
+    // Most addresses are found the strict way as they are written: the other
+    // readings are made only for the rest.
+    Match m;
+    for (const Candidate &c : candidates(designation, plain, lastWordCut, false)) {
+        m = matchCandidate(c, Pass::Exact);
+        if (m.street >= 0 || !m.alternatives.isEmpty())
             break;
-        }
-        if (!fewest || found->size() < fewest->size())
-            fewest = &*found;
     }
-    if (fewest) {
-        for (const int i : *fewest) {
-            const int f = fitness(typed.words, m_entries[i].words);
-            if (f == 2 && m_entries[i].key != key)
-                levels[1] << i;
-            else if (f == 1)
-                levels[2] << i;
-        }
-    }
-    // A designation written must be the street's: "VIA MAZZINI" is not
-    // "PIAZZA MAZZINI". The streets of other designations are only named.
-    QList<int> otherDesignations;
-    for (QList<int> &level : levels) {
-        if (!typed.designation.isEmpty()) {
-            QList<int> same;
-            for (const int i : std::as_const(level))
-                (m_entries[i].designation == typed.designation ? same : otherDesignations) << i;
-            level = same;
-        }
-        if (level.isEmpty())
-            continue;
-        if (level.size() == 1)
-            match.street = level.first();
-        else
-            match.alternatives = level.mid(0, 3);
-        return match;
-    }
-    match.otherDesignations = otherDesignations.mid(0, 3);
-    return match;
+    if (m.street < 0 && m.alternatives.isEmpty())
+        m = findCandidates(candidates(designation, plain, lastWordCut, true));
+    if (m_cache.size() >= kCacheSize)
+        m_cache.clear();
+    m_cache.insert(key, m);
+    m.houseNumber = number;
+    return m;
 }
 
 QList<int> StreetMatcher::suggest(const QString &address) const
 {
-    if (!m_suggester) {
-        m_suggester = std::make_unique<NameSuggester>();
-        for (int i = 0; i < static_cast<int>(m_streets.size()); ++i)
-            m_suggester->add(m_entries[i].words.join(u' '), i);
+    makeSuggester();
+    const AddressWords typed = split(address);
+    QStringList keys;
+    for (const StreetWord &w : contentOf(typed.words))
+        keys << w.key;
+    return m_suggester->suggest(keys.join(u' '));
+}
+
+// ---------------------------------------------------------------------------
+// Taking an address apart
+// ---------------------------------------------------------------------------
+
+namespace {
+
+bool isTailWord(const QString &word)
+{
+    return word.size() == 1 || word == u"BIS" || word == u"TER" || word == u"QUATER" || word == u"ROSSO"
+           || word == u"NERO";
+}
+
+// Where the street part of the name ends: before a comma, semicolon,
+// bracket or " - "; before the words that end a street, after a word of the
+// name proper.
+qsizetype streetEnd(const QList<Token> &tokens, qsizetype from)
+{
+    bool named = false;
+    for (qsizetype i = from; i < tokens.size(); ++i) {
+        const Token &t = tokens.at(i);
+        if (i > from && t.breakBefore)
+            return i;
+        if (named) {
+            const bool numberFollows = i + 1 == tokens.size() || tokens.at(i + 1).number();
+            if (endsStreet(t.text) || (endsStreetBeforeNumber(t.text) && numberFollows))
+                return i;
+        }
+        if (t.text.size() >= 2 && t.text.at(0).isLetter() && t.text.at(1).isLetter() && !isParticle(t.text))
+            named = true;
     }
-    return m_suggester->suggest(split(address).words.join(u' '));
+    return tokens.size();
+}
+
+// Where the house number at the end of a street part starts: the first
+// figure of the words at its end that are figures or what follows them
+// (a letter, BIS, ROSSO); `end` when there is none.
+qsizetype houseNumberStart(const QList<Token> &tokens, qsizetype from, qsizetype end)
+{
+    qsizetype run = end;
+    while (run - 1 > from && (tokens.at(run - 1).number() || isTailWord(tokens.at(run - 1).text)))
+        --run;
+    for (qsizetype i = run; i < end; ++i)
+        if (tokens.at(i).number())
+            return i;
+    return end;
+}
+
+// The first figure after a word of the name proper: everything from there
+// on is a house number and what follows it ("57- TORRE A MARE").
+qsizetype firstNumberAfterName(const QList<Token> &tokens, qsizetype from, qsizetype end)
+{
+    bool named = false;
+    for (qsizetype i = from; i < end; ++i) {
+        if (named && tokens.at(i).number())
+            return i;
+        if (tokens.at(i).text.size() >= 3 && !tokens.at(i).number())
+            named = true;
+    }
+    return end;
+}
+
+} // namespace
+
+namespace {
+
+// The designation written at `at`: a short form (V.LE, P.ZZA, C/SO) or a
+// designation of the city written whole; its key and the words it takes.
+std::pair<QString, qsizetype> designationAt(const QList<Token> &tokens, qsizetype at, const StreetMatcher::Designations &designations)
+{
+    if (at + 1 >= tokens.size())
+        return {};
+    const Token &first = tokens.at(at);
+    if (first.dotted && at + 2 < tokens.size() && tokens.at(at + 1).text.at(0).isLetter()) {
+        const QStringView two = designationShortForm(first.text + tokens.at(at + 1).text, tokens.at(at + 1).dotted,
+                                                     tokens.at(at + 2).number());
+        if (!two.isEmpty())
+            return {two.toString(), 2};
+    }
+    const QStringView one = designationShortForm(first.text, first.dotted, tokens.at(at + 1).number());
+    if (!one.isEmpty())
+        return {one.toString(), 1};
+    // The designation of the city that takes the most words.
+    std::pair<QString, qsizetype> longest;
+    if (!designations.firstWords.contains(first.text)
+        && !designations.firstWords.contains(first.text + tokens.at(at + 1).text))
+        return longest;
+    for (const QString &d : designations.all) {
+        const qsizetype n = d.count(u' ') + 1;
+        if (at + n >= tokens.size() || !d.startsWith(first.text))
+            continue;
+        QStringList written;
+        for (qsizetype i = at; i < at + n; ++i)
+            written << tokens.at(i).text;
+        if (written.join(u' ') == d && n > longest.second)
+            longest = {d, n};
+        // Written in two words: LUNGO DORA for LUNGODORA.
+        else if (n == 1 && at + 2 < tokens.size() && first.text + tokens.at(at + 1).text == d && longest.second < 2)
+            longest = {d, 2};
+    }
+    return longest;
+}
+
+// A designation glued to another or to a word of a designation, as forms
+// export them: "VIAPRIVATA" (VIA PRIVATA), "VIALUNGOMARE" (LUNGOMARE).
+QString gluedDesignation(const QString &word, const StreetMatcher::Designations &designations)
+{
+    for (const QString &d : designations.all) {
+        if (d.contains(u' ') || word.size() <= d.size() + 2 || !word.startsWith(d))
+            continue;
+        const QString rest = word.mid(d.size());
+        if (designations.whole.contains(rest))
+            return rest;
+        if (designations.whole.contains(d + u' ' + rest))
+            return d + u' ' + rest;
+    }
+    return {};
+}
+
+// The designations written from `at` on, whole, short or glued, with where
+// the name starts: one of several words also as its first word with the
+// others in the name ("VIA NUOVA AGNANO" for VIA NUOVA DI AGNANO), none when
+// none is written. A designation written again ("Via VIA GENOVA") is read as
+// a designation written into the name.
+QList<std::pair<QString, qsizetype>> designationsAt(const QList<Token> &tokens, qsizetype at,
+                                                   const StreetMatcher::Designations &designations)
+{
+    auto [d, n] = designationAt(tokens, at, designations);
+    if (n == 0 && at + 1 < tokens.size() && !tokens.at(at).number()) {
+        d = gluedDesignation(tokens.at(at).text, designations);
+        n = d.isEmpty() ? 0 : 1;
+    }
+    QList<std::pair<QString, qsizetype>> found{{d, at + n}};
+    if (n > 1 && d.count(u' ') + 1 == n && designations.whole.contains(tokens.at(at).text))
+        found.append({tokens.at(at).text, at + 1});
+    return found;
+}
+
+// A designation glued to the name ("VIACASSIA"): the tokens with the two
+// apart, or none.
+QList<Token> designationUnglued(const QList<Token> &tokens, const StreetMatcher::Designations &designations)
+{
+    if (tokens.isEmpty() || tokens.first().number())
+        return {};
+    const QString &word = tokens.first().text;
+    for (const QString &d : designations.all) {
+        if (!d.contains(u' ') && d.size() >= 3 && word.size() >= d.size() + 4 && word.startsWith(d)) {
+            QList<Token> apart = tokens;
+            apart[0].text = d;
+            apart[0].dotted = false;
+            apart[0].word = wordOf(apart[0]);
+            apart.insert(1, {word.mid(d.size()), tokens.first().dotted, false});
+            apart[1].word = wordOf(apart[1]);
+            return apart;
+        }
+    }
+    return {};
+}
+
+// Where the name of a state or provincial road starts after its number
+// ("SS 5 TIBURTINA", "S.S.114 ORIENTALE SICULA", "STRADA STATALE 16 BIS
+// ADRIATICA"), or 0 when the address does not start with one.
+qsizetype afterRoadNumber(const QList<Token> &tokens)
+{
+    static const QStringList roads{"SS", "SP", "SR", "STATALE", "PROVINCIALE", "S"};
+    qsizetype at = 0;
+    if (at < tokens.size() && tokens.at(at).text == u"STRADA")
+        ++at;
+    if (at < tokens.size() && tokens.at(at).text == u"S" && at + 1 < tokens.size()
+        && (tokens.at(at + 1).text == u"S" || tokens.at(at + 1).text == u"P"))
+        ++at; // S.S., S.P.
+    if (at >= tokens.size() || !roads.contains(tokens.at(at).text))
+        return 0;
+    ++at;
+    if (at >= tokens.size() || !tokens.at(at).number())
+        return 0;
+    ++at;
+    if (at < tokens.size() && (tokens.at(at).text == u"BIS" || tokens.at(at).text == u"TER"))
+        ++at;
+    return at < tokens.size() && !tokens.at(at).number() ? at : 0;
+}
+
+// The words of a city's name written at `at`: how many, or 0.
+qsizetype cityNameAt(const QList<Token> &tokens, const QStringList &names, qsizetype at)
+{
+    for (const QString &name : names) {
+        const QList<Token> words = tokensOf(plainText(name));
+        const qsizetype n = words.size();
+        if (n == 0 || n >= tokens.size() || at < 0 || at + n > tokens.size())
+            continue;
+        bool same = true;
+        for (qsizetype i = 0; i < n && same; ++i)
+            same = tokens.at(at + i).text == words.at(i).text;
+        if (same)
+            return n;
+    }
+    return 0;
+}
+
+// The address without the city's name written before the street, after it,
+// or between it and its house number ("VIALE MARCONI ROMA 644"); empty when
+// it names no city there.
+QList<QList<Token>> withoutCityName(const QList<Token> &tokens, const QStringList &names)
+{
+    QList<QList<Token>> found;
+    if (const qsizetype n = cityNameAt(tokens, names, 0))
+        found << tokens.mid(n);
+    qsizetype end = tokens.size();
+    while (end > 1 && (tokens.at(end - 1).number() || isTailWord(tokens.at(end - 1).text)))
+        --end;
+    for (qsizetype at = 1; at < end; ++at) {
+        const qsizetype n = cityNameAt(tokens, names, at);
+        if (n > 0 && at + n == end) {
+            found << tokens.mid(0, at) + tokens.mid(at + n);
+            break;
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+// The readings of an address, in the order they are tried.
+class StreetMatcher::Readings
+{
+public:
+    Readings(const QList<Token> &tokens, const Designations &designations, bool lastWordCut)
+        : m_tokens(tokens), m_designations(designations), m_lastWordCut(lastWordCut)
+    {
+    }
+
+    QList<Candidate> list;
+
+    // Every way of reading the street part from `from` up to `stop`: as it
+    // stands, cut where the street ends, without its house number, cut at its
+    // first number; each also with a designation written into the name.
+    void add(const QString &designation, qsizetype from, qsizetype stop)
+    {
+        const qsizetype end = std::min(stop, streetEnd(m_tokens, from));
+        const qsizetype number = houseNumberStart(m_tokens, from, end);
+        const qsizetype firstNumber = firstNumberAfterName(m_tokens, from, end);
+        // A name that ends in a number before the house number: "VIA DEL
+        // PLEBISCITO 1866 85".
+        const qsizetype lastNumber = end - 1 > number && m_tokens.at(end - 1).number() ? end - 1 : end;
+        // A designation written into the name: "VIA" + "CORSO MAZZINI".
+        const auto [inner, n] = designationAt(m_tokens, from, m_designations);
+        for (const qsizetype to : {stop, end, number, lastNumber, firstNumber}) {
+            addOne(designation, from, to);
+            if (!designation.isEmpty() && n > 0)
+                addOne(inner, from + n, to);
+        }
+    }
+
+private:
+    void addOne(const QString &designation, qsizetype from, qsizetype to)
+    {
+        if (from >= to)
+            return;
+        Candidate c{designation, wordsOf(m_tokens, from, to)};
+        // A name cut short may end in a word cut short, or in a letter of it.
+        if (m_lastWordCut && c.words.size() > 1 && c.words.last().text.size() == 1)
+            c.words.removeLast();
+        if (m_lastWordCut && c.words.size() > 1)
+            c.words.last().initial = true;
+        if (!list.contains(c))
+            list.append(c);
+    }
+
+    const QList<Token> &m_tokens;
+    const Designations &m_designations;
+    bool m_lastWordCut;
+};
+
+QList<StreetMatcher::Candidate> StreetMatcher::candidates(const QString &given, const QString &plain,
+                                                          bool lastWordCut, bool every) const
+{
+    const QList<Token> tokens = tokensOf(plain);
+    Readings readings(tokens, m_designations, lastWordCut);
+    const auto read = [&](qsizetype from, qsizetype stop) {
+        if (!given.isEmpty()) {
+            readings.add(keysInOrder(wordsOf(given)), from, stop);
+            return;
+        }
+        for (const auto &[designation, at] : designationsAt(tokens, from, m_designations))
+            readings.add(designation, at, stop);
+    };
+    read(0, tokens.size());
+    if (!every)
+        return readings.list;
+    // The city's name written before or after the street.
+    for (const QList<Token> &without : withoutCityName(tokens, m_cityNames)) {
+        Readings inner(without, m_designations, lastWordCut);
+        if (!given.isEmpty())
+            inner.add(keysInOrder(wordsOf(given)), 0, without.size());
+        for (const auto &[designation, at] : designationsAt(without, 0, m_designations))
+            if (given.isEmpty())
+                inner.add(designation, at, without.size());
+        readings.list += inner.list;
+    }
+    // An ordinal before the designation: "1' TRAVERSA PRIVATA X" is the
+    // TRAVERSA PRIVATA X, or the first of them.
+    if (given.isEmpty() && tokens.size() > 2 && tokens.first().number()
+        && designationAt(tokens, 1, m_designations).second > 0) {
+        QList<Token> moved = tokens.mid(1);
+        const qsizetype at = designationsAt(moved, 0, m_designations).first().second;
+        Readings after(moved, m_designations, lastWordCut);
+        after.add(designationsAt(moved, 0, m_designations).first().first, at, moved.size());
+        moved.insert(at, tokens.first());
+        Readings numbered(moved, m_designations, lastWordCut);
+        numbered.add(designationsAt(moved, 0, m_designations).first().first, at, moved.size());
+        readings.list += numbered.list + after.list;
+    }
+    // A state or provincial road by its number, as the city names it: "SS 5
+    // TIBURTINA", "STATALE 148 PONTINA" for VIA TIBURTINA, VIA PONTINA.
+    if (given.isEmpty()) {
+        const qsizetype name = afterRoadNumber(tokens);
+        if (name > 0)
+            read(name, tokens.size());
+    }
+    // A designation glued to the name.
+    if (given.isEmpty() && designationsAt(tokens, 0, m_designations).first().first.isEmpty()) {
+        const QList<Token> apart = designationUnglued(tokens, m_designations);
+        if (!apart.isEmpty()) {
+            Readings unglued(apart, m_designations, lastWordCut);
+            unglued.add(apart.first().text, 1, apart.size());
+            readings.list += unglued.list;
+        }
+    }
+    // What stands before the street: a shop, a shopping centre, "in care of":
+    // the street from the next designation on.
+    if (given.isEmpty()) {
+        for (qsizetype k = 1; k + 1 < tokens.size(); ++k) {
+            const Token &t = tokens.at(k);
+            if ((t.text.size() >= 2 || t.dotted) && designationAt(tokens, k, m_designations).second > 0) {
+                read(k, tokens.size());
+                break;
+            }
+        }
+    }
+    return readings.list;
+}
+
+AddressWords StreetMatcher::split(const QString &address) const
+{
+    AddressWords result;
+    const QList<Token> tokens = tokensOf(plainText(address));
+    const auto [designation, at] = designationsAt(tokens, 0, m_designations).first();
+    const qsizetype end = streetEnd(tokens, at);
+    result.designation = designation;
+    result.words = wordsOf(tokens, at, houseNumberStart(tokens, at, end));
+    result.houseNumber = houseNumberIn(plainText(address));
+    return result;
 }
 
 } // namespace zelvora

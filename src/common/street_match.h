@@ -4,8 +4,10 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -32,24 +34,33 @@ struct HouseNumber
 // A text that does not start with a figure (after N., N°, NR, CIV.) gives none.
 HouseNumber readHouseNumber(QStringView text);
 
+// One word of a name or an address as compared.
+struct StreetWord
+{
+    QString text;         // upper case without accents, as written: "GIUSEPPE", "G", "XX", "GEN"
+    QString key;          // one spelling of its forms: saints S, numbers in figures, short forms
+                          // written out ("20", "GENERALE")
+    bool initial = false; // written short: followed by a full stop, or a single letter that is no particle
+};
+
 // An address as people write it ("Via G. Mazzini, 12"), taken apart: the
 // designation when one was written (VIA, PIAZZA...: abbreviations written
-// out) and the words of the name, without house number, SNC, KM and the parts
-// of a building.
+// out), the words of the name, without house number, SNC, KM and the parts of
+// a building, and the house number.
 struct AddressWords
 {
-    QString designation; // the key of its words, "VIA", "PIAZZALE"; empty when left out
-    QStringList words;   // particles left out, titles and short forms written out
+    QString designation; // "VIA", "PIAZZALE"; empty when left out
+    QList<StreetWord> words;
     HouseNumber houseNumber;
 };
 
 // The streets of one city, to find the street an address names the forgiving
-// way: designations abbreviated or left out; initials and short forms of given
-// names and titles (G., GIOV., F.LLI, S.TA, GEN., DON...); given names and
-// titles left out or written after the surname; particles (DE, DEL, DELLA,
-// DEI, DI, D') left out; apostrophes and accents; numbers in figures, words
-// or Roman numerals. A street is found only when it is the only one of the
-// city that fits as well.
+// way (see data/README.md, "Name matching"): designations abbreviated, left
+// out, written twice or glued; initials and short forms of given names and
+// titles; given names and titles left out or written after the surname;
+// particles left out; apostrophes and accents; numbers in figures, words or
+// Roman numerals; house numbers, ranges and what follows them cut. A street is
+// found only when it is the only one of the city that fits as well.
 class StreetMatcher
 {
 public:
@@ -61,39 +72,84 @@ public:
         QString note;
     };
 
-    explicit StreetMatcher(std::vector<Street> streets);
+    // `cityRow`: the row of the street directory's city table, whose names an
+    // address may write before or after the street and whose own
+    // designations it may leave out; -1 for none.
+    explicit StreetMatcher(std::vector<Street> streets, int cityRow = -1);
     ~StreetMatcher();
 
     struct Match
     {
-        int street = -1;        // the street found, or -1
-        QList<int> alternatives; // when several fit as well: some of them
-        QList<int> otherDesignations; // none found: streets that fit but for their designation
+        int street = -1;               // the street found, or -1
+        QList<int> alternatives;       // when several fit as well: all of them
+        QList<int> otherDesignations;  // none found: streets that fit but for their designation
+        QString writtenDesignation;    // found under another designation than the one written (VIA
+                                       // for the only VIALE of that name): the one written
         HouseNumber houseNumber;       // the house number the address gives
     };
     Match find(const QString &address) const;
+    // The same with the designation given apart ("" when none) and the
+    // name; `lastWordCut`: the name's last word may be the start of a word,
+    // as in a source that cuts long names.
+    Match find(const QString &designation, const QString &name, bool lastWordCut) const;
     // Up to three streets whose names are closest to the address's.
     QList<int> suggest(const QString &address) const;
 
+    int count() const { return static_cast<int>(m_streets.size()); }
     const Street &street(int index) const { return m_streets[index]; }
     // "CORSO GARIBALDI GIUSEPPE"
     QString label(int index) const;
 
+    // The address taken apart as it is first tried.
     AddressWords split(const QString &address) const;
 
-private:
-    struct Entry
+    struct Entry;
+    struct Candidate;
+    class Readings;
+    struct Designations
     {
-        QString key;
-        QString designation;
-        QStringList words;
+        QStringList all;          // every designation's key, those of most words first
+        QSet<QString> whole;      // the same
+        QSet<QString> firstWords; // the first word of each
     };
+
+private:
+    struct Found
+    {
+        QList<int> streets; // one, or several that fit as well
+        bool any() const { return !streets.isEmpty(); }
+    };
+    enum class Pass { Exact, Loose, All };
+    Found steps(const QString &designation, const QList<StreetWord> &words, Pass pass) const;
+    Found lookup(int step, const QString &designation, const QString &key) const;
+    QList<int> streetsWithWord(const StreetWord &word) const;
+    Found looseSteps(const QString &designation, const QList<StreetWord> &words, bool titles) const;
+    Match matchCandidate(const Candidate &candidate, Pass pass) const;
+    Match otherDesignation(const Candidate &candidate) const;
+    void makeSuggester() const;
+    QList<int> nearOfDesignation(const QString &designation, const QList<StreetWord> &words) const;
+    // The readings of an address, in the order they are tried: those of
+    // the address as written, or `every` one.
+    QList<Candidate> candidates(const QString &designation, const QString &plain, bool lastWordCut,
+                                bool every) const;
+    Match findCandidates(const QList<Candidate> &list) const;
+    void index(int street, QHash<QString, QString> &designationKeys);
+
     std::vector<Street> m_streets;
     std::vector<Entry> m_entries;
-    QHash<QString, QList<int>> m_byKey;
-    QHash<QString, QList<int>> m_byWord;
-    QList<QStringList> m_designations; // the words of every designation, longest first
+    // The streets of each key of each step of the comparison: the last one
+    // with the key, then each the one before it.
+    static constexpr int kSteps = 6;
+    std::array<QHash<QString, int>, kSteps> m_first;
+    std::array<std::vector<int>, kSteps> m_next;
+    QHash<QString, QList<int>> m_byWord; // the key of a word written whole
+    QStringList m_wordKeys;              // those keys, sorted
+    Designations m_designations;
+    QStringList m_cityNames;
+    QString m_cadastralCode;
     mutable std::unique_ptr<NameSuggester> m_suggester;
+    static constexpr qsizetype kCacheSize = 4096;
+    mutable QHash<QString, Match> m_cache; // the match of an address without its house number
 };
 
 } // namespace zelvora

@@ -158,9 +158,12 @@ private slots:
                    + "Roma,P.zza Venezia 1,00186,VIA SENZA CAP NEI DATI APERTI,,ROMA,RM,"
                      "PIAZZA VENEZIA: CAP NON PRESENTE NEI DATI APERTI\r\n"
             << 1 << "";
-        QTest::newRow("VIA SCONOSCIUTA: another designation is only suggested")
+        QTest::newRow("street: VIA for the only VIALE of the name, taken, with the designation written")
             << check << commas + "Roma,Via Mazzini 3,00195\r\n"
-            << commasOut + "Roma,Via Mazzini 3,00195,VIA SCONOSCIUTA,,ROMA,RM,forse: VIALE GIUSEPPE MAZZINI\r\n" << 1 << "";
+            << commasOut + "Roma,Via Mazzini 3,00195,OK,,ROMA,RM,VIALE GIUSEPPE MAZZINI (scritto VIA)\r\n" << 0 << "";
+        QTest::newRow("VIA SCONOSCIUTA: a PIAZZA is no VIA, only suggested")
+            << check << commas + "Roma,Via Venezia 3,00186\r\n"
+            << commasOut + "Roma,Via Venezia 3,00186,VIA SCONOSCIUTA,,ROMA,RM,forse: PIAZZA VENEZIA\r\n" << 1 << "";
         QTest::newRow("VIA SCONOSCIUTA: a given name left out fits two streets")
             << check << commas + "Roma,Piazza Garibaldi,00184\r\n"
             << commasOut

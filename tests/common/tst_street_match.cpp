@@ -1,8 +1,13 @@
 // Addresses as people write them, taken apart and matched to the streets of
-// a city: the house number cut from the address.
+// a city: the house number cut from the address, and the table of address
+// forms that the import's tests read too (tests/data/address_cases.csv).
 #include "common/street_match.h"
 
+#include "datacompiler/csv_reader.h"
+#include "streets/street_files.h"
+
 #include <QTest>
+#include <map>
 
 using namespace zelvora;
 
@@ -21,13 +26,94 @@ HouseNumber number(int first, int last = 0, QString suffix = {}, bool red = fals
     return h;
 }
 
+QString dataFile(const char *name)
+{
+    return QStringLiteral(ZELVORA_TEST_DATA "/") + QLatin1String(name);
+}
+
+// "VIA|GARIBALDI GIUSEPPE;..." for the streets of a match.
+QString labels(const StreetMatcher &matcher, const QList<int> &streets)
+{
+    QStringList names;
+    for (const int i : streets)
+        names << matcher.street(i).designation + u'|' + matcher.street(i).name;
+    names.sort();
+    return names.join(u';');
+}
+
 } // namespace
 
 class TestStreetMatch : public QObject
 {
     Q_OBJECT
 
+    std::map<QString, std::unique_ptr<StreetMatcher>> m_cities;
+
 private slots:
+    void initTestCase()
+    {
+        QList<datac::Fault> faults;
+        const datac::CsvTable table = datac::readCsv(dataFile("address_streets.csv"), faults);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.value(0).toString()));
+        std::map<QString, std::vector<StreetMatcher::Street>> streets;
+        for (const datac::CsvRow &row : table.rows)
+            streets[row.fields.at(0)].push_back({row.fields.at(2), row.fields.at(1), {}, {}});
+        for (auto &[city, list] : streets) {
+            const auto row = cityRowOfFileBase(city);
+            QVERIFY2(row, qPrintable(city));
+            m_cities[city] = std::make_unique<StreetMatcher>(std::move(list), *row);
+        }
+    }
+
+    // Each row: the form written, the city, the street it must find (or
+    // take under another designation, or only suggest), the streets it is
+    // ambiguous between, or none.
+    void addressesFindTheirStreet_data()
+    {
+        QTest::addColumn<QString>("city");
+        QTest::addColumn<QString>("designation");
+        QTest::addColumn<bool>("cut");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QString>("streets");
+        QList<datac::Fault> faults;
+        const datac::CsvTable table = datac::readCsv(dataFile("address_cases.csv"), faults);
+        QVERIFY2(faults.isEmpty() && !table.rows.isEmpty(), qPrintable(faults.value(0).toString()));
+        for (const datac::CsvRow &r : table.rows) {
+            const QStringList &f = r.fields;
+            QTest::newRow(qPrintable(f.at(0))) << f.at(1) << f.at(2) << (f.at(3) == u"cut") << f.at(4) << f.at(5)
+                                               << f.value(6);
+        }
+    }
+
+    void addressesFindTheirStreet()
+    {
+        QFETCH(QString, city);
+        QFETCH(QString, designation);
+        QFETCH(bool, cut);
+        QFETCH(QString, address);
+        QFETCH(QString, outcome);
+        QFETCH(QString, streets);
+        QVERIFY2(m_cities.count(city), qPrintable(city));
+        const StreetMatcher &matcher = *m_cities.at(city);
+        const StreetMatcher::Match m = matcher.find(designation, address, cut);
+        QString found = QStringLiteral("none");
+        QString named;
+        if (m.street >= 0) {
+            found = m.writtenDesignation.isEmpty() ? QStringLiteral("found") : QStringLiteral("taken");
+            named = labels(matcher, {m.street});
+        } else if (!m.alternatives.isEmpty()) {
+            found = QStringLiteral("ambiguous");
+            named = labels(matcher, m.alternatives);
+        } else if (!streets.isEmpty()) {
+            found = QStringLiteral("suggested");
+            named = labels(matcher, m.otherDesignations);
+        }
+        QStringList expected = streets.split(u';', Qt::SkipEmptyParts);
+        expected.sort();
+        QCOMPARE(found + u' ' + named, outcome + u' ' + expected.join(u';'));
+    }
+
     void theSplitCutsTheHouseNumber_data()
     {
         QTest::addColumn<QString>("address");

@@ -2,6 +2,7 @@
 // the street directory) from CSV sources, or checks an existing data folder.
 #include "data_compiler.h"
 #include "data_verifier.h"
+#include "match_command.h"
 
 #include "streets/street_files.h"
 
@@ -20,7 +21,9 @@ int usage(QTextStream &err)
            "  zelvora-datac compile LOCALITIES.csv PROVINCES.csv OUTPUT_FOLDER\n"
            "  zelvora-datac compile-city CITY.csv OUTPUT_FOLDER [BASE]\n"
            "  zelvora-datac compile-changes CHANGES.csv OUTPUT_FOLDER\n"
-           "  zelvora-datac verify DATA_FOLDER\n";
+           "  zelvora-datac verify DATA_FOLDER\n"
+           "  zelvora-datac match CITY STREETS.csv < ADDRESSES\n"
+           "  zelvora-datac cities\n";
     return 2;
 }
 
@@ -84,6 +87,12 @@ int main(int argc, char **argv)
         out << "compiled " << changes.changes.size() << " changes into " << args.at(2) << '\n';
         return 0;
     }
+    if (!args.isEmpty() && args.at(0) == u"match") {
+        QTextStream in(stdin);
+        return matchAddresses(args.mid(1), in, out, err);
+    }
+    if (args.size() == 1 && args.at(0) == u"cities")
+        return printCities(out);
     if (args.size() == 2 && args.at(0) == u"verify") {
         const VerifyReport report = verifyDataFolder(args.at(1));
         for (const QString &line : report.lines)

@@ -35,46 +35,35 @@ import argparse
 import csv
 import os
 import re
+import subprocess
 import sys
 import tempfile
 import unicodedata
 from collections import Counter, defaultdict, namedtuple
 
-# DisplayName, FileBase, GenericCap, cadastral code, province abbreviation.
-CITIES = [
-    ("Ancona", "ancona", "60100", "A271", "AN"),
-    ("Bari", "bari", "70100", "A662", "BA"),
-    ("Bergamo", "bergamo", "24100", "A794", "BG"),
-    ("Bologna", "bologna", "40100", "A944", "BO"),
-    ("Brescia", "brescia", "25100", "B157", "BS"),
-    ("Cagliari", "cagliari", "09100", "B354", "CA"),
-    ("Catania", "catania", "95100", "C351", "CT"),
-    ("Firenze", "firenze", "50100", "D612", "FI"),
-    ("Genova", "genova", "16100", "D969", "GE"),
-    ("La Spezia", "laspezia", "19100", "E463", "SP"),
-    ("Livorno", "livorno", "57100", "E625", "LI"),
-    ("Messina", "messina", "98100", "F158", "ME"),
-    ("Milano", "milano", "20100", "F205", "MI"),
-    ("Napoli", "napoli", "80100", "F839", "NA"),
-    ("Padova", "padova", "35100", "G224", "PD"),
-    ("Palermo", "palermo", "90100", "G273", "PA"),
-    ("Perugia", "perugia", "06100", "G478", "PG"),
-    ("Pescara", "pescara", "65100", "G482", "PE"),
-    ("Pisa", "pisa", "56100", "G702", "PI"),
-    ("Reggio Calabria", "regcal", "89100", "H224", "RC"),
-    ("Roma", "roma", "00100", "H501", "RM"),
-    ("Salerno", "salerno", "84100", "H703", "SA"),
-    ("Torino", "torino", "10100", "L219", "TO"),
-    ("Trieste", "trieste", "34100", "L424", "TS"),
-    ("Venezia", "venezia", "30100", "L736", "VE"),
-    ("Venezia-Mestre", "mestre", "30170", "L736", "VE"),
-    ("Verbania", "verbania", "28900", "L746", "VB"),
-    ("Verona", "verona", "37100", "L781", "VR"),
-]
+def find_datac():
+    """The data compiler, whose street matcher and city table the import
+    uses: $ZELVORA_DATAC, or the build's."""
+    path = os.environ.get("ZELVORA_DATAC") or os.path.join(
+        os.path.dirname(os.path.abspath(__file__)), "..", "..", "build", "bin", "zelvora-datac")
+    if not os.access(path, os.X_OK):
+        raise SystemExit("import_streets.py: no data compiler at %s: build it (cmake --build build --target "
+                         "zelvora-datac) or name it in ZELVORA_DATAC" % path)
+    return path
+
+
+def city_table(datac):
+    """The cities of the street directory as the data compiler defines them:
+    (DisplayName, FileBase, GenericCap, cadastral code, province
+    abbreviation). Their other names are the matcher's."""
+    out = subprocess.run([datac, "cities"], check=True, capture_output=True, text=True).stdout
+    return [(r["display_name"], r["file_base"], r["generic_cap"], r["cadastral_code"], r["province"])
+            for r in csv.DictReader(out.splitlines())]
+
+
+DATAC = find_datac()
+CITIES = city_table(DATAC)
 MUNICIPALITIES = {c[3]: c for c in CITIES if c[1] != "mestre"}
-# Further ways addresses write a city's name.
-CITY_SPELLINGS = {"H224": {"REGGIO DI CALABRIA", "REGGIO C.", "REGGIO"}, "E463": {"SPEZIA"},
-                  "L736": {"VENEZIA MESTRE", "VENEZIA-MESTRE"}}
 # Office addresses name the municipality, not its cadastral code.
 BELFIORE_BY_NAME = {c[0].upper(): c[3] for c in CITIES if c[1] != "mestre"}
 # City files made partly from OpenStreetMap data (offered under ODbL).
@@ -135,30 +124,6 @@ MILANO_AREAS = {
     "BST": "BASTIONI", "PAS": "PASSAGGIO", "STR": "STRADA", "SDA": "STRADA",
     "PCO": "PARCO", "GNO": "GIARDINO", "STO": "SPALTO",
 }
-# Designations written shortened at the start of an address.
-DESIGNATION_ABBREVIATIONS = [
-    (r"V\.\s*LE\b|VLE\b", "VIALE"), (r"P\.\s*Z*ZA\b|PZZA\b|PZA\b", "PIAZZA"),
-    (r"P\.\s*LE\b|PLE\b", "PIAZZALE"), (r"C\.\s*SO\b|CSO\b", "CORSO"),
-    (r"L\.\s*GO\b|LGO\b", "LARGO"), (r"V\.\s*LO\b|VLO\b|VIC\.", "VICOLO"),
-    (r"P\.\s*TTA\b|P\.\s*ZZETTA\b", "PIAZZETTA"), (r"S\.\s*DA\b|SDA\b|STR\.", "STRADA"),
-    (r"C\.\s*NE\b|CIRC\.\s*NE\b|CIRCONV\.", "CIRCONVALLAZIONE"),
-    (r"L\.\s*TEVERE\b|LGT\.?\s", "LUNGOTEVERE"), (r"L\.\s*MARE\b", "LUNGOMARE"),
-    (r"C\.\s*DA\b|CDA\b", "CONTRADA"), (r"TRAV\.", "TRAVERSA"), (r"SAL\.", "SALITA"),
-    (r"V\.\s*CO\b", "VICO"), (r"B\.\s*GO\b", "BORGO"), (r"F\.\s*TA\b", "FONDAMENTA"),
-    (r"V\.", "VIA"),
-]
-# Short forms of words inside names, both ways: a short form matches its
-# full words.
-WORD_FORMS = {
-    "S": {"SAN", "SANTO", "SANTA", "SANT", "SANTI"},
-    "SS": {"SANTI", "SANTISSIMO", "SANTISSIMA", "SANTISSIMI"},
-    "STA": {"SANTA"}, "STO": {"SANTO"}, "SGT": {"SERGENTE"},
-}
-# One spelling for the forms of a word when comparing words in any order.
-CANONICAL = {"SAN": "S", "SANTO": "S", "SANTA": "S", "SANT": "S", "SANTI": "S",
-             "STA": "S", "STO": "S", "SANTISSIMO": "SS", "SANTISSIMA": "SS",
-             "SANTISSIMI": "SS"}
-
 PARTICLES = {
     "DI", "DA", "DE", "DEL", "DELLO", "DELLA", "DELL", "DEI", "DEGLI",
     "DELLE", "D", "E", "ED", "IL", "LO", "LA", "L", "I", "GLI", "LE", "AL",
@@ -200,377 +165,59 @@ def strip_accents(text):
     return "".join(ch for ch in decomposed if not unicodedata.combining(ch))
 
 
-def tokens(text):
-    """Words of a name for matching: upper case, no accents, apostrophes and
-    punctuation as separators.  Each word carries a flag telling whether it
-    is written short (followed by a full stop, or a single letter that is
-    not an article)."""
-    text = strip_accents(text).upper().replace("`", "'").replace("\u2019", "'")
-    text = re.sub(r"\bF\.?\s*LLI\b", "FRATELLI", text)
-    text = re.sub(r"\bS\.\s*(TA|TO)\b", r"SAN\1", text)
-    result = []
-    for match in re.finditer(r"([A-Z0-9]+)(\.?)", text):
-        word, stop = match.group(1), match.group(2)
-        short = bool(stop) or (len(word) == 1 and word.isalpha() and word not in PARTICLES)
-        result.append((word, short))
-    return result
-
-
-def content(words):
-    """The words that tell streets apart: articles and prepositions dropped
-    (unless written as an initial).  Each keeps its place in the name and
-    the words dropped just before it."""
-    result = []
-    dropped = []
-    for i, (w, s) in enumerate(words):
-        if s or w not in PARTICLES:
-            result.append((w, s, i, " ".join(dropped)))
-            dropped = []
-        else:
-            dropped.append(w)
-    return result
-
-
-# Words that set a street apart from its namesake ("PORTA MONTALTO" is not
-# "MONTALTO", "STATALE 18 SECONDO TRONCO" not "STATALE 18"): never taken for
-# given names that an address leaves out.
-NOT_GIVEN_NAMES = {
-    "PORTA", "MONTE", "MONTI", "PONTE", "BORGO", "VILLA", "TORRE", "CASTEL",
-    "CASTELLO", "NUOVA", "NUOVO", "VECCHIA", "VECCHIO", "TRONCO", "TRAVERSA",
-    "VICINALE", "COMUNALE", "PRIVATA", "DETTO", "DETTA", "INFERIORE",
-    "SUPERIORE", "ALTA", "ALTO", "BASSA", "BASSO", "FONDO", "CAMPO", "COLLE",
-    "VALLE", "PIANO", "LARGO", "CALATA", "SALITA", "CUPA", "VICO", "VIA",
-    "PIAZZA", "STRADA", "CORTE", "FONTANA", "PARCO", "LAGO", "CANALE",
-    "FIUME", "ISOLA", "MOLO", "CA", "SAN", "SANTA", "SANTO", "SANT", "SANTI", "PRIMO", "PRIMA", "SECONDO", "SECONDA",
-    "TERZO", "TERZA", "QUARTO", "QUARTA", "QUINTO", "QUINTA",
-}
-
-
-# Titles that addresses write or leave out at will ("VIA GEN. CANTORE" for
-# ANTONIO CANTORE, "VIA CANTORE" for GENERALE ANTONIO CANTORE): the last
-# steps of matching compare names without them.  Words that are also common
-# in names proper (MAGGIORE, COL, MARE) are not titles here.
-TITLES = {
-    "GEN", "GENERALE", "MONS", "MONSIG", "MONSIGNOR", "MONSIGNORE", "DON", "PROF",
-    "PROFESSOR", "PROFESSORE", "PROFESSORESSA", "DOTT", "DOTTOR", "DOTTORE", "DR",
-    "AVV", "AVVOCATO", "ON", "ONOREVOLE", "ING", "INGEGNERE", "CAV", "CAVALIERE",
-    "COMM", "COMMENDATORE", "CAPITANO", "TEN", "TENENTE", "SERG", "SERGENTE",
-    "MAR", "MARESCIALLO", "AMM", "AMMIRAGLIO", "CARD", "CARDINALE", "SEN",
-    "SENATORE", "PAPA", "PADRE", "FRA", "SUOR", "SAC", "SACERDOTE", "ARCH",
-    "ARCHITETTO", "GEOM", "RAG", "MAESTRO", "BEATO", "BEATA", "CONTE", "CONTESSA",
-    "MARCHESE", "MARCHESA", "DUCA", "DUCHESSA", "PRINCIPE", "PRINCIPESSA", "BARONE",
-    "PRESIDENTE", "PRES",
-}
-
-# What follows the street in an address and is cut from it: words that end
-# the street wherever they stand after its first word (no number, the
-# kilometre, a hamlet, a corner, "in care of"), and words that do when a
-# number follows them (house number, staircase, building, lot, block).
-CUT_ALWAYS = re.compile(
-    r"(?:S\.?N\.?C\.?|S\.?N\.?|S/N|KM|LOC|LOCALITA'?|FRAZ|FRAZIONE|ANGOLO|ANG|PRESSO|C/O)"
-    r"(?:\.|$|(?<=KM)[\d+,])")
-CUT_BEFORE_NUMBER = {
-    "N", "NR", "N°", "NUM", "CIV", "CIVICO", "INT", "INTERNO", "SC", "ED", "PAL",
-    "IS", "ISOLATO",
-}
-# Tokens that may follow a house number: a letter, a second number, a
-# range, bis/ter, Genova's red numbers.
-HOUSE_NUMBER_TAIL = re.compile(r"[/-]?(?:\d+[A-Z]?|[A-Z]|BIS|TER|ROSSO|R|NERO)?[/-]?|[/-]")
-
-
-def street_candidates(name):
-    """The street part of an address name (designation already taken off),
-    as a list of texts to try in turn (after the text as it stands): first
-    with the house number kept (a name may end in a number: STATALE 18),
-    then with it cut.  Cut: what follows a comma, semicolon, bracket or
-    " - "; what follows the words of CUT_ALWAYS, or those of
-    CUT_BEFORE_NUMBER followed by a number or ending the text, when a word
-    of the name proper stands before them.  A number glued to the name
-    ("CAVALLOTTI1", "LUCIAN.3") is parted from it first."""
-    text = strip_accents(name).upper().replace("`", "'").replace("\u2019", "'")
-    text = re.split(r"[,;(]| - | -(?=\d)", text)[0]
-    text = re.sub(r"(?<=[A-Z]{3})N\.(?=\s*\d|\s*$)", " N.", text)
-    text = re.sub(r"(?<=[A-Z]{2})(?=\d)", " ", text)
-    toks = text.split()
-    named = False
-    for i, tok in enumerate(toks):
-        bare = tok.rstrip(".")
-        if named and (CUT_ALWAYS.match(tok) or (
-                bare in CUT_BEFORE_NUMBER or re.match(r"(N|NR|IS|SC|ED|INT)\.\d", tok))
-                and (i + 1 == len(toks) or re.match(r"\d", toks[i + 1]) or re.search(r"\d", tok))):
-            toks = toks[:i]
-            break
-        if re.search(r"[A-Z]{2,}", bare) and bare not in PARTICLES:
-            named = True
-    full = " ".join(toks).strip(" -/.")
-    # The house number: the last word that starts with a figure, followed
-    # only by what may follow a house number.
-    run = len(toks)
-    while run > 1 and (re.match(r"\d", toks[run - 1]) or HOUSE_NUMBER_TAIL.fullmatch(toks[run - 1])):
-        run -= 1
-    cut = next((i for i in range(run, len(toks)) if re.match(r"\d", toks[i])), len(toks))
-    short = " ".join(toks[:cut]).strip(" -/.")
-    return [c for c in dict.fromkeys((full, short)) if c]
-
-
-def glued(words):
-    """The words written together, for names written as one word or two
-    (MONTEGRAPPA, MONTE GRAPPA)."""
-    return "".join(canonical(w) for w in words)
-
-
-def without_titles(words):
-    return [w for w in words if w[0] not in TITLES]
-
-
-# Numbers in names are written in figures, Roman numerals or words
-# ("XX SETTEMBRE", "VENTI SETTEMBRE"; "UMBERTO I", "UMBERTO PRIMO").
-NUMBER_WORDS = {}
-for _value, _words in enumerate([
-        "", "PRIMO PRIMA UNO", "SECONDO SECONDA DUE", "TERZO TERZA TRE",
-        "QUARTO QUARTA QUATTRO", "QUINTO QUINTA CINQUE", "SESTO SESTA SEI",
-        "SETTIMO SETTIMA SETTE", "OTTAVO OTTAVA OTTO", "NONO NONA NOVE",
-        "DECIMO DECIMA DIECI", "UNDICESIMO UNDICESIMA UNDICI",
-        "DODICESIMO DODICESIMA DODICI", "TREDICESIMO TREDICI",
-        "QUATTORDICESIMO QUATTORDICI", "QUINDICESIMO QUINDICI", "SEDICESIMO SEDICI",
-        "DICIASSETTESIMO DICIASSETTE", "DICIOTTESIMO DICIOTTO",
-        "DICIANNOVESIMO DICIANNOVE", "VENTESIMO VENTI", "VENTUNESIMO VENTUNO",
-        "VENTIDUESIMO VENTIDUE", "VENTITREESIMO VENTITRE", "VENTIQUATTRO",
-        "VENTICINQUE", "VENTISEI", "VENTISETTE", "VENTOTTO", "VENTINOVE",
-        "TRENTA", "TRENTUNO"]):
-    for _word in _words.split():
-        NUMBER_WORDS[_word] = str(_value)
-ROMAN = {"I": 1, "V": 5, "X": 10, "L": 50}
-
-
-def roman_value(word):
-    """Value of a Roman numeral of I, V, X, L written the usual way, or None."""
-    if not re.fullmatch(r"L?X{0,3}(IX|IV|V?I{0,3})", word) or not word:
-        return None
-    total = 0
-    for i, ch in enumerate(word):
-        value = ROMAN[ch]
-        total += -value if i + 1 < len(word) and ROMAN[word[i + 1]] > value else value
-    return total
-
-
-def canonical(word):
-    """One spelling for a word's forms: saints' titles alike, numbers as
-    figures.  Initials (short words) stay as they are, so that "V." stays
-    an initial; a lone "I" is the numeral."""
-    w, short = word[0], word[1]
-    if w in CANONICAL:
-        return CANONICAL[w]
-    if w.isdigit():
-        return str(int(w))
-    if w in NUMBER_WORDS:
-        return NUMBER_WORDS[w]
-    if not short and (len(w) > 1 or w == "I"):
-        value = roman_value(w)
-        if value:
-            return str(value)
-    return w
-
-
-def words_key(words):
-    """Words in any order, each in its canonical spelling."""
-    return tuple(sorted(canonical(w) for w in words))
-
-
-def words_match(a, b):
-    """Whether word a (address) and word b (archive) name the same thing:
-    equal, one the initial or short form of the other, or known forms."""
-    wa, sa = a[0], a[1]
-    wb, sb = b[0], b[1]
-    if wa == wb or canonical(a) == canonical(b):
-        return True
-    if wb in WORD_FORMS.get(wa, ()) or wa in WORD_FORMS.get(wb, ()):
-        return True
-    if sa and not wa.isdigit() and wb.startswith(wa):
-        return True
-    if sb and not wb.isdigit() and wa.startswith(wb):
-        return True
-    return False
-
-
-def loose_match(address, archive):
-    """Address words against archive words in any order, each address word
-    used once.  Archive words left over (given names the address leaves
-    out, at most two) must lie together at the start of the archive name,
-    its last word matched in full ("VIA MAZZINI" for GIUSEPPE MAZZINI), or
-    at its end right after the surname, its first word matched in full
-    ("VIA GARIBALDI" for GARIBALDI GIUSEPPE)."""
-    if not address or not archive or len(address) > len(archive):
-        return False
-    if not any(not s and len(w) >= 3 and not w.isdigit() for (w, s, *_) in address):
-        return False
-
-    best = None
-
-    def assign(i, used):
-        nonlocal best
-        if best is not None:
-            return
-        if i == len(address):
-            best = dict(used)
-            return
-        for j, word in enumerate(archive):
-            if j not in used.values() and words_match(address[i], word):
-                used[i] = j
-                assign(i + 1, used)
-                del used[i]
-
-    assign(0, {})
-    if best is None:
-        return False
-    matched = set(best.values())
-    left = [j for j in range(len(archive)) if j not in matched]
-    if not left:
-        return True
-    if len(left) > 2 or any(not archive[j][0].isalpha() or len(archive[j][0]) < 3
-                            or archive[j][0] in NOT_GIVEN_NAMES for j in left):
-        return False
-    last = len(archive) - 1
-    if left == list(range(len(left))):
-        kept = [i for i, j in best.items() if j == last]
-        return bool(kept) and address[kept[0]][0] == archive[last][0]
-    if left == list(range(len(archive) - len(left), len(archive))):
-        # Given names follow the surname directly, or after "DA" of a
-        # birthplace ("SPARANO DA BARI"): "DELLA FERROVIA A SAN LORENZO" is
-        # not "DELLA FERROVIA" with names left out.
-        if archive[left[0]][3] not in ("", "DA"):
-            return False
-        kept = [i for i, j in best.items() if j == 0]
-        return bool(kept) and address[kept[0]][0] == archive[0][0]
-    return False
-
-
 class StreetMatcher:
-    """Finds the archive street that an address names, or none.  The
-    address is tried as it stands, then as street_candidates() cuts it.
-    Each text goes through steps, each tried only when the one before
-    found nothing: the whole text alike; the same designation and the same
-    words in any order; the same without articles and prepositions; the
-    same written as one word; the same designation and words that match
-    allowing initials, short forms and omitted given names; the last two
-    again with titles left out on both sides.  A step that finds two
-    streets or more is an ambiguous match: the address is left out.  When
-    nothing is found and the name itself starts with a designation ("VIA"
-    + "FORO BUONAPARTE"), that one is tried instead; then the address
-    without the city's name written before or after it."""
+    """The street matcher of the list check (zelvora-datac match), for the
+    streets of one municipality: the rules of how addresses are written live
+    there, once (see data/README.md, "Name matching")."""
 
-    def __init__(self, streets, city_names=()):
-        # streets: iterable of (designation, name) as in the archive
-        self.city_names = sorted(city_names, key=len, reverse=True)
+    def __init__(self, streets, base):
+        # streets: iterable of (designation, name) as in the archive; base:
+        # the file base of the city, whose names and local designations count
         self.streets = sorted(set(streets))
-        self.designations = sorted({d for d, _ in self.streets},
-                                   key=lambda d: (-len(d), d))
-        self.by_text = defaultdict(set)
-        self.by_words = defaultdict(set)
-        self.by_all_words = defaultdict(set)
-        self.by_word = defaultdict(set)
-        self.by_core = defaultdict(set)
-        self.by_glued = defaultdict(set)
-        self.info = {}
-        for street in self.streets:
-            designation, name = street
-            name_words = tokens(name)
-            key_designation = " ".join(w for w, _ in tokens(designation))
-            self.by_text[key_designation + " " + " ".join(w for w, _ in name_words)].add(street)
-            self.by_text[" ".join(w for w, _ in name_words)].add(street)
-            kept = content(name_words)
-            self.info[street] = (key_designation, kept)
-            for d in (key_designation, None):
-                self.by_all_words[(d, words_key(name_words))].add(street)
-                self.by_words[(d, words_key(kept))].add(street)
-                self.by_core[(d, words_key(without_titles(kept)))].add(street)
-                self.by_glued[(d, glued(kept))].add(street)
-            for w, s, *_ in kept:
-                if not s:
-                    self.by_word[w].add(street)
-                for form, fulls in WORD_FORMS.items():
-                    if w in fulls:
-                        self.by_word[form].add(street)
+        self.base = base
 
-    def split(self, text):
-        """(designation, name) of an address whose text starts with its
-        designation; (None, text) when it starts with none."""
-        upper = strip_accents(text).upper().strip()
-        for pattern, full in DESIGNATION_ABBREVIATIONS:
-            m = re.match(r"(?:%s)\s*" % pattern, upper)
-            if m and upper[m.end():]:
-                return full, upper[m.end():]
-        for designation in self.designations:
-            key = strip_accents(designation).upper().replace("`", "'")
-            if upper.startswith(key + " ") or upper.startswith(key + "."):
-                return designation, upper[len(key):].lstrip(" .")
-        return None, upper
+    def match_all(self, queries):
+        """For each (text, designation or None, last word cut?): a Match."""
+        queries = list(queries)
+        if not queries:
+            return []
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "streets.csv")
+            with open(path, "w", encoding="utf-8", newline="") as f:
+                writer = csv.writer(f)
+                writer.writerow(["street", "designation"])
+                writer.writerows((name, designation) for designation, name in self.streets)
+            lines = "".join("%s\t%s\t%s\n" % (clean(designation or ""), clean(text), "cut" if cut else "")
+                            for text, designation, cut in queries)
+            out = subprocess.run([DATAC, "match", self.base, path], input=lines, check=True,
+                                 capture_output=True, text=True, encoding="utf-8").stdout
+        return [self.parse(line) for line in out.splitlines()]
+
+    def parse(self, line):
+        outcome, rows, written, number, last, suffix, red, same_side = line.split("\t")
+        streets = [self.streets[int(r) - 1] for r in rows.split()]
+        return Match(streets[0] if outcome == "found" else None,
+                     streets if outcome == "ambiguous" else [],
+                     streets if outcome == "none" else [], written,
+                     HouseNumber(int(number), int(last), suffix, red == "1", same_side == "1"))
 
     def match(self, text, designation=None, last_short=False):
-        """The matching (designation, name) or None; second value tells
-        whether the address was ambiguous.  last_short: the source cuts
-        long names, so its last word may be the start of a word."""
-        found, ambiguous = self.match_text(text, designation, last_short)
-        if found is None and not ambiguous:
-            upper = re.sub(r"\s+", " ", strip_accents(text).upper()).strip()
-            for city in self.city_names:
-                inner = re.sub(r"^%s\b|\b%s$" % (city, city), "", upper).strip(" ,-")
-                if inner != upper and inner:
-                    return self.match_text(inner, designation, last_short)
-        return found, ambiguous
+        """(street or None, ambiguous?) of one address."""
+        m = self.match_all([(text, designation, last_short)])[0]
+        return m.street, bool(m.candidates)
 
-    def match_text(self, text, designation, last_short):
-        if designation is None:
-            designation, name = self.split(text)
-        else:
-            name = text
-        uncut = re.sub(r"\s+", " ", name).strip()
-        for candidate in dict.fromkeys([uncut] + street_candidates(name)):
-            found, ambiguous = self.match_split(designation, candidate, last_short)
-            if found is None and not ambiguous and designation:
-                # The designation folded into the name: "VIA FORO BUONAPARTE".
-                inner, rest = self.split(candidate)
-                if inner:
-                    found, ambiguous = self.match_split(inner, rest, last_short)
-            if found is not None or ambiguous:
-                return found, ambiguous
-        return None, False
 
-    def match_split(self, designation, name, last_short):
-        key_designation = (" ".join(w for w, _ in tokens(designation))
-                           if designation else None)
-        name_words = tokens(name)
-        if last_short and len(name_words) > 1:
-            name_words[-1] = (name_words[-1][0], True)
-        full = " ".join(w for w, _ in name_words)
-        steps = []
-        if key_designation:
-            steps.append(self.by_text.get(key_designation + " " + full, set()))
-        else:
-            steps.append(self.by_text.get(full, set()))
-        kept = content(name_words)
-        steps.append(self.by_all_words.get((key_designation, words_key(name_words)), set()))
-        steps.append(self.by_words.get((key_designation, words_key(kept)), set()))
-        steps.append(self.by_glued.get((key_designation, glued(kept)), set()))
-        candidates = set()
-        for w, s, *_ in kept:
-            if not s:
-                candidates |= self.by_word.get(w, set())
-        steps.append({street for street in candidates
-                      if (key_designation is None or self.info[street][0] == key_designation)
-                      and loose_match(kept, self.info[street][1])})
-        # The same two steps again with titles left out on both sides.
-        core = without_titles(kept)
-        steps.append(self.by_core.get((key_designation, words_key(core)), set()))
-        steps.append({street for street in candidates
-                      if (key_designation is None or self.info[street][0] == key_designation)
-                      and loose_match(core, without_titles(self.info[street][1]))})
-        for found in steps:
-            if len(found) == 1:
-                return next(iter(found)), False
-            if len(found) > 1:
-                return None, True
-        return None, False
+def clean(text):
+    """An address on one line of the matcher's input."""
+    return re.sub(r"[\t\r\n]", " ", text)
+
+
+# What the matcher says of an address: the street found, or the streets it
+# could equally be (ambiguous), or those that fit but for their designation;
+# the designation written when the street was taken under another; the house
+# number it cut.
+Match = namedtuple("Match", "street candidates other_designations written_designation house_number")
+HouseNumber = namedtuple("HouseNumber", "number last suffix red same_side")
 
 
 # ---------------------------------------------------------------------------
@@ -860,7 +507,11 @@ def address_rows(src):
         # Motorway service areas lie on no street of the city.
         if r["belfiore"] in MUNICIPALITIES and r["autostrada"] != "S" and r["cap_valido"] == "S":
             rest = r["indirizzo_originale"][len(r["via"]):]
-            rows.append((r["belfiore"], "fuel", None, r["via"],
+            # The address as typed, without its postal code: the street part
+            # cut from it loses the number of a state road (STRADA STATALE 75
+            # BIS); the matcher cuts the house number itself.
+            typed = re.sub(r"\b%s\b" % re.escape(r["cap"]), " ", r["indirizzo_originale"]).strip(" -,")
+            rows.append((r["belfiore"], "fuel", None, typed,
                          number_after(rest.replace(r["cap"], " ")), r["cap"], "", False))
     return rows
 
@@ -887,6 +538,31 @@ def find_geonames(src):
 # Building
 # ---------------------------------------------------------------------------
 
+def address_key(belfiore, source, designation, text):
+    """What the match of an address depends on; None for no street name."""
+    if not text.strip():
+        return None
+    # The Milano register cuts its long names: their last word may be cut short.
+    return belfiore, designation, text, source == "milano_register"
+
+
+def match_addresses(rows, streets):
+    """The match of every distinct address of the rows, one matcher run per
+    municipality: {address_key: Match}."""
+    wanted = defaultdict(set)
+    for belfiore, source, designation, text, *_ in rows:
+        key = address_key(belfiore, source, designation, text if len(text) <= 100 else "")
+        if key:
+            wanted[belfiore].add(key)
+    matches = {}
+    for belfiore, keys in wanted.items():
+        keys = sorted(keys, key=lambda k: (k[1] or "", k[2], k[3]))
+        matcher = StreetMatcher(streets[belfiore], MUNICIPALITIES[belfiore][1])
+        found = matcher.match_all((text, designation, cut) for _, designation, text, cut in keys)
+        matches.update(zip(keys, found))
+    return matches
+
+
 def build(src):
     archive = read_csv(os.path.join(src, SOURCES["archive"]))
     streets = defaultdict(set)
@@ -908,19 +584,12 @@ def build(src):
     ignored = Counter()            # belfiore -> matched rows whose code never counts
     log = defaultdict(Counter)     # (source file, file base) -> rows, matched, ...
     examples = defaultdict(list)   # file base -> unmatched addresses
-    matchers = {}
-    cache = {}
+    matches = match_addresses(rows, streets)
     for belfiore, source, designation, text, number, code, district, is_register in rows:
-        if belfiore not in matchers:
-            names = {c[0].upper() for c in CITIES if c[3] == belfiore}
-            matchers[belfiore] = StreetMatcher(streets[belfiore], names | CITY_SPELLINGS.get(belfiore, set()))
         if len(text) > 100:
             text = ""  # no street name, but a broken record
-        key = (belfiore, designation, text)
-        if key not in cache:
-            cache[key] = (matchers[belfiore].match(text, designation, source == "milano_register")
-                          if text.strip() else (None, False))
-        street, ambiguous = cache[key]
+        m = matches.get(address_key(belfiore, source, designation, text))
+        street, ambiguous = (m.street, bool(m.candidates)) if m else (None, False)
         generic = MUNICIPALITIES[belfiore][2]
         counts = code_counts(code, own[belfiore], generic)
         base = MUNICIPALITIES[belfiore][1]

@@ -1,0 +1,433 @@
+#include "address_rules.h"
+
+#include "common/name_match.h"
+#include "streets/street_files.h"
+
+#include <QHash>
+#include <QSet>
+#include <algorithm>
+
+namespace zelvora::addressrules {
+
+namespace {
+
+template <typename Table>
+bool holds(const Table &table, QStringView word)
+{
+    return std::find(table.begin(), table.end(), word) != table.end();
+}
+
+// A table's words as a set, for the lookups made for every word compared.
+template <typename Table>
+QSet<QStringView> setOf(const Table &table)
+{
+    QSet<QStringView> set;
+    for (const QStringView word : table)
+        set.insert(word);
+    return set;
+}
+
+// Articles and prepositions, simple and joined with the article.
+constexpr std::array<QStringView, 48> kParticles{
+    u"DI",   u"DA",    u"DE",     u"DEL",    u"DELLO", u"DELLA", u"DELL", u"DEI",   u"DEGLI", u"DELLE",
+    u"D",    u"E",     u"ED",     u"IL",     u"LO",    u"LA",    u"L",    u"I",     u"GLI",   u"LE",
+    u"AL",   u"ALLO",  u"ALLA",   u"ALL",    u"AI",    u"AGLI",  u"ALLE", u"IN",    u"A",     u"SUL",
+    u"SULLA", u"SULLE", u"SUI",   u"DAL",    u"DALLA", u"DAGLI", u"DAI",  u"DALLE", u"NEL",   u"NELLA",
+    u"NELLE", u"NEI",  u"NEGLI",  u"PER",    u"TRA",   u"FRA",   u"DALL", u"NELL"};
+
+// Titles and their short forms, which may be written or left out anywhere.
+constexpr std::array<QStringView, 64> kTitles{
+    u"GEN",      u"GENERALE", u"MONS",       u"MONSIG",     u"MONSIGNOR", u"MONSIGNORE", u"DON",
+    u"PROF",     u"PROFESSOR", u"PROFESSORE", u"PROFESSORESSA", u"DOTT", u"DOTTOR",     u"DOTTORE",
+    u"DOTTSSA",  u"DR",       u"AVV",        u"AVVOCATO",   u"ON",        u"ONOREVOLE",  u"ING",
+    u"INGEGNERE", u"CAV",     u"CAVALIERE",  u"COMM",       u"COMMENDATORE", u"TEN",    u"SERG",
+    u"SERGENTE", u"MAR",      u"MARESCIALLO", u"AMM",       u"AMMIRAGLIO", u"CARD",     u"CARDINALE",
+    u"SEN",      u"SENATORE", u"PAPA",       u"PADRE",      u"FRA",       u"SUOR",       u"SAC",
+    u"SACERDOTE", u"ARCH",    u"ARCHITETTO", u"GEOM",       u"RAG",       u"MAESTRO",    u"BEATO",
+    u"BEATA",    u"CONTE",    u"CONTESSA",   u"MARCHESE",   u"MARCHESA",  u"DUCA",       u"DUCHESSA",
+    u"PRINCIPE", u"PRINCIPESSA", u"BARONE",  u"PRESIDENTE", u"PRES",      u"BRIGADIERE", u"CAPORALE",
+    u"VESCOVO"};
+
+// Ranks that are also common words of names (SANTA MARIA MAGGIORE holds 52 of
+// the archive's 62 MAGGIORE): titles only where they open a name.
+constexpr std::array<QStringView, 8> kRanks{u"MAGGIORE", u"COLONNELLO", u"CAPITANO", u"TENENTE",
+                                            u"SOTTOTENENTE", u"CAPO", u"COL", u"CAP"};
+
+struct ShortForm
+{
+    QStringView shortForm;
+    QStringView word;
+    bool needsDot;
+};
+constexpr std::array<ShortForm, 30> kShortForms{{
+    {u"GEN", u"GENERALE", false},      {u"MONS", u"MONSIGNORE", false},  {u"MONSIG", u"MONSIGNORE", false},
+    {u"PROF", u"PROFESSORE", false},   {u"DOTT", u"DOTTORE", false},     {u"DOT", u"DOTTORE", true},
+    {u"DR", u"DOTTORE", false},        {u"AVV", u"AVVOCATO", false},     {u"ON", u"ONOREVOLE", true},
+    {u"ING", u"INGEGNERE", false},     {u"CAV", u"CAVALIERE", false},    {u"CAP", u"CAPITANO", true},
+    {u"TEN", u"TENENTE", false},       {u"COL", u"COLONNELLO", true},    {u"CARD", u"CARDINALE", false},
+    {u"GIOV", u"GIOVANNI", false},     {u"GIUS", u"GIUSEPPE", false},    {u"FLLI", u"FRATELLI", false},
+    {u"FRLLI", u"FRATELLI", false},    {u"MAGG", u"MAGGIORE", false},    {u"AMM", u"AMMIRAGLIO", false},
+    {u"COMM", u"COMMENDATORE", false}, {u"SERG", u"SERGENTE", false},    {u"MAR", u"MARESCIALLO", true},
+    {u"SEN", u"SENATORE", true},       {u"ARCH", u"ARCHITETTO", false},  {u"PRES", u"PRESIDENTE", false},
+    {u"SGT", u"SERGENTE", false},      {u"MONS", u"MONSIGNOR", false},   {u"BRIG", u"BRIGADIERE", false},
+}};
+
+constexpr std::array<QStringView, 62> kSetApart{
+    u"PORTA",   u"MONTE",    u"MONTI",   u"PONTE",    u"BORGO",     u"VILLA",    u"TORRE",  u"CASTEL",
+    u"CASTELLO", u"NUOVA",   u"NUOVO",   u"VECCHIA",  u"VECCHIO",   u"TRONCO",   u"TRAVERSA", u"VICINALE",
+    u"COMUNALE", u"PRIVATA", u"DETTO",   u"DETTA",    u"INFERIORE", u"SUPERIORE", u"ALTA",  u"ALTO",
+    u"BASSA",   u"BASSO",    u"FONDO",   u"CAMPO",    u"COLLE",     u"VALLE",    u"PIANO",  u"LARGO",
+    u"CALATA",  u"SALITA",   u"CUPA",    u"VICO",     u"VIA",       u"PIAZZA",   u"STRADA", u"CORTE",
+    u"FONTANA", u"PARCO",    u"LAGO",    u"CANALE",   u"FIUME",     u"ISOLA",    u"MOLO",   u"CA",
+    u"S",       u"SAN",      u"SANTA",   u"SANTO",    u"SANT",      u"SANTI",    u"PRIMO",  u"PRIMA",
+    u"SECONDO", u"SECONDA",  u"TERZO",   u"TERZA",    u"QUARTO",    u"QUARTA"};
+
+constexpr std::array<QStringView, 11> kEndStreet{u"SNC",      u"SN",     u"KM",  u"LOC",    u"LOCALITA", u"FRAZ",
+                                                 u"FRAZIONE", u"ANGOLO", u"ANG", u"PRESSO", u"ADIACENTE"};
+constexpr std::array<QStringView, 17> kEndBeforeNumber{u"N",      u"NR",    u"NUM",   u"CIV",     u"CIVICO", u"INT",
+                                                       u"INTERNO", u"SC",   u"SCALA", u"ED",      u"EDIFICIO", u"PAL",
+                                                       u"PALAZZINA", u"IS", u"ISOLATO", u"LOTTO", u"LOTTI"};
+
+struct DesignationShortForm
+{
+    QStringView letters;
+    QStringView designation;
+    DesignationNeeds needs;
+};
+constexpr auto kAlone = DesignationNeeds::Nothing;
+constexpr auto kMark = DesignationNeeds::Mark;
+constexpr auto kNumber = DesignationNeeds::Number;
+constexpr std::array<DesignationShortForm, 43> kDesignations{{
+    {u"V", u"VIA", kAlone},           {u"VLE", u"VIALE", kAlone},        {u"VL", u"VIALE", kMark},
+    {u"PZZA", u"PIAZZA", kAlone},     {u"PZA", u"PIAZZA", kAlone},       {u"PZ", u"PIAZZA", kMark},
+    {u"PLE", u"PIAZZALE", kAlone},    {u"PZLE", u"PIAZZALE", kAlone},    {u"PZZLE", u"PIAZZALE", kAlone},
+    {u"PZALE", u"PIAZZALE", kAlone},  {u"PZZALE", u"PIAZZALE", kAlone},
+    {u"PTTA", u"PIAZZETTA", kAlone},  {u"PZZETTA", u"PIAZZETTA", kAlone}, {u"CSO", u"CORSO", kAlone},
+    {u"LGO", u"LARGO", kAlone},       {u"VLO", u"VICOLO", kAlone},       {u"VIC", u"VICOLO", kMark},
+    {u"VCO", u"VICO", kAlone},        {u"SDA", u"STRADA", kAlone},       {u"STR", u"STRADA", kAlone},
+    {u"CNE", u"CIRCONVALLAZIONE", kAlone}, {u"CIRCNE", u"CIRCONVALLAZIONE", kAlone},
+    {u"CIRC", u"CIRCONVALLAZIONE", kMark}, {u"CIRCONV", u"CIRCONVALLAZIONE", kMark},
+    {u"LTEVERE", u"LUNGOTEVERE", kAlone}, {u"LGT", u"LUNGOTEVERE", kAlone}, {u"LUNGOTEV", u"LUNGOTEVERE", kMark},
+    {u"LMARE", u"LUNGOMARE", kAlone}, {u"CDA", u"CONTRADA", kAlone},     {u"TRAV", u"TRAVERSA", kAlone},
+    {u"SAL", u"SALITA", kMark},       {u"BGO", u"BORGO", kAlone},        {u"FTA", u"FONDAMENTA", kAlone},
+    {u"GALL", u"GALLERIA", kMark},    {u"LOC", u"LOCALITA'", kMark},     {u"SS", u"STRADA STATALE", kNumber},
+    {u"SP", u"STRADA PROVINCIALE", kNumber}, {u"SR", u"STRADA REGIONALE", kNumber},
+    {u"RAMP", u"RAMPA", kMark},       {u"CALL", u"CALLE", kMark},       {u"CO", u"CORSO", kMark},
+    {u"ST", u"STRADA", kMark},        {u"CIRCONVALLAZ", u"CIRCONVALLAZIONE", kAlone},
+}};
+
+// Designations that an address writes for one another: ways (VIA for the
+// only VIALE of that name), squares (PIAZZA for a PIAZZALE) and lanes (VIA
+// for a VICO, a CUPA, a TRAVERSA, as Napoli writes them); LARGO and PIAZZALE
+// are ways and squares, VIA is a way and a lane. A PIAZZA is no VIA. A
+// designation of several words is of the family of its first (VIA COMUNALE,
+// STRADA VICINALE, TRAVERSA PRIVATA).
+struct Family
+{
+    QStringView designation;
+    int families;
+};
+constexpr int kWay = 1;
+constexpr int kSquare = 2;
+constexpr int kLane = 4;
+constexpr std::array<Family, 27> kFamilies{{
+    {u"VIA", kWay | kLane},    {u"VIALE", kWay},          {u"VIALETTO", kWay},      {u"CORSO", kWay},
+    {u"STRADA", kWay},         {u"STRADONE", kWay},       {u"GRANVIALE", kWay},     {u"LARGO", kWay | kSquare},
+    {u"PIAZZALE", kWay | kSquare}, {u"PIAZZA", kSquare},  {u"PIAZZETTA", kSquare},  {u"LARGHETTO", kSquare},
+    {u"SLARGO", kSquare},      {u"PIAZZALETTO", kSquare}, {u"PIAZZOLA", kSquare},   {u"VICO", kLane},
+    {u"VICOLO", kLane},        {u"VICOLETTO", kLane},     {u"CUPA", kLane},         {u"RAMPA", kLane},
+    {u"CALATA", kLane},        {u"DISCESA", kLane},       {u"SALITA", kLane},       {u"TRAVERSA", kLane},
+    {u"CONTRADA", kLane},      {u"STRADELLA", kLane | kWay}, {u"VIUZZO", kLane},
+}};
+
+struct LocalDesignation
+{
+    QStringView cadastralCode;
+    QStringView designation;
+};
+constexpr std::array<LocalDesignation, 1> kLocalDesignations{{{u"L736", u"SESTIERE"}}};
+
+const std::array<CityWriting, 28> kCities{{
+    {u"ancona", u"A271", u"AN", {}},
+    {u"bari", u"A662", u"BA", {}},
+    {u"bergamo", u"A794", u"BG", {}},
+    {u"bologna", u"A944", u"BO", {}},
+    {u"brescia", u"B157", u"BS", {}},
+    {u"cagliari", u"B354", u"CA", {}},
+    {u"catania", u"C351", u"CT", {}},
+    {u"firenze", u"D612", u"FI", {}},
+    {u"genova", u"D969", u"GE", {}},
+    {u"laspezia", u"E463", u"SP", {u"SPEZIA"}},
+    {u"livorno", u"E625", u"LI", {}},
+    {u"messina", u"F158", u"ME", {}},
+    {u"milano", u"F205", u"MI", {}},
+    {u"napoli", u"F839", u"NA", {}},
+    {u"padova", u"G224", u"PD", {}},
+    {u"palermo", u"G273", u"PA", {}},
+    {u"perugia", u"G478", u"PG", {}},
+    {u"pescara", u"G482", u"PE", {}},
+    {u"pisa", u"G702", u"PI", {}},
+    {u"regcal", u"H224", u"RC", {u"REGGIO DI CALABRIA", u"REGGIO C.", u"REGGIO"}},
+    {u"roma", u"H501", u"RM", {}},
+    {u"salerno", u"H703", u"SA", {}},
+    {u"torino", u"L219", u"TO", {}},
+    {u"trieste", u"L424", u"TS", {}},
+    {u"venezia", u"L736", u"VE", {}},
+    {u"mestre", u"L736", u"VE", {u"MESTRE", u"VENEZIA MESTRE"}},
+    {u"verbania", u"L746", u"VB", {}},
+    {u"verona", u"L781", u"VR", {}},
+}};
+
+// Given names in their Italian, short and foreign forms, one group a line:
+// the registers write CARLO MARX and ABRAMO LINCOLN, the archive KARL MARX
+// and ABRAHAM LINCOLN. The first of each group is the key of all.
+constexpr std::array<std::array<QStringView, 7>, 58> kGivenNames{{
+    {u"GIOVANNI", u"GIOVAN", u"GIAN", u"JOHN", u"JOHANN", u"JEAN", u"JUAN"},
+    {u"PIETRO", u"PIERRE", u"PETER", u"PIOTR"},
+    {u"PIERO", u"PIER"},
+    {u"LUDOVICO", u"LODOVICO"},
+    {u"LUIGI", u"LOUIS", u"LUDWIG"},
+    {u"CARLO", u"KARL", u"CHARLES", u"CARL"},
+    {u"GIULIO", u"JULES", u"JULIUS"},
+    {u"ROBERTO", u"ROBERT"},
+    {u"ALESSANDRO", u"ALEXANDER", u"ALEXANDRE"},
+    {u"ABRAMO", u"ABRAHAM"},
+    {u"MASSIMO", u"MAKSIM", u"MAXIM"},
+    {u"GUGLIELMO", u"WILLIAM", u"WILHELM", u"GUILLAUME"},
+    {u"EDGARDO", u"EDGARD", u"EDGAR"},
+    {u"GIORGIO", u"GEORGE", u"GEORG", u"GEORGES"},
+    {u"GIUSEPPE", u"JOSEPH", u"JOSEF", u"JOZEF", u"JOSE"},
+    {u"FEDERICO", u"FRIEDRICH", u"FREDERICK", u"FREDERIC"},
+    {u"ENRICO", u"HENRI", u"HEINRICH", u"HENRY"},
+    {u"ANTONIO", u"ANTON", u"ANTOINE", u"ANTHONY"},
+    {u"FRANCESCO", u"FRANZ", u"FRANCOIS", u"FRANCIS"},
+    {u"MICHELE", u"MICHEL", u"MICHAEL"},
+    {u"TOMMASO", u"THOMAS"},
+    {u"VITTORIO", u"VICTOR"},
+    {u"ALBERTO", u"ALBERT"},
+    {u"NICOLA", u"NICOLAS", u"NIKOLAJ"},
+    {u"NICCOLO", u"NICOLO"},
+    {u"GIROLAMO", u"GEROLAMO"},
+    {u"IURI", u"YURI", u"JURIJ"},
+    {u"PAOLO", u"PAUL", u"PABLO"},
+    {u"EMANUELE", u"EMMANUEL", u"IMMANUEL"},
+    {u"GIACOMO", u"JAMES", u"JACQUES", u"JAKOB"},
+    {u"ANDREA", u"ANDRE", u"ANDREW", u"ANDREAS"},
+    {u"MARIA", u"MARIE"},
+    {u"RENATO", u"RENE"},
+    {u"GUSTAVO", u"GUSTAVE", u"GUSTAV"},
+    {u"STEFANO", u"STEPHEN", u"STEFAN", u"STEPHAN"},
+    {u"RAFFAELE", u"RAFFAELLO", u"RAPHAEL"},
+    {u"ARTURO", u"ARTHUR"},
+    {u"ERNESTO", u"ERNEST"},
+    {u"EDOARDO", u"EDWARD", u"EDOUARD"},
+    {u"RODOLFO", u"RUDOLF"},
+    {u"RICCARDO", u"RICHARD"},
+    {u"ALFREDO", u"ALFRED"},
+    {u"AUGUSTO", u"AUGUSTE"},
+    {u"CRISTOFORO", u"CHRISTOPHER"},
+    {u"FERDINANDO", u"FERDINAND"},
+    {u"MATTEO", u"MATTHEW"},
+    {u"SERGIO", u"SERGEJ"},
+    {u"TEODORO", u"THEODOR", u"THEODORE"},
+    {u"OTTONE", u"OTTO"},
+    {u"GABRIELE", u"GABRIEL"},
+    {u"DANIELE", u"DANIEL"},
+    {u"DAVIDE", u"DAVID"},
+    {u"SIMONE", u"SIMON"},
+    {u"EUGENIO", u"EUGENE"},
+    {u"ADOLFO", u"ADOLF", u"ADOLPHE"},
+    {u"CORRADO", u"KONRAD", u"CONRAD"},
+    {u"OSCAR", u"OSKAR"},
+    {u"ELISABETTA", u"ELIZABETH", u"ELISABETH"},
+}};
+
+} // namespace
+
+QStringView givenNameKey(QStringView word)
+{
+    static const QHash<QStringView, QStringView> keys = [] {
+        QHash<QStringView, QStringView> table;
+        for (const auto &group : kGivenNames)
+            for (const QStringView name : group)
+                if (!name.isEmpty() && name != group.front())
+                    table.insert(name, group.front());
+        return table;
+    }();
+    return keys.value(word);
+}
+
+bool isParticle(QStringView word)
+{
+    static const QSet<QStringView> set = setOf(kParticles);
+    return set.contains(word);
+}
+
+bool isTitle(QStringView word, bool first)
+{
+    static const QSet<QStringView> titles = setOf(kTitles);
+    static const QSet<QStringView> ranks = setOf(kRanks);
+    return titles.contains(word) || (first && ranks.contains(word));
+}
+
+QStringView wholeWord(QStringView shortForm, bool dotted)
+{
+    if (shortForm.size() > 6)
+        return {};
+    for (const ShortForm &f : kShortForms)
+        if (f.shortForm == shortForm && (dotted || !f.needsDot))
+            return f.word;
+    return {};
+}
+
+bool isShortFormOf(QStringView shortForm, QStringView word)
+{
+    return shortForm.size() <= 6 && std::any_of(kShortForms.begin(), kShortForms.end(), [&](const ShortForm &f) {
+               return f.shortForm == shortForm && f.word == word;
+           });
+}
+
+bool setsApart(QStringView word)
+{
+    static const QSet<QStringView> set = setOf(kSetApart);
+    return set.contains(word);
+}
+
+bool endsStreet(QStringView word)
+{
+    static const QSet<QStringView> set = setOf(kEndStreet);
+    return set.contains(word);
+}
+
+bool endsStreetBeforeNumber(QStringView word)
+{
+    static const QSet<QStringView> set = setOf(kEndBeforeNumber);
+    return set.contains(word);
+}
+
+QStringView designationShortForm(QStringView letters, bool marked, bool numberFollows)
+{
+    for (const DesignationShortForm &d : kDesignations) {
+        if (d.letters != letters)
+            continue;
+        if (d.needs == DesignationNeeds::Nothing || (d.needs == DesignationNeeds::Mark && marked)
+            || (d.needs == DesignationNeeds::Number && numberFollows))
+            return d.designation;
+    }
+    return {};
+}
+
+QList<QStringView> commonDesignations()
+{
+    QList<QStringView> designations;
+    for (const Family &f : kFamilies)
+        designations << f.designation;
+    for (const DesignationShortForm &d : kDesignations)
+        if (!designations.contains(d.designation))
+            designations << d.designation;
+    return designations;
+}
+
+bool sameFamily(QStringView written, QStringView designation)
+{
+    const auto families = [](QStringView d) {
+        const qsizetype space = d.indexOf(u' ');
+        const QStringView first = space < 0 ? d : d.left(space);
+        const auto found =
+            std::find_if(kFamilies.begin(), kFamilies.end(), [&](const Family &f) { return f.designation == first; });
+        return found == kFamilies.end() ? 0 : found->families;
+    };
+    return (families(written) & families(designation)) != 0;
+}
+
+bool isLocalDesignation(QStringView cadastralCode, QStringView designation)
+{
+    return std::any_of(kLocalDesignations.begin(), kLocalDesignations.end(), [&](const LocalDesignation &l) {
+        return l.cadastralCode == cadastralCode && l.designation == designation;
+    });
+}
+
+const std::array<CityWriting, 28> &cityWritings()
+{
+    return kCities;
+}
+
+int cityWritingRow(QStringView fileBase)
+{
+    for (std::size_t row = 0; row < kCities.size(); ++row)
+        if (kCities[row].fileBase == fileBase)
+            return static_cast<int>(row);
+    return -1;
+}
+
+QStringList cityNames(int row)
+{
+    QStringList names;
+    if (row < 0 || row >= static_cast<int>(kCities.size()))
+        return names;
+    names << cityTable[row].displayName.toString().toUpper();
+    for (const QStringView other : kCities[row].otherNames)
+        if (!other.isEmpty())
+            names << other.toString();
+    return names;
+}
+
+namespace {
+
+const QSet<QString> &months()
+{
+    static const QSet<QString> names{"GENNAIO", "FEBBRAIO", "MARZO",     "APRILE",  "MAGGIO",   "GIUGNO",
+                                     "LUGLIO",  "AGOSTO",   "SETTEMBRE", "OTTOBRE", "NOVEMBRE", "DICEMBRE"};
+    return names;
+}
+
+QString roman(int value)
+{
+    static const std::array<std::pair<int, QStringView>, 5> digits{
+        {{10, u"X"}, {9, u"IX"}, {5, u"V"}, {4, u"IV"}, {1, u"I"}}};
+    QString text;
+    for (const auto &[step, letters] : digits) {
+        while (step > 0 && value >= step) {
+            text += letters;
+            value -= step;
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+QStringList writtenForms(const QString &name)
+{
+    const QStringList words = name.split(u' ', Qt::SkipEmptyParts);
+    QStringList romans = words;
+    QStringList figures = words;
+    bool date = false;
+    bool ordinal = false;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString &word = words.at(i);
+        const int value = numberWordValue(word);
+        if (value <= 0 || value > 39)
+            continue;
+        const bool before = i + 1 < words.size() && months().contains(words.at(i + 1));
+        const bool afterName = i > 0 && isOrdinalWord(word) && words.at(i - 1).size() >= 3
+                               && !isParticle(words.at(i - 1)) && numberWordValue(words.at(i - 1)) == 0
+                               && (i + 1 == words.size() || isParticle(words.at(i + 1)));
+        if (before) {
+            date = true;
+            romans[i] = roman(value);
+            figures[i] = QString::number(value);
+        } else if (afterName) {
+            ordinal = true;
+            romans[i] = roman(value);
+        }
+    }
+    QStringList forms;
+    if (date || ordinal)
+        forms << romans.join(u' ');
+    if (date)
+        forms << figures.join(u' ');
+    return forms;
+}
+
+} // namespace zelvora::addressrules
