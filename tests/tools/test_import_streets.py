@@ -207,7 +207,7 @@ class WholeRun(unittest.TestCase):
             readme = os.path.join(src, "README.md")
             with open(readme, "w", encoding="utf-8") as f:
                 f.write("".join("%s\nold\n%s\n" % (imp.BLOCK % name, imp.END_BLOCK % name)
-                                for name in ("coverage", "agreement", "own codes")))
+                                for name in ("coverage", "agreement", "matching", "own codes")))
             with open(os.devnull, "w") as quiet:
                 stdout, sys.stdout = sys.stdout, quiet
                 try:

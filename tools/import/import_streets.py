@@ -153,7 +153,7 @@ class ImportError_(Exception):
     pass
 
 
-Result = namedtuple("Result", "cities summary own shortened log examples measured trusted")
+Result = namedtuple("Result", "cities summary own shortened log examples measured trusted matching")
 
 
 # ---------------------------------------------------------------------------
@@ -353,6 +353,11 @@ def agreement(register, points):
         if key[0] not in HELD_OUT:
             continue
         codes = {e[2] for e in entries}
+        for number, code, source in points.get(key, []):
+            at = register_codes_at(entries, number)
+            if source in result and at:
+                result[source]["numbered"] += 1
+                result[source]["numbered disagree"] += code not in at
         for label, _ in POINT_SOURCES:
             given = [c for _, c, source in points.get(key, []) if source == label]
             result[label]["addresses"] += len(given)
@@ -361,6 +366,20 @@ def agreement(register, points):
                 result[label]["streets"] += 1
                 result[label]["agree"] += given[0] in codes
     return result
+
+
+def register_codes_at(entries, number):
+    """A register's codes at a house number: those of the number itself, or
+    else of the nearest numbers of its side; none for an address without
+    number."""
+    if number is None:
+        return set()
+    same = {e[2] for e in entries if e[0] == number}
+    side = [e for e in entries if e[0] % 2 == number % 2]
+    if same or not side:
+        return same
+    nearest = min(abs(e[0] - number) for e in side)
+    return {e[2] for e in side if abs(e[0] - number) == nearest}
 
 
 def trusted_sources(measured):
@@ -538,6 +557,51 @@ def find_geonames(src):
 # Building
 # ---------------------------------------------------------------------------
 
+# Lists whose addresses are only matched, to measure the matcher on
+# addresses as people write them: (label, file, column of the address).
+MEASURED_LISTS = [("pharmacies", "farmacie_minsalute_roma_milano_2025.csv", "indirizzo_originale")]
+
+
+class Matching:
+    """How the addresses of each source were matched: found (of them, under
+    another designation than the one written), ambiguous, not found, and
+    examples of the last two."""
+
+    def __init__(self):
+        self.counts = defaultdict(Counter)
+        self.not_found = defaultdict(list)
+        self.ambiguous = defaultdict(list)
+
+    def add(self, source, text, m):
+        if m is None:
+            return  # no street name
+        c = self.counts[source]
+        c["addresses"] += 1
+        if m.street:
+            c["found"] += 1
+            c["taken"] += bool(m.written_designation)
+        elif m.candidates:
+            c["ambiguous"] += 1
+            if len(self.ambiguous[source]) < 5:
+                self.ambiguous[source].append("%s: %s" % (text.strip(), ", ".join(
+                    " ".join(p for p in street if p) for street in m.candidates[:4])))
+        else:
+            c["not found"] += 1
+            if len(self.not_found[source]) < 20:
+                self.not_found[source].append(text.strip())
+
+
+def measure_list(matching, label, path, column, streets):
+    """Matches the addresses of a list that gives no codes, for the measure."""
+    if not os.path.exists(path):
+        return
+    rows = [(r["belfiore"], label, None, r[column], "", "", "", False) for r in read_csv(path)
+            if r["belfiore"] in MUNICIPALITIES]
+    matches = match_addresses(rows, streets)
+    for belfiore, _, designation, text, *_ in rows:
+        matching.add(label, text, matches.get(address_key(belfiore, label, designation, text)))
+
+
 def address_key(belfiore, source, designation, text):
     """What the match of an address depends on; None for no street name."""
     if not text.strip():
@@ -585,11 +649,13 @@ def build(src):
     log = defaultdict(Counter)     # (source file, file base) -> rows, matched, ...
     examples = defaultdict(list)   # file base -> unmatched addresses
     matches = match_addresses(rows, streets)
+    matching = Matching()
     for belfiore, source, designation, text, number, code, district, is_register in rows:
         if len(text) > 100:
             text = ""  # no street name, but a broken record
         m = matches.get(address_key(belfiore, source, designation, text))
         street, ambiguous = (m.street, bool(m.candidates)) if m else (None, False)
+        matching.add(SOURCE_LABELS.get(source, source), text, m)
         generic = MUNICIPALITIES[belfiore][2]
         counts = code_counts(code, own[belfiore], generic)
         base = MUNICIPALITIES[belfiore][1]
@@ -615,6 +681,8 @@ def build(src):
         elif not is_register:
             points[(belfiore, street)].append((parsed[0] if parsed else None, code,
                                                SOURCE_LABELS[source]))
+    for label, path, column in MEASURED_LISTS:
+        measure_list(matching, label, os.path.join(src, path), column, streets)
     measured = agreement(register, points)
     trusted = trusted_sources(measured)
     # The OpenStreetMap nodes of Milano's western strip only measure.
@@ -677,7 +745,7 @@ def build(src):
         summary[base].update(counts)
     for belfiore, n in ignored.items():
         summary[MUNICIPALITIES[belfiore][1]]["ignored"] += n
-    return Result(cities, summary, own, shortened, log, examples, measured, trusted)
+    return Result(cities, summary, own, shortened, log, examples, measured, trusted, matching)
 
 
 # ---------------------------------------------------------------------------
@@ -776,14 +844,39 @@ def agreement_table(measured, trusted):
     def share(part, whole):
         return "%.1f%%" % (100.0 * part / whole) if whole else "not measured"
 
-    lines = ["| Source | `source` | Addresses | Streets | Agreeing | Agreement | Use | Addresses agreeing |",
-             "|---|---|---:|---:|---:|---:|---|---:|"]
+    lines = ["| Source | `source` | Addresses | Streets | Agreeing | Agreement | Use | Addresses agreeing |"
+             " Numbered addresses | Disagreeing at their number |",
+             "|---|---|---:|---:|---:|---:|---|---:|---:|---:|"]
     for label, name in POINT_SOURCES:
         c = measured[label]
         use = "gives a code alone" if label in trusted else "confirms only"
-        lines.append("| %s | `%s` | %d | %d | %d | %s | %s | %s |"
+        lines.append("| %s | `%s` | %d | %d | %d | %s | %s | %s | %d | %s |"
                      % (name, label, c["addresses"], c["streets"], c["agree"], share(c["agree"], c["streets"]),
-                        use, share(c["addresses agree"], c["addresses"])))
+                        use, share(c["addresses agree"], c["addresses"]), c["numbered"],
+                        share(c["numbered disagree"], c["numbered"])))
+    return "\n".join(lines) + "\n"
+
+
+def matching_table(matching):
+    """How the street of each source's addresses was found, with examples
+    of the addresses not found and of the ambiguous ones."""
+    def share(part, whole):
+        return "%.1f%%" % (100.0 * part / whole) if whole else "-"
+
+    lines = ["| Source | Addresses | Street found | of them under another designation | Ambiguous | Not found |",
+             "|---|---:|---:|---:|---:|---:|"]
+    sources = [label for label, _ in POINT_SOURCES] + [label for label, *_ in MEASURED_LISTS]
+    for label in sources + sorted(set(matching.counts) - set(sources)):
+        c = matching.counts[label]
+        lines.append("| `%s` | %d | %s | %s | %s | %s |" % (
+            label, c["addresses"], share(c["found"], c["addresses"]), share(c["taken"], c["addresses"]),
+            share(c["ambiguous"], c["addresses"]), share(c["not found"], c["addresses"])))
+    for label in sources:
+        if matching.not_found[label]:
+            lines.append("\nNot found, `%s`: %s." % (label, "; ".join("`%s`" % t for t in matching.not_found[label])))
+        if matching.ambiguous[label]:
+            lines.append("\nAmbiguous, `%s` (with the candidates): %s." % (
+                label, "; ".join("`%s`" % t for t in matching.ambiguous[label])))
     return "\n".join(lines) + "\n"
 
 
@@ -804,6 +897,8 @@ def import_log(result):
         if result.examples[base]:
             lines.append("unmatched in %s:" % base)
             lines.extend("    " + e for e in result.examples[base])
+    lines.append("\nStreets found, per source:\n")
+    lines.append(matching_table(result.matching))
     return "\n".join(lines) + "\n"
 
 
@@ -871,6 +966,7 @@ def main(argv=None):
     print("matched address rows whose code never counts (catch-all or not the city's): %d" % ignored)
     blocks = {"coverage": table(result.summary, result.shortened),
               "agreement": agreement_table(result.measured, result.trusted),
+              "matching": matching_table(result.matching),
               "own codes": own_codes_list(result.own)}
     for body in blocks.values():
         print(body)
