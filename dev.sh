@@ -121,10 +121,9 @@ package)
     install_missing "${PACKAGE_PACKAGES[@]}"
     build
     (cd "$BUILD_DIR" && cpack -G DEB)
-    ls "$BUILD_DIR"/zelvora_*.deb
-    # Every error and warning is a fault, but the windowed program's missing
-    # manual page.
-    lintian "$BUILD_DIR"/zelvora_*.deb
+    ls "$BUILD_DIR"/zelvora_*.deb "$BUILD_DIR"/zelvora-data_*.deb
+    # Every error and warning is a fault.
+    lintian --fail-on error,warning "$BUILD_DIR"/zelvora_*.deb "$BUILD_DIR"/zelvora-data_*.deb
     ;;
 fuzz)
     [[ "${2:-}" =~ ^[0-9]+$ ]] || { echo "usage: $0 fuzz SECONDS" >&2; exit 2; }
