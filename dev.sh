@@ -10,7 +10,8 @@ cd "$(dirname "$0")"
 BUILD_DIR=${ZELVORA_BUILD_DIR:-build}
 PACKAGES=(cmake make g++ qt6-base-dev qt6-svg-dev fonts-liberation poppler-utils python3
           qt6-translations-l10n xvfb x11-utils dbus-daemon at-spi2-core
-          dpkg-dev file desktop-file-utils appstream libsqlite3-dev)
+          dpkg-dev file desktop-file-utils appstream libsqlite3-dev
+          libminizip-dev libxlsxwriter-dev)
 # Only ./dev.sh fuzz needs these: clang (Debian 12: clang 14) with libFuzzer
 # and the sanitizers' run-time libraries.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
@@ -65,7 +66,7 @@ fuzz() {
     cmake --build "$dir" -j "$(nproc)"
     "$dir/bin/fuzz_make_seeds" "$dir/seeds"
     local failed=() target
-    for target in record_file locality_files prefix_index street_files csv compile session window_session; do
+    for target in record_file locality_files prefix_index street_files csv compile session window_session xlsx ods; do
         mkdir -p "$dir/corpus/$target" "$dir/findings/$target" "tests/fuzz_corpus/$target"
         echo "== $target: $seconds s"
         if LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
