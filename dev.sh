@@ -91,7 +91,7 @@ fuzz() {
 bench() {
     local dir="$BUILD_DIR-bench"
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release
-    cmake --build "$dir" -j "$(nproc)" --target bench_ratios bench_startup bench_bare_window bench_make_large_set zelvora_data zelvora-cerca
+    cmake --build "$dir" -j "$(nproc)" --target bench_ratios bench_startup bench_bare_window bench_make_large_set bench_list_window zelvora_data zelvora-cerca
     python3 bench/run_bench.py "$dir" "$@"
 }
 
