@@ -202,12 +202,14 @@ bool AddressListReader::openCsv(std::optional<ListEncoding> encoding)
         m_encoding = decoder.hasError() ? ListEncoding::Windows1252 : ListEncoding::Utf8;
         m_file.seek(0);
     }
-    m_csv = std::make_unique<CsvListReader>([this](char *data, qsizetype size) -> qsizetype {
-        const qint64 got = m_file.read(data, size);
-        if (got < 0)
-            throw IoError(QStringLiteral("errore di lettura dell'elenco: %1").arg(m_file.errorString()));
-        return got;
-    });
+    m_csv = std::make_unique<CsvReader>(
+        [this](char *data, qsizetype size) -> qsizetype {
+            const qint64 got = m_file.read(data, size);
+            if (got < 0)
+                throw IoError(QStringLiteral("errore di lettura dell'elenco: %1").arg(m_file.errorString()));
+            return got;
+        },
+        ';', CsvReader::kListLimits);
     m_separator = detectSeparator(m_csv->peekFirstLine());
     m_csv->setSeparator(m_separator);
     const std::optional<CsvRecord> header = m_csv->next();

@@ -91,7 +91,7 @@ private:
     bool openWorkbook(WorkbookFormat format);
 
     QFile m_file;
-    std::unique_ptr<CsvListReader> m_csv;
+    std::unique_ptr<CsvReader> m_csv;
     std::unique_ptr<WorkbookReader> m_workbook;
     QStringList m_header;
     QString m_error;
