@@ -1,5 +1,6 @@
 #include "address_check.h"
 
+#include "common/address_rules.h"
 #include "common/error.h"
 #include "common/io_error.h"
 #include "common/record_file.h"
@@ -8,6 +9,7 @@
 #include "streets/street_files.h"
 
 #include <QDir>
+#include <QSet>
 #include <algorithm>
 
 namespace zelvora {
@@ -26,6 +28,27 @@ QString codeList(const QStringList &codes)
     if (codes.size() <= kShown)
         return codes.join(u' ');
     return codes.mid(0, kShown).join(u' ') + QStringLiteral(" (e altri %1)").arg(codes.size() - kShown);
+}
+
+// The streets of a city but the records the data compiler adds under another
+// written form of a name (XX SETTEMBRE (VENTI SETTEMBRE)), which are the same
+// street; `records` gets the record of each street kept.
+std::vector<StreetMatcher::Street> withoutAliases(std::vector<StreetMatcher::Street> streets, std::vector<int> &records)
+{
+    QSet<std::pair<QString, QString>> aliases;
+    for (const StreetMatcher::Street &s : streets)
+        for (const QString &alias : addressrules::aliasNames(s.name, StreetRecord::kStreet.capacity))
+            aliases.insert({alias, s.designation});
+    std::vector<StreetMatcher::Street> kept;
+    kept.reserve(streets.size());
+    records.clear();
+    for (std::size_t i = 0; i < streets.size(); ++i) {
+        if (!aliases.isEmpty() && aliases.contains({streets[i].name, streets[i].designation}))
+            continue;
+        kept.push_back(std::move(streets[i]));
+        records.push_back(static_cast<int>(i));
+    }
+    return kept;
 }
 
 } // namespace
@@ -201,7 +224,7 @@ const StreetMatcher *AddressCheck::streetsOf(int cityRow)
         const bool noted = r.noteNo >= 1 && r.noteNo <= static_cast<int>(notes.size());
         streets.push_back({r.street, r.designation, r.cap, noted ? notes[r.noteNo - 1] : QString()});
     }
-    m_cities[cityRow] = std::make_unique<StreetMatcher>(std::move(streets), cityRow);
+    m_cities[cityRow] = std::make_unique<StreetMatcher>(withoutAliases(std::move(streets), m_records[cityRow]), cityRow);
     return m_cities[cityRow].get();
 }
 
@@ -295,6 +318,8 @@ Verdict AddressCheck::check(const QString &locality, const QString &pvText, cons
                 // Taken under another designation than the one written.
                 if (!m.writtenDesignation.isEmpty())
                     v.note += QStringLiteral(" (scritto %1)").arg(m.writtenDesignation);
+                v.city = *city;
+                v.street = m_records[*city][m.street];
                 if (s.cap.isEmpty()) {
                     v.outcome = Verdict::StreetWithoutCap;
                     if (!s.note.isEmpty())

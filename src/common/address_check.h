@@ -38,6 +38,10 @@ struct Verdict
     QString locality; // the locality found
     QString pv;       // its province, or the provinces it is in
     QString note;
+    // The street found, when the address was checked against the street
+    // directory: the city's row in the city table and the street's record.
+    int city = -1;
+    int street = -1;
 };
 
 // Checks addresses against the locality files, the changes and the street
@@ -93,6 +97,7 @@ private:
     QHash<QString, QList<Change>> m_mergers;     // locality key
     QHash<QString, int> m_cityByKey;             // locality key -> row of the street directory
     std::array<std::unique_ptr<StreetMatcher>, 28> m_cities;
+    std::array<std::vector<int>, 28> m_records; // the record of each street of a city's matcher
     std::array<bool, 28> m_cityRead{};
 };
 

@@ -4,6 +4,7 @@
 #include "streets/street_files.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 
@@ -53,24 +54,68 @@ constexpr std::array<QStringView, 64> kTitles{
 constexpr std::array<QStringView, 8> kRanks{u"MAGGIORE", u"COLONNELLO", u"CAPITANO", u"TENENTE",
                                             u"SOTTOTENENTE", u"CAPO", u"COL", u"CAP"};
 
-struct ShortForm
+// Words written short: how addresses write them (read: GEN. is GENERALE;
+// some only with their full stop, as COL. is COLONNELLO and COL a mountain
+// pass) and how the import shortens a name too long for the street file
+// (shorten: GENERALE to GEN., in this order, until the name fits).
+constexpr int kRead = 1;
+constexpr int kShorten = 2;
+constexpr int kNeedsDot = 4;
+struct Abbreviation
 {
-    QStringView shortForm;
+    QStringView word;
+    QStringView written;
+    int use;
+};
+constexpr std::array<Abbreviation, 52> kAbbreviations{{
+    {u"GIOVANNI BATTISTA", u"G.B.", kShorten},    {u"FRATELLI", u"F.LLI", kShorten | kRead},
+    {u"FRATELLI", u"FR.LLI", kRead},             {u"SANTISSIMO", u"SS.", kShorten},
+    {u"SANTISSIMA", u"SS.", kShorten},           {u"MONSIGNOR", u"MONS.", kShorten},
+    {u"MONSIGNORE", u"MONS.", kShorten | kRead}, {u"MONSIGNORE", u"MONSIG.", kRead},
+    {u"GENERALE", u"GEN.", kShorten | kRead},    {u"PROFESSORE", u"PROF.", kShorten | kRead},
+    {u"PROFESSOR", u"PROF.", kShorten},          {u"DOTTORE", u"DOTT.", kShorten | kRead},
+    {u"DOTTOR", u"DOTT.", kShorten},             {u"DOTTORE", u"DOT.", kRead | kNeedsDot},
+    {u"DOTTORE", u"DR.", kRead},                 {u"AVVOCATO", u"AVV.", kShorten | kRead},
+    {u"INGEGNERE", u"ING.", kShorten | kRead},   {u"ONOREVOLE", u"ON.", kShorten | kRead | kNeedsDot},
+    {u"CAVALIERE", u"CAV.", kShorten | kRead},   {u"COMMENDATORE", u"COMM.", kShorten | kRead},
+    {u"CAPITANO", u"CAP.", kShorten | kRead | kNeedsDot}, {u"COLONNELLO", u"COL.", kShorten | kRead | kNeedsDot},
+    {u"TENENTE", u"TEN.", kShorten | kRead},     {u"SOTTOTENENTE", u"S.TEN.", kShorten},
+    {u"SERGENTE", u"SERG.", kShorten | kRead},   {u"SERGENTE", u"SGT.", kRead},
+    {u"MARESCIALLO", u"MAR.", kShorten | kRead | kNeedsDot}, {u"AMMIRAGLIO", u"AMM.", kShorten | kRead},
+    {u"ARCIVESCOVO", u"ARCIV.", kShorten},       {u"VESCOVO", u"VESC.", kShorten},
+    {u"CARDINALE", u"CARD.", kShorten | kRead},  {u"PRESIDENTE", u"PRES.", kShorten | kRead},
+    {u"SENATORE", u"SEN.", kShorten | kRead | kNeedsDot}, {u"MEDAGLIA D'ORO", u"M.O.", kShorten},
+    {u"BRIGADIERE", u"BRIG.", kShorten | kRead}, {u"APPUNTATO", u"APP.", kShorten},
+    {u"CARABINIERE", u"CARAB.", kShorten},       {u"MAGGIORE", u"MAGG.", kShorten | kRead},
+    {u"AGENTE", u"AG.", kShorten},               {u"SANTA", u"S.", kShorten},
+    {u"SANTO", u"S.", kShorten},                 {u"SAN", u"S.", kShorten},
+    {u"GIOVANNI", u"GIOV.", kRead},              {u"GIUSEPPE", u"GIUS.", kRead},
+    {u"ARCHITETTO", u"ARCH.", kRead},            {u"FRATELLI", u"FLLI", kRead},
+    {u"FRATELLI", u"FRLLI", kRead},              {u"SACERDOTE", u"SAC.", kRead | kNeedsDot},
+    {u"GEOMETRA", u"GEOM.", kRead},              {u"RAGIONIERE", u"RAG.", kRead | kNeedsDot},
+    {u"PROFESSORESSA", u"PROF.SSA", kRead},      {u"DOTTORESSA", u"DOTT.SSA", kRead},
+}};
+
+// What a short form is read as, by its letters without full stops.
+struct ReadAs
+{
     QStringView word;
     bool needsDot;
 };
-constexpr std::array<ShortForm, 30> kShortForms{{
-    {u"GEN", u"GENERALE", false},      {u"MONS", u"MONSIGNORE", false},  {u"MONSIG", u"MONSIGNORE", false},
-    {u"PROF", u"PROFESSORE", false},   {u"DOTT", u"DOTTORE", false},     {u"DOT", u"DOTTORE", true},
-    {u"DR", u"DOTTORE", false},        {u"AVV", u"AVVOCATO", false},     {u"ON", u"ONOREVOLE", true},
-    {u"ING", u"INGEGNERE", false},     {u"CAV", u"CAVALIERE", false},    {u"CAP", u"CAPITANO", true},
-    {u"TEN", u"TENENTE", false},       {u"COL", u"COLONNELLO", true},    {u"CARD", u"CARDINALE", false},
-    {u"GIOV", u"GIOVANNI", false},     {u"GIUS", u"GIUSEPPE", false},    {u"FLLI", u"FRATELLI", false},
-    {u"FRLLI", u"FRATELLI", false},    {u"MAGG", u"MAGGIORE", false},    {u"AMM", u"AMMIRAGLIO", false},
-    {u"COMM", u"COMMENDATORE", false}, {u"SERG", u"SERGENTE", false},    {u"MAR", u"MARESCIALLO", true},
-    {u"SEN", u"SENATORE", true},       {u"ARCH", u"ARCHITETTO", false},  {u"PRES", u"PRESIDENTE", false},
-    {u"SGT", u"SERGENTE", false},      {u"MONS", u"MONSIGNOR", false},   {u"BRIG", u"BRIGADIERE", false},
-}};
+const QHash<QString, ReadAs> &readForms()
+{
+    static const QHash<QString, ReadAs> forms = [] {
+        QHash<QString, ReadAs> table;
+        for (const Abbreviation &a : kAbbreviations) {
+            QString letters = a.written.toString();
+            letters.remove(u'.');
+            if ((a.use & kRead) && !letters.contains(u' ') && !table.contains(letters))
+                table.insert(letters, {a.word, (a.use & kNeedsDot) != 0});
+        }
+        return table;
+    }();
+    return forms;
+}
 
 constexpr std::array<QStringView, 62> kSetApart{
     u"PORTA",   u"MONTE",    u"MONTI",   u"PONTE",    u"BORGO",     u"VILLA",    u"TORRE",  u"CASTEL",
@@ -272,19 +317,51 @@ bool isTitle(QStringView word, bool first)
 
 QStringView wholeWord(QStringView shortForm, bool dotted)
 {
-    if (shortForm.size() > 6)
+    if (shortForm.size() > 8)
         return {};
-    for (const ShortForm &f : kShortForms)
-        if (f.shortForm == shortForm && (dotted || !f.needsDot))
-            return f.word;
-    return {};
+    const auto found = readForms().constFind(shortForm.toString());
+    if (found == readForms().constEnd() || (found->needsDot && !dotted))
+        return {};
+    return found->word;
 }
 
 bool isShortFormOf(QStringView shortForm, QStringView word)
 {
-    return shortForm.size() <= 6 && std::any_of(kShortForms.begin(), kShortForms.end(), [&](const ShortForm &f) {
-               return f.shortForm == shortForm && f.word == word;
-           });
+    if (shortForm.size() > 8)
+        return false;
+    const auto found = readForms().constFind(shortForm.toString());
+    return found != readForms().constEnd() && found->word == word;
+}
+
+QString shortenedName(QString name, qsizetype limit)
+{
+    if (name.size() <= limit)
+        return name;
+    static const QRegularExpression bracketed(QStringLiteral("\\s*\\([^)]*\\)\\s*"));
+    name = name.replace(bracketed, QStringLiteral(" ")).simplified();
+    for (const Abbreviation &a : kAbbreviations) {
+        if (name.size() <= limit)
+            break;
+        if (a.use & kShorten)
+            name.replace(QRegularExpression(QStringLiteral("\\b%1\\b").arg(QRegularExpression::escape(a.word.toString()))),
+                         a.written.toString());
+    }
+    // Up to two words from the last one back (never the first) to their
+    // initial; if that is not enough, whole words off the end instead.
+    QStringList words = name.split(u' ');
+    int initials = 0;
+    for (qsizetype i = words.size() - 1; words.join(u' ').size() > limit && i > 0 && initials < 2; --i) {
+        const QString &w = words.at(i);
+        if (w.size() > 2 && !isParticle(w) && !w.endsWith(u'.') && w.at(0).isLetter()) {
+            words[i] = w.left(1) + u'.';
+            ++initials;
+        }
+    }
+    if (words.join(u' ').size() <= limit)
+        return words.join(u' ');
+    while (name.size() > limit)
+        name = name.contains(u' ') ? name.left(name.lastIndexOf(u' ')) : name.left(limit);
+    return name;
 }
 
 bool setsApart(QStringView word)
@@ -428,6 +505,27 @@ QStringList writtenForms(const QString &name)
     if (date)
         forms << figures.join(u' ');
     return forms;
+}
+
+QStringList aliasNames(const QString &name, qsizetype capacity)
+{
+    QStringList aliases;
+    const QStringList words = name.split(u' ', Qt::SkipEmptyParts);
+    for (const QString &form : writtenForms(name)) {
+        QString alias = form + QStringLiteral(" (") + name + u')';
+        if (alias.size() > capacity) {
+            // The words the form writes otherwise.
+            const QStringList written = form.split(u' ', Qt::SkipEmptyParts);
+            QStringList numbers;
+            for (qsizetype i = 0; i < words.size() && i < written.size(); ++i)
+                if (words.at(i) != written.at(i))
+                    numbers << words.at(i);
+            alias = form + QStringLiteral(" (") + numbers.join(u' ') + u')';
+        }
+        if (alias.size() <= capacity)
+            aliases << alias;
+    }
+    return aliases;
 }
 
 } // namespace zelvora::addressrules

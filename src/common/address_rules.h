@@ -27,10 +27,16 @@ bool isTitle(QStringView word, bool first = false);
 // mountain pass; CAP. a captain, CAP a postal code).
 QStringView wholeWord(QStringView shortForm, bool dotted);
 
-// Short forms of words inside names matched to whole words both ways: the
-// short form typed, the whole word in the street (SGT, SERGENTE), beyond
-// those of wholeWord().
+// Whether `shortForm` is one of the ways of writing `word` short (SGT,
+// SERGENTE), however written.
 bool isShortFormOf(QStringView shortForm, QStringView word);
+
+// A name longer than `limit` shortened to fit it, as the import writes the
+// archive's long names into the street file: a bracketed part dropped; titles
+// and common words written short (GENERALE GEN., SANTA S.) until it fits; then
+// up to two words from the last one back written as their initial; else whole
+// words dropped from the end.
+QString shortenedName(QString name, qsizetype limit);
 
 // One spelling of a given name's forms: Italian, short and foreign (GIAN,
 // GIOVAN, JOHN and JEAN are GIOVANNI; KARL and CHARLES CARLO), or an empty
@@ -97,5 +103,12 @@ QStringList cityNames(int row);
 // ordinal after a name is a king's or a pope's, in Roman numerals. Empty when
 // the name holds no such number.
 QStringList writtenForms(const QString &name);
+
+// The names under which a street named with a number in words is found too,
+// as people write it: each written form with the archive's name in brackets,
+// "XX SETTEMBRE (VENTI SETTEMBRE)", or with the number's words alone when
+// that does not fit `capacity`, "PAPA GIOVANNI XXIII (VENTITREESIMO)"; none
+// for a name without such a number.
+QStringList aliasNames(const QString &name, qsizetype capacity);
 
 } // namespace zelvora::addressrules

@@ -107,29 +107,31 @@ QString numberWord(const QString &word)
     return word;
 }
 
-QStringList nameWords(const QString &name, bool places)
+QString foldedUpper(const QString &text)
 {
-    // Most names are plain upper-case ASCII: the accents, the case and the
-    // dots are only looked at where there are some.
+    // Most names are plain upper-case ASCII: the accents and the case are
+    // only looked at where there are some.
     bool ascii = true;
     bool lower = false;
-    bool dot = false;
-    for (const QChar c : name) {
+    for (const QChar c : text) {
         ascii = ascii && c.unicode() < 0x80;
         lower = lower || (c >= u'a' && c <= u'z');
-        dot = dot || c == u'.';
     }
+    if (ascii)
+        return lower ? text.toUpper() : text;
     QString plain;
-    if (ascii) {
-        plain = lower ? name.toUpper() : name;
-    } else {
-        plain.reserve(name.size());
-        for (const QChar c : name.normalized(QString::NormalizationForm_D)) {
-            if (c.category() != QChar::Mark_NonSpacing)
-                plain += c;
-        }
-        plain = plain.toUpper();
+    plain.reserve(text.size());
+    for (const QChar c : text.normalized(QString::NormalizationForm_D)) {
+        if (c.category() != QChar::Mark_NonSpacing)
+            plain += c;
     }
+    return plain.toUpper();
+}
+
+QStringList nameWords(const QString &name, bool places)
+{
+    QString plain = foldedUpper(name);
+    const bool dot = plain.contains(u'.');
     // Abbreviations written with a dot: S.TA, S.TO, SS., S.
     if (dot) {
         static const QRegularExpression saintAbbreviation(QStringLiteral("\\b(S\\.\\s*T[AO]|SS\\.|S\\.)"));

@@ -20,6 +20,10 @@ namespace zelvora {
 // of places; in the names of streets they are initials of given names.
 QStringList nameWords(const QString &name, bool places = true);
 
+// The text in upper case, its accents taken away (Cantù: CANTU): the first
+// step of every comparison of names.
+QString foldedUpper(const QString &text);
+
 // The words of nameWords() joined without spaces: two spellings of one name
 // ("Sant'Angelo", "S. ANGELO"; "CANTU'", "Cantù") have one key.
 QString nameKey(const QString &name, bool places = true);

@@ -162,19 +162,7 @@ HouseNumber houseNumberIn(const QString &upper, qsizetype *start = nullptr, qsiz
 // together (F.LLI, S.TA, C/O, S/N) written out.
 QString plainText(const QString &text)
 {
-    bool ascii = true;
-    for (const QChar c : text)
-        ascii = ascii && c.unicode() < 0x80;
-    QString plain;
-    if (ascii) {
-        plain = text.toUpper();
-    } else {
-        plain.reserve(text.size());
-        for (const QChar c : text.normalized(QString::NormalizationForm_D))
-            if (c.category() != QChar::Mark_NonSpacing)
-                plain += c;
-        plain = plain.toUpper();
-    }
+    QString plain = foldedUpper(text);
     if (plain.contains(u'.') || plain.contains(u'/')) {
         // Each with the letters it needs, to look for it only where it may be.
         struct Joined

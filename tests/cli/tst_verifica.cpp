@@ -325,9 +325,9 @@ private slots:
         QTest::newRow("lookup by name: the closest names")
             << QStringList{"--csv", "milano marittima"} << QByteArray() << QByteArray("localita,pv,cap\r\n") << 1
             << "forse: CERVIA MILANO MARITTIMA (RA)";
-        QTest::newRow("lookup of a street: the same words in figures")
+        QTest::newRow("lookup of a street: the number as people write it, for a name in words")
             << QStringList{"--via", "roma", "--csv", "xx settembre"} << QByteArray()
-            << QByteArray("via,denominazione,cap\r\n") << 1 << "forse: VIA VENTI SETTEMBRE";
+            << QByteArray("via,denominazione,cap\r\nXX SETTEMBRE (VENTI SETTEMBRE),VIA,\"00187\"\r\n") << 0 << "";
     }
 
     void givesEachRowItsOutcome()

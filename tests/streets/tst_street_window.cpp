@@ -40,9 +40,14 @@ QStringList numberedRange(int first, int count)
     return names;
 }
 
+// Roma's streets named with numbers in words, as the archive writes them.
+const QList<StreetSource> kRoma{{.street = "VENTI SETTEMBRE", .designation = "VIA", .cap = "00187"},
+                                {.street = "VENTIMIGLIA", .designation = "VIA", .cap = "00182"},
+                                {.street = "XXI APRILE", .designation = "VIALE", .cap = "00162"}};
+
 // A main window whose data folder holds Venezia-Mestre, Reggio Calabria (three
-// streets) and Torino (S000 to S199, each with a note of its own), and the
-// street window in its place.
+// streets), Roma (three) and Torino (S000 to S199, each with a note of its
+// own), and the street window in its place.
 struct Fixture : MainWindowFixture
 {
     std::unique_ptr<TZone> zone;
@@ -54,7 +59,8 @@ struct Fixture : MainWindowFixture
             torino.append({.street = numbered(i), .note = QStringLiteral("CIVICI %1").arg(i)});
         const bool built = MainWindowFixture::open(numberedLocalities(3), {}, [&](const QString &folder) {
             if (!buildCity(folder, "mestre", kMestre) || !buildCity(folder, "torino", torino)
-                || !buildCity(folder, "regcal", {{.street = "UNO"}, {.street = "DUE"}, {.street = "TRE"}}))
+                || !buildCity(folder, "regcal", {{.street = "UNO"}, {.street = "DUE"}, {.street = "TRE"}})
+                || !buildCity(folder, "roma", kRoma))
                 qFatal("city fixtures");
             if (!removed.isEmpty())
                 QFile::remove(folder + "/zone/" + removed);
@@ -177,6 +183,32 @@ private slots:
         f.typeStreet(typed);
         QCOMPARE(test::control<Edit>(f.zone, "CercaZona")->text(), field);
         QCOMPARE(f.streets().first(), first);
+    }
+
+    // A street the archive names with a number in words is found as people
+    // write the number, on the first row, with the street's designation.
+    void aNumberWrittenAsPeopleWriteItFindsTheStreet_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("designation");
+        QTest::newRow("Roman numerals") << "XX SE" << "XX SETTEMBRE (VENTI SETTEMBRE)" << "VIA";
+        QTest::newRow("figures") << "20 SE" << "20 SETTEMBRE (VENTI SETTEMBRE)" << "VIA";
+        QTest::newRow("words, as the archive writes them") << "VENTI S" << "VENTI SETTEMBRE" << "VIA";
+        QTest::newRow("a name in Roman numerals stays as it is") << "XXI" << "XXI APRILE" << "VIALE";
+    }
+    void aNumberWrittenAsPeopleWriteItFindsTheStreet()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, first);
+        QFETCH(QString, designation);
+        Fixture f;
+        QVERIFY(f.open());
+        f.pick("Roma");
+        f.typeStreet(typed);
+        QCOMPARE(test::control<Edit>(f.zone, "CercaZona")->text(), typed);
+        QCOMPARE(f.streets().first(), first);
+        QCOMPARE(test::control<StringGrid>(f.zone, "StringGrid2")->cell(1, 0), designation);
     }
 
     // The street list's own: the ends of a city of 200 streets, a step back

@@ -3,6 +3,7 @@
 #include "datacompiler/csv_reader.h"
 #include "datacompiler/data_compiler.h"
 #include "support/fixtures.h"
+#include "streets/street_files.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -207,6 +208,54 @@ private slots:
         QVERIFY(compileCity(city, "roma", faults).isEmpty());
         QCOMPARE(faults.size(), 1);
         QVERIFY(faults.first().message.contains("32768 records"));
+    }
+
+    // A street named with a number in words gets a record under each form
+    // people write it in, with its designation, code and note.
+    void streetsNamedWithNumbersInWordsAreFoundAsWritten_data()
+    {
+        QTest::addColumn<QString>("street");
+        QTest::addColumn<QStringList>("aliases");
+        QTest::newRow("a date: Roman numerals and figures")
+            << "VENTI SETTEMBRE" << QStringList{"20 SETTEMBRE (VENTI SETTEMBRE)", "XX SETTEMBRE (VENTI SETTEMBRE)"};
+        QTest::newRow("a king's ordinal, too long for the name: the number's words")
+            << "VITTORIO EMANUELE SECONDO" << QStringList{"VITTORIO EMANUELE II (SECONDO)"};
+        QTest::newRow("a pope's") << "PAPA GIOVANNI VENTITREESIMO" << QStringList{"PAPA GIOVANNI XXIII (VENTITREESIMO)"};
+        QTest::newRow("a pope's ordinal") << "INNOCENZO UNDICESIMO" << QStringList{"INNOCENZO XI (INNOCENZO UNDICESIMO)"};
+        QTest::newRow("an ordinal that opens the name is no king's") << "SECONDO TRONCO" << QStringList{};
+        QTest::newRow("a number that is no date") << "TRE CANTONI" << QStringList{};
+    }
+
+    void streetsNamedWithNumbersInWordsAreFoundAsWritten()
+    {
+        QFETCH(QString, street);
+        QFETCH(QStringList, aliases);
+        QTemporaryDir dir;
+        QVERIFY(test::buildCity(dir.path(), "roma", {{.street = street, .designation = "VIA", .cap = "00187", .note = "1-9"},
+                                                     {.street = "ROMA", .designation = "VIA"}}));
+        const QByteArray loc = test::readAll(dir.filePath(QStringLiteral("zone/roma.loc")));
+        QStringList found;
+        for (qsizetype at = 0; at + StreetRecord::kSize <= loc.size(); at += StreetRecord::kSize) {
+            const StreetRecord r = StreetRecord::decode(loc.mid(at, StreetRecord::kSize));
+            if (r.street != street && r.street != u"ROMA") {
+                found << r.street;
+                QCOMPARE(r.designation + u' ' + r.cap + u' ' + QString::number(r.noteNo), QStringLiteral("VIA 00187 1"));
+            }
+        }
+        found.sort();
+        QCOMPARE(found, aliases);
+    }
+
+    void noStreetIsAddedBeyondTheRecordsAFileCanAddress()
+    {
+        CitySource city;
+        for (int i = 0; i < 32766; ++i)
+            city.streets.append({.street = QStringLiteral("S%1").arg(i), .designation = "VIA"});
+        city.streets.append(StreetSource{.street = "VENTI SETTEMBRE", .designation = "VIA"});
+        QList<Fault> faults;
+        const DataFiles files = compileCity(city, "roma", faults);
+        QVERIFY(faults.isEmpty());
+        QCOMPARE(files.value("roma.loc").size(), qsizetype(32767) * StreetRecord::kSize);
     }
 
     void cityWritesTheExactBytes()

@@ -2,10 +2,12 @@
 
 #include "field_encoder.h"
 
+#include "common/address_rules.h"
 #include "common/short_string.h"
 #include "streets/street_files.h"
 
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 
 namespace zelvora::datac {
@@ -27,6 +29,28 @@ bool isUpperCase(const QString &text)
             return false;
     }
     return true;
+}
+
+// A street named with a number in words is found under the number as people
+// write it too (XX SETTEMBRE for VENTI SETTEMBRE): one more record each, with
+// the street's designation, code and note, its name saying which street it
+// is. As many as the street file can address.
+void addAliases(const CitySource &city, QList<Street> &streets)
+{
+    QSet<std::pair<QString, QString>> named;
+    for (const StreetSource &s : city.streets)
+        named.insert({s.street, s.designation});
+    for (qsizetype i = 0, count = streets.size(); i < count && streets.size() < kMaxRecordNumber; ++i) {
+        const StreetSource &s = city.streets.at(i);
+        for (const QString &alias : addressrules::aliasNames(s.street, StreetRecord::kStreet.capacity)) {
+            const auto encoded = encodeCp1252(alias);
+            if (!encoded || named.contains({alias, s.designation}) || streets.size() >= kMaxRecordNumber)
+                continue;
+            Street extra = streets.at(i);
+            extra.street = *encoded;
+            streets.append(extra);
+        }
+    }
 }
 
 } // namespace
@@ -75,6 +99,7 @@ DataFiles compileCity(const CitySource &city, const QString &base, QList<Fault> 
     enc.checkCount(base + streetfiles::kStreetsSuffix, streets.size());
     if (faults.size() > faultsBefore)
         return {};
+    addAliases(city, streets);
 
     // In street order; equal names in an order of their other fields, so the
     // same streets give the same bytes whatever the order of the source.

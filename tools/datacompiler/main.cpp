@@ -23,6 +23,7 @@ int usage(QTextStream &err)
            "  zelvora-datac compile-changes CHANGES.csv OUTPUT_FOLDER\n"
            "  zelvora-datac verify DATA_FOLDER\n"
            "  zelvora-datac match CITY STREETS.csv < ADDRESSES\n"
+           "  zelvora-datac shorten LIMIT < NAMES\n"
            "  zelvora-datac cities\n";
     return 2;
 }
@@ -90,6 +91,10 @@ int main(int argc, char **argv)
     if (!args.isEmpty() && args.at(0) == u"match") {
         QTextStream in(stdin);
         return matchAddresses(args.mid(1), in, out, err);
+    }
+    if (!args.isEmpty() && args.at(0) == u"shorten") {
+        QTextStream in(stdin);
+        return shortenNames(args.mid(1), in, out, err);
     }
     if (args.size() == 1 && args.at(0) == u"cities")
         return printCities(out);

@@ -76,6 +76,20 @@ int matchAddresses(const QStringList &args, QTextStream &in, QTextStream &out, Q
     return 0;
 }
 
+int shortenNames(const QStringList &args, QTextStream &in, QTextStream &out, QTextStream &err)
+{
+    bool ok = false;
+    const int limit = args.value(0).toInt(&ok);
+    if (args.size() != 1 || !ok || limit < 1) {
+        err << "usage: zelvora-datac shorten LIMIT < NAMES\n";
+        return 2;
+    }
+    QString line;
+    while (in.readLineInto(&line))
+        out << addressrules::shortenedName(line, limit) << '\n';
+    return 0;
+}
+
 int printCities(QTextStream &out)
 {
     out << "display_name,file_base,generic_cap,cadastral_code,province,other_names\n";

@@ -22,6 +22,11 @@ namespace zelvora::datac {
 // of the range is of the first's side.
 int matchAddresses(const QStringList &args, QTextStream &in, QTextStream &out, QTextStream &err);
 
+// zelvora-datac shorten LIMIT: each line of standard input, a street name,
+// shortened to LIMIT characters as the street file's long names are (see
+// addressrules::shortenedName), one line each on standard output.
+int shortenNames(const QStringList &args, QTextStream &in, QTextStream &out, QTextStream &err);
+
 // zelvora-datac cities: the street directory's cities, as CSV:
 // display_name,file_base,generic_cap,cadastral_code,province,other_names
 // (other names joined by "|").

@@ -124,31 +124,6 @@ MILANO_AREAS = {
     "BST": "BASTIONI", "PAS": "PASSAGGIO", "STR": "STRADA", "SDA": "STRADA",
     "PCO": "PARCO", "GNO": "GIARDINO", "STO": "SPALTO",
 }
-PARTICLES = {
-    "DI", "DA", "DE", "DEL", "DELLO", "DELLA", "DELL", "DEI", "DEGLI",
-    "DELLE", "D", "E", "ED", "IL", "LO", "LA", "L", "I", "GLI", "LE", "AL",
-    "ALLO", "ALLA", "ALL", "AI", "AGLI", "ALLE", "IN", "A", "SUL", "SULLA",
-    "DAL", "DALLA", "DAGLI", "DAI", "DALLE", "NEL", "NELLA", "PER", "TRA",
-}
-
-# Shortening of archive names longer than the street field: titles and
-# common words first, then given names to their initial.
-TITLE_ABBREVIATIONS = [
-    ("GIOVANNI BATTISTA", "G.B."), ("FRATELLI", "F.LLI"), ("SANTISSIMO", "SS."),
-    ("SANTISSIMA", "SS."), ("MONSIGNOR", "MONS."), ("MONSIGNORE", "MONS."),
-    ("GENERALE", "GEN."), ("PROFESSORE", "PROF."), ("PROFESSOR", "PROF."),
-    ("DOTTORE", "DOTT."), ("DOTTOR", "DOTT."), ("AVVOCATO", "AVV."),
-    ("INGEGNERE", "ING."), ("ONOREVOLE", "ON."), ("CAVALIERE", "CAV."),
-    ("COMMENDATORE", "COMM."), ("CAPITANO", "CAP."), ("COLONNELLO", "COL."),
-    ("TENENTE", "TEN."), ("SOTTOTENENTE", "S.TEN."), ("SERGENTE", "SERG."),
-    ("MARESCIALLO", "MAR."), ("AMMIRAGLIO", "AMM."), ("ARCIVESCOVO", "ARCIV."),
-    ("VESCOVO", "VESC."), ("CARDINALE", "CARD."), ("PRESIDENTE", "PRES."),
-    ("SENATORE", "SEN."), ("MEDAGLIA D'ORO", "M.O."), ("BRIGADIERE", "BRIG."),
-    ("APPUNTATO", "APP."), ("CARABINIERE", "CARAB."), ("MAGGIORE", "MAGG."),
-    ("AGENTE", "AG."), ("SANTA", "S."), ("SANTO", "S."), ("SAN", "S."),
-]
-
-
 class ImportError_(Exception):
     pass
 
@@ -413,33 +388,20 @@ def archive_name(text):
     return re.sub(r"\s+", " ", text).strip()
 
 
+def shorten_all(names, limit=40):
+    """Names cut down to the field by the data compiler's rule (titles and
+    common words written short, then initials, then words dropped from the
+    end; see addressrules::shortenedName), in their order."""
+    names = list(names)
+    if not names:
+        return []
+    out = subprocess.run([DATAC, "shorten", str(limit)], input="".join(clean(n) + "\n" for n in names),
+                         check=True, capture_output=True, text=True, encoding="utf-8").stdout
+    return out.splitlines()
+
+
 def shorten(name, limit=40):
-    """Name cut down to the field: a bracketed part dropped, then titles
-    and common words abbreviated (GENERALE -> GEN., SANTA -> S.), then up
-    to two words from the last one back (never the first) written as their
-    initial; when that is not enough, whole words dropped from the end of
-    the name with its titles abbreviated instead."""
-    if len(name) <= limit:
-        return name
-    name = re.sub(r"\s*\([^)]*\)\s*", " ", name).strip()
-    for full, short in TITLE_ABBREVIATIONS:
-        if len(name) <= limit:
-            break
-        name = re.sub(r"\b%s\b" % re.escape(full), short, name)
-    words = name.split(" ")
-    i = len(words) - 1
-    initials = 0
-    while len(" ".join(words)) > limit and i > 0 and initials < 2:
-        w = words[i]
-        if len(w) > 2 and w not in PARTICLES and not w.endswith(".") and w[0].isalpha():
-            words[i] = w[0] + "."
-            initials += 1
-        i -= 1
-    if len(" ".join(words)) <= limit:
-        return " ".join(words)
-    while len(name) > limit:
-        name = name[: name.rfind(" ")] if " " in name else name[:limit]
-    return name
+    return shorten_all([name], limit)[0] if len(name) > limit else name
 
 
 # ---------------------------------------------------------------------------
@@ -714,9 +676,11 @@ def build(src):
     for base, city_rows in cities.items():
         # Shorten long names, keeping (street, designation) unique.
         taken = {(r[0], r[1]) for r in city_rows if len(r[0]) <= 40}
+        long_names = [r[0] for r in city_rows if len(r[0]) > 40]
+        shorter = dict(zip(long_names, shorten_all(long_names)))
         for r in city_rows:
             if len(r[0]) > 40:
-                short = shorten(r[0])
+                short = shorter[r[0]]
                 n = 2
                 candidate = short
                 while (candidate, r[1]) in taken:
