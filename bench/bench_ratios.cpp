@@ -98,10 +98,10 @@ class LocalityFloor
 public:
     explicit LocalityFloor(StringGrid *grid) : m_grid(grid) {}
 
-    void run(const QString &mode, const Step &step)
+    void run(SearchMode mode, const Step &step)
     {
-        const bool direct = mode == kModeLocality;
-        const bool cap = mode == kModeCap;
+        const bool direct = mode == SearchMode::Locality;
+        const bool cap = mode == SearchMode::Cap;
         // In the other modes every row costs two reads: the order entry and
         // the locality it names.
         const int rows = direct ? step.reads : step.reads / 2;
@@ -280,7 +280,7 @@ public:
     void keystrokes(const char *figure, QAction *mode, const QString &word, int repetitions)
     {
         mode->trigger();
-        const QString modeName = m_window.state().searchMode;
+        const SearchMode modeName = m_window.state().mode;
         const std::vector<QString> texts = prefixes(word);
         compare(figure, repetitions, int(texts.size()), m_localityCounter,
                 [&] { test::control<Edit>(&m_window, "Cerca")->setText(QString()); },
@@ -312,7 +312,7 @@ public:
         pageMoves(figure, code, repetitions, m_localityCounter, m_window.list(), m_window.state().recordCount, [&] {
             test::control<Edit>(&m_window, "Cerca")->setText(QStringLiteral("A"));
             test::control<Edit>(&m_window, "Cerca")->setText(QString());
-        }, [&](const Step &step) { m_floor->run(kModeLocality, step); });
+        }, [&](const Step &step) { m_floor->run(SearchMode::Locality, step); });
     }
 
     // The street window on a city: keystrokes and page moves against their

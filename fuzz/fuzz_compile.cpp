@@ -83,7 +83,7 @@ void compileLocalitySet(const QList<QByteArray> &parts)
     for (qsizetype at = 0; at < loc.size(); at += LocalityRecord::kSize)
         names.append(encodeCp1252(LocalityRecord::decode(loc.mid(at, LocalityRecord::kSize)).locality).value());
     FUZZ_CHECK(std::is_sorted(names.begin(), names.end()));
-    checkIndex(files.value(localityfiles::kLocalityIndex), names, searchModeFiles(kModeLocality).keyLength);
+    checkIndex(files.value(localityfiles::kLocalityIndex), names, searchModeInfo(SearchMode::Locality).keyLength);
 
     const QByteArray capOrder = files.value(localityfiles::kCapOrder);
     checkOrder(capOrder, CapOrderEntry::kSize, CapOrderEntry::kLocalityNoOffset, names.size());
@@ -91,7 +91,7 @@ void compileLocalitySet(const QList<QByteArray> &parts)
     for (qsizetype at = 0; at < capOrder.size(); at += CapOrderEntry::kSize)
         caps.append(CapOrderEntry::decode(capOrder.mid(at, CapOrderEntry::kSize)).cap.toLatin1());
     FUZZ_CHECK(std::is_sorted(caps.begin(), caps.end()));
-    checkIndex(files.value(localityfiles::kCapIndex), caps, searchModeFiles(kModeCap).keyLength);
+    checkIndex(files.value(localityfiles::kCapIndex), caps, searchModeInfo(SearchMode::Cap).keyLength);
 
     const QByteArray pvOrder = files.value(localityfiles::kPvOrder);
     FUZZ_CHECK(pvOrder.size() == sources.localities.size() * PvOrderEntry::kSize);
@@ -99,7 +99,7 @@ void compileLocalitySet(const QList<QByteArray> &parts)
     QList<QByteArray> pvs;
     for (qsizetype at = 0; at < pvOrder.size(); at += PvOrderEntry::kSize)
         pvs.append(pvOrder.mid(at + 1, static_cast<unsigned char>(pvOrder.at(at))));
-    checkIndex(files.value(localityfiles::kPvIndex), pvs, searchModeFiles(kModeProvince).keyLength);
+    checkIndex(files.value(localityfiles::kPvIndex), pvs, searchModeInfo(SearchMode::Province).keyLength);
 
     // The same sources in the opposite order build the same bytes.
     sources.localities = reversed(sources.localities);

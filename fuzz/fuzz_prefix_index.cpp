@@ -21,7 +21,7 @@ ZELVORA_FUZZ_TARGET(prefix_index)
     // the typed texts, one per line.
     if (size < 1)
         return 0;
-    const int keyLength = searchModeFiles(data[0] % 2 == 0 ? kModeLocality : kModeProvince).keyLength;
+    const int keyLength = searchModeInfo(data[0] % 2 == 0 ? SearchMode::Locality : SearchMode::Province).keyLength;
     const QList<QByteArray> parts = fuzz::splitInput(data + 1, size - 1, 3);
     QBuffer indexBuffer, orderBuffer;
     indexBuffer.setData(parts.value(0));

@@ -273,7 +273,7 @@ private:
         RecordFile localities, order;
         localityBytes.setData(m_localities);
         FUZZ_CHECK(localities.open(&localityBytes, LocalityRecord::kSize, localityfiles::kLocalities));
-        const bool byCap = state.searchMode == kModeCap, byProvince = state.searchMode == kModeProvince;
+        const bool byCap = state.mode == SearchMode::Cap, byProvince = state.mode == SearchMode::Province;
         if (byCap || byProvince) {
             orderBytes.setData(byCap ? m_capOrder : m_pvOrder);
             FUZZ_CHECK(order.open(&orderBytes, byCap ? CapOrderEntry::kSize : PvOrderEntry::kSize,

@@ -63,18 +63,16 @@ void Lookup::openLocalities(const QString &dataFolder)
             throw Error(missingFile(folder.filePath(name)));
     };
     open(m_localities, kLocalities, LocalityRecord::kSize);
-    const SearchModeFiles &mode = searchModes()[m_kind == SearchKind::Cap        ? 1
-                                                : m_kind == SearchKind::Province ? 2
-                                                                                 : 0];
+    const SearchModeInfo &mode = searchModeInfo(m_kind == SearchKind::Cap        ? SearchMode::Cap
+                                                 : m_kind == SearchKind::Province ? SearchMode::Province
+                                                                                  : SearchMode::Locality);
     if (!mode.ordersLocalities())
         open(m_order, mode.orderFile, mode.orderRecordSize);
     RecordFile index;
     open(index, mode.indexFile, PrefixIndexEntry::kSize);
     m_keyLength = mode.keyLength;
     m_recordCount = mode.ordersLocalities() ? m_localities.count() : m_order.count();
-    m_keyCapacity = m_kind == SearchKind::Locality ? LocalityRecord::kLocality.capacity
-                    : m_kind == SearchKind::Cap    ? CapOrderEntry::kCap.capacity
-                                                   : LocalityRecord::kPv.capacity;
+    m_keyCapacity = mode.key.capacity;
     loadPrefixIndex(index, m_prefixes, m_firstRecords, m_indexText);
     m_prefixesInOrder = prefixesInOrder(m_prefixes);
 

@@ -21,24 +21,15 @@ namespace {
 
 const QStringList kAddedColumns{"esito", "cap_proposto", "localita_trovata", "pv_trovata", "nota"};
 
-// Header names of each column wanted, as comparable keys (case, accents,
-// spaces and signs set aside).
+// Header names of each column wanted, as nameKey() writes them (case,
+// accents, spaces and signs set aside).
 enum Wanted { kLocalityColumn, kProvinceColumn, kCapColumn, kAddressColumn, kWanted };
 const std::array<QStringList, kWanted> kHeaderNames{{
-    {"localita", "comune", "citta", "city", "town", "locality", "paese"},
-    {"pv", "prov", "provincia", "province", "siglaprovincia", "sigla"},
-    {"cap", "zip", "zipcode", "postcode", "postalcode", "codicepostale"},
-    {"via", "indirizzo", "address", "street", "strada"},
+    {"LOCALITA", "COMUNE", "CITTA", "CITY", "TOWN", "LOCALITY", "PAESE"},
+    {"PV", "PROV", "PROVINCIA", "PROVINCE", "SIGLAPROVINCIA", "SIGLA"},
+    {"CAP", "ZIP", "ZIPCODE", "POSTCODE", "POSTALCODE", "CODICEPOSTALE"},
+    {"VIA", "INDIRIZZO", "ADDRESS", "STREET", "STRADA"},
 }};
-
-QString headerKey(const QString &name)
-{
-    QString key;
-    for (const QChar c : name.normalized(QString::NormalizationForm_D))
-        if (c.isLetterOrNumber())
-            key += c.toCaseFolded();
-    return key;
-}
 
 // The limits of the fields checked, beyond which no name of the data can be
 // meant: locality and province as long as their data fields (a province may
@@ -159,7 +150,7 @@ int verifyList(const VerifyOptions &options, const std::function<void(const QStr
                 column[w] = number - 1;
             else
                 for (qsizetype i = 0; i < headerNames.size() && column[w] < 0; ++i)
-                    if (headerKey(headerNames.at(i)) == headerKey(given))
+                    if (nameKey(headerNames.at(i), false) == nameKey(given, false))
                         column[w] = static_cast<int>(i);
             if (column[w] < 0) {
                 message(QStringLiteral("--colonne: nessuna colonna \"%1\" nell'intestazione").arg(given));
@@ -169,7 +160,7 @@ int verifyList(const VerifyOptions &options, const std::function<void(const QStr
     } else {
         for (int w = 0; w < kWanted; ++w)
             for (qsizetype i = 0; i < headerNames.size() && column[w] < 0; ++i)
-                if (kHeaderNames[w].contains(headerKey(headerNames.at(i))))
+                if (kHeaderNames[w].contains(nameKey(headerNames.at(i), false)))
                     column[w] = static_cast<int>(i);
     }
     if (column[kLocalityColumn] < 0) {

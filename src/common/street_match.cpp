@@ -92,7 +92,144 @@ int fitness(const QStringList &typed, const QStringList &words)
     return 2;
 }
 
+// The letters from `at` on, as one upper-case word.
+QStringView letterRun(QStringView text, qsizetype at)
+{
+    qsizetype end = at;
+    while (end < text.size() && text[end].isLetter())
+        ++end;
+    return text.mid(at, end - at);
+}
+
+qsizetype skipSpaces(QStringView text, qsizetype at)
+{
+    while (at < text.size() && text[at].isSpace())
+        ++at;
+    return at;
+}
+
+// The figures from `at` on as a number, and where they end; -1 when there
+// are none or too many for a house number.
+std::pair<int, qsizetype> figuresAt(QStringView text, qsizetype at)
+{
+    qsizetype end = at;
+    while (end < text.size() && text[end].isDigit())
+        ++end;
+    if (end == at || end - at > 6)
+        return {-1, at};
+    return {text.mid(at, end - at).toInt(), end};
+}
+
+// What may follow a house number's figures: R or ROSSO (red numbers), BIS,
+// TER, QUATER, or one letter ("12A", "12 A", "12/A", "5 A/B"). Returns
+// where it ends, `at` when nothing of the kind follows.
+qsizetype readNumberTail(QStringView text, qsizetype at, HouseNumber &h)
+{
+    const qsizetype start = skipSpaces(text, at);
+    const bool slash = start < text.size() && text[start] == u'/';
+    const qsizetype word = slash ? skipSpaces(text, start + 1) : start;
+    const QStringView letters = letterRun(text, word);
+    if (letters.isEmpty())
+        return at;
+    if (!slash && (letters == u"R" || letters == u"ROSSO")) {
+        h.red = true;
+    } else if (letters == u"BIS" || letters == u"TER" || letters == u"QUATER") {
+        h.suffix = letters.toString();
+    } else if (letters.size() == 1 && (h.suffix.isEmpty() || slash)) {
+        h.suffix += (h.suffix.isEmpty() ? QString() : QStringLiteral("/")) + letters.toString();
+    } else {
+        return at;
+    }
+    return word + letters.size();
+}
+
+// A house number read from `at` of an upper-case text, and where it ends.
+HouseNumber readHouseNumberAt(QStringView text, qsizetype at, qsizetype &end)
+{
+    HouseNumber h;
+    end = at;
+    at = skipSpaces(text, at);
+    // N., N°, NR, NUM., CIV., CIVICO before the number.
+    const QStringView lead = letterRun(text, at);
+    if (lead == u"N" || lead == u"NR" || lead == u"NUM" || lead == u"CIV" || lead == u"CIVICO") {
+        at += lead.size();
+        while (at < text.size() && (text[at] == u'.' || text[at] == u'\u00B0' || text[at] == u'\u00BA' || text[at].isSpace()))
+            ++at;
+    }
+    const qsizetype first = at;
+    const auto [number, figuresEnd] = figuresAt(text, at);
+    if (number < 0)
+        return h;
+    h.number = h.last = number;
+    at = readNumberTail(text, figuresEnd, h);
+    // Further numbers after / or -: a range or list when they grow, else
+    // the lower number after a slash is a part of the first ("1769/24").
+    for (;;) {
+        const qsizetype sign = skipSpaces(text, at);
+        if (sign >= text.size() || (text[sign] != u'/' && text[sign] != u'-'))
+            break;
+        const auto [next, nextEnd] = figuresAt(text, skipSpaces(text, sign + 1));
+        if (next < 0) {
+            const qsizetype tail = readNumberTail(text, at, h);
+            if (tail == at)
+                break;
+            at = tail;
+            continue;
+        }
+        if (next > h.last) {
+            h.last = next;
+            h.sameSide = h.sameSide && (next - h.number) % 2 == 0;
+        } else if (text[sign] == u'/' && h.suffix.isEmpty() && h.last == h.number) {
+            h.suffix = QString::number(next);
+        } else {
+            break;
+        }
+        at = readNumberTail(text, nextEnd, h);
+    }
+    h.text = text.mid(first, at - first).trimmed().toString();
+    end = at;
+    return h;
+}
+
+// The house number of an address: after its first comma, or the figures
+// that end its street part ("VIA SABOTINO 36/38", "VIA IPPONIO130",
+// "VIA ROMA N.3"), when nothing but the house number's own signs follows. A
+// kilometre ("KM 12,400") is no house number.
+HouseNumber houseNumberIn(const QString &address)
+{
+    static const QRegularExpression kilometre(QStringLiteral("\\bKM\\.?\\s*\\d+$"));
+    const QString upper = address.toUpper();
+    const qsizetype comma = upper.indexOf(u',');
+    const QStringView street = QStringView(upper).left(comma >= 0 ? comma : upper.size());
+    const bool km = kilometre.match(street).hasMatch();
+    qsizetype end = 0;
+    if (comma >= 0 && !km) {
+        const HouseNumber h = readHouseNumberAt(upper, comma + 1, end);
+        if (h.number > 0)
+            return h;
+    }
+    for (qsizetype i = 1; i < street.size() && !km; ++i) {
+        // A number starts after a space or sign, or glued to a word's letters.
+        if (!street[i].isDigit() || street[i - 1].isDigit())
+            continue;
+        if (street.left(i).trimmed().endsWith(u"KM") || street.left(i).endsWith(u"KM."))
+            break;
+        const HouseNumber h = readHouseNumberAt(street, i, end);
+        const QStringView rest = street.mid(end).trimmed();
+        if (h.number > 0 && (rest.isEmpty() || rest.startsWith(u'-') || rest.startsWith(u'(')))
+            return h;
+    }
+    return {};
+}
+
 } // namespace
+
+HouseNumber readHouseNumber(QStringView written)
+{
+    const QString upper = written.toString().toUpper();
+    qsizetype end = 0;
+    return readHouseNumberAt(upper, 0, end);
+}
 
 StreetMatcher::StreetMatcher(std::vector<Street> streets) : m_streets(std::move(streets))
 {
@@ -184,6 +321,7 @@ AddressWords StreetMatcher::split(const QString &address) const
     if (words.size() > 1 && isNumber(words.last()))
         words.removeLast();
     result.words = streetWords(words.join(u' '));
+    result.houseNumber = houseNumberIn(address);
     return result;
 }
 
@@ -191,6 +329,7 @@ StreetMatcher::Match StreetMatcher::find(const QString &address) const
 {
     Match match;
     const AddressWords typed = split(address);
+    match.houseNumber = typed.houseNumber;
     if (typed.words.isEmpty())
         return match;
     // The streets that fit at each level, best first: the same words, every

@@ -11,42 +11,6 @@
 
 namespace zelvora {
 
-namespace {
-// How the search field looks in each mode, and what the user is told when the
-// mode's files cannot be opened.
-struct ModeLook
-{
-    QString caption;      // of the label before the search field
-    QString hint;         // of the search field
-    QString orderMissing; // the order file cannot be opened
-    QString indexMissing; // the prefix index cannot be opened
-};
-
-const ModeLook &modeLook(const QString &mode)
-{
-    static const ModeLook locality{
-        QStringLiteral("Località"), QStringLiteral("Immetti la Località anche parziale da ricercare"), {},
-        QStringLiteral("L'indice delle località (localita.lox) è mancante!\r"
-                       "Non è possibile eseguire la ricerca per Località")};
-    static const ModeLook cap{
-        QStringLiteral("C.A.P."), QStringLiteral("Immetti il C.A.P. anche parziale da ricercare"),
-        QStringLiteral("L'indice delle località per C.A.P. (locacap.cod) è mancante!\r"
-                       "Non è possibile eseguire la ricerca per C.A.P."),
-        QStringLiteral("L'indice delle località per C.A.P. (locacap.cox) è mancante!\r"
-                       "Non è possibile eseguire la ricerca per C.A.P.")};
-    static const ModeLook province{
-        QStringLiteral("Provincia"), QStringLiteral("Immetti la Provincia (PV) da ricercare"),
-        QStringLiteral("L'indice delle località per Provincia (locapv.cod) è mancante!\r"
-                       "Non è possibile eseguire la ricerca per Provincia."),
-        QStringLiteral("L'indice delle località per Provincia (locapv.cox) è mancante!\r"
-                       "Non è possibile eseguire la ricerca per Provincia")};
-    if (mode == kModeCap)
-        return cap;
-    if (mode == kModeProvince)
-        return province;
-    return locality;
-}
-} // namespace
 
 LocalitySearch::LocalitySearch(Controls controls, LocalitySearchState &state, QList<LocalityRow> &rows)
     : m_controls(controls), m_state(state), m_rows(rows)
@@ -68,28 +32,25 @@ bool LocalitySearch::openDatabase()
 
 qint64 LocalitySearch::recordReads() const
 {
-    return m_readsOfClosedFiles + m_localities->readCount() + m_capOrder->readCount() + m_pvOrder->readCount()
-           + m_index->readCount();
+    qint64 reads = m_readsOfClosedFiles + m_localities->readCount() + m_index->readCount();
+    for (const std::unique_ptr<RecordFile> &order : m_orders)
+        reads += order->readCount();
+    return reads;
 }
 
 RecordFile &LocalitySearch::order() const
 {
-    const QString &mode = m_state.searchMode;
-    if (mode == kModeCap)
-        return *m_capOrder;
-    if (mode == kModeProvince)
-        return *m_pvOrder;
-    return *m_localities;
+    const SearchModeInfo &mode = searchModeInfo(m_state.mode);
+    return mode.ordersLocalities() ? *m_localities : *m_orders[static_cast<int>(mode.mode)];
 }
 
 QByteArray LocalitySearch::readLocality()
 {
-    const QString &mode = m_state.searchMode;
-    if (mode == kModeCap)
-        return readLocalityRecord(*m_localities, CapOrderEntry::decode(m_capOrder->readNext()).localityNo);
-    if (mode == kModeProvince)
-        return readLocalityRecord(*m_localities, PvOrderEntry::decode(m_pvOrder->readNext()).localityNo);
-    return m_localities->readNext();
+    const SearchModeInfo &mode = searchModeInfo(m_state.mode);
+    if (mode.ordersLocalities())
+        return m_localities->readNext();
+    const QByteArray entry = order().readNext();
+    return readLocalityRecord(*m_localities, readRecordNumber(entry.constData() + mode.localityNoOffset));
 }
 
 void LocalitySearch::readRow(QStringList &cells)
@@ -121,11 +82,11 @@ void LocalitySearch::blankNotes(int count)
         m_rows.resize(count);
 }
 
-void LocalitySearch::switchMode(const QString &mode)
+void LocalitySearch::switchMode(SearchMode mode)
 {
     LocalitySearchState &s = m_state;
-    const SearchModeFiles &files = searchModeFiles(mode);
-    const ModeLook &look = modeLook(mode);
+    const SearchModeInfo &files = searchModeInfo(mode);
+    const SearchModeInfo &look = files;
     const int rows = m_list->rowsPerPage();
 
     // 1. Open the order file (localita.loc is open already) and the index. A
@@ -150,7 +111,7 @@ void LocalitySearch::switchMode(const QString &mode)
         // At start-up there is no earlier mode to keep: the program goes on
         // in locality mode without an index, paging over all of localita.loc,
         // and every typed character is taken back.
-        if (m_modeSet || mode != kModeLocality)
+        if (m_modeSet || !files.ordersLocalities())
             return;
     }
 
@@ -179,13 +140,11 @@ void LocalitySearch::switchMode(const QString &mode)
         m_readsOfClosedFiles += slot->readCount();
         slot = std::move(next);
     };
-    if (mode == kModeCap)
-        retire(m_capOrder, std::move(newOrder));
-    else if (mode == kModeProvince)
-        retire(m_pvOrder, std::move(newOrder));
+    if (!files.ordersLocalities())
+        retire(m_orders[static_cast<int>(mode)], std::move(newOrder));
     retire(m_index, std::move(newIndex));
     m_modeSet = true;
-    s.searchMode = files.name;
+    s.mode = mode;
     s.keyLength = files.keyLength;
     RecordFile &orderFile = order();
     s.recordCount = orderFile.count();
@@ -199,7 +158,7 @@ void LocalitySearch::switchMode(const QString &mode)
     s.recordCount = orderFile.count();
 
     // 9. - 10. The scroll bar and the prefix index.
-    m_list->scrollBar()->setPosition(mode == kModeLocality ? 0 : s.currentRecord);
+    m_list->scrollBar()->setPosition(files.ordersLocalities() ? 0 : s.currentRecord);
     m_list->scrollBar()->setMaximum(s.recordCount);
     if (indexOpened)
         loadPrefixIndex(*m_index, m_prefixes, m_firstRecords, m_indexText);
@@ -209,7 +168,7 @@ void LocalitySearch::switchMode(const QString &mode)
     m_prefixesInOrder = prefixesInOrder(m_prefixes);
 
     // 11. Back to the search field.
-    if (mode != kModeLocality || m_controls.window->isVisible())
+    if (!files.ordersLocalities() || m_controls.window->isVisible())
         field->setFocus();
 }
 
@@ -220,11 +179,12 @@ void LocalitySearch::CercaChange()
 
 QString LocalitySearch::readKey(int index)
 {
-    if (m_state.searchMode == kModeCap)
-        return CapOrderEntry::decode(m_capOrder->readAt(index)).cap;
-    // Only the name is compared: the other fields are not decoded.
-    const QByteArray record = m_localities->readAt(index);
-    return readText(record.constData(), LocalityRecord::kLocality);
+    // Only the key is decoded.
+    const SearchModeInfo &mode = searchModeInfo(m_state.mode);
+    QByteArray record = order().readAt(index);
+    if (mode.keyInLocality)
+        record = readLocalityRecord(*m_localities, readRecordNumber(record.constData() + mode.localityNoOffset));
+    return readText(record.constData(), mode.key);
 }
 
 } // namespace zelvora

@@ -41,7 +41,7 @@ public:
     bool openDatabase();
     RecordFile &localities() { return *m_localities; }
 
-    void switchMode(const QString &mode);
+    void switchMode(SearchMode mode);
     void CercaChange();
 
     // The active prefix index.
@@ -77,8 +77,10 @@ private:
     SearchPane *m_pane = nullptr;
     PagedList *m_list = nullptr;
     std::unique_ptr<RecordFile> m_localities = std::make_unique<RecordFile>();
-    std::unique_ptr<RecordFile> m_capOrder = std::make_unique<RecordFile>();
-    std::unique_ptr<RecordFile> m_pvOrder = std::make_unique<RecordFile>();
+    // The order files of the modes that have one of their own, by mode.
+    std::array<std::unique_ptr<RecordFile>, 3> m_orders{std::make_unique<RecordFile>(),
+                                                         std::make_unique<RecordFile>(),
+                                                         std::make_unique<RecordFile>()};
     std::unique_ptr<RecordFile> m_index = std::make_unique<RecordFile>();
     qint64 m_readsOfClosedFiles = 0;
     bool m_modeSet = false; // a switch of mode has gone through

@@ -104,7 +104,7 @@ void TCapF::buildLayout()
     Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label2->setFont(windowFont(12));
     m_pane = std::make_unique<SearchPane>(SearchPane::Layout{
-        "Cerca", QRect(77, 98, 260, 21), searchModeFiles(kModeLocality).maxLength,
+        "Cerca", QRect(77, 98, 260, 21), searchModeInfo(SearchMode::Locality).maxLength,
         QStringLiteral("Immetti la Località anche parziale da ricercare"), QStringLiteral("Località"),
         "Label1", QStringLiteral("Note:"), QRect(10, 9, 30, 13), "Edit1", QRect(40, 9, 312, 13),
         {{"Panel3", QStringLiteral("LOCALITA'"), 7, 265},
@@ -230,17 +230,17 @@ void TCapF::FormDestroy()
 
 void TCapF::perLocalit1Click()
 {
-    m_search->switchMode(kModeLocality);
+    m_search->switchMode(SearchMode::Locality);
 }
 
 void TCapF::perCAP1Click()
 {
-    m_search->switchMode(kModeCap);
+    m_search->switchMode(SearchMode::Cap);
 }
 
 void TCapF::perProvincia1Click()
 {
-    m_search->switchMode(kModeProvince);
+    m_search->switchMode(SearchMode::Province);
 }
 
 void TCapF::CercaChange()

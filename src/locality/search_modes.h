@@ -1,37 +1,46 @@
 #pragma once
 
+#include "common/record_layout.h"
+
 #include <QString>
 #include <array>
 
 namespace zelvora {
 
-// The values of `searchMode`.
-inline const QString kModeLocality = QStringLiteral("localita");
-inline const QString kModeCap = QStringLiteral("cap");
-inline const QString kModeProvince = QStringLiteral("pv");
+// The three ways of searching the localities.
+enum class SearchMode { Locality, Cap, Province };
 
-// One of the three ways of searching the localities: the order file that gives
-// the display order, its prefix index, how many leading characters the index
-// tells apart, and how long a searched text may be. The main window, the
-// command-line lookup and the fuzz targets all read this one table.
-struct SearchModeFiles
+// One search mode: the order file that gives the display order, its prefix
+// index, how many leading characters the index tells apart, how long a
+// searched text may be, where an order record names its locality and which
+// key is compared when refining, and what the search field shows and the user
+// is told. The main window, the command-line lookup and the fuzz targets all
+// read this one table; nothing else knows a mode by its name.
+struct SearchModeInfo
 {
-    QString name;        // "localita", "cap" or "pv"
+    SearchMode mode;
+    QString name;        // the window's `searchMode`: "localita", "cap" or "pv"
     QString orderFile;   // localita.loc itself in locality mode
     int orderRecordSize;
     QString indexFile;
     int keyLength;
     int maxLength;       // of the search field
+    // Where an order record holds the 1-based number of its locality; -1
+    // when the order file is localita.loc itself.
+    int localityNoOffset;
+    // The key: a field of the order record, or of the locality it names.
+    TextField key;
+    bool keyInLocality;
+    QString caption;      // of the label before the search field
+    QString hint;         // of the search field
+    QString orderMissing; // the order file cannot be opened
+    QString indexMissing; // the prefix index cannot be opened
 
-    // Whether the order file is localita.loc itself, which stays open for the
-    // whole program, rather than a file of entries naming its records.
-    bool ordersLocalities() const;
+    bool ordersLocalities() const { return localityNoOffset < 0; }
 };
 
 // Locality, postal-code and province mode, in this order.
-const std::array<SearchModeFiles, 3> &searchModes();
-
-// The mode named `name`; any name but "cap" and "pv" is the locality mode.
-const SearchModeFiles &searchModeFiles(const QString &name);
+const std::array<SearchModeInfo, 3> &searchModes();
+const SearchModeInfo &searchModeInfo(SearchMode mode);
 
 } // namespace zelvora

@@ -19,13 +19,16 @@ struct LocalitySearchState
     // Rows of a full page of the results list; never changed.
     static constexpr int rowsPerPage = 8;
 
-    QString searchMode = kModeLocality;
+    SearchMode mode = SearchMode::Locality;
     int keyLength = 3;
     int currentRecord = 0;
     int recordCount = 0;
     QString lastSearchText;
     QString searchPrefix;
     int lastRow = 0; // the grid row remembered while the grid has no focus
+
+    // The mode's name, as the window shows it: "localita", "cap" or "pv".
+    QString searchMode() const { return searchModeInfo(mode).name; }
 };
 
 // What a row of the results grid holds beyond the three texts it shows: its

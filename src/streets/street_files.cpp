@@ -1,6 +1,7 @@
 #include "street_files.h"
 
 #include "common/io_error.h"
+#include "common/name_match.h"
 #include "common/short_string.h"
 
 #include <QDir>
@@ -41,29 +42,14 @@ StreetNote StreetNote::decode(const QByteArray &record)
     return {readText(record.constData(), kText)};
 }
 
-namespace {
-
-// Case, accents and punctuation set aside: "VENEZIA mestre" names
-// "Venezia-Mestre", "citta" names "Città".
-QString comparable(const QString &name)
-{
-    QString plain;
-    for (const QChar c : name.normalized(QString::NormalizationForm_D)) {
-        if (c.category() == QChar::Mark_NonSpacing)
-            continue;
-        plain += c.isLetterOrNumber() ? c.toCaseFolded() : QChar(u' ');
-    }
-    return plain.simplified();
-}
-
-} // namespace
-
 int findCity(const QString &name)
 {
-    const QString wanted = comparable(name);
+    // Case, accents and punctuation set aside: "VENEZIA mestre" names
+    // "Venezia-Mestre", "citta" names "Città".
+    const QString wanted = nameKey(name, false);
     for (std::size_t row = 0; row < cityTable.size(); ++row) {
         const City &city = cityTable[row];
-        if (comparable(city.displayName.toString()) == wanted || city.fileBase.toString() == wanted)
+        if (nameKey(city.displayName.toString(), false) == wanted || nameKey(city.fileBase.toString(), false) == wanted)
             return static_cast<int>(row);
     }
     return -1;

@@ -196,7 +196,7 @@ private slots:
         test::control<QAction>(f.window, "perCAP1")->trigger();
         QCOMPARE(f.cerca()->text(), "");
         QCOMPARE(f.firstName(), "ROMA"); // 00100 comes first in postal-code order
-        QCOMPARE(f.window->state().searchMode, "cap");
+        QCOMPARE(f.window->state().searchMode(), "cap");
         QCOMPARE(f.window->state().lastSearchText, "");
     }
 
@@ -255,7 +255,7 @@ private slots:
         QCOMPARE(f.boxes.requests[0].text, message);
         QCOMPARE(f.boxes.requests[0].caption, "Zelvora");
         QCOMPARE(f.boxes.requests[0].icon, MessageIcon::Error);
-        QCOMPARE(f.window->state().searchMode, "localita");
+        QCOMPARE(f.window->state().searchMode(), "localita");
         QCOMPARE(test::control<QLabel>(f.window, "Label2")->text(), QString::fromUtf8("Località"));
         QCOMPARE(f.cerca()->text(), "TOR");
         // The locality search still works.
@@ -319,7 +319,7 @@ private slots:
         QCOMPARE(f.boxes.requests.size(), 1);
         QCOMPARE(f.boxes.requests[0].text,
                  QString::fromUtf8("Numero di località 3 fuori dal file localita.loc (2 record)"));
-        QCOMPARE(f.window->state().searchMode, "cap");
+        QCOMPARE(f.window->state().searchMode(), "cap");
         QCOMPARE(test::control<QLabel>(f.window, "Label2")->text(), "C.A.P.");
         QCOMPARE(hintOf(f.cerca()), "Immetti il C.A.P. anche parziale da ricercare");
         QCOMPARE(f.cerca()->maxLength(), 5);

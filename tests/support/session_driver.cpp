@@ -438,7 +438,7 @@ LocalitySession::LocalitySession(TCapF &window, const LocalityData &data, quint6
 
 QString LocalitySession::modeName() const
 {
-    return m_window.state().searchMode;
+    return m_window.state().searchMode();
 }
 
 QString LocalitySession::modelModeName() const
