@@ -49,7 +49,7 @@ struct Source
 };
 
 // The licences that data/README.md names for the shipped data.
-const QStringList kLicences{"CC BY 4.0", "CC BY 3.0", "CC0", "ODbL", "IODL 2.0"};
+const QStringList kLicences{"CC BY 4.0", "CC BY 3.0", "CC0", "ODbL", "IODL 2.0", "MIT"};
 
 // The rows of the tables under the headings that list sources.
 QList<Source> listedSources(const QString &readme, int &tables)
