@@ -35,24 +35,19 @@ QList<T> reversed(QList<T> list)
 // prefixes, each naming the first record of its group inside the order file.
 void checkIndex(const QByteArray &indexBytes, const QList<QByteArray> &keys, int keyLength)
 {
-    QBuffer buffer;
-    buffer.setData(indexBytes);
-    RecordFile index;
-    FUZZ_CHECK(index.open(&buffer, PrefixIndexEntry::kSize, QStringLiteral("index")));
-    QStringList prefixes, firstRecords;
-    loadPrefixIndex(index, prefixes, firstRecords);
+    const PrefixIndex index(indexBytes);
     int previous = 0;
     QByteArray previousPrefix;
-    for (qsizetype i = 0; i < prefixes.size(); ++i) {
-        const int first = firstRecords.at(i).toInt();
+    for (int i = 0; i < index.size(); ++i) {
+        const int first = index.at(i).firstRecord;
         FUZZ_CHECK(first > previous && first <= keys.size());
-        const QByteArray prefix = encodeCp1252(prefixes.at(i)).value_or(QByteArray());
+        const QByteArray prefix = encodeCp1252(index.at(i).prefix().toString()).value_or(QByteArray());
         FUZZ_CHECK(prefix == keys.at(first - 1).left(keyLength));
         FUZZ_CHECK(i == 0 || previousPrefix < prefix);
         previous = first;
         previousPrefix = prefix;
     }
-    FUZZ_CHECK(keys.isEmpty() == prefixes.isEmpty());
+    FUZZ_CHECK(keys.isEmpty() == index.isEmpty());
 }
 
 void checkOrder(const QByteArray &bytes, int recordSize, int numberOffset, int localities)
@@ -125,8 +120,7 @@ void compileOneCity(const QByteArray &csv)
     streets.setData(files.value(QStringLiteral("roma.loc")));
     index.setData(files.value(QStringLiteral("roma.lox")));
     notes.setData(files.value(QStringLiteral("roma.civ")));
-    QStringList prefixes, firstRecords;
-    StreetFiles opened(prefixes, firstRecords);
+    StreetFiles opened;
     opened.open(&streets, &index, &notes, QStringLiteral("roma"));
     FUZZ_CHECK(opened.streetCount() == city.streets.size());
     for (int i = 0; i < opened.streetCount(); ++i)

@@ -30,21 +30,29 @@ ZELVORA_FUZZ_TARGET(prefix_index)
     FUZZ_CHECK(index.open(&indexBuffer, PrefixIndexEntry::kSize, QStringLiteral("fuzz.lox")));
     FUZZ_CHECK(order.open(&orderBuffer, LocalityRecord::kSize, QStringLiteral("fuzz.loc")));
 
-    QStringList prefixes, firstRecords;
-    loadPrefixIndex(index, prefixes, firstRecords);
-    FUZZ_CHECK(prefixes.size() == index.count() && firstRecords.size() == index.count());
-    for (const QString &prefix : std::as_const(prefixes)) {
+    const PrefixIndex prefixes(index.readAll());
+    FUZZ_CHECK(prefixes.size() == index.count());
+    for (int i = 0; i < prefixes.size(); ++i) {
+        const QStringView prefix = prefixes.at(i).prefix();
         FUZZ_CHECK(prefix.size() <= PrefixIndexEntry::kPrefixCapacity);
-        if (prefix.isEmpty())
-            continue;
-        const std::optional<Group> group = findGroup(prefixes, firstRecords, prefix, order.count());
-        FUZZ_CHECK(group.has_value());
+        if (!prefix.isEmpty())
+            FUZZ_CHECK(prefixes.group(prefix, order.count()).has_value());
     }
 
-    QString lastText, searchPrefix;
-    IncrementalSearch search(lastText, searchPrefix);
+    // The order file as the search reads it.
+    struct Order : SearchSource
+    {
+        const PrefixIndex &index;
+        RecordFile &file;
+        int length;
+        Order(const PrefixIndex &i, RecordFile &f, int l) : index(i), file(f), length(l) {}
+        const PrefixIndex &prefixIndex() const override { return index; }
+        int recordCount() const override { return file.count(); }
+        int keyLength() const override { return length; }
+        QString key(int at) override { return LocalityRecord::decode(file.readAt(at)).locality; }
+    } source(prefixes, order, keyLength);
+    IncrementalSearch search;
     QList<int> pages;
-    search.readKey = [&](int at) { return LocalityRecord::decode(order.readAt(at)).locality; };
     search.showPage = [&](int start) { pages.append(start); };
     const QList<QByteArray> texts = parts.value(2).split('\n');
     for (const QByteArray &typed : texts) {
@@ -57,7 +65,7 @@ ZELVORA_FUZZ_TARGET(prefix_index)
             return shorter;
         };
         try {
-            search.search(text, {prefixes, firstRecords, order.count()}, {keyLength});
+            search.search(text, source);
             // What stays in the field is a beginning of what was typed.
             FUZZ_CHECK(text.startsWith(search.lastText()));
         } catch (const IoError &) {

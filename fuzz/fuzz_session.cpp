@@ -68,7 +68,7 @@ struct ModeFiles
 constexpr std::array<ModeFiles, 3> kModes{{{-1, 1}, {2, 3}, {4, 5}}};
 
 // The order files of the session, read as the locality search reads them.
-class Session : public PageSource
+class Session : public PageSource, public SearchSource
 {
 public:
     explicit Session(const QList<QByteArray> &parts)
@@ -80,10 +80,9 @@ public:
 
     Mode mode = Locality;
     int currentRecord = 0;
-    int recordCount = 0;
+    int records = 0;
     int lastRow = 0;
-    QString lastText, searchPrefix;
-    QStringList prefixes, firstRecords;
+    PrefixIndex prefixes;
 
     void switchMode(Mode next, PagedList &list)
     {
@@ -92,16 +91,13 @@ public:
             FUZZ_CHECK(m_orders[next].open(&m_buffers[files.order], searchModes()[next].orderRecordSize, QStringLiteral("order")));
         FUZZ_CHECK(m_index.open(&m_buffers[files.index], PrefixIndexEntry::kSize, QStringLiteral("index")));
         mode = next;
-        lastText.clear();
-        searchPrefix.clear();
-        recordCount = order().count();
+        records = order().count();
         currentRecord = 0;
-        prefixes.clear();
-        firstRecords.clear();
+        prefixes = {};
         list.showFirstPage(true);
         list.scrollBar()->setPosition(0);
-        list.scrollBar()->setMaximum(recordCount);
-        loadPrefixIndex(m_index, prefixes, firstRecords);
+        list.scrollBar()->setMaximum(records);
+        prefixes = PrefixIndex(m_index.readAll());
     }
 
     // The rows a page from record `first` shows, read afresh on files of
@@ -131,7 +127,10 @@ public:
         return expected;
     }
 
-    QString readKey(int index)
+    const PrefixIndex &prefixIndex() const override { return prefixes; }
+    int recordCount() const override { return records; }
+    int keyLength() const override { return searchModes()[mode].keyLength; }
+    QString key(int index) override
     {
         if (mode == Cap)
             return CapOrderEntry::decode(m_orders[Cap].readAt(index)).cap;
@@ -185,11 +184,10 @@ ZELVORA_FUZZ_TARGET(session)
     StringGrid *grid = controls->grid;
     ScrollBar *bar = controls->bar;
     PagedList list(grid, bar, controls->noteLabel, controls->noteEdit, session,
-                   PagingState{session.currentRecord, session.recordCount, session.lastRow, kRows});
+                   PagingState{session.currentRecord, session.records, session.lastRow, kRows});
     QString field;
-    IncrementalSearch search(session.lastText, session.searchPrefix);
+    IncrementalSearch search;
     search.started = [&] { session.lastRow = 0; };
-    search.readKey = [&](int index) { return session.readKey(index); };
     search.showPage = [&](int start) { list.showSearchPage(start); };
     search.putBack = [&](const QString &text) {
         field = text;
@@ -198,8 +196,7 @@ ZELVORA_FUZZ_TARGET(session)
     const auto type = [&](const QString &text) {
         field = text.left(searchModes()[session.mode].maxLength);
         guarded([&] {
-            search.search(field, {session.prefixes, session.firstRecords, session.recordCount},
-                          {searchModes()[session.mode].keyLength});
+            search.search(field, session);
         });
     };
     const int errorsBefore = controls->boxes.shown;
@@ -246,7 +243,8 @@ ZELVORA_FUZZ_TARGET(session)
             }
             ++i;
             break;
-        case 9: // another search mode
+        case 9: // another search mode, the field emptied first
+            type(QString());
             guarded([&] { session.switchMode(static_cast<Mode>(arg % 3), list); });
             field.clear();
             ++i;
@@ -265,7 +263,7 @@ ZELVORA_FUZZ_TARGET(session)
         FUZZ_CHECK(grid->rowCountValue() >= 0 && grid->rowCountValue() <= kRows);
         FUZZ_CHECK(grid->rowCountValue() == 0 || (grid->row() >= 0 && grid->row() < grid->rowCountValue()));
         FUZZ_CHECK(bar->value() >= bar->minimum() && bar->value() <= bar->maximum());
-        FUZZ_CHECK(session.readPosition() >= 0 && session.readPosition() <= session.recordCount);
+        FUZZ_CHECK(session.readPosition() >= 0 && session.readPosition() <= session.records);
         // Until a read fails, the rows shown are the records just before the
         // read position, in file order; a file shorter than a page is shown
         // whole from its first record, wherever the position was left.
@@ -273,7 +271,7 @@ ZELVORA_FUZZ_TARGET(session)
         if (controls->boxes.shown == errorsBefore && !emptyPage) {
             const int position = session.readPosition();
             const int rows = grid->rowCountValue();
-            const int first = session.recordCount < kRows && position < rows ? 0 : position - rows;
+            const int first = session.records < kRows && position < rows ? 0 : position - rows;
             const QList<QStringList> expected = session.rowsAt(first, rows);
             for (int row = 0; row < rows; ++row)
                 for (int column = 0; column < 3; ++column)

@@ -18,12 +18,11 @@ ZELVORA_FUZZ_TARGET(street_files)
     streets.setData(parts.value(0));
     index.setData(parts.value(1));
     notes.setData(parts.value(2));
-    QStringList prefixes, firstRecords;
-    StreetFiles city(prefixes, firstRecords);
+    StreetFiles city;
     try {
         city.open(&streets, &index, parts.size() > 2 ? &notes : nullptr, QStringLiteral("roma"));
     } catch (const IoError &) {
-        FUZZ_CHECK(!city.isOpen() && prefixes.isEmpty() && firstRecords.isEmpty());
+        FUZZ_CHECK(!city.isOpen() && city.prefixIndex().isEmpty());
         return 0;
     }
     FUZZ_CHECK(city.isOpen());
@@ -32,10 +31,11 @@ ZELVORA_FUZZ_TARGET(street_files)
     FUZZ_CHECK(count == parts.value(0).size() / StreetRecord::kSize);
 
     // An open city's index names groups inside the street file, in order.
-    for (qsizetype i = 0; i < firstRecords.size(); ++i) {
-        const int first = firstRecords.at(i).toInt();
+    const PrefixIndex &prefixes = city.prefixIndex();
+    for (int i = 0; i < prefixes.size(); ++i) {
+        const int first = prefixes.at(i).firstRecord;
         FUZZ_CHECK(first >= 1 && first <= count);
-        const std::optional<Group> group = city.group(prefixes.at(i));
+        const std::optional<Group> group = city.group(prefixes.at(i).prefix().toString());
         if (group) {
             FUZZ_CHECK(group->first >= 1 && group->first <= count);
             FUZZ_CHECK(group->last <= count);

@@ -59,8 +59,7 @@ void SearchPane::buildList(QWidget *listParent)
     m_scrollBar->setAccessibleName(layout.scrollBarName);
 }
 
-void SearchPane::attach(PageSource &source, PagingState state, QString &lastSearchText, QString &searchPrefix,
-                        std::function<QString(int index)> readKey)
+void SearchPane::attach(PageSource &source, PagingState state)
 {
     m_list = std::make_unique<PagedList>(m_grid, m_scrollBar, m_noteLabel, m_noteEdit, source, state);
     m_list->onEscape = [this] { m_field->setFocus(); };
@@ -69,15 +68,13 @@ void SearchPane::attach(PageSource &source, PagingState state, QString &lastSear
             onOpen();
     };
 
-    m_search = std::make_unique<IncrementalSearch>(lastSearchText, searchPrefix);
-    m_search->readKey = std::move(readKey);
-    m_search->started = [this, &lastRow = state.lastRow] {
+    m_search.started = [this, &lastRow = state.lastRow] {
         lastRow = 0;
         if (onSearchStarted)
             onSearchStarted();
     };
-    m_search->showPage = [this](int start) { m_list->showSearchPage(start); };
-    m_search->putBack = [this](const QString &text) {
+    m_search.showPage = [this](int start) { m_list->showSearchPage(start); };
+    m_search.putBack = [this](const QString &text) {
         // The field's change notification searches the text at once.
         m_field->setText(text);
         m_field->setCursorPosition(text.size());
@@ -85,9 +82,9 @@ void SearchPane::attach(PageSource &source, PagingState state, QString &lastSear
     };
 }
 
-void SearchPane::search(const SearchIndex &index, int keyLength)
+void SearchPane::search(SearchSource &source)
 {
-    m_search->search(m_field->text(), index, {keyLength});
+    m_search.search(m_field->text(), source);
 }
 
 void SearchPane::keyDown(int key)

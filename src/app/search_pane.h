@@ -84,14 +84,14 @@ public:
     const QList<QLabel *> &titles() const { return m_titles; }
     PagedList &list() { return *m_list; }
 
-    // Connects the list to where its rows come from and the search to the
-    // window's search state: the last text searched and its prefix, and the
-    // key of a record of the order file. Done once, before the first page.
-    void attach(PageSource &source, PagingState state, QString &lastSearchText, QString &searchPrefix,
-                std::function<QString(int index)> readKey);
+    // Connects the list to where its rows come from. Done once, before the
+    // first page.
+    void attach(PageSource &source, PagingState state);
 
-    // Searches the field's text in `index`.
-    void search(const SearchIndex &index, int keyLength);
+    // Searches the field's text in `source`.
+    void search(SearchSource &source);
+    // The field's text when it was last searched.
+    const QString &lastSearchText() const { return m_search.lastText(); }
 
     // The search field's keys: Esc empties the field, which shows the first
     // page again; Enter gives the grid the focus. Neither is consumed.
@@ -112,7 +112,7 @@ private:
     StringGrid *m_grid = nullptr;
     ScrollBar *m_scrollBar = nullptr;
     std::unique_ptr<PagedList> m_list;
-    std::unique_ptr<IncrementalSearch> m_search;
+    IncrementalSearch m_search;
 };
 
 } // namespace zelvora

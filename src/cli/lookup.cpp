@@ -39,11 +39,6 @@ QString unencodable(const QString &text)
 Lookup::Lookup(SearchKind kind, const QString &dataFolder, const QString &city, bool details)
     : m_kind(kind), m_details(details)
 {
-    m_search.readKey = [this](int index) { return readKey(index); };
-    m_search.showPage = [this](int start) { m_start = start; };
-    // Without a field, the shorter text is searched as it is.
-    m_search.putBack = [](const QString &text) { return text; };
-
     if (kind == SearchKind::Street)
         openStreets(dataFolder, city);
     else
@@ -73,8 +68,7 @@ void Lookup::openLocalities(const QString &dataFolder)
     m_keyLength = mode.keyLength;
     m_recordCount = mode.ordersLocalities() ? m_localities.count() : m_order.count();
     m_keyCapacity = mode.key.capacity;
-    loadPrefixIndex(index, m_prefixes, m_firstRecords, m_indexText);
-    m_prefixesInOrder = prefixesInOrder(m_prefixes);
+    m_prefixIndex = PrefixIndex(index.readAll());
 
     m_columns = {{QStringLiteral("LOCALITA'"), QStringLiteral("localita"), LocalityRecord::kLocality.capacity},
                  {QStringLiteral("PV"), QStringLiteral("pv"), LocalityRecord::kPv.capacity},
@@ -113,10 +107,9 @@ void Lookup::openStreets(const QString &dataFolder, const QString &city)
         throw Error(missingCityFilesText(files));
     if (files.outcome == CityOutcome::OpenedWithoutNotes)
         m_warnings << missingCityFilesText(files);
-    m_streets = std::make_unique<StreetFiles>(m_prefixes, m_firstRecords);
+    m_streets = std::make_unique<StreetFiles>();
     m_streets->open(files);
     m_recordCount = m_streets->streetCount();
-    m_prefixesInOrder = prefixesInOrder(m_prefixes);
     m_keyCapacity = StreetRecord::kStreet.capacity;
 
     m_columns = {{QStringLiteral("VIA / PIAZZA"), QStringLiteral("via"), StreetRecord::kStreet.capacity},
@@ -129,7 +122,7 @@ void Lookup::openStreets(const QString &dataFolder, const QString &city)
                       {QStringLiteral("NOTE"), QStringLiteral("note"), StreetNote::kText.capacity}};
 }
 
-QString Lookup::readKey(int index)
+QString Lookup::key(int index)
 {
     if (index < 0 || index >= m_recordCount)
         throw IoError(QStringLiteral("Record %1 fuori dai dati (%2 record)").arg(index + 1).arg(m_recordCount));
@@ -270,18 +263,15 @@ LookupResult Lookup::find(const QString &text, int limit)
         return result;
     }
 
-    // Every lookup is a new text for the search, even the same text again.
-    m_lastText.clear();
-    m_start = -1;
-    m_search.search(wanted, {m_prefixes, m_firstRecords, m_recordCount, m_prefixesInOrder}, {m_keyLength});
     // A text taken back means that no record begins with the whole of it.
-    result.matched = m_search.lastText();
-    if (result.matched != wanted || m_start < 0)
+    const Found found = findText(wanted, *this);
+    result.matched = found.text;
+    if (result.matched != wanted)
         return result;
 
     result.status = LookupResult::Found;
-    for (int i = m_start; i < m_recordCount && (limit < 0 || result.rows.size() < limit); ++i) {
-        if (limit < 0 && !readKey(i).startsWith(wanted))
+    for (int i = found.start; i < m_recordCount && (limit < 0 || result.rows.size() < limit); ++i) {
+        if (limit < 0 && !key(i).startsWith(wanted))
             break;
         result.rows << readRow(i);
     }

@@ -52,7 +52,7 @@ struct LookupResult
 // so that a long run of lookups reads each record at most once. Opening
 // throws Error with a message for the user when a needed file is missing or
 // the city is unknown; a damaged file throws IoError from find().
-class Lookup
+class Lookup : private SearchSource
 {
 public:
     // `city`: the street directory's city, as listed in the street window
@@ -80,7 +80,11 @@ public:
 private:
     void openLocalities(const QString &dataFolder);
     void openStreets(const QString &dataFolder, const QString &city);
-    QString readKey(int index);
+    // SearchSource
+    const PrefixIndex &prefixIndex() const override { return m_streets ? m_streets->prefixIndex() : m_prefixIndex; }
+    int recordCount() const override { return m_recordCount; }
+    int keyLength() const override { return m_keyLength; }
+    QString key(int index) override;
     QStringList readRow(int index);
     QByteArray recordAt(RecordFile &file, const std::vector<QByteArray> &memory, int index);
     LocalityRecord localityNo(int localityNo);
@@ -95,10 +99,7 @@ private:
 
     RecordFile m_localities;
     RecordFile m_order; // postal-code or province order
-    QStringList m_prefixes;
-    QStringList m_firstRecords;
-    QString m_indexText; // the characters of the locality index's two lists
-    bool m_prefixesInOrder = false; // as the data compiler writes them: groups found by halving
+    PrefixIndex m_prefixIndex;
     int m_recordCount = 0;
     QHash<QString, QString> m_provinceNames;
     std::unique_ptr<StreetFiles> m_streets;
@@ -112,10 +113,6 @@ private:
     std::vector<QString> m_keys;
     std::vector<bool> m_keyRead;
 
-    QString m_lastText;
-    QString m_searchPrefix;
-    IncrementalSearch m_search{m_lastText, m_searchPrefix};
-    int m_start = -1;
 };
 
 } // namespace zelvora::cli

@@ -1,34 +1,34 @@
 #include "incremental_search.h"
 
-#include "prefix_index.h"
 #include "short_string.h"
 
 namespace zelvora {
 
-void IncrementalSearch::search(const QString &text, const SearchIndex &index, const SearchRules &rules)
+void IncrementalSearch::search(const QString &text, SearchSource &source)
 {
     if (text == m_lastText)
         return;
     if (started)
         started();
     m_lastText = text;
-    m_prefix = text.left(rules.keyLength);
+    const int keyLength = source.keyLength();
+    m_prefix = text.left(keyLength);
 
     // The group of the first index entry that begins with the prefix; with an
     // empty text, the order file from its beginning.
     int first = 1;
     int last = 1;
-    if (const std::optional<Group> group = findGroup(index.prefixes, index.firstRecords, m_prefix,
-                                                     index.recordCount, index.inOrder)) {
+    const PrefixIndex &index = source.prefixIndex();
+    if (const std::optional<Group> group = index.group(m_prefix, source.recordCount())) {
         first = group->first;
         last = group->last;
     } else if (!text.isEmpty()) {
         // No key begins so: the prefix less its last character goes back.
         m_prefix.chop(1);
-        takeBack(m_prefix, index, rules);
+        takeBack(m_prefix, source);
         return;
     }
-    if (text.size() <= rules.keyLength) {
+    if (text.size() <= keyLength) {
         // A text no longer than the key starts every search afresh: the
         // field emptied when its window changes files, a new word typed.
         m_found = {};
@@ -43,18 +43,19 @@ void IncrementalSearch::search(const QString &text, const SearchIndex &index, co
     // Typing on: the keys before the last match are less than the text it
     // matched, and so less than this longer one.
     const bool continues = m_found.record > 0 && text.startsWith(m_found.text) && m_found.first == first
-                           && m_found.last == last && m_found.prefixes == &index.prefixes
-                           && m_found.recordCount == index.recordCount;
-    if (const std::optional<int> match = continues ? firstMatch(text, m_found.record, last, true)
-                                                   : firstMatch(text, first, last, false)) {
-        m_found = {text, *match, first, last, &index.prefixes, index.recordCount};
+                           && m_found.last == last && m_found.index == &index
+                           && m_found.recordCount == source.recordCount();
+    if (const std::optional<int> match = continues ? firstMatch(source, text, m_found.record, last, true)
+                                                   : firstMatch(source, text, first, last, false)) {
+        m_found = {text, *match, first, last, &index, source.recordCount()};
         showPage(*match - 1);
         return;
     }
-    takeBack(text.chopped(1), index, rules);
+    takeBack(text.chopped(1), source);
 }
 
-std::optional<int> IncrementalSearch::firstMatch(const QString &text, int from, int last, bool tryFrom)
+std::optional<int> IncrementalSearch::firstMatch(SearchSource &source, const QString &text, int from, int last,
+                                                 bool tryFrom)
 {
     // The order files are sorted in code page 1252 byte order, so the keys
     // that begin with the text follow each other, and the first of them is
@@ -68,7 +69,7 @@ std::optional<int> IncrementalSearch::firstMatch(const QString &text, int from, 
     // Typing on usually leaves the first match where it was: its key is
     // tried first, one read.
     if (tryFrom && low <= last) {
-        QString key = readKey(low - 1);
+        QString key = source.key(low - 1);
         if (compareCp1252(key, text) >= 0) {
             high = low;
             candidate = std::move(key);
@@ -78,7 +79,7 @@ std::optional<int> IncrementalSearch::firstMatch(const QString &text, int from, 
     }
     while (low < high) {
         const int middle = low + (high - low) / 2;
-        QString key = readKey(middle - 1);
+        QString key = source.key(middle - 1);
         if (compareCp1252(key, text) < 0) {
             low = middle + 1;
         } else {
@@ -91,12 +92,22 @@ std::optional<int> IncrementalSearch::firstMatch(const QString &text, int from, 
     return std::nullopt;
 }
 
-void IncrementalSearch::takeBack(const QString &text, const SearchIndex &index, const SearchRules &rules)
+void IncrementalSearch::takeBack(const QString &text, SearchSource &source)
 {
     // A field that notifies its change has searched the text already, and
     // this search then finds it equal to the last one.
     const QString now = putBack ? putBack(text) : text;
-    search(now, index, rules);
+    search(now, source);
+}
+
+Found findText(const QString &text, SearchSource &source)
+{
+    Found found;
+    IncrementalSearch search;
+    search.showPage = [&](int start) { found.start = start; };
+    search.search(text, source);
+    found.text = search.lastText();
+    return found;
 }
 
 } // namespace zelvora

@@ -1,28 +1,26 @@
 #pragma once
 
+#include "common/prefix_index.h"
+
 #include <QString>
-#include <QStringList>
 #include <functional>
 #include <optional>
 
 namespace zelvora {
 
-// The in-memory prefix index of an order file and the file's record count.
-struct SearchIndex
+// What an incremental search searches: an order file's prefix index, its
+// record count, how many leading characters the index tells apart, and the
+// key of each record.
+class SearchSource
 {
-    const QStringList &prefixes;
-    const QStringList &firstRecords; // 1-based record numbers, as decimal text
-    int recordCount;
-    // The prefixes ascend (prefixesInOrder()): the group is found by halving.
-    bool inOrder = false;
-};
-
-// What differs between the searches that use the mechanism.
-struct SearchRules
-{
-    // Leading characters that the prefix index tells apart: a text no longer
-    // than this is never refined within its group.
-    int keyLength = 3;
+public:
+    virtual ~SearchSource() = default;
+    virtual const PrefixIndex &prefixIndex() const = 0;
+    virtual int recordCount() const = 0;
+    // A text no longer than this is never refined within its group.
+    virtual int keyLength() const = 0;
+    // The key of the order file's record at a 0-based index.
+    virtual QString key(int index) = 0;
 };
 
 // The incremental search behind a search field, without any widget, so that a
@@ -41,34 +39,30 @@ struct SearchRules
 class IncrementalSearch
 {
 public:
-    // The last text searched and its first `keyLength` characters: kept by
-    // the user of the search, which shares them with the rest of its window.
-    IncrementalSearch(QString &lastText, QString &prefix) : m_lastText(lastText), m_prefix(prefix) {}
-
-    // The key of the order file's record at a 0-based index.
-    std::function<QString(int index)> readKey;
     // A new text is being searched (not a repeat of the last one).
     std::function<void()> started;
     // Show the page whose first row is the record at a 0-based index.
     std::function<void(int start)> showPage;
     // Put a shorter text back into the field, caret at its end; returns the
-    // field's text afterwards.
+    // field's text afterwards. Without it the shorter text is searched as it is.
     std::function<QString(const QString &text)> putBack;
 
-    void search(const QString &text, const SearchIndex &index, const SearchRules &rules);
+    void search(const QString &text, SearchSource &source);
 
-    QString lastText() const { return m_lastText; }
+    // The last text searched, and its first `keyLength` characters.
+    const QString &lastText() const { return m_lastText; }
+    const QString &prefix() const { return m_prefix; }
 
 private:
     // The 1-based number of the group's first record whose key begins with
     // `text`, nothing when none does. `from` is the first record that can
     // hold it: the group's first, or the match of a text that `text`
     // continues, whose key is then tried first (`tryFrom`).
-    std::optional<int> firstMatch(const QString &text, int from, int last, bool tryFrom);
-    void takeBack(const QString &text, const SearchIndex &index, const SearchRules &rules);
+    std::optional<int> firstMatch(SearchSource &source, const QString &text, int from, int last, bool tryFrom);
+    void takeBack(const QString &text, SearchSource &source);
 
-    QString &m_lastText;
-    QString &m_prefix;
+    QString m_lastText;
+    QString m_prefix;
     // The last refined text found, where, and in which group of which index:
     // a text that continues it can only be found from there on.
     struct Found
@@ -77,9 +71,19 @@ private:
         int record = 0;
         int first = 0;
         int last = 0;
-        const QStringList *prefixes = nullptr;
+        const PrefixIndex *index = nullptr;
         int recordCount = 0;
     } m_found;
 };
+
+// A search without a field, as a program without windows makes it: the
+// longest beginning of `text` that some key has, and the 0-based record of
+// the first key that begins with it (the first record for an empty text).
+struct Found
+{
+    QString text;
+    int start = 0;
+};
+Found findText(const QString &text, SearchSource &source);
 
 } // namespace zelvora

@@ -20,8 +20,7 @@ LocalitySearch::LocalitySearch(Controls controls, LocalitySearchState &state, QL
 void LocalitySearch::attach(SearchPane &pane)
 {
     m_pane = &pane;
-    pane.attach(*this, PagingState{m_state.currentRecord, m_state.recordCount, m_state.lastRow, m_state.rowsPerPage},
-                m_state.lastSearchText, m_state.searchPrefix, [this](int index) { return readKey(index); });
+    pane.attach(*this, PagingState{m_state.currentRecord, m_state.recordCount, m_state.lastRow, m_state.rowsPerPage});
     m_list = &pane.list();
 }
 
@@ -152,8 +151,7 @@ void LocalitySearch::switchMode(SearchMode mode)
 
     // 6. - 8. Empty the index; the first page, reading one record more than
     // a page holds.
-    m_prefixes.clear();
-    m_firstRecords.clear();
+    m_prefixIndex = {};
     m_list->showFirstPage(true);
     s.recordCount = orderFile.count();
 
@@ -161,11 +159,7 @@ void LocalitySearch::switchMode(SearchMode mode)
     m_list->scrollBar()->setPosition(files.ordersLocalities() ? 0 : s.currentRecord);
     m_list->scrollBar()->setMaximum(s.recordCount);
     if (indexOpened)
-        loadPrefixIndex(*m_index, m_prefixes, m_firstRecords, m_indexText);
-    // The data compiler writes the prefixes in order: the group of every
-    // keystroke is then found by halving the list. An index out of order is
-    // still searched entry by entry.
-    m_prefixesInOrder = prefixesInOrder(m_prefixes);
+        m_prefixIndex = PrefixIndex(m_index->readAll());
 
     // 11. Back to the search field.
     if (!files.ordersLocalities() || m_controls.window->isVisible())
@@ -174,10 +168,10 @@ void LocalitySearch::switchMode(SearchMode mode)
 
 void LocalitySearch::CercaChange()
 {
-    m_pane->search({m_prefixes, m_firstRecords, m_state.recordCount, m_prefixesInOrder}, m_state.keyLength);
+    m_pane->search(*this);
 }
 
-QString LocalitySearch::readKey(int index)
+QString LocalitySearch::key(int index)
 {
     // Only the key is decoded.
     const SearchModeInfo &mode = searchModeInfo(m_state.mode);

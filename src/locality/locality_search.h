@@ -19,7 +19,7 @@ class Edit;
 // The locality search of the main window: switching the search mode,
 // searching incrementally as the field changes, and serving the results list
 // its rows from the active order file.
-class LocalitySearch : public PageSource
+class LocalitySearch : public PageSource, public SearchSource
 {
 public:
     // The controls of the main window that the search changes besides its
@@ -44,9 +44,12 @@ public:
     void switchMode(SearchMode mode);
     void CercaChange();
 
-    // The active prefix index.
-    const QStringList &prefixes() const { return m_prefixes; }
-    const QStringList &firstRecords() const { return m_firstRecords; }
+    // SearchSource: the active mode's prefix index and order file.
+    const PrefixIndex &prefixIndex() const override { return m_prefixIndex; }
+    int recordCount() const override { return m_state.recordCount; }
+    int keyLength() const override { return m_state.keyLength; }
+    QString key(int index) override;
+    const QString &lastSearchText() const { return m_pane->lastSearchText(); }
 
     // Record reads of every locality file since the program started.
     qint64 recordReads() const;
@@ -65,15 +68,11 @@ private:
     // line shows nothing for the rows on screen.
     void blankNotes(int count);
     QByteArray readLocality();
-    QString readKey(int index);
 
     Controls m_controls;
     LocalitySearchState &m_state;
     QList<LocalityRow> &m_rows;
-    QStringList m_prefixes;
-    QStringList m_firstRecords;
-    QString m_indexText; // the characters of the two lists above
-    bool m_prefixesInOrder = false;
+    PrefixIndex m_prefixIndex;
     SearchPane *m_pane = nullptr;
     PagedList *m_list = nullptr;
     std::unique_ptr<RecordFile> m_localities = std::make_unique<RecordFile>();

@@ -23,8 +23,6 @@ struct LocalitySearchState
     int keyLength = 3;
     int currentRecord = 0;
     int recordCount = 0;
-    QString lastSearchText;
-    QString searchPrefix;
     int lastRow = 0; // the grid row remembered while the grid has no focus
 
     // The mode's name, as the window shows it: "localita", "cap" or "pv".

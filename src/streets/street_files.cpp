@@ -86,20 +86,14 @@ CityFiles findCityFiles(const QString &dataFolder, int row)
     return files;
 }
 
-StreetFiles::StreetFiles(QStringList &streetPrefixes, QStringList &streetFirstRecords)
-    : m_prefixes(streetPrefixes), m_firstRecords(streetFirstRecords)
-{
-}
-
 void StreetFiles::close()
 {
     m_streets.close();
-    m_index.close();
+    m_indexFile.close();
     m_notes.close();
     m_notesAvailable = false;
     m_streetCount = 0;
-    m_prefixes.clear();
-    m_firstRecords.clear();
+    m_index = {};
 }
 
 void StreetFiles::open(const CityFiles &city)
@@ -138,10 +132,10 @@ void StreetFiles::load(const std::function<bool(RecordFile &, Role, int)> &openF
 {
     try {
         openFile(m_streets, Role::Streets, StreetRecord::kSize);
-        openFile(m_index, Role::Index, PrefixIndexEntry::kSize);
+        openFile(m_indexFile, Role::Index, PrefixIndexEntry::kSize);
         m_notesAvailable = openFile(m_notes, Role::Notes, StreetNote::kSize);
         m_streetCount = m_streets.count();
-        loadPrefixIndex(m_index, m_prefixes, m_firstRecords);
+        m_index = PrefixIndex(m_indexFile.readAll());
         checkIndex();
     } catch (...) {
         close();
@@ -154,17 +148,18 @@ void StreetFiles::load(const std::function<bool(RecordFile &, Role, int)> &openF
 // ascend inside the file, are a damaged index.
 void StreetFiles::checkIndex() const
 {
-    for (qsizetype i = 0; i < m_firstRecords.size(); ++i) {
-        const int first = m_firstRecords.at(i).toInt();
+    for (int i = 0; i < m_index.size(); ++i) {
+        const int first = m_index.at(i).firstRecord;
         if (first < 1 || first > m_streetCount)
             throw IoError(QStringLiteral("Voce %1 dell'indice %2: la via %3 è fuori dal file %4 (%5 record)")
                               .arg(i + 1)
-                              .arg(fileName(m_index))
+                              .arg(fileName(m_indexFile))
                               .arg(first)
                               .arg(fileName(m_streets))
                               .arg(m_streetCount));
-        if (i > 0 && (first <= m_firstRecords.at(i - 1).toInt() || compareCp1252(m_prefixes.at(i - 1), m_prefixes.at(i)) >= 0))
-            throw IoError(QStringLiteral("Voce %1 dell'indice %2 fuori ordine").arg(i + 1).arg(fileName(m_index)));
+        if (i > 0 && (first <= m_index.at(i - 1).firstRecord
+                      || compareCp1252(m_index.at(i - 1).prefix(), m_index.at(i).prefix()) >= 0))
+            throw IoError(QStringLiteral("Voce %1 dell'indice %2 fuori ordine").arg(i + 1).arg(fileName(m_indexFile)));
     }
 }
 
@@ -199,7 +194,7 @@ QString StreetFiles::note(int noteNo)
 std::optional<Group> StreetFiles::group(const QString &text) const
 {
     // The index was checked to ascend when the files were opened.
-    return findGroup(m_prefixes, m_firstRecords, text.left(streetfiles::kKeyLength), m_streetCount, true);
+    return m_index.group(QStringView(text).left(streetfiles::kKeyLength), m_streetCount);
 }
 
 } // namespace zelvora

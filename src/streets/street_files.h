@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/incremental_search.h"
 #include "common/prefix_index.h"
 #include "common/record_file.h"
 #include "common/record_layout.h"
@@ -132,26 +133,26 @@ int findCity(const QString &name);
 QString missingCityFilesText(const CityFiles &files);
 
 
-// The files of the opened city: the street file with its read position, the
-// index loaded into two parallel lists that the caller owns (the first three
-// characters of the streets of each group, and the 1-based number of the
-// group's first street as decimal text), and the notes when there are any.
+// The files of the opened city: the street file with its read position, its
+// prefix index (the first three characters of the streets of each group, and
+// the 1-based number of the group's first street), and the notes when there
+// are any.
 //
 // Every file is opened read-only. Failures after a file was found throw
 // IoError, for the general error report: a file that cannot be opened or read,
 // index entries out of order or pointing outside the street file, a note
 // number beyond the notes file. Nothing is ever read outside a file.
-class StreetFiles
+class StreetFiles : public SearchSource
 {
 public:
-    StreetFiles(QStringList &streetPrefixes, QStringList &streetFirstRecords);
+    StreetFiles() = default;
     StreetFiles(const StreetFiles &) = delete;
     StreetFiles &operator=(const StreetFiles &) = delete;
 
-    // Opens what `findCityFiles` found: the street file, the index (loaded
-    // into the lists) and, when it is there, the notes file. The files of the
-    // city opened before are released first; a city that is not opened
-    // leaves none open and the lists empty. Throws IoError, and then leaves
+    // Opens what `findCityFiles` found: the street file, the index and, when
+    // it is there, the notes file. The files of the city opened before are
+    // released first; a city that is not opened leaves none open and the
+    // index empty. Throws IoError, and then leaves
     // no city open.
     void open(const CityFiles &city);
     // The same on devices that the caller keeps alive while the city is
@@ -163,8 +164,11 @@ public:
     bool isOpen() const { return m_streets.isOpen(); }
     bool notesAvailable() const { return m_notesAvailable; }
     int streetCount() const { return m_streetCount; }
-    const QStringList &streetPrefixes() const { return m_prefixes; }
-    const QStringList &streetFirstRecords() const { return m_firstRecords; }
+    // SearchSource: the index and the streets' names.
+    const PrefixIndex &prefixIndex() const override { return m_index; }
+    int recordCount() const override { return m_streetCount; }
+    int keyLength() const override { return streetfiles::kKeyLength; }
+    QString key(int index) override { return readStreet(index).street; }
 
     // The street file's read position: the 0-based index of the street the
     // next readNext() reads; streetCount() at the end.
@@ -202,10 +206,9 @@ private:
     void load(const std::function<bool(RecordFile &, Role, int recordSize)> &openFile);
     void checkIndex() const;
 
-    QStringList &m_prefixes;
-    QStringList &m_firstRecords;
+    PrefixIndex m_index;
     RecordFile m_streets;
-    RecordFile m_index;
+    RecordFile m_indexFile;
     RecordFile m_notes;
     bool m_notesAvailable = false;
     int m_streetCount = 0;

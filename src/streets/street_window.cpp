@@ -86,7 +86,7 @@ QLabel *fitCaption(QLabel *label)
 
 TZone::TZone(const SharedSettings &settings, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_settings(settings),
-      m_files(std::make_unique<StreetFiles>(m_streetPrefixes, m_streetFirstRecords)),
+      m_files(std::make_unique<StreetFiles>()),
       m_source(std::make_unique<StreetListSource>(*m_files, m_rows))
 {
     setObjectName(QStringLiteral("Zone"));
@@ -95,8 +95,7 @@ TZone::TZone(const SharedSettings &settings, QWidget *parent)
     buildLayout();
 
     m_status = std::make_unique<StatusLine>(this, ZoneHint);
-    m_pane->attach(*m_source, PagingState{m_readCounter, m_streetCount, streetLastRow, streetRowsPerPage},
-                   lastStreetSearch, m_searchPrefix, [this](int index) { return m_files->readStreet(index).street; });
+    m_pane->attach(*m_source, PagingState{m_readCounter, m_streetCount, streetLastRow, streetRowsPerPage});
     m_pane->onOpen = [this] { StringGrid2DblClick(); };
     m_pane->onSearchStarted = [this] {
         StringGrid2->show();
@@ -283,8 +282,7 @@ void TZone::showCityControls(bool withCity)
 void TZone::ComboBox1Change()
 {
     streetLastRow = 0;
-    m_streetPrefixes.clear();
-    m_streetFirstRecords.clear();
+    m_files->close();
     const int row = ComboBox1->currentIndex();
     if (ComboBox1->currentText().isEmpty() || row < 0 || row >= static_cast<int>(cityTable.size()))
         return;
@@ -315,9 +313,7 @@ void TZone::ComboBox1Change()
 
 void TZone::CercaZonaChange()
 {
-    // The street files open only with an index whose prefixes ascend: the
-    // group is found by halving it.
-    m_pane->search({m_streetPrefixes, m_streetFirstRecords, m_streetCount, true}, streetfiles::kKeyLength);
+    m_pane->search(*m_files);
 }
 
 void TZone::CercaZonaKeyDown(int key)

@@ -53,8 +53,6 @@ public:
 
     // The grid row remembered while the grid has no focus.
     int streetLastRow = 0;
-    // The search field's text when it was last searched.
-    QString lastStreetSearch;
 
     // The rows of the page on screen.
     const QList<StreetRow> &rows() const { return m_rows; }
@@ -96,13 +94,10 @@ private:
 
     const SharedSettings m_settings;
     QList<StreetRow> m_rows;
-    QStringList m_streetPrefixes;
-    QStringList m_streetFirstRecords;
     std::unique_ptr<StatusLine> m_status;
     std::unique_ptr<StreetFiles> m_files;
     std::unique_ptr<StreetListSource> m_source;
     std::unique_ptr<SearchPane> m_pane;
-    QString m_searchPrefix;
     int m_readCounter = 0; // the street list's record counter
     int m_streetCount = 0;
 };

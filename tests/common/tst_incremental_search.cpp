@@ -2,6 +2,7 @@
 // again from inside the search when text is put back, as the window's does.
 #include "common/incremental_search.h"
 #include "common/short_string.h"
+#include "support/fixtures.h"
 
 #include <QTest>
 
@@ -14,15 +15,14 @@ namespace {
 
 // An order file of sorted keys with its prefix index of `keyLength`
 // characters, and a search field whose change notification runs the search.
-struct Field
+struct Field : SearchSource
 {
     QStringList keys;
     QStringList prefixes;
     QStringList firstRecords;
-    int keyLength;
-    QString lastText;
-    QString prefix;
-    IncrementalSearch search{lastText, prefix};
+    PrefixIndex index;
+    int length;
+    IncrementalSearch search;
     QString text;
     QStringList steps; // what the search asked for, in order
     int keyReads = 0;
@@ -30,25 +30,18 @@ struct Field
     int depth = 0;
     int deepest = 0;
 
-    Field(const QStringList &sortedKeys, int length) : keys(sortedKeys), keyLength(length)
+    Field(const QStringList &sortedKeys, int keyLength) : keys(sortedKeys), length(keyLength)
     {
+        QList<int> firsts;
         for (int i = 0; i < keys.size(); ++i) {
-            const QString p = keys.at(i).left(keyLength);
+            const QString p = keys.at(i).left(length);
             if (prefixes.isEmpty() || prefixes.last() != p) {
                 prefixes << p;
                 firstRecords << QString::number(i + 1);
+                firsts << i + 1;
             }
         }
-        search.readKey = [this](int index) {
-            ++keyReads;
-            // The search reads inside the group of the text it searches,
-            // which is the field's text: a take-back changes the field first.
-            const int group = groupOf(text.left(keyLength));
-            if (group < 0 || index >= keys.size() || index + 1 < firstRecords.at(group).toInt()
-                || (group + 1 < firstRecords.size() && index + 1 >= firstRecords.at(group + 1).toInt()))
-                readOutsideGroup = true;
-            return keys.value(index);
-        };
+        index = PrefixIndex(test::indexFile(prefixes, firsts));
         search.showPage = [this](int start) { steps << QStringLiteral("page %1").arg(start); };
         search.putBack = [this](const QString &shorter) {
             steps << QStringLiteral("back %1").arg(shorter);
@@ -64,8 +57,23 @@ struct Field
         text = newText;
         ++depth;
         deepest = std::max(deepest, depth);
-        search.search(text, {prefixes, firstRecords, int(keys.size())}, {keyLength});
+        search.search(text, *this);
         --depth;
+    }
+
+    const PrefixIndex &prefixIndex() const override { return index; }
+    int recordCount() const override { return int(keys.size()); }
+    int keyLength() const override { return length; }
+    QString key(int at) override
+    {
+        ++keyReads;
+        // The search reads inside the group of the text it searches,
+        // which is the field's text: a take-back changes the field first.
+        const int group = groupOf(text.left(length));
+        if (group < 0 || at >= keys.size() || at + 1 < firstRecords.at(group).toInt()
+            || (group + 1 < firstRecords.size() && at + 1 >= firstRecords.at(group + 1).toInt()))
+            readOutsideGroup = true;
+        return keys.value(at);
     }
 
     int groupOf(const QString &prefix) const
@@ -171,30 +179,27 @@ private slots:
         QCOMPARE(f.deepest, 1 + int(lastSteps.filter("back").size()));
         // A repeated text is never searched again.
         f.steps.clear();
-        f.search.search(f.text, {f.prefixes, f.firstRecords, int(f.keys.size())}, {keyLength});
+        f.search.search(f.text, f);
         QVERIFY(f.steps.isEmpty());
     }
 
     void takingBackWithoutAFieldNotificationSearchesTheShorterTextOnce()
     {
         // A user without a field (a command line) only returns the text.
-        QString lastText;
-        QString prefix;
-        IncrementalSearch search(lastText, prefix);
-        QStringList steps;
-        const QStringList keys = {"ALFA", "ALTO", "BETA"};
-        const QStringList prefixes = {"ALF", "ALT", "BET"};
-        const QStringList firstRecords = {"1", "2", "3"};
-        search.readKey = [&](int index) { return keys.at(index); };
-        search.showPage = [&](int start) { steps << QStringLiteral("page %1").arg(start); };
-        search.putBack = [&](const QString &text) {
-            steps << QStringLiteral("back %1").arg(text);
+        Field f({"ALFA", "ALTO", "BETA"}, 3);
+        f.search.putBack = [&](const QString &text) {
+            f.steps << QStringLiteral("back %1").arg(text);
             return text;
         };
-        search.search("ALTRO", {prefixes, firstRecords, 3}, {3});
-        QCOMPARE(steps, QStringList({"back ALTR", "back ALT", "page 1"}));
-        QCOMPARE(search.lastText(), "ALT");
-        QCOMPARE(prefix, "ALT");
+        f.search.search("ALTRO", f);
+        QCOMPARE(f.steps, QStringList({"back ALTR", "back ALT", "page 1"}));
+        QCOMPARE(f.search.lastText(), "ALT");
+        QCOMPARE(f.search.prefix(), "ALT");
+        // Without a field at all: the text that stays, and its page.
+        const Found found = findText("ALFIERE", f);
+        QCOMPARE(found.text, "ALF");
+        QCOMPARE(found.start, 0);
+        QCOMPARE(findText("BETA", f).start, 2);
     }
 
     // A group sorted in code page 1252 byte order, as the data compiler

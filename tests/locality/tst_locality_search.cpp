@@ -197,7 +197,7 @@ private slots:
         QCOMPARE(f.cerca()->text(), "");
         QCOMPARE(f.firstName(), "ROMA"); // 00100 comes first in postal-code order
         QCOMPARE(f.window->state().searchMode(), "cap");
-        QCOMPARE(f.window->state().lastSearchText, "");
+        QCOMPARE(f.window->search().lastSearchText(), "");
     }
 
     void recordReadsPerKeystroke()

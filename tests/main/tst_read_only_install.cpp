@@ -130,8 +130,7 @@ private slots:
         step([&] { test::control<QAction>(f.window, "perCAP1")->trigger(); f.type("2703"); });
         step([&] { test::control<QAction>(f.window, "perProvincia1")->trigger(); f.type("PV"); });
         step([&] { test::control<QAction>(f.window, "perLocalit1")->trigger(); });
-        QStringList prefixes, firsts;
-        StreetFiles streets(prefixes, firsts);
+        StreetFiles streets;
         step([&] {
             streets.open(findCityFiles(dir, *cityRowOfFileBase(u"roma")));
             QCOMPARE(streets.note(streets.readStreet(0)), "1-9");

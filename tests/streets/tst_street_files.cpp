@@ -42,8 +42,7 @@ class TestStreetFiles : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QStringList m_prefixes, m_firsts;
-    StreetFiles m_files{m_prefixes, m_firsts};
+    StreetFiles m_files;
 
     QString zone(const QString &file) const { return m_dir.filePath("zone/" + file); }
     // Opens a city; the text of the error that ends it, empty when it opens.
@@ -98,8 +97,8 @@ private slots:
         QCOMPARE(m_files.isOpen(), opened);
         QCOMPARE(m_files.notesAvailable(), outcome == CityOutcome::Opened);
         QCOMPARE(m_files.streetCount(), opened ? 8 : 0);
-        QCOMPARE(m_prefixes, opened ? QStringList({"ADD", "ADI", "BAR", "GAR", "ROM", "ZAR"}) : QStringList());
-        QCOMPARE(m_firsts, opened ? QStringList({"1", "2", "3", "4", "7", "8"}) : QStringList());
+        QCOMPARE(test::prefixesOf(m_files.prefixIndex()), opened ? QStringList({"ADD", "ADI", "BAR", "GAR", "ROM", "ZAR"}) : QStringList());
+        QCOMPARE(test::firstRecordsOf(m_files.prefixIndex()), opened ? QStringList({"1", "2", "3", "4", "7", "8"}) : QStringList());
         // Read in sequence: a note read between two streets leaves the street
         // file's read position where it was.
         QStringList notes;
@@ -183,7 +182,7 @@ private slots:
             test::writeAll(zone("mestre.lox"), index.replace(at + 1, prefix.size(), prefix));
         }
         QVERIFY(!open(kMestre).isEmpty());
-        QVERIFY(!m_files.isOpen() && m_prefixes.isEmpty() && m_firsts.isEmpty());
+        QVERIFY(!m_files.isOpen() && m_files.prefixIndex().isEmpty());
     }
 
     void neverReadsOutsideAFile()

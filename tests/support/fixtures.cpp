@@ -1,5 +1,7 @@
 #include "fixtures.h"
 
+#include "common/short_string.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTest>
@@ -72,6 +74,34 @@ ProgramRun runProgram(const QString &program, const QStringList &arguments, cons
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
         return {};
     return {process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError()), process.exitCode()};
+}
+
+QByteArray indexFile(const QStringList &prefixes, const QList<int> &firstRecords)
+{
+    QByteArray bytes;
+    for (qsizetype i = 0; i < prefixes.size(); ++i) {
+        QByteArray entry(PrefixIndexEntry::kSize, '\0');
+        writeShortString(entry.data(), PrefixIndexEntry::kPrefixCapacity, *encodeCp1252(prefixes.at(i)));
+        writeRecordNumber(entry.data() + PrefixIndexEntry::kFirstRecordOffset, firstRecords.at(i));
+        bytes += entry;
+    }
+    return bytes;
+}
+
+QStringList prefixesOf(const PrefixIndex &index)
+{
+    QStringList prefixes;
+    for (int i = 0; i < index.size(); ++i)
+        prefixes << index.at(i).prefix().toString();
+    return prefixes;
+}
+
+QStringList firstRecordsOf(const PrefixIndex &index)
+{
+    QStringList firsts;
+    for (int i = 0; i < index.size(); ++i)
+        firsts << QString::number(index.at(i).firstRecord);
+    return firsts;
 }
 
 } // namespace zelvora::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/prefix_index.h"
 #include "datacompiler/data_compiler.h"
 
 #include <QByteArray>
@@ -34,6 +35,12 @@ struct ProgramRun
 };
 // Runs `program` with `input` on its standard input, waiting at most 30 s.
 ProgramRun runProgram(const QString &program, const QStringList &arguments, const QByteArray &input);
+
+// The bytes of an index file with these entries.
+QByteArray indexFile(const QStringList &prefixes, const QList<int> &firstRecords);
+// An index's prefixes, and its first records as decimal text, in its order.
+QStringList prefixesOf(const PrefixIndex &index);
+QStringList firstRecordsOf(const PrefixIndex &index);
 
 QByteArray readAll(const QString &path);
 void writeAll(const QString &path, const QByteArray &bytes);

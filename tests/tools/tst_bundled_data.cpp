@@ -275,8 +275,7 @@ private slots:
             const QString base = cityTable[row].fileBase.toString();
             const CityFiles files = findCityFiles(m_data.path(), row);
             QVERIFY2(files.outcome == CityOutcome::Opened, qPrintable(base + ": " + files.streets));
-            QStringList prefixes, firstRecords;
-            StreetFiles city(prefixes, firstRecords);
+            StreetFiles city;
             city.open(files);
             QList<datac::Fault> faults;
             const datac::CsvTable source =
