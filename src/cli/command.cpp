@@ -4,6 +4,7 @@
 #include "cli/lookup.h"
 #include "cli/output.h"
 #include "cli/verify.h"
+#include "common/csv_list.h"
 #include "common/data_location.h"
 #include "common/io_error.h"
 
@@ -12,7 +13,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <optional>
 #include <unistd.h>
 
@@ -301,58 +301,6 @@ int lookUpOne(const Options &options, Lookup &lookup, Streams &io)
     return kNothing;
 }
 
-// Lines of a file or of standard input, read in large pieces. Before each
-// read, which may wait for more input, `beforeWaiting` runs: a program at the
-// other end of a pipe may wait for the answers so far before it sends more.
-class LineReader
-{
-public:
-    LineReader(int fd, std::function<void()> beforeWaiting) : m_fd(fd), m_beforeWaiting(std::move(beforeWaiting)) {}
-
-    // The next line without its line end; nothing at the end of the input.
-    std::optional<QByteArray> next()
-    {
-        for (;;) {
-            const qsizetype end = m_buffer.indexOf('\n', m_position);
-            if (end >= 0 || (m_ended && m_position < m_buffer.size())) {
-                const qsizetype stop = end >= 0 ? end : m_buffer.size();
-                QByteArray line = m_buffer.mid(m_position, stop - m_position);
-                m_position = stop + 1;
-                if (line.endsWith('\r'))
-                    line.chop(1);
-                return line;
-            }
-            if (m_ended)
-                return std::nullopt;
-            // No text to search is anywhere near this long: input without
-            // line ends is not held in memory whole.
-            if (m_buffer.size() - m_position > kLongestLine)
-                throw Error(QStringLiteral("una riga dell'elenco supera %1 byte: non è un elenco di testi").arg(kLongestLine));
-            m_buffer.remove(0, m_position);
-            m_position = 0;
-            m_beforeWaiting();
-            char chunk[65536];
-            const ssize_t got = ::read(m_fd, chunk, sizeof chunk);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                throw IoError(QStringLiteral("errore di lettura dell'elenco: %1").arg(QString::fromLocal8Bit(strerror(errno))));
-            if (got == 0)
-                m_ended = true;
-            m_buffer.append(chunk, got);
-        }
-    }
-
-private:
-    static constexpr qsizetype kLongestLine = 1 << 20;
-
-    int m_fd;
-    std::function<void()> m_beforeWaiting;
-    QByteArray m_buffer;
-    qsizetype m_position = 0;
-    bool m_ended = false;
-};
-
 int lookUpBatch(const Options &options, Lookup &lookup, Streams &io)
 {
     QFile file;
@@ -365,8 +313,24 @@ int lookUpBatch(const Options &options, Lookup &lookup, Streams &io)
         }
         fd = file.handle();
     }
-    LineReader input(fd, [&io] { io.out.flush(); });
-
+    // Before each read, which may wait for more input, the answers so far go
+    // out: a program at the other end of a pipe may wait for them before it
+    // sends more. No text to search is anywhere near a line's limit, so
+    // input without line ends is not held in memory whole.
+    constexpr qsizetype kLongestLine = 1 << 20;
+    CsvReader input(
+        [&io, fd](char *data, qsizetype size) -> qsizetype {
+            io.out.flush();
+            for (;;) {
+                const ssize_t got = ::read(fd, data, size);
+                if (got >= 0)
+                    return got;
+                if (errno != EINTR)
+                    throw IoError(QStringLiteral("errore di lettura dell'elenco: %1")
+                                      .arg(QString::fromLocal8Bit(strerror(errno))));
+            }
+        },
+        '\n', {0, kLongestLine});
     QList<Column> columns = lookup.columns();
     columns.prepend({QStringLiteral("TESTO"), QStringLiteral("testo"), lookup.keyCapacity()});
     columns.append({QStringLiteral("ESITO"), QStringLiteral("esito"), 0});
@@ -375,12 +339,10 @@ int lookUpBatch(const Options &options, Lookup &lookup, Streams &io)
     lookup.preload();
     const qsizetype shownColumns = lookup.columns().size();
     bool everyLineFound = true;
-    bool firstLine = true;
-    while (std::optional<QByteArray> bytes = input.next()) {
-        if (firstLine && bytes->startsWith("\xEF\xBB\xBF"))
-            bytes->remove(0, 3);
-        firstLine = false;
-        const QString line = QString::fromUtf8(*bytes);
+    while (const std::optional<CsvRecord> bytes = input.nextLine()) {
+        if (!bytes->error.isEmpty())
+            throw Error(QStringLiteral("una riga dell'elenco supera %1 byte: non è un elenco di testi").arg(kLongestLine));
+        const QString line = QString::fromUtf8(bytes->raw);
         const LookupResult result = lookup.find(line, 1);
         QStringList values;
         values.reserve(shownColumns + 2);

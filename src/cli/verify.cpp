@@ -81,9 +81,12 @@ int verifyList(const VerifyOptions &options, const std::function<void(const QStr
     if (options.encoding) {
         encoding = *options.encoding;
     } else if (fromStdin) {
-        encoding = stdinBytes.startsWith("\xEF\xBB\xBF") || isUtf8(stdinBytes) ? ListEncoding::Utf8
-                                                                               : ListEncoding::Windows1252;
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        (void)QString(decoder(stdinBytes));
+        encoding = stdinBytes.startsWith("\xEF\xBB\xBF") || !decoder.hasError() ? ListEncoding::Utf8
+                                                                                 : ListEncoding::Windows1252;
     } else {
+        const bool bom = file.peek(3) == "\xEF\xBB\xBF"; // UTF-8 by its own word
         QStringDecoder decoder(QStringDecoder::Utf8);
         while (!file.atEnd() && !decoder.hasError()) {
             const QByteArray piece = file.read(1 << 20);
@@ -91,7 +94,7 @@ int verifyList(const VerifyOptions &options, const std::function<void(const QStr
                 break;
             (void)QString(decoder(piece));
         }
-        if (decoder.hasError())
+        if (decoder.hasError() && !bom)
             encoding = ListEncoding::Windows1252;
         file.seek(0);
     }
@@ -110,7 +113,7 @@ int verifyList(const VerifyOptions &options, const std::function<void(const QStr
     };
 
     qsizetype stdinPosition = 0;
-    CsvListReader reader([&](char *data, qsizetype size) -> qsizetype {
+    CsvReader reader([&](char *data, qsizetype size) -> qsizetype {
         if (fromStdin) {
             const qsizetype n = std::min(size, stdinBytes.size() - stdinPosition);
             memcpy(data, stdinBytes.constData() + stdinPosition, n);
@@ -121,7 +124,7 @@ int verifyList(const VerifyOptions &options, const std::function<void(const QStr
         if (got < 0)
             throw IoError(QStringLiteral("errore di lettura dell'elenco: %1").arg(file.errorString()));
         return got;
-    });
+    }, ';', CsvReader::kListLimits);
     const char separator = detectSeparator(reader.peekFirstLine());
     reader.setSeparator(separator);
     const std::optional<CsvRecord> header = reader.next();
@@ -228,8 +231,12 @@ int verifyList(const VerifyOptions &options, const std::function<void(const QStr
         const auto ascii = [](const QString &text) {
             return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
         };
+        const auto control = [](QChar c) { return c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r'; };
         for (int w = 0; w < kWanted && verdict.outcome != Verdict::InvalidRow; ++w) {
-            if (!ascii(wanted[w]) && !encodeCp1252(wanted[w])) {
+            if (std::any_of(wanted[w].begin(), wanted[w].end(), control)) {
+                verdict.outcome = Verdict::InvalidRow;
+                verdict.note = QStringLiteral("caratteri di controllo nel campo %1").arg(kWhat[w]);
+            } else if (!ascii(wanted[w]) && !encodeCp1252(wanted[w])) {
                 QString bad;
                 for (const QChar c : wanted[w])
                     if (!encodeCp1252(QString(c)) && !bad.contains(c))

@@ -293,6 +293,41 @@ private slots:
             << semicolonsOut + "\"\"\"Roma;RM;00184\";;;RIGA NON VALIDA;;;;virgolette non chiuse\n"
                                 "Cantù;CO;22063;OK;;CANTÙ;CO;\n"
             << 1 << "righe lette: 2";
+        QTest::newRow("RIGA NON VALIDA: a quote never closed ends at the line where it opened")
+            << check << semicolons + "Roma;\"Via XX\nSettembre\";\"00187\nCantù;CO;22063\n"
+            << semicolonsOut + "\"Roma;\"\"Via XX\nSettembre\"\";\"\"00187\";;;RIGA NON VALIDA;;;;virgolette non chiuse\n"
+                               "Cantù;CO;22063;OK;;CANTÙ;CO;\n"
+            << 1 << "righe lette: 2";
+        // Rows over the record limit: kept cut at 65,536 bytes, the rest of
+        // their line dropped, the next row read.
+        const QByteArray longQuote = "\"Roma" + QByteArray(70000, 'x');
+        QTest::newRow("RIGA NON VALIDA: a quote never closed on a line over the limit")
+            << check << semicolons + longQuote + "\nCantù;CO;22063\n"
+            << semicolonsOut + "\"\"" + longQuote.first(65536) + "\";;;RIGA NON VALIDA;;;;virgolette non chiuse\n"
+                               "Cantù;CO;22063;OK;;CANTÙ;CO;\n"
+            << 1 << "righe lette: 2";
+        QTest::newRow("RIGA NON VALIDA: a line of separators only")
+            << check << semicolons + QByteArray(70000, ';') + "\nCantù;CO;22063\n"
+            << semicolonsOut + '"' + QByteArray(65536, ';')
+                   + "\";;;RIGA NON VALIDA;;;;riga troppo lunga (oltre 65536 byte)\nCantù;CO;22063;OK;;CANTÙ;CO;\n"
+            << 1 << "righe lette: 2";
+        const QByteArray columns = "Roma;RM;00187" + QByteArray(";x").repeated(100000);
+        QTest::newRow("RIGA NON VALIDA: 100,000 columns")
+            << check << semicolons + columns + "\r\nCantù;CO;22063\r\n"
+            << semicolonsOut + '"' + columns.first(65536)
+                   + "\";;;RIGA NON VALIDA;;;;riga troppo lunga (oltre 65536 byte)\nCantù;CO;22063;OK;;CANTÙ;CO;\n"
+            << 1 << "righe lette: 2";
+        QTest::newRow("RIGA NON VALIDA: a NUL byte in the locality")
+            << check << semicolons + "Ro" + '\0' + "ma;RM;00187\nCantù;CO;22063\n"
+            << semicolonsOut + "Ro" + '\0'
+                   + "ma;RM;00187;RIGA NON VALIDA;;;;caratteri di controllo nel campo località\nCantù;CO;22063;OK;;CANTÙ;CO;\n"
+            << 1 << "righe lette: 2";
+        QTest::newRow("RIGA NON VALIDA: invalid UTF-8 after a byte order mark")
+            << QStringList{"--verifica", "FILE"} << "\xEF\xBB\xBF" + semicolons + "Cant\xF9;CO;22063\nRoma;RM;00187\n"
+            << "\xEF\xBB\xBF" + semicolonsOut
+                   + "Cant\xF9;CO;22063;RIGA NON VALIDA;;;;caratteri non ammessi nei dati nel campo località: "
+                     "\xEF\xBF\xBD\nRoma;RM;00187;OK;;ROMA;RM;\n"
+            << 1 << "righe lette: 2";
         QTest::newRow("RIGA NON VALIDA: text after a closing quote")
             << check << semicolons + "\"Roma\"x;RM;00184\n"
             << semicolonsOut + "\"Roma\"x;RM;00184;RIGA NON VALIDA;;;;virgolette non bilanciate\n" << 1 << "";

@@ -295,6 +295,14 @@ private slots:
         QCOMPARE(table.rows[1].line, 5);
         parseCsv("a\n\"open", "t.csv", faults);
         QCOMPARE(faults.size(), 1);
+        // A quote never closed runs to the end, where a line end is no row's;
+        // carriage returns count for nothing, even inside quotes.
+        const CsvTable open = parseCsv("a\r\nx\"y\r\n\"open\r\n\"\"more,", "t.csv", faults);
+        QCOMPARE(faults.size(), 2);
+        QCOMPARE(faults.last().toString(), QStringLiteral("t.csv:3: unterminated quoted field"));
+        QCOMPARE(open.rows.size(), 2);
+        QCOMPARE(open.rows[0].fields, QStringList{"x\"y"});
+        QCOMPARE(open.rows[1].fields, QStringList{"open\n\"more,"});
     }
 
     void writesTheExactBytes()

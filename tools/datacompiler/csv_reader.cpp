@@ -1,7 +1,11 @@
 #include "csv_reader.h"
 
+#include "common/csv_list.h"
+
 #include <QFile>
 #include <QStringDecoder>
+#include <algorithm>
+#include <cstring>
 
 namespace zelvora::datac {
 
@@ -27,74 +31,34 @@ CsvTable readCsv(const QString &path, QList<Fault> &faults)
 CsvTable parseCsv(const QByteArray &bytes, const QString &fileName, QList<Fault> &faults)
 {
     QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
+    (void)QString(utf8.decode(bytes));
     if (utf8.hasError()) {
         faults.append({fileName, 0, QStringLiteral("not valid UTF-8")});
         return {};
     }
-    if (text.startsWith(QChar(0xfeff)))
-        text.remove(0, 1);
-
+    // Carriage returns count for nothing, wherever they are.
+    QByteArray text = bytes;
+    text.replace('\r', QByteArrayView());
+    qsizetype position = 0;
+    CsvReader reader(
+        [&](char *data, qsizetype size) {
+            const qsizetype n = std::min(size, text.size() - position);
+            memcpy(data, text.constData() + position, n);
+            position += n;
+            return n;
+        },
+        ',', {});
     QList<CsvRow> rows;
-    CsvRow row;
-    QString field;
-    bool quoted = false;     // inside a quoted field
-    bool fieldStarted = false;
-    int line = 1;
-    row.line = 1;
-
-    auto endField = [&] {
-        row.fields.append(field);
-        field.clear();
-        fieldStarted = false;
-    };
-    auto endRow = [&] {
-        endField();
-        const bool blank = row.fields.size() == 1 && row.fields.first().isEmpty();
-        if (!blank)
+    while (const std::optional<CsvRecord> record = reader.next()) {
+        if (record->quoteOpen)
+            faults.append({fileName, record->line, QStringLiteral("unterminated quoted field")});
+        CsvRow row{record->line, {}};
+        for (const QByteArray &field : record->fields)
+            row.fields << QString::fromUtf8(field);
+        // A line of one empty field, quoted or not, is blank.
+        if (row.fields.size() > 1 || !row.fields.first().isEmpty())
             rows.append(row);
-        row = CsvRow{};
-    };
-
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (quoted) {
-            if (c == u'"') {
-                if (i + 1 < text.size() && text.at(i + 1) == u'"') {
-                    field.append(u'"');
-                    ++i;
-                } else {
-                    quoted = false;
-                }
-            } else {
-                if (c == u'\n')
-                    ++line;
-                if (c != u'\r')
-                    field.append(c);
-            }
-            continue;
-        }
-        if (c == u'"' && !fieldStarted) {
-            quoted = true;
-            fieldStarted = true;
-        } else if (c == u',') {
-            endField();
-        } else if (c == u'\r') {
-            // part of a CRLF line end
-        } else if (c == u'\n') {
-            endRow();
-            ++line;
-            row.line = line;
-        } else {
-            field.append(c);
-            fieldStarted = true;
-        }
     }
-    if (quoted)
-        faults.append({fileName, row.line, QStringLiteral("unterminated quoted field")});
-    if (!field.isEmpty() || !row.fields.isEmpty())
-        endRow();
-
     CsvTable table;
     if (rows.isEmpty()) {
         faults.append({fileName, 0, QStringLiteral("no header line")});
