@@ -24,7 +24,7 @@ struct VerifyOptions
 // Checks an address list (a CSV file with a header line) and writes it again
 // with the outcome of every row beside its fields. Messages and the summary go
 // through `message`; the exit status is returned: 0 when every row is OK, 1
-// when some is not, 2 when the run cannot go on.
+// when some is not. Throws Error when the run cannot go on.
 int verifyList(const VerifyOptions &options, const std::function<void(const QString &)> &message);
 
 } // namespace zelvora::cli

@@ -1,0 +1,97 @@
+// The list check a step at a time, as a program drives it row by row: the
+// list opened, its columns found or chosen, each row with the line it starts
+// on and its verdict, whatever the bytes.
+#include "common/error.h"
+#include "common/list_check.h"
+#include "support/fixtures.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zelvora;
+
+class TestListCheck : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString list(const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(QStringLiteral("elenco.csv"));
+        test::writeAll(path, bytes);
+        return path;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(test::buildDataFolder(m_dir.path(), {{"CANTÙ", "CO", "", "22063"}, {"ROMA", "RM", "", "00187"}},
+                                      {{"CO", "COMO"}, {"RM", "ROMA"}}));
+    }
+
+    void givesEachRowItsLineAndVerdict_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QList<int>>("lines");
+        QTest::addColumn<QStringList>("outcomes");
+        const QByteArray header = "comune;cap\n";
+        const QString ok = QStringLiteral("OK");
+        const QString invalid = QStringLiteral("RIGA NON VALIDA");
+        QTest::newRow("line breaks in quotes and empty lines count")
+            << header + "\"Ro\nma\";00187\n\n\r\nCantù;22063\n" << QList<int>{2, 6} << QStringList{ok, ok};
+        QTest::newRow("a quote never closed, then the next line")
+            << header + "\"Roma;00187\nCantù;22063" << QList<int>{2, 3} << QStringList{invalid, ok};
+        QTest::newRow("a quote never closed after a closed one over two lines")
+            << header + "\"Ro\nma\";\"00187\nCantù;22063\n" << QList<int>{2, 4} << QStringList{invalid, ok};
+        QTest::newRow("a line over the limit")
+            << header + QByteArray(70000, 'x') + "\nCantù;22063\n" << QList<int>{2, 3} << QStringList{invalid, ok};
+        QTest::newRow("a quote open past the limit, on one line")
+            << header + '"' + QByteArray(200000, ';') + "\nCantù;22063\n" << QList<int>{2, 3} << QStringList{invalid, ok};
+        QTest::newRow("a NUL byte, Windows-1252, an empty locality, a short row")
+            << header + "Ro" + '\0' + "ma;00187\nCant\xF9;22063\n;\nRoma\n" << QList<int>{2, 3, 4, 5}
+            << QStringList{invalid, ok, invalid, "CAP MANCANTE"};
+    }
+
+    void givesEachRowItsLineAndVerdict()
+    {
+        QFETCH(QByteArray, input);
+        QFETCH(QList<int>, lines);
+        QFETCH(QStringList, outcomes);
+        AddressList addresses(list(input));
+        QCOMPARE(addresses.header(), QStringList({"comune", "cap"}));
+        const ListColumns columns = ListColumns::detect(addresses.header());
+        AddressCheck check(m_dir.path());
+        QList<int> readLines;
+        QStringList readOutcomes;
+        while (const std::optional<ListRow> row = addresses.next()) {
+            QVERIFY(row->raw.size() <= CsvReader::kListLimits.record);
+            readLines << row->line;
+            readOutcomes << Verdict::text(checkRow(check, columns, *row, 2).outcome);
+        }
+        QCOMPARE(readLines, lines);
+        QCOMPARE(readOutcomes, outcomes);
+    }
+
+    void columnsAreFoundOrChosen()
+    {
+        const QStringList header{"Cliente", "C.A.P.", "Località", "Prov.", "Indirizzo"};
+        QCOMPARE(ListColumns::detect(header).index, (std::array<int, kListFields>{2, 3, 1, 4}));
+        QCOMPARE(ListColumns::named(header, {"5", "", "cliente"}).index, (std::array<int, kListFields>{4, -1, 0, -1}));
+        QVERIFY_THROWS_EXCEPTION(Error, ListColumns::named(header, {"telefono"}));
+    }
+
+    void writesRowsBackAsTheListIsWritten()
+    {
+        AddressList addresses(list("comune\tcap\r\nCant\xF9\r\n\"a\"b\t1\r\n"));
+        const ListFormat &format = addresses.format();
+        QCOMPARE(format.encoding, ListEncoding::Windows1252);
+        QCOMPARE(format.separator, '\t');
+        QCOMPARE(format.header(addresses.rawHeader(), {"esito"}), QByteArray("comune\tcap\tesito\r\n"));
+        QCOMPARE(format.row(*addresses.next(), 2, {"LOCALITÀ", "a\tb"}), QByteArray("Cant\xF9\t\tLOCALIT\xC0\t\"a\tb\"\r\n"));
+        QCOMPARE(format.row(*addresses.next(), 2, {"x"}), QByteArray("\"a\"b\t1\tx\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestListCheck)
+#include "tst_list_check.moc"
