@@ -417,6 +417,8 @@ bool AddressCheck::checkStreetOf(Verdict &v, const QString &key, const QString &
     }
     const StreetMatcher::Street &s = streets->street(m.street);
     v.note = streets->label(m.street);
+    v.city = *city;
+    v.street = m.street;
     if (s.cap.isEmpty()) {
         v.outcome = Verdict::StreetWithoutCap;
         if (!s.note.isEmpty())
