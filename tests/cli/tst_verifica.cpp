@@ -413,6 +413,34 @@ private slots:
                                       + "\nRoma;RM;00187;OK;;ROMA;RM;\nRoma;RM;1;CAP ERRATO;00184 00187 00195;ROMA;RM;\n");
         QVERIFY2(run.err.contains(QStringLiteral("righe lette: 2")), qPrintable(run.err));
     }
+
+    // A workbook is read as its first sheet (by its headers, or --colonne)
+    // and the result written as one, codes as texts.
+    void workbookListIsReadAndWrittenAsWorkbook()
+    {
+        const QByteArray content = R"(<office:document-content xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
+                                   R"( xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0")"
+                                   R"( xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"><office:body><office:spreadsheet>)"
+                                   "<table:table><table:table-row><table:table-cell><text:p>Comune</text:p></table:table-cell>"
+                                   "<table:table-cell><text:p>Prov</text:p></table:table-cell><table:table-cell><text:p>CAP"
+                                   "</text:p></table:table-cell></table:table-row><table:table-row><table:table-cell><text:p>Roma"
+                                   "</text:p></table:table-cell><table:table-cell><text:p>RM</text:p></table:table-cell>"
+                                   "<table:table-cell office:value-type=\"float\" office:value=\"187\"><text:p>00187</text:p>"
+                                   "</table:table-cell></table:table-row></table:table></office:spreadsheet></office:body>"
+                                   "</office:document-content>";
+        const QString list = m_lists.filePath(QStringLiteral("elenco.ods"));
+        QVERIFY(writeZip(list, {{"content.xml", content}}));
+        const QString output = m_lists.filePath(QStringLiteral("controllato.xlsx"));
+        Run run = cerca({"--verifica", list, "--output", output}, {});
+        QCOMPARE(run.exitCode, 0);
+        run = cerca({"--verifica", output, "--colonne", "1,2,3"}, {});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, "\xEF\xBB\xBF" "Comune;Prov;CAP;esito;cap_proposto;localita_trovata;pv_trovata;nota;esito;cap_proposto;"
+                          "localita_trovata;pv_trovata;nota\r\nRoma;RM;00187;OK;;ROMA;RM;;OK;;ROMA;RM;\r\n");
+        run = cerca({"--verifica", list, "--output", list + ".xlsx", "--colonne", "1,2,9"}, {});
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY(!QFileInfo::exists(list + ".xlsx"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestVerifica)
