@@ -127,8 +127,12 @@ constexpr std::array<QStringView, 62> kSetApart{
     u"S",       u"SAN",      u"SANTA",   u"SANTO",    u"SANT",      u"SANTI",    u"PRIMO",  u"PRIMA",
     u"SECONDO", u"SECONDA",  u"TERZO",   u"TERZA",    u"QUARTO",    u"QUARTA"};
 
-constexpr std::array<QStringView, 11> kEndStreet{u"SNC",      u"SN",     u"KM",  u"LOC",    u"LOCALITA", u"FRAZ",
-                                                 u"FRAZIONE", u"ANGOLO", u"ANG", u"PRESSO", u"ADIACENTE"};
+// The last ones as shops and fuel stations write where they stand ("VIA
+// ROMA IMPIANTO Q8", "VIA TIBURTINA FRONTE CIVICO 12").
+constexpr std::array<QStringView, 21> kEndStreet{
+    u"SNC",     u"SN",       u"KM",     u"LOC",   u"LOCALITA", u"FRAZ",       u"FRAZIONE",
+    u"ANGOLO",  u"ANG",      u"PRESSO", u"ADIACENTE", u"CHILOMETRO", u"FRONTE", u"LATO",
+    u"OPP",     u"IMPIANTO", u"IMP",    u"DISTRIBUTORE", u"DISTR", u"INGRESSO", u"INGR"};
 constexpr std::array<QStringView, 17> kEndBeforeNumber{u"N",      u"NR",    u"NUM",   u"CIV",     u"CIVICO", u"INT",
                                                        u"INTERNO", u"SC",   u"SCALA", u"ED",      u"EDIFICIO", u"PAL",
                                                        u"PALAZZINA", u"IS", u"ISOLATO", u"LOTTO", u"LOTTI"};
