@@ -1,6 +1,6 @@
-#include "verify.h"
-
+// The check of an address list by zelvora-cerca.
 #include "cli/command.h"
+
 #include "common/error.h"
 #include "common/list_check.h"
 
@@ -72,15 +72,15 @@ ListColumns columnsOf(const AddressList &list, const QStringList &names)
 
 } // namespace
 
-int verifyList(const VerifyOptions &options, const std::function<void(const QString &)> &message)
+int VerifyCommand::execute(const Options &options, Streams &io)
 {
-    AddressList list(options.input, options.encoding);
-    if (!options.output.isEmpty() && options.input != u"-" && sameFile(options.input, options.output))
+    AddressList list(*options.verify, options.encoding);
+    if (!options.output.isEmpty() && *options.verify != u"-" && sameFile(*options.verify, options.output))
         throw Error(QStringLiteral("il file di uscita %1 è l'elenco da controllare: non lo sovrascrivo").arg(options.output));
     const ListColumns columns = columnsOf(list, options.columns);
     AddressCheck check(options.dataFolder);
     for (const QString &warning : check.warnings())
-        message(QStringLiteral("attenzione: %1").arg(warning));
+        io.message(QStringLiteral("attenzione: %1").arg(warning));
 
     CheckedOutput out(options.output);
     const int fields = static_cast<int>(list.header().size());
@@ -121,7 +121,7 @@ int verifyList(const VerifyOptions &options, const std::function<void(const QStr
     for (int o = 0; o < Verdict::kOutcomes; ++o)
         if (counts[o])
             summary += QStringLiteral("\n  %1 %2").arg(Verdict::text(Verdict::Outcome(o)).leftJustified(30)).arg(counts[o], 7);
-    message(summary);
+    io.message(summary);
     return counts[Verdict::Ok] == rows ? kFound : kNothing;
 }
 
