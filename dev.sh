@@ -10,7 +10,8 @@ cd "$(dirname "$0")"
 BUILD_DIR=${ZELVORA_BUILD_DIR:-build}
 PACKAGES=(cmake make g++ qt6-base-dev qt6-svg-dev fonts-liberation poppler-utils python3
           qt6-translations-l10n xvfb x11-utils dbus-daemon at-spi2-core
-          dpkg-dev file desktop-file-utils appstream libsqlite3-dev)
+          dpkg-dev file desktop-file-utils appstream libsqlite3-dev
+          libminizip-dev libxlsxwriter-dev)
 # Only ./dev.sh fuzz needs these: clang (Debian 12: clang 14) with libFuzzer
 # and the sanitizers' run-time libraries.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
@@ -65,7 +66,7 @@ fuzz() {
     cmake --build "$dir" -j "$(nproc)"
     "$dir/bin/fuzz_make_seeds" "$dir/seeds"
     local failed=() target
-    for target in record_file locality_files prefix_index street_files csv compile session window_session; do
+    for target in record_file locality_files prefix_index street_files csv compile session window_session xlsx ods; do
         mkdir -p "$dir/corpus/$target" "$dir/findings/$target" "tests/fuzz_corpus/$target"
         echo "== $target: $seconds s"
         if LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
@@ -90,7 +91,7 @@ fuzz() {
 bench() {
     local dir="$BUILD_DIR-bench"
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release
-    cmake --build "$dir" -j "$(nproc)" --target bench_ratios bench_startup bench_bare_window bench_make_large_set zelvora_data zelvora-cerca
+    cmake --build "$dir" -j "$(nproc)" --target bench_ratios bench_startup bench_bare_window bench_make_large_set bench_list_window zelvora_data zelvora-cerca
     python3 bench/run_bench.py "$dir" "$@"
 }
 
@@ -121,10 +122,9 @@ package)
     install_missing "${PACKAGE_PACKAGES[@]}"
     build
     (cd "$BUILD_DIR" && cpack -G DEB)
-    ls "$BUILD_DIR"/zelvora_*.deb
-    # Every error and warning is a fault, but the windowed program's missing
-    # manual page.
-    lintian "$BUILD_DIR"/zelvora_*.deb
+    ls "$BUILD_DIR"/zelvora_*.deb "$BUILD_DIR"/zelvora-data_*.deb
+    # Every error and warning is a fault.
+    lintian --fail-on error,warning "$BUILD_DIR"/zelvora_*.deb "$BUILD_DIR"/zelvora-data_*.deb
     ;;
 fuzz)
     [[ "${2:-}" =~ ^[0-9]+$ ]] || { echo "usage: $0 fuzz SECONDS" >&2; exit 2; }

@@ -1,6 +1,7 @@
 #include "fuzz_target.h"
 
 #include <QApplication>
+#include <QBuffer>
 
 namespace zelvora::fuzz {
 
@@ -51,6 +52,29 @@ void ensureApplication()
     // application's input devices would be taken apart after them.
     static QApplication *app = new QApplication(argc, argv);
     Q_UNUSED(app);
+}
+
+void readWorkbook(const uint8_t *data, size_t size, WorkbookFormat format)
+{
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    // Small limits keep a run fast; the reader's logic is the same.
+    WorkbookReader reader(&buffer, format, WorkbookLimits{4 << 20, 4 << 20, 1 << 20});
+    if (!reader.open()) {
+        FUZZ_CHECK(!reader.error().isEmpty());
+        return;
+    }
+    int line = 0;
+    while (const std::optional<WorkbookRow> row = reader.next()) {
+        FUZZ_CHECK(row->line > line);
+        FUZZ_CHECK(row->line <= WorkbookReader::kMaxRows);
+        FUZZ_CHECK(row->cells.size() <= WorkbookReader::kMaxColumns);
+        for (const QString &cell : row->cells)
+            FUZZ_CHECK(cell.toUtf8().size() <= WorkbookReader::kLongestField);
+        line = row->line;
+    }
+    FUZZ_CHECK(!reader.next());
 }
 
 } // namespace zelvora::fuzz

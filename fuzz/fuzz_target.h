@@ -6,6 +6,7 @@
 // registers itself by name so that one executable runs every target.
 
 #include "app/message_box.h"
+#include "common/workbook.h"
 
 #include <QByteArray>
 #include <QList>
@@ -38,6 +39,12 @@ QByteArray joinParts(const QList<QByteArray> &parts);
 
 // A widget application on the offscreen platform, made once.
 void ensureApplication();
+
+// Reads every row of a workbook made of the input, checking what a reader
+// always gives: rows in order within the sheet, cells within the columns
+// and the field limit, a message once it stops early, and nothing after
+// the end.
+void readWorkbook(const uint8_t *data, size_t size, WorkbookFormat format);
 
 } // namespace zelvora::fuzz
 

@@ -6,7 +6,11 @@
 #include "datacompiler/locality_compiler.h"
 #include "locality/locality_files.h"
 
+#include "common/workbook_writer.h"
+
+#include <QTemporaryFile>
 #include <cstdlib>
+#include <minizip/zip.h>
 
 namespace zelvora::fuzz {
 
@@ -54,6 +58,62 @@ datac::DataFiles compiled()
     return all;
 }
 
+// A zip archive of the given parts, stored uncompressed, so that the
+// fuzzer's changes reach the XML inside.
+QByteArray storedZip(const QList<QPair<const char *, QByteArray>> &parts)
+{
+    QTemporaryFile file;
+    FUZZ_CHECK(file.open());
+    zipFile zip = zipOpen64(QFile::encodeName(file.fileName()).constData(), APPEND_STATUS_CREATE);
+    FUZZ_CHECK(zip);
+    for (const auto &[name, bytes] : parts) {
+        FUZZ_CHECK(zipOpenNewFileInZip64(zip, name, nullptr, nullptr, 0, nullptr, 0, nullptr, 0, 0, 0) == ZIP_OK);
+        FUZZ_CHECK(zipWriteInFileInZip(zip, bytes.constData(), static_cast<unsigned>(bytes.size())) == ZIP_OK);
+        FUZZ_CHECK(zipCloseFileInZip(zip) == ZIP_OK);
+    }
+    zipClose(zip, nullptr);
+    return file.readAll();
+}
+
+QList<QByteArray> xlsxSeeds()
+{
+    const QByteArray workbook = R"(<workbook xmlns:r="r"><workbookPr date1904="0"/><sheets><sheet r:id="rId1"/></sheets></workbook>)";
+    const QByteArray rels = R"(<Relationships><Relationship Id="rId1" Target="worksheets/sheet1.xml"/>)"
+                            R"(<Relationship Id="rId2" Type="x/sharedStrings" Target="sharedStrings.xml"/></Relationships>)";
+    const QByteArray shared = "<sst><si><t>comune</t></si><si><r><t>RO</t></r><r><t>MA</t></r><rPh><t>x</t></rPh></si></sst>";
+    const QByteArray styles = R"(<styleSheet><numFmts><numFmt numFmtId="164" formatCode="d/m/yy"/></numFmts>)"
+                              R"(<cellXfs><xf numFmtId="0"/><xf numFmtId="164"/></cellXfs></styleSheet>)";
+    const QByteArray sheet = R"(<worksheet><sheetData><row r="1"><c r="A1" t="s"><v>0</v></c><c r="C1" t="inlineStr">)"
+                             R"(<is><t>cap</t></is></c></row><row r="3"><c r="A3" t="s"><v>1</v></c><c r="B3" s="1"><v>45000.25</v></c>)"
+                             R"(<c r="C3"><v>184</v></c><c t="b"><v>1</v></c><c t="str"><f>A1</f><v>x</v></c></row></sheetData></worksheet>)";
+    QList<QByteArray> seeds{storedZip({{"xl/workbook.xml", workbook}, {"xl/_rels/workbook.xml.rels", rels},
+                                       {"xl/sharedStrings.xml", shared}, {"xl/styles.xml", styles},
+                                       {"xl/worksheets/sheet1.xml", sheet}})};
+    // One written by the program itself, deflated.
+    QTemporaryFile file;
+    FUZZ_CHECK(file.open());
+    XlsxListWriter writer(file.fileName());
+    FUZZ_CHECK(writer.begin({"comune", "cap", "esito"}) && writer.addRow({"Roma", "00184", "OK"}, 2, 0xC6EFCE)
+               && writer.finish());
+    seeds << file.readAll();
+    return seeds;
+}
+
+QByteArray odsSeed()
+{
+    const QByteArray content = R"(<office:document-content xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
+                               R"( xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0")"
+                               R"( xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"><office:body><office:spreadsheet>)"
+                               R"(<table:table><table:table-row><table:table-cell><text:p>comune</text:p></table:table-cell>)"
+                               R"(<table:table-cell table:number-columns-repeated="2"/><table:table-cell><text:p>cap</text:p>)"
+                               R"(</table:table-cell></table:table-row><table:table-row table:number-rows-repeated="3">)"
+                               R"(<table:table-cell><text:p>SAN<text:s text:c="2"/><text:span>VITO</text:span></text:p>)"
+                               R"(<office:annotation><text:p>n</text:p></office:annotation></table:table-cell><table:covered-table-cell/>)"
+                               R"(<table:table-cell office:value-type="float" office:value="184"/></table:table-row>)"
+                               R"(</table:table></office:spreadsheet></office:body></office:document-content>)";
+    return storedZip({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", content}});
+}
+
 } // namespace
 
 QMap<QString, QList<QByteArray>> seedInputs()
@@ -75,6 +135,8 @@ QMap<QString, QList<QByteArray>> seedInputs()
                                         f.value(QStringLiteral("roma.civ"))}),
                              joinParts({f.value(QStringLiteral("roma.loc")), f.value(QStringLiteral("roma.lox"))})};
     seeds["csv"] = {kLocalitiesCsv, kProvincesCsv, kCityCsv};
+    seeds["xlsx"] = xlsxSeeds();
+    seeds["ods"] = {odsSeed()};
     seeds["compile"] = {QByteArray(1, '\0') + joinParts({kLocalitiesCsv, kProvincesCsv}),
                         QByteArray(1, '\1') + kCityCsv};
     // Type "ROC", page down and up, thumb to the end, click, switch to the

@@ -292,6 +292,8 @@ Verdict AddressCheck::check(const QString &locality, const QString &pvText, cons
                 }
                 const StreetMatcher::Street &s = streets->street(m.street);
                 v.note = streets->label(m.street);
+                v.city = *city;
+                v.street = m.street;
                 if (s.cap.isEmpty()) {
                     v.outcome = Verdict::StreetWithoutCap;
                     if (!s.note.isEmpty())

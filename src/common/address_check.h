@@ -38,6 +38,10 @@ struct Verdict
     QString locality; // the locality found
     QString pv;       // its province, or the provinces it is in
     QString note;
+    // The street found, when the address was checked against the street
+    // directory: the city's row in the city table and the street's record.
+    int city = -1;
+    int street = -1;
 };
 
 // Checks addresses against the locality files, the changes and the street

@@ -155,6 +155,8 @@ void TCapF::buildMenu()
     Stradari1 = action(file, "Stradari1", QStringLiteral("&Zone Postali"));
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
     Esci1 = action(file, "Esci1", QStringLiteral("&Esci"));
+    file->addSeparator()->setObjectName(QStringLiteral("N3"));
+    VerificaElenco1 = action(file, "VerificaElenco1", QStringLiteral("Verifica &elenco..."));
     QMenu *search = menu("Ricerca1", QStringLiteral("&Ricerca"));
     perLocalit1 = action(search, "perLocalit1", QStringLiteral("per &Località"));
     perCAP1 = action(search, "perCAP1", QStringLiteral("per &C.A.P."));
@@ -168,6 +170,7 @@ void TCapF::buildMenu()
 
     connectGuarded(Esci1, &QAction::triggered, this, &TCapF::Esci1Click);
     connectGuarded(Stradari1, &QAction::triggered, this, &TCapF::Stradari1Click);
+    connectGuarded(VerificaElenco1, &QAction::triggered, this, &TCapF::VerificaElenco1Click);
     connectGuarded(InformazionesuZelvora1, &QAction::triggered, this, &TCapF::InformazionesuZelvora1Click);
     connectGuarded(Aiuto2, &QAction::triggered, this, &TCapF::Aiuto2Click);
     connectGuarded(perLocalit1, &QAction::triggered, this, &TCapF::perLocalit1Click);
@@ -344,6 +347,18 @@ void TCapF::Stradari1Click()
     });
     hide();
     streets->exec();
+}
+
+void TCapF::VerificaElenco1Click()
+{
+    if (!listWindowFactory)
+        return;
+    std::unique_ptr<QDialog> list = listWindowFactory(this);
+    const auto restore = qScopeGuard([&] {
+        list.reset();
+        m_status->install();
+    });
+    list->exec();
 }
 
 void TCapF::InformazionesuZelvora1Click()

@@ -62,6 +62,7 @@ public:
     void Esci1Click();
     void Aiuto2Click();
     void Stradari1Click();
+    void VerificaElenco1Click();
     void InformazionesuZelvora1Click();
 
     // The secondary windows opened from the menu, each created for one use,
@@ -70,6 +71,8 @@ public:
     using WindowFactory = std::function<std::unique_ptr<QDialog>(QWidget *owner)>;
     WindowFactory streetWindowFactory;
     WindowFactory aboutBoxFactory;
+    // The check of an address list, a window of its own.
+    WindowFactory listWindowFactory;
 
     bool mouseInside() const { return m_status->mouseInside(); }
 
@@ -94,6 +97,7 @@ private:
     ScrollBar *ScrollBar1 = nullptr;
     QLabel *CapHint = nullptr;
     QAction *Stradari1 = nullptr;
+    QAction *VerificaElenco1 = nullptr;
     QAction *Esci1 = nullptr;
     QAction *perLocalit1 = nullptr;
     QAction *perCAP1 = nullptr;

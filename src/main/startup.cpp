@@ -2,7 +2,9 @@
 
 #include "app/application.h"
 #include "common/data_location.h"
+#include "lists/list_window.h"
 #include "locality/main_window.h"
+#include "main/list_details.h"
 #include "streets/street_window.h"
 
 #include <QApplication>
@@ -28,6 +30,7 @@ int runApplication(int argc, char **argv)
         mainWindow.streetWindowFactory = [&mainWindow](QWidget *owner) {
             return std::make_unique<TZone>(mainWindow.settings(), owner);
         };
+        mainWindow.listWindowFactory = [&mainWindow](QWidget *owner) { return makeListWindow(mainWindow, owner); };
         if (!app.terminated()) {
             mainWindow.show();
             result = qtApp.exec();
