@@ -1,15 +1,17 @@
 // The data compiler's validation on any sources: a locality set (localities
-// and provinces) or a city. Sources with a fault build nothing; sources
-// without one build files that the program's readers accept as they are,
-// and the same bytes whatever the order of the rows.
+// and provinces), a city or the changes. Sources with a fault build nothing;
+// sources without one build files that the program's readers accept as they
+// are, and the same bytes whatever the order of the rows.
 #include "fuzz_target.h"
 
 #include "common/io_error.h"
 #include "common/prefix_index.h"
 #include "common/record_file.h"
 #include "common/short_string.h"
+#include "datacompiler/changes_compiler.h"
 #include "datacompiler/city_compiler.h"
 #include "datacompiler/locality_compiler.h"
+#include "locality/changes_file.h"
 #include "locality/locality_files.h"
 #include "locality/search_modes.h"
 #include "streets/street_files.h"
@@ -129,17 +131,45 @@ void compileOneCity(const QByteArray &csv)
     FUZZ_CHECK(compileCity(city, QStringLiteral("roma"), again) == files);
 }
 
+// Every record a known kind with its texts as the source wrote them.
+void compileChangeSet(const QByteArray &csv)
+{
+    QList<Fault> faults;
+    const CsvTable table = parseCsv(csv, QStringLiteral("changes.csv"), faults);
+    ChangesSource source = changesSourceFromTable(table, QStringLiteral("changes.csv"), faults);
+    if (!faults.isEmpty())
+        return;
+    const DataFiles files = compileChanges(source, faults);
+    FUZZ_CHECK(files.isEmpty() == !faults.isEmpty());
+    if (files.isEmpty())
+        return;
+    const QByteArray bytes = files.value(changesfile::kChanges);
+    FUZZ_CHECK(bytes.size() == source.changes.size() * ChangeRecord::kSize);
+    QStringList kinds;
+    for (qsizetype at = 0; at < bytes.size(); at += ChangeRecord::kSize)
+        kinds.append(ChangeRecord::decode(bytes.mid(at, ChangeRecord::kSize)).kind);
+    for (const QString &kind : std::as_const(kinds))
+        FUZZ_CHECK(kind.size() == 1 && QStringLiteral("CFGPNZ").contains(kind));
+    source.changes = reversed(source.changes);
+    QList<Fault> again;
+    FUZZ_CHECK(compileChanges(source, again) == files);
+}
+
 } // namespace
 
 ZELVORA_FUZZ_TARGET(compile)
 {
-    // A first byte that chooses, then the sources.
+    // A first byte that chooses (even: localities, 2 in 4 the changes; odd:
+    // a city), then the sources.
     if (size < 1)
         return 0;
-    if (data[0] % 2 == 0)
+    const QByteArray rest = QByteArray::fromRawData(reinterpret_cast<const char *>(data + 1),
+                                                    static_cast<qsizetype>(size - 1));
+    if (data[0] % 4 == 2)
+        compileChangeSet(rest);
+    else if (data[0] % 2 == 0)
         compileLocalitySet(fuzz::splitInput(data + 1, size - 1, 2));
     else
-        compileOneCity(QByteArray::fromRawData(reinterpret_cast<const char *>(data + 1),
-                                               static_cast<qsizetype>(size - 1)));
+        compileOneCity(rest);
     return 0;
 }

@@ -30,6 +30,15 @@ const QByteArray kLocalitiesCsv =
 const QByteArray kProvincesCsv =
     "province,name\n"
     "RM,Roma\nLT,Latina\nTO,Torino\nVE,Venezia\nMI,Milano\nRA,Ravenna\nBI,Biella\nSV,Savona\n";
+const QByteArray kChangesCsv =
+    "kind,locality,province,cap,new_locality,new_province,new_cap,year\n"
+    "cap,SEGRATE,MI,20090,,,20054,2020\n"
+    "merged,CASTEGNERO,VI,,CASTEGNERO NANTO,VI,,\n"
+    "generic,MODENA,MO,41100,,,,\n"
+    "province,LISSONE,MI,,LISSONE,MB,,2009\n"
+    "name,BOZEN,BZ,,BOLZANO,BZ,,\n"
+    "fraction,MARINA DI RAVENNA,RA,,RAVENNA,RA,,\n"
+    "fraction,BOSA MARINA,OR,08013,BOSA,OR,,\n";
 const QByteArray kCityCsv =
     "street,designation,city_tag,cap,agency,note\n"
     "GARIBALDI GIUSEPPE,VIA,,00153,,\"1-25, 2-30\"\n"
@@ -138,7 +147,7 @@ QMap<QString, QList<QByteArray>> seedInputs()
     seeds["xlsx"] = xlsxSeeds();
     seeds["ods"] = {odsSeed()};
     seeds["compile"] = {QByteArray(1, '\0') + joinParts({kLocalitiesCsv, kProvincesCsv}),
-                        QByteArray(1, '\1') + kCityCsv};
+                        QByteArray(1, '\1') + kCityCsv, QByteArray(1, '\2') + kChangesCsv};
     // Type "ROC", page down and up, thumb to the end, click, switch to the
     // postal codes and type "00", switch to the provinces and type "RM".
     static const char steps[] = "\x00R\x00O\x00" "C" "\x04\x02\x04\x03\x05\x01\x07\xff\x08\x03"

@@ -3,6 +3,8 @@
 
 #include "common/error.h"
 #include "common/list_check.h"
+#include "common/workbook.h"
+#include "common/workbook_writer.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -70,22 +72,16 @@ ListColumns columnsOf(const AddressList &list, const QStringList &names)
     return columns;
 }
 
-} // namespace
+using Counts = std::array<int, Verdict::kOutcomes>;
 
-int VerifyCommand::execute(const Options &options, Streams &io)
+// Checks every row of `list` and writes it, as the list is written or as CSV
+// or JSON as asked, to `options.output` or standard output.
+Counts checkIntoList(AddressList &list, const ListColumns &columns, AddressCheck &check, const Options &options,
+                     int &rows)
 {
-    AddressList list(*options.verify, options.encoding);
-    if (!options.output.isEmpty() && *options.verify != u"-" && sameFile(*options.verify, options.output))
-        throw Error(QStringLiteral("il file di uscita %1 è l'elenco da controllare: non lo sovrascrivo").arg(options.output));
-    const ListColumns columns = columnsOf(list, options.columns);
-    AddressCheck check(options.dataFolder);
-    for (const QString &warning : check.warnings())
-        io.message(QStringLiteral("attenzione: %1").arg(warning));
-
     CheckedOutput out(options.output);
     const int fields = static_cast<int>(list.header().size());
     const ListFormat &format = list.format();
-    // As the list is written, or CSV or JSON as asked.
     std::optional<OutputWriter> writer;
     if (options.format == OutputFormat::Aligned) {
         out.write(format.header(list.rawHeader(), verdictColumns()));
@@ -98,8 +94,7 @@ int VerifyCommand::execute(const Options &options, Streams &io)
         writer.emplace(options.format, names, true);
         out.write(writer->begin());
     }
-    std::array<int, Verdict::kOutcomes> counts{};
-    int rows = 0;
+    Counts counts{};
     while (const std::optional<ListRow> row = list.next()) {
         ++rows;
         const Verdict verdict = checkRow(check, columns, *row, fields);
@@ -115,6 +110,48 @@ int VerifyCommand::execute(const Options &options, Streams &io)
     if (writer)
         out.write(writer->end());
     out.finish();
+    return counts;
+}
+
+// The same into an .xlsx workbook: every cell a text, the outcome's cell in
+// its colour; the file replaced whole at the end.
+Counts checkIntoWorkbook(AddressList &list, const ListColumns &columns, AddressCheck &check, const QString &file,
+                         int &rows)
+{
+    const int fields = static_cast<int>(list.header().size());
+    XlsxListWriter workbook(file);
+    if (!workbook.begin(list.header() + verdictColumns()))
+        throw Error(workbook.error());
+    Counts counts{};
+    while (const std::optional<ListRow> row = list.next()) {
+        ++rows;
+        const Verdict verdict = checkRow(check, columns, *row, fields);
+        ++counts[verdict.outcome];
+        QStringList values = row->fields.isEmpty() ? QStringList{list.format().decode(row->raw)} : row->fields;
+        values.resize(fields);
+        if (!workbook.addRow(values + verdictFields(verdict), fields, outcomeColour(verdict.outcome)))
+            throw Error(workbook.error());
+    }
+    if (!workbook.finish())
+        throw Error(workbook.error());
+    return counts;
+}
+
+} // namespace
+
+int VerifyCommand::execute(const Options &options, Streams &io)
+{
+    AddressList list(*options.verify, options.encoding);
+    if (!options.output.isEmpty() && *options.verify != u"-" && sameFile(*options.verify, options.output))
+        throw Error(QStringLiteral("il file di uscita %1 è l'elenco da controllare: non lo sovrascrivo").arg(options.output));
+    const ListColumns columns = columnsOf(list, options.columns);
+    AddressCheck check(options.dataFolder);
+    for (const QString &warning : check.warnings())
+        io.message(QStringLiteral("attenzione: %1").arg(warning));
+    int rows = 0;
+    const Counts counts = workbookFormatOf(options.output) == WorkbookFormat::Xlsx
+                              ? checkIntoWorkbook(list, columns, check, options.output, rows)
+                              : checkIntoList(list, columns, check, options, rows);
 
     // The summary: rows read and the count of each outcome.
     QString summary = QStringLiteral("righe lette: %1").arg(rows);

@@ -41,10 +41,14 @@ QString Verdict::text(Outcome outcome)
         return QStringLiteral("CAP ERRATO");
     case CapChanged:
         return QStringLiteral("CAP VARIATO");
+    case CapGeneric:
+        return QStringLiteral("CAP GENERICO");
     case MunicipalityGone:
         return QStringLiteral("COMUNE NON PIÙ ESISTENTE");
     case ProvinceWrong:
         return QStringLiteral("PROVINCIA ERRATA");
+    case ProvinceChanged:
+        return QStringLiteral("PROVINCIA VARIATA");
     case LocalityUnknown:
         return QStringLiteral("LOCALITÀ SCONOSCIUTA");
     case StreetUnknown:
@@ -73,9 +77,9 @@ AddressCheck::AddressCheck(const QString &dataFolder) : m_dataFolder(dataFolder)
     m_localities.reserve(count);
     for (int i = 0; i < count; ++i) {
         const LocalityRecord r = LocalityRecord::decode(all.mid(qsizetype(i) * LocalityRecord::kSize, LocalityRecord::kSize));
-        m_localities.push_back({r.locality, r.pv, {}});
         QStringList words = nameWords(r.locality);
-        m_byKey[nameKey(words)] << i;
+        m_localities.push_back({r.locality, r.pv, {}, nameKey(words)});
+        m_byKey[m_localities.back().key] << i;
         m_words.push_back(std::move(words));
     }
     // Every code of every locality, from the postal-code order.
@@ -99,21 +103,7 @@ AddressCheck::AddressCheck(const QString &dataFolder) : m_dataFolder(dataFolder)
         m_warnings << missingFile(folder.filePath(kProvinces)) + QStringLiteral(": province solo per sigla");
     }
 
-    RecordFile changes;
-    if (changes.open(folder.filePath(changesfile::kChanges), ChangeRecord::kSize)) {
-        const QByteArray records = changes.readAll();
-        for (qsizetype at = 0; at + ChangeRecord::kSize <= records.size(); at += ChangeRecord::kSize) {
-            const ChangeRecord r = ChangeRecord::decode(records.mid(at, ChangeRecord::kSize));
-            const Change change{r.pv, r.cap, r.newCap, r.newLocality, r.newPv};
-            if (r.kind == QLatin1Char(ChangeRecord::kCodeChanged))
-                m_codeChanges[nameKey(r.locality)] << change;
-            else if (r.kind == QLatin1Char(ChangeRecord::kMerged))
-                m_mergers[nameKey(r.locality)] << change;
-        }
-    } else {
-        m_warnings << missingFile(folder.filePath(changesfile::kChanges))
-                          + QStringLiteral(": codi cambiati e comuni soppressi non riconosciuti");
-    }
+    loadChanges(folder.filePath(changesfile::kChanges));
 
     // The cities of the street directory under the names of their localities.
     for (int row = 0; row < static_cast<int>(cityTable.size()); ++row)
@@ -125,6 +115,57 @@ AddressCheck::AddressCheck(const QString &dataFolder) : m_dataFolder(dataFolder)
 }
 
 AddressCheck::~AddressCheck() = default;
+
+void AddressCheck::loadChanges(const QString &path)
+{
+    RecordFile changes;
+    if (!changes.open(path, ChangeRecord::kSize)) {
+        m_warnings << missingFile(path)
+                          + QStringLiteral(": codi e province cambiati, altri nomi e comuni soppressi non riconosciuti");
+        return;
+    }
+    const QByteArray records = changes.readAll();
+    for (qsizetype at = 0; at + ChangeRecord::kSize <= records.size(); at += ChangeRecord::kSize) {
+        const ChangeRecord r = ChangeRecord::decode(records.mid(at, ChangeRecord::kSize));
+        if (r.kind.size() != 1)
+            continue;
+        const Change change{r.pv, r.cap, r.newCap, r.newLocality, r.newPv, r.year};
+        m_changes[r.kind + nameKey(r.locality)] << change;
+        // A frazione with a code of its own, under its municipality too.
+        if (r.kind == QLatin1Char(ChangeRecord::kFraction) && !r.cap.isEmpty())
+            m_changes[QLatin1Char(kFrazioniOf) + nameKey(r.newLocality)] << Change{r.newPv, r.cap, {}, r.locality, r.pv, {}};
+    }
+}
+
+const QList<AddressCheck::Change> &AddressCheck::changesOf(char kind, const QString &key) const
+{
+    static const QList<Change> none;
+    const auto found = m_changes.constFind(QLatin1Char(kind) + key);
+    return found == m_changes.constEnd() ? none : *found;
+}
+
+// The rows a name finds. Under another name of a locality (BOZEN, REGGIO
+// EMILIA), the rows of the locality it stands for: the rows under the other
+// name itself are there for the windows' search. The name of a municipality
+// that has merged into another stands for none: the merger is named.
+QList<int> AddressCheck::rowsNamed(const QString &key, const QString &pv) const
+{
+    QList<int> rows = m_byKey.value(key);
+    const QList<Change> &names = changesOf(ChangeRecord::kName, key);
+    if (names.isEmpty())
+        return rows;
+    rows.removeIf([&](int i) {
+        return std::any_of(names.begin(), names.end(), [&](const Change &c) { return c.pv == m_localities[i].pv; });
+    });
+    const QList<Change> &mergers = changesOf(ChangeRecord::kMerged, key);
+    if (std::any_of(mergers.begin(), mergers.end(), [&](const Change &c) { return pv.isEmpty() || c.pv == pv; }))
+        return rows;
+    for (const Change &c : names)
+        for (const int i : inProvince(m_byKey.value(nameKey(c.newLocality)), c.newPv))
+            if (!rows.contains(i))
+                rows << i;
+    return rows;
+}
 
 QList<int> AddressCheck::inProvince(const QList<int> &localities, const QString &pv) const
 {
@@ -220,51 +261,25 @@ Verdict AddressCheck::check(const QString &locality, const QString &pvText, cons
     if (pv.size() > 2)
         pv = m_provinceByName.value(nameKey(pv), pv);
     const QString cap = capText.trimmed();
-    const QList<int> found = m_byKey.value(key);
-
-    if (found.isEmpty()) {
-        const QList<Change> mergers = m_mergers.value(key);
-        const auto merger = std::find_if(mergers.begin(), mergers.end(),
-                                         [&](const Change &c) { return pv.isEmpty() || c.pv == pv; });
-        if (merger != mergers.end() || mergers.size() == 1) {
-            const Change &c = merger != mergers.end() ? *merger : mergers.first();
-            v.outcome = Verdict::MunicipalityGone;
-            if (c.newLocality.isEmpty()) {
-                v.note = QStringLiteral("comune soppresso dopo il 2020: le fonti non dicono in quale comune è confluito");
-                return v;
-            }
-            v.locality = c.newLocality;
-            v.pv = c.newPv;
-            v.cap = codeList(codesOf(inProvince(m_byKey.value(nameKey(c.newLocality)), c.newPv)));
-            v.note = QStringLiteral("fuso in %1 (%2)").arg(c.newLocality, c.newPv);
-            return v;
-        }
-        v.outcome = Verdict::LocalityUnknown;
-        const QStringList suggestions = suggestLocalities(locality, pv);
-        if (!suggestions.isEmpty())
-            v.note = QStringLiteral("forse: %1").arg(suggestions.join(QStringLiteral(", ")));
-        return v;
-    }
+    const QList<int> found = rowsNamed(key, pv);
+    if (found.isEmpty())
+        return unknownLocality(locality, key, pv);
 
     QStringList provinces;
     for (const int i : found)
         if (!provinces.contains(m_localities[i].pv))
             provinces << m_localities[i].pv;
-    provinces.sort();
-    const QList<int> matches = pv.isEmpty() ? found : inProvince(found, pv);
-    v.locality = m_localities[found.first()].name;
-    if (matches.isEmpty() || (pv.isEmpty() && provinces.size() > 1)) {
-        v.outcome = Verdict::ProvinceWrong;
-        v.pv = provinces.join(u' ');
-        if (provinces.size() == 1) {
-            const QStringList codes = codesOf(found);
-            if (!codes.contains(cap))
-                v.cap = codeList(codes);
+    // Without a province, the code may tell which of the places of that name
+    // the row is.
+    if (pv.isEmpty() && provinces.size() > 1) {
+        if (const QString byCode = provinceOfCode(found, cap); !byCode.isEmpty()) {
+            pv = byCode;
+            provinces = {byCode};
         }
-        v.note = pv.isEmpty() ? QStringLiteral("provincia mancante")
-                              : QStringLiteral("%1 non è in provincia di %2").arg(v.locality, pvText.trimmed());
-        return v;
     }
+    const QList<int> matches = pv.isEmpty() ? found : inProvince(found, pv);
+    if (matches.isEmpty() || (pv.isEmpty() && provinces.size() > 1))
+        return wrongProvince(found, pv, pvText, cap);
     // The name as the municipality writes it (CANTÙ), rather than its
     // spelling with an apostrophe (CANTU'), when the data hold both.
     const auto shown = std::find_if(matches.begin(), matches.end(),
@@ -272,64 +287,193 @@ Verdict AddressCheck::check(const QString &locality, const QString &pvText, cons
     const int first = shown != matches.end() ? *shown : matches.first();
     v.locality = m_localities[first].name;
     v.pv = m_localities[first].pv;
+    if (!checkStreetOf(v, m_localities[first].key, cap, address))
+        checkCode(v, matches, cap);
+    // A row under another name is checked as the locality it names.
+    if (!changesOf(ChangeRecord::kName, key).isEmpty() && nameKey(v.locality) != key)
+        v.note = QStringLiteral("nome ufficiale: %1").arg(v.locality) + (v.note.isEmpty() ? QString() : " - " + v.note);
+    return v;
+}
 
-    if (!address.trimmed().isEmpty()) {
-        if (const auto city = m_cityByKey.constFind(key); city != m_cityByKey.constEnd()) {
-            if (const StreetMatcher *streets = streetsOf(*city)) {
-                const StreetMatcher::Match m = streets->find(address);
-                if (m.street < 0) {
-                    v.outcome = Verdict::StreetUnknown;
-                    QStringList names;
-                    const QList<int> named = !m.alternatives.isEmpty()      ? m.alternatives
-                                             : !m.otherDesignations.isEmpty() ? m.otherDesignations
-                                                                              : streets->suggest(address);
-                    for (const int i : named)
-                        names << streets->label(i);
-                    if (!names.isEmpty())
-                        v.note = (m.alternatives.isEmpty() ? QStringLiteral("forse: %1") : QStringLiteral("più vie: %1"))
-                                     .arg(names.join(QStringLiteral(", ")));
-                    return v;
-                }
-                const StreetMatcher::Street &s = streets->street(m.street);
-                v.note = streets->label(m.street);
-                v.city = *city;
-                v.street = m.street;
-                if (s.cap.isEmpty()) {
-                    v.outcome = Verdict::StreetWithoutCap;
-                    if (!s.note.isEmpty())
-                        v.note += QStringLiteral(": ") + s.note;
-                    return v;
-                }
-                v.outcome = cap.isEmpty() ? Verdict::CapMissing : cap == s.cap ? Verdict::Ok : Verdict::CapWrong;
-                if (v.outcome != Verdict::Ok)
-                    v.cap = s.cap;
-                return v;
-            }
-        }
+// The one province of the rows that have or had the code, or none.
+QString AddressCheck::provinceOfCode(const QList<int> &rows, const QString &cap) const
+{
+    // The changes that name a code the locality had, or a frazione's.
+    static constexpr char kinds[] = {ChangeRecord::kCodeChanged, ChangeRecord::kGeneric, kFrazioniOf};
+    const auto had = [&](int i) {
+        const auto here = [&](const Change &c) { return c.pv == m_localities[i].pv && c.oldCap == cap; };
+        return std::any_of(std::begin(kinds), std::end(kinds), [&](char kind) {
+            const QList<Change> &changes = changesOf(kind, m_localities[i].key);
+            return std::any_of(changes.begin(), changes.end(), here);
+        });
+    };
+    QString found;
+    for (const int i : rows) {
+        if (!m_localities[i].codes.contains(cap) && !had(i))
+            continue;
+        if (!found.isEmpty() && found != m_localities[i].pv)
+            return {};
+        found = m_localities[i].pv;
     }
+    return found;
+}
 
-    // Most codes are right: look for it before any list is made.
-    for (const int i : matches) {
-        if (!cap.isEmpty() && m_localities[i].codes.contains(cap)) {
-            v.outcome = Verdict::Ok;
+// A name that no row has: a municipality that has since merged, else the
+// closest names.
+Verdict AddressCheck::unknownLocality(const QString &locality, const QString &key, const QString &pv) const
+{
+    Verdict v;
+    const QList<Change> &mergers = changesOf(ChangeRecord::kMerged, key);
+    const auto merger = std::find_if(mergers.begin(), mergers.end(),
+                                     [&](const Change &c) { return pv.isEmpty() || c.pv == pv; });
+    if (merger != mergers.end() || mergers.size() == 1) {
+        const Change &c = merger != mergers.end() ? *merger : mergers.first();
+        v.outcome = Verdict::MunicipalityGone;
+        if (c.newLocality.isEmpty()) {
+            v.note = QStringLiteral("comune soppresso dopo il 2020: le fonti non dicono in quale comune è confluito");
+            return v;
+        }
+        v.locality = c.newLocality;
+        v.pv = c.newPv;
+        v.cap = codeList(codesOf(inProvince(m_byKey.value(nameKey(c.newLocality)), c.newPv)));
+        v.note = QStringLiteral("fuso in %1 (%2)").arg(c.newLocality, c.newPv);
+        return v;
+    }
+    v.outcome = Verdict::LocalityUnknown;
+    const QStringList suggestions = suggestLocalities(locality, pv);
+    if (!suggestions.isEmpty())
+        v.note = QStringLiteral("forse: %1").arg(suggestions.join(QStringLiteral(", ")));
+    return v;
+}
+
+// The locality is not in the province written: in a province it was in
+// before (Lissone in MI until 2009), its code still checked against the
+// province of today; else in what provinces it is.
+Verdict AddressCheck::wrongProvince(const QList<int> &found, const QString &pv, const QString &pvText,
+                                    const QString &cap) const
+{
+    Verdict v;
+    v.locality = m_localities[found.first()].name;
+    for (const int i : found) {
+        for (const Change &c : changesOf(ChangeRecord::kProvince, m_localities[i].key)) {
+            if (pv.isEmpty() || c.pv != pv || c.newPv != m_localities[i].pv)
+                continue;
+            Verdict code;
+            code.locality = m_localities[i].name;
+            code.pv = c.newPv;
+            checkCode(code, inProvince(found, c.newPv), cap);
+            v = code;
+            v.outcome = Verdict::ProvinceChanged;
+            v.note = (c.year.isEmpty() ? QStringLiteral("provincia %1: ora %2")
+                                       : QStringLiteral("provincia %1 fino al %3: ora %2"))
+                         .arg(c.pv, c.newPv, c.year);
+            if (code.outcome != Verdict::Ok)
+                v.note += " - " + Verdict::text(code.outcome) + (code.note.isEmpty() ? QString() : ": " + code.note);
             return v;
         }
     }
-    const QStringList codes = codesOf(matches);
+    QStringList provinces;
+    for (const int i : found)
+        if (!provinces.contains(m_localities[i].pv))
+            provinces << m_localities[i].pv;
+    provinces.sort();
+    v.outcome = Verdict::ProvinceWrong;
+    v.pv = provinces.join(u' ');
+    if (provinces.size() == 1) {
+        const QStringList codes = codesOf(found);
+        if (!codes.contains(cap))
+            v.cap = codeList(codes);
+    }
+    v.note = pv.isEmpty() ? QStringLiteral("provincia mancante")
+                          : QStringLiteral("%1 non è in provincia di %2").arg(v.locality, pvText.trimmed());
+    return v;
+}
+
+// An address in a city of the street directory is checked against its
+// street's code; false when there is no address or no street directory.
+bool AddressCheck::checkStreetOf(Verdict &v, const QString &key, const QString &cap, const QString &address)
+{
+    if (address.trimmed().isEmpty())
+        return false;
+    const auto city = m_cityByKey.constFind(key);
+    if (city == m_cityByKey.constEnd())
+        return false;
+    const StreetMatcher *streets = streetsOf(*city);
+    if (!streets)
+        return false;
+    const StreetMatcher::Match m = streets->find(address);
+    if (m.street < 0) {
+        v.outcome = Verdict::StreetUnknown;
+        QStringList names;
+        const QList<int> named = !m.alternatives.isEmpty()      ? m.alternatives
+                                 : !m.otherDesignations.isEmpty() ? m.otherDesignations
+                                                                  : streets->suggest(address);
+        for (const int i : named)
+            names << streets->label(i);
+        if (!names.isEmpty())
+            v.note = (m.alternatives.isEmpty() ? QStringLiteral("forse: %1") : QStringLiteral("più vie: %1"))
+                         .arg(names.join(QStringLiteral(", ")));
+        return true;
+    }
+    const StreetMatcher::Street &s = streets->street(m.street);
+    v.note = streets->label(m.street);
+    v.city = *city;
+    v.street = m.street;
+    if (s.cap.isEmpty()) {
+        v.outcome = Verdict::StreetWithoutCap;
+        if (!s.note.isEmpty())
+            v.note += QStringLiteral(": ") + s.note;
+        return true;
+    }
+    v.outcome = cap.isEmpty() ? Verdict::CapMissing : cap == s.cap ? Verdict::Ok : Verdict::CapWrong;
+    if (v.outcome != Verdict::Ok)
+        v.cap = s.cap;
+    return true;
+}
+
+// The code of the locality found: one of its codes (OK), its old catch-all
+// or another code it had, a frazione's code, or wrong. A frazione without a
+// code of its own is checked against its municipality's codes.
+void AddressCheck::checkCode(Verdict &v, const QList<int> &matches, const QString &cap) const
+{
+    const QString key = m_localities[matches.first()].key;
+    if (codesOf(matches).isEmpty()) {
+        for (const Change &c : changesOf(ChangeRecord::kFraction, key)) {
+            if (c.pv == v.pv && c.oldCap.isEmpty()) {
+                const QString municipality = nameKey(c.newLocality);
+                checkCodes(v, matches, inProvince(m_byKey.value(municipality), c.newPv), municipality, cap);
+                v.note = QStringLiteral("frazione di %1").arg(c.newLocality) + (v.note.isEmpty() ? QString() : " - " + v.note);
+                return;
+            }
+        }
+    }
+    checkCodes(v, matches, matches, key, cap);
+}
+
+// The code against the codes of `rows` (those of the locality, or of its
+// municipality), the changes under `key`.
+void AddressCheck::checkCodes(Verdict &v, const QList<int> &matches, const QList<int> &rows, const QString &key,
+                              const QString &cap) const
+{
+    const QStringList codes = codesOf(rows);
+    if (checkOtherCode(v, key, codes, cap))
+        return;
+    // Most codes are right: look for it before any list is made.
+    for (const int i : rows) {
+        if (!cap.isEmpty() && m_localities[i].codes.contains(cap)) {
+            v.outcome = Verdict::Ok;
+            // Of the localities a name stands for (OSTIA), the one with that code.
+            if (matches.contains(i) && m_localities[i].key != nameKey(v.locality))
+                v.locality = m_localities[i].name;
+            return;
+        }
+    }
     if (cap.isEmpty()) {
         v.outcome = Verdict::CapMissing;
         v.cap = codeList(codes);
         if (codes.isEmpty())
             v.note = QStringLiteral("nessun codice nei dati aperti");
-        return v;
-    }
-    for (const Change &c : m_codeChanges.value(key)) {
-        if (c.pv == v.pv && c.oldCap == cap) {
-            v.outcome = Verdict::CapChanged;
-            v.cap = c.newCap;
-            v.note = QStringLiteral("%1 sostituito da %2").arg(c.oldCap, c.newCap);
-            return v;
-        }
+        return;
     }
     v.outcome = Verdict::CapWrong;
     v.cap = codeList(codes);
@@ -337,7 +481,41 @@ Verdict AddressCheck::check(const QString &locality, const QString &pvText, cons
     if (cap.size() < 5 && std::all_of(cap.begin(), cap.end(), [](QChar c) { return c.isDigit(); })
         && codes.contains(cap.rightJustified(5, u'0')))
         v.note = QStringLiteral("zeri iniziali persi");
-    return v;
+}
+
+// A code that is not simply one of the locality's: its old catch-all (a
+// street-directory city keeps its generic code among its codes, which the
+// windows show), a frazione's own code, or a code it had before.
+bool AddressCheck::checkOtherCode(Verdict &v, const QString &key, const QStringList &codes, const QString &cap) const
+{
+    if (cap.isEmpty())
+        return false;
+    const auto here = [&](const Change &c) { return c.pv == v.pv && c.oldCap == cap; };
+    const QList<Change> &generic = changesOf(ChangeRecord::kGeneric, key);
+    if (const auto c = std::find_if(generic.begin(), generic.end(), here); c != generic.end()) {
+        v.outcome = c->year.isEmpty() ? Verdict::CapGeneric : Verdict::CapChanged;
+        v.cap = codeList(codes);
+        v.note = c->year.isEmpty() ? QStringLiteral("%1 è il CAP generico: ora un CAP per zona").arg(cap)
+                                   : QStringLiteral("%1 sostituito dai CAP di zona nel %2").arg(cap, c->year);
+        return true;
+    }
+    if (codes.contains(cap))
+        return false;
+    const QList<Change> &frazioni = changesOf(kFrazioniOf, key);
+    if (const auto c = std::find_if(frazioni.begin(), frazioni.end(), here); c != frazioni.end()) {
+        v.outcome = Verdict::Ok;
+        v.note = QStringLiteral("frazione %1").arg(c->newLocality);
+        return true;
+    }
+    const QList<Change> &changed = changesOf(ChangeRecord::kCodeChanged, key);
+    if (const auto c = std::find_if(changed.begin(), changed.end(), here); c != changed.end()) {
+        v.outcome = Verdict::CapChanged;
+        v.cap = c->newCap;
+        v.note = QStringLiteral("%1 sostituito da %2").arg(c->oldCap, c->newCap)
+                 + (c->year.isEmpty() ? QString() : QStringLiteral(" nel %1").arg(c->year));
+        return true;
+    }
+    return false;
 }
 
 } // namespace zelvora

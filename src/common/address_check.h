@@ -22,8 +22,10 @@ struct Verdict
         CapMissing,
         CapWrong,
         CapChanged,
+        CapGeneric,
         MunicipalityGone,
         ProvinceWrong,
+        ProvinceChanged,
         LocalityUnknown,
         StreetUnknown,
         StreetWithoutCap,
@@ -72,7 +74,10 @@ private:
         QString name;
         QString pv;
         QStringList codes;
+        QString key; // nameKey() of the name
     };
+    // A change of variazioni.dat (see ChangeRecord) under the key of the
+    // locality it is about.
     struct Change
     {
         QString pv;
@@ -80,11 +85,25 @@ private:
         QString newCap;
         QString newLocality;
         QString newPv;
+        QString year;
     };
+    // The index under which a municipality's frazioni with codes of their
+    // own are kept, beside the kinds of variazioni.dat.
+    static constexpr char kFrazioniOf = 'z';
+    void loadChanges(const QString &path);
+    const QList<Change> &changesOf(char kind, const QString &key) const;
+    QList<int> rowsNamed(const QString &key, const QString &pv) const;
     QList<int> inProvince(const QList<int> &localities, const QString &pv) const;
+    QString provinceOfCode(const QList<int> &rows, const QString &cap) const;
     QStringList codesOf(const QList<int> &localities) const;
     const StreetMatcher *streetsOf(int cityRow);
-    Verdict checkStreet(int cityRow, const QList<int> &localities, const QString &cap, const QString &address);
+    Verdict unknownLocality(const QString &locality, const QString &key, const QString &pv) const;
+    Verdict wrongProvince(const QList<int> &found, const QString &pv, const QString &pvText, const QString &cap) const;
+    bool checkStreetOf(Verdict &v, const QString &key, const QString &cap, const QString &address);
+    void checkCode(Verdict &v, const QList<int> &matches, const QString &cap) const;
+    void checkCodes(Verdict &v, const QList<int> &matches, const QList<int> &rows, const QString &key,
+                    const QString &cap) const;
+    bool checkOtherCode(Verdict &v, const QString &key, const QStringList &codes, const QString &cap) const;
 
     QString m_dataFolder;
     QStringList m_warnings;
@@ -93,8 +112,7 @@ private:
     mutable std::unique_ptr<NameSuggester> m_suggester; // made when first needed
     std::vector<QStringList> m_words;                    // the words of each locality's name, until then
     QHash<QString, QString> m_provinceByName; // key of a province's name -> abbreviation
-    QHash<QString, QList<Change>> m_codeChanges; // locality key
-    QHash<QString, QList<Change>> m_mergers;     // locality key
+    QHash<QString, QList<Change>> m_changes; // the kind, then the locality's key
     QHash<QString, int> m_cityByKey;             // locality key -> row of the street directory
     std::array<std::unique_ptr<StreetMatcher>, 28> m_cities;
     std::array<bool, 28> m_cityRead{};

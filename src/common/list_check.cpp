@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/io_error.h"
+#include "common/workbook.h"
 #include "common/name_match.h"
 #include "common/short_string.h"
 
@@ -121,6 +122,11 @@ QByteArray ListFormat::header(const QByteArray &raw, const QStringList &added) c
 
 AddressList::AddressList(const QString &path, std::optional<ListEncoding> encoding)
 {
+    if (path != u"-" && workbookFormatOf(path)) {
+        m_file.setFileName(path);
+        openWorkbook();
+        return;
+    }
     if (path == u"-") {
         if (!m_file.open(stdin, QIODevice::ReadOnly))
             throw Error(QStringLiteral("impossibile leggere lo standard input"));
@@ -152,6 +158,32 @@ AddressList::AddressList(const QString &path, std::optional<ListEncoding> encodi
 
 AddressList::~AddressList() = default;
 
+void AddressList::openWorkbook()
+{
+    if (!QFileInfo(m_file).isFile() || !m_file.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("impossibile leggere il file %1").arg(m_file.fileName()));
+    m_workbook = std::make_unique<WorkbookReader>(&m_file, *workbookFormatOf(m_file.fileName()));
+    std::optional<WorkbookRow> first;
+    if (m_workbook->open())
+        first = m_workbook->next();
+    if (!first)
+        throw Error(m_workbook->error().isEmpty() ? QStringLiteral("il foglio è vuoto")
+                                                  : QStringLiteral("%1: %2").arg(m_file.fileName(), m_workbook->error()));
+    m_format = ListFormat{ListEncoding::Utf8, ';', true, true};
+    for (const QString &name : first->cells)
+        m_header << name.trimmed();
+    m_rawHeader = rawOf(first->cells);
+}
+
+// A workbook row's fields as a CSV line would hold them.
+QByteArray AddressList::rawOf(const QStringList &fields) const
+{
+    QByteArrayList quoted;
+    for (const QString &field : fields)
+        quoted << csvQuote(m_format.encode(field), m_format.separator);
+    return quoted.join(m_format.separator);
+}
+
 ListEncoding AddressList::detectEncoding()
 {
     // Standard input is read once: it goes to a temporary file meanwhile.
@@ -181,6 +213,16 @@ ListEncoding AddressList::detectEncoding()
 
 std::optional<ListRow> AddressList::next()
 {
+    if (m_workbook) {
+        std::optional<WorkbookRow> read = m_workbook->next();
+        if (!read) {
+            if (!m_workbook->error().isEmpty())
+                throw IoError(QStringLiteral("%1: %2").arg(m_file.fileName(), m_workbook->error()));
+            return std::nullopt;
+        }
+        QByteArray raw = rawOf(read->cells);
+        return ListRow{read->line, std::move(read->cells), std::move(read->error), std::move(raw)};
+    }
     std::optional<CsvRecord> record = m_reader->next();
     if (!record)
         return std::nullopt;
@@ -199,6 +241,30 @@ const QStringList &verdictColumns()
 QStringList verdictFields(const Verdict &verdict)
 {
     return {Verdict::text(verdict.outcome), verdict.cap, verdict.locality, verdict.pv, verdict.note};
+}
+
+quint32 outcomeColour(Verdict::Outcome outcome)
+{
+    switch (outcome) {
+    case Verdict::Ok:
+        return 0xC6EFCE;
+    case Verdict::CapMissing:
+    case Verdict::StreetWithoutCap:
+        return 0xFFEB9C;
+    case Verdict::CapChanged:
+    case Verdict::MunicipalityGone:
+        return 0xFCD5B4;
+    case Verdict::CapWrong:
+    case Verdict::ProvinceWrong:
+        return 0xFFC7CE;
+    case Verdict::LocalityUnknown:
+    case Verdict::StreetUnknown:
+        return 0xD9E1F2;
+    case Verdict::InvalidRow:
+        return 0xD9D9D9;
+    default:
+        return 0xEDEDED; // an outcome added later, until it has its own
+    }
 }
 
 Verdict checkRow(AddressCheck &check, const ListColumns &columns, const ListRow &row, int headerFields)

@@ -15,6 +15,8 @@ class QTemporaryFile;
 
 namespace zelvora {
 
+class WorkbookReader;
+
 // The check of an address list, a step at a time, so that a program can
 // drive it row by row (from a worker thread: each object is used by one
 // thread): open a list, find or choose its columns, read a row, check it,
@@ -62,10 +64,13 @@ struct ListFormat
     QByteArray row(const ListRow &row, int fields, const QStringList &added) const;
 };
 
-// A CSV list opened for checking: a file, or standard input ("-"), read as
+// A list opened for checking: a CSV file, or standard input ("-"), read as
 // it is needed. The encoding, when not given, is found by reading the input
 // through once (standard input is kept in a temporary file meanwhile); the
-// separator from the header line.
+// separator from the header line. A file named .xlsx or .ods is the first
+// sheet of a workbook (common/workbook.h); its rows are written back as a
+// CSV list in UTF-8 with semicolons, CR LF and a byte order mark, as
+// spreadsheets read it.
 class AddressList
 {
 public:
@@ -78,15 +83,20 @@ public:
     const QByteArray &rawHeader() const { return m_rawHeader; }
     const ListFormat &format() const { return m_format; }
 
-    // The next row; nothing at the end. Throws IoError when reading fails.
+    // The next row; nothing at the end. Throws IoError when reading fails
+    // (or a workbook turns out damaged).
     std::optional<ListRow> next();
+    bool isWorkbook() const { return m_workbook != nullptr; }
 
 private:
     ListEncoding detectEncoding();
+    void openWorkbook();
+    QByteArray rawOf(const QStringList &fields) const;
 
     QFile m_file;
     std::unique_ptr<QTemporaryFile> m_copy; // of standard input
     std::unique_ptr<CsvReader> m_reader;
+    std::unique_ptr<WorkbookReader> m_workbook;
     ListFormat m_format;
     QStringList m_header;
     QByteArray m_rawHeader;
@@ -96,6 +106,12 @@ private:
 const QStringList &verdictColumns();
 // A verdict as those columns.
 QStringList verdictFields(const Verdict &verdict);
+
+// The colour that marks an outcome (0xRRGGBB), in the list window and in a
+// saved workbook: light fills, on which the outcome's text stays readable.
+// Green for OK, yellow for a code missing, orange for one out of date, red
+// for a wrong one, blue for a name not found, grey for a row not checked.
+quint32 outcomeColour(Verdict::Outcome outcome);
 
 // Checks one row: a row that cannot be read, that lacks the locality's field
 // or whose fields no name of the data can match (too long, characters the

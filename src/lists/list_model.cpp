@@ -39,10 +39,10 @@ void ListModel::clearVerdicts()
 
 QStringList ListModel::rowTexts(int row) const
 {
-    QStringList texts = m_rows.at(row).cells.mid(0, listColumns());
+    QStringList texts = m_rows.at(row).fields.mid(0, listColumns());
     while (texts.size() < listColumns())
         texts << QString();
-    texts << (row < checked() ? checkCells(m_verdicts[row]) : QStringList(kCheckTitles.size(), QString()));
+    texts << (row < checked() ? verdictFields(m_verdicts[row]) : QStringList(kCheckTitles.size(), QString()));
     return texts;
 }
 
@@ -72,7 +72,7 @@ QVariant ListModel::data(const QModelIndex &index, int role) const
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     if (column < listColumns())
-        return m_rows.at(row).cells.value(column);
+        return m_rows.at(row).fields.value(column);
     if (!isChecked)
         return QString();
     const Verdict &v = m_verdicts[row];

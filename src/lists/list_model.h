@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/address_list.h"
+#include "common/list_check.h"
 
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>

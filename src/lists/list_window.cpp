@@ -34,9 +34,9 @@ namespace {
 // Caption of every message of the window.
 const QString kCaption = QStringLiteral("Verifica elenco");
 const QString kNoColumn = QStringLiteral("(nessuna)");
-const std::array<QString, ListColumns::kWanted> kColumnCaptions{
+const std::array<QString, kListFields> kColumnCaptions{
     QStringLiteral("&Località"), QStringLiteral("&Provincia"), QStringLiteral("&C.A.P."), QStringLiteral("&Indirizzo")};
-const std::array<const char *, ListColumns::kWanted> kColumnNames{"ColonnaLocalita", "ColonnaProvincia", "ColonnaCap",
+const std::array<const char *, kListFields> kColumnNames{"ColonnaLocalita", "ColonnaProvincia", "ColonnaCap",
                                                                   "ColonnaIndirizzo"};
 // The time left is shown once a check has run this long.
 constexpr qint64 kShowTimeLeftMs = 2000;
@@ -80,7 +80,7 @@ QString thousands(qint64 n)
 
 ListWindow::ListWindow(const SharedSettings &settings, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_settings(settings), m_check(std::make_unique<ListCheck>(settings.dataFolder))
+      m_settings(settings), m_check(std::make_unique<ListWorker>(settings.dataFolder))
 {
     setObjectName(QStringLiteral("VerificaElenco"));
     setWindowTitle(QStringLiteral("Verifica elenco di indirizzi"));
@@ -125,7 +125,7 @@ void ListWindow::buildLayout()
     buildButtons(bottom);
 
     setTabOrder(ApriElenco, Colonne[0]);
-    for (int w = 1; w < ListColumns::kWanted; ++w)
+    for (int w = 1; w < kListFields; ++w)
         setTabOrder(Colonne[w - 1], Colonne[w]);
     for (auto [from, to] : std::initializer_list<std::pair<QWidget *, QWidget *>>{
              {Colonne.back(), Verifica}, {Verifica, Annulla}, {Annulla, Esiti}, {Esiti, Risultati},
@@ -137,7 +137,7 @@ void ListWindow::buildLayout()
 // and its summary.
 void ListWindow::buildColumns(QWidget *panel)
 {
-    for (int w = 0; w < ListColumns::kWanted; ++w) {
+    for (int w = 0; w < kListFields; ++w) {
         const int left = 72 + w * 176;
         auto *label = place(new QLabel(kColumnCaptions[w], panel), "", left, 48, 64, 21);
         label->setObjectName(QStringLiteral("L") + QLatin1String(kColumnNames[w]));
@@ -222,14 +222,14 @@ void ListWindow::connectControls()
         OrdinaPer->setCurrentIndex(column + 1);
         Decrescente->setChecked(order == Qt::DescendingOrder);
     });
-    connect(m_check.get(), &ListCheck::loaded, this, &ListWindow::listLoaded);
-    connect(m_check.get(), &ListCheck::loadFailed, this, [this](const QString &message) {
+    connect(m_check.get(), &ListWorker::loaded, this, &ListWindow::listLoaded);
+    connect(m_check.get(), &ListWorker::loadFailed, this, [this](const QString &message) {
         setBusy(false);
         NomeElenco->setText(QStringLiteral("Nessun elenco aperto"));
         showMessage(QStringLiteral("Impossibile aprire l'elenco:\r") + message, kCaption, MessageIcon::Error);
     });
-    connect(m_check.get(), &ListCheck::checkedRows, this, &ListWindow::rowsChecked);
-    connect(m_check.get(), &ListCheck::finished, this, &ListWindow::checkFinished);
+    connect(m_check.get(), &ListWorker::checkedRows, this, &ListWindow::rowsChecked);
+    connect(m_check.get(), &ListWorker::finished, this, &ListWindow::checkFinished);
 }
 
 void ListWindow::ApriElencoClick()
@@ -249,18 +249,18 @@ void ListWindow::ApriElencoClick()
     m_check->load(file);
 }
 
-void ListWindow::listLoaded(const QStringList &header, const QList<ListRow> &rows, const ListCheck::Format &format)
+void ListWindow::listLoaded(const QStringList &header, const QList<ListRow> &rows, const ListWorker::Format &format)
 {
     m_format = format;
     m_model.setList(header, rows);
     m_counts.fill(0);
-    const ListColumns found = columnsByName(header);
-    for (int w = 0; w < ListColumns::kWanted; ++w) {
+    const ListColumns found = ListColumns::detect(header);
+    for (int w = 0; w < kListFields; ++w) {
         const QSignalBlocker block(Colonne[w]);
         Colonne[w]->clear();
         Colonne[w]->addItem(kNoColumn);
         Colonne[w]->addItems(header);
-        Colonne[w]->setCurrentIndex(found.column[w] + 1);
+        Colonne[w]->setCurrentIndex(found.index[w] + 1);
     }
     {
         const QSignalBlocker block(OrdinaPer);
@@ -281,8 +281,8 @@ void ListWindow::listLoaded(const QStringList &header, const QList<ListRow> &row
 ListColumns ListWindow::chosenColumns() const
 {
     ListColumns columns;
-    for (int w = 0; w < ListColumns::kWanted; ++w)
-        columns.column[w] = Colonne[w]->currentIndex() - 1;
+    for (int w = 0; w < kListFields; ++w)
+        columns.index[w] = Colonne[w]->currentIndex() - 1;
     return columns;
 }
 
@@ -291,9 +291,9 @@ void ListWindow::VerificaClick()
     if (m_checking || m_model.rowCount() == 0)
         return;
     const ListColumns columns = chosenColumns();
-    if (columns.column[ListColumns::Locality] < 0) {
+    if (columns.index[kLocalityField] < 0) {
         showMessage(QStringLiteral("Scegliere la colonna della località."), kCaption, MessageIcon::Information);
-        Colonne[ListColumns::Locality]->setFocus();
+        Colonne[kLocalityField]->setFocus();
         return;
     }
     m_model.clearVerdicts();
@@ -304,7 +304,7 @@ void ListWindow::VerificaClick()
     m_elapsed.start();
     showProgress();
     showCounts();
-    m_check->check(m_model.rows(), columns);
+    m_check->check(m_model.rows(), columns, m_model.listColumns());
 }
 
 void ListWindow::AnnullaClick()
@@ -479,44 +479,30 @@ bool ListWindow::save(const QString &fileName, bool workbook, QString *error) co
     return workbook ? saveWorkbook(fileName, error) : saveCsv(fileName, error);
 }
 
-// As the command line writes it: the list's own separator, encoding, byte
-// order mark and line ends (a workbook's rows as UTF-8 with semicolons), the
-// five columns after the list's.
+// As the command line writes it: the list's rows as they came, in its own
+// separator, encoding, byte order mark and line ends (a workbook's in UTF-8
+// with semicolons), the five columns after them.
 bool ListWindow::saveCsv(const QString &fileName, QString *error) const
 {
-    const bool utf8 = m_format.workbook || m_format.encoding == ListEncoding::Utf8;
-    const char separator = m_format.workbook ? ';' : m_format.separator;
-    const QByteArray lineEnd = m_format.crlf || m_format.workbook ? "\r\n" : "\n";
-    auto encode = [&](const QString &text) {
-        return utf8 ? text.toUtf8() : encodeCp1252(text).value_or(text.toLatin1());
-    };
-    auto line = [&](const QStringList &cells) {
-        QByteArrayList fields;
-        for (const QString &cell : cells)
-            fields << csvQuote(encode(cell), separator);
-        return fields.join(separator) + lineEnd;
-    };
+    const ListFormat &format = m_format.format;
+    const QStringList unchecked(verdictColumns().size(), QString());
     QSaveFile out(fileName);
-    if (!out.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("Impossibile scrivere il file %1:\r%2").arg(fileName, out.errorString());
-        return false;
+    if (out.open(QIODevice::WriteOnly)) {
+        out.write(format.header(m_format.rawHeader, verdictColumns()));
+        for (int row = 0; row < m_model.rowCount(); ++row)
+            out.write(format.row(m_model.rows().at(row), m_model.listColumns(),
+                                 row < m_model.checked() ? verdictFields(m_model.verdict(row)) : unchecked));
+        if (out.commit())
+            return true;
     }
-    if (utf8 && (m_format.bom || m_format.workbook))
-        out.write("\xEF\xBB\xBF");
-    out.write(line(m_model.header() + kCheckColumns));
-    for (int row = 0; row < m_model.rowCount(); ++row)
-        out.write(line(m_model.rowTexts(row)));
-    if (!out.commit()) {
-        *error = QStringLiteral("Impossibile scrivere il file %1:\r%2").arg(fileName, out.errorString());
-        return false;
-    }
-    return true;
+    *error = QStringLiteral("Impossibile scrivere il file %1:\r%2").arg(fileName, out.errorString());
+    return false;
 }
 
 bool ListWindow::saveWorkbook(const QString &fileName, QString *error) const
 {
     XlsxListWriter writer(fileName);
-    bool ok = writer.begin(m_model.header() + kCheckColumns);
+    bool ok = writer.begin(m_model.header() + verdictColumns());
     for (int row = 0; ok && row < m_model.rowCount(); ++row) {
         const bool isChecked = row < m_model.checked();
         ok = writer.addRow(m_model.rowTexts(row), m_model.listColumns(),

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/shared_settings.h"
-#include "lists/list_check.h"
+#include "lists/list_worker.h"
 #include "lists/list_model.h"
 
 #include <QDialog>
@@ -66,7 +66,7 @@ private:
     void buildResults(QWidget *panel);
     void buildButtons(QWidget *panel);
     void connectControls();
-    void listLoaded(const QStringList &header, const QList<ListRow> &rows, const ListCheck::Format &format);
+    void listLoaded(const QStringList &header, const QList<ListRow> &rows, const ListWorker::Format &format);
     void rowsChecked(const QList<Verdict> &verdicts);
     void checkFinished(bool cancelled, const QString &error);
     void showCounts();
@@ -80,7 +80,7 @@ private:
     // Controls, named as their objectNames; tests reach them by those names.
     QPushButton *ApriElenco = nullptr;
     QLabel *NomeElenco = nullptr;
-    std::array<QComboBox *, ListColumns::kWanted> Colonne{};
+    std::array<QComboBox *, kListFields> Colonne{};
     QPushButton *Verifica = nullptr;
     QPushButton *Annulla = nullptr;
     QProgressBar *Avanzamento = nullptr;
@@ -95,9 +95,9 @@ private:
     const SharedSettings m_settings;
     ListModel m_model;
     ListFilter m_filter;
-    std::unique_ptr<ListCheck> m_check;
+    std::unique_ptr<ListWorker> m_check;
     QString m_fileName;
-    ListCheck::Format m_format;
+    ListWorker::Format m_format;
     std::array<int, Verdict::kOutcomes> m_counts{};
     QElapsedTimer m_elapsed;
     bool m_checking = false;

@@ -9,9 +9,11 @@
 namespace zelvora {
 
 // The changes an address list may still carry, in the data folder beside the
-// locality files: a municipality's code replaced by a documented change, and
-// the municipalities of 2020 that have since merged into another. Read by
-// the address check of zelvora-cerca; the windows do not use it.
+// locality files: a municipality's code replaced by another, a catch-all code
+// replaced by zone codes, a former province, another name of a locality, a
+// frazione with its municipality, and the municipalities of 2020 that have
+// since merged into another. Read by the address check of zelvora-cerca; the
+// windows do not use it.
 namespace changesfile {
 inline const QString kChanges = QStringLiteral("variazioni.dat");
 } // namespace changesfile
@@ -20,7 +22,7 @@ inline const QString kChanges = QStringLiteral("variazioni.dat");
 // province).
 struct ChangeRecord
 {
-    static constexpr int kSize = 100;
+    static constexpr int kSize = 105;
     static constexpr TextField kKind{0, 1};
     static constexpr TextField kLocality{2, 39};
     static constexpr TextField kPv{42, 2};
@@ -28,13 +30,27 @@ struct ChangeRecord
     static constexpr TextField kNewLocality{51, 39};
     static constexpr TextField kNewPv{91, 2};
     static constexpr TextField kNewCap{94, 5};
-    static_assert(kNewCap.end() == kSize);
+    static constexpr TextField kYear{100, 4};
+    static_assert(kYear.end() == kSize);
 
-    // Kinds: the code `cap` of `locality` became `newCap`; the municipality
-    // `locality` of `pv` merged into `newLocality` of `newPv` (both empty
-    // where the sources do not say which).
+    // Kinds:
+    // - the code `cap` of `locality` became `newCap` (in `year`, when known);
     static constexpr char kCodeChanged = 'C';
+    // - the municipality `locality` of `pv` merged into `newLocality` of
+    //   `newPv` (both empty where the sources do not say which);
     static constexpr char kMerged = 'F';
+    // - `cap` was the catch-all code of `locality`, now replaced by its zone
+    //   codes (in `year`, when known);
+    static constexpr char kGeneric = 'G';
+    // - `locality` was in the province `pv` until `year` (when known), and
+    //   is in `newPv` now;
+    static constexpr char kProvince = 'P';
+    // - `locality` of `pv` is another name of `newLocality` of `newPv`;
+    static constexpr char kName = 'N';
+    // - the frazione `locality` of `pv` belongs to the municipality
+    //   `newLocality` of `newPv`, with `cap` its own code, or none when it
+    //   has no code of its own.
+    static constexpr char kFraction = 'Z';
 
     QString kind;
     QString locality;
@@ -43,14 +59,15 @@ struct ChangeRecord
     QString newLocality;
     QString newPv;
     QString newCap;
+    QString year;
 
     static ChangeRecord decode(const QByteArray &record)
     {
         const auto text = [&record](TextField field) {
             return readText(record.constData(), field);
         };
-        return {text(kKind),        text(kLocality), text(kPv),    text(kCap),
-                text(kNewLocality), text(kNewPv),    text(kNewCap)};
+        return {text(kKind),        text(kLocality), text(kPv),     text(kCap),
+                text(kNewLocality), text(kNewPv),    text(kNewCap), text(kYear)};
     }
 };
 

@@ -52,14 +52,32 @@ private slots:
              {"SASSOFELTRIO", "RN", "", "61013"},
              {"CERVIA MILANO MARITTIMA", "RA", "", "48015"},
              {"SAN GIOVANNI ROTONDO", "FG", "", "71013"},
-             {"SAN GIOVANNI", "TO", "", "10060"}},
-            {{"CO", "COMO"}, {"FG", "FOGGIA"}, {"MI", "MILANO"}, {"RA", "RAVENNA"}, {"RM", "ROMA"},
-             {"RN", "RIMINI"}, {"TO", "TORINO"}, {"VI", "VICENZA"}}));
+             {"SAN GIOVANNI", "TO", "", "10060"},
+             {"MODENA", "MO", "", "", "", "CAP DA 41121 A 41123", {"41121", "41122", "41123"}},
+             {"ALBARETO", "MO", "", "", "", "FRAZ. DI MODENA"},
+             {"RIMINI", "RN", "", "", "", "", {"47921", "47922"}},
+             {"LISSONE", "MB", "", "20851"},
+             {"BOLZANO", "BZ", "", "39100", "BOZEN"},
+             {"BOZEN", "BZ", "", "39100", "BOLZANO", "NOME UFFICIALE: BOLZANO"},
+             {"SEGRATE", "BG", "", "24000"},
+             {"CASTRO", "BG", "", "24063"},
+             {"CASTRO", "LE", "", "73030"},
+             {"FIUMICINO", "RM", "", "00054"},
+             {"FREGENE", "RM", "", "00050"}},
+            {{"BG", "BERGAMO"}, {"BZ", "BOLZANO"}, {"CO", "COMO"}, {"LE", "LECCE"}, {"FG", "FOGGIA"}, {"MB", "MONZA E BRIANZA"}, {"MI", "MILANO"},
+             {"MO", "MODENA"}, {"RA", "RAVENNA"}, {"RM", "ROMA"}, {"RN", "RIMINI"}, {"TO", "TORINO"},
+             {"VI", "VICENZA"}}));
         QList<zelvora::datac::Fault> faults;
         QVERIFY(zelvora::datac::compileChangesFolder(
             {{{"cap", "SEGRATE", "MI", "20090", "", "", "20054"},
               {"merged", "CASTEGNERO", "VI", "", "CASTEGNERO NANTO", "VI", ""},
-              {"merged", "LIRIO", "PV", "", "", "", ""}}},
+              {"merged", "LIRIO", "PV", "", "", "", ""},
+              {"generic", "MODENA", "MO", "41100"},
+              {"generic", "RIMINI", "RN", "47900", "", "", "", "2010"},
+              {"fraction", "ALBARETO", "MO", "", "MODENA", "MO"},
+              {"fraction", "FREGENE", "RM", "00050", "FIUMICINO", "RM"},
+              {"province", "LISSONE", "MI", "", "LISSONE", "MB", "", "2009"},
+              {"name", "BOZEN", "BZ", "", "BOLZANO", "BZ"}}},
             m_data.path(), faults));
         QVERIFY(buildCity(m_data.path(), QStringLiteral("roma"),
                           {{"VENTI SETTEMBRE", "VIA", "", "00187"},
@@ -119,6 +137,49 @@ private slots:
         QTest::newRow("PROVINCIA ERRATA: the province it is in")
             << check << semicolons + "Sassofeltrio;PU;61013\n"
             << semicolonsOut + "Sassofeltrio;PU;61013;PROVINCIA ERRATA;;SASSOFELTRIO;RN;SASSOFELTRIO non è in provincia di PU\n"
+            << 1 << "";
+        QTest::newRow("CAP GENERICO: a catch-all beside zone codes, with the zone codes")
+            << check << semicolons + "Modena;MO;41100\n"
+            << semicolonsOut + "Modena;MO;41100;CAP GENERICO;41121 41122 41123;MODENA;MO;"
+                               "41100 è il CAP generico: ora un CAP per zona\n"
+            << 1 << "CAP GENERICO";
+        QTest::newRow("CAP VARIATO: a catch-all whose replacement is dated")
+            << check << semicolons + "Rimini;RN;47900\n"
+            << semicolonsOut + "Rimini;RN;47900;CAP VARIATO;47921 47922;RIMINI;RN;47900 sostituito dai CAP di zona nel 2010\n"
+            << 1 << "";
+        QTest::newRow("a frazione without a code of its own: its municipality's codes")
+            << check << semicolons + "Albareto;MO;41122\nAlbareto;MO;41100\nAlbareto;MO;41200\n"
+            << semicolonsOut + "Albareto;MO;41122;OK;;ALBARETO;MO;frazione di MODENA\n"
+                               "Albareto;MO;41100;CAP GENERICO;41121 41122 41123;ALBARETO;MO;"
+                               "frazione di MODENA - 41100 è il CAP generico: ora un CAP per zona\n"
+                               "Albareto;MO;41200;CAP ERRATO;41121 41122 41123;ALBARETO;MO;frazione di MODENA\n"
+            << 1 << "";
+        QTest::newRow("OK: a frazione's own code under its municipality, the frazione named")
+            << check << semicolons + "Fiumicino;RM;00050\n"
+            << semicolonsOut + "Fiumicino;RM;00050;OK;;FIUMICINO;RM;frazione FREGENE\n" << 0 << "";
+        QTest::newRow("PROVINCIA VARIATA: a province it was in, the code right")
+            << check << semicolons + "Lissone;MI;20851\n"
+            << semicolonsOut + "Lissone;MI;20851;PROVINCIA VARIATA;;LISSONE;MB;provincia MI fino al 2009: ora MB\n"
+            << 1 << "PROVINCIA VARIATA";
+        QTest::newRow("PROVINCIA VARIATA: a province it was in, the code still checked")
+            << check << semicolons + "Lissone;Milano;20035\n"
+            << semicolonsOut + "Lissone;Milano;20035;PROVINCIA VARIATA;20851;LISSONE;MB;"
+                               "provincia MI fino al 2009: ora MB - CAP ERRATO\n"
+            << 1 << "";
+        QTest::newRow("PROVINCIA ERRATA: a province it was never in")
+            << check << semicolons + "Lissone;CO;20851\n"
+            << semicolonsOut + "Lissone;CO;20851;PROVINCIA ERRATA;;LISSONE;MB;LISSONE non è in provincia di CO\n"
+            << 1 << "";
+        QTest::newRow("no province: the code, or a code it had, tells which of two places")
+            << check << semicolons + "Castro;;73030\nCastro;;24000\nSegrate;;20090\n"
+            << semicolonsOut + "Castro;;73030;OK;;CASTRO;LE;\n"
+                               "Castro;;24000;PROVINCIA ERRATA;;CASTRO;BG LE;provincia mancante\n"
+                               "Segrate;;20090;CAP VARIATO;20054;SEGRATE;MI;20090 sostituito da 20054\n"
+            << 1 << "";
+        QTest::newRow("another name: checked as the locality it names")
+            << check << semicolons + "Bozen;BZ;39100\nBOZEN;;39200\n"
+            << semicolonsOut + "Bozen;BZ;39100;OK;;BOLZANO;BZ;nome ufficiale: BOLZANO\n"
+                               "BOZEN;;39200;CAP ERRATO;39100;BOLZANO;BZ;nome ufficiale: BOLZANO\n"
             << 1 << "";
         QTest::newRow("a province written by its name")
             << check << semicolons + "Sassofeltrio;Rimini;61013\n"
@@ -355,6 +416,34 @@ private slots:
         QCOMPARE(readAll(output), "localita;pv;cap;" + added(';')
                                       + "\nRoma;RM;00187;OK;;ROMA;RM;\nRoma;RM;1;CAP ERRATO;00184 00187 00195;ROMA;RM;\n");
         QVERIFY2(run.err.contains(QStringLiteral("righe lette: 2")), qPrintable(run.err));
+    }
+
+    // A workbook is read as its first sheet (by its headers, or --colonne)
+    // and the result written as one, codes as texts.
+    void workbookListIsReadAndWrittenAsWorkbook()
+    {
+        const QByteArray content = R"(<office:document-content xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
+                                   R"( xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0")"
+                                   R"( xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"><office:body><office:spreadsheet>)"
+                                   "<table:table><table:table-row><table:table-cell><text:p>Comune</text:p></table:table-cell>"
+                                   "<table:table-cell><text:p>Prov</text:p></table:table-cell><table:table-cell><text:p>CAP"
+                                   "</text:p></table:table-cell></table:table-row><table:table-row><table:table-cell><text:p>Roma"
+                                   "</text:p></table:table-cell><table:table-cell><text:p>RM</text:p></table:table-cell>"
+                                   "<table:table-cell office:value-type=\"float\" office:value=\"187\"><text:p>00187</text:p>"
+                                   "</table:table-cell></table:table-row></table:table></office:spreadsheet></office:body>"
+                                   "</office:document-content>";
+        const QString list = m_lists.filePath(QStringLiteral("elenco.ods"));
+        QVERIFY(writeZip(list, {{"content.xml", content}}));
+        const QString output = m_lists.filePath(QStringLiteral("controllato.xlsx"));
+        Run run = cerca({"--verifica", list, "--output", output}, {});
+        QCOMPARE(run.exitCode, 0);
+        run = cerca({"--verifica", output, "--colonne", "1,2,3"}, {});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, "\xEF\xBB\xBF" "Comune;Prov;CAP;esito;cap_proposto;localita_trovata;pv_trovata;nota;esito;cap_proposto;"
+                          "localita_trovata;pv_trovata;nota\r\nRoma;RM;00187;OK;;ROMA;RM;;OK;;ROMA;RM;\r\n");
+        run = cerca({"--verifica", list, "--output", list + ".xlsx", "--colonne", "1,2,9"}, {});
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY(!QFileInfo::exists(list + ".xlsx"));
     }
 };
 

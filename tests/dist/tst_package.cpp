@@ -249,7 +249,7 @@ private slots:
         // the program's own version.
         QTest::addColumn<QString>("dependency");
         for (const char *name : {"libqt6widgets6", "libqt6printsupport6", "libc6", "fonts-liberation",
-                                 "qt6-translations-l10n", "libxlsxwriter4"})
+                                 "qt6-translations-l10n", "libxlsxwriter4", "libminizip1"})
             QTest::newRow(name) << QString::fromLatin1(name);
         QTest::newRow("data") << QStringLiteral("zelvora-data (= %1)").arg(ZELVORA_VERSION);
     }

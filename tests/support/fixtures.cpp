@@ -1,5 +1,7 @@
 #include "fixtures.h"
 
+#include <minizip/zip.h>
+
 #include "common/short_string.h"
 
 #include <QFile>
@@ -102,6 +104,17 @@ QStringList firstRecordsOf(const PrefixIndex &index)
     for (int i = 0; i < index.size(); ++i)
         firsts << QString::number(index.at(i).firstRecord);
     return firsts;
+}
+
+bool writeZip(const QString &path, const QList<QPair<QByteArray, QByteArray>> &parts)
+{
+    zipFile zip = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
+    bool ok = zip != nullptr;
+    for (const auto &[name, bytes] : parts)
+        ok = ok && zipOpenNewFileInZip64(zip, name.constData(), nullptr, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 6, 0) == ZIP_OK
+             && zipWriteInFileInZip(zip, bytes.constData(), static_cast<unsigned>(bytes.size())) == ZIP_OK
+             && zipCloseFileInZip(zip) == ZIP_OK;
+    return zip && zipClose(zip, nullptr) == ZIP_OK && ok;
 }
 
 } // namespace zelvora::test

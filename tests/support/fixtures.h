@@ -43,6 +43,9 @@ QStringList prefixesOf(const PrefixIndex &index);
 QStringList firstRecordsOf(const PrefixIndex &index);
 
 QByteArray readAll(const QString &path);
+// Writes a zip archive of the given parts (name, bytes), deflated; false when
+// it cannot.
+bool writeZip(const QString &path, const QList<QPair<QByteArray, QByteArray>> &parts);
 void writeAll(const QString &path, const QByteArray &bytes);
 
 // A test run as root may read and write any file, whatever its permissions.

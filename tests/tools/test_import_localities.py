@@ -27,11 +27,16 @@ COMUNI = [
     ("021008", "Bolzano", "Bozen", "BZ", "BZ", "39100"),
     ("022245", "Primiero San Martino di Castrozza", "", "TN", "TN", "38054"),
     ("118015", "Escalaplano", "", "CA", "SU", "09051"),
+    ("063007", "Barano d'Ischia", "", "NA", "NA", "80072"),
+    ("082066", "Santa Cristina Gela", "", "PA", "PA", "90030"),
+    ("108028", "Lissone", "", "MB", "MB", "20851", "2009-06-30"),
+    ("071049", "San Nicandro Garganico", "", "FG", "FG", "71015"),
 ]
 PROVINCES = [("MI", "Milano"), ("PA", "Palermo"), ("CO", "Como"), ("RM", "Roma"),
              ("VE", "Venezia"), ("RA", "Ravenna"), ("TP", "Trapani"), ("PV", "Pavia"),
              ("BZ", "Bolzano/Bozen"), ("TN", "Trento"), ("CA", "Cagliari"),
-             ("OT", "Gallura Nord-Est Sardegna")]
+             ("OT", "Gallura Nord-Est Sardegna"), ("NA", "Napoli"), ("MB", "Monza e della Brianza"),
+             ("FG", "Foggia")]
 GEONAMES = [  # code, place, province
     ("20090", "Segrate", "MI"), ("20054", "Segrate", "MI"), ("20080", "Bubbiano", "MI"),
     ("90030", "Altofonte", "PA"), ("22063", "Cantu'", "CO"), ("22063", "Cantu' Asnago", "CO"),
@@ -42,6 +47,29 @@ GEONAMES = [  # code, place, province
     ("27040", "Lirio", "PV"), ("27040", "Montalto Pavese", "PV"), ("39100", "Bozen", "BZ"),
     ("38054", "Primiero San Martino di Castrozza", "TN"), ("38054", "Tonadico", "TN"),
     ("08043", "Escalaplano", "CA"), ("39100", "Weißenbach", "BZ"),
+    ("48100", "Marina di Ravenna", "RA"), ("80070", "Barano d'Ischia", "NA"),
+    ("90030", "Santa Cristina Gela", "PA"), ("20851", "Lissone", "MB"),
+    ("71015", "San Nicandro Garganico", "FG"), ("48125", "Castiglione di Ravenna", "RA"),
+    ("48124", "Ravenna Scalo", "RA"),
+]
+GARDA = [  # istat, code
+    ("039014", "48121"), ("039014", "48122"), ("063007", "80072"), ("082005", "90030"),
+    ("082005", "90072"), ("082066", "90030"), ("082066", "90082"), ("108028", "20851"),
+    ("015205", "20054"), ("058091", "00144"), ("013075", "22063"),
+]
+OFFICES = [  # city, code
+    ("Ravenna", "48122"), ("Ravenna", "48120"), ("Barano d'Ischia", "80070"), ("Bozen", "39100"),
+    ("Venezia", "30121"),
+]
+VARIANTS = [  # official, province, istat, variant, kind, another municipality's name today
+    ("San Nicandro Garganico", "FG", "071049", "Sannicandro Garganico", "former official name", "N"),
+    ("Annone Veneto", "VE", "027001", "Caorle", "former official name", "N"),
+    ("Venezia", "VE", "027042", "Mestre", "locality name without municipality prefix", "N"),
+    ("Segrate", "MI", "015205", "Bubbiano", "former official name", "Y"),
+]
+FORMS = [  # form, province, official, take, reason
+    ("Mestre", "VE", "", "no", "the data already hold MESTRE"),
+    ("Venezia Mestre", "VE", "MESTRE", "yes", "the municipality's name before the locality's"),
 ]
 CHANGES = [  # istat, old, new, date, confidence
     ("015205", "20090", "20054", "2020-05-25", "high"),
@@ -49,6 +77,7 @@ CHANGES = [  # istat, old, new, date, confidence
     ("082005", "90030", "", "2024", "change announced; new CAP unknown"),
 ]
 BASELINE = [("015205", "Segrate", "MI", ["20090"]), ("015035", "Bubbiano", "MI", ["20080"]),
+            ("063007", "Barano d'Ischia", "NA", ["80072"]),
             ("058091", "Roma", "RM", ["00120", "00129", "00144"]),
             ("039014", "Ravenna", "RA", ["48121", "48122"]), ("018087", "Lirio", "PV", ["27040"]),
             ("118015", "Escalaplano", "SU", ["09051"])]
@@ -61,7 +90,13 @@ def write(path, header, rows):
         w.writerows(rows)
 
 
-def make_sources(folder, comuni=COMUNI, provinces=PROVINCES):
+def make_sources(folder, comuni=COMUNI, provinces=PROVINCES, variants=VARIANTS, forms=FORMS):
+    write(os.path.join(folder, imp.GARDA_CSV), ["istat_code_2026", "cap"], GARDA)
+    write(os.path.join(folder, imp.OFFICES_CSV), ["city", "postcode"], OFFICES)
+    write(os.path.join(folder, imp.VARIANTS_CSV),
+          ["official_name", "province", "istat_code", "variant", "kind", "variant_is_other_current_comune"],
+          variants)
+    write(os.path.join(folder, imp.NAME_FORMS_CSV), ["form", "province", "official", "take", "reason"], forms)
     write(os.path.join(folder, imp.COMUNI_CSV),
           ["istat_code", "istat_code_pre2026", "name_it", "name_alt", "sigla", "sigla_pre2026",
            "cap_wikidata", "established"],
@@ -78,12 +113,12 @@ def make_sources(folder, comuni=COMUNI, provinces=PROVINCES):
         json.dump([{"codice": c, "nome": n, "sigla": s, "cap": caps} for c, n, s, caps in BASELINE], f)
 
 
-def run_import(**sources):
+def run_import(*options, **sources):
     """Imports the sources; gives the exit status and the files written."""
     src, out = tempfile.TemporaryDirectory(), tempfile.TemporaryDirectory()
     make_sources(src.name, **sources)
     with contextlib.redirect_stderr(io.StringIO()):
-        rc = imp.main([src.name, out.name], out=io.StringIO())
+        rc = imp.main([src.name, out.name, "--forms", src.name] + list(options), out=io.StringIO())
     files = {}
     for n in sorted(os.listdir(out.name)):
         with open(os.path.join(out.name, n), encoding="utf-8") as f:
@@ -108,9 +143,14 @@ class ImportRules(unittest.TestCase):
         table = [
             ("SEGRATE", "MI", [("20054", "", "20054")]),             # documented change
             ("BUBBIANO", "MI", [("20080", "", "20080")]),            # low confidence, alone
-            ("ALTOFONTE", "PA", [("90030", "CAP VARIATO NEL 2024: VERIFICARE", "90030")]),
+            ("ALTOFONTE", "PA", [("90072", "", "90072")]),          # its own code in Garda
+            ("SANTA CRISTINA GELA", "PA", [("90082", "", "90082")]),
             ("ROMA", "RM", [("", "CAP PER VIA: VEDI ZONE POSTALI", "00118 00144")]),  # no 00120, 00129
-            ("RAVENNA", "RA", [("48121", "", "48121")]),             # GeoNames out of date
+            ("RAVENNA", "RA", [("", "CAP DA 48121 A 48122", "48121 48122")]),  # Garda's zone codes
+            ("MARINA DI RAVENNA", "RA", [("", "FRAZ. DI RAVENNA", "")]),  # Ravenna's catch-all, retired
+            ("CASTIGLIONE DI RAVENNA", "RA", [("48125", "", "48125")]),   # near Ravenna, not of it
+            ("RAVENNA SCALO", "RA", [("48124", "", "48124")]),            # Ravenna's, a code of its own
+            ("BARANO D'ISCHIA", "NA", [("80072", "", "80072")]),    # GeoNames out of date
             ("MISILISCEMI", "TP", [("91031", "CAP DA VERIFICARE", "91031")]),
             ("ESCALAPLANO", "CA", [("09051", "", "09051")]),
             ("BOLZANO", "BZ", [("39100", "", "39100")]),
@@ -122,7 +162,12 @@ class ImportRules(unittest.TestCase):
             ("PRAMAGGIORE", "VE", [("30020", "", "30020")]),         # two municipalities share it
             ("TONADICO", "TN", [("38054", "PRIMIERO SAN MARTINO DI CASTROZZA", "38054")]),
             ("LIRIO", "PV", []),                                     # former municipality
-            ("BOZEN", "BZ", []),                                     # Bolzano's other name
+            ("BOZEN", "BZ", [("39100", "NOME UFFICIALE: BOLZANO", "39100")]),  # Bolzano's other name
+            ("SANNICANDRO GARGANICO", "FG", [("71015", "VEDI SAN NICANDRO GARGANICO", "71015")]),
+            ("VENEZIA MESTRE", "VE", [("30171", "NOME UFFICIALE: MESTRE", "30171"),  # from the hand list
+                                      ("30173", "NOME UFFICIALE: MESTRE", "30173")]),
+            ("CAORLE", "VE", [("", "CAP DA 30020 A 30021", "30020 30021")]),  # not Annone Veneto's
+            ("BUBBIANO", "MI", [("20080", "", "20080")]),            # not Segrate's, flagged
             ("WEISSENBACH", "BZ", [("39100", "FRAZ. DI BOLZANO", "39100")]),  # as the search types it
             ("VENEZIA", "VE", [("", "CAP PER VIA: VEDI ZONE POSTALI", "30121 30173")]),
         ]
@@ -130,6 +175,23 @@ class ImportRules(unittest.TestCase):
             with self.subTest(name=name):
                 got = [(r["cap"], r["note"], r["codes"]) for r in self.find(name, province)]
                 self.assertEqual(sorted(got), expected)
+
+    def test_each_code_names_its_sources(self):
+        # The codes a municipality no longer has come after its own (48100
+        # GeoNames gives, 48120 offices write, both catch-alls beside zone
+        # codes); a hold-out leaves out every other municipality's offices.
+        table = [
+            ("RAVENNA", (), "48100:geonames/generic 48120:offices/generic "
+                            "48121:garda+wikidata+baseline 48122:garda+offices+baseline"),
+            ("VENEZIA", (), "30121:geonames+offices+wikidata 30173:geonames"),
+            ("VENEZIA", ("--hold-out-offices",), "30121:geonames+wikidata 30173:geonames"),
+            ("BOZEN", (), "39100:geonames+offices+wikidata"),
+        ]
+        for name, options, sources in table:
+            with self.subTest(name=name, options=options):
+                rows = self.rows if not options else \
+                    list(csv.DictReader(io.StringIO(run_import(*options)[1]["localities.csv"])))
+                self.assertEqual([r["sources"] for r in rows if r["locality"] == name], [sources])
 
     def test_every_text_fits_its_field(self):
         for r in self.rows:
@@ -146,10 +208,29 @@ class ImportRules(unittest.TestCase):
     def test_changes_list_the_codes_replaced_and_the_municipalities_gone(self):
         # Applied changes only (not Bubbiano's, low confidence alone, nor
         # Altofonte's, without a new code); Lirio has no successor here.
+        # Garda's own code for Altofonte, dated by the change announced, and
+        # for Santa Cristina Gela; GeoNames out of date for Barano; Ravenna's
+        # catch-all; its frazioni without a code and with one of their own;
+        # Bolzano's second name, a former name and a form of the hand list;
+        # Sardinia's province before 2026 and the provinces of 2009.
         self.assertEqual(self.files["changes.csv"],
-                         "kind,locality,province,cap,new_locality,new_province,new_cap\n"
-                         "cap,SEGRATE,MI,20090,,,20054\n"
-                         "merged,LIRIO,PV,,,,\n")
+                         "kind,locality,province,cap,new_locality,new_province,new_cap,year\n"
+                         "cap,ALTOFONTE,PA,90030,,,90072,2024\n"
+                         "cap,BARANO D'ISCHIA,NA,80070,,,80072,\n"
+                         "cap,SANTA CRISTINA GELA,PA,90030,,,90082,\n"
+                         "cap,SEGRATE,MI,20090,,,20054,2020\n"
+                         "fraction,MARINA DI RAVENNA,RA,,RAVENNA,RA,,\n"
+                         "fraction,RAVENNA SCALO,RA,48124,RAVENNA,RA,,\n"
+                         "generic,RAVENNA,RA,48100,,,,\n"
+                         "generic,RAVENNA,RA,48120,,,,\n"
+                         "generic,ROMA,RM,00100,,,,\n"
+                         "generic,VENEZIA,VE,30100,,,,\n"
+                         "merged,LIRIO,PV,,,,,\n"
+                         "name,BOZEN,BZ,,BOLZANO,BZ,,\n"
+                         "name,SANNICANDRO GARGANICO,FG,,SAN NICANDRO GARGANICO,FG,,\n"
+                         "name,VENEZIA MESTRE,VE,,MESTRE,VE,,\n"
+                         "province,ESCALAPLANO,SU,,ESCALAPLANO,CA,,2026\n"
+                         "province,LISSONE,MI,,LISSONE,MB,,2009\n")
         # A municipality of the same province established since 2020 whose
         # name holds the old name's word is the one it merged into; one of
         # another province is not.
@@ -157,7 +238,7 @@ class ImportRules(unittest.TestCase):
                  ("015998", "Lirio Nuovo", "", "MI", "MI", "20090", "2024-01-01")]
         rc, files = run_import(comuni=COMUNI + newer)
         self.assertEqual(rc, 0)
-        self.assertIn("merged,LIRIO,PV,,LIRIO E UNITI,PV,\n", files["changes.csv"])
+        self.assertIn("merged,LIRIO,PV,,LIRIO E UNITI,PV,,\n", files["changes.csv"])
 
     def test_same_sources_same_bytes(self):
         self.assertEqual(run_import()[1], self.files)
@@ -170,6 +251,11 @@ class ImportRefuses(unittest.TestCase):
              dict(provinces=PROVINCES + [("XX", "Provincia dal nome troppo lungo")])),
             ("municipality in an unknown province",
              dict(comuni=COMUNI + [("099999", "Nuovo", "", "ZZ", "ZZ", "")])),
+            ("a locality's name without its municipality's, not reviewed",
+             dict(variants=VARIANTS + [("Ravenna", "RA", "039014", "Classe",
+                                        "locality name without municipality prefix", "N")])),
+            ("a form of the hand list naming no row",
+             dict(forms=FORMS + [("Ostia", "RM", "LIDO DI OSTIA", "yes", "as it is called")])),
         ]
         for what, sources in cases:
             with self.subTest(what):

@@ -2,6 +2,7 @@
 // municipality and locality is there, and every postal code finds it; and
 // every source the data come from is credited where users and distributions
 // read it.
+#include "common/address_check.h"
 #include "common/record_file.h"
 #include "datacompiler/csv_reader.h"
 #include "locality/locality_files.h"
@@ -48,7 +49,7 @@ struct Source
 };
 
 // The licences that data/README.md names for the shipped data.
-const QStringList kLicences{"CC BY 4.0", "CC BY 3.0", "CC0", "ODbL", "IODL 2.0"};
+const QStringList kLicences{"CC BY 4.0", "CC BY 3.0", "CC0", "ODbL", "IODL 2.0", "MIT"};
 
 // The rows of the tables under the headings that list sources.
 QList<Source> listedSources(const QString &readme, int &tables)
@@ -121,8 +122,10 @@ private slots:
     {
         RecordFile loc;
         QVERIFY(loc.open(m_data.filePath(localityfiles::kLocalities), LocalityRecord::kSize));
-        QCOMPARE(loc.count(), 17880); // 7894 municipalities, 105 apostrophe spellings, 9881 localities
-        QCOMPARE(m_sources.rows.size(), 17880);
+        // 7894 municipalities, 105 apostrophe spellings, 9881 localities, 751
+        // rows under other names.
+        QCOMPARE(loc.count(), 18631);
+        QCOMPARE(m_sources.rows.size(), 18631);
         RecordFile provinces;
         QVERIFY(provinces.open(m_data.filePath(localityfiles::kProvinces), ProvinceRecord::kSize));
         QCOMPARE(provinces.count(), 110);
@@ -141,11 +144,19 @@ private slots:
         QTest::newRow("seaside locality") << "MARINA DI STRONGOLI" << QStringList{"KR 88815 "};
         QTest::newRow("apostrophe spelling") << "CANTU'" << QStringList{"CO 22063 NOME UFFICIALE: CANTÙ"};
         QTest::newRow("official spelling") << "CANTÙ" << QStringList{"CO 22063 "};
-        QTest::newRow("province of 2021") << "MONTECOPIOLO" << QStringList{"RN 61014 "};
+        QTest::newRow("province and code of 2021") << "MONTECOPIOLO" << QStringList{"RN 47868 "};
         QTest::newRow("Sardinia 2026") << "OLBIA" << QStringList{"OT 07026 "};
-        QTest::newRow("new code unknown") << "ALTOFONTE" << QStringList{"PA 90030 CAP VARIATO NEL 2024: VERIFICARE"};
+        QTest::newRow("its own code of 2024") << "ALTOFONTE" << QStringList{"PA 90072 "};
         QTest::newRow("merged in 2023") << "LIRIO" << QStringList{};
-        QTest::newRow("merged in 2026") << "MORANSENGO" << QStringList{};
+        QTest::newRow("merged in 2023, as offices still write it")
+            << "MORANSENGO" << QStringList{"AT 14023 NOME UFFICIALE: MORANSENGO-TONENGO"};
+        QTest::newRow("zone codes") << "RAVENNA" << QStringList{"RA  CAP DA 48121 A 48125"};
+        QTest::newRow("a frazione whose catch-all was retired") << "MARINA DI RAVENNA" << QStringList{"RA  FRAZ. DI RAVENNA"};
+        QTest::newRow("second-language name") << "BOZEN" << QStringList{"BZ 39100 NOME UFFICIALE: BOLZANO"};
+        QTest::newRow("the register's spelling") << "AOSTE" << QStringList{"AO 11100 NOME UFFICIALE: AOSTA"};
+        QTest::newRow("public offices' spelling") << "REGGIO EMILIA" << QStringList{"RE  NOME UFFICIALE: REGGIO NELL'EMILIA"};
+        QTest::newRow("an everyday form of two localities")
+            << "OSTIA" << QStringList{"RM 00121 VEDI LIDO DI OSTIA PONENTE", "RM 00122 VEDI LIDO DI OSTIA LEVANTE"};
     }
 
     void namesFindTheirData()
@@ -153,6 +164,75 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QStringList, records);
         QCOMPARE(recordsNamed(name), records);
+    }
+
+    // Addresses as lists write them, checked against the bundled data.
+    void listsAreCheckedAsTheyAreWritten_data()
+    {
+        QTest::addColumn<QStringList>("row");     // locality, province, code
+        QTest::addColumn<QStringList>("verdict"); // outcome, code proposed, locality, province
+        const auto add = [](const char *what, const QStringList &row, const QStringList &verdict) {
+            QTest::newRow(what) << row << verdict;
+        };
+        add("a zone code of Garda's and the offices'", {"Ravenna", "RA", "48122"}, {"OK", "", "RAVENNA", "RA"});
+        add("a zone code GeoNames lacks", {"Modena", "MO", "41123"}, {"OK", "", "MODENA", "MO"});
+        add("public offices' spelling", {"Reggio Emilia", "RE", "42121"}, {"OK", "", "REGGIO NELL'EMILIA", "RE"});
+        add("second-language name", {"Bozen", "BZ", "39100"}, {"OK", "", "BOLZANO", "BZ"});
+        add("the register's spelling", {"Aoste", "AO", "11100"}, {"OK", "", "AOSTA", "AO"});
+        add("an everyday form", {"Cassano allo Ionio", "CS", "87011"}, {"OK", "", "CASSANO ALL'IONIO", "CS"});
+        add("a former name", {"Sannicandro Garganico", "FG", "71015"}, {"OK", "", "SAN NICANDRO GARGANICO", "FG"});
+        add("a frazione without its municipality's name", {"Milano Marittima", "RA", "48015"},
+            {"OK", "", "CERVIA MILANO MARITTIMA", "RA"});
+        add("the Lido as Romans call it", {"Ostia", "RM", "00122"}, {"OK", "", "LIDO DI OSTIA LEVANTE", "RM"});
+        add("a frazione's own code under its municipality", {"Sezze", "LT", "04010"}, {"OK", "", "SEZZE", "LT"});
+        add("the catch-all beside zone codes", {"Modena", "MO", "41100"},
+            {"CAP GENERICO", "41121 41122 41123 41124 41125 41126 41127", "MODENA", "MO"});
+        add("Cesena's catch-all", {"Cesena", "FC", "47023"}, {"CAP GENERICO", "47521 47522", "CESENA", "FC"});
+        add("a frazione under a retired catch-all", {"Marina di Ravenna", "RA", "48100"},
+            {"CAP GENERICO", "48121 48122 48123 48124 48125", "MARINA DI RAVENNA", "RA"});
+        add("a frazione checked against its municipality's codes", {"Marina di Ravenna", "RA", "48122"},
+            {"OK", "", "MARINA DI RAVENNA", "RA"});
+        add("a province of before 2009", {"Lissone", "MI", "20851"}, {"PROVINCIA VARIATA", "", "LISSONE", "MB"});
+        add("a province of before 2026", {"Olbia", "SS", "07026"}, {"PROVINCIA VARIATA", "", "OLBIA", "OT"});
+        add("no source gives the code of before 2009", {"Lissone", "MB", "20035"}, {"CAP ERRATO", "20851", "LISSONE", "MB"});
+        add("its own code since 2024", {"Altofonte", "PA", "90030"}, {"CAP VARIATO", "90072", "ALTOFONTE", "PA"});
+        add("a change GeoNames misses", {"Barano d'Ischia", "NA", "80070"},
+            {"CAP VARIATO", "80072", "BARANO D'ISCHIA", "NA"});
+        add("merged: never a name of the municipality it merged into", {"Moransengo", "AT", "14023"},
+            {"COMUNE NON PIÙ ESISTENTE", "14023", "MORANSENGO-TONENGO", "AT"});
+    }
+
+    void listsAreCheckedAsTheyAreWritten()
+    {
+        QFETCH(QStringList, row);
+        QFETCH(QStringList, verdict);
+        static AddressCheck check(m_data.path());
+        const Verdict v = check.check(row.at(0), row.at(1), row.at(2), {});
+        QCOMPARE((QStringList{Verdict::text(v.outcome), v.cap, v.locality, v.pv}), verdict);
+    }
+
+    // A code that two sources give a municipality (the `sources` column: its
+    // codes, then those it no longer has) is never called wrong.
+    void noCodeOfTwoSourcesIsWrong()
+    {
+        AddressCheck check(m_data.path());
+        const qsizetype name = m_sources.header.indexOf("locality");
+        const qsizetype province = m_sources.header.indexOf("province");
+        const qsizetype sources = m_sources.header.indexOf("sources");
+        QVERIFY(sources >= 0);
+        int checked = 0;
+        for (const datac::CsvRow &row : std::as_const(m_sources.rows)) {
+            for (const QString &entry : row.fields.at(sources).split(' ', Qt::SkipEmptyParts)) {
+                const QStringList parts = entry.split(':');
+                QVERIFY2(parts.size() == 2, qPrintable(entry));
+                if (parts.at(1).section(u'/', 0, 0).count('+') < 1)
+                    continue;
+                const Verdict v = check.check(row.fields.at(name), row.fields.at(province), parts.at(0), {});
+                QVERIFY2(v.outcome != Verdict::CapWrong, qPrintable(row.fields.at(name) + ' ' + entry));
+                ++checked;
+            }
+        }
+        QVERIFY2(checked > 7000, qPrintable(QString::number(checked)));
     }
 
     void everyPostalCodeFindsItsMunicipality()

@@ -163,8 +163,25 @@ private slots:
         QTest::addColumn<QByteArray>("csv");
         QTest::addColumn<QString>("fault"); // empty: compiles
         const QByteArray header = "kind,locality,province,cap,new_locality,new_province,new_cap\n";
-        QTest::newRow("both kinds, out of order") << header + "merged,LIRIO,PV,,,,\ncap,Segrate,MI,20090,,,20054\n"
-                                                  << "";
+        const QByteArray years = "kind,locality,province,cap,new_locality,new_province,new_cap,year\n";
+        QTest::newRow("every kind, out of order")
+            << years + "merged,LIRIO,PV,,,,,\nprovince,LISSONE,MI,,LISSONE,MB,,2009\nname,BOZEN,BZ,,BOLZANO,BZ,,\n"
+                       "fraction,MARINA DI RAVENNA,RA,,RAVENNA,RA,,\ngeneric,MODENA,MO,41100,,,,\n"
+                       "cap,Segrate,MI,20090,,,20054,2020\n"
+            << "";
+        QTest::newRow("a file of the first edition, without years") << header + "merged,LIRIO,PV,,,,\n" << "";
+        QTest::newRow("a catch-all without its code")
+            << years + "generic,MODENA,MO,,,,,\n" << "changes.csv:2: a catch-all code names its code alone";
+        QTest::newRow("a former province with a code")
+            << years + "province,LISSONE,MI,20035,LISSONE,MB,,\n" << "changes.csv:2: a former province names";
+        QTest::newRow("a former province that is today's")
+            << years + "province,LISSONE,MB,,LISSONE,MB,,\n" << "changes.csv:2: a former province names";
+        QTest::newRow("another name that names no locality")
+            << years + "name,BOZEN,BZ,,,,,\n" << "changes.csv:2: another name names the locality";
+        QTest::newRow("a frazione with a new code")
+            << years + "fraction,MARINA DI RAVENNA,RA,,RAVENNA,RA,48122,\n" << "changes.csv:2: a frazione names";
+        QTest::newRow("a year that is no year")
+            << years + "cap,SEGRATE,MI,20090,,,20054,2020/5\n" << "changes.csv:2: the year is four digits";
         QTest::newRow("a code change without its new code")
             << header + "cap,SEGRATE,MI,20090,,,\n" << "changes.csv:2: a code change needs the old and the new code";
         QTest::newRow("a merger with a code") << header + "cap,SEGRATE,MI,20090,,,20054\nmerged,LIRIO,PV,27040,,,\n"
@@ -193,9 +210,18 @@ private slots:
             return;
         }
         QVERIFY(written);
+        if (!csv.contains("generic")) {
+            QCOMPARE(test::readAll(data), record({{0, "F"}, {2, "LIRIO"}, {42, "PV"}}, 105));
+            return;
+        }
         // Sorted by kind, then name, whatever the source's order; names upper case.
-        QCOMPARE(test::readAll(data), record({{0, "C"}, {2, "SEGRATE"}, {42, "MI"}, {45, "20090"}, {94, "20054"}}, 100)
-                                          + record({{0, "F"}, {2, "LIRIO"}, {42, "PV"}}, 100));
+        QCOMPARE(test::readAll(data),
+                 record({{0, "C"}, {2, "SEGRATE"}, {42, "MI"}, {45, "20090"}, {94, "20054"}, {100, "2020"}}, 105)
+                     + record({{0, "F"}, {2, "LIRIO"}, {42, "PV"}}, 105)
+                     + record({{0, "G"}, {2, "MODENA"}, {42, "MO"}, {45, "41100"}}, 105)
+                     + record({{0, "N"}, {2, "BOZEN"}, {42, "BZ"}, {51, "BOLZANO"}, {91, "BZ"}}, 105)
+                     + record({{0, "P"}, {2, "LISSONE"}, {42, "MI"}, {51, "LISSONE"}, {91, "MB"}, {100, "2009"}}, 105)
+                     + record({{0, "Z"}, {2, "MARINA DI RAVENNA"}, {42, "RA"}, {51, "RAVENNA"}, {91, "RA"}}, 105));
     }
 
     void cityOfTooManyStreetsToAddress()

@@ -2,6 +2,7 @@
 
 #include "common/prefix_index.h"
 #include "common/short_string.h"
+#include "locality/changes_file.h"
 #include "locality/locality_files.h"
 #include "streets/street_files.h"
 
@@ -9,6 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+
+#include <algorithm>
+#include <iterator>
 
 namespace zelvora::datac {
 
@@ -149,6 +153,7 @@ public:
     VerifyReport run()
     {
         checkLocalities();
+        checkChanges();
         checkZone();
         return m_report;
     }
@@ -188,6 +193,30 @@ private:
 
         const LoadedFile provinces = load(kProvinces, ProvinceRecord::kSize);
         checkStrings(provinces, {ProvinceRecord::kPv, ProvinceRecord::kName});
+    }
+
+    // The changes, when there are some (the windows do without them): texts
+    // within their fields, a known kind, in the order of the compiler.
+    void checkChanges()
+    {
+        if (!QFileInfo::exists(m_dir.filePath(changesfile::kChanges))) {
+            m_report.lines.append(QStringLiteral("%1: no changes").arg(changesfile::kChanges));
+            return;
+        }
+        const LoadedFile changes = load(changesfile::kChanges, ChangeRecord::kSize);
+        checkStrings(changes, {ChangeRecord::kKind, ChangeRecord::kLocality, ChangeRecord::kPv, ChangeRecord::kCap,
+                               ChangeRecord::kNewLocality, ChangeRecord::kNewPv, ChangeRecord::kNewCap,
+                               ChangeRecord::kYear});
+        static constexpr char kinds[] = {ChangeRecord::kCodeChanged, ChangeRecord::kMerged, ChangeRecord::kGeneric,
+                                         ChangeRecord::kProvince,    ChangeRecord::kName,   ChangeRecord::kFraction};
+        QList<QByteArray> records;
+        for (int i = 0; i < changes.count(); ++i) {
+            const QByteArray kind = shortBytes(changes.record(i), ChangeRecord::kKind);
+            if (kind.size() != 1 || std::find(std::begin(kinds), std::end(kinds), kind.at(0)) == std::end(kinds))
+                fault(changes.name, QStringLiteral("record %1: unknown kind").arg(i + 1));
+            records.append(QByteArray(changes.record(i), ChangeRecord::kSize));
+        }
+        checkSorted(changes, records);
     }
 
     // Every city that has a file in the zone folder, when there is one.

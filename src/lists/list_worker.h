@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/address_list.h"
+#include "common/list_check.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -15,16 +15,17 @@ namespace zelvora {
 // back as signals, queued to the window's thread: the list once read, then
 // the verdicts in batches (every few hundred rows, or more often on a slow
 // start), then the end.
-class ListCheck : public QObject
+class ListWorker : public QObject
 {
     Q_OBJECT
 public:
-    explicit ListCheck(const QString &dataFolder);
-    ~ListCheck() override;
+    explicit ListWorker(const QString &dataFolder);
+    ~ListWorker() override;
 
     // Each runs on the check's thread and answers with signals.
     void load(const QString &fileName);
-    void check(const QList<ListRow> &rows, const ListColumns &columns);
+    // `headerFields`: the header's number of fields.
+    void check(const QList<ListRow> &rows, const ListColumns &columns, int headerFields);
     // Asks a check in progress to stop after the row it is on; safe from
     // any thread.
     void cancel() { m_cancelled = true; }
@@ -32,15 +33,13 @@ public:
     // How a loaded list was written, for writing it again the same way.
     struct Format
     {
+        ListFormat format;
+        QByteArray rawHeader;
         bool workbook = false;
-        ListEncoding encoding = ListEncoding::Utf8;
-        char separator = ';';
-        bool bom = false;
-        bool crlf = false;
     };
 
 signals:
-    void loaded(const QStringList &header, const QList<zelvora::ListRow> &rows, const zelvora::ListCheck::Format &format);
+    void loaded(const QStringList &header, const QList<zelvora::ListRow> &rows, const zelvora::ListWorker::Format &format);
     void loadFailed(const QString &message);
     void checkedRows(const QList<zelvora::Verdict> &verdicts);
     void finished(bool cancelled, const QString &error);
@@ -48,7 +47,7 @@ signals:
 private:
     void run(const std::function<void()> &work);
     void loadNow(const QString &fileName);
-    void checkNow(const QList<ListRow> &rows, const ListColumns &columns);
+    void checkNow(const QList<ListRow> &rows, const ListColumns &columns, int headerFields);
 
     QString m_dataFolder;
     std::unique_ptr<AddressCheck> m_check; // read once, at the first check
@@ -61,4 +60,4 @@ private:
 
 Q_DECLARE_METATYPE(zelvora::ListRow)
 Q_DECLARE_METATYPE(zelvora::Verdict)
-Q_DECLARE_METATYPE(zelvora::ListCheck::Format)
+Q_DECLARE_METATYPE(zelvora::ListWorker::Format)

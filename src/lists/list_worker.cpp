@@ -1,4 +1,4 @@
-#include "list_check.h"
+#include "list_worker.h"
 
 #include "common/error.h"
 
@@ -14,14 +14,14 @@ constexpr int kBatchRows = 2000;
 constexpr qint64 kBatchMs = 100;
 } // namespace
 
-ListCheck::ListCheck(const QString &dataFolder) : m_dataFolder(dataFolder)
+ListWorker::ListWorker(const QString &dataFolder) : m_dataFolder(dataFolder)
 {
     m_worker.moveToThread(&m_thread);
     m_thread.setObjectName(QStringLiteral("verifica elenco"));
     m_thread.start();
 }
 
-ListCheck::~ListCheck()
+ListWorker::~ListWorker()
 {
     cancel();
     m_thread.quit();
@@ -30,45 +30,38 @@ ListCheck::~ListCheck()
     // it goes here.
 }
 
-void ListCheck::run(const std::function<void()> &work)
+void ListWorker::run(const std::function<void()> &work)
 {
     QMetaObject::invokeMethod(&m_worker, work, Qt::QueuedConnection);
 }
 
-void ListCheck::load(const QString &fileName)
+void ListWorker::load(const QString &fileName)
 {
     run([this, fileName] { loadNow(fileName); });
 }
 
-void ListCheck::check(const QList<ListRow> &rows, const ListColumns &columns)
+void ListWorker::check(const QList<ListRow> &rows, const ListColumns &columns, int headerFields)
 {
     m_cancelled = false;
-    run([this, rows, columns] { checkNow(rows, columns); });
+    run([this, rows, columns, headerFields] { checkNow(rows, columns, headerFields); });
 }
 
-void ListCheck::loadNow(const QString &fileName)
+void ListWorker::loadNow(const QString &fileName)
 {
     try {
-        AddressListReader reader(fileName);
-        if (!reader.open()) {
-            emit loadFailed(reader.error());
-            return;
-        }
+        AddressList list(fileName);
         QList<ListRow> rows;
-        while (std::optional<ListRow> row = reader.next())
+        while (std::optional<ListRow> row = list.next())
             rows.append(std::move(*row));
-        if (!reader.error().isEmpty()) {
-            emit loadFailed(reader.error());
-            return;
-        }
-        emit loaded(reader.header(), rows,
-                    Format{reader.isWorkbook(), reader.encoding(), reader.separator(), reader.bom(), reader.crlf()});
+        emit loaded(list.header(), rows, Format{list.format(), list.rawHeader(), list.isWorkbook()});
+    } catch (const Error &e) {
+        emit loadFailed(e.message());
     } catch (const std::exception &e) {
         emit loadFailed(QString::fromUtf8(e.what()));
     }
 }
 
-void ListCheck::checkNow(const QList<ListRow> &rows, const ListColumns &columns)
+void ListWorker::checkNow(const QList<ListRow> &rows, const ListColumns &columns, int headerFields)
 {
     try {
         if (!m_check)
@@ -82,7 +75,7 @@ void ListCheck::checkNow(const QList<ListRow> &rows, const ListColumns &columns)
                 emit finished(true, QString());
                 return;
             }
-            batch.append(checkListRow(*m_check, row, columns));
+            batch.append(checkRow(*m_check, columns, row, headerFields));
             if (batch.size() >= kBatchRows || sinceBatch.elapsed() >= kBatchMs) {
                 emit checkedRows(batch);
                 batch.clear();
@@ -91,6 +84,8 @@ void ListCheck::checkNow(const QList<ListRow> &rows, const ListColumns &columns)
         }
         emit checkedRows(batch);
         emit finished(false, QString());
+    } catch (const Error &e) {
+        emit finished(true, e.message());
     } catch (const std::exception &e) {
         emit finished(true, QString::fromUtf8(e.what()));
     }
