@@ -1,20 +1,11 @@
 #include "command.h"
 
-#include "common/address_check.h"
-#include "cli/lookup.h"
-#include "cli/output.h"
-#include "cli/verify.h"
-#include "common/csv_list.h"
 #include "common/data_location.h"
-#include "common/io_error.h"
+#include "common/error.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <cerrno>
+#include <QCommandLineParser>
 #include <cstdio>
-#include <cstring>
-#include <optional>
-#include <unistd.h>
+#include <memory>
 
 namespace zelvora::cli {
 
@@ -106,297 +97,146 @@ Stato di uscita:
      standard error
 )";
 
-struct Options
+// The arguments as the parser takes them apart; throws Error with the
+// message for the user.
+struct Parsed
 {
-    SearchKind kind = SearchKind::Locality;
-    QString city;
-    QString text;
-    int limit = 8;
-    bool all = false;
-    bool limitGiven = false;
-    OutputFormat format = OutputFormat::Aligned;
-    bool details = false;
-    std::optional<QString> batch;
-    std::optional<QString> verify;
-    QStringList columns;
-    std::optional<ListEncoding> encoding;
-    QString output;
-    QString dataFolder;
-    QString dataFolderFound; // the folder read: --dati, or found from the executable
-    bool help = false;
+    QCommandLineParser parser;
+    Parsed(const QStringList &arguments, const QList<QCommandLineOption> &options)
+    {
+        // -word is a long option, as --word: no option has one letter but -h.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.addOptions(options);
+        if (parser.parse(QStringList{QStringLiteral("zelvora-cerca")} + arguments))
+            return;
+        if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty())
+            throw Error(QStringLiteral("opzione sconosciuta: %1%2")
+                            .arg(unknown.first().size() == 1 ? u"-" : u"--", unknown.first()));
+        // "Missing value after '--limit'." or "Unexpected value after '--cap'."
+        const QString option = parser.errorText().section(u'\'', 1, 1);
+        throw Error(parser.errorText().startsWith(u"Missing") ? QStringLiteral("manca il valore di %1").arg(option)
+                                                              : QStringLiteral("%1 non vuole un valore").arg(option));
+    }
+    // How many times any of `names` was given.
+    qsizetype count(const QStringList &names) const
+    {
+        const QStringList given = parser.optionNames();
+        return std::count_if(given.begin(), given.end(), [&](const QString &n) { return names.contains(n); });
+    }
+    bool isSet(const QString &name) const { return parser.isSet(name); }
+    QString value(const QString &name) const { return parser.value(name); }
 };
 
-// Parses the arguments; throws Error with the message for the user.
-Options parse(const QStringList &arguments)
+const QList<QCommandLineOption> &optionTable()
 {
+    static const QList<QCommandLineOption> table{
+        {{"h", "help"}, {}},   {"cap", {}},  {"pv", {}},       {"via", {}, "CITTÀ"},        {"limit", {}, "N"},
+        {"tutti", {}},         {"csv", {}},  {"json", {}},     {"dettagli", {}},            {"batch", {}, "FILE"},
+        {"verifica", {}, "FILE"}, {"colonne", {}, "L,P,C[,V]"}, {"codifica", {}, "CODIFICA"}, {"output", {}, "FILE"},
+        {"dati", {}, "CARTELLA"}};
+    return table;
+}
+
+void checkCombinations(const Parsed &args, const Options &options)
+{
+    const auto refuse = [](bool wrong, const char *message) {
+        if (wrong)
+            throw Error(QString::fromUtf8(message));
+    };
+    const bool words = !args.parser.positionalArguments().isEmpty();
+    const bool rows = args.isSet("tutti") || args.isSet("limit");
+    refuse(args.count({"cap", "pv", "via"}) > 1, "scegliere una sola ricerca tra TESTO, --cap, --pv e --via");
+    refuse(args.count({"csv", "json"}) > 1, "scegliere un solo formato tra --csv e --json");
+    refuse(args.isSet("tutti") && args.isSet("limit"), "--limit e --tutti non vanno usati insieme");
+    refuse(!options.verify && args.count({"colonne", "codifica", "output"}) > 0,
+           "--colonne, --codifica e --output valgono solo con --verifica");
+    refuse(options.verify && (words || options.batch || args.count({"cap", "pv", "via"}) || rows || options.details),
+           "--verifica legge l'elenco dal file: niente testo, --batch, ricerche o righe");
+    refuse(options.batch && !options.verify && words, "con --batch i testi si leggono dal file, non dalla riga di comando");
+    refuse(options.batch && !options.verify && rows, "con --batch ogni riga dà la sola prima voce: niente --limit o --tutti");
+    refuse(!options.batch && !options.verify && !words, "manca il testo da cercare");
+}
+
+// Reads the options' values; nothing for --help.
+std::optional<Options> parse(const QStringList &arguments)
+{
+    const Parsed args(arguments, optionTable());
+    if (args.isSet("help"))
+        return std::nullopt;
     Options options;
-    QStringList words;
-    bool kindGiven = false;
-    bool formatGiven = false;
-    const auto setKind = [&](SearchKind kind) {
-        if (kindGiven)
-            throw Error(QStringLiteral("scegliere una sola ricerca tra TESTO, --cap, --pv e --via"));
-        kindGiven = true;
-        options.kind = kind;
-    };
-    const auto setFormat = [&](OutputFormat format) {
-        if (formatGiven)
-            throw Error(QStringLiteral("scegliere un solo formato tra --csv e --json"));
-        formatGiven = true;
-        options.format = format;
-    };
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        QString argument = arguments.at(i);
-        if (argument == u"--") {
-            words += arguments.mid(i + 1);
-            break;
-        }
-        if (!argument.startsWith(u'-') || argument == u"-") {
-            words << argument;
-            continue;
-        }
-        // "--option=value" or "--option value".
-        std::optional<QString> inlineValue;
-        if (const qsizetype equals = argument.indexOf(u'='); argument.startsWith(u"--") && equals > 0) {
-            inlineValue = argument.mid(equals + 1);
-            argument.truncate(equals);
-        }
-        const auto value = [&]() -> QString {
-            if (inlineValue)
-                return *inlineValue;
-            if (i + 1 >= arguments.size())
-                throw Error(QStringLiteral("manca il valore di %1").arg(argument));
-            return arguments.at(++i);
-        };
-        const auto noValue = [&] {
-            if (inlineValue)
-                throw Error(QStringLiteral("%1 non vuole un valore").arg(argument));
-        };
-        if (argument == u"-h" || argument == u"--help") {
-            noValue();
-            options.help = true;
-        } else if (argument == u"--cap") {
-            noValue();
-            setKind(SearchKind::Cap);
-        } else if (argument == u"--pv") {
-            noValue();
-            setKind(SearchKind::Province);
-        } else if (argument == u"--via") {
-            setKind(SearchKind::Street);
-            options.city = value();
-        } else if (argument == u"--limit") {
-            const QString number = value();
-            bool ok = false;
-            options.limit = number.toInt(&ok);
-            if (!ok || options.limit < 1)
-                throw Error(QStringLiteral("--limit vuole un numero intero maggiore di zero, non \"%1\"").arg(number));
-            options.limitGiven = true;
-        } else if (argument == u"--tutti") {
-            noValue();
-            options.all = true;
-        } else if (argument == u"--csv") {
-            noValue();
-            setFormat(OutputFormat::Csv);
-        } else if (argument == u"--json") {
-            noValue();
-            setFormat(OutputFormat::Json);
-        } else if (argument == u"--dettagli") {
-            noValue();
-            options.details = true;
-        } else if (argument == u"--batch") {
-            options.batch = value();
-        } else if (argument == u"--verifica") {
-            options.verify = value();
-        } else if (argument == u"--colonne") {
-            options.columns = value().split(u',');
-        } else if (argument == u"--codifica") {
-            const QString name = value().toLower();
-            if (name == u"utf-8" || name == u"utf8")
-                options.encoding = ListEncoding::Utf8;
-            else if (name == u"windows-1252" || name == u"cp1252")
-                options.encoding = ListEncoding::Windows1252;
-            else
-                throw Error(QStringLiteral("--codifica vuole utf-8 o windows-1252, non \"%1\"").arg(name));
-        } else if (argument == u"--output") {
-            options.output = value();
-        } else if (argument == u"--dati") {
-            options.dataFolder = value();
-        } else {
-            throw Error(QStringLiteral("opzione sconosciuta: %1").arg(argument));
-        }
+    options.kind = args.isSet("cap") ? SearchKind::Cap
+                   : args.isSet("pv") ? SearchKind::Province
+                   : args.isSet("via") ? SearchKind::Street
+                                       : SearchKind::Locality;
+    options.city = args.value("via");
+    if (args.isSet("limit")) {
+        bool ok = false;
+        options.limit = args.value("limit").toInt(&ok);
+        if (!ok || options.limit < 1)
+            throw Error(QStringLiteral("--limit vuole un numero intero maggiore di zero, non \"%1\"").arg(args.value("limit")));
     }
-    if (options.help)
-        return options;
-    if (options.all && options.limitGiven)
-        throw Error(QStringLiteral("--limit e --tutti non vanno usati insieme"));
-    if (!options.verify && (!options.columns.isEmpty() || options.encoding || !options.output.isEmpty()))
-        throw Error(QStringLiteral("--colonne, --codifica e --output valgono solo con --verifica"));
-    if (options.verify) {
-        if (!words.isEmpty() || options.batch || kindGiven || options.all || options.limitGiven || options.details)
-            throw Error(QStringLiteral("--verifica legge l'elenco dal file: niente testo, --batch, ricerche o righe"));
-        return options;
-    }
-    if (options.batch) {
-        if (!words.isEmpty())
-            throw Error(QStringLiteral("con --batch i testi si leggono dal file, non dalla riga di comando"));
-        if (options.all || options.limitGiven)
-            throw Error(QStringLiteral("con --batch ogni riga dà la sola prima voce: niente --limit o --tutti"));
-        return options;
-    }
-    if (words.isEmpty())
-        throw Error(QStringLiteral("manca il testo da cercare"));
-    options.text = words.join(u' ');
+    if (args.isSet("tutti"))
+        options.limit = -1;
+    options.format = args.isSet("csv") ? OutputFormat::Csv : args.isSet("json") ? OutputFormat::Json : OutputFormat::Aligned;
+    options.details = args.isSet("dettagli");
+    if (args.isSet("batch"))
+        options.batch = args.value("batch");
+    if (args.isSet("verifica"))
+        options.verify = args.value("verifica");
+    if (args.isSet("colonne"))
+        options.columns = args.value("colonne").split(u',');
+    if (const QString name = args.value("codifica").toLower(); name == u"utf-8" || name == u"utf8")
+        options.encoding = ListEncoding::Utf8;
+    else if (name == u"windows-1252" || name == u"cp1252")
+        options.encoding = ListEncoding::Windows1252;
+    else if (args.isSet("codifica"))
+        throw Error(QStringLiteral("--codifica vuole utf-8 o windows-1252, non \"%1\"").arg(name));
+    options.output = args.value("output");
+    options.dataFolder = args.value("dati");
+    options.text = args.parser.positionalArguments().join(u' ');
+    checkCombinations(args, options);
     return options;
-}
-
-// Standard output and error as devices, written through the C streams.
-struct Streams
-{
-    QFile out;
-    QFile err;
-    Streams()
-    {
-        out.open(stdout, QIODevice::WriteOnly);
-        err.open(stderr, QIODevice::WriteOnly);
-    }
-    void message(const QString &text)
-    {
-        err.write(QStringLiteral("zelvora-cerca: %1\n").arg(text).toUtf8());
-        err.flush();
-    }
-};
-
-int lookUpOne(const Options &options, Lookup &lookup, Streams &io)
-{
-    const LookupResult result = lookup.find(options.text, options.all ? -1 : options.limit);
-    if (result.status == LookupResult::BadInput) {
-        io.message(QStringLiteral("testo non valido: %1").arg(result.message));
-        return kFailure;
-    }
-    OutputWriter writer(options.format, lookup.columns(), false);
-    io.out.write(writer.begin());
-    for (const QStringList &row : result.rows)
-        io.out.write(writer.row(row));
-    io.out.write(writer.end());
-    io.out.flush();
-    if (result.status == LookupResult::Found)
-        return kFound;
-    io.message(result.matched.isEmpty()
-                   ? QStringLiteral("nessuna voce inizia con \"%1\"").arg(result.text)
-                   : QStringLiteral("nessuna voce inizia con \"%1\" (ne iniziano con \"%2\")")
-                         .arg(result.text, result.matched));
-    if (options.kind == SearchKind::Locality || options.kind == SearchKind::Street) {
-        // The closest names, compared as the address check compares them;
-        // without the files it reads there are none, and the answer stands.
-        try {
-            AddressCheck check(options.dataFolderFound);
-            const QStringList closest = options.kind == SearchKind::Locality
-                                            ? check.suggestLocalities(options.text)
-                                            : check.suggestStreets(findCity(options.city), options.text);
-            if (!closest.isEmpty())
-                io.message(QStringLiteral("forse: %1").arg(closest.join(QStringLiteral(", "))));
-        } catch (const Error &) {
-        }
-    }
-    return kNothing;
-}
-
-int lookUpBatch(const Options &options, Lookup &lookup, Streams &io)
-{
-    QFile file;
-    int fd = STDIN_FILENO;
-    if (*options.batch != u"-") {
-        file.setFileName(*options.batch);
-        if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-            io.message(QStringLiteral("impossibile leggere il file %1").arg(*options.batch));
-            return kFailure;
-        }
-        fd = file.handle();
-    }
-    // Before each read, which may wait for more input, the answers so far go
-    // out: a program at the other end of a pipe may wait for them before it
-    // sends more. No text to search is anywhere near a line's limit, so
-    // input without line ends is not held in memory whole.
-    constexpr qsizetype kLongestLine = 1 << 20;
-    CsvReader input(
-        [&io, fd](char *data, qsizetype size) -> qsizetype {
-            io.out.flush();
-            for (;;) {
-                const ssize_t got = ::read(fd, data, size);
-                if (got >= 0)
-                    return got;
-                if (errno != EINTR)
-                    throw IoError(QStringLiteral("errore di lettura dell'elenco: %1")
-                                      .arg(QString::fromLocal8Bit(strerror(errno))));
-            }
-        },
-        '\n', {0, kLongestLine});
-    QList<Column> columns = lookup.columns();
-    columns.prepend({QStringLiteral("TESTO"), QStringLiteral("testo"), lookup.keyCapacity()});
-    columns.append({QStringLiteral("ESITO"), QStringLiteral("esito"), 0});
-    OutputWriter writer(options.format, columns, true);
-    io.out.write(writer.begin());
-    lookup.preload();
-    const qsizetype shownColumns = lookup.columns().size();
-    bool everyLineFound = true;
-    while (const std::optional<CsvRecord> bytes = input.nextLine()) {
-        if (!bytes->error.isEmpty())
-            throw Error(QStringLiteral("una riga dell'elenco supera %1 byte: non è un elenco di testi").arg(kLongestLine));
-        const QString line = QString::fromUtf8(bytes->raw);
-        const LookupResult result = lookup.find(line, 1);
-        QStringList values;
-        values.reserve(shownColumns + 2);
-        values << line;
-        if (result.rows.isEmpty())
-            values.resize(1 + shownColumns);
-        else
-            values << result.rows.first();
-        switch (result.status) {
-        case LookupResult::Found:
-            values << QStringLiteral("trovato");
-            break;
-        case LookupResult::NotFound:
-            values << QStringLiteral("nessun risultato");
-            break;
-        case LookupResult::BadInput:
-            values << result.message;
-            break;
-        }
-        everyLineFound = everyLineFound && result.status == LookupResult::Found;
-        io.out.write(writer.row(values));
-    }
-    io.out.write(writer.end());
-    io.out.flush();
-    return everyLineFound ? kFound : kNothing;
 }
 
 } // namespace
 
+Streams::Streams()
+{
+    out.open(stdout, QIODevice::WriteOnly);
+    err.open(stderr, QIODevice::WriteOnly);
+}
+
+void Streams::message(const QString &text)
+{
+    err.write(QStringLiteral("zelvora-cerca: %1\n").arg(text).toUtf8());
+    err.flush();
+}
+
 int run(const QStringList &arguments, const QString &executableFolder)
 {
     Streams io;
-    Options options;
+    std::optional<Options> options;
     try {
         options = parse(arguments);
     } catch (const Error &error) {
         io.message(error.message() + QStringLiteral("\nPer l'aiuto: zelvora-cerca --help"));
         return kFailure;
     }
-    if (options.help) {
+    if (!options) {
         io.out.write(kHelp);
         return kFound;
     }
-    const QString dataFolder = options.dataFolder.isEmpty() ? findDataFolder(executableFolder) : options.dataFolder;
-    options.dataFolderFound = dataFolder;
+    if (options->dataFolder.isEmpty())
+        options->dataFolder = findDataFolder(executableFolder);
+    std::unique_ptr<Command> command;
+    if (options->verify)
+        command = std::make_unique<VerifyCommand>();
+    else if (options->batch)
+        command = std::make_unique<BatchCommand>();
+    else
+        command = std::make_unique<LookupCommand>();
     try {
-        if (options.verify)
-            return verifyList({*options.verify, options.output, options.columns, options.encoding, options.format,
-                               dataFolder},
-                              [&io](const QString &text) { io.message(text); });
-        Lookup lookup(options.kind, dataFolder, options.city, options.details);
-        for (const QString &warning : lookup.warnings())
-            io.message(QStringLiteral("attenzione: %1").arg(warning));
-        return options.batch ? lookUpBatch(options, lookup, io) : lookUpOne(options, lookup, io);
+        return command->execute(*options, io);
     } catch (const Error &error) {
         io.out.flush();
         io.message(error.message());

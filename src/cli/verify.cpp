@@ -1,6 +1,6 @@
-#include "verify.h"
-
+// The check of an address list by zelvora-cerca.
 #include "cli/command.h"
+
 #include "common/error.h"
 #include "common/list_check.h"
 #include "common/workbook.h"
@@ -76,7 +76,7 @@ using Counts = std::array<int, Verdict::kOutcomes>;
 
 // Checks every row of `list` and writes it, as the list is written or as CSV
 // or JSON as asked, to `options.output` or standard output.
-Counts checkIntoList(AddressList &list, const ListColumns &columns, AddressCheck &check, const VerifyOptions &options,
+Counts checkIntoList(AddressList &list, const ListColumns &columns, AddressCheck &check, const Options &options,
                      int &rows)
 {
     CheckedOutput out(options.output);
@@ -139,15 +139,15 @@ Counts checkIntoWorkbook(AddressList &list, const ListColumns &columns, AddressC
 
 } // namespace
 
-int verifyList(const VerifyOptions &options, const std::function<void(const QString &)> &message)
+int VerifyCommand::execute(const Options &options, Streams &io)
 {
-    AddressList list(options.input, options.encoding);
-    if (!options.output.isEmpty() && options.input != u"-" && sameFile(options.input, options.output))
+    AddressList list(*options.verify, options.encoding);
+    if (!options.output.isEmpty() && *options.verify != u"-" && sameFile(*options.verify, options.output))
         throw Error(QStringLiteral("il file di uscita %1 è l'elenco da controllare: non lo sovrascrivo").arg(options.output));
     const ListColumns columns = columnsOf(list, options.columns);
     AddressCheck check(options.dataFolder);
     for (const QString &warning : check.warnings())
-        message(QStringLiteral("attenzione: %1").arg(warning));
+        io.message(QStringLiteral("attenzione: %1").arg(warning));
     int rows = 0;
     const Counts counts = workbookFormatOf(options.output) == WorkbookFormat::Xlsx
                               ? checkIntoWorkbook(list, columns, check, options.output, rows)
@@ -158,7 +158,7 @@ int verifyList(const VerifyOptions &options, const std::function<void(const QStr
     for (int o = 0; o < Verdict::kOutcomes; ++o)
         if (counts[o])
             summary += QStringLiteral("\n  %1 %2").arg(Verdict::text(Verdict::Outcome(o)).leftJustified(30)).arg(counts[o], 7);
-    message(summary);
+    io.message(summary);
     return counts[Verdict::Ok] == rows ? kFound : kNothing;
 }
 

@@ -102,26 +102,26 @@ ListWindow::~ListWindow()
 
 void ListWindow::buildLayout()
 {
-    setFixedSize(780, 560);
+    setFixedSize(1000, 560);
     setAutoFillBackground(true);
     colour(this, QPalette::Window, kSilver);
     setFont(windowFont(11));
 
-    Panel *top = panel(this, "Panel1", QRect(0, 0, 780, 122), QStringLiteral("Elenco e colonne"));
+    Panel *top = panel(this, "Panel1", QRect(0, 0, 1000, 122), QStringLiteral("Elenco e colonne"));
     auto *emblem = place(new QLabel(top), "Image1", 12, 10, 48, 48);
     emblem->setPixmap(picture(QStringLiteral(":/zelvora/emblem.rgba"), QSize(48, 48)));
     emblem->setAccessibleName(QStringLiteral("Emblema C.A.P."));
     ApriElenco = button(top, "ApriElenco", QStringLiteral("&Apri elenco..."), QRect(72, 12, 120, 25),
                         QStringLiteral("Apri un elenco di indirizzi: CSV, testo, Excel (.xlsx) o OpenDocument (.ods)"));
-    NomeElenco = place(new QLabel(QStringLiteral("Nessun elenco aperto"), top), "NomeElenco", 204, 12, 560, 25);
+    NomeElenco = place(new QLabel(QStringLiteral("Nessun elenco aperto"), top), "NomeElenco", 204, 12, 780, 25);
     NomeElenco->setFont(windowFont(12, true));
     colour(NomeElenco, QPalette::WindowText, kNavy);
     NomeElenco->setAccessibleName(QStringLiteral("Elenco"));
     buildColumns(top);
 
-    Panel *middle = panel(this, "Panel2", QRect(0, 122, 780, 388), QStringLiteral("Risultato"));
+    Panel *middle = panel(this, "Panel2", QRect(0, 122, 1000, 388), QStringLiteral("Risultato"));
     buildResults(middle);
-    Panel *bottom = panel(this, "Panel3", QRect(0, 510, 780, 50), QStringLiteral("Ordine e salvataggio"));
+    Panel *bottom = panel(this, "Panel3", QRect(0, 510, 1000, 50), QStringLiteral("Ordine e salvataggio"));
     buildButtons(bottom);
 
     setTabOrder(ApriElenco, Colonne[0]);
@@ -158,7 +158,7 @@ void ListWindow::buildColumns(QWidget *panel)
     Avanzamento->setRange(0, 1);
     Avanzamento->setValue(0);
     Avanzamento->setAccessibleName(QStringLiteral("Avanzamento"));
-    Riepilogo = place(new QLabel(panel), "Riepilogo", 504, 84, 266, 25);
+    Riepilogo = place(new QLabel(panel), "Riepilogo", 504, 84, 486, 25);
     Riepilogo->setWordWrap(true);
     colour(Riepilogo, QPalette::WindowText, kNavy);
     Riepilogo->setAccessibleName(QStringLiteral("Riepilogo"));
@@ -167,14 +167,14 @@ void ListWindow::buildColumns(QWidget *panel)
 // The counts of each outcome, which filter the table, and the table.
 void ListWindow::buildResults(QWidget *panel)
 {
-    auto *title = columnTitle(panel, "TitoloEsiti", QStringLiteral("Esiti"), 8, 180);
+    auto *title = columnTitle(panel, "TitoloEsiti", QStringLiteral("Esiti"), 8, 250);
     title->move(8, 8);
-    Esiti = place(new QListWidget(panel), "Esiti", 8, 26, 180, 354);
+    Esiti = place(new QListWidget(panel), "Esiti", 8, 26, 250, 354);
     colour(Esiti, QPalette::Base, kCyan);
     Esiti->setAccessibleName(QStringLiteral("Esiti"));
     Esiti->setAccessibleDescription(QStringLiteral("Scegliere un esito mostra solo le sue righe"));
     setHint(Esiti, QStringLiteral("Scegli un esito per vedere solo le sue righe"));
-    Risultati = place(new QTableView(panel), "Risultati", 196, 8, 576, 372);
+    Risultati = place(new QTableView(panel), "Risultati", 266, 8, 726, 372);
     Risultati->setModel(&m_filter);
     Risultati->setSelectionBehavior(QAbstractItemView::SelectRows);
     Risultati->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -199,9 +199,9 @@ void ListWindow::buildButtons(QWidget *panel)
     label->setBuddy(OrdinaPer);
     Decrescente = place(new QCheckBox(QStringLiteral("&Decrescente"), panel), "Decrescente", 272, 14, 110, 21);
     Decrescente->setAccessibleName(QStringLiteral("Decrescente"));
-    Salva = button(panel, "Salva", QStringLiteral("&Salva risultato..."), QRect(520, 12, 140, 25),
+    Salva = button(panel, "Salva", QStringLiteral("&Salva risultato..."), QRect(740, 12, 140, 25),
                    QStringLiteral("Scrive le righe con il loro esito in CSV o in .xlsx"));
-    Chiudi = button(panel, "Chiudi", QStringLiteral("&Esci"), QRect(672, 12, 96, 25), QStringLiteral("Ritorna a Zelvora"));
+    Chiudi = button(panel, "Chiudi", QStringLiteral("&Esci"), QRect(892, 12, 96, 25), QStringLiteral("Ritorna a Zelvora"));
 }
 
 void ListWindow::connectControls()

@@ -366,6 +366,10 @@ private slots:
         QTest::newRow("--colonne by name and by number")
             << QStringList{"--verifica", "-", "--colonne", "z,2,1"} << QByteArray("x;y;z\n22063;CO;Cantù\n")
             << "x;y;z;" + added(';') + "\n22063;CO;Cantù;OK;;CANTÙ;CO;\n" << 0 << "";
+        QTest::newRow("--colonne and --csv before the list, --codifica= after it")
+            << QStringList{"--colonne", "z,,1", "--csv", "--verifica", "FILE", "--codifica=windows-1252"}
+            << QByteArray("x;y;z\n22063;CO;Cant\xF9\n")
+            << "x,y,z," + added(',') + "\r\n22063,CO,Cantù,OK,\"\",CANTÙ,CO,\r\n" << 0 << "";
         QTest::newRow("an empty list: every row OK") << check << semicolons << semicolonsOut << 0 << "righe lette: 0";
 
         // Runs that cannot go on.

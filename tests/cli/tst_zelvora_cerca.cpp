@@ -27,7 +27,8 @@ class TestZelvoraCerca : public QObject
 
     Run cerca(QStringList args, const QByteArray &input = {})
     {
-        args << QStringLiteral("--dati") << m_data.path();
+        // The data folder first: any option may come before or after another.
+        args = QStringList{QStringLiteral("--dati"), m_data.path()} + args;
         const ProgramRun run = runProgram(QStringLiteral(ZELVORA_CERCA), args, input);
         return {QString::fromUtf8(run.out), run.err, run.exitCode};
     }
@@ -75,6 +76,15 @@ private slots:
                                                 << localities + "CANTÙ,CO,\"22063\"\r\n" << 0 << "";
         QTest::newRow("two words are one text") << QStringList{"--csv", "--tutti", "romano", "d'e"} << QByteArray()
                                                 << localities + "ROMANO D'EZZELINO,VI,\"36060\"\r\n" << 0 << "";
+        QTest::newRow("options between the words, values after = or after a space")
+            << QStringList{"romano", "--tutti", "d'e", "--csv", "--limit=1", "--tutti"} << QByteArray() << "" << 2
+            << "--limit e --tutti non vanno usati insieme";
+        QTest::newRow("options after and between the words, a value after =")
+            << QStringList{"romano", "--csv", "d'e", "--limit=1"} << QByteArray()
+            << localities + "ROMANO D'EZZELINO,VI,\"36060\"\r\n" << 0 << "";
+        QTest::newRow("after --, every word is text")
+            << QStringList{"--csv", "--", "--tutti"} << QByteArray() << localities << 1
+            << "nessuna voce inizia con \"--TUTTI\"";
         QTest::newRow("details in CSV: quotes and commas")
             << QStringList{"--csv", "--dettagli", "--tutti", "aosta"} << QByteArray()
             << "localita,pv,cap,seconda_denominazione,provincia,agenzia,note\r\n"
@@ -119,6 +129,10 @@ private slots:
         QTest::newRow("no text") << QStringList{"--csv"} << QByteArray() << "" << 2 << "manca il testo";
         QTest::newRow("unknown option") << QStringList{"--foo", "roma"} << QByteArray() << "" << 2
                                         << "opzione sconosciuta: --foo";
+        QTest::newRow("a value missing") << QStringList{"roma", "--limit"} << QByteArray() << "" << 2
+                                         << "manca il valore di --limit";
+        QTest::newRow("a value where none is wanted") << QStringList{"--cap=1", "00"} << QByteArray() << "" << 2
+                                                      << "--cap non vuole un valore";
         QTest::newRow("limit of zero") << QStringList{"--limit", "0", "roma"} << QByteArray() << "" << 2 << "--limit";
         QTest::newRow("two searches") << QStringList{"--cap", "--pv", "00"} << QByteArray() << "" << 2
                                       << "una sola ricerca";
