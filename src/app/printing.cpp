@@ -3,10 +3,12 @@
 #include "app/seam.h"
 #include "common/io_error.h"
 
+#include <QDir>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScopeGuard>
 
 namespace zelvora {
 
@@ -23,6 +25,14 @@ public:
 
     bool runPrintDialog(QPrinter &printer, QWidget *parent) override
     {
+        // The dialog writes a file name without a folder in the home folder
+        // but checks it in the current one, which may not be written (an
+        // installed program started from the menu stands in / or in its data
+        // folder): it runs from the home folder, so that it checks the file
+        // it writes.
+        const QString started = QDir::currentPath();
+        QDir::setCurrent(QDir::homePath());
+        const auto back = qScopeGuard([&] { QDir::setCurrent(started); });
         QPrintDialog dialog(&printer, parent);
         return dialog.exec() == QDialog::Accepted;
     }

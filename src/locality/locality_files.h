@@ -11,8 +11,7 @@ namespace zelvora {
 
 class RecordFile;
 
-// File names of the locality database, opened by bare name from the data
-// folder, which is the current directory.
+// File names of the locality database in the data folder.
 namespace localityfiles {
 inline const QString kLocalities = QStringLiteral("localita.loc");
 inline const QString kLocalityIndex = QStringLiteral("localita.lox");

@@ -6,6 +6,7 @@
 #include "app/toolkit/scroll_bar.h"
 #include "common/short_string.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QSignalBlocker>
 
@@ -26,7 +27,7 @@ void LocalitySearch::attach(SearchPane &pane)
 
 bool LocalitySearch::openDatabase()
 {
-    return m_localities->open(localityfiles::kLocalities, LocalityRecord::kSize);
+    return m_localities->open(dataFile(localityfiles::kLocalities), LocalityRecord::kSize);
 }
 
 qint64 LocalitySearch::recordReads() const
@@ -35,6 +36,11 @@ qint64 LocalitySearch::recordReads() const
     for (const std::unique_ptr<RecordFile> &order : m_orders)
         reads += order->readCount();
     return reads;
+}
+
+QString LocalitySearch::dataFile(const QString &name) const
+{
+    return QDir(m_controls.dataFolder).filePath(name);
 }
 
 RecordFile &LocalitySearch::order() const
@@ -96,13 +102,13 @@ void LocalitySearch::switchMode(SearchMode mode)
     // that the note line shows nothing for them; a missing index of the other
     // two modes leaves the notes as they were.
     auto newOrder = std::make_unique<RecordFile>();
-    if (!files.ordersLocalities() && !newOrder->open(files.orderFile, files.orderRecordSize)) {
+    if (!files.ordersLocalities() && !newOrder->open(dataFile(files.orderFile), files.orderRecordSize)) {
         showMessage(look.orderMissing, Application::instance().title(), MessageIcon::Error);
         blankNotes(rows + 1);
         return;
     }
     auto newIndex = std::make_unique<RecordFile>();
-    const bool indexOpened = newIndex->open(files.indexFile, PrefixIndexEntry::kSize);
+    const bool indexOpened = newIndex->open(dataFile(files.indexFile), PrefixIndexEntry::kSize);
     if (!indexOpened) {
         if (files.ordersLocalities())
             blankNotes(rows + 1);

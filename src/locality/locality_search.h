@@ -28,6 +28,7 @@ public:
     {
         QLabel *caption; // the label before the search field
         QWidget *window; // the main window
+        QString dataFolder; // where the locality files are
     };
 
     // The search works on its window's search state and page of rows.
@@ -64,6 +65,7 @@ public:
 
 private:
     RecordFile &order() const;
+    QString dataFile(const QString &name) const;
     // Empties every row's note, with at least `count` rows, so that the note
     // line shows nothing for the rows on screen.
     void blankNotes(int count);

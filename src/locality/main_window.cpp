@@ -54,7 +54,7 @@ TCapF::TCapF(const QString &dataFolder, QWidget *parent) : QMainWindow(parent)
         QuilletCloneControl1->Loaded();
 
     m_status = std::make_unique<StatusLine>(this, CapHint);
-    m_search = std::make_unique<LocalitySearch>(LocalitySearch::Controls{Label2, this}, m_state, m_rows);
+    m_search = std::make_unique<LocalitySearch>(LocalitySearch::Controls{Label2, this, dataFolder}, m_state, m_rows);
     m_search->attach(*m_pane);
     aboutBoxFactory = [](QWidget *owner) { return std::make_unique<TAboutBox>(owner); };
     m_pane->onOpen = [this] { StringGrid1DblClick(); };
@@ -182,7 +182,6 @@ void TCapF::FormCreate()
 {
     Application &app = Application::instance();
     app.setHelpFile(QStringLiteral("tarnel.hlp"));
-    QDir::setCurrent(m_settings.dataFolder);
 
     m_settings.pixelsPerInch = logicalDpiY();
     for (int column = 0; column < 3; ++column)
@@ -190,7 +189,7 @@ void TCapF::FormCreate()
     StringGrid1->setDefaultRowHeight(scaleByPixelsPerInch(kRowHeight, m_settings.pixelsPerInch));
 
     // A folder in a data file's place counts as a missing file.
-    if (!QFileInfo(localityfiles::kLocalities).isFile()) {
+    if (!QFileInfo(dataFile(localityfiles::kLocalities)).isFile()) {
         showMessage(QStringLiteral("Il database delle località\r(localita.loc)\rè mancante!\r"
                                    "Applicazione non eseguibile."),
                     app.title(), MessageIcon::Error);
@@ -208,9 +207,14 @@ void TCapF::FormCreate()
     guarded([&] { perLocalit1Click(); });
 }
 
+QString TCapF::dataFile(const QString &name) const
+{
+    return QDir(m_settings.dataFolder).filePath(name);
+}
+
 void TCapF::loadProvinces()
 {
-    if (!QFileInfo(localityfiles::kProvinces).isFile()) {
+    if (!QFileInfo(dataFile(localityfiles::kProvinces)).isFile()) {
         m_provinces.provincesLoaded = false;
         showMessage(QStringLiteral("Il database delle Provincie (cap.pv) è mancante!\r"
                                    "L'applicazione può essere comunque eseguita."),
@@ -220,7 +224,7 @@ void TCapF::loadProvinces()
     m_provinces.provincesLoaded = true;
     guarded([&] {
         RecordFile provinces;
-        if (!provinces.open(localityfiles::kProvinces, ProvinceRecord::kSize))
+        if (!provinces.open(dataFile(localityfiles::kProvinces), ProvinceRecord::kSize))
             throw IoError(QStringLiteral("Impossibile aprire %1").arg(localityfiles::kProvinces));
         loadProvinceTable(provinces, m_provinces.provinceCodes, m_provinces.provinceNames);
     });
@@ -324,7 +328,7 @@ void TCapF::Esci1Click()
 
 void TCapF::Aiuto2Click()
 {
-    helpSystem().showContents(QDir::current().filePath(Application::instance().helpFile()));
+    helpSystem().showContents(dataFile(Application::instance().helpFile()));
 }
 
 void TCapF::Stradari1Click()

@@ -29,8 +29,8 @@ class TCapF : public QMainWindow
 {
     Q_OBJECT
 public:
-    // A main window on the data files in `dataFolder`, which it makes the
-    // current directory.
+    // A main window on the data files in `dataFolder`; the current directory
+    // stays where the program was started.
     explicit TCapF(const QString &dataFolder, QWidget *parent = nullptr);
     ~TCapF() override;
 
@@ -111,6 +111,7 @@ private:
     void FormCreate();
     void FormDestroy();
     void loadProvinces();
+    QString dataFile(const QString &name) const;
 
     SharedSettings m_settings;
     ProvinceTable m_provinces;

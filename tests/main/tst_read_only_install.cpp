@@ -6,10 +6,13 @@
 #include "streets/street_files.h"
 #include "support/controls.h"
 #include "support/main_window_fixture.h"
+#include "support/seams.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
+#include <QPrinter>
+#include <QScopeGuard>
 
 #include <fcntl.h>
 #include <sys/inotify.h>
@@ -152,6 +155,47 @@ private slots:
 
         for (const QString &folder : {dir, dir + "/zone"})
             QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    // A file name without a folder typed in the print dialog is taken in the
+    // home folder, where it is written, wherever the program was started.
+    void printFileWithoutFolder_data()
+    {
+        QTest::addColumn<bool>("startWritable");
+        QTest::newRow("started in a folder that may be written") << true;
+        QTest::newRow("started in a read-only folder") << false;
+    }
+    void printFileWithoutFolder()
+    {
+        QFETCH(bool, startWritable);
+        const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+        QTemporaryDir start, home;
+        const QString before = QDir::currentPath();
+        const QByteArray homeBefore = qgetenv("HOME");
+        const auto restore = qScopeGuard([&] {
+            QFile::setPermissions(start.path(), owner);
+            QDir::setCurrent(before);
+            qputenv("HOME", homeBefore);
+        });
+        qputenv("HOME", QFile::encodeName(home.path()));
+        QVERIFY(QDir::setCurrent(start.path()));
+        if (!startWritable) {
+            QFile::setPermissions(start.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            QVERIFY(!QFile("probe").open(QIODevice::WriteOnly));
+        }
+        MainWindowFixture f;
+        QVERIFY(f.open(numberedLocalities(3)));
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName("stampa.pdf");
+        // The dialog confirmed; a warning that refuses the file is closed.
+        onNextModal([](QDialog *dialog) {
+            onNextModal([](QDialog *) {});
+            dialog->accept();
+        });
+        QVERIFY(printing().runPrintDialog(printer, f.window.get()));
+        QCOMPARE(printer.outputFileName(), QDir(home.path()).filePath("stampa.pdf"));
+        QCOMPARE(QDir::currentPath(), start.path());
     }
 };
 
