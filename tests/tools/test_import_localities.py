@@ -31,12 +31,13 @@ COMUNI = [
     ("082066", "Santa Cristina Gela", "", "PA", "PA", "90030"),
     ("108028", "Lissone", "", "MB", "MB", "20851", "2009-06-30"),
     ("071049", "San Nicandro Garganico", "", "FG", "FG", "71015"),
+    ("038008", "Ferrara", "", "FE", "FE", "44121"),
 ]
 PROVINCES = [("MI", "Milano"), ("PA", "Palermo"), ("CO", "Como"), ("RM", "Roma"),
              ("VE", "Venezia"), ("RA", "Ravenna"), ("TP", "Trapani"), ("PV", "Pavia"),
              ("BZ", "Bolzano/Bozen"), ("TN", "Trento"), ("CA", "Cagliari"),
              ("OT", "Gallura Nord-Est Sardegna"), ("NA", "Napoli"), ("MB", "Monza e della Brianza"),
-             ("FG", "Foggia")]
+             ("FG", "Foggia"), ("FE", "Ferrara")]
 GEONAMES = [  # code, place, province
     ("20090", "Segrate", "MI"), ("20054", "Segrate", "MI"), ("20080", "Bubbiano", "MI"),
     ("90030", "Altofonte", "PA"), ("22063", "Cantu'", "CO"), ("22063", "Cantu' Asnago", "CO"),
@@ -55,11 +56,12 @@ GEONAMES = [  # code, place, province
 GARDA = [  # istat, code
     ("039014", "48121"), ("039014", "48122"), ("063007", "80072"), ("082005", "90030"),
     ("082005", "90072"), ("082066", "90030"), ("082066", "90082"), ("108028", "20851"),
-    ("015205", "20054"), ("058091", "00144"), ("013075", "22063"),
+    ("015205", "20054"), ("058091", "00144"), ("013075", "22063"), ("038008", "44121"),
+    ("038008", "44122"),
 ]
 OFFICES = [  # city, code
     ("Ravenna", "48122"), ("Ravenna", "48120"), ("Barano d'Ischia", "80070"), ("Bozen", "39100"),
-    ("Venezia", "30121"),
+    ("Venezia", "30121"), ("Ferrara", "44120"),
 ]
 VARIANTS = [  # official, province, istat, variant, kind, another municipality's name today
     ("San Nicandro Garganico", "FG", "071049", "Sannicandro Garganico", "former official name", "N"),
@@ -186,6 +188,9 @@ class ImportRules(unittest.TestCase):
             ("VENEZIA", (), "30121:geonames+offices+wikidata 30173:geonames"),
             ("VENEZIA", ("--hold-out-offices",), "30121:geonames+wikidata 30173:geonames"),
             ("BOZEN", (), "39100:geonames+offices+wikidata"),
+            # 44120 beside two zone codes is a catch-all, though no source
+            # gives 44100 (Caorle's 30020 beside one code stays its own).
+            ("FERRARA", (), "44120:offices/generic 44121:garda+wikidata 44122:garda"),
         ]
         for name, options, sources in table:
             with self.subTest(name=name, options=options):
@@ -221,6 +226,7 @@ class ImportRules(unittest.TestCase):
                          "cap,SEGRATE,MI,20090,,,20054,2020\n"
                          "fraction,MARINA DI RAVENNA,RA,,RAVENNA,RA,,\n"
                          "fraction,RAVENNA SCALO,RA,48124,RAVENNA,RA,,\n"
+                         "generic,FERRARA,FE,44120,,,,\n"
                          "generic,RAVENNA,RA,48100,,,,\n"
                          "generic,RAVENNA,RA,48120,,,,\n"
                          "generic,ROMA,RM,00100,,,,\n"

@@ -189,6 +189,8 @@ private slots:
         add("the catch-all beside zone codes", {"Modena", "MO", "41100"},
             {"CAP GENERICO", "41121 41122 41123 41124 41125 41126 41127", "MODENA", "MO"});
         add("Cesena's catch-all", {"Cesena", "FC", "47023"}, {"CAP GENERICO", "47521 47522", "CESENA", "FC"});
+        add("the city's code without its zone, written by offices", {"Ferrara", "FE", "44120"},
+            {"CAP GENERICO", "44121 44122 44123 44124", "FERRARA", "FE"});
         add("a frazione under a retired catch-all", {"Marina di Ravenna", "RA", "48100"},
             {"CAP GENERICO", "48121 48122 48123 48124 48125", "MARINA DI RAVENNA", "RA"});
         add("a frazione checked against its municipality's codes", {"Marina di Ravenna", "RA", "48122"},

@@ -707,15 +707,19 @@ def imply_changes(m, report):
 def retire_catch_alls(m, report):
     """A code ending in 00 beside zone codes of the same three first digits
     (41100 beside 41121...41126) or ending in 20 beside PPP21 and after
-    (41120), a street-directory city's generic code and Cesena's 47023 are
+    (41120, 44120), a street-directory city's generic code and Cesena's 47023 are
     the municipality's catch-all: not one of its codes."""
     seen = (m.geonames | m.garda | set(m.offices) | set(m.codes) | {m.wikidata}) - {""}
     candidates = {c: [z for z in m.codes if z[:3] == c[:3] and not z.endswith("00")]
                   for c in seen if c.endswith("00")}
-    # Zone codes run from PPP21 up: PPP20 beside them and the catch-all,
-    # which public offices write, is the city's code without its zone.
-    candidates.update({c: [z for z in m.codes if z[:3] == c[:3] and z > c]
-                       for c in seen if c.endswith("20") and candidates.get(c[:3] + "00")})
+    # Zone codes run from PPP21 up: PPP20 beside two of them or more, which
+    # public offices write (Ferrara 44120, Forlì 47120, Cesena 47520), is
+    # the city's code without its zone, whether or not a source still gives
+    # PPP00; beside one code it was a code that several towns shared.
+    for c in (c for c in seen if c.endswith("20")):
+        zones = [z for z in m.codes if z[:3] == c[:3] and z > c]
+        if len(zones) >= 2 or candidates.get(c[:3] + "00"):
+            candidates[c] = zones
     generic = STREET_DIRECTORY_CITIES.get((m.name_it, m.sigla))
     if generic:
         candidates.setdefault(generic, [z for z in m.codes if z[:3] == generic[:3] and z != generic])
