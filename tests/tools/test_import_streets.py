@@ -150,6 +150,21 @@ class Codes(unittest.TestCase):
                 "offices": Counter(streets=10, agree=9)}
         self.assertEqual(imp.trusted_sources(full), {"schools"})
 
+    def test_agreement_with_the_other_sources_on_a_street(self):
+        acc = "accommodation_toscana"
+        points = {
+            ("D612", ("VIA", "A")): [(1, "50121", acc), (3, "50121", acc), (5, "50121", "schools")],
+            ("D612", ("VIA", "B")): [(1, "50122", acc), (2, "50123", acc), (5, "50122", "offices")],
+            # the fuel station may not give a code, and two codes tell nothing
+            ("D612", ("VIA", "C")): [(1, "50125", acc), (5, "50126", "fuel_stations")],
+            ("D612", ("VIA", "D")): [(1, "50125", acc), (5, "50126", "schools"), (7, "50127", "offices")],
+            ("L219", ("VIA", "E")): [(1, "10121", acc), (5, "10122", "torino_city")],
+        }
+        crossed = imp.cross_agreement(points, {"schools", "offices"})
+        self.assertEqual(dict(crossed[acc]), {"addresses": 5, "addresses agree": 3, "streets": 2, "agree": 1})
+        # a school is measured only on VIA D, against the office
+        self.assertEqual(dict(crossed["schools"]), {"addresses": 1, "addresses agree": 0, "streets": 1, "agree": 0})
+
     def test_long_names_are_shortened_within_the_field(self):
         for name, expected in [
             ("CONVITTO FANCIULLI GRACILI E ORFANI DI GUERRA", "CONVITTO FANCIULLI GRACILI E O. DI G."),

@@ -152,7 +152,7 @@ class ImportError_(Exception):
     pass
 
 
-Result = namedtuple("Result", "cities summary own shortened log examples measured trusted matching")
+Result = namedtuple("Result", "cities summary own shortened log examples measured trusted matching crossed")
 
 
 # ---------------------------------------------------------------------------
@@ -408,6 +408,29 @@ def city_agreement(points):
                 if at:
                     c["numbered"] += 1
                     c["numbered disagree"] += code not in at
+    return result
+
+
+def cross_agreement(points, trusted):
+    """For each point source, how its codes compare with the one code the
+    other sources that may give a code (trusted ones, a city's own points)
+    give the same street, in every city: for sources that no held-out
+    register measures, and as a second look at the others.  It decides
+    nothing."""
+    result = {label: Counter() for label, _ in POINT_SOURCES}
+    givers = set(trusted) | set(CITY_POINTS)
+    for entries in points.values():
+        for label, c in result.items():
+            mine = [e[1] for e in entries if e[2] == label]
+            others = {e[1] for e in entries if e[2] != label and e[2] in givers}
+            if not mine or len(others) != 1:
+                continue
+            code = next(iter(others))
+            c["addresses"] += len(mine)
+            c["addresses agree"] += sum(1 for m in mine if m == code)
+            if len(set(mine)) == 1:
+                c["streets"] += 1
+                c["agree"] += mine[0] == code
     return result
 
 
@@ -720,6 +743,7 @@ def build(src):
     measured = agreement(register, points)
     measured.update(city_agreement(points))
     trusted = trusted_sources(measured)
+    crossed = cross_agreement(points, trusted)
     # The OpenStreetMap nodes of Milano's western strip only measure.
     for key in [k for k in points if k[0] == "F205"]:
         points[key] = [e for e in points[key] if e[2] != "osm"]
@@ -782,7 +806,7 @@ def build(src):
         summary[base].update(counts)
     for belfiore, n in ignored.items():
         summary[MUNICIPALITIES[belfiore][1]]["ignored"] += n
-    return Result(cities, summary, own, shortened, log, examples, measured, trusted, matching)
+    return Result(cities, summary, own, shortened, log, examples, measured, trusted, matching, crossed)
 
 
 # ---------------------------------------------------------------------------
@@ -875,7 +899,7 @@ def table(summary, shortened):
     return "\n".join(lines) + "\n"
 
 
-def agreement_table(measured, trusted):
+def agreement_table(measured, trusted, crossed=None):
     """The table of how often each point source's codes agree with the
     held-out registers, and what that lets the source do."""
     def share(part, whole):
@@ -898,6 +922,16 @@ def agreement_table(measured, trusted):
                      % (name, label, c["addresses"], c["streets"], c["agree"], share(c["agree"], c["streets"]),
                         share(c["addresses agree"], c["addresses"]), c["numbered"],
                         share(c["numbered disagree"], c["numbered"])))
+    if crossed:
+        lines += ["", "The same sources against the one code that the other sources allowed to give a code "
+                  "(and Torino's own points) give the same street, in every city; this decides nothing:", "",
+                  "| Source | `source` | Addresses | Addresses agreeing | Streets | Agreeing | Agreement |",
+                  "|---|---|---:|---:|---:|---:|---:|"]
+        for label, name in POINT_SOURCES:
+            c = crossed[label]
+            lines.append("| %s | `%s` | %d | %s | %d | %d | %s |"
+                         % (name, label, c["addresses"], share(c["addresses agree"], c["addresses"]),
+                            c["streets"], c["agree"], share(c["agree"], c["streets"])))
     return "\n".join(lines) + "\n"
 
 
@@ -1009,7 +1043,7 @@ def main(argv=None):
     ignored = sum(c["ignored"] for c in result.summary.values())
     print("matched address rows whose code never counts (catch-all or not the city's): %d" % ignored)
     blocks = {"coverage": table(result.summary, result.shortened),
-              "agreement": agreement_table(result.measured, result.trusted),
+              "agreement": agreement_table(result.measured, result.trusted, result.crossed),
               "matching": matching_table(result.matching),
               "own codes": own_codes_list(result.own)}
     for body in blocks.values():
