@@ -319,6 +319,16 @@ class WholeRun(unittest.TestCase):
             self.assertEqual(rows("firenze"), [["DEI SERVI", "VIA", "", "", "", imp.NO_CODE_NOTE, ""]])
             self.assertEqual(rows("roma"), [["DEL CORSO", "VIA", "", "00186", "", "", "pharmacy_register"]])
             self.assertEqual(rows("trieste"), [["SRECKO KOSOVEL", "VIA", "", "", "", imp.NO_CODE_NOTE, ""]])
+            # Each row names its archive street, whose points are the evidence behind it.
+            with open(os.devnull, "w") as quiet:
+                stdout, sys.stdout = sys.stdout, quiet
+                try:
+                    result = imp.build(src)
+                finally:
+                    sys.stdout = stdout
+            nizza = [r for r in result.cities["torino"] if r[0] == "NIZZA"][0]
+            self.assertEqual(sorted(result.points[nizza[8]]), [(2, "10125", "torino_city"),
+                             (151, "10126", "schools"), (151, "10126", "torino_city")])
             with open(readme, encoding="utf-8") as f:
                 notice = f.read()
             self.assertNotIn("old", notice)

@@ -152,7 +152,13 @@ class ImportError_(Exception):
     pass
 
 
-Result = namedtuple("Result", "cities summary own shortened log examples measured trusted matching crossed")
+# cities: file base -> rows, each the street file's fields, then the kind of
+# decision and the (belfiore, (designation, name)) key of its archive street,
+# by which register[key] and points[key] give every house number's evidence
+# behind the row (registers: (number, rest, code, district, source); points,
+# a city's own among them: (number or None, code, source)).
+Result = namedtuple("Result", "cities summary own shortened log examples measured trusted matching crossed "
+                              "register points")
 
 
 # ---------------------------------------------------------------------------
@@ -766,7 +772,7 @@ def build(src):
                 if codes and codes <= MAINLAND_CODES:
                     base = "mestre"
             cities[base].append([archive_name(name), archive_name(designation), district,
-                                 cap, "", note, sources, kind])
+                                 cap, "", note, sources, kind, (belfiore, street)])
             summary[base]["matched"] += matched_rows[(belfiore, street)]
 
     print("distinct (designation, name) pairs: %d" % sum(len(v) for v in streets.values()))
@@ -806,7 +812,8 @@ def build(src):
         summary[base].update(counts)
     for belfiore, n in ignored.items():
         summary[MUNICIPALITIES[belfiore][1]]["ignored"] += n
-    return Result(cities, summary, own, shortened, log, examples, measured, trusted, matching, crossed)
+    return Result(cities, summary, own, shortened, log, examples, measured, trusted, matching, crossed,
+                  dict(register), dict(points))
 
 
 # ---------------------------------------------------------------------------
