@@ -23,7 +23,8 @@ each a point (the code of the lowest number is the street's, the note
 lists each code's numbers).  Point sources (addresses) are measured
 on every run against the registers of Milano and Bologna: those that agree
 at least 95% of the time give a code alone, the others only confirm
-another source's code; fuel stations give way to the other point sources;
+another source's code; fuel stations, accommodation and pharmacies (codes
+the operators type) give way to the other point sources;
 points of the same rank that disagree leave the code empty and list their
 codes in the note.  Catch-all codes (ending in 100, the city's generic
 code) and codes that are not the city's own never count.  A street that no
@@ -131,9 +132,11 @@ POINT_SOURCES = [
 # points say), but each is evidence at its own number only, so a street with
 # several codes lists its numbers by code and no range is drawn between them.
 CITY_POINTS = {"torino_city": ("L219", "Commercial activities of the Città di Torino")}
-# Where sources disagree the lower rank gives way: fuel station codes are
-# typed by the operators, the others by the administrations.
-LOWER_RANK = {"fuel_stations"}
+# Where sources disagree the lower rank gives way: the codes of fuel
+# stations, accommodation and pharmacies are typed by the operators, the
+# others by the administrations.
+LOWER_RANK = {"fuel_stations", "accommodation_toscana", "accommodation_umbria", "accommodation_puglia",
+              "pharmacy_register"}
 # A point source may give a code on its own when at least this share of the
 # codes it alone gives to the streets of the held-out registers agrees.
 TRUSTED_AGREEMENT = 0.95
