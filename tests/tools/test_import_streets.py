@@ -213,6 +213,7 @@ class WholeRun(unittest.TestCase):
                    (13, 13, "VIA", "ABATE GIMMA", "", "", "A662", "16"),
                    (14, 14, "CORSO", "ADRIATICO", "", "", "L219", "01"),
                    (15, 15, "VIA", "NIZZA", "", "", "L219", "01"),
+                   (18, 18, "PIAZZALE", "CROCE ROSSA ITALIANA", "", "", "L219", "01"),
                    (16, 16, "VIA", "DEI SERVI", "", "", "D612", "09"),
                    (17, 17, "VIA", "DEL CORSO", "", "", "H501", "12"),
                    (6, 6, "VIA", "SREČKO KOSOVEL", "", "", "L424", "06")])
@@ -234,17 +235,18 @@ class WholeRun(unittest.TestCase):
                    ("A944", "Bologna", "", "VIA IRNERIO", "4", "40126", "", "", "", ""),
                    ("L219", "Torino", "", "CORSO ADRIATICO", "1", "10138", "", "", "", ""),
                    ("L219", "Torino", "", "VIA NIZZA", "151", "10126", "", "", "", "")])
-            points = ["belfiore", "via", "civico", "cap", "cap_valido"]
+            points = ["belfiore", "via", "civico", "cap", "cap_valido", "indirizzo_originale"]
             write(src, imp.SOURCES["torino"], points,
                   [("L219", "CORSO ADRIATICO", "26/B", "10129", "S"), ("L219", "CORSO ADRIATICO", "6/D", "10129", "S"),
                    ("L219", "CORSO ADRIATICO", "2", "10100", "S"), ("L219", "VIA NIZZA", "151", "10126", "S"),
-                   ("L219", "VIA NIZZA", "2", "10125", "S"), ("L219", "VIA NIZZA", "4", "1012", "N")])
+                   ("L219", "VIA NIZZA", "2", "10125", "S"), ("L219", "VIA NIZZA", "4", "1012", "N"),
+                   ("L219", "PIAZZALE", "", "10126", "S", "PIAZZALE (C.R.I.) CROCE ROSSA ITALIANA 4")])
             # Unmeasured: a code alone never counts, one confirmed does.
             write(src, imp.SOURCES["toscana"], points, [("D612", "Via dei Servi", "12", "50122", "S")])
             write(src, imp.SOURCES["puglia"], points, [("A662", "VIA ABATE GIMMA", "", "70122", "S")])
             write(src, imp.SOURCES["umbria"], points, [])
             # Measured on Milano's register, then trusted in Roma too.
-            write(src, imp.SOURCES["pharmacies"], points + ["indirizzo_originale"],
+            write(src, imp.SOURCES["pharmacies"], points,
                   [("F205", "Via Novara", "541", "20153", "S", "Via Novara, 541"),
                    ("H501", "Via del Corso", "1", "00186", "S", "Via del Corso, 1"),
                    ("H501", "Via del Corso", "3", "00187", "N", "Via del Corso, 3")])
@@ -318,6 +320,7 @@ class WholeRun(unittest.TestCase):
             self.assertEqual(rows("milano"), [["NOVARA", "VIA", "", "20153", "", "", "milano_ds634"]])
             self.assertEqual(rows("torino"), [
                 ["ADRIATICO", "CORSO", "", "10129", "", "", "torino_city"],
+                ["CROCE ROSSA ITALIANA", "PIAZZALE", "", "10126", "", "", "torino_city"],
                 ["NIZZA", "VIA", "", "10125", "", "10125 N. 2; 10126 N. 151", "torino_city"]])
             self.assertEqual(rows("firenze"), [["DEI SERVI", "VIA", "", "", "", imp.NO_CODE_NOTE, ""]])
             self.assertEqual(rows("roma"), [["DEL CORSO", "VIA", "", "00186", "", "", "pharmacy_register"]])
@@ -343,7 +346,7 @@ class WholeRun(unittest.TestCase):
                         "| `accommodation_toscana` | 0 | 0 | 0 | not measured | confirms only | not measured |",
                         "| `pharmacy_register` | 1 | 1 | 1 | 100.0% | gives a code alone | 100.0% | 1 | 0.0% |",
                         "| `torino_city` | 2 | 2 | 1 | 50.0% | ranks with the registers | 50.0% | 1 | 0.0% |",
-                        "| Torino | `torino.csv` | 2 | 2 | 2 | 0 |",
+                        "| Torino | `torino.csv` | 3 | 3 | 3 | 0 |",
                         "| Bari | `bari.csv` | 3 | 3 | 0 | 3 |", "| Bologna | `bologna.csv` | 2 | 2 | 2 | 0 |"]:
                 self.assertIn(row, notice)
             self.assertEqual(imp.check_file(os.path.join(out, "mestre.csv")), [])

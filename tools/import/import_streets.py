@@ -597,8 +597,20 @@ def address_rows(src):
     for key in POINT_FILES:
         for r in read_csv(os.path.join(src, SOURCES[key])):
             if r["belfiore"] in MUNICIPALITIES and r["cap_valido"] == "S":
-                rows.append((r["belfiore"], key, None, r["via"], r["civico"], r["cap"], "", False))
+                rows.append((r["belfiore"], key, None, street_part(r["via"], r["indirizzo_originale"]),
+                             r["civico"], r["cap"], "", False))
     return rows
+
+
+def street_part(street, typed):
+    """The street of an address whose street column holds only the
+    designation because the name came with its initials in brackets,
+    "PIAZZA (COMITATO LIBERAZIONE NAZIONALE) C.L.N. 218", "PIAZZALE (C.R.I.)
+    CROCE ROSSA ITALIANA 4": the designation and the longer of the two."""
+    m = re.match(r"\s*%s\s*\(([^)]+)\)([^\d]*)" % re.escape(street.strip()), typed or "")
+    if " " in street.strip() or not m:
+        return street
+    return "%s %s" % (street.strip(), max(m.group(1).strip(), m.group(2).strip(" ,"), key=len))
 
 
 def number_after(text):
