@@ -597,9 +597,21 @@ def address_rows(src):
     for key in POINT_FILES:
         for r in read_csv(os.path.join(src, SOURCES[key])):
             if r["belfiore"] in MUNICIPALITIES and r["cap_valido"] == "S":
-                rows.append((r["belfiore"], key, None, street_part(r["via"], r["indirizzo_originale"]),
+                typed = unmangled(r["indirizzo_originale"])
+                rows.append((r["belfiore"], key, None, street_part(unmangled(r["via"]), typed),
                              r["civico"], r["cap"], "", False))
     return rows
+
+
+def unmangled(text):
+    """Text whose UTF-8 was once read as code page 1252 ("GiosuÃ¨", a few
+    accommodation rows) as it was written; any other text as it is."""
+    if "Ã" not in text and "Â" not in text:
+        return text
+    try:
+        return text.encode("cp1252").decode("utf-8")
+    except UnicodeError:
+        return text
 
 
 def street_part(street, typed):
