@@ -32,12 +32,13 @@ COMUNI = [
     ("108028", "Lissone", "", "MB", "MB", "20851", "2009-06-30"),
     ("071049", "San Nicandro Garganico", "", "FG", "FG", "71015"),
     ("038008", "Ferrara", "", "FE", "FE", "44121"),
+    ("111010", "Carbonia", "", "CI", "SU", "09013"), ("111075", "Teulada", "", "CI", "SU", "09019"),
 ]
 PROVINCES = [("MI", "Milano"), ("PA", "Palermo"), ("CO", "Como"), ("RM", "Roma"),
              ("VE", "Venezia"), ("RA", "Ravenna"), ("TP", "Trapani"), ("PV", "Pavia"),
              ("BZ", "Bolzano/Bozen"), ("TN", "Trento"), ("CA", "Cagliari"),
              ("OT", "Gallura Nord-Est Sardegna"), ("NA", "Napoli"), ("MB", "Monza e della Brianza"),
-             ("FG", "Foggia"), ("FE", "Ferrara")]
+             ("FG", "Foggia"), ("FE", "Ferrara"), ("CI", "Sulcis Iglesiente")]
 GEONAMES = [  # code, place, province
     ("20090", "Segrate", "MI"), ("20054", "Segrate", "MI"), ("20080", "Bubbiano", "MI"),
     ("90030", "Altofonte", "PA"), ("22063", "Cantu'", "CO"), ("22063", "Cantu' Asnago", "CO"),
@@ -217,7 +218,8 @@ class ImportRules(unittest.TestCase):
         # for Santa Cristina Gela; GeoNames out of date for Barano; Ravenna's
         # catch-all; its frazioni without a code and with one of their own;
         # Bolzano's second name, a former name and a form of the hand list;
-        # Sardinia's province before 2026 and the provinces of 2009.
+        # Sardinia's provinces before 2026 and 2005 (not Teulada's, in
+        # Cagliari until 2016) and the provinces of 2009.
         self.assertEqual(self.files["changes.csv"],
                          "kind,locality,province,cap,new_locality,new_province,new_cap,year\n"
                          "cap,ALTOFONTE,PA,90030,,,90072,2024\n"
@@ -235,8 +237,11 @@ class ImportRules(unittest.TestCase):
                          "name,BOZEN,BZ,,BOLZANO,BZ,,\n"
                          "name,SANNICANDRO GARGANICO,FG,,SAN NICANDRO GARGANICO,FG,,\n"
                          "name,VENEZIA MESTRE,VE,,MESTRE,VE,,\n"
+                         "province,CARBONIA,CA,,CARBONIA,CI,,2005\n"
+                         "province,CARBONIA,SU,,CARBONIA,CI,,2026\n"
                          "province,ESCALAPLANO,SU,,ESCALAPLANO,CA,,2026\n"
-                         "province,LISSONE,MI,,LISSONE,MB,,2009\n")
+                         "province,LISSONE,MI,,LISSONE,MB,,2009\n"
+                         "province,TEULADA,SU,,TEULADA,CI,,2026\n")
         # A municipality of the same province established since 2020 whose
         # name holds the old name's word is the one it merged into; one of
         # another province is not.

@@ -197,6 +197,8 @@ private slots:
             {"OK", "", "MARINA DI RAVENNA", "RA"});
         add("a province of before 2009", {"Lissone", "MI", "20851"}, {"PROVINCIA VARIATA", "", "LISSONE", "MB"});
         add("a province of before 2026", {"Olbia", "SS", "07026"}, {"PROVINCIA VARIATA", "", "OLBIA", "OT"});
+        add("a province of before 2005", {"Carbonia", "CA", "09013"}, {"PROVINCIA VARIATA", "", "CARBONIA", "CI"});
+        add("Nuoro's before Olbia-Tempio's", {"Budoni", "NU", "07051"}, {"PROVINCIA VARIATA", "", "BUDONI", "OT"});
         add("no source gives the code of before 2009", {"Lissone", "MB", "20035"}, {"CAP ERRATO", "20851", "LISSONE", "MB"});
         add("its own code since 2024", {"Altofonte", "PA", "90030"}, {"CAP VARIATO", "90072", "ALTOFONTE", "PA"});
         add("a change GeoNames misses", {"Barano d'Ischia", "NA", "80070"},

@@ -154,6 +154,14 @@ PROVINCES_2009_EXCEPTIONS = {
     ("Trinitapoli", "BT"): "FG",
 }
 
+# Sardinia's provinces of 2005 (regional law of 12 July 2001, no. 9) were
+# made from older ones: Carbonia-Iglesias and Medio Campidano from Cagliari,
+# Ogliastra from Nuoro, Olbia-Tempio from Sassari and, for Budoni and San
+# Teodoro, from Nuoro. The units of 2026 under those abbreviations hold the
+# same municipalities and Teulada, which stayed in Cagliari until 2016.
+PROVINCES_2005 = {"CI": "CA", "VS": "CA", "OG": "NU", "OT": "SS"}
+PROVINCES_2005_EXCEPTIONS = {("Budoni", "OT"): "NU", ("San Teodoro", "OT"): "NU", ("Teulada", "CI"): None}
+
 # A catch-all code that does not end in 00, replaced by zone codes:
 # (ISTAT name, province) -> code. Cesena's code before 47521 and 47522,
 # which GeoNames still gives to Cesena's localities.
@@ -777,7 +785,7 @@ def change_rows(ctx, report):
 def former_provinces(m):
     """The provinces a municipality was in before its present one, with the
     year it left them where the sources give it: Sardinia's units before
-    2026, the provinces GeoNames and the baseline still file it under, and
+    2026 and before 2005, the provinces GeoNames and the baseline still file it under, and
     the provinces of 2009's new provinces."""
     formers = {}
     if m.sigla_pre != m.sigla:
@@ -787,6 +795,10 @@ def former_provinces(m):
         formers[hand[0]] = hand[1]
     if m.sigla in PROVINCES_2009 and m.established.startswith("2009"):
         formers[PROVINCES_2009_EXCEPTIONS.get((m.name_it, m.sigla), PROVINCES_2009[m.sigla])] = "2009"
+    if m.sigla in PROVINCES_2005:
+        before = PROVINCES_2005_EXCEPTIONS.get((m.name_it, m.sigla), PROVINCES_2005[m.sigla])
+        if before:
+            formers.setdefault(before, "2005")
     for pv in sorted((m.provinces | {m.baseline_sigla}) - {m.sigla, ""}):
         formers.setdefault(pv, "")
     return formers
