@@ -61,7 +61,7 @@ GARDA = [  # istat, code
     ("038008", "44122"),
 ]
 OFFICES = [  # city, code
-    ("Ravenna", "48122"), ("Ravenna", "48120"), ("Barano d'Ischia", "80070"), ("Bozen", "39100"),
+    ("Ravenna", "48122"), ("Ravenna", "48120"), ("Bozen", "39100"),
     ("Venezia", "30121"), ("Ferrara", "44120"),
 ]
 VARIANTS = [  # official, province, istat, variant, kind, another municipality's name today
@@ -215,8 +215,9 @@ class ImportRules(unittest.TestCase):
         # Applied changes only (not Bubbiano's, low confidence alone, nor
         # Altofonte's, without a new code); Lirio has no successor here.
         # Garda's own code for Altofonte, dated by the change announced, and
-        # for Santa Cristina Gela; GeoNames out of date for Barano; Ravenna's
-        # catch-all; its frazioni without a code and with one of their own;
+        # for Santa Cristina Gela; GeoNames out of date for Barano and
+        # Escalaplano (no office writes their old codes); Ravenna's catch-all;
+        # its frazioni without a code and with one of their own;
         # Bolzano's second name, a former name and a form of the hand list;
         # Sardinia's provinces before 2026 and 2005 (not Teulada's, in
         # Cagliari until 2016) and the provinces of 2009.
@@ -224,6 +225,7 @@ class ImportRules(unittest.TestCase):
                          "kind,locality,province,cap,new_locality,new_province,new_cap,year\n"
                          "cap,ALTOFONTE,PA,90030,,,90072,2024\n"
                          "cap,BARANO D'ISCHIA,NA,80070,,,80072,\n"
+                         "cap,ESCALAPLANO,CA,08043,,,09051,\n"
                          "cap,SANTA CRISTINA GELA,PA,90030,,,90082,\n"
                          "cap,SEGRATE,MI,20090,,,20054,2020\n"
                          "fraction,MARINA DI RAVENNA,RA,,RAVENNA,RA,,\n"

@@ -862,6 +862,10 @@ def choose_codes(m, change, places, former_municipalities, report):
         if w and w not in g and w in b and not (g & b):
             m.codes = [w]
             m.source = "Wikidata and the baseline (GeoNames out of date)"
+            # GeoNames' code was the municipality's: a list may still write
+            # it. Not a catch-all, which stays one.
+            catch_all = CATCH_ALLS.get((m.name_it, m.sigla))
+            m.changes.extend((old, w, "") for old in sorted(g) if not old.endswith("00") and old != catch_all)
             report.add("%s: GeoNames %s out of date, Wikidata and the baseline give %s"
                        % (m.label(), " ".join(sorted(g)), w))
         else:
