@@ -87,6 +87,16 @@ void TDettagliZone::showNumberCodes(const QList<NumberCode> &numbers)
 
 QList<PrintLine> TDettagliZone::printLines() const
 {
+    return withNumberLines(kPrintedNumberLines);
+}
+
+QList<PrintLine> TDettagliZone::copyLines() const
+{
+    return withNumberLines(m_numberLines.size());
+}
+
+QList<PrintLine> TDettagliZone::withNumberLines(qsizetype room) const
+{
     QList<PrintLine> lines{{40, QStringLiteral("Città :"), ECitZon->text()},
                            {140, QStringLiteral("Località :"), EViaZon->text()},
                            {240, QString(), ELocZon->text()},
@@ -94,7 +104,7 @@ QList<PrintLine> TDettagliZone::printLines() const
                            {440, QStringLiteral("C.A.P. :"), ECapZon->text()},
                            {540, QStringLiteral("Agenzia recapito :"), EUffCon->text()}};
     const qsizetype total = m_numberLines.size();
-    const qsizetype printed = total <= kPrintedNumberLines ? total : kPrintedNumberLines - 1;
+    const qsizetype printed = total <= room ? total : room - 1;
     int refY = 640;
     for (qsizetype i = 0; i < printed; ++i, refY += 100)
         lines.append({refY, i == 0 ? QStringLiteral("Civici :") : QString(), m_numberLines.at(i)});
