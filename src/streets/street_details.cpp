@@ -4,6 +4,7 @@
 #include "app/window_helpers.h"
 
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 
 namespace zelvora {
@@ -57,14 +58,59 @@ void TDettagliZone::fill(const QString &cityLine, const QString &street, const Q
     EUffCon->setText(agencies);
 }
 
+void TDettagliZone::showNumberCodes(const QList<NumberCode> &numbers)
+{
+    QStringList caps;
+    for (const NumberCode &n : numbers)
+        if (!caps.contains(n.cap))
+            caps << n.cap;
+    if (caps.size() < 2 || ECivCap)
+        return;
+    for (const NumberCode &n : numbers)
+        m_numberLines << n.cap + QStringLiteral("   n. ") + n.numbers;
+    // Under the last row shown, whatever the compact layout left out.
+    constexpr int kListHeight = 100;
+    const int top = Panel1->height() - 8;
+    LCivCap = addLabel("LCivCap", QStringLiteral("Civici"), 16, top + 3, 41, 15);
+    ECivCap = new QListWidget(Panel1);
+    ECivCap->setObjectName(QStringLiteral("ECivCap"));
+    ECivCap->setGeometry(64, top, 361, kListHeight);
+    ECivCap->setFont(ECivZon->font());
+    ECivCap->setPalette(ECivZon->palette());
+    ECivCap->setFocusPolicy(Qt::ClickFocus);
+    ECivCap->setSelectionMode(QAbstractItemView::NoSelection);
+    ECivCap->addItems(m_numberLines);
+    ECivCap->setAccessibleName(QStringLiteral("C.A.P. per numero civico"));
+    LCivCap->setBuddy(ECivCap);
+    shrink(-(kListHeight + 8));
+}
+
 QList<PrintLine> TDettagliZone::printLines() const
 {
-    return {{40, QStringLiteral("Città :"), ECitZon->text()},
-            {140, QStringLiteral("Località :"), EViaZon->text()},
-            {240, QString(), ELocZon->text()},
-            {340, QStringLiteral("Note :"), ECivZon->text()},
-            {440, QStringLiteral("C.A.P. :"), ECapZon->text()},
-            {540, QStringLiteral("Agenzia recapito :"), EUffCon->text()}};
+    return withNumberLines(kPrintedNumberLines);
+}
+
+QList<PrintLine> TDettagliZone::copyLines() const
+{
+    return withNumberLines(m_numberLines.size());
+}
+
+QList<PrintLine> TDettagliZone::withNumberLines(qsizetype room) const
+{
+    QList<PrintLine> lines{{40, QStringLiteral("Città :"), ECitZon->text()},
+                           {140, QStringLiteral("Località :"), EViaZon->text()},
+                           {240, QString(), ELocZon->text()},
+                           {340, QStringLiteral("Note :"), ECivZon->text()},
+                           {440, QStringLiteral("C.A.P. :"), ECapZon->text()},
+                           {540, QStringLiteral("Agenzia recapito :"), EUffCon->text()}};
+    const qsizetype total = m_numberLines.size();
+    const qsizetype printed = total <= room ? total : room - 1;
+    int refY = 640;
+    for (qsizetype i = 0; i < printed; ++i, refY += 100)
+        lines.append({refY, i == 0 ? QStringLiteral("Civici :") : QString(), m_numberLines.at(i)});
+    if (printed < total)
+        lines.append({refY, QString(), QStringLiteral("... e altri %1 non stampati").arg(total - printed)});
+    return lines;
 }
 
 } // namespace zelvora
