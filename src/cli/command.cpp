@@ -62,8 +62,9 @@ Controllo di un elenco di indirizzi:
                       localita_trovata, pv_trovata e nota, con lo stesso
                       separatore e la stessa codifica (o come chiesto da --csv
                       e --json). Esiti: OK, CAP MANCANTE, CAP ERRATO, CAP
-                      VARIATO, COMUNE NON PIÙ ESISTENTE, PROVINCIA ERRATA,
-                      LOCALITÀ SCONOSCIUTA (con fino a tre "forse: ..."), VIA
+                      VARIATO, CAP GENERICO, COMUNE NON PIÙ ESISTENTE,
+                      PROVINCIA ERRATA, PROVINCIA VARIATA, LOCALITÀ
+                      SCONOSCIUTA (con fino a tre "forse: ..."), VIA
                       SCONOSCIUTA, VIA SENZA CAP NEI DATI APERTI, RIGA NON
                       VALIDA (con il motivo). Un codice non è mai cambiato:
                       la proposta sta accanto. Il riepilogo è sullo standard

@@ -1,5 +1,6 @@
 #include "printout.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace zelvora {
@@ -50,7 +51,11 @@ PageLayout layoutDetailsPage(const PageGeometry &page, const QString &heading, c
             text(line.label, false, layout.bodySize, bodyHeight, x(150), bodyTop + y(line.refY) - bodyHeight);
     for (const PrintLine &line : lines)
         text(line.value, true, layout.bodySize, bodyHeight, x(550), bodyTop + y(line.refY) - bodyHeight);
-    rule(1000);
+    // The lower rule under the last line, the page's longest lists too.
+    int lastRefY = 0;
+    for (const PrintLine &line : lines)
+        lastRefY = std::max(lastRefY, line.refY);
+    rule(std::max(1000, 350 + lastRefY + 110));
     return layout;
 }
 

@@ -5,6 +5,7 @@
 #include "common/short_string.h"
 
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 
 namespace zelvora {
@@ -46,15 +47,50 @@ void TDettagliZone::fill(const QString &city, const StreetRecord &street, const 
     setTexts(m_texts);
 }
 
+void TDettagliZone::showNumberCodes(const QList<NumberCode> &numbers)
+{
+    QStringList caps;
+    for (const NumberCode &n : numbers)
+        if (!caps.contains(n.cap))
+            caps << n.cap;
+    if (caps.size() < 2 || ECivCap)
+        return;
+    for (const NumberCode &n : numbers)
+        m_numberLines << n.cap + QStringLiteral("   n. ") + n.numbers;
+    // Under the last row shown, whatever the compact layout left out.
+    constexpr int kListHeight = 100;
+    const int top = Panel1->height() - 8;
+    LCivCap = addLabel("LCivCap", QStringLiteral("Civici"), 16, top + 3, 41, 15);
+    ECivCap = new QListWidget(Panel1);
+    ECivCap->setObjectName(QStringLiteral("ECivCap"));
+    ECivCap->setGeometry(64, top, 361, kListHeight);
+    ECivCap->setFont(field(kNotes)->font());
+    ECivCap->setPalette(field(kNotes)->palette());
+    ECivCap->setFocusPolicy(Qt::ClickFocus);
+    ECivCap->setSelectionMode(QAbstractItemView::NoSelection);
+    ECivCap->addItems(m_numberLines);
+    ECivCap->setAccessibleName(QStringLiteral("C.A.P. per numero civico"));
+    LCivCap->setBuddy(ECivCap);
+    shrink(-(kListHeight + 8));
+}
+
 QList<PrintLine> TDettagliZone::printLines() const
 {
     const QStringList &t = m_texts;
-    return {{40, QStringLiteral("Città :"), t.value(kCity)},
-            {140, QStringLiteral("Località :"), t.value(kDesignation)},
-            {240, QString(), t.value(kStreet)},
-            {340, QStringLiteral("Note :"), t.value(kNotes)},
-            {440, QStringLiteral("C.A.P. :"), t.value(kCap)},
-            {540, QStringLiteral("Agenzia recapito :"), t.value(kAgency)}};
+    QList<PrintLine> lines{{40, QStringLiteral("Città :"), t.value(kCity)},
+                           {140, QStringLiteral("Località :"), t.value(kDesignation)},
+                           {240, QString(), t.value(kStreet)},
+                           {340, QStringLiteral("Note :"), t.value(kNotes)},
+                           {440, QStringLiteral("C.A.P. :"), t.value(kCap)},
+                           {540, QStringLiteral("Agenzia recapito :"), t.value(kAgency)}};
+    const qsizetype total = m_numberLines.size();
+    const qsizetype printed = total <= kPrintedNumberLines ? total : kPrintedNumberLines - 1;
+    int refY = 640;
+    for (qsizetype i = 0; i < printed; ++i, refY += 100)
+        lines.append({refY, i == 0 ? QStringLiteral("Civici :") : QString(), m_numberLines.at(i)});
+    if (printed < total)
+        lines.append({refY, QString(), QStringLiteral("... e altri %1 non stampati").arg(total - printed)});
+    return lines;
 }
 
 } // namespace zelvora

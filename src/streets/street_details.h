@@ -3,7 +3,18 @@
 #include "app/details_form.h"
 #include "streets/street_files.h"
 
+class QLabel;
+class QListWidget;
+
 namespace zelvora {
+
+// A code of a street with the house numbers a source gives it: a register's
+// range ("1-99 dispari") or one number a source saw it at ("113").
+struct NumberCode
+{
+    QString numbers;
+    QString cap;
+};
 
 // The details of one street, with its printout. It reads no file: it shows
 // and prints the street it is given.
@@ -18,6 +29,15 @@ public:
     // street's tags, in upper case.
     void fill(const QString &city, const StreetRecord &street, const QString &note);
 
+    // A street with several codes lists each range or number with its code
+    // under the fields, scrolling when long, and the dialog grows to hold
+    // the list; a street with one code looks as it always did.
+    void showNumberCodes(const QList<NumberCode> &numbers);
+
+    // How many lines of the list the printout holds; when there are more, the
+    // last of them says how many were left out.
+    static constexpr int kPrintedNumberLines = 23;
+
     // On paper the notes come before the postal code and the agency, and the
     // street name has no label; every label is printed, also for a row the
     // compact layout hides.
@@ -25,6 +45,9 @@ public:
 
 private:
     QStringList m_texts; // the fields' texts, in table order
+    QLabel *LCivCap = nullptr;
+    QListWidget *ECivCap = nullptr; // the codes by house number, when several
+    QStringList m_numberLines;
 };
 
 } // namespace zelvora

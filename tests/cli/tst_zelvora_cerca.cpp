@@ -1,5 +1,6 @@
 // zelvora-cerca run as a program on a small data folder: what it prints, on
 // which stream, and how it exits, for every search, output form and batch.
+#include "common/address_check.h"
 #include "support/fixtures.h"
 
 #include <QProcess>
@@ -263,6 +264,12 @@ private slots:
         for (const char *option : {"--cap", "--pv", "--via", "--limit", "--tutti", "--csv", "--json", "--dettagli",
                                    "--batch", "--dati"})
             QVERIFY2(run.out.contains(QLatin1String(option)), option);
+        // Every outcome a list check can give, however the lines wrap.
+        const QString words = run.out.simplified();
+        for (int i = 0; i < zelvora::Verdict::kOutcomes; ++i) {
+            const QString outcome = zelvora::Verdict::text(static_cast<zelvora::Verdict::Outcome>(i));
+            QVERIFY2(words.contains(outcome), qPrintable(outcome));
+        }
     }
 };
 

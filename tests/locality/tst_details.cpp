@@ -61,6 +61,34 @@ class TestDetails : public QObject
     }
 
 private slots:
+    // The bundled data hold a record under each name people write; the
+    // search by name finds it and its details name the official locality.
+    void namesPeopleWriteLeadToTheOfficialLocality_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("fields"); // EBil, EPv, ECap, ENot
+        QTest::newRow("public offices' spelling")
+            << "REGGIO EMILIA" << QStringList{"REGGIO NELL'EMILIA", "RE", "VEDI NOTE", "NOME UFFICIALE: REGGIO NELL'EMILIA"};
+        QTest::newRow("second-language name") << "BOZEN" << QStringList{"BOLZANO", "BZ", "39100", "NOME UFFICIALE: BOLZANO"};
+        QTest::newRow("an everyday form")
+            << "CASSANO ALLO IONIO" << QStringList{"CASSANO ALL'IONIO", "CS", "87011", "NOME UFFICIALE: CASSANO ALL'IONIO"};
+        QTest::newRow("a frazione without its municipality's name")
+            << "MILANO MARITTIMA" << QStringList{"CERVIA MILANO MARITTIMA", "RA", "48015", "VEDI CERVIA MILANO MARITTIMA"};
+    }
+    void namesPeopleWriteLeadToTheOfficialLocality()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, fields);
+        MainWindowFixture f;
+        QVERIFY(f.openOn(QStringLiteral(ZELVORA_DATA_FOLDER)));
+        openDetails(f, typed, [&](TDettagli *d) {
+            QStringList shown;
+            for (const char *name : {"EBil", "EPv", "ECap", "ENot"})
+                shown << test::control<Edit>(d, name)->text();
+            QCOMPARE(shown, fields);
+        });
+    }
+
     void fullRecordShowsEveryField()
     {
         MainWindowFixture f;

@@ -11,6 +11,9 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
+#include <QProcess>
+#include <QScrollBar>
 #include <QPushButton>
 
 using namespace zelvora;
@@ -353,6 +356,66 @@ private slots:
         for (int i = 0; i < values.size(); ++i)
             expected << QStringList{values[i], "1133", ys[i]};
         QCOMPARE(placed, expected);
+    }
+
+    // A street with several codes lists its numbers with their codes under
+    // the fields and on paper, as many as the page holds; one code, as ever.
+    void numbersWithTheirCodes_data()
+    {
+        QTest::addColumn<int>("count");    // numbers given, alternately of two codes
+        QTest::addColumn<int>("codes");
+        QTest::addColumn<int>("listed");   // in the dialog's list
+        QTest::addColumn<QString>("last"); // the printout's last line
+        QTest::newRow("one code: no list") << 3 << 1 << 0 << "";
+        QTest::newRow("two codes, a page") << 4 << 2 << 4 << "30172   n. 4";
+        QTest::newRow("the page is full") << 23 << 2 << 23 << "30171   n. 23";
+        QTest::newRow("more than the page") << 30 << 2 << 30 << "... e altri 8 non stampati";
+    }
+    void numbersWithTheirCodes()
+    {
+        QFETCH(int, count);
+        QFETCH(int, codes);
+        QFETCH(int, listed);
+        QFETCH(QString, last);
+        QList<NumberCode> numbers;
+        for (int i = 1; i <= count; ++i)
+            numbers.append({QString::number(i), codes == 1 || i % 2 ? "30171" : "30172"});
+        QTemporaryDir dir;
+        RecordingPrinting printer(dir.filePath("street.pdf"));
+        TDettagliZone d;
+        StreetRecord street;
+        street.street = "ALFA";
+        street.designation = "VIA";
+        street.cityTag = "ME";
+        street.cap = "30171 30172";
+        d.fill("VENEZIA-MESTRE", street, "TUTTI");
+        const int height = d.height();
+        d.showNumberCodes(numbers);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        auto *list = d.findChild<QListWidget *>("ECivCap");
+        QCOMPARE(list ? list->count() : 0, listed);
+        QCOMPARE(d.height(), listed ? height + 108 : height);
+        if (list) {
+            QCOMPARE(list->item(0)->text(), "30171   n. 1");
+            QVERIFY(list->geometry().top() > test::control<Edit>(&d, "ECivZon")->geometry().bottom());
+            QVERIFY(d.findChild<QPushButton *>("Stampa")->geometry().top() > list->mapTo(&d, list->rect().bottomLeft()).y());
+            QCOMPARE(list->verticalScrollBar()->isVisible(), listed > 4);
+        }
+        const QList<PrintLine> printed = d.printLines();
+        QCOMPARE(printed.size(), 6 + std::min(listed, int(TDettagliZone::kPrintedNumberLines)));
+        QCOMPARE(listed ? printed.last().value : QString(), last);
+        // The whole list fits above the page's foot, the lower rule under it.
+        const PageLayout page = layoutDetailsPage({false, 4800, 6800, 600}, "Zelvora", printed);
+        QVERIFY(page.items.last().kind == PrintItem::Kind::Rule);
+        for (const PrintItem &item : page.items)
+            QVERIFY(item.y <= page.items.last().y && item.y < 6800);
+        test::control<QPushButton>(&d, "Stampa")->click();
+        QProcess text;
+        text.start("pdftotext", {"-layout", dir.filePath("street.pdf"), "-"});
+        text.waitForFinished();
+        const QString pdf = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(pdf.simplified().contains(last.simplified()), qPrintable(pdf));
     }
 
     void zonePostaliTakesTheMainWindowsPlace()

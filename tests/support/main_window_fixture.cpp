@@ -12,8 +12,13 @@ bool MainWindowFixture::open(const QList<LocalitySource> &localities, const QLis
         return false;
     if (damage)
         damage(dir.path());
+    return openOn(dir.path());
+}
+
+bool MainWindowFixture::openOn(const QString &folder)
+{
     Application::instance().reset();
-    window = std::make_unique<TCapF>(dir.path());
+    window = std::make_unique<TCapF>(folder);
     if (Application::instance().terminated())
         return true;
     window->show();

@@ -26,6 +26,8 @@ struct MainWindowFixture
     // Builds the folder; `damage` may change it before the window opens.
     bool open(const QList<LocalitySource> &localities, const QList<ProvinceSource> &provinces = {},
               const std::function<void(const QString &)> &damage = {});
+    // Opens the window on a data folder already built, such as the bundled data.
+    bool openOn(const QString &folder);
 
     Edit *cerca() const { return test::control<Edit>(window, "Cerca"); }
     StringGrid *grid() const { return test::control<StringGrid>(window, "StringGrid1"); }

@@ -31,12 +31,14 @@ COMUNI = [
     ("082066", "Santa Cristina Gela", "", "PA", "PA", "90030"),
     ("108028", "Lissone", "", "MB", "MB", "20851", "2009-06-30"),
     ("071049", "San Nicandro Garganico", "", "FG", "FG", "71015"),
+    ("038008", "Ferrara", "", "FE", "FE", "44121"),
+    ("111010", "Carbonia", "", "CI", "SU", "09013"), ("111075", "Teulada", "", "CI", "SU", "09019"),
 ]
 PROVINCES = [("MI", "Milano"), ("PA", "Palermo"), ("CO", "Como"), ("RM", "Roma"),
              ("VE", "Venezia"), ("RA", "Ravenna"), ("TP", "Trapani"), ("PV", "Pavia"),
              ("BZ", "Bolzano/Bozen"), ("TN", "Trento"), ("CA", "Cagliari"),
              ("OT", "Gallura Nord-Est Sardegna"), ("NA", "Napoli"), ("MB", "Monza e della Brianza"),
-             ("FG", "Foggia")]
+             ("FG", "Foggia"), ("FE", "Ferrara"), ("CI", "Sulcis Iglesiente")]
 GEONAMES = [  # code, place, province
     ("20090", "Segrate", "MI"), ("20054", "Segrate", "MI"), ("20080", "Bubbiano", "MI"),
     ("90030", "Altofonte", "PA"), ("22063", "Cantu'", "CO"), ("22063", "Cantu' Asnago", "CO"),
@@ -55,11 +57,12 @@ GEONAMES = [  # code, place, province
 GARDA = [  # istat, code
     ("039014", "48121"), ("039014", "48122"), ("063007", "80072"), ("082005", "90030"),
     ("082005", "90072"), ("082066", "90030"), ("082066", "90082"), ("108028", "20851"),
-    ("015205", "20054"), ("058091", "00144"), ("013075", "22063"),
+    ("015205", "20054"), ("058091", "00144"), ("013075", "22063"), ("038008", "44121"),
+    ("038008", "44122"),
 ]
 OFFICES = [  # city, code
-    ("Ravenna", "48122"), ("Ravenna", "48120"), ("Barano d'Ischia", "80070"), ("Bozen", "39100"),
-    ("Venezia", "30121"),
+    ("Ravenna", "48122"), ("Ravenna", "48120"), ("Bozen", "39100"),
+    ("Venezia", "30121"), ("Ferrara", "44120"),
 ]
 VARIANTS = [  # official, province, istat, variant, kind, another municipality's name today
     ("San Nicandro Garganico", "FG", "071049", "Sannicandro Garganico", "former official name", "N"),
@@ -186,6 +189,9 @@ class ImportRules(unittest.TestCase):
             ("VENEZIA", (), "30121:geonames+offices+wikidata 30173:geonames"),
             ("VENEZIA", ("--hold-out-offices",), "30121:geonames+wikidata 30173:geonames"),
             ("BOZEN", (), "39100:geonames+offices+wikidata"),
+            # 44120 beside two zone codes is a catch-all, though no source
+            # gives 44100 (Caorle's 30020 beside one code stays its own).
+            ("FERRARA", (), "44120:offices/generic 44121:garda+wikidata 44122:garda"),
         ]
         for name, options, sources in table:
             with self.subTest(name=name, options=options):
@@ -209,18 +215,22 @@ class ImportRules(unittest.TestCase):
         # Applied changes only (not Bubbiano's, low confidence alone, nor
         # Altofonte's, without a new code); Lirio has no successor here.
         # Garda's own code for Altofonte, dated by the change announced, and
-        # for Santa Cristina Gela; GeoNames out of date for Barano; Ravenna's
-        # catch-all; its frazioni without a code and with one of their own;
+        # for Santa Cristina Gela; GeoNames out of date for Barano and
+        # Escalaplano (no office writes their old codes); Ravenna's catch-all;
+        # its frazioni without a code and with one of their own;
         # Bolzano's second name, a former name and a form of the hand list;
-        # Sardinia's province before 2026 and the provinces of 2009.
+        # Sardinia's provinces before 2026 and 2005 (not Teulada's, in
+        # Cagliari until 2016) and the provinces of 2009.
         self.assertEqual(self.files["changes.csv"],
                          "kind,locality,province,cap,new_locality,new_province,new_cap,year\n"
                          "cap,ALTOFONTE,PA,90030,,,90072,2024\n"
                          "cap,BARANO D'ISCHIA,NA,80070,,,80072,\n"
+                         "cap,ESCALAPLANO,CA,08043,,,09051,\n"
                          "cap,SANTA CRISTINA GELA,PA,90030,,,90082,\n"
                          "cap,SEGRATE,MI,20090,,,20054,2020\n"
                          "fraction,MARINA DI RAVENNA,RA,,RAVENNA,RA,,\n"
                          "fraction,RAVENNA SCALO,RA,48124,RAVENNA,RA,,\n"
+                         "generic,FERRARA,FE,44120,,,,\n"
                          "generic,RAVENNA,RA,48100,,,,\n"
                          "generic,RAVENNA,RA,48120,,,,\n"
                          "generic,ROMA,RM,00100,,,,\n"
@@ -229,8 +239,11 @@ class ImportRules(unittest.TestCase):
                          "name,BOZEN,BZ,,BOLZANO,BZ,,\n"
                          "name,SANNICANDRO GARGANICO,FG,,SAN NICANDRO GARGANICO,FG,,\n"
                          "name,VENEZIA MESTRE,VE,,MESTRE,VE,,\n"
+                         "province,CARBONIA,CA,,CARBONIA,CI,,2005\n"
+                         "province,CARBONIA,SU,,CARBONIA,CI,,2026\n"
                          "province,ESCALAPLANO,SU,,ESCALAPLANO,CA,,2026\n"
-                         "province,LISSONE,MI,,LISSONE,MB,,2009\n")
+                         "province,LISSONE,MI,,LISSONE,MB,,2009\n"
+                         "province,TEULADA,SU,,TEULADA,CI,,2026\n")
         # A municipality of the same province established since 2020 whose
         # name holds the old name's word is the one it merged into; one of
         # another province is not.

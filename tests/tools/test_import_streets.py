@@ -7,6 +7,7 @@ import re
 import sys
 import tempfile
 import unittest
+from collections import Counter
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 sys.path.insert(0, os.path.join(ROOT, "tools", "import"))
@@ -103,9 +104,27 @@ class Codes(unittest.TestCase):
              ("70122", "", "points", "", "fuel_stations+gazette")),
             ("the lower rank gives way", [], [(7, "70122", "fuel_stations"), (2, "70121", "schools")],
              ("70121", "", "points", "", "schools"), trusted | {"fuel_stations"}),
+            ("a pharmacy's code gives way like a fuel station's", [],
+             [(7, "00186", "pharmacy_register"), (9, "00187", "schools"), (1, "00186", "accommodation_toscana")],
+             ("00187", "", "points", "", "schools"), trusted | {"pharmacy_register"}),
             ("the lower rank decides alone", [], [(7, "70122", "fuel_stations")],
              ("70122", "", "points", "", "fuel_stations"), trusted | {"fuel_stations"}),
             ("nothing", [], [], ("", imp.NO_CODE_NOTE, "none", "", "")),
+            ("the city's points, one code, trusted unmeasured", [],
+             [(26, "10129", "torino_city"), (6, "10129", "torino_city")],
+             ("10129", "", "register", "", "torino_city"), set()),
+            ("the city's points rank above every other point", [],
+             [(4, "10122", "schools"), (4, "10122", "offices"), (7, "10121", "torino_city")],
+             ("10121", "", "register", "", "torino_city")),
+            ("the city's points give numbers, never ranges", [],
+             [(40, "10122", "torino_city"), (3, "10121", "torino_city"), (1, "10121", "torino_city"),
+              (2, "10123", "schools")],
+             ("10121", "10121 N. 1, 3; 10122 N. 40", "several", "", "torino_city")),
+            ("a city point without number is not the lowest", [],
+             [(None, "10122", "torino_city"), (8, "10121", "torino_city")],
+             ("10121", "10121 N. 8; 10122 N. S.N.", "several", "", "torino_city")),
+            ("a register ranks above the city's points", reg([(5, "", "10125", "")], "bologna_register"),
+             [(5, "10126", "torino_city")], ("10125", "", "register", "", "bologna_register")),
         ]
         for name, register, points, expected, *trusting in cases:
             with self.subTest(case=name):
@@ -114,6 +133,40 @@ class Codes(unittest.TestCase):
         self.assertEqual((cap, kind), ("10001", "several"))
         self.assertLessEqual(len(note), 70)
         self.assertTrue(note.startswith("1 10001; 2 10002; ") and note.endswith(" ..."), note)
+
+    def test_agreement_with_the_citys_own_points(self):
+        tc = "torino_city"
+        points = {
+            # two codes by number: one school agrees at a number of the
+            # city's, an office disagrees; the street has no single code
+            ("L219", ("VIA", "NIZZA")): [(2, "10125", tc), (151, "10126", tc), (151, "10126", "schools"),
+                                         (9, "10123", "offices")],
+            ("L219", ("CORSO", "ADRIATICO")): [(6, "10129", tc), (1, "10138", "schools"), (None, "10138", "fuel")],
+            ("L219", ("VIA", "PO")): [(1, "10124", tc)],  # nothing to compare
+            ("L219", ("VIA", "ROMA")): [(1, "10123", "schools")],  # no city point
+            ("F205", ("VIA", "NIZZA")): [(2, "20125", tc), (2, "20126", "schools")],  # not the city's
+        }
+        measured = imp.city_agreement(points)[tc]
+        self.assertEqual(dict(measured), {"addresses": 4, "addresses agree": 1, "streets": 1, "agree": 0,
+                                          "numbered": 1, "numbered disagree": 0})
+        full = {tc: Counter(streets=10, agree=10), "schools": Counter(streets=10, agree=10),
+                "offices": Counter(streets=10, agree=9)}
+        self.assertEqual(imp.trusted_sources(full), {"schools"})
+
+    def test_agreement_with_the_other_sources_on_a_street(self):
+        acc = "accommodation_toscana"
+        points = {
+            ("D612", ("VIA", "A")): [(1, "50121", acc), (3, "50121", acc), (5, "50121", "schools")],
+            ("D612", ("VIA", "B")): [(1, "50122", acc), (2, "50123", acc), (5, "50122", "offices")],
+            # the fuel station may not give a code, and two codes tell nothing
+            ("D612", ("VIA", "C")): [(1, "50125", acc), (5, "50126", "fuel_stations")],
+            ("D612", ("VIA", "D")): [(1, "50125", acc), (5, "50126", "schools"), (7, "50127", "offices")],
+            ("L219", ("VIA", "E")): [(1, "10121", acc), (5, "10122", "torino_city")],
+        }
+        crossed = imp.cross_agreement(points, {"schools", "offices"})
+        self.assertEqual(dict(crossed[acc]), {"addresses": 5, "addresses agree": 3, "streets": 2, "agree": 1})
+        # a school is measured only on VIA D, against the office
+        self.assertEqual(dict(crossed["schools"]), {"addresses": 1, "addresses agree": 0, "streets": 1, "agree": 0})
 
     def test_long_names_are_shortened_within_the_field(self):
         for name, expected in [
@@ -133,7 +186,7 @@ def write(folder, name, header, rows):
     with open(os.path.join(folder, name), "w", encoding="utf-8", newline="") as f:
         writer = csv.writer(f)
         writer.writerow(header)
-        writer.writerows(rows)
+        writer.writerows(list(r) + [""] * (len(header) - len(r)) for r in rows)  # short rows: empty fields
 
 
 class WholeRun(unittest.TestCase):
@@ -158,6 +211,12 @@ class WholeRun(unittest.TestCase):
                    (11, 11, "VIA", "NOVARA", "", "", "F205", "03"),
                    (12, 12, "VIA", "CALEFATI", "", "", "A662", "16"),
                    (13, 13, "VIA", "ABATE GIMMA", "", "", "A662", "16"),
+                   (14, 14, "CORSO", "ADRIATICO", "", "", "L219", "01"),
+                   (15, 15, "VIA", "NIZZA", "", "", "L219", "01"),
+                   (18, 18, "PIAZZALE", "CROCE ROSSA ITALIANA", "", "", "L219", "01"),
+                   (16, 16, "VIA", "DEI SERVI", "", "", "D612", "09"),
+                   (19, 19, "VIA", "GIOSUÈ CARDUCCI", "", "", "D612", "09"),
+                   (17, 17, "VIA", "DEL CORSO", "", "", "H501", "12"),
                    (6, 6, "VIA", "SREČKO KOSOVEL", "", "", "L424", "06")])
             write(src, imp.GEONAMES, ["country_code", "zipcode", "place", "state", "state_code", "province",
                   "province_code", "community", "community_code", "latitude", "longitude"],
@@ -165,14 +224,34 @@ class WholeRun(unittest.TestCase):
                    [("30100", "Venezia", "VE"), ("30125", "Venezia", "VE"), ("30171", "Mestre", "VE"),
                     ("30172", "Mestre", "VE"), ("30174", "Mestre", "VE"), ("70121", "Bari", "BA"),
                     ("70122", "Bari", "BA"), ("40121", "Bologna", "BO"), ("40126", "Bologna", "BO"),
-                    ("40138", "Bologna", "BO"), ("20153", "Milano", "MI")]])
+                    ("40138", "Bologna", "BO"), ("20153", "Milano", "MI"), ("10125", "Torino", "TO"),
+                    ("10126", "Torino", "TO"), ("10129", "Torino", "TO"), ("10138", "Torino", "TO"),
+                    ("50122", "Firenze", "FI"), ("00186", "Roma", "RM")]])
             write(src, imp.SOURCES["schools"], ["belfiore", "comune", "indirizzo_originale", "via", "civico",
                   "cap", "codice_scuola", "denominazione_scuola", "fonte", "data_riferimento"],
                   [("L736", "Venezia", "", "VIA CA' ROSSA", "5", "30171", "", "", "", ""),
                    ("L736", "Venezia", "", "CAMPO S. POLO", "2", "30125", "", "", "", ""),
                    ("L736", "Venezia", "", "VIA TORINO", "1", "30172", "", "", "", ""),
                    ("A662", "Bari", "", "VIA SPARANO", "9", "70121", "", "", "", ""),
-                   ("A944", "Bologna", "", "VIA IRNERIO", "4", "40126", "", "", "", "")])
+                   ("A944", "Bologna", "", "VIA IRNERIO", "4", "40126", "", "", "", ""),
+                   ("L219", "Torino", "", "CORSO ADRIATICO", "1", "10138", "", "", "", ""),
+                   ("L219", "Torino", "", "VIA NIZZA", "151", "10126", "", "", "", "")])
+            points = ["belfiore", "via", "civico", "cap", "cap_valido", "indirizzo_originale"]
+            write(src, imp.SOURCES["torino"], points,
+                  [("L219", "CORSO ADRIATICO", "26/B", "10129", "S"), ("L219", "CORSO ADRIATICO", "6/D", "10129", "S"),
+                   ("L219", "CORSO ADRIATICO", "2", "10100", "S"), ("L219", "VIA NIZZA", "151", "10126", "S"),
+                   ("L219", "VIA NIZZA", "2", "10125", "S"), ("L219", "VIA NIZZA", "4", "1012", "N"),
+                   ("L219", "PIAZZALE", "", "10126", "S", "PIAZZALE (C.R.I.) CROCE ROSSA ITALIANA 4")])
+            # Unmeasured: a code alone never counts, one confirmed does.
+            write(src, imp.SOURCES["toscana"], points, [("D612", "Via dei Servi", "12", "50122", "S"),
+                                                        ("D612", "Via GiosuÃ¨ Carducci", "3", "50122", "S", "")])
+            write(src, imp.SOURCES["puglia"], points, [("A662", "VIA ABATE GIMMA", "", "70122", "S")])
+            write(src, imp.SOURCES["umbria"], points, [])
+            # Measured on Milano's register, then trusted in Roma too.
+            write(src, imp.SOURCES["pharmacies"], points,
+                  [("F205", "Via Novara", "541", "20153", "S", "Via Novara, 541"),
+                   ("H501", "Via del Corso", "1", "00186", "S", "Via del Corso, 1"),
+                   ("H501", "Via del Corso", "3", "00187", "N", "Via del Corso, 3")])
             write(src, imp.SOURCES["offices"], ["city", "postcode", "street", "housenumber"],
                   [("Venezia", "30100", "Via Miranese", "3"), ("Bari", "70100", "Via Sparano", "2"),
                    ("Venezia", "30173", "Via Torino", "7"), ("Mestre", "30174", "Via Torino", "9"),
@@ -234,14 +313,32 @@ class WholeRun(unittest.TestCase):
                 ["TREDICI AVIATORI ITALIANI CADUTI A KINDU", "VIA", "", "", "", imp.NO_CODE_NOTE, ""]])
             # Fuel stations disagree with Bologna's register: they only confirm.
             self.assertEqual(rows("bari"), [
-                ["ABATE GIMMA", "VIA", "", "", "", imp.NO_CODE_NOTE, ""],
+                ["ABATE GIMMA", "VIA", "", "70122", "", "", "accommodation_puglia+fuel_stations"],
                 ["CALEFATI", "VIA", "", "70122", "", "", "fuel_stations+libraries"],
                 ["SPARANO DA BARI", "VIA", "", "70121", "", "", "fuel_stations+schools"]])
             self.assertEqual(rows("bologna"), [
                 ["GIUSEPPE MASSARENTI", "VIA", "", "40138", "", "", "bologna_register"],
                 ["IRNERIO", "VIA", "", "40126", "", "", "bologna_register"]])
             self.assertEqual(rows("milano"), [["NOVARA", "VIA", "", "20153", "", "", "milano_ds634"]])
+            self.assertEqual(rows("torino"), [
+                ["ADRIATICO", "CORSO", "", "10129", "", "", "torino_city"],
+                ["CROCE ROSSA ITALIANA", "PIAZZALE", "", "10126", "", "", "torino_city"],
+                ["NIZZA", "VIA", "", "10125", "", "10125 N. 2; 10126 N. 151", "torino_city"]])
+            self.assertEqual(rows("firenze"), [["DEI SERVI", "VIA", "", "", "", imp.NO_CODE_NOTE, ""],
+                                               ["GIOSUÈ CARDUCCI", "VIA", "", "", "", imp.NO_CODE_NOTE, ""]])
+            self.assertEqual(rows("roma"), [["DEL CORSO", "VIA", "", "00186", "", "", "pharmacy_register"]])
             self.assertEqual(rows("trieste"), [["SRECKO KOSOVEL", "VIA", "", "", "", imp.NO_CODE_NOTE, ""]])
+            # Each row names its archive street, whose points are the evidence behind it.
+            with open(os.devnull, "w") as quiet:
+                stdout, sys.stdout = sys.stdout, quiet
+                try:
+                    result = imp.build(src)
+                finally:
+                    sys.stdout = stdout
+            nizza = [r for r in result.cities["torino"] if r[0] == "NIZZA"][0]
+            self.assertEqual(sorted(result.points[nizza[8]]), [(2, "10125", "torino_city"),
+                             (151, "10126", "schools"), (151, "10126", "torino_city")])
+            self.assertEqual(result.log[("toscana", "firenze")]["matched"], 2)  # "GiosuÃ¨" read as written
             with open(readme, encoding="utf-8") as f:
                 notice = f.read()
             self.assertNotIn("old", notice)
@@ -250,7 +347,11 @@ class WholeRun(unittest.TestCase):
                         "| `libraries` | 0 | 0 | 0 | not measured | confirms only | not measured |",
                         "| `fuel_stations` | 1 | 1 | 0 | 0.0% | confirms only | 0.0% |",
                         "| `osm` | 1 | 1 | 1 | 100.0% | gives a code alone | 100.0% |",
-                        "| Bari | `bari.csv` | 3 | 2 | 0 | 2 |", "| Bologna | `bologna.csv` | 2 | 2 | 2 | 0 |"]:
+                        "| `accommodation_toscana` | 0 | 0 | 0 | not measured | confirms only | not measured |",
+                        "| `pharmacy_register` | 1 | 1 | 1 | 100.0% | gives a code alone | 100.0% | 1 | 0.0% |",
+                        "| `torino_city` | 2 | 2 | 1 | 50.0% | ranks with the registers | 50.0% | 1 | 0.0% |",
+                        "| Torino | `torino.csv` | 3 | 3 | 3 | 0 |",
+                        "| Bari | `bari.csv` | 3 | 3 | 0 | 3 |", "| Bologna | `bologna.csv` | 2 | 2 | 2 | 0 |"]:
                 self.assertIn(row, notice)
             self.assertEqual(imp.check_file(os.path.join(out, "mestre.csv")), [])
             with open(os.path.join(out, "roma.csv"), "a", encoding="utf-8") as f:
@@ -277,7 +378,7 @@ class BundledFiles(unittest.TestCase):
             with self.subTest(city=base):
                 with open(os.path.join(ROOT, "data", "streets", base + ".csv"), encoding="utf-8") as f:
                     rows = list(csv.DictReader(f))
-                registers = {"bologna_register", "milano_register", "milano_ds634"}
+                registers = {"bologna_register", "milano_register", "milano_ds634", "torino_city"}
                 self.assertEqual((len(rows), sum(1 for r in rows if r["cap"]),
                                   sum(1 for r in rows if r["cap"] and set(r["source"].split("+")) <= registers),
                                   sum(1 for r in rows if r["cap"] and not set(r["source"].split("+")) & registers)),

@@ -189,12 +189,16 @@ private slots:
         add("the catch-all beside zone codes", {"Modena", "MO", "41100"},
             {"CAP GENERICO", "41121 41122 41123 41124 41125 41126 41127", "MODENA", "MO"});
         add("Cesena's catch-all", {"Cesena", "FC", "47023"}, {"CAP GENERICO", "47521 47522", "CESENA", "FC"});
+        add("the city's code without its zone, written by offices", {"Ferrara", "FE", "44120"},
+            {"CAP GENERICO", "44121 44122 44123 44124", "FERRARA", "FE"});
         add("a frazione under a retired catch-all", {"Marina di Ravenna", "RA", "48100"},
             {"CAP GENERICO", "48121 48122 48123 48124 48125", "MARINA DI RAVENNA", "RA"});
         add("a frazione checked against its municipality's codes", {"Marina di Ravenna", "RA", "48122"},
             {"OK", "", "MARINA DI RAVENNA", "RA"});
         add("a province of before 2009", {"Lissone", "MI", "20851"}, {"PROVINCIA VARIATA", "", "LISSONE", "MB"});
         add("a province of before 2026", {"Olbia", "SS", "07026"}, {"PROVINCIA VARIATA", "", "OLBIA", "OT"});
+        add("a province of before 2005", {"Carbonia", "CA", "09013"}, {"PROVINCIA VARIATA", "", "CARBONIA", "CI"});
+        add("Nuoro's before Olbia-Tempio's", {"Budoni", "NU", "07051"}, {"PROVINCIA VARIATA", "", "BUDONI", "OT"});
         add("no source gives the code of before 2009", {"Lissone", "MB", "20035"}, {"CAP ERRATO", "20851", "LISSONE", "MB"});
         add("its own code since 2024", {"Altofonte", "PA", "90030"}, {"CAP VARIATO", "90072", "ALTOFONTE", "PA"});
         add("a change GeoNames misses", {"Barano d'Ischia", "NA", "80070"},

@@ -154,6 +154,14 @@ PROVINCES_2009_EXCEPTIONS = {
     ("Trinitapoli", "BT"): "FG",
 }
 
+# Sardinia's provinces of 2005 (regional law of 12 July 2001, no. 9) were
+# made from older ones: Carbonia-Iglesias and Medio Campidano from Cagliari,
+# Ogliastra from Nuoro, Olbia-Tempio from Sassari and, for Budoni and San
+# Teodoro, from Nuoro. The units of 2026 under those abbreviations hold the
+# same municipalities and Teulada, which stayed in Cagliari until 2016.
+PROVINCES_2005 = {"CI": "CA", "VS": "CA", "OG": "NU", "OT": "SS"}
+PROVINCES_2005_EXCEPTIONS = {("Budoni", "OT"): "NU", ("San Teodoro", "OT"): "NU", ("Teulada", "CI"): None}
+
 # A catch-all code that does not end in 00, replaced by zone codes:
 # (ISTAT name, province) -> code. Cesena's code before 47521 and 47522,
 # which GeoNames still gives to Cesena's localities.
@@ -707,15 +715,19 @@ def imply_changes(m, report):
 def retire_catch_alls(m, report):
     """A code ending in 00 beside zone codes of the same three first digits
     (41100 beside 41121...41126) or ending in 20 beside PPP21 and after
-    (41120), a street-directory city's generic code and Cesena's 47023 are
+    (41120, 44120), a street-directory city's generic code and Cesena's 47023 are
     the municipality's catch-all: not one of its codes."""
     seen = (m.geonames | m.garda | set(m.offices) | set(m.codes) | {m.wikidata}) - {""}
     candidates = {c: [z for z in m.codes if z[:3] == c[:3] and not z.endswith("00")]
                   for c in seen if c.endswith("00")}
-    # Zone codes run from PPP21 up: PPP20 beside them and the catch-all,
-    # which public offices write, is the city's code without its zone.
-    candidates.update({c: [z for z in m.codes if z[:3] == c[:3] and z > c]
-                       for c in seen if c.endswith("20") and candidates.get(c[:3] + "00")})
+    # Zone codes run from PPP21 up: PPP20 beside two of them or more, which
+    # public offices write (Ferrara 44120, Forlì 47120, Cesena 47520), is
+    # the city's code without its zone, whether or not a source still gives
+    # PPP00; beside one code it was a code that several towns shared.
+    for c in (c for c in seen if c.endswith("20")):
+        zones = [z for z in m.codes if z[:3] == c[:3] and z > c]
+        if len(zones) >= 2 or candidates.get(c[:3] + "00"):
+            candidates[c] = zones
     generic = STREET_DIRECTORY_CITIES.get((m.name_it, m.sigla))
     if generic:
         candidates.setdefault(generic, [z for z in m.codes if z[:3] == generic[:3] and z != generic])
@@ -773,7 +785,7 @@ def change_rows(ctx, report):
 def former_provinces(m):
     """The provinces a municipality was in before its present one, with the
     year it left them where the sources give it: Sardinia's units before
-    2026, the provinces GeoNames and the baseline still file it under, and
+    2026 and before 2005, the provinces GeoNames and the baseline still file it under, and
     the provinces of 2009's new provinces."""
     formers = {}
     if m.sigla_pre != m.sigla:
@@ -783,6 +795,10 @@ def former_provinces(m):
         formers[hand[0]] = hand[1]
     if m.sigla in PROVINCES_2009 and m.established.startswith("2009"):
         formers[PROVINCES_2009_EXCEPTIONS.get((m.name_it, m.sigla), PROVINCES_2009[m.sigla])] = "2009"
+    if m.sigla in PROVINCES_2005:
+        before = PROVINCES_2005_EXCEPTIONS.get((m.name_it, m.sigla), PROVINCES_2005[m.sigla])
+        if before:
+            formers.setdefault(before, "2005")
     for pv in sorted((m.provinces | {m.baseline_sigla}) - {m.sigla, ""}):
         formers.setdefault(pv, "")
     return formers
@@ -846,6 +862,10 @@ def choose_codes(m, change, places, former_municipalities, report):
         if w and w not in g and w in b and not (g & b):
             m.codes = [w]
             m.source = "Wikidata and the baseline (GeoNames out of date)"
+            # GeoNames' code was the municipality's: a list may still write
+            # it. Not a catch-all, which stays one.
+            catch_all = CATCH_ALLS.get((m.name_it, m.sigla))
+            m.changes.extend((old, w, "") for old in sorted(g) if not old.endswith("00") and old != catch_all)
             report.add("%s: GeoNames %s out of date, Wikidata and the baseline give %s"
                        % (m.label(), " ".join(sorted(g)), w))
         else:

@@ -17,10 +17,14 @@ in code page 1252 byte order.  Same input, same bytes.
 Every street of the archive is written.  Postal codes come only from the
 sources' own records: a house-number register gives a street its code (the
 code of its lowest house number when it has several, the house-number
-ranges of each code in the note).  Point sources (addresses) are measured
+ranges of each code in the note).  The Città di Torino's addresses carry
+the codes of the city's address database: they rank with the registers,
+each a point (the code of the lowest number is the street's, the note
+lists each code's numbers).  Point sources (addresses) are measured
 on every run against the registers of Milano and Bologna: those that agree
 at least 95% of the time give a code alone, the others only confirm
-another source's code; fuel stations give way to the other point sources;
+another source's code; fuel stations, accommodation and pharmacies (codes
+the operators type) give way to the other point sources;
 points of the same rank that disagree leave the code empty and list their
 codes in the note.  Catch-all codes (ending in 100, the city's generic
 code) and codes that are not the city's own never count.  A street that no
@@ -90,6 +94,11 @@ SOURCES = {
     "venezia_osm": "venezia_osm_addr_postcode_20240208.csv",
     "libraries": "iccu_biblioteche_cap_28citta.csv",
     "fuel": "mimit_carburanti_impianti_28citta.csv",
+    "torino": "torino_attivita_commerciali_cap.csv",
+    "toscana": "toscana_strutture_ricettive_28citta.csv",
+    "umbria": "umbria_strutture_ricettive_28citta.csv",
+    "puglia": "puglia_strutture_ricettive_28citta.csv",
+    "pharmacies": "farmacie_minsalute_roma_milano_2025.csv",
 }
 # What the `source` column of a city file calls each source file.
 SOURCE_LABELS = {
@@ -97,7 +106,14 @@ SOURCE_LABELS = {
     "milano_m5m9": "milano_ds634", "milano_west": "milano_ds634",
     "schools": "schools", "offices": "offices", "libraries": "libraries",
     "fuel": "fuel_stations", "venezia_osm": "osm", "milano_west_osm": "osm",
+    "torino": "torino_city", "toscana": "accommodation_toscana", "umbria": "accommodation_umbria",
+    "puglia": "accommodation_puglia", "pharmacies": "pharmacy_register",
 }
+# Address sources read alike: street and house number in columns of their
+# own, a code checked by the file's cap_valido.  The Città di Torino's rows
+# carry the codes of the city's address database; the others are typed by
+# the operators.
+POINT_FILES = ["torino", "toscana", "umbria", "puglia", "pharmacies"]
 # The point sources whose agreement with the registers is measured, with
 # the name the data notice gives them.
 POINT_SOURCES = [
@@ -106,10 +122,21 @@ POINT_SOURCES = [
     ("libraries", "Library addresses (ICCU)"),
     ("fuel_stations", "Fuel station addresses (MIMIT)"),
     ("osm", "OpenStreetMap addresses"),
+    ("accommodation_toscana", "Accommodation register of Regione Toscana"),
+    ("accommodation_umbria", "Accommodation register of Regione Umbria"),
+    ("accommodation_puglia", "Accommodation register of Puglia (ARET Pugliapromozione)"),
+    ("pharmacy_register", "Pharmacy register (Ministero della Salute)"),
 ]
-# Where sources disagree the lower rank gives way: fuel station codes are
-# typed by the operators, the others by the administrations.
-LOWER_RANK = {"fuel_stations"}
+# Points whose codes come from a city's own address database: they rank with
+# the registers (a street they give codes to takes theirs, whatever the other
+# points say), but each is evidence at its own number only, so a street with
+# several codes lists its numbers by code and no range is drawn between them.
+CITY_POINTS = {"torino_city": ("L219", "Commercial activities of the Città di Torino")}
+# Where sources disagree the lower rank gives way: the codes of fuel
+# stations, accommodation and pharmacies are typed by the operators, the
+# others by the administrations.
+LOWER_RANK = {"fuel_stations", "accommodation_toscana", "accommodation_umbria", "accommodation_puglia",
+              "pharmacy_register"}
 # A point source may give a code on its own when at least this share of the
 # codes it alone gives to the streets of the held-out registers agrees.
 TRUSTED_AGREEMENT = 0.95
@@ -128,7 +155,13 @@ class ImportError_(Exception):
     pass
 
 
-Result = namedtuple("Result", "cities summary own shortened log examples measured trusted matching")
+# cities: file base -> rows, each the street file's fields, then the kind of
+# decision and the (belfiore, (designation, name)) key of its archive street,
+# by which register[key] and points[key] give every house number's evidence
+# behind the row (registers: (number, rest, code, district, source); points,
+# a city's own among them: (number or None, code, source)).
+Result = namedtuple("Result", "cities summary own shortened log examples measured trusted matching crossed "
+                              "register points")
 
 
 # ---------------------------------------------------------------------------
@@ -262,7 +295,7 @@ def join_within(parts, limit):
     return "; ".join(kept) + " ..."
 
 
-def points_note(points, limit=70):
+def points_note(points, limit=70, prefix="CAP DIVERSI: "):
     """Note for addresses that give a street different codes: every code,
     each with as many of its house numbers as the note holds ("S.N." for an
     address without number, "..." when numbers are left out)."""
@@ -277,10 +310,10 @@ def points_note(points, limit=70):
         for code, numbers in lists:
             shown = ", ".join(numbers[:most]) + (" ..." if len(numbers) > most else "")
             parts.append(code + (" N. " + shown if most else ""))
-        text = "CAP DIVERSI: " + "; ".join(parts)
+        text = prefix + "; ".join(parts)
         if len(text) <= limit:
             return text
-    return join_within(["CAP DIVERSI: " + lists[0][0]] + [c for c, _ in lists[1:]], limit)
+    return join_within([prefix + lists[0][0]] + [c for c, _ in lists[1:]], limit)
 
 
 def decide(register, points, trusted):
@@ -293,7 +326,14 @@ def decide(register, points, trusted):
     A register decides alone.  Otherwise a point's code counts when a
     trusted source gives it or two sources do; of the codes that count,
     those of the highest-ranked sources decide: one code is the street's,
-    several leave it empty with a note listing them."""
+    several leave it empty with a note listing them.  A city's own points
+    (CITY_POINTS) come after a register and before every other point: the
+    code of their lowest house number is the street's, and when they give
+    several codes the note lists each code's numbers."""
+    city = [e for e in points if e[2] in CITY_POINTS]
+    if city and not register:
+        return city_decision(city)
+    points = [e for e in points if e[2] not in CITY_POINTS]
     if register:
         lowest = min(register, key=lambda e: (e[0], e[1], e[2]))
         codes = {e[2] for e in register}
@@ -315,6 +355,15 @@ def decide(register, points, trusted):
             return code, "", "points", "", "+".join(sorted(givers[code]))
         return "", points_note([(n, c) for n, c, _ in top]), "disagree", "", ""
     return "", NO_CODE_NOTE, "none", "", ""
+
+
+def city_decision(city):
+    """decide() for a street that only a city's own points give codes."""
+    lowest = min(city, key=lambda e: (e[0] is None, e[0] or 0, e[1]))
+    sources = "+".join(sorted({e[2] for e in city}))
+    if len({e[1] for e in city}) == 1:
+        return lowest[1], "", "register", "", sources
+    return lowest[1], points_note([(n, c) for n, c, _ in city], prefix=""), "several", "", sources
 
 
 def agreement(register, points):
@@ -343,6 +392,57 @@ def agreement(register, points):
     return result
 
 
+def city_agreement(points):
+    """For each source of CITY_POINTS, which no held-out register covers: how
+    the other point sources' codes compare with its codes on the same
+    streets, in agreement()'s terms ('addresses' and 'streets' are the other
+    sources' addresses and the streets they give one code; 'numbered' are
+    their addresses at a number the city's points have)."""
+    result = {label: Counter() for label in CITY_POINTS}
+    for (belfiore, _), entries in points.items():
+        for label, (city, _) in CITY_POINTS.items():
+            mine = [e for e in entries if e[2] == label]
+            others = [e for e in entries if e[2] not in CITY_POINTS]
+            if belfiore != city or not mine or not others:
+                continue
+            codes = {e[1] for e in mine}
+            c = result[label]
+            c["addresses"] += len(others)
+            c["addresses agree"] += sum(1 for e in others if e[1] in codes)
+            if len({e[1] for e in others}) == 1:
+                c["streets"] += 1
+                c["agree"] += others[0][1] in codes
+            for number, code, _ in others:
+                at = {e[1] for e in mine if number is not None and e[0] == number}
+                if at:
+                    c["numbered"] += 1
+                    c["numbered disagree"] += code not in at
+    return result
+
+
+def cross_agreement(points, trusted):
+    """For each point source, how its codes compare with the one code the
+    other sources that may give a code (trusted ones, a city's own points)
+    give the same street, in every city: for sources that no held-out
+    register measures, and as a second look at the others.  It decides
+    nothing."""
+    result = {label: Counter() for label, _ in POINT_SOURCES}
+    givers = set(trusted) | set(CITY_POINTS)
+    for entries in points.values():
+        for label, c in result.items():
+            mine = [e[1] for e in entries if e[2] == label]
+            others = {e[1] for e in entries if e[2] != label and e[2] in givers}
+            if not mine or len(others) != 1:
+                continue
+            code = next(iter(others))
+            c["addresses"] += len(mine)
+            c["addresses agree"] += sum(1 for m in mine if m == code)
+            if len(set(mine)) == 1:
+                c["streets"] += 1
+                c["agree"] += mine[0] == code
+    return result
+
+
 def register_codes_at(entries, number):
     """A register's codes at a house number: those of the number itself, or
     else of the nearest numbers of its side; none for an address without
@@ -359,7 +459,7 @@ def register_codes_at(entries, number):
 
 def trusted_sources(measured):
     return {label for label, c in measured.items()
-            if c["streets"] and c["agree"] >= TRUSTED_AGREEMENT * c["streets"]}
+            if label not in CITY_POINTS and c["streets"] and c["agree"] >= TRUSTED_AGREEMENT * c["streets"]}
 
 
 # ---------------------------------------------------------------------------
@@ -494,7 +594,35 @@ def address_rows(src):
             typed = re.sub(r"\b%s\b" % re.escape(r["cap"]), " ", r["indirizzo_originale"]).strip(" -,")
             rows.append((r["belfiore"], "fuel", None, typed,
                          number_after(rest.replace(r["cap"], " ")), r["cap"], "", False))
+    for key in POINT_FILES:
+        for r in read_csv(os.path.join(src, SOURCES[key])):
+            if r["belfiore"] in MUNICIPALITIES and r["cap_valido"] == "S":
+                typed = unmangled(r["indirizzo_originale"])
+                rows.append((r["belfiore"], key, None, street_part(unmangled(r["via"]), typed),
+                             r["civico"], r["cap"], "", False))
     return rows
+
+
+def unmangled(text):
+    """Text whose UTF-8 was once read as code page 1252 ("GiosuÃ¨", a few
+    accommodation rows) as it was written; any other text as it is."""
+    if "Ã" not in text and "Â" not in text:
+        return text
+    try:
+        return text.encode("cp1252").decode("utf-8")
+    except UnicodeError:
+        return text
+
+
+def street_part(street, typed):
+    """The street of an address whose street column holds only the
+    designation because the name came with its initials in brackets,
+    "PIAZZA (COMITATO LIBERAZIONE NAZIONALE) C.L.N. 218", "PIAZZALE (C.R.I.)
+    CROCE ROSSA ITALIANA 4": the designation and the longer of the two."""
+    m = re.match(r"\s*%s\s*\(([^)]+)\)([^\d]*)" % re.escape(street.strip()), typed or "")
+    if " " in street.strip() or not m:
+        return street
+    return "%s %s" % (street.strip(), max(m.group(1).strip(), m.group(2).strip(" ,"), key=len))
 
 
 def number_after(text):
@@ -646,7 +774,9 @@ def build(src):
     for label, path, column in MEASURED_LISTS:
         measure_list(matching, label, os.path.join(src, path), column, streets)
     measured = agreement(register, points)
+    measured.update(city_agreement(points))
     trusted = trusted_sources(measured)
+    crossed = cross_agreement(points, trusted)
     # The OpenStreetMap nodes of Milano's western strip only measure.
     for key in [k for k in points if k[0] == "F205"]:
         points[key] = [e for e in points[key] if e[2] != "osm"]
@@ -669,7 +799,7 @@ def build(src):
                 if codes and codes <= MAINLAND_CODES:
                     base = "mestre"
             cities[base].append([archive_name(name), archive_name(designation), district,
-                                 cap, "", note, sources, kind])
+                                 cap, "", note, sources, kind, (belfiore, street)])
             summary[base]["matched"] += matched_rows[(belfiore, street)]
 
     print("distinct (designation, name) pairs: %d" % sum(len(v) for v in streets.values()))
@@ -709,7 +839,8 @@ def build(src):
         summary[base].update(counts)
     for belfiore, n in ignored.items():
         summary[MUNICIPALITIES[belfiore][1]]["ignored"] += n
-    return Result(cities, summary, own, shortened, log, examples, measured, trusted, matching)
+    return Result(cities, summary, own, shortened, log, examples, measured, trusted, matching, crossed,
+                  dict(register), dict(points))
 
 
 # ---------------------------------------------------------------------------
@@ -802,7 +933,7 @@ def table(summary, shortened):
     return "\n".join(lines) + "\n"
 
 
-def agreement_table(measured, trusted):
+def agreement_table(measured, trusted, crossed=None):
     """The table of how often each point source's codes agree with the
     held-out registers, and what that lets the source do."""
     def share(part, whole):
@@ -818,6 +949,23 @@ def agreement_table(measured, trusted):
                      % (name, label, c["addresses"], c["streets"], c["agree"], share(c["agree"], c["streets"]),
                         use, share(c["addresses agree"], c["addresses"]), c["numbered"],
                         share(c["numbered disagree"], c["numbered"])))
+    for label, (_, name) in CITY_POINTS.items():
+        c = measured[label]
+        lines.append("| %s (the other point sources on its streets) | `%s` | %d | %d | %d | %s | ranks with the "
+                     "registers | %s | %d | %s |"
+                     % (name, label, c["addresses"], c["streets"], c["agree"], share(c["agree"], c["streets"]),
+                        share(c["addresses agree"], c["addresses"]), c["numbered"],
+                        share(c["numbered disagree"], c["numbered"])))
+    if crossed:
+        lines += ["", "The same sources against the one code that the other sources allowed to give a code "
+                  "(and Torino's own points) give the same street, in every city; this decides nothing:", "",
+                  "| Source | `source` | Addresses | Addresses agreeing | Streets | Agreeing | Agreement |",
+                  "|---|---|---:|---:|---:|---:|---:|"]
+        for label, name in POINT_SOURCES:
+            c = crossed[label]
+            lines.append("| %s | `%s` | %d | %s | %d | %d | %s |"
+                         % (name, label, c["addresses"], share(c["addresses agree"], c["addresses"]),
+                            c["streets"], c["agree"], share(c["agree"], c["streets"])))
     return "\n".join(lines) + "\n"
 
 
@@ -929,7 +1077,7 @@ def main(argv=None):
     ignored = sum(c["ignored"] for c in result.summary.values())
     print("matched address rows whose code never counts (catch-all or not the city's): %d" % ignored)
     blocks = {"coverage": table(result.summary, result.shortened),
-              "agreement": agreement_table(result.measured, result.trusted),
+              "agreement": agreement_table(result.measured, result.trusted, result.crossed),
               "matching": matching_table(result.matching),
               "own codes": own_codes_list(result.own)}
     for body in blocks.values():
