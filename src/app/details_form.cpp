@@ -142,7 +142,7 @@ void DetailsForm::StampaClick()
 QString DetailsForm::copyText() const
 {
     QStringList lines;
-    for (const PrintLine &line : printLines()) {
+    for (const PrintLine &line : copyLines()) {
         const QString value = line.value.trimmed();
         if (value.isEmpty())
             continue;

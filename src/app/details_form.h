@@ -61,6 +61,9 @@ public:
 
     // The printout's body lines: the fields as they are now.
     virtual QList<PrintLine> printLines() const = 0;
+    // What the copy key copies: the printout's lines unless a dialog has
+    // more than a page holds.
+    virtual QList<PrintLine> copyLines() const { return printLines(); }
 
     // Every field that holds a text, one a line, its label and its text
     // separated by a tab: what the copy key puts on the clipboard.

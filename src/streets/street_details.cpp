@@ -76,6 +76,16 @@ void TDettagliZone::showNumberCodes(const QList<NumberCode> &numbers)
 
 QList<PrintLine> TDettagliZone::printLines() const
 {
+    return withNumberLines(kPrintedNumberLines);
+}
+
+QList<PrintLine> TDettagliZone::copyLines() const
+{
+    return withNumberLines(m_numberLines.size());
+}
+
+QList<PrintLine> TDettagliZone::withNumberLines(qsizetype room) const
+{
     const QStringList &t = m_texts;
     QList<PrintLine> lines{{40, QStringLiteral("Città :"), t.value(kCity)},
                            {140, QStringLiteral("Località :"), t.value(kDesignation)},
@@ -84,7 +94,7 @@ QList<PrintLine> TDettagliZone::printLines() const
                            {440, QStringLiteral("C.A.P. :"), t.value(kCap)},
                            {540, QStringLiteral("Agenzia recapito :"), t.value(kAgency)}};
     const qsizetype total = m_numberLines.size();
-    const qsizetype printed = total <= kPrintedNumberLines ? total : kPrintedNumberLines - 1;
+    const qsizetype printed = total <= room ? total : room - 1;
     int refY = 640;
     for (qsizetype i = 0; i < printed; ++i, refY += 100)
         lines.append({refY, i == 0 ? QStringLiteral("Civici :") : QString(), m_numberLines.at(i)});

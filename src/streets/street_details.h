@@ -42,8 +42,14 @@ public:
     // street name has no label; every label is printed, also for a row the
     // compact layout hides.
     QList<PrintLine> printLines() const override;
+    // The copy key copies every line of the list, however long.
+    QList<PrintLine> copyLines() const override;
 
 private:
+    // The fields and at most `room` lines of the list, the last of them
+    // saying how many were left out when they do not fit.
+    QList<PrintLine> withNumberLines(qsizetype room) const;
+
     QStringList m_texts; // the fields' texts, in table order
     QLabel *LCivCap = nullptr;
     QListWidget *ECivCap = nullptr; // the codes by house number, when several

@@ -405,6 +405,11 @@ private slots:
         const QList<PrintLine> printed = d.printLines();
         QCOMPARE(printed.size(), 6 + std::min(listed, int(TDettagliZone::kPrintedNumberLines)));
         QCOMPARE(listed ? printed.last().value : QString(), last);
+        // The copy key copies the whole list, one line a number.
+        const QStringList copied = d.copyText().split(u'\n');
+        QCOMPARE(copied.size(), 5 + listed); // the five fields that hold a text, then the list
+        if (listed)
+            QCOMPARE(copied.last(), list->item(listed - 1)->text());
         // The whole list fits above the page's foot, the lower rule under it.
         const PageLayout page = layoutDetailsPage({false, 4800, 6800, 600}, "Zelvora", printed);
         QVERIFY(page.items.last().kind == PrintItem::Kind::Rule);
