@@ -78,6 +78,29 @@ QLabel *DetailsForm::addLabel(const char *name, const QString &caption, int left
     return label;
 }
 
+void DetailsForm::addFields(const QList<Field> &fields, int notes, int agency)
+{
+    for (const Field &f : fields) {
+        Edit *edit = addField(f.name, f.rect.x(), f.rect.y(), f.rect.width(), f.rect.height());
+        edit->setAccessibleName(f.accessibleName);
+        QLabel *caption = nullptr;
+        if (f.labelName) {
+            const QRect &r = f.labelRect;
+            caption = addLabel(f.labelName, f.caption, r.x(), r.y(), r.width(), r.height());
+            caption->setBuddy(edit);
+        }
+        m_fields.append(edit);
+        m_labels.append(caption);
+    }
+    setCompactRows({field(notes), label(notes)}, {field(agency), label(agency)});
+}
+
+void DetailsForm::setTexts(const QStringList &texts)
+{
+    for (qsizetype i = 0; i < texts.size() && i < m_fields.size(); ++i)
+        m_fields.at(i)->setText(texts.at(i));
+}
+
 void DetailsForm::shrink(int n)
 {
     setFixedHeight(height() - n);

@@ -33,6 +33,17 @@ public:
         int rowStep = 24; // the compact layout's shrink per row left out
     };
 
+    // One field of the panel, with the label before it when it has one.
+    struct Field
+    {
+        const char *name;
+        QRect rect;
+        QString accessibleName;
+        const char *labelName = nullptr;
+        QString caption = {};
+        QRect labelRect = {};
+    };
+
     DetailsForm(QWidget *parent, const QString &caption, const Geometry &geometry);
 
     // Prints the fields as they are now.
@@ -68,6 +79,15 @@ protected:
     // The two rows the compact layout may leave out: their label and field.
     void setCompactRows(QList<QWidget *> notesRow, QList<QWidget *> agencyRow);
 
+    // Places `fields` in table order, each label the buddy of its field; the
+    // rows of fields `notes` and `agency` (indices into the table) are those
+    // the compact layout may leave out.
+    void addFields(const QList<Field> &fields, int notes, int agency);
+    Edit *field(int index) const { return m_fields.at(index); }
+    QLabel *label(int index) const { return m_labels.at(index); }
+    // The fields' texts, in table order.
+    void setTexts(const QStringList &texts);
+
     Edit *addField(const char *name, int left, int top, int width, int height);
     QLabel *addLabel(const char *name, const QString &caption, int left, int top, int width, int height);
     void showEvent(QShowEvent *event) override;
@@ -75,6 +95,8 @@ protected:
 
 private:
     int m_rowStep;
+    QList<Edit *> m_fields;
+    QList<QLabel *> m_labels; // nullptr for a field without a label
     QList<QWidget *> m_notesRow;
     QList<QWidget *> m_agencyRow;
 };

@@ -46,14 +46,13 @@ TCapF::TCapF(const QString &dataFolder, QWidget *parent) : QMainWindow(parent)
 
     // A second copy of the program ends here, silently, before any window of
     // it is shown.
-    QuilletCloneControl1 = new TQuilletCloneControl(this);
-    QuilletCloneControl1->Action = clcNone;
-    QuilletCloneControl1->TerminationStyle = tsHalt;
-    QuilletCloneControl1->setMaxInstance(1);
+    auto *clones = new TQuilletCloneControl(this);
+    clones->Action = clcNone;
+    clones->TerminationStyle = tsHalt;
+    clones->setMaxInstance(1);
     if (Application::instance().guardsInstances())
-        QuilletCloneControl1->Loaded();
+        clones->Loaded();
 
-    m_status = std::make_unique<StatusLine>(this, CapHint);
     m_search = std::make_unique<LocalitySearch>(LocalitySearch::Controls{Label2, this, dataFolder}, m_state, m_rows);
     m_search->attach(*m_pane);
     aboutBoxFactory = [](QWidget *owner) { return std::make_unique<TAboutBox>(owner); };
@@ -89,18 +88,17 @@ void TCapF::buildLayout()
 
     auto *searchPanel = place(new Panel(client), "Panel2", 0, 0, 364, 145);
     searchPanel->setBevels(Panel::Bevel::Raised, Panel::Bevel::Lowered, 2, 3);
-    Panel2 = searchPanel;
-    Panel2->setAccessibleName(QStringLiteral("Ricerca"));
-    Panel2->setAutoFillBackground(true);
-    colour(Panel2, QPalette::Window, palette().color(QPalette::Button));
-    Image3 = place(new QLabel(Panel2), "Image3", 50, 29, 55, 52);
-    Image3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image3->setPixmap(picture(QStringLiteral(":/zelvora/emblem.rgba"), QSize(48, 48)));
-    Image3->setAccessibleName(QStringLiteral("Emblema C.A.P."));
-    Image4 = place(new QLabel(Panel2), "Image4", 186, 24, 127, 57);
-    Image4->setPixmap(picture(QStringLiteral(":/zelvora/title.rgba"), QSize(127, 57)));
-    Image4->setAccessibleName(QStringLiteral("Zelvora"));
-    Label2 = place(new QLabel(QStringLiteral("Località"), Panel2), "Label2", 16, 100, 49, 13);
+    searchPanel->setAccessibleName(QStringLiteral("Ricerca"));
+    searchPanel->setAutoFillBackground(true);
+    colour(searchPanel, QPalette::Window, palette().color(QPalette::Button));
+    QLabel *emblem = place(new QLabel(searchPanel), "Image3", 50, 29, 55, 52);
+    emblem->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    emblem->setPixmap(picture(QStringLiteral(":/zelvora/emblem.rgba"), QSize(48, 48)));
+    emblem->setAccessibleName(QStringLiteral("Emblema C.A.P."));
+    QLabel *title = place(new QLabel(searchPanel), "Image4", 186, 24, 127, 57);
+    title->setPixmap(picture(QStringLiteral(":/zelvora/title.rgba"), QSize(127, 57)));
+    title->setAccessibleName(QStringLiteral("Zelvora"));
+    Label2 = place(new QLabel(QStringLiteral("Località"), searchPanel), "Label2", 16, 100, 49, 13);
     Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label2->setFont(windowFont(12));
     m_pane = std::make_unique<SearchPane>(SearchPane::Layout{
@@ -112,28 +110,21 @@ void TCapF::buildLayout()
          {"Panel5", QStringLiteral("C.A.P."), 296, 44}},
         "StringGrid1", QRect(7, 42, 348, 143), LocalitySearchState::rowsPerPage, QStringLiteral("Località trovate"),
         "ScrollBar1", QRect(340, 24, 17, 161), QStringLiteral("Scorri le località")});
-    Cerca = m_pane->buildField(Panel2);
+    Cerca = m_pane->buildField(searchPanel);
     Label2->setBuddy(Cerca);
 
     auto *resultsPanel = place(new Panel(client), "Panel1", 0, 145, 364, 193);
     resultsPanel->setBevels(Panel::Bevel::Raised, Panel::Bevel::Lowered, 2, 3);
-    Panel1 = resultsPanel;
-    Panel1->setAccessibleName(QStringLiteral("Risultati"));
-    m_pane->buildList(Panel1);
-    Label1 = m_pane->noteLabel();
-    Edit1 = m_pane->noteEdit();
-    Panel3 = m_pane->titles().at(0);
-    Panel4 = m_pane->titles().at(1);
-    Panel5 = m_pane->titles().at(2);
+    resultsPanel->setAccessibleName(QStringLiteral("Risultati"));
+    m_pane->buildList(resultsPanel);
     StringGrid1 = m_pane->grid();
-    ScrollBar1 = m_pane->scrollBar();
 
     auto *statusPanel = place(new Panel(client), "CapHint", 0, 338, 364, 20);
     statusPanel->setBevels(Panel::Bevel::Raised, Panel::Bevel::Lowered);
-    CapHint = statusPanel;
-    CapHint->setAlignment(Qt::AlignCenter);
-    CapHint->setFont(windowFont(12));
-    colour(CapHint, QPalette::WindowText, kNavy);
+    statusPanel->setAlignment(Qt::AlignCenter);
+    statusPanel->setFont(windowFont(12));
+    colour(statusPanel, QPalette::WindowText, kNavy);
+    m_status = std::make_unique<StatusLine>(this, statusPanel);
 
     setTabOrder(Cerca, StringGrid1);
 }
@@ -152,30 +143,30 @@ void TCapF::buildMenu()
         return item;
     };
     QMenu *file = menu("File1", QStringLiteral("&File"));
-    Stradari1 = action(file, "Stradari1", QStringLiteral("&Zone Postali"));
+    QAction *streets = action(file, "Stradari1", QStringLiteral("&Zone Postali"));
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
-    Esci1 = action(file, "Esci1", QStringLiteral("&Esci"));
+    QAction *quit = action(file, "Esci1", QStringLiteral("&Esci"));
     file->addSeparator()->setObjectName(QStringLiteral("N3"));
-    VerificaElenco1 = action(file, "VerificaElenco1", QStringLiteral("Verifica &elenco..."));
+    QAction *listCheck = action(file, "VerificaElenco1", QStringLiteral("Verifica &elenco..."));
     QMenu *search = menu("Ricerca1", QStringLiteral("&Ricerca"));
-    perLocalit1 = action(search, "perLocalit1", QStringLiteral("per &Località"));
-    perCAP1 = action(search, "perCAP1", QStringLiteral("per &C.A.P."));
-    perProvincia1 = action(search, "perProvincia1", QStringLiteral("per &Provincia"));
+    QAction *byLocality = action(search, "perLocalit1", QStringLiteral("per &Località"));
+    QAction *byCap = action(search, "perCAP1", QStringLiteral("per &C.A.P."));
+    QAction *byProvince = action(search, "perProvincia1", QStringLiteral("per &Provincia"));
     QMenu *help = menu("Guida1", QStringLiteral("&Guida"));
-    InformazionesuZelvora1 = action(help, "InformazionesuZelvora1", QStringLiteral("&Info"));
+    QAction *about = action(help, "InformazionesuZelvora1", QStringLiteral("&Info"));
     help->addSeparator()->setObjectName(QStringLiteral("N2"));
-    Aiuto2 = action(help, "Aiuto2", QStringLiteral("&Aiuto"));
-    Aiuto2->setShortcut(Qt::Key_F1);
-    Aiuto2->setShortcutContext(Qt::WindowShortcut);
+    QAction *contents = action(help, "Aiuto2", QStringLiteral("&Aiuto"));
+    contents->setShortcut(Qt::Key_F1);
+    contents->setShortcutContext(Qt::WindowShortcut);
 
-    connectGuarded(Esci1, &QAction::triggered, this, &TCapF::Esci1Click);
-    connectGuarded(Stradari1, &QAction::triggered, this, &TCapF::Stradari1Click);
-    connectGuarded(VerificaElenco1, &QAction::triggered, this, &TCapF::VerificaElenco1Click);
-    connectGuarded(InformazionesuZelvora1, &QAction::triggered, this, &TCapF::InformazionesuZelvora1Click);
-    connectGuarded(Aiuto2, &QAction::triggered, this, &TCapF::Aiuto2Click);
-    connectGuarded(perLocalit1, &QAction::triggered, this, &TCapF::perLocalit1Click);
-    connectGuarded(perCAP1, &QAction::triggered, this, &TCapF::perCAP1Click);
-    connectGuarded(perProvincia1, &QAction::triggered, this, &TCapF::perProvincia1Click);
+    connectGuarded(quit, &QAction::triggered, this, &TCapF::Esci1Click);
+    connectGuarded(streets, &QAction::triggered, this, &TCapF::Stradari1Click);
+    connectGuarded(listCheck, &QAction::triggered, this, &TCapF::VerificaElenco1Click);
+    connectGuarded(about, &QAction::triggered, this, &TCapF::InformazionesuZelvora1Click);
+    connectGuarded(contents, &QAction::triggered, this, &TCapF::Aiuto2Click);
+    connectGuarded(byLocality, &QAction::triggered, this, &TCapF::perLocalit1Click);
+    connectGuarded(byCap, &QAction::triggered, this, &TCapF::perCAP1Click);
+    connectGuarded(byProvince, &QAction::triggered, this, &TCapF::perProvincia1Click);
 }
 
 void TCapF::FormCreate()
@@ -264,12 +255,9 @@ void TCapF::StringGrid1DblClick()
 {
     const int row = StringGrid1->row();
     m_state.lastRow = row;
-    const LocalityRow held = m_rows.value(row);
-    // The dialog shows exactly what the row shows and holds: no file is read.
+    // The dialog shows exactly what the row holds: no file is read.
     auto details = std::make_unique<TDettagli>(m_provinces, this);
-    details->compact(held.notes().isEmpty(), held.agencies().isEmpty());
-    details->fill(StringGrid1->cell(0, row), StringGrid1->cell(1, row), StringGrid1->cell(2, row), held.bils(),
-                  held.agencies(), held.notes());
+    details->fill(m_rows.value(row).record());
     details->exec();
 }
 
@@ -346,7 +334,7 @@ void TCapF::Stradari1Click()
     std::unique_ptr<QDialog> streets = streetWindowFactory(this);
     const auto restore = qScopeGuard([&] {
         streets.reset();
-        Label1->hide();
+        m_pane->noteLabel()->hide();
         show();
     });
     hide();

@@ -14,15 +14,12 @@
 #include <functional>
 #include <memory>
 
-class QAction;
-class QFrame;
 class QLabel;
 
 namespace zelvora {
 
 class Edit;
 class StringGrid;
-class TQuilletCloneControl;
 
 // The main window: the locality search.
 class TCapF : public QMainWindow
@@ -76,35 +73,12 @@ public:
 
     bool mouseInside() const { return m_status->mouseInside(); }
 
-protected:
-    void showEvent(QShowEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-
 private:
-    // Controls, named as their objectNames; tests reach them by those names.
-    QFrame *Panel2 = nullptr;
-    QLabel *Image3 = nullptr;
-    QLabel *Image4 = nullptr;
+    // Controls the window's code uses after building them, named as their
+    // objectNames; tests reach every control by its objectName.
     QLabel *Label2 = nullptr;
     Edit *Cerca = nullptr;
-    QFrame *Panel1 = nullptr;
-    QLabel *Label1 = nullptr;
-    Edit *Edit1 = nullptr;
-    QLabel *Panel3 = nullptr;
-    QLabel *Panel4 = nullptr;
-    QLabel *Panel5 = nullptr;
     StringGrid *StringGrid1 = nullptr;
-    ScrollBar *ScrollBar1 = nullptr;
-    QLabel *CapHint = nullptr;
-    QAction *Stradari1 = nullptr;
-    QAction *VerificaElenco1 = nullptr;
-    QAction *Esci1 = nullptr;
-    QAction *perLocalit1 = nullptr;
-    QAction *perCAP1 = nullptr;
-    QAction *perProvincia1 = nullptr;
-    QAction *InformazionesuZelvora1 = nullptr;
-    QAction *Aiuto2 = nullptr;
-    TQuilletCloneControl *QuilletCloneControl1 = nullptr;
 
     void buildLayout();
     void buildMenu();
@@ -121,6 +95,10 @@ private:
     std::unique_ptr<SearchPane> m_pane;
     std::unique_ptr<LocalitySearch> m_search;
     bool m_placed = false; // centred on the screen at the first show
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 };
 
 } // namespace zelvora

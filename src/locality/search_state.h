@@ -46,6 +46,15 @@ public:
         std::copy_n(record.data(), std::min<qsizetype>(record.size(), LocalityRecord::kSize), m_record.begin());
     }
 
+    // The locality as the details show it: the record with its note blanked
+    // when the row's is.
+    LocalityRecord record() const
+    {
+        LocalityRecord r = LocalityRecord::decode(QByteArray::fromRawData(m_record.data(), LocalityRecord::kSize));
+        if (m_notesBlank)
+            r.note.clear();
+        return r;
+    }
     QString agencies() const { return field(LocalityRecord::kAgency); }
     QString bils() const { return field(LocalityRecord::kBil); }
     QString notes() const { return m_notesBlank ? QString() : field(LocalityRecord::kNote); }

@@ -37,8 +37,7 @@ bool openLocalityDetails(QWidget *owner, const QString &dataFolder, const Provin
         if (r.locality != name || (!pv.isEmpty() && r.pv != pv))
             continue;
         TDettagli details(provinces, owner);
-        details.compact(r.note.isEmpty(), r.agency.isEmpty());
-        details.fill(r.locality, r.pv, r.cap, r.bil, r.agency, r.note);
+        details.fill(r);
         details.exec();
         return true;
     }
@@ -61,9 +60,7 @@ bool openStreetDetails(QWidget *owner, const QString &dataFolder, int city, int 
         && r.noteNo <= notes.count())
         note = StreetNote::decode(notes.readAt(r.noteNo - 1)).text;
     TDettagliZone details(owner);
-    details.compact(note.isEmpty(), r.agency.isEmpty());
-    details.fill(cityTable[city].displayName.toString() + QStringLiteral("   ") + r.cityTag, r.designation, r.street,
-                 note, r.cap, r.agency);
+    details.fill(cityTable[city].displayName.toString(), r, note);
     details.exec();
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "app/toolkit/edit.h"
 #include "app/window_helpers.h"
+#include "common/short_string.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -9,53 +10,41 @@
 
 namespace zelvora {
 
+namespace {
+// The fields in table order.
+enum { kCity, kDesignation, kStreet, kCap, kAgency, kNotes };
+} // namespace
+
 TDettagliZone::TDettagliZone(QWidget *parent)
     : DetailsForm(parent, QStringLiteral("Dettagli ricerca Vie o Piazze"),
                   {QSize(457, 257), QRect(8, 8, 441, 197), QRect(143, 217, 76, 28), QRect(239, 217, 76, 28),
                    false, kSilver, 31})
 {
     setObjectName(QStringLiteral("DettagliZone"));
-    LCitZon = addLabel("LCitZon", QStringLiteral("Città"), 16, 18, 21, 13);
-    ECitZon = addField("ECitZon", 64, 15, 177, 20);
-    ECitZon->setUpperCase(true);
-    Label2 = addLabel("Label2", QStringLiteral("Località"), 16, 49, 44, 15);
-    EViaZon = addField("EViaZon", 64, 46, 177, 20);
-    ELocZon = addField("ELocZon", 64, 70, 361, 20);
-    Label1 = addLabel("Label1", QStringLiteral("C.A.P."), 16, 104, 38, 15);
-    ECapZon = addField("ECapZon", 64, 101, 65, 20);
-    LUffCon = addLabel("LUffCon", QStringLiteral("Agenzia recapito"), 16, 135, 81, 15);
-    EUffCon = addField("EUffCon", 112, 132, 313, 20);
-    LCivZon = addLabel("LCivZon", QStringLiteral("Note"), 16, 166, 41, 15);
-    ECivZon = addField("ECivZon", 64, 163, 361, 20);
-
+    addFields({{"ECitZon", {64, 15, 177, 20}, QStringLiteral("Città"), "LCitZon", QStringLiteral("Città"), {16, 18, 21, 13}},
+               {"EViaZon", {64, 46, 177, 20}, QStringLiteral("Denominazione urbanistica"), "Label2",
+                QStringLiteral("Località"), {16, 49, 44, 15}},
+               {"ELocZon", {64, 70, 361, 20}, QStringLiteral("Via o piazza")},
+               {"ECapZon", {64, 101, 65, 20}, QStringLiteral("C.A.P."), "Label1", QStringLiteral("C.A.P."), {16, 104, 38, 15}},
+               {"EUffCon", {112, 132, 313, 20}, QStringLiteral("Agenzia recapito"), "LUffCon",
+                QStringLiteral("Agenzia recapito"), {16, 135, 81, 15}},
+               {"ECivZon", {64, 163, 361, 20}, QStringLiteral("Numeri civici e note"), "LCivZon", QStringLiteral("Note"),
+                {16, 166, 41, 15}}},
+              kNotes, kAgency);
+    field(kCity)->setUpperCase(true);
+    field(kCity)->setAccessibleDescription(QStringLiteral("La città e la sua zona"));
     Panel1->setAccessibleName(QStringLiteral("Dettagli della via"));
-    ECitZon->setAccessibleName(QStringLiteral("Città"));
-    EViaZon->setAccessibleName(QStringLiteral("Denominazione urbanistica"));
-    ELocZon->setAccessibleName(QStringLiteral("Via o piazza"));
-    ECapZon->setAccessibleName(QStringLiteral("C.A.P."));
-    EUffCon->setAccessibleName(QStringLiteral("Agenzia recapito"));
-    ECivZon->setAccessibleName(QStringLiteral("Numeri civici e note"));
-    ECitZon->setAccessibleDescription(QStringLiteral("La città e la sua zona"));
-    LCitZon->setBuddy(ECitZon);
-    Label2->setBuddy(EViaZon);
-    Label1->setBuddy(ECapZon);
-    LUffCon->setBuddy(EUffCon);
-    LCivZon->setBuddy(ECivZon);
     colour(OKButton, QPalette::ButtonText, Qt::black);
     colour(Stampa, QPalette::ButtonText, Qt::black);
-    setCompactRows({ECivZon, LCivZon}, {EUffCon, LUffCon});
     setTabOrder(OKButton, Stampa);
 }
 
-void TDettagliZone::fill(const QString &cityLine, const QString &street, const QString &locality,
-                         const QString &notes, const QString &caps, const QString &agencies)
+void TDettagliZone::fill(const QString &city, const StreetRecord &street, const QString &note)
 {
-    ECitZon->setText(cityLine);
-    EViaZon->setText(street);
-    ELocZon->setText(locality);
-    ECivZon->setText(notes);
-    ECapZon->setText(caps);
-    EUffCon->setText(agencies);
+    compact(note.isEmpty(), street.agency.isEmpty());
+    m_texts = {toUpperCp1252(city + QStringLiteral("   ") + street.cityTag), street.designation, street.street,
+               street.cap, street.agency, note};
+    setTexts(m_texts);
 }
 
 void TDettagliZone::showNumberCodes(const QList<NumberCode> &numbers)
@@ -75,8 +64,8 @@ void TDettagliZone::showNumberCodes(const QList<NumberCode> &numbers)
     ECivCap = new QListWidget(Panel1);
     ECivCap->setObjectName(QStringLiteral("ECivCap"));
     ECivCap->setGeometry(64, top, 361, kListHeight);
-    ECivCap->setFont(ECivZon->font());
-    ECivCap->setPalette(ECivZon->palette());
+    ECivCap->setFont(field(kNotes)->font());
+    ECivCap->setPalette(field(kNotes)->palette());
     ECivCap->setFocusPolicy(Qt::ClickFocus);
     ECivCap->setSelectionMode(QAbstractItemView::NoSelection);
     ECivCap->addItems(m_numberLines);
@@ -97,12 +86,13 @@ QList<PrintLine> TDettagliZone::copyLines() const
 
 QList<PrintLine> TDettagliZone::withNumberLines(qsizetype room) const
 {
-    QList<PrintLine> lines{{40, QStringLiteral("Città :"), ECitZon->text()},
-                           {140, QStringLiteral("Località :"), EViaZon->text()},
-                           {240, QString(), ELocZon->text()},
-                           {340, QStringLiteral("Note :"), ECivZon->text()},
-                           {440, QStringLiteral("C.A.P. :"), ECapZon->text()},
-                           {540, QStringLiteral("Agenzia recapito :"), EUffCon->text()}};
+    const QStringList &t = m_texts;
+    QList<PrintLine> lines{{40, QStringLiteral("Città :"), t.value(kCity)},
+                           {140, QStringLiteral("Località :"), t.value(kDesignation)},
+                           {240, QString(), t.value(kStreet)},
+                           {340, QStringLiteral("Note :"), t.value(kNotes)},
+                           {440, QStringLiteral("C.A.P. :"), t.value(kCap)},
+                           {540, QStringLiteral("Agenzia recapito :"), t.value(kAgency)}};
     const qsizetype total = m_numberLines.size();
     const qsizetype printed = total <= room ? total : room - 1;
     int refY = 640;

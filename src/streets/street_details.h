@@ -1,13 +1,12 @@
 #pragma once
 
 #include "app/details_form.h"
+#include "streets/street_files.h"
 
 class QLabel;
 class QListWidget;
 
 namespace zelvora {
-
-class Edit;
 
 // A code of a street with the house numbers a source gives it: a register's
 // range ("1-99 dispari") or one number a source saw it at ("113").
@@ -17,19 +16,18 @@ struct NumberCode
     QString cap;
 };
 
-// The details of one street of the street list, with its printout. It reads
-// no file: it shows and prints the texts it is given.
+// The details of one street, with its printout. It reads no file: it shows
+// and prints the street it is given.
 class TDettagliZone : public DetailsForm
 {
     Q_OBJECT
 public:
     explicit TDettagliZone(QWidget *parent = nullptr);
 
-    // Shows one row of the street list: the city line (the city and its
-    // tags), the street and the locality of the grid, then the row's notes,
-    // postal codes and agency.
-    void fill(const QString &cityLine, const QString &street, const QString &locality, const QString &notes,
-              const QString &caps, const QString &agencies);
+    // Shows one street of the city named `city` with its note, in the compact
+    // layout its note and agency call for. The city line is the city and the
+    // street's tags, in upper case.
+    void fill(const QString &city, const StreetRecord &street, const QString &note);
 
     // A street with several codes lists each range or number with its code
     // under the fields, scrolling when long, and the dialog grows to hold
@@ -52,17 +50,7 @@ private:
     // saying how many were left out when they do not fit.
     QList<PrintLine> withNumberLines(qsizetype room) const;
 
-    QLabel *LCitZon = nullptr;
-    QLabel *Label2 = nullptr;
-    QLabel *Label1 = nullptr;
-    QLabel *LUffCon = nullptr;
-    QLabel *LCivZon = nullptr;
-    Edit *ECitZon = nullptr; // shows and prints what it holds in upper case
-    Edit *EViaZon = nullptr;
-    Edit *ELocZon = nullptr;
-    Edit *ECapZon = nullptr;
-    Edit *EUffCon = nullptr;
-    Edit *ECivZon = nullptr;
+    QStringList m_texts; // the fields' texts, in table order
     QLabel *LCivCap = nullptr;
     QListWidget *ECivCap = nullptr; // the codes by house number, when several
     QStringList m_numberLines;

@@ -11,8 +11,7 @@ void StreetListSource::seek(int index)
 void StreetListSource::readRow(QStringList &cells)
 {
     const StreetRecord street = m_files.readNext();
-    const QString note = m_files.note(street);
-    m_rows.append({note, street.cityTag, street.cap, street.agency});
+    m_rows.append({street, m_files.note(street)});
     cells.clear();
     cells << street.street << street.designation;
 }

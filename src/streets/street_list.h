@@ -7,14 +7,12 @@
 
 namespace zelvora {
 
-// What a row of the street grid holds beyond the two texts it shows. Each
-// field is the row's entry of the row list of the same name.
+// A row of the street grid: the street, whose name and designation it shows,
+// and its note.
 struct StreetRow
 {
+    StreetRecord street;
     QString streetNotes;
-    QString cityTags;
-    QString streetCaps;
-    QString streetAgencies;
 };
 
 // Where the street list's rows come from: the open city's street file, one

@@ -94,18 +94,16 @@ TZone::TZone(const SharedSettings &settings, QWidget *parent)
     setWindowIcon(programIcon());
     buildLayout();
 
-    m_status = std::make_unique<StatusLine>(this, ZoneHint);
     m_pane->attach(*m_source, PagingState{m_readCounter, m_streetCount, streetLastRow, streetRowsPerPage});
     m_pane->onOpen = [this] { StringGrid2DblClick(); };
     m_pane->onSearchStarted = [this] {
         StringGrid2->show();
-        ScrollBar2->show();
+        m_pane->scrollBar()->show();
     };
 
     connectGuarded(ComboBox1, &QComboBox::activated, this, &TZone::ComboBox1Change);
     connectGuarded(CercaZona, &Edit::changed, this, &TZone::CercaZonaChange);
     connectGuarded(CercaZona, &Edit::keyDown, this, &TZone::CercaZonaKeyDown);
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 
     FormCreate();
 }
@@ -127,16 +125,16 @@ void TZone::buildLayout()
     const QFont regular = windowFont(12);
     const QFont bold = windowFont(12, true);
 
-    Panel1 = panel(this, "Panel1", 0, 0, 443, 113, 2);
-    Panel1->setAccessibleName(QStringLiteral("Città e ricerca"));
-    Image1 = place(new QLabel(Panel1), "Image1", 34, 18, 49, 49);
-    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image1->setPixmap(picture(QStringLiteral(":/streets/street.rgba"), QSize(49, 49)));
-    Image1->setAccessibleName(QStringLiteral("Stradario"));
-    Label2 = place(new QLabel(QStringLiteral("Città"), Panel1), "Label2", 128, kLabelTop, 33, 13);
+    QFrame *top = panel(this, "Panel1", 0, 0, 443, 113, 2);
+    top->setAccessibleName(QStringLiteral("Città e ricerca"));
+    QLabel *picturePlace = place(new QLabel(top), "Image1", 34, 18, 49, 49);
+    picturePlace->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picturePlace->setPixmap(picture(QStringLiteral(":/streets/street.rgba"), QSize(49, 49)));
+    picturePlace->setAccessibleName(QStringLiteral("Stradario"));
+    Label2 = place(new QLabel(QStringLiteral("Città"), top), "Label2", 128, kLabelTop, 33, 13);
     Label2->setFont(regular);
     fitCaption(Label2);
-    ComboBox1 = place(new QComboBox(Panel1), "ComboBox1", 176, kComboTop, 153, 20);
+    ComboBox1 = place(new QComboBox(top), "ComboBox1", 176, kComboTop, 153, 20);
     ComboBox1->setEditable(false);
     ComboBox1->setFont(bold);
     ComboBox1->setFocusPolicy(Qt::ClickFocus);
@@ -148,20 +146,20 @@ void TZone::buildLayout()
     setHint(ComboBox1, QStringLiteral("Seleziona la città di cui vuoi lo stradario"));
     ComboBox1->setAccessibleName(QStringLiteral("Città"));
     Label2->setBuddy(ComboBox1);
-    LCapGen = place(new QLabel(QStringLiteral("C.A.P. Generico"), Panel1), "LCapGen", 128, 50, 76, 13);
-    LCapGen->setFont(regular);
-    fitCaption(LCapGen);
-    ECapGen = place(new Edit(Panel1), "ECapGen", 240, 47, 89, 20);
+    QLabel *genericCapLabel = place(new QLabel(QStringLiteral("C.A.P. Generico"), top), "LCapGen", 128, 50, 76, 13);
+    genericCapLabel->setFont(regular);
+    fitCaption(genericCapLabel);
+    ECapGen = place(new Edit(top), "ECapGen", 240, 47, 89, 20);
     ECapGen->setReadOnly(true);
     ECapGen->setFocusPolicy(Qt::ClickFocus);
     colour(ECapGen, QPalette::Base, kCyan);
     colour(ECapGen, QPalette::Text, Qt::black);
     ECapGen->setAccessibleName(QStringLiteral("C.A.P. Generico"));
     ECapGen->setAccessibleDescription(QStringLiteral("Il C.A.P. generico della città scelta"));
-    LCapGen->setBuddy(ECapGen);
-    Label1 = place(new QLabel(QStringLiteral("Cerca"), Panel1), "Label1", 24, 77, 34, 17);
-    Label1->setFont(regular);
-    fitCaption(Label1);
+    genericCapLabel->setBuddy(ECapGen);
+    QLabel *searchLabel = place(new QLabel(QStringLiteral("Cerca"), top), "Label1", 24, 77, 34, 17);
+    searchLabel->setFont(regular);
+    fitCaption(searchLabel);
     m_pane = std::make_unique<SearchPane>(SearchPane::Layout{
         "CercaZona", QRect(64, 74, 265, 21), StreetRecord::kStreet.capacity,
         QStringLiteral("Immetti la via o piazza, anche parziale, da ricercare"), QStringLiteral("Cerca via o piazza"),
@@ -169,41 +167,38 @@ void TZone::buildLayout()
         {{"Panel4", QStringLiteral("VIA / PIAZZA"), 7, 243}, {"Panel5", QStringLiteral("DENOM. URBANISTICA"), 250, 169}},
         "StringGrid2", QRect(7, 42, 428, 125), streetRowsPerPage, QStringLiteral("Vie e piazze"),
         "ScrollBar2", QRect(419, 24, 17, 143), QStringLiteral("Scorri le vie")});
-    CercaZona = m_pane->buildField(Panel1);
-    Label1->setBuddy(CercaZona);
-    Panel3 = panel(Panel1, "Panel3", 345, 47, 79, 49, 1);
-    Panel3->setAccessibleName(QStringLiteral("Uscita"));
-    BitBtn1 = place(new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("&Esci"),
-                                    Panel3),
-                    "BitBtn1", 5, 5, 69, 39);
-    BitBtn1->setFont(regular);
-    BitBtn1->setFocusPolicy(Qt::ClickFocus);
-    BitBtn1->setAutoDefault(false);
-    setHint(BitBtn1, QStringLiteral("Ritorna a Zelvora"));
+    CercaZona = m_pane->buildField(top);
+    searchLabel->setBuddy(CercaZona);
+    QFrame *exitPanel = panel(top, "Panel3", 345, 47, 79, 49, 1);
+    exitPanel->setAccessibleName(QStringLiteral("Uscita"));
+    auto *exit = place(new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("&Esci"),
+                                       exitPanel),
+                       "BitBtn1", 5, 5, 69, 39);
+    exit->setFont(regular);
+    exit->setFocusPolicy(Qt::ClickFocus);
+    exit->setAutoDefault(false);
+    setHint(exit, QStringLiteral("Ritorna a Zelvora"));
+    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
 
-    Panel2 = panel(this, "Panel2", 0, 113, 443, 175, 2);
-    Panel2->setAccessibleName(QStringLiteral("Vie trovate"));
-    m_pane->buildList(Panel2);
-    Label3 = m_pane->noteLabel();
-    fitCaption(Label3);
-    Edit1 = m_pane->noteEdit();
-    Edit1->setAccessibleDescription(QStringLiteral("Numeri civici e note della via selezionata"));
-    Panel4 = m_pane->titles().at(0);
-    Panel5 = m_pane->titles().at(1);
-    for (QLabel *title : {Panel4, Panel5})
+    QFrame *results = panel(this, "Panel2", 0, 113, 443, 175, 2);
+    results->setAccessibleName(QStringLiteral("Vie trovate"));
+    m_pane->buildList(results);
+    fitCaption(m_pane->noteLabel());
+    m_pane->noteEdit()->setAccessibleDescription(QStringLiteral("Numeri civici e note della via selezionata"));
+    for (QLabel *title : m_pane->titles())
         title->setFont(font());
     StringGrid2 = m_pane->grid();
     StringGrid2->setFont(regular);
     // A copied row carries the street's postal code too.
-    StringGrid2->copyExtras = [this](int row) { return QStringList{m_rows.value(row).streetCaps}; };
-    ScrollBar2 = m_pane->scrollBar();
+    StringGrid2->copyExtras = [this](int row) { return QStringList{m_rows.value(row).street.cap}; };
 
     auto *statusPanel = place(new Panel(this), "ZoneHint", 0, 288, 443, 22);
     statusPanel->setBevels(Panel::Bevel::Raised, Panel::Bevel::Lowered);
-    ZoneHint = statusPanel;
-    ZoneHint->setAlignment(Qt::AlignCenter);
-    ZoneHint->setFont(regular);
-    colour(ZoneHint, QPalette::WindowText, kNavy);
+    statusPanel->setAlignment(Qt::AlignCenter);
+    statusPanel->setFont(regular);
+    colour(statusPanel, QPalette::WindowText, kNavy);
+    m_status = std::make_unique<StatusLine>(this, statusPanel);
+    m_cityControls = {genericCapLabel, ECapGen, CercaZona, searchLabel, results};
 
     // Without a city only the picture, the city list, "&Esci" and the status
     // line are there.
@@ -273,9 +268,7 @@ void TZone::showCityControls(bool withCity)
 {
     ComboBox1->move(ComboBox1->x(), scaled(withCity ? kComboTopWithCity : kComboTop));
     Label2->move(Label2->x(), scaled(withCity ? kLabelTopWithCity : kLabelTop));
-    for (QWidget *control : {static_cast<QWidget *>(LCapGen), static_cast<QWidget *>(ECapGen),
-                             static_cast<QWidget *>(CercaZona), static_cast<QWidget *>(Label1),
-                             static_cast<QWidget *>(Panel2)})
+    for (QWidget *control : m_cityControls)
         control->setVisible(withCity);
 }
 
@@ -303,8 +296,8 @@ void TZone::ComboBox1Change()
 
     m_streetCount = m_files->streetCount();
     m_pane->list().showFirstPage(false);
-    ScrollBar2->setMaximum(m_streetCount);
-    ScrollBar2->setPosition(0);
+    m_pane->scrollBar()->setMaximum(m_streetCount);
+    m_pane->scrollBar()->setPosition(0);
     withoutCity.dismiss();
     showCityControls(true);
     CercaZona->setText(QString());
@@ -336,15 +329,13 @@ void TZone::StringGrid2DblClick()
     const int row = StringGrid2->row();
     streetLastRow = row;
     const StreetRow held = m_rows.value(row);
-    // The dialog shows exactly what the row shows and holds: no file is read.
+    // The dialog shows exactly what the row holds: no file is read.
     auto details = std::make_unique<TDettagliZone>(this);
     const auto reselect = qScopeGuard([&] {
         details.reset();
         m_pane->list().enter();
     });
-    details->compact(held.streetNotes.isEmpty(), held.streetAgencies.isEmpty());
-    details->fill(ComboBox1->currentText() + QStringLiteral("   ") + held.cityTags, StringGrid2->cell(1, row),
-                  StringGrid2->cell(0, row), held.streetNotes, held.streetCaps, held.streetAgencies);
+    details->fill(ComboBox1->currentText(), held.street, held.streetNotes);
     details->exec();
 }
 

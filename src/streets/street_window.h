@@ -12,9 +12,7 @@
 #include <memory>
 
 class QComboBox;
-class QFrame;
 class QLabel;
-class QPushButton;
 
 namespace zelvora {
 
@@ -65,25 +63,15 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    // Controls, named as their objectNames; tests reach them by those names.
-    QFrame *Panel1 = nullptr;
-    QLabel *Image1 = nullptr;
+    // Controls the window's code uses after building them, named as their
+    // objectNames; tests reach every control by its objectName.
     QLabel *Label2 = nullptr;
     QComboBox *ComboBox1 = nullptr;
-    QLabel *LCapGen = nullptr;
     Edit *ECapGen = nullptr;
-    QLabel *Label1 = nullptr;
     Edit *CercaZona = nullptr;
-    QFrame *Panel3 = nullptr;
-    QPushButton *BitBtn1 = nullptr;
-    QFrame *Panel2 = nullptr;
-    QLabel *Label3 = nullptr;
-    Edit *Edit1 = nullptr;
-    QLabel *Panel4 = nullptr;
-    QLabel *Panel5 = nullptr;
     StringGrid *StringGrid2 = nullptr;
-    ScrollBar *ScrollBar2 = nullptr;
-    QLabel *ZoneHint = nullptr;
+    // What only a window with a city shows.
+    QList<QWidget *> m_cityControls;
 
     void buildLayout();
     void FormCreate();

@@ -383,8 +383,12 @@ private slots:
         QTemporaryDir dir;
         RecordingPrinting printer(dir.filePath("street.pdf"));
         TDettagliZone d;
-        d.compact(false, true);
-        d.fill("VENEZIA-MESTRE   ME", "VIA", "ALFA", "TUTTI", "30171 30172", QString());
+        StreetRecord street;
+        street.street = "ALFA";
+        street.designation = "VIA";
+        street.cityTag = "ME";
+        street.cap = "30171 30172";
+        d.fill("VENEZIA-MESTRE", street, "TUTTI");
         const int height = d.height();
         d.showNumberCodes(numbers);
         d.show();
