@@ -173,6 +173,10 @@ void TCapF::FormCreate()
 {
     Application &app = Application::instance();
     app.setHelpFile(QStringLiteral("tarnel.hlp"));
+    // The data folder is the current folder, as the help file's name and any
+    // file named without a folder expect; the windows still open their data
+    // files by full path, so nothing depends on it staying so.
+    QDir::setCurrent(m_settings.dataFolder);
 
     m_settings.pixelsPerInch = logicalDpiY();
     for (int column = 0; column < 3; ++column)

@@ -162,29 +162,33 @@ private slots:
     void printFileWithoutFolder_data()
     {
         QTest::addColumn<bool>("startWritable");
-        QTest::newRow("started in a folder that may be written") << true;
-        QTest::newRow("started in a read-only folder") << false;
+        QTest::newRow("data folder that may be written") << true;
+        QTest::newRow("read-only data folder") << false;
     }
     void printFileWithoutFolder()
     {
+        // Installed, the current folder is the read-only data folder: a file
+        // name typed without a folder is written to the home folder.
         QFETCH(bool, startWritable);
         const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
-        QTemporaryDir start, home;
+        QTemporaryDir home;
         const QString before = QDir::currentPath();
         const QByteArray homeBefore = qgetenv("HOME");
+        QString current;
         const auto restore = qScopeGuard([&] {
-            QFile::setPermissions(start.path(), owner);
+            if (!current.isEmpty())
+                QFile::setPermissions(current, owner);
             QDir::setCurrent(before);
             qputenv("HOME", homeBefore);
         });
         qputenv("HOME", QFile::encodeName(home.path()));
-        QVERIFY(QDir::setCurrent(start.path()));
-        if (!startWritable) {
-            QFile::setPermissions(start.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-            QVERIFY(!QFile("probe").open(QIODevice::WriteOnly));
-        }
         MainWindowFixture f;
         QVERIFY(f.open(numberedLocalities(3)));
+        current = QDir::currentPath();
+        if (!startWritable) {
+            QFile::setPermissions(current, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            QVERIFY(!QFile("probe").open(QIODevice::WriteOnly));
+        }
         QPrinter printer;
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName("stampa.pdf");
@@ -195,7 +199,7 @@ private slots:
         });
         QVERIFY(printing().runPrintDialog(printer, f.window.get()));
         QCOMPARE(printer.outputFileName(), QDir(home.path()).filePath("stampa.pdf"));
-        QCOMPARE(QDir::currentPath(), start.path());
+        QCOMPARE(QDir::currentPath(), current);
     }
 };
 
