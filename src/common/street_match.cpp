@@ -816,8 +816,14 @@ StreetMatcher::Match StreetMatcher::find(const QString &designation, const QStri
     qsizetype stop = 0;
     const HouseNumber number = houseNumberIn(plain, &start, &stop);
     // A list names one street at many numbers: the street of each text but
-    // its number is kept, up to a bound.
-    const QString key = designation + (lastWordCut ? u'\x1' : u'\x2') + plain.left(start) + u'\x3' + plain.mid(stop);
+    // its number is kept, up to a bound. A number that is a word of a
+    // street's name may belong to the name (TRAVERSA VIA NAZIONALE 3 beside
+    // TRAVERSA VIA NAZIONALE 5): such a text is kept whole.
+    const bool inNames = number.number > 0
+                         && (m_byWord.contains(QString::number(number.number))
+                             || m_byWord.contains(QString::number(number.last)));
+    const QString key = designation + (lastWordCut ? u'\x1' : u'\x2')
+                        + (inNames ? plain + u'\x4' : plain.left(start) + u'\x3' + plain.mid(stop));
     if (const auto cached = m_cache.constFind(key); cached != m_cache.constEnd()) {
         Match m = *cached;
         m.houseNumber = number;
