@@ -66,7 +66,8 @@ fuzz() {
     cmake --build "$dir" -j "$(nproc)"
     "$dir/bin/fuzz_make_seeds" "$dir/seeds"
     local failed=() target
-    for target in record_file locality_files prefix_index street_files csv compile session window_session xlsx ods; do
+    for target in record_file locality_files prefix_index street_files csv compile session window_session xlsx ods \
+                  list address names streets; do
         mkdir -p "$dir/corpus/$target" "$dir/findings/$target" "tests/fuzz_corpus/$target"
         echo "== $target: $seconds s"
         if LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 QT_QPA_PLATFORM=offscreen \

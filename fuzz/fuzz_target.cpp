@@ -39,6 +39,11 @@ QByteArray joinParts(const QList<QByteArray> &parts)
     return parts.join(kSeparator);
 }
 
+QString bundledData()
+{
+    return QStringLiteral(ZELVORA_BUNDLED_DATA);
+}
+
 void ensureApplication()
 {
     if (QCoreApplication::instance())

@@ -37,6 +37,9 @@ QList<QByteArray> splitInput(const uint8_t *data, size_t size, int maxParts);
 // The inverse, to make seeds.
 QByteArray joinParts(const QList<QByteArray> &parts);
 
+// The data folder the build compiles from the bundled sources.
+QString bundledData();
+
 // A widget application on the offscreen platform, made once.
 void ensureApplication();
 

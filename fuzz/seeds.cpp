@@ -177,6 +177,25 @@ QMap<QString, QList<QByteArray>> seedInputs()
     QList<QByteArray> damaged = folder.first(10);
     damaged[2] = "/";
     seeds["window_session"] = {joinParts(folder), joinParts(folder.first(8)), joinParts(damaged)};
+    // Lists: semicolons with quotes over lines, commas with CR LF and a byte
+    // order mark, tabs in Windows-1252 with a quote never closed; each after
+    // the byte that sets the size of the pieces read.
+    seeds["list"] = {QByteArray("\x07") + "comune;pv;cap;via\nRoma;RM;00184;\"Via Nazionale, 12\"\n\n\"Ro\nma\";RM;;x\n",
+                     QByteArray("\x45") + "\xEF\xBB\xBFlocalita,cap\r\nCant\xC3\xB9,22063\r\n\"a\"\"b\",\"c\"x\r\n",
+                     QByteArray("\x82") + "citta\tcap\nCant\xF9\t22063\n\"Roma\t00184\nMilano\t20121\n;;;;;;\n"};
+    // Rows of locality, province, code and address, tab-separated: a street
+    // of Roma, a code out of date, names people write, a province by name.
+    seeds["address"] = {"Roma\tRM\t00184\tVia Nazionale 12\nRoma\tRM\t00100\tVia G. Garibaldi, 36/38\n"
+                        "Cant\xC3\xB9\tCO\t22063\t\nReggio Emilia\tRE\t42121\t\nBozen\tBZ\t39100\tVia Museo 1\n",
+                        "Milano\tMilano\t20121\tC.so Buenos Aires 5\nLissone\tMI\t20035\t\nRavenna\tRA\t48122\t\n"
+                        "Segrate\tMI\t20090\t\nS. Angelo\t\t\t\nTorino\tTO\t10121\tP.zza Castello 1 int. 4\n"};
+    seeds["names"] = {"SANT'ANGELO\nS. ANGELO\nVENTI SETTEMBRE\nXX Settembre\nCant\xC3\xB9\nCANTU'\nROCCA DI PAPA\n"
+                      "Rocca Papa\nMONTE SAN SAVINO\nM. S. Savino\nSECONDO\nII\n"};
+    seeds["streets"] = {"VIA|GARIBALDI GIUSEPPE|00153\nPIAZZA|GARIBALDI GIUSEPPE|00165\nVIALE|MAZZINI GIUSEPPE|00195\n"
+                        "VIA|XX SETTEMBRE|00187\nVIA DEL|CORSO|00186\nLARGO|MAZZINI|00100\n"
+                        "Via G. Garibaldi, 36/38\nV.le Mazzini 12/A\nvia venti settembre snc\nCorso 6R-8R\n"
+                        "VIA#MAZZINI\nVIA#GARIB#\npiazza garibaldi km 3\n",
+                        "\nVIA|APPIA NUOVA|00179\nVIA|APPIA ANTICA|00178\nVia Appia Nuova 15 bis\nappia 3\nRoma Via Appia Antica\n"};
     return seeds;
 }
 
