@@ -51,6 +51,26 @@ private slots:
         QTest::newRow("a NUL byte, Windows-1252, an empty locality, a short row")
             << header + "Ro" + '\0' + "ma;00187\nCant\xF9;22063\n;\nRoma\n" << QList<int>{2, 3, 4, 5}
             << QStringList{invalid, ok, invalid, "CAP MANCANTE"};
+        QTest::newRow("100,000 columns, then the next line")
+            << header + "Roma;00187" + QByteArray(";x").repeated(100000) + "\nCantù;22063\n" << QList<int>{2, 3}
+            << QStringList{invalid, ok};
+        QTest::newRow("a line of separators only, a field over the field limit")
+            << header + QByteArray(30000, ';') + "\nRoma;" + QByteArray(5000, '0') + "\nCantù;22063\n"
+            << QList<int>{2, 3, 4} << QStringList{invalid, invalid, ok};
+        QTest::newRow("NUL bytes in quotes and on a line of their own")
+            << header + "\"Ro" + '\0' + "ma\";00187\n" + '\0' + "\nCantù;22063\n" << QList<int>{2, 3, 4}
+            << QStringList{invalid, invalid, ok};
+        QTest::newRow("invalid UTF-8 after a byte order mark, then a valid row")
+            << "\xEF\xBB\xBF" + header + "Cant\xF9;22063\nRoma;00187\n" << QList<int>{2, 3} << QStringList{invalid, ok};
+        QList<int> afterQuote{2};
+        QStringList afterQuoteOutcomes{invalid};
+        for (int line = 3; line < 20003; ++line) {
+            afterQuote << line;
+            afterQuoteOutcomes << ok;
+        }
+        QTest::newRow("a quote never closed, then 20,000 rows")
+            << header + "\"Roma;00187\n" + QByteArray("Cantù;22063\n").repeated(20000) << afterQuote
+            << afterQuoteOutcomes;
     }
 
     void givesEachRowItsLineAndVerdict()
@@ -66,6 +86,8 @@ private slots:
         QStringList readOutcomes;
         while (const std::optional<ListRow> row = addresses.next()) {
             QVERIFY(row->raw.size() <= CsvReader::kListLimits.record);
+            for (const QString &field : std::as_const(row->fields))
+                QVERIFY(field.size() <= CsvReader::kListLimits.field);
             readLines << row->line;
             readOutcomes << Verdict::text(checkRow(check, columns, *row, 2).outcome);
         }
