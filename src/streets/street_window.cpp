@@ -123,10 +123,56 @@ void TZone::buildLayout()
     setFixedSize(443, 310);
     setFont(windowFont(11, true));
     const QFont regular = windowFont(12);
-    const QFont bold = windowFont(12, true);
 
     QFrame *top = panel(this, "Panel1", 0, 0, 443, 113, 2);
     top->setAccessibleName(QStringLiteral("Città e ricerca"));
+    const QList<QWidget *> genericCap = buildCityChoice(top);
+    QLabel *searchLabel = place(new QLabel(QStringLiteral("Cerca"), top), "Label1", 24, 77, 34, 17);
+    searchLabel->setFont(regular);
+    fitCaption(searchLabel);
+    m_pane = std::make_unique<SearchPane>(SearchPane::Layout{
+        "CercaZona", QRect(64, 74, 265, 21), StreetRecord::kStreet.capacity,
+        QStringLiteral("Immetti la via o piazza, anche parziale, da ricercare"), QStringLiteral("Cerca via o piazza"),
+        "Label3", QStringLiteral("Note :"), QRect(8, 8, 32, 13), "Edit1", QRect(40, 8, 393, 12),
+        {{"Panel4", QStringLiteral("VIA / PIAZZA"), 7, 243}, {"Panel5", QStringLiteral("DENOM. URBANISTICA"), 250, 169}},
+        "StringGrid2", QRect(7, 42, 428, 125), streetRowsPerPage, QStringLiteral("Vie e piazze"),
+        "ScrollBar2", QRect(419, 24, 17, 143), QStringLiteral("Scorri le vie")});
+    CercaZona = m_pane->buildField(top);
+    searchLabel->setBuddy(CercaZona);
+    buildExitButton(top);
+
+    QFrame *results = panel(this, "Panel2", 0, 113, 443, 175, 2);
+    results->setAccessibleName(QStringLiteral("Vie trovate"));
+    m_pane->buildList(results);
+    fitCaption(m_pane->noteLabel());
+    m_pane->noteEdit()->setAccessibleDescription(QStringLiteral("Numeri civici e note della via selezionata"));
+    for (QLabel *title : m_pane->titles())
+        title->setFont(font());
+    StringGrid2 = m_pane->grid();
+    StringGrid2->setFont(regular);
+    // A copied row carries the street's postal code too.
+    StringGrid2->copyExtras = [this](int row) { return QStringList{m_rows.value(row).street.cap}; };
+
+    auto *statusPanel = place(new Panel(this), "ZoneHint", 0, 288, 443, 22);
+    statusPanel->setBevels(Panel::Bevel::Raised, Panel::Bevel::Lowered);
+    statusPanel->setAlignment(Qt::AlignCenter);
+    statusPanel->setFont(regular);
+    colour(statusPanel, QPalette::WindowText, kNavy);
+    m_status = std::make_unique<StatusLine>(this, statusPanel);
+    m_cityControls = genericCap + QList<QWidget *>{CercaZona, searchLabel, results};
+
+    // Without a city only the picture, the city list, "&Esci" and the status
+    // line are there.
+    showCityControls(false);
+    setTabOrder(CercaZona, StringGrid2);
+}
+
+// The picture, the city list and the city's generic code, in the top
+// panel; gives the generic code's label and field, shown only with a city.
+QList<QWidget *> TZone::buildCityChoice(QFrame *top)
+{
+    const QFont regular = windowFont(12);
+    const QFont bold = windowFont(12, true);
     QLabel *picturePlace = place(new QLabel(top), "Image1", 34, 18, 49, 49);
     picturePlace->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picturePlace->setPixmap(picture(QStringLiteral(":/streets/street.rgba"), QSize(49, 49)));
@@ -157,18 +203,12 @@ void TZone::buildLayout()
     ECapGen->setAccessibleName(QStringLiteral("C.A.P. Generico"));
     ECapGen->setAccessibleDescription(QStringLiteral("Il C.A.P. generico della città scelta"));
     genericCapLabel->setBuddy(ECapGen);
-    QLabel *searchLabel = place(new QLabel(QStringLiteral("Cerca"), top), "Label1", 24, 77, 34, 17);
-    searchLabel->setFont(regular);
-    fitCaption(searchLabel);
-    m_pane = std::make_unique<SearchPane>(SearchPane::Layout{
-        "CercaZona", QRect(64, 74, 265, 21), StreetRecord::kStreet.capacity,
-        QStringLiteral("Immetti la via o piazza, anche parziale, da ricercare"), QStringLiteral("Cerca via o piazza"),
-        "Label3", QStringLiteral("Note :"), QRect(8, 8, 32, 13), "Edit1", QRect(40, 8, 393, 12),
-        {{"Panel4", QStringLiteral("VIA / PIAZZA"), 7, 243}, {"Panel5", QStringLiteral("DENOM. URBANISTICA"), 250, 169}},
-        "StringGrid2", QRect(7, 42, 428, 125), streetRowsPerPage, QStringLiteral("Vie e piazze"),
-        "ScrollBar2", QRect(419, 24, 17, 143), QStringLiteral("Scorri le vie")});
-    CercaZona = m_pane->buildField(top);
-    searchLabel->setBuddy(CercaZona);
+    return {genericCapLabel, ECapGen};
+}
+
+void TZone::buildExitButton(QFrame *top)
+{
+    const QFont regular = windowFont(12);
     QFrame *exitPanel = panel(top, "Panel3", 345, 47, 79, 49, 1);
     exitPanel->setAccessibleName(QStringLiteral("Uscita"));
     auto *exit = place(new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("&Esci"),
@@ -179,31 +219,6 @@ void TZone::buildLayout()
     exit->setAutoDefault(false);
     setHint(exit, QStringLiteral("Ritorna a Zelvora"));
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
-
-    QFrame *results = panel(this, "Panel2", 0, 113, 443, 175, 2);
-    results->setAccessibleName(QStringLiteral("Vie trovate"));
-    m_pane->buildList(results);
-    fitCaption(m_pane->noteLabel());
-    m_pane->noteEdit()->setAccessibleDescription(QStringLiteral("Numeri civici e note della via selezionata"));
-    for (QLabel *title : m_pane->titles())
-        title->setFont(font());
-    StringGrid2 = m_pane->grid();
-    StringGrid2->setFont(regular);
-    // A copied row carries the street's postal code too.
-    StringGrid2->copyExtras = [this](int row) { return QStringList{m_rows.value(row).street.cap}; };
-
-    auto *statusPanel = place(new Panel(this), "ZoneHint", 0, 288, 443, 22);
-    statusPanel->setBevels(Panel::Bevel::Raised, Panel::Bevel::Lowered);
-    statusPanel->setAlignment(Qt::AlignCenter);
-    statusPanel->setFont(regular);
-    colour(statusPanel, QPalette::WindowText, kNavy);
-    m_status = std::make_unique<StatusLine>(this, statusPanel);
-    m_cityControls = {genericCapLabel, ECapGen, CercaZona, searchLabel, results};
-
-    // Without a city only the picture, the city list, "&Esci" and the status
-    // line are there.
-    showCityControls(false);
-    setTabOrder(CercaZona, StringGrid2);
 }
 
 int TZone::scaled(int size) const

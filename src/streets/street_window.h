@@ -12,6 +12,7 @@
 #include <memory>
 
 class QComboBox;
+class QFrame;
 class QLabel;
 
 namespace zelvora {
@@ -74,6 +75,8 @@ private:
     QList<QWidget *> m_cityControls;
 
     void buildLayout();
+    QList<QWidget *> buildCityChoice(QFrame *top);
+    void buildExitButton(QFrame *top);
     void FormCreate();
     void FormDestroy();
     void showCityControls(bool withCity);
