@@ -900,6 +900,9 @@ def check_file(path):
 
 EVIDENCE_HEADER = ["street", "designation", "first", "last", "parity", "cap", "sources", "kind"]
 PARITY = {None: "T", "DISPARI": "D", "PARI": "P"}
+# The largest house number the evidence file holds; the Milano register's
+# few larger ones (100123 in Piazza Luigi di Savoia) are typing slips.
+EVIDENCE_MAX_NUMBER = 65535
 
 
 def evidence_rows(rows, register, points):
@@ -910,13 +913,13 @@ def evidence_rows(rows, register, points):
     points (kind P, each at its own number; points at the same number with
     the same code are one row naming every source).  A point without number
     is no evidence at a number and is left out; so are streets without a
-    code."""
+    code; so are numbers beyond EVIDENCE_MAX_NUMBER."""
     out = []
     for row in rows:
         if row[7] == "none":
             continue
         street, designation, key = row[0], row[1], row[8]
-        entries = register.get(key)
+        entries = [e for e in register.get(key, []) if e[0] <= EVIDENCE_MAX_NUMBER]
         if entries:
             for first, last, side, code in segments([(e[0], e[2]) for e in entries]):
                 sources = {e[4] for e in entries if first <= e[0] <= last and e[2] == code
@@ -926,7 +929,7 @@ def evidence_rows(rows, register, points):
             continue
         seen = defaultdict(set)
         for number, code, source in points.get(key, []):
-            if number is not None:
+            if number is not None and number <= EVIDENCE_MAX_NUMBER:
                 seen[(number, code)].add(source)
         for (number, code), sources in sorted(seen.items()):
             out.append([street, designation, str(number), str(number), "T", code, "+".join(sorted(sources)), "P"])
