@@ -97,7 +97,6 @@ int BatchCommand::execute(const Options &options, Streams &io)
     columns.append({QStringLiteral("ESITO"), QStringLiteral("esito"), 0});
     OutputWriter writer(options.format, columns, true);
     io.out.write(writer.begin());
-    lookup.preload();
     bool everyLineFound = true;
     while (const std::optional<CsvRecord> line = input.nextLine()) {
         if (!line->error.isEmpty())
