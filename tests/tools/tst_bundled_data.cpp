@@ -283,7 +283,8 @@ private slots:
             QStringList right;
             for (const Range &o : std::as_const(all))
                 if (o.city == r.city && o.street == r.street && o.designation == r.designation
-                    && HouseEvidenceEntry{o.first, o.last, o.parity == u'D' ? Parity::Odd : o.parity == u'P' ? Parity::Even : Parity::All}.covers(number))
+                    && HouseEvidenceEntry{o.first, o.last, o.parity == u'D' ? Parity::Odd : o.parity == u'P' ? Parity::Even : Parity::All,
+                                          o.cap, 1, true}.covers(number))
                     right << o.cap;
             const QString address = QStringLiteral("%1 %2 %3").arg(r.designation, r.street).arg(number);
             const Verdict v = check.check(r.city, r.pv, r.cap, address);
