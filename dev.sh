@@ -66,7 +66,7 @@ fuzz() {
     cmake --build "$dir" -j "$(nproc)"
     "$dir/bin/fuzz_make_seeds" "$dir/seeds"
     local failed=() target
-    for target in record_file locality_files prefix_index street_files csv compile session window_session xlsx ods \
+    for target in record_file locality_files prefix_index street_files house_evidence csv compile session window_session xlsx ods \
                   list address names streets; do
         mkdir -p "$dir/corpus/$target" "$dir/findings/$target" "tests/fuzz_corpus/$target"
         echo "== $target: $seconds s"

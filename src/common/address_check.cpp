@@ -3,14 +3,18 @@
 #include "common/address_rules.h"
 #include "common/error.h"
 #include "common/io_error.h"
-#include "common/record_file.h"
+#include "common/locality_database.h"
+#include "common/record_table.h"
+#include "common/street_directory.h"
 #include "locality/changes_file.h"
 #include "locality/locality_files.h"
 #include "streets/street_files.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSet>
 #include <algorithm>
+#include <limits>
 
 namespace zelvora {
 
@@ -51,6 +55,96 @@ std::vector<StreetMatcher::Street> withoutAliases(std::vector<StreetMatcher::Str
     return kept;
 }
 
+// The codes of entries, in code order, each once.
+QStringList entryCodes(const QList<HouseEvidenceEntry> &entries)
+{
+    QStringList codes;
+    for (const HouseEvidenceEntry &e : entries)
+        if (!codes.contains(e.cap))
+            codes.append(e.cap);
+    std::sort(codes.begin(), codes.end());
+    return codes;
+}
+
+// How far an entry's numbers are from `number`; 0 when it covers it.
+int distanceTo(const HouseEvidenceEntry &e, int number)
+{
+    if (e.covers(number))
+        return 0;
+    return number < e.first ? e.first - number : number > e.last ? number - e.last : 1;
+}
+
+// The evidence nearest a house number, as "00185 al n. 113" (two when as near).
+QString nearestEvidence(const QList<HouseEvidenceEntry> &entries, int number)
+{
+    int best = std::numeric_limits<int>::max();
+    for (const HouseEvidenceEntry &e : entries)
+        best = std::min(best, distanceTo(e, number));
+    QStringList nearest;
+    for (const HouseEvidenceEntry &e : entries)
+        if (distanceTo(e, number) == best && nearest.size() < 2)
+            nearest << QStringLiteral("%1 al n. %2").arg(e.cap, e.numbersText());
+    return nearest.join(QStringLiteral(", "));
+}
+
+// The verdict of a street's code by the evidence for the address's house
+// number. A code is wrong only where evidence covers that number and says
+// another; where none does, the street's codes say what they can.
+void judgeByNumber(Verdict &v, const QList<HouseEvidenceEntry> &evidence, const QString &streetCap,
+                   const HouseNumber &house, const QString &cap, QStringView generic)
+{
+    QStringList codes = entryCodes(evidence);
+    if (!streetCap.isEmpty() && !codes.contains(streetCap))
+        codes.prepend(streetCap);
+    // Genova's red numbers are a numbering of their own, which no source tells apart.
+    const int number = house.red ? 0 : house.number;
+    QList<HouseEvidenceEntry> at;
+    for (const HouseEvidenceEntry &e : evidence)
+        if (number > 0 && e.covers(number))
+            at.append(e);
+    const QStringList atCodes = entryCodes(at);
+    // No code, or the city's catch-all, which no street has.
+    if (cap.isEmpty() || cap == generic) {
+        v.outcome = cap.isEmpty() ? Verdict::CapMissing : Verdict::CapGeneric;
+        v.cap = codeList(atCodes.isEmpty() ? codes : atCodes);
+        return;
+    }
+    if (atCodes.contains(cap)) {
+        v.outcome = Verdict::Ok;
+        return;
+    }
+    if (!at.isEmpty()) {
+        v.outcome = Verdict::CapWrong;
+        v.cap = codeList(atCodes);
+        v.note += QStringLiteral(": ") + nearestEvidence(at, number);
+        return;
+    }
+    const quint16 cityPoints = evidencefile::sourceBit(u"torino_city");
+    const bool registered = std::any_of(evidence.begin(), evidence.end(), [&](const HouseEvidenceEntry &e) {
+        return e.isRange || (e.sources & cityPoints);
+    });
+    // One code: a register's, or without a number as the street's code was always checked.
+    if (codes.size() == 1 && (registered || number == 0)) {
+        v.outcome = cap == codes.first() ? Verdict::Ok : Verdict::CapWrong;
+        if (v.outcome == Verdict::CapWrong)
+            v.cap = codes.first();
+        return;
+    }
+    if (number == 0 && !codes.contains(cap)) {
+        v.outcome = Verdict::CapWrong;
+        v.cap = codeList(codes);
+        return;
+    }
+    v.outcome = codes.contains(cap) ? Verdict::CapOfStreet : Verdict::CapUnconfirmed;
+    v.cap = codeList(codes);
+    if (number == 0)
+        v.note += QStringLiteral(": senza civico");
+    else if (!evidence.isEmpty())
+        v.note += QStringLiteral(": n. %1 non verificato, il più vicino %2").arg(number).arg(nearestEvidence(evidence, number));
+    else
+        v.note += QStringLiteral(": n. %1 non verificato").arg(number);
+}
+
 } // namespace
 
 QString Verdict::text(Outcome outcome)
@@ -78,6 +172,10 @@ QString Verdict::text(Outcome outcome)
         return QStringLiteral("VIA SCONOSCIUTA");
     case StreetWithoutCap:
         return QStringLiteral("VIA SENZA CAP NEI DATI APERTI");
+    case CapOfStreet:
+        return QStringLiteral("CAP DELLA VIA, CIVICO NON VERIFICATO");
+    case CapUnconfirmed:
+        return QStringLiteral("CAP NON CONFERMATO");
     case InvalidRow:
         break;
     }
@@ -88,40 +186,35 @@ AddressCheck::AddressCheck(const QString &dataFolder) : m_dataFolder(dataFolder)
 {
     using namespace localityfiles;
     const QDir folder(dataFolder);
-    RecordFile localities;
-    if (!localities.open(folder.filePath(kLocalities), LocalityRecord::kSize))
+    LocalityDatabase db;
+    if (!db.open(dataFolder))
         throw Error(missingFile(folder.filePath(kLocalities)));
-    RecordFile capOrder;
-    if (!capOrder.open(folder.filePath(kCapOrder), CapOrderEntry::kSize))
+    if (db.openMode(SearchMode::Cap) == kCapOrder)
         throw Error(missingFile(folder.filePath(kCapOrder)));
 
-    const QByteArray all = localities.readAll();
-    const int count = static_cast<int>(all.size() / LocalityRecord::kSize);
+    const int count = db.count();
     m_localities.reserve(count);
     for (int i = 0; i < count; ++i) {
-        const LocalityRecord r = LocalityRecord::decode(all.mid(qsizetype(i) * LocalityRecord::kSize, LocalityRecord::kSize));
+        const LocalityRecord r = db.record(i);
         QStringList words = nameWords(r.locality);
         m_localities.push_back({r.locality, r.pv, {}, nameKey(words)});
         m_byKey[m_localities.back().key] << i;
         m_words.push_back(std::move(words));
     }
     // Every code of every locality, from the postal-code order.
-    const QByteArray entries = capOrder.readAll();
-    for (qsizetype at = 0; at + CapOrderEntry::kSize <= entries.size(); at += CapOrderEntry::kSize) {
-        const CapOrderEntry e = CapOrderEntry::decode(entries.mid(at, CapOrderEntry::kSize));
+    for (int at = 0; at < db.orderCount(SearchMode::Cap); ++at) {
+        const CapOrderEntry e = CapOrderEntry::decode(db.orderRecord(SearchMode::Cap, at));
         if (e.localityNo >= 1 && e.localityNo <= count && !m_localities[e.localityNo - 1].codes.contains(e.cap))
             m_localities[e.localityNo - 1].codes << e.cap;
     }
     for (Locality &l : m_localities)
         l.codes.sort();
 
-    RecordFile provinces;
-    if (provinces.open(folder.filePath(kProvinces), ProvinceRecord::kSize)) {
-        QStringList codes;
-        QStringList names;
-        loadProvinceTable(provinces, codes, names);
-        for (qsizetype i = 0; i < codes.size(); ++i)
-            m_provinceByName.insert(nameKey(names.at(i)), codes.at(i));
+    // By the name of a province, the last of its names in cap.pv wins.
+    if (db.openProvinces()) {
+        const ProvinceTable &provinces = db.provinces();
+        for (qsizetype i = 0; i < provinces.provinceCodes.size(); ++i)
+            m_provinceByName.insert(nameKey(provinces.provinceNames.at(i)), provinces.provinceCodes.at(i));
     } else {
         m_warnings << missingFile(folder.filePath(kProvinces)) + QStringLiteral(": province solo per sigla");
     }
@@ -141,15 +234,15 @@ AddressCheck::~AddressCheck() = default;
 
 void AddressCheck::loadChanges(const QString &path)
 {
-    RecordFile changes;
-    if (!changes.open(path, ChangeRecord::kSize)) {
+    const std::optional<QByteArray> file = folderReader(QFileInfo(path).path())(QFileInfo(path).fileName());
+    if (!file) {
         m_warnings << missingFile(path)
                           + QStringLiteral(": codi e province cambiati, altri nomi e comuni soppressi non riconosciuti");
         return;
     }
-    const QByteArray records = changes.readAll();
-    for (qsizetype at = 0; at + ChangeRecord::kSize <= records.size(); at += ChangeRecord::kSize) {
-        const ChangeRecord r = ChangeRecord::decode(records.mid(at, ChangeRecord::kSize));
+    const RecordTable changes(*file, ChangeRecord::kSize, path);
+    for (int at = 0; at < changes.count(); ++at) {
+        const ChangeRecord r = ChangeRecord::decode(changes.at(at));
         if (r.kind.size() != 1)
             continue;
         const Change change{r.pv, r.cap, r.newCap, r.newLocality, r.newPv, r.year};
@@ -244,29 +337,35 @@ const StreetMatcher *AddressCheck::streetsOf(int cityRow)
         m_warnings << missingCityFilesText(files);
         return nullptr;
     }
-    // The streets and their notes, each file in one read.
-    RecordFile streetsFile;
-    if (!streetsFile.open(files.streets, StreetRecord::kSize))
-        throw IoError(QStringLiteral("Impossibile aprire %1").arg(QDir::toNativeSeparators(files.streets)));
-    std::vector<QString> notes;
-    if (files.outcome == CityOutcome::Opened) {
-        RecordFile notesFile;
-        if (notesFile.open(files.notes, StreetNote::kSize)) {
-            const QByteArray all = notesFile.readAll();
-            for (qsizetype at = 0; at + StreetNote::kSize <= all.size(); at += StreetNote::kSize)
-                notes.push_back(StreetNote::decode(all.mid(at, StreetNote::kSize)).text);
-        }
-    }
-    const QByteArray all = streetsFile.readAll();
+    StreetDirectory directory;
+    directory.open(files);
     std::vector<StreetMatcher::Street> streets;
-    streets.reserve(all.size() / StreetRecord::kSize);
-    for (qsizetype at = 0; at + StreetRecord::kSize <= all.size(); at += StreetRecord::kSize) {
-        const StreetRecord r = StreetRecord::decode(all.mid(at, StreetRecord::kSize));
-        const bool noted = r.noteNo >= 1 && r.noteNo <= static_cast<int>(notes.size());
-        streets.push_back({r.street, r.designation, r.cap, noted ? notes[r.noteNo - 1] : QString()});
+    streets.reserve(directory.count());
+    for (int i = 0; i < directory.count(); ++i) {
+        const StreetRecord r = directory.record(i);
+        // A note number outside the notes is no note here.
+        const bool noted = r.noteNo >= 1 && r.noteNo <= directory.noteCount();
+        streets.push_back({r.street, r.designation, r.cap, noted ? directory.note(r) : QString()});
     }
     m_cities[cityRow] = std::make_unique<StreetMatcher>(withoutAliases(std::move(streets), m_records[cityRow]), cityRow);
+    loadEvidence(cityRow, files.streets, directory.count());
     return m_cities[cityRow].get();
+}
+
+// The city's house-number evidence beside its street file, when it has one;
+// a damaged one is left out with a warning, and the city is checked by street.
+void AddressCheck::loadEvidence(int cityRow, const QString &streetsPath, int streetCount)
+{
+    const QString path = QFileInfo(streetsPath).path() + u'/' + cityTable[cityRow].fileBase.toString()
+                         + evidencefile::kSuffix;
+    if (!QFileInfo::exists(path))
+        return;
+    auto evidence = std::make_unique<HouseEvidence>();
+    if (!evidence->open(path, streetCount)) {
+        m_warnings << evidence->error();
+        return;
+    }
+    m_evidence[cityRow] = std::move(evidence);
 }
 
 Verdict AddressCheck::check(const QString &locality, const QString &pvText, const QString &capText,
@@ -445,6 +544,12 @@ bool AddressCheck::checkStreetOf(Verdict &v, const QString &key, const QString &
         v.note += QStringLiteral(" (scritto %1)").arg(m.writtenDesignation);
     v.city = *city;
     v.street = m_records[*city][m.street];
+    const HouseEvidence *evidence = m_evidence[*city].get();
+    const QList<HouseEvidenceEntry> entries = evidence ? evidence->entries(v.street) : QList<HouseEvidenceEntry>();
+    if (evidence && (!s.cap.isEmpty() || !entries.isEmpty())) {
+        judgeByNumber(v, entries, s.cap, m.houseNumber, cap, cityTable[*city].genericCap);
+        return true;
+    }
     if (s.cap.isEmpty()) {
         v.outcome = Verdict::StreetWithoutCap;
         if (!s.note.isEmpty())

@@ -1,0 +1,154 @@
+#include "street_directory.h"
+
+#include "common/io_error.h"
+#include "common/record_file.h"
+#include "common/short_string.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace zelvora {
+
+namespace {
+
+QByteArray readWhole(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw IoError(QStringLiteral("Impossibile aprire il file %1").arg(path));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw IoError(QStringLiteral("Errore di lettura del file %1: %2")
+                          .arg(QFileInfo(path).fileName(), file.errorString()));
+    return bytes;
+}
+
+class StreetSource : public SearchSource
+{
+public:
+    explicit StreetSource(const StreetDirectory &streets) : m_streets(streets) {}
+    const PrefixIndex &prefixIndex() const override { return m_streets.prefixIndex(); }
+    int recordCount() const override { return m_streets.count(); }
+    int keyLength() const override { return streetfiles::kKeyLength; }
+    QString key(int index) override { return m_streets.key(index); }
+
+private:
+    const StreetDirectory &m_streets;
+};
+
+} // namespace
+
+void StreetDirectory::open(const CityFiles &city)
+{
+    *this = {};
+    if (city.outcome == CityOutcome::NotOpened)
+        return;
+    std::optional<QByteArray> notes;
+    if (city.outcome == CityOutcome::Opened)
+        notes = readWhole(city.notes);
+    open(readWhole(city.streets), readWhole(city.index), notes, QFileInfo(city.streets).completeBaseName());
+}
+
+void StreetDirectory::open(const QByteArray &streets, const QByteArray &index, const std::optional<QByteArray> &notes,
+                           const QString &base)
+{
+    using namespace streetfiles;
+    *this = {};
+    std::optional<RecordTable> noteTable;
+    if (notes)
+        noteTable = RecordTable(*notes, StreetNote::kSize, base + kNotesSuffix);
+    set(RecordTable(streets, StreetRecord::kSize, base + kStreetsSuffix),
+        RecordTable(index, PrefixIndexEntry::kSize, base + kIndexSuffix), std::move(noteTable));
+}
+
+void StreetDirectory::openFiles(const CityFiles &city)
+{
+    *this = {};
+    if (city.outcome == CityOutcome::NotOpened)
+        return;
+    const auto open = [](const QString &path, int recordSize) {
+        auto file = std::make_unique<RecordFile>();
+        if (!file->open(path, recordSize))
+            throw IoError(QStringLiteral("Impossibile aprire il file %1").arg(path));
+        return RecordTable(std::move(file));
+    };
+    RecordTable streets = open(city.streets, StreetRecord::kSize);
+    RecordTable index = open(city.index, PrefixIndexEntry::kSize);
+    std::optional<RecordTable> notes;
+    if (city.outcome == CityOutcome::Opened)
+        notes = open(city.notes, StreetNote::kSize);
+    set(std::move(streets), std::move(index), std::move(notes));
+}
+
+void StreetDirectory::openFiles(QIODevice *streets, QIODevice *index, QIODevice *notes, const QString &base)
+{
+    using namespace streetfiles;
+    *this = {};
+    const auto open = [&](QIODevice *device, int recordSize, const QString &suffix) {
+        auto file = std::make_unique<RecordFile>();
+        if (!file->open(device, recordSize, base + suffix))
+            throw IoError(QStringLiteral("Impossibile aprire il file %1").arg(base + suffix));
+        return RecordTable(std::move(file));
+    };
+    RecordTable streetTable = open(streets, StreetRecord::kSize, kStreetsSuffix);
+    RecordTable indexTable = open(index, PrefixIndexEntry::kSize, kIndexSuffix);
+    std::optional<RecordTable> noteTable;
+    if (notes)
+        noteTable = open(notes, StreetNote::kSize, kNotesSuffix);
+    set(std::move(streetTable), std::move(indexTable), std::move(noteTable));
+}
+
+// Takes the files once the index is read and checked: nothing is open when
+// that throws.
+void StreetDirectory::set(RecordTable streets, RecordTable index, std::optional<RecordTable> notes)
+{
+    PrefixIndex prefixes(index.all());
+    checkStreetIndex(prefixes, streets.count(), index.name(), streets.name());
+    m_streets = std::move(streets);
+    m_indexFile = std::move(index);
+    m_index = std::move(prefixes);
+    m_notesAvailable = notes.has_value();
+    if (notes)
+        m_notes = std::move(*notes);
+    m_open = true;
+}
+
+// The search trusts the index to name groups inside the street file, in
+// order: entries whose prefixes do not ascend, or whose first streets do not
+// ascend inside the file, are a damaged index.
+void checkStreetIndex(const PrefixIndex &index, int streets, const QString &indexName, const QString &streetsName)
+{
+    for (int i = 0; i < index.size(); ++i) {
+        const int first = index.at(i).firstRecord;
+        if (first < 1 || first > streets)
+            throw IoError(QStringLiteral("Voce %1 dell'indice %2: la via %3 è fuori dal file %4 (%5 record)")
+                              .arg(i + 1)
+                              .arg(indexName)
+                              .arg(first)
+                              .arg(streetsName)
+                              .arg(streets));
+        if (i > 0 && (first <= index.at(i - 1).firstRecord
+                      || compareCp1252(index.at(i - 1).prefix(), index.at(i).prefix()) >= 0))
+            throw IoError(QStringLiteral("Voce %1 dell'indice %2 fuori ordine").arg(i + 1).arg(indexName));
+    }
+}
+
+QString StreetDirectory::key(int index) const
+{
+    return readText(m_streets.at(index).constData(), StreetRecord::kStreet);
+}
+
+QString StreetDirectory::note(int noteNo) const
+{
+    if (!m_notesAvailable || noteNo <= 0)
+        return {};
+    return StreetNote::decode(m_notes.number(noteNo, QStringLiteral("Nota"))).text;
+}
+
+Found StreetDirectory::find(const QString &text) const
+{
+    StreetSource source(*this);
+    return findText(text, source);
+}
+
+} // namespace zelvora
