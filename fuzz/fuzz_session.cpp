@@ -14,18 +14,13 @@
 #include "app/toolkit/string_grid.h"
 #include "common/incremental_search.h"
 #include "common/io_error.h"
-#include "common/prefix_index.h"
-#include "common/record_file.h"
-#include "locality/locality_files.h"
-#include "locality/search_modes.h"
+#include "common/locality_database.h"
 
-#include <QBuffer>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QWidget>
-#include <array>
-#include <memory>
 
 using namespace zelvora;
 
@@ -56,99 +51,61 @@ struct Controls
     }
 };
 
-enum Mode { Locality, Cap, Province };
-
-// Where each mode's files are among the session's buffers (-1: localita.loc
-// itself); the rest is the program's table of search modes.
-struct ModeFiles
-{
-    int order;
-    int index;
-};
-constexpr std::array<ModeFiles, 3> kModes{{{-1, 1}, {2, 3}, {4, 5}}};
-
-// The order files of the session, read as the locality search reads them.
+// The session's data set, read through the core as every reader reads it,
+// with the read position of the list.
 class Session : public PageSource, public SearchSource
 {
 public:
     explicit Session(const QList<QByteArray> &parts)
     {
-        for (int i = 0; i < 6; ++i)
-            m_buffers[i].setData(parts.value(i + 1));
-        FUZZ_CHECK(m_localities.open(&m_buffers[0], LocalityRecord::kSize, localityfiles::kLocalities));
+        using namespace localityfiles;
+        const QStringList names{kLocalities, kLocalityIndex, kCapOrder, kCapIndex, kPvOrder, kPvIndex};
+        QHash<QString, QByteArray> files;
+        for (int i = 0; i < names.size(); ++i)
+            files.insert(names.at(i), parts.value(i + 1));
+        FUZZ_CHECK(m_db.open([files](const QString &name) { return std::optional(files.value(name)); }));
     }
 
-    Mode mode = Locality;
+    SearchMode mode = SearchMode::Locality;
     int currentRecord = 0;
     int records = 0;
     int lastRow = 0;
-    PrefixIndex prefixes;
 
-    void switchMode(Mode next, PagedList &list)
+    void switchMode(SearchMode next, PagedList &list)
     {
-        const ModeFiles &files = kModes[next];
-        if (files.order >= 0)
-            FUZZ_CHECK(m_orders[next].open(&m_buffers[files.order], searchModes()[next].orderRecordSize, QStringLiteral("order")));
-        FUZZ_CHECK(m_index.open(&m_buffers[files.index], PrefixIndexEntry::kSize, QStringLiteral("index")));
+        FUZZ_CHECK(m_db.openMode(next).isEmpty());
         mode = next;
-        records = order().count();
+        m_cursor = OrderCursor(m_db, next);
+        records = m_db.orderCount(next);
         currentRecord = 0;
-        prefixes = {};
         list.showFirstPage(true);
         list.scrollBar()->setPosition(0);
         list.scrollBar()->setMaximum(records);
-        prefixes = PrefixIndex(m_index.readAll());
     }
 
-    // The rows a page from record `first` shows, read afresh on files of
-    // their own: what the list must show when no read has failed.
+    // The rows a page from record `first` shows: what the list must show
+    // when no read has failed.
     QList<QStringList> rowsAt(int first, int rows) const
     {
-        QBuffer localityBytes, orderBytes;
-        localityBytes.setData(m_buffers[0].data());
-        RecordFile localities, order;
-        FUZZ_CHECK(localities.open(&localityBytes, LocalityRecord::kSize, localityfiles::kLocalities));
-        const ModeFiles &files = kModes[mode];
-        if (files.order >= 0) {
-            orderBytes.setData(m_buffers[files.order].data());
-            FUZZ_CHECK(order.open(&orderBytes, searchModes()[mode].orderRecordSize, QStringLiteral("order")));
-        }
         QList<QStringList> expected;
         for (int i = first; i < first + rows; ++i) {
-            LocalityRecord record;
-            if (mode == Cap)
-                record = readLocalityNo(localities, CapOrderEntry::decode(order.readAt(i)).localityNo);
-            else if (mode == Province)
-                record = readLocalityNo(localities, PvOrderEntry::decode(order.readAt(i)).localityNo);
-            else
-                record = LocalityRecord::decode(localities.readAt(i));
+            const LocalityRecord record = LocalityRecord::decode(m_db.inOrder(mode, i));
             expected.append({record.locality, record.pv, record.cap});
         }
         return expected;
     }
 
-    const PrefixIndex &prefixIndex() const override { return prefixes; }
+    const PrefixIndex &prefixIndex() const override { return m_db.prefixIndex(mode); }
     int recordCount() const override { return records; }
-    int keyLength() const override { return searchModes()[mode].keyLength; }
-    QString key(int index) override
-    {
-        if (mode == Cap)
-            return CapOrderEntry::decode(m_orders[Cap].readAt(index)).cap;
-        return LocalityRecord::decode(m_localities.readAt(index)).locality;
-    }
+    int keyLength() const override { return searchModeInfo(mode).keyLength; }
+    QString key(int index) override { return m_db.key(mode, index); }
 
-    int readPosition() const override { return order().position(); }
-    void seek(int index) override { order().seek(index); }
-    bool atEnd() const override { return order().atEnd(); }
+    int readPosition() const override { return m_cursor.position(); }
+    void seek(int index) override { m_cursor.seek(index); }
+    bool atEnd() const override { return m_cursor.atEnd(); }
     void readRow(QStringList &cells) override
     {
-        LocalityRecord record;
-        if (mode == Cap)
-            record = readLocalityNo(m_localities, CapOrderEntry::decode(m_orders[Cap].readNext()).localityNo);
-        else if (mode == Province)
-            record = readLocalityNo(m_localities, PvOrderEntry::decode(m_orders[Province].readNext()).localityNo);
-        else
-            record = LocalityRecord::decode(m_localities.readNext());
+        const LocalityRecord record = LocalityRecord::decode(m_cursor.next());
         m_notes.append(record.note);
         cells = {record.locality, record.pv, record.cap};
     }
@@ -156,15 +113,8 @@ public:
     QString note(int row) const override { return m_notes.value(row); }
 
 private:
-    RecordFile &order() const
-    {
-        return mode == Locality ? m_localities : m_orders[mode];
-    }
-
-    QBuffer m_buffers[6];
-    mutable RecordFile m_localities;
-    mutable RecordFile m_orders[3];
-    RecordFile m_index;
+    LocalityDatabase m_db;
+    OrderCursor m_cursor{m_db, SearchMode::Locality};
     QStringList m_notes;
 };
 
@@ -194,13 +144,13 @@ ZELVORA_FUZZ_TARGET(session)
         return field;
     };
     const auto type = [&](const QString &text) {
-        field = text.left(searchModes()[session.mode].maxLength);
+        field = text.left(searchModeInfo(session.mode).maxLength);
         guarded([&] {
             search.search(field, session);
         });
     };
     const int errorsBefore = controls->boxes.shown;
-    guarded([&] { session.switchMode(Locality, list); });
+    guarded([&] { session.switchMode(SearchMode::Locality, list); });
 
     static const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp,
                                    Qt::Key_Return, Qt::Key_Escape};
@@ -245,7 +195,7 @@ ZELVORA_FUZZ_TARGET(session)
             break;
         case 9: // another search mode, the field emptied first
             type(QString());
-            guarded([&] { session.switchMode(static_cast<Mode>(arg % 3), list); });
+            guarded([&] { session.switchMode(SearchMode(arg % 3), list); });
             field.clear();
             ++i;
             break;

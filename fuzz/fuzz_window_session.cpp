@@ -17,6 +17,7 @@
 #include "app/toolkit/edit.h"
 #include "app/toolkit/scroll_bar.h"
 #include "app/toolkit/string_grid.h"
+#include "common/locality_database.h"
 #include "locality/details_dialog.h"
 #include "locality/main_window.h"
 #include "streets/street_details.h"
@@ -25,7 +26,7 @@
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
-#include <QBuffer>
+#include <QHash>
 #include <QComboBox>
 #include <QDir>
 #include <QPushButton>
@@ -267,23 +268,15 @@ private:
         FUZZ_CHECK(position >= 0 && position <= state.recordCount);
         if (!pageToCheck(view))
             return;
-        // The localities and the order file of the search mode, on files of
-        // their own.
-        QBuffer localityBytes, orderBytes;
-        RecordFile localities, order;
-        localityBytes.setData(m_localities);
-        FUZZ_CHECK(localities.open(&localityBytes, LocalityRecord::kSize, localityfiles::kLocalities));
-        const bool byCap = state.mode == SearchMode::Cap, byProvince = state.mode == SearchMode::Province;
-        if (byCap || byProvince) {
-            orderBytes.setData(byCap ? m_capOrder : m_pvOrder);
-            FUZZ_CHECK(order.open(&orderBytes, byCap ? CapOrderEntry::kSize : PvOrderEntry::kSize,
-                                  QStringLiteral("order")));
-        }
+        // The localities and the order file of the search mode, read whole
+        // by the core rather than by the window's reader.
+        using namespace localityfiles;
+        const QHash<QString, QByteArray> files{{kLocalities, m_localities}, {kCapOrder, m_capOrder}, {kPvOrder, m_pvOrder}};
+        LocalityDatabase db;
+        FUZZ_CHECK(db.open([&files](const QString &name) { return std::optional(files.value(name)); }));
+        db.openMode(state.mode);
         FUZZ_CHECK(showsRowsBefore(view, position, state.recordCount, [&](int index) {
-            const LocalityRecord record =
-                byCap        ? readLocalityNo(localities, CapOrderEntry::decode(order.readAt(index)).localityNo)
-                : byProvince ? readLocalityNo(localities, PvOrderEntry::decode(order.readAt(index)).localityNo)
-                             : LocalityRecord::decode(localities.readAt(index));
+            const LocalityRecord record = LocalityRecord::decode(db.inOrder(state.mode, index));
             return QStringList{record.locality, record.pv, record.cap};
         }));
     }

@@ -48,6 +48,13 @@ const QByteArray kCityCsv =
     "ZANARDELLI,VIA,,00186,,\n"
     "CORSO,VIA DEL,,00186,,\"N. 1\"\n";
 
+const QByteArray kEvidenceCsv =
+    "street,designation,first,last,parity,cap,sources,kind\n"
+    "GARIBALDI GIUSEPPE,VIA,1,25,D,00153,schools,R\n"
+    "GARIBALDI GIUSEPPE,VIA,2,30,P,00153,milano_register+offices,R\n"
+    "CORSO,VIA DEL,1,1,T,00186,schools+pharmacy_register,P\n"
+    "CORSO,VIA DEL,18,18,T,00187,libraries,P\n";
+
 datac::DataFiles compiled()
 {
     QList<datac::Fault> faults;
@@ -56,9 +63,11 @@ datac::DataFiles compiled()
     const datac::Sources sources = datac::sourcesFromTables(localities, QStringLiteral("localities.csv"), provinces,
                                                             QStringLiteral("provinces.csv"), faults);
     const datac::DataFiles files = datac::compileLocalities(sources, faults);
-    const datac::CitySource city =
+    datac::CitySource city =
         datac::citySourceFromTable(datac::parseCsv(kCityCsv, QStringLiteral("roma.csv"), faults),
                                    QStringLiteral("roma.csv"), faults);
+    datac::evidenceFromTable(datac::parseCsv(kEvidenceCsv, QStringLiteral("roma.evi.csv"), faults),
+                             QStringLiteral("roma.evi.csv"), city, faults);
     datac::DataFiles all = files;
     const datac::DataFiles streets = datac::compileCity(city, QStringLiteral("roma"), faults);
     for (auto it = streets.cbegin(); it != streets.cend(); ++it)
@@ -143,7 +152,10 @@ QMap<QString, QList<QByteArray>> seedInputs()
     seeds["street_files"] = {joinParts({f.value(QStringLiteral("roma.loc")), f.value(QStringLiteral("roma.lox")),
                                         f.value(QStringLiteral("roma.civ"))}),
                              joinParts({f.value(QStringLiteral("roma.loc")), f.value(QStringLiteral("roma.lox"))})};
-    seeds["csv"] = {kLocalitiesCsv, kProvincesCsv, kCityCsv};
+    // The number of streets, or 0xff for a count not known; then the file.
+    seeds["house_evidence"] = {QByteArray(1, char(6)) + f.value(QStringLiteral("roma.evi")),
+                               QByteArray(1, char(0xff)) + f.value(QStringLiteral("roma.evi"))};
+    seeds["csv"] = {kLocalitiesCsv, kProvincesCsv, kCityCsv, kEvidenceCsv};
     seeds["xlsx"] = xlsxSeeds();
     seeds["ods"] = {odsSeed()};
     seeds["compile"] = {QByteArray(1, '\0') + joinParts({kLocalitiesCsv, kProvincesCsv}),

@@ -62,24 +62,24 @@ int LookupCommand::execute(const Options &options, Streams &io)
     return kNothing;
 }
 
-int BatchCommand::execute(const Options &options, Streams &io)
+namespace {
+
+// The list of texts: a file, or the standard input for "-". Before each
+// read, which may wait for more input, the answers so far go out: a program
+// at the other end of a pipe may wait for them before it sends more. No text
+// to search is anywhere near a line's limit, so input without line ends is
+// not held in memory whole.
+constexpr qsizetype kLongestLine = 1 << 20;
+CsvReader batchInput(const QString &name, QFile &file, Streams &io)
 {
-    Lookup lookup(options.kind, options.dataFolder, options.city, options.details);
-    warn(io, lookup);
-    QFile file;
     int fd = STDIN_FILENO;
-    if (*options.batch != u"-") {
-        file.setFileName(*options.batch);
+    if (name != u"-") {
+        file.setFileName(name);
         if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            throw Error(QStringLiteral("impossibile leggere il file %1").arg(*options.batch));
+            throw Error(QStringLiteral("impossibile leggere il file %1").arg(name));
         fd = file.handle();
     }
-    // Before each read, which may wait for more input, the answers so far go
-    // out: a program at the other end of a pipe may wait for them before it
-    // sends more. No text to search is anywhere near a line's limit, so
-    // input without line ends is not held in memory whole.
-    constexpr qsizetype kLongestLine = 1 << 20;
-    CsvReader input(
+    return CsvReader(
         [&io, fd](char *data, qsizetype size) -> qsizetype {
             io.out.flush();
             for (;;) {
@@ -92,38 +92,54 @@ int BatchCommand::execute(const Options &options, Streams &io)
             }
         },
         '\n', {0, kLongestLine});
+}
+
+// The answer to one line: the text, the first row found (empty values
+// without one) and the outcome.
+QStringList batchAnswer(const Lookup &lookup, const QString &text, const LookupResult &result)
+{
+    QStringList values;
+    values.reserve(lookup.columns().size() + 2);
+    values << text;
+    if (result.rows.isEmpty())
+        values.resize(1 + lookup.columns().size());
+    else
+        values << result.rows.first();
+    switch (result.status) {
+    case LookupResult::Found:
+        values << QStringLiteral("trovato");
+        break;
+    case LookupResult::NotFound:
+        values << QStringLiteral("nessun risultato");
+        break;
+    case LookupResult::BadInput:
+        values << result.message;
+        break;
+    }
+    return values;
+}
+
+} // namespace
+
+int BatchCommand::execute(const Options &options, Streams &io)
+{
+    Lookup lookup(options.kind, options.dataFolder, options.city, options.details);
+    warn(io, lookup);
+    QFile file;
+    CsvReader input = batchInput(*options.batch, file, io);
     QList<Column> columns = lookup.columns();
     columns.prepend({QStringLiteral("TESTO"), QStringLiteral("testo"), lookup.keyCapacity()});
     columns.append({QStringLiteral("ESITO"), QStringLiteral("esito"), 0});
     OutputWriter writer(options.format, columns, true);
     io.out.write(writer.begin());
-    lookup.preload();
     bool everyLineFound = true;
     while (const std::optional<CsvRecord> line = input.nextLine()) {
         if (!line->error.isEmpty())
             throw Error(QStringLiteral("una riga dell'elenco supera %1 byte: non è un elenco di testi").arg(kLongestLine));
         const QString text = QString::fromUtf8(line->raw);
         const LookupResult result = lookup.find(text, 1);
-        QStringList values;
-        values.reserve(lookup.columns().size() + 2);
-        values << text;
-        if (result.rows.isEmpty())
-            values.resize(1 + lookup.columns().size());
-        else
-            values << result.rows.first();
-        switch (result.status) {
-        case LookupResult::Found:
-            values << QStringLiteral("trovato");
-            break;
-        case LookupResult::NotFound:
-            values << QStringLiteral("nessun risultato");
-            break;
-        case LookupResult::BadInput:
-            values << result.message;
-            break;
-        }
         everyLineFound = everyLineFound && result.status == LookupResult::Found;
-        io.out.write(writer.row(values));
+        io.out.write(writer.row(batchAnswer(lookup, text, result)));
     }
     io.out.write(writer.end());
     io.out.flush();

@@ -3,12 +3,15 @@
 #include "common/address_rules.h"
 #include "common/error.h"
 #include "common/io_error.h"
-#include "common/record_file.h"
+#include "common/locality_database.h"
+#include "common/record_table.h"
+#include "common/street_directory.h"
 #include "locality/changes_file.h"
 #include "locality/locality_files.h"
 #include "streets/street_files.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSet>
 #include <algorithm>
 
@@ -88,40 +91,35 @@ AddressCheck::AddressCheck(const QString &dataFolder) : m_dataFolder(dataFolder)
 {
     using namespace localityfiles;
     const QDir folder(dataFolder);
-    RecordFile localities;
-    if (!localities.open(folder.filePath(kLocalities), LocalityRecord::kSize))
+    LocalityDatabase db;
+    if (!db.open(dataFolder))
         throw Error(missingFile(folder.filePath(kLocalities)));
-    RecordFile capOrder;
-    if (!capOrder.open(folder.filePath(kCapOrder), CapOrderEntry::kSize))
+    if (db.openMode(SearchMode::Cap) == kCapOrder)
         throw Error(missingFile(folder.filePath(kCapOrder)));
 
-    const QByteArray all = localities.readAll();
-    const int count = static_cast<int>(all.size() / LocalityRecord::kSize);
+    const int count = db.count();
     m_localities.reserve(count);
     for (int i = 0; i < count; ++i) {
-        const LocalityRecord r = LocalityRecord::decode(all.mid(qsizetype(i) * LocalityRecord::kSize, LocalityRecord::kSize));
+        const LocalityRecord r = db.record(i);
         QStringList words = nameWords(r.locality);
         m_localities.push_back({r.locality, r.pv, {}, nameKey(words)});
         m_byKey[m_localities.back().key] << i;
         m_words.push_back(std::move(words));
     }
     // Every code of every locality, from the postal-code order.
-    const QByteArray entries = capOrder.readAll();
-    for (qsizetype at = 0; at + CapOrderEntry::kSize <= entries.size(); at += CapOrderEntry::kSize) {
-        const CapOrderEntry e = CapOrderEntry::decode(entries.mid(at, CapOrderEntry::kSize));
+    for (int at = 0; at < db.orderCount(SearchMode::Cap); ++at) {
+        const CapOrderEntry e = CapOrderEntry::decode(db.orderRecord(SearchMode::Cap, at));
         if (e.localityNo >= 1 && e.localityNo <= count && !m_localities[e.localityNo - 1].codes.contains(e.cap))
             m_localities[e.localityNo - 1].codes << e.cap;
     }
     for (Locality &l : m_localities)
         l.codes.sort();
 
-    RecordFile provinces;
-    if (provinces.open(folder.filePath(kProvinces), ProvinceRecord::kSize)) {
-        QStringList codes;
-        QStringList names;
-        loadProvinceTable(provinces, codes, names);
-        for (qsizetype i = 0; i < codes.size(); ++i)
-            m_provinceByName.insert(nameKey(names.at(i)), codes.at(i));
+    // By the name of a province, the last of its names in cap.pv wins.
+    if (db.openProvinces()) {
+        const ProvinceTable &provinces = db.provinces();
+        for (qsizetype i = 0; i < provinces.provinceCodes.size(); ++i)
+            m_provinceByName.insert(nameKey(provinces.provinceNames.at(i)), provinces.provinceCodes.at(i));
     } else {
         m_warnings << missingFile(folder.filePath(kProvinces)) + QStringLiteral(": province solo per sigla");
     }
@@ -141,15 +139,15 @@ AddressCheck::~AddressCheck() = default;
 
 void AddressCheck::loadChanges(const QString &path)
 {
-    RecordFile changes;
-    if (!changes.open(path, ChangeRecord::kSize)) {
+    const std::optional<QByteArray> file = folderReader(QFileInfo(path).path())(QFileInfo(path).fileName());
+    if (!file) {
         m_warnings << missingFile(path)
                           + QStringLiteral(": codi e province cambiati, altri nomi e comuni soppressi non riconosciuti");
         return;
     }
-    const QByteArray records = changes.readAll();
-    for (qsizetype at = 0; at + ChangeRecord::kSize <= records.size(); at += ChangeRecord::kSize) {
-        const ChangeRecord r = ChangeRecord::decode(records.mid(at, ChangeRecord::kSize));
+    const RecordTable changes(*file, ChangeRecord::kSize, path);
+    for (int at = 0; at < changes.count(); ++at) {
+        const ChangeRecord r = ChangeRecord::decode(changes.at(at));
         if (r.kind.size() != 1)
             continue;
         const Change change{r.pv, r.cap, r.newCap, r.newLocality, r.newPv, r.year};
@@ -244,26 +242,15 @@ const StreetMatcher *AddressCheck::streetsOf(int cityRow)
         m_warnings << missingCityFilesText(files);
         return nullptr;
     }
-    // The streets and their notes, each file in one read.
-    RecordFile streetsFile;
-    if (!streetsFile.open(files.streets, StreetRecord::kSize))
-        throw IoError(QStringLiteral("Impossibile aprire %1").arg(QDir::toNativeSeparators(files.streets)));
-    std::vector<QString> notes;
-    if (files.outcome == CityOutcome::Opened) {
-        RecordFile notesFile;
-        if (notesFile.open(files.notes, StreetNote::kSize)) {
-            const QByteArray all = notesFile.readAll();
-            for (qsizetype at = 0; at + StreetNote::kSize <= all.size(); at += StreetNote::kSize)
-                notes.push_back(StreetNote::decode(all.mid(at, StreetNote::kSize)).text);
-        }
-    }
-    const QByteArray all = streetsFile.readAll();
+    StreetDirectory directory;
+    directory.open(files);
     std::vector<StreetMatcher::Street> streets;
-    streets.reserve(all.size() / StreetRecord::kSize);
-    for (qsizetype at = 0; at + StreetRecord::kSize <= all.size(); at += StreetRecord::kSize) {
-        const StreetRecord r = StreetRecord::decode(all.mid(at, StreetRecord::kSize));
-        const bool noted = r.noteNo >= 1 && r.noteNo <= static_cast<int>(notes.size());
-        streets.push_back({r.street, r.designation, r.cap, noted ? notes[r.noteNo - 1] : QString()});
+    streets.reserve(directory.count());
+    for (int i = 0; i < directory.count(); ++i) {
+        const StreetRecord r = directory.record(i);
+        // A note number outside the notes is no note here.
+        const bool noted = r.noteNo >= 1 && r.noteNo <= directory.noteCount();
+        streets.push_back({r.street, r.designation, r.cap, noted ? directory.note(r) : QString()});
     }
     m_cities[cityRow] = std::make_unique<StreetMatcher>(withoutAliases(std::move(streets), m_records[cityRow]), cityRow);
     return m_cities[cityRow].get();

@@ -40,12 +40,7 @@ void TDettagli::showEvent(QShowEvent *event)
 void TDettagli::fill(const LocalityRecord &record)
 {
     m_record = record;
-    // Every matching entry replaces the one before: the last one wins.
-    m_provinceName.clear();
-    if (!record.pv.isEmpty())
-        for (qsizetype i = 0; i < m_provinces.provinceCodes.size(); ++i)
-            if (m_provinces.provinceCodes.at(i).startsWith(record.pv))
-                m_provinceName = m_provinces.provinceNames.value(i);
+    m_provinceName = m_provinces.nameOf(record.pv);
     compact(record.note.isEmpty(), record.agency.isEmpty());
     setTexts({record.locality, record.bil, record.pv, m_provinceName, record.cap.isEmpty() ? kNoCap : record.cap,
               record.agency, record.note});

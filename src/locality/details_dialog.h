@@ -1,19 +1,12 @@
 #pragma once
 
 #include "app/details_form.h"
+#include "common/locality_database.h"
 #include "locality/locality_files.h"
 
 #include <QStringList>
 
 namespace zelvora {
-
-// The province table of cap.pv, loaded by the main window when it is built.
-struct ProvinceTable
-{
-    bool provincesLoaded = false; // cap.pv was there
-    QStringList provinceCodes;
-    QStringList provinceNames;
-};
 
 // The details of one locality, with its printout. It reads no file: it shows
 // and prints the record it is given and looks the province name up in the

@@ -87,38 +87,53 @@ void LocalitySearch::blankNotes(int count)
         m_rows.resize(count);
 }
 
+// 1. Opens the order file (localita.loc is open already) and the index of
+// a mode into `order` and `index`. A new opening replaces the earlier one
+// only once it has succeeded, so a failed switch leaves the previous mode
+// active with its files and index. When the order file (or, for the
+// locality mode, localita.lox) cannot be opened, the notes of the rows on
+// screen are blanked all the same, so that the note line shows nothing for
+// them; a missing index of the other two modes leaves the notes as they
+// were. False when the switch stops here.
+bool LocalitySearch::openModeFiles(const SearchModeInfo &files, RecordFile &order, RecordFile &index)
+{
+    const int rows = m_list->rowsPerPage();
+    if (!files.ordersLocalities() && !order.open(dataFile(files.orderFile), files.orderRecordSize)) {
+        showMessage(files.orderMissing, Application::instance().title(), MessageIcon::Error);
+        blankNotes(rows + 1);
+        return false;
+    }
+    if (index.open(dataFile(files.indexFile), PrefixIndexEntry::kSize))
+        return true;
+    if (files.ordersLocalities())
+        blankNotes(rows + 1);
+    showMessage(files.indexMissing, Application::instance().title(), MessageIcon::Error);
+    // At start-up there is no earlier mode to keep: the program goes on in
+    // locality mode without an index, paging over all of localita.loc, and
+    // every typed character is taken back.
+    return !m_modeSet && files.ordersLocalities();
+}
+
+// The search field for a mode.
+void LocalitySearch::showField(const SearchModeInfo &look)
+{
+    Edit *field = m_pane->field();
+    setHint(field, look.hint);
+    field->setAccessibleName(look.caption);
+    m_controls.caption->setText(look.caption);
+    field->setMaxLength(look.maxLength);
+    m_list->hideNoteLine();
+}
+
 void LocalitySearch::switchMode(SearchMode mode)
 {
     LocalitySearchState &s = m_state;
     const SearchModeInfo &files = searchModeInfo(mode);
-    const SearchModeInfo &look = files;
-    const int rows = m_list->rowsPerPage();
-
-    // 1. Open the order file (localita.loc is open already) and the index. A
-    // new opening replaces the earlier one only once it has succeeded, so a
-    // failed switch leaves the previous mode active with its files and index.
-    // When the order file (or, for the locality mode, localita.lox) cannot be
-    // opened, the notes of the rows on screen are blanked all the same, so
-    // that the note line shows nothing for them; a missing index of the other
-    // two modes leaves the notes as they were.
     auto newOrder = std::make_unique<RecordFile>();
-    if (!files.ordersLocalities() && !newOrder->open(dataFile(files.orderFile), files.orderRecordSize)) {
-        showMessage(look.orderMissing, Application::instance().title(), MessageIcon::Error);
-        blankNotes(rows + 1);
-        return;
-    }
     auto newIndex = std::make_unique<RecordFile>();
-    const bool indexOpened = newIndex->open(dataFile(files.indexFile), PrefixIndexEntry::kSize);
-    if (!indexOpened) {
-        if (files.ordersLocalities())
-            blankNotes(rows + 1);
-        showMessage(look.indexMissing, Application::instance().title(), MessageIcon::Error);
-        // At start-up there is no earlier mode to keep: the program goes on
-        // in locality mode without an index, paging over all of localita.loc,
-        // and every typed character is taken back.
-        if (m_modeSet || !files.ordersLocalities())
-            return;
-    }
+    if (!openModeFiles(files, *newOrder, *newIndex))
+        return;
+    const bool indexOpened = newIndex->isOpen();
 
     // Emptying a field that held text searches the empty text, still in the
     // old mode. The search runs here rather than from the field's change
@@ -132,13 +147,7 @@ void LocalitySearch::switchMode(SearchMode mode)
         }
         CercaChange();
     }
-
-    // The search field for the new mode.
-    setHint(field, look.hint);
-    field->setAccessibleName(look.caption);
-    m_controls.caption->setText(look.caption);
-    field->setMaxLength(files.maxLength);
-    m_list->hideNoteLine();
+    showField(files);
 
     // 5. The new mode and its order file.
     auto retire = [this](std::unique_ptr<RecordFile> &slot, std::unique_ptr<RecordFile> next) {

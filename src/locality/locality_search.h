@@ -65,6 +65,8 @@ public:
 
 private:
     RecordFile &order() const;
+    bool openModeFiles(const SearchModeInfo &files, RecordFile &order, RecordFile &index);
+    void showField(const SearchModeInfo &look);
     QString dataFile(const QString &name) const;
     // Empties every row's note, with at least `count` rows, so that the note
     // line shows nothing for the rows on screen.

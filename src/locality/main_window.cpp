@@ -218,10 +218,10 @@ void TCapF::loadProvinces()
     }
     m_provinces.provincesLoaded = true;
     guarded([&] {
-        RecordFile provinces;
-        if (!provinces.open(dataFile(localityfiles::kProvinces), ProvinceRecord::kSize))
+        const std::optional<QByteArray> file = folderReader(m_settings.dataFolder)(localityfiles::kProvinces);
+        if (!file)
             throw IoError(QStringLiteral("Impossibile aprire %1").arg(localityfiles::kProvinces));
-        loadProvinceTable(provinces, m_provinces.provinceCodes, m_provinces.provinceNames);
+        m_provinces = ProvinceTable::fromBytes(*file);
     });
 }
 

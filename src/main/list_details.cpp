@@ -1,14 +1,14 @@
 #include "list_details.h"
 
-#include "common/record_file.h"
+#include "common/io_error.h"
+#include "common/locality_database.h"
+#include "common/street_directory.h"
 #include "lists/list_window.h"
 #include "locality/details_dialog.h"
 #include "locality/main_window.h"
 #include "locality/locality_files.h"
 #include "streets/street_details.h"
 #include "streets/street_files.h"
-
-#include <QDir>
 
 namespace zelvora {
 
@@ -28,12 +28,11 @@ std::unique_ptr<QDialog> makeListWindow(TCapF &main, QWidget *owner)
 bool openLocalityDetails(QWidget *owner, const QString &dataFolder, const ProvinceTable &provinces,
                          const QString &name, const QString &pv)
 {
-    RecordFile file;
-    if (!file.open(QDir(dataFolder).filePath(localityfiles::kLocalities), LocalityRecord::kSize))
+    LocalityDatabase localities;
+    if (!localities.open(dataFolder))
         return false;
-    const QByteArray all = file.readAll();
-    for (qsizetype at = 0; at + LocalityRecord::kSize <= all.size(); at += LocalityRecord::kSize) {
-        const LocalityRecord r = LocalityRecord::decode(all.mid(at, LocalityRecord::kSize));
+    for (int i = 0; i < localities.count(); ++i) {
+        const LocalityRecord r = localities.record(i);
         if (r.locality != name || (!pv.isEmpty() && r.pv != pv))
             continue;
         TDettagli details(provinces, owner);
@@ -48,17 +47,16 @@ bool openStreetDetails(QWidget *owner, const QString &dataFolder, int city, int 
 {
     if (city < 0 || city >= static_cast<int>(cityTable.size()))
         return false;
-    const CityFiles files = findCityFiles(dataFolder, city);
-    RecordFile streets;
-    if (files.outcome == CityOutcome::NotOpened || !streets.open(files.streets, StreetRecord::kSize) || street < 0
-        || street >= streets.count())
+    StreetDirectory streets;
+    try {
+        streets.open(findCityFiles(dataFolder, city));
+    } catch (const IoError &) {
         return false;
-    const StreetRecord r = StreetRecord::decode(streets.readAt(street));
-    QString note;
-    RecordFile notes;
-    if (files.outcome == CityOutcome::Opened && r.noteNo >= 1 && notes.open(files.notes, StreetNote::kSize)
-        && r.noteNo <= notes.count())
-        note = StreetNote::decode(notes.readAt(r.noteNo - 1)).text;
+    }
+    if (!streets.isOpen() || street < 0 || street >= streets.count())
+        return false;
+    const StreetRecord r = streets.record(street);
+    const QString note = r.noteNo <= streets.noteCount() ? streets.note(r) : QString();
     TDettagliZone details(owner);
     details.fill(cityTable[city].displayName.toString(), r, note);
     details.exec();

@@ -3,6 +3,7 @@
 #include "common/io_error.h"
 #include "common/name_match.h"
 #include "common/short_string.h"
+#include "common/street_directory.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -143,24 +144,9 @@ void StreetFiles::load(const std::function<bool(RecordFile &, Role, int)> &openF
     }
 }
 
-// The search trusts the index to name groups inside the street file, in
-// order: entries whose prefixes do not ascend, or whose first streets do not
-// ascend inside the file, are a damaged index.
 void StreetFiles::checkIndex() const
 {
-    for (int i = 0; i < m_index.size(); ++i) {
-        const int first = m_index.at(i).firstRecord;
-        if (first < 1 || first > m_streetCount)
-            throw IoError(QStringLiteral("Voce %1 dell'indice %2: la via %3 è fuori dal file %4 (%5 record)")
-                              .arg(i + 1)
-                              .arg(fileName(m_indexFile))
-                              .arg(first)
-                              .arg(fileName(m_streets))
-                              .arg(m_streetCount));
-        if (i > 0 && (first <= m_index.at(i - 1).firstRecord
-                      || compareCp1252(m_index.at(i - 1).prefix(), m_index.at(i).prefix()) >= 0))
-            throw IoError(QStringLiteral("Voce %1 dell'indice %2 fuori ordine").arg(i + 1).arg(fileName(m_indexFile)));
-    }
+    checkStreetIndex(m_index, m_streetCount, fileName(m_indexFile), fileName(m_streets));
 }
 
 void StreetFiles::seek(int index)

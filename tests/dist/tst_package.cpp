@@ -51,6 +51,10 @@ QMap<QString, QString> expectedFiles()
     for (const QFileInfo &city : cities.entryInfoList({"*.csv"}, QDir::Files))
         for (const char *suffix : {".loc", ".lox", ".civ"})
             files.insert("usr/share/zelvora/zone/" + city.completeBaseName() + suffix, kData);
+    // A city with house-number evidence has a fourth file.
+    const QDir evidence(QStringLiteral(ZELVORA_DATA_SOURCES "/evidence"));
+    for (const QFileInfo &city : evidence.entryInfoList({"*.csv"}, QDir::Files))
+        files.insert("usr/share/zelvora/zone/" + city.completeBaseName() + ".evi", kData);
     return files;
 }
 

@@ -1,5 +1,7 @@
 // Reading the locality files that the data compiler writes.
 #include "common/io_error.h"
+#include "common/locality_database.h"
+#include "common/short_string.h"
 #include "common/record_file.h"
 #include "locality/locality_files.h"
 #include "support/fixtures.h"
@@ -87,6 +89,61 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(IoError, readLocalityNo(loc, localityNo));
         QCOMPARE(loc.readCount(), 0);
         QCOMPARE(readLocalityNo(loc, 3).locality, "TRENTO");
+        LocalityDatabase db;
+        QVERIFY(db.open(m_dir.path()));
+        QVERIFY_THROWS_EXCEPTION(IoError, db.localityNo(localityNo));
+        QCOMPARE(db.reads(), 0);
+        QCOMPARE(db.localityNo(3).locality, "TRENTO");
+    }
+
+    // The first record of each search mode's order that a text finds, and the
+    // longest beginning of the text some key has.
+    void databaseFindsInEachOrder_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("matched");
+        QTest::addColumn<QString>("locality"); // of the record found
+        QTest::addColumn<QString>("key");
+        const int locality = int(SearchMode::Locality), cap = int(SearchMode::Cap), pv = int(SearchMode::Province);
+        QTest::newRow("name") << locality << "BOLZ" << "BOLZ" << "BOLZANO" << "BOLZANO";
+        QTest::newRow("name taken back") << locality << "TRX" << "TR" << "TRENTO" << "TRENTO";
+        QTest::newRow("a second code of a locality") << cap << "38122" << "38122" << "TRENTO" << "38122";
+        QTest::newRow("code taken back") << cap << "3999" << "39" << "BOLZANO" << "39100";
+        QTest::newRow("province, the key in the locality") << pv << "TO" << "TO" << QString::fromUtf8("AGLIÈ") << "TO";
+        QTest::newRow("province not there") << pv << "MI" << "" << "" << "";
+    }
+    void databaseFindsInEachOrder()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, text);
+        QFETCH(QString, matched);
+        QFETCH(QString, locality);
+        QFETCH(QString, key);
+        LocalityDatabase db;
+        QVERIFY(db.open(m_dir.path()));
+        const auto searchMode = SearchMode(mode);
+        QCOMPARE(db.openMode(searchMode), QString());
+        const Found found = db.find(searchMode, text);
+        QCOMPARE(found.text, matched);
+        if (matched.isEmpty())
+            return;
+        QCOMPARE(LocalityRecord::decode(db.inOrder(searchMode, found.start)).locality, locality);
+        QCOMPARE(db.key(searchMode, found.start), key);
+    }
+
+    void databaseWithoutAModeFileNamesIt()
+    {
+        QTemporaryDir dir;
+        for (const QString &name : {localityfiles::kLocalities, localityfiles::kCapOrder})
+            QVERIFY(QFile::copy(path(name), dir.filePath(name)));
+        LocalityDatabase db;
+        QVERIFY(db.open(dir.path()));
+        QCOMPARE(db.openMode(SearchMode::Cap), localityfiles::kCapIndex);
+        QCOMPARE(db.orderCount(SearchMode::Cap), 5); // the order is kept
+        QCOMPARE(db.openMode(SearchMode::Province), localityfiles::kPvOrder);
+        QVERIFY(!db.openProvinces());
+        QVERIFY(!db.open(m_dir.filePath("nowhere")));
     }
 
     void provinceTableLoadsInFileOrder()
@@ -97,6 +154,15 @@ private slots:
         loadProvinceTable(file, codes, names);
         QCOMPARE(codes, QStringList({"BZ", "TO"}));
         QCOMPARE(names, QStringList({"BOLZANO/BOZEN", "TORINO"}));
+        // The same table read whole; of two entries for a code the last wins.
+        QByteArray turin(ProvinceRecord::kSize, '\0');
+        writeShortString(turin.data() + ProvinceRecord::kPv.offset, ProvinceRecord::kPv.capacity, "TO");
+        writeShortString(turin.data() + ProvinceRecord::kName.offset, ProvinceRecord::kName.capacity, "TURIN");
+        const ProvinceTable table = ProvinceTable::fromBytes(test::readAll(path(localityfiles::kProvinces)) + turin);
+        QCOMPARE(table.provinceCodes, QStringList({"BZ", "TO", "TO"}));
+        QCOMPARE(table.nameOf("TO"), "TURIN");
+        QCOMPARE(table.nameOf("B"), "BOLZANO/BOZEN");
+        QCOMPARE(table.nameOf(""), "");
     }
 
     void damagedLengthByteStaysInsideItsField()

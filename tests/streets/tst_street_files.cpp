@@ -1,6 +1,7 @@
 // Opening a city of the street directory, reading its streets and notes, and
 // the index group of a search text, on small cities made by the compiler.
 #include "common/io_error.h"
+#include "common/street_directory.h"
 #include "streets/street_files.h"
 #include "streets/street_window.h"
 #include "support/fixtures.h"
@@ -108,6 +109,15 @@ private slots:
             QCOMPARE(notes, outcome == CityOutcome::Opened
                                 ? QStringList({"1-9", "TUTTI", "1-9", "", "", "2-40 PARI", "", ""})
                                 : QStringList(8, QString()));
+        // The directory read whole holds the same streets and notes.
+        StreetDirectory directory;
+        directory.open(city);
+        QCOMPARE(directory.isOpen(), opened);
+        QStringList wholeNotes;
+        for (int i = 0; i < directory.count(); ++i)
+            wholeNotes << directory.note(directory.record(i));
+        QCOMPARE(wholeNotes, opened ? notes : QStringList());
+        QCOMPARE(test::firstRecordsOf(directory.prefixIndex()), test::firstRecordsOf(m_files.prefixIndex()));
     }
 
     void aProgramInTheRootNamesItsCityFilesFromTheRoot()
@@ -157,6 +167,16 @@ private slots:
         QFETCH(int, last);
         QCOMPARE(open(kMestre), QString());
         QCOMPARE(m_files.group(text), first ? std::optional(Group{first, last}) : std::nullopt);
+        // The directory's search lands inside that group, on a street that
+        // begins with the whole text.
+        StreetDirectory directory;
+        directory.open(findCityFiles(m_dir.path(), kMestre));
+        const Found found = directory.find(text);
+        if (first) {
+            QCOMPARE(found.text, text);
+            QVERIFY(found.start + 1 >= first && found.start + 1 <= last);
+            QVERIFY(directory.key(found.start).startsWith(text));
+        }
     }
 
     void damagedIndexIsAnError_data()
@@ -183,6 +203,8 @@ private slots:
         }
         QVERIFY(!open(kMestre).isEmpty());
         QVERIFY(!m_files.isOpen() && m_files.prefixIndex().isEmpty());
+        StreetDirectory directory;
+        QVERIFY_THROWS_EXCEPTION(IoError, directory.open(findCityFiles(m_dir.path(), kMestre)));
     }
 
     void neverReadsOutsideAFile()
@@ -198,6 +220,12 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(IoError, m_files.readStreet(-1));
         QVERIFY_THROWS_EXCEPTION(IoError, m_files.note(first));
         QCOMPARE(m_files.streetReads() + m_files.noteReads(), 2);
+        StreetDirectory directory;
+        directory.open(findCityFiles(m_dir.path(), kRegcal));
+        QVERIFY_THROWS_EXCEPTION(IoError, directory.record(2));
+        QVERIFY_THROWS_EXCEPTION(IoError, directory.record(-1));
+        QVERIFY_THROWS_EXCEPTION(IoError, directory.note(directory.record(0)));
+        QCOMPARE(directory.streetReads() + directory.noteReads(), 1);
     }
 };
 

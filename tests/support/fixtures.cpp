@@ -32,6 +32,21 @@ bool buildCity(const QString &dataFolder, const QString &base, const QList<Stree
 {
     datac::CitySource city;
     city.streets = streets;
+    return buildCity(dataFolder, base, city);
+}
+
+bool buildCity(const QString &dataFolder, const QString &base, const QList<StreetSource> &streets,
+               const QList<EvidenceSource> &evidence)
+{
+    datac::CitySource city;
+    city.streets = streets;
+    city.hasEvidence = true;
+    city.evidence = evidence;
+    return buildCity(dataFolder, base, city);
+}
+
+bool buildCity(const QString &dataFolder, const QString &base, const datac::CitySource &city)
+{
     QList<datac::Fault> faults;
     if (datac::compileCityFolder(city, dataFolder + QStringLiteral("/zone"), base, faults))
         return true;

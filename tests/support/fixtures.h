@@ -12,6 +12,7 @@ namespace zelvora::test {
 
 using datac::LocalitySource;
 using datac::ProvinceSource;
+using datac::EvidenceSource;
 using datac::StreetSource;
 
 // Compiles the given records into `folder` with the data compiler; fails the
@@ -23,6 +24,10 @@ bool buildDataFolder(const QString &folder, const QList<LocalitySource> &localit
 // files `base`.loc, .lox and .civ; returns false when the compiler reports a
 // fault.
 bool buildCity(const QString &dataFolder, const QString &base, const QList<StreetSource> &streets);
+// The same with the city's house-number evidence, the fourth file `base`.evi.
+bool buildCity(const QString &dataFolder, const QString &base, const QList<StreetSource> &streets,
+               const QList<EvidenceSource> &evidence);
+bool buildCity(const QString &dataFolder, const QString &base, const datac::CitySource &city);
 
 // Reads or writes a whole file, for tests that craft or damage bytes.
 // What a program run gave: its standard output, its standard error as text

@@ -283,6 +283,7 @@ class WholeRun(unittest.TestCase):
                                 ("offices_extra", ["belfiore", "via", "civico", "cap"])]:
                 write(src, imp.SOURCES[key], header, [])
             again = os.path.join(out, "again")
+            evidence = os.path.join(out, "evidence")
             readme = os.path.join(src, "README.md")
             with open(readme, "w", encoding="utf-8") as f:
                 f.write("".join("%s\nold\n%s\n" % (imp.BLOCK % name, imp.END_BLOCK % name)
@@ -290,7 +291,7 @@ class WholeRun(unittest.TestCase):
             with open(os.devnull, "w") as quiet:
                 stdout, sys.stdout = sys.stdout, quiet
                 try:
-                    self.assertEqual(imp.main([src, out, "--readme", readme]), 0)
+                    self.assertEqual(imp.main([src, out, "--readme", readme, "--evidence", evidence]), 0)
                     self.assertEqual(imp.main([src, again]), 0)
                 finally:
                     sys.stdout = stdout
@@ -328,6 +329,27 @@ class WholeRun(unittest.TestCase):
                                                ["GIOSUÈ CARDUCCI", "VIA", "", "", "", imp.NO_CODE_NOTE, ""]])
             self.assertEqual(rows("roma"), [["DEL CORSO", "VIA", "", "00186", "", "", "pharmacy_register"]])
             self.assertEqual(rows("trieste"), [["SRECKO KOSOVEL", "VIA", "", "", "", imp.NO_CODE_NOTE, ""]])
+            def evidence_rows(base):
+                with open(os.path.join(evidence, base + ".csv"), encoding="utf-8", newline="") as f:
+                    return list(csv.reader(f))
+
+            # A register's numbers as ranges; points at their own numbers, the
+            # same number and code once with both sources; no point without number.
+            self.assertEqual(evidence_rows("torino"), [imp.EVIDENCE_HEADER,
+                ["ADRIATICO", "CORSO", "1", "1", "T", "10138", "schools", "P"],
+                ["ADRIATICO", "CORSO", "6", "6", "T", "10129", "torino_city", "P"],
+                ["ADRIATICO", "CORSO", "26", "26", "T", "10129", "torino_city", "P"],
+                ["NIZZA", "VIA", "2", "2", "T", "10125", "torino_city", "P"],
+                ["NIZZA", "VIA", "151", "151", "T", "10126", "schools+torino_city", "P"]])
+            self.assertEqual(evidence_rows("bologna")[1:], [
+                ["GIUSEPPE MASSARENTI", "VIA", "10", "10", "T", "40138", "bologna_register", "R"],
+                ["IRNERIO", "VIA", "2", "2", "T", "40126", "bologna_register", "R"]])
+            # Points that disagree are each evidence at their number; a street without code has none.
+            self.assertEqual(evidence_rows("mestre")[1:], [
+                ["CA' ROSSA", "VIA", "5", "5", "T", "30171", "schools", "P"],
+                ["CA' ROSSA", "VIA", "9", "9", "T", "30174", "osm", "P"],
+                ["TORINO", "VIA", "1", "1", "T", "30172", "schools", "P"]])
+            self.assertEqual(evidence_rows("venezia")[1:], [["SAN POLO", "CAMPO", "2", "2", "T", "30125", "schools", "P"]])
             # Each row names its archive street, whose points are the evidence behind it.
             with open(os.devnull, "w") as quiet:
                 stdout, sys.stdout = sys.stdout, quiet

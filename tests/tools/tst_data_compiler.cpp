@@ -159,6 +159,56 @@ private slots:
         QVERIFY2(!QDir(dir.filePath("zone")).exists(), "nothing is written when a source has a fault");
     }
 
+    void evidenceFaultsNameTheirLine_data()
+    {
+        QTest::addColumn<QByteArray>("row");
+        QTest::addColumn<QString>("fault"); // empty: the city compiles with its evidence
+        QTest::newRow("a register's range") << QByteArray("ROMA,VIA,1,99,D,00185,schools+offices,R") << QString();
+        QTest::newRow("a street the city does not have")
+            << QByteArray("ROMA,PIAZZA,1,1,T,00185,schools,P") << "roma.evi.csv:3: street \"ROMA\" (PIAZZA) is not in roma.csv";
+        QTest::newRow("first number after the last")
+            << QByteArray("ROMA,VIA,9,1,T,00185,schools,R") << "roma.evi.csv:3: house numbers \"9\"-\"1\" are not a range of 0 to 65535";
+        QTest::newRow("a number beyond the file's")
+            << QByteArray("ROMA,VIA,1,70000,T,00185,schools,R") << "roma.evi.csv:3: house numbers \"1\"-\"70000\" are not a range of 0 to 65535";
+        QTest::newRow("unknown parity")
+            << QByteArray("ROMA,VIA,1,9,X,00185,schools,R") << "roma.evi.csv:3: parity \"X\" is not D, P or T";
+        QTest::newRow("code of four digits")
+            << QByteArray("ROMA,VIA,1,9,T,0018,schools,R") << "roma.evi.csv:3: postal code \"0018\" is not five digits";
+        QTest::newRow("unknown source")
+            << QByteArray("ROMA,VIA,1,9,T,00185,schools+gossip,R") << "roma.evi.csv:3: unknown source \"gossip\"";
+        QTest::newRow("unknown kind") << QByteArray("ROMA,VIA,1,9,T,00185,schools,X") << "roma.evi.csv:3: kind \"X\" is not R or P";
+        QTest::newRow("a point over several numbers")
+            << QByteArray("ROMA,VIA,1,9,T,00185,schools,P") << "roma.evi.csv:3: a point has one house number and parity T";
+    }
+    void evidenceFaultsNameTheirLine()
+    {
+        QFETCH(QByteArray, row);
+        QFETCH(QString, fault);
+        QTemporaryDir dir;
+        test::writeAll(dir.filePath("roma.csv"), kCityHeader + "ROMA,VIA,,00185,,\nXX SETTEMBRE,VIA,,00187,,\n");
+        test::writeAll(dir.filePath("roma.evi.csv"), "street,designation,first,last,parity,cap,sources,kind\n"
+                                                     "XX SETTEMBRE,VIA,2,2,T,00187,offices,P\n" + row + "\n");
+        QList<Fault> faults;
+        CitySource city = readCitySource(dir.filePath("roma.csv"), faults);
+        readEvidenceSource(dir.filePath("roma.evi.csv"), city, faults);
+        if (faults.isEmpty())
+            compileCityFolder(city, dir.filePath("zone"), "roma", faults);
+        QStringList texts;
+        for (const Fault &f : faults)
+            texts << QStringLiteral("%1:%2: %3").arg(QFileInfo(f.file).fileName()).arg(f.line).arg(f.message);
+        if (fault.isEmpty()) {
+            QVERIFY2(texts.isEmpty(), qPrintable(texts.join('\n')));
+            // ROMA (record 1) then XX SETTEMBRE (record 2): the entries follow the street file's order.
+            const QByteArray evi = test::readAll(dir.filePath("zone/roma.evi"));
+            QCOMPARE(evi.size(), 2 * EvidenceRecord::kSize);
+            QCOMPARE(evi.left(2), QByteArray("\x01\0", 2));
+            QCOMPARE(evi.mid(EvidenceRecord::kSize, 2), QByteArray("\x02\0", 2));
+            return;
+        }
+        QVERIFY2(texts.contains(fault), qPrintable(texts.join('\n')));
+        QVERIFY2(!QDir(dir.filePath("zone")).exists(), "nothing is written when a source has a fault");
+    }
+
     void changesCompileToSortedRecordsOrNameTheirFault_data()
     {
         QTest::addColumn<QByteArray>("csv");

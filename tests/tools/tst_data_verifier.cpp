@@ -1,4 +1,5 @@
 // The compiler's verify mode on sound and damaged data folders.
+#include "common/house_evidence.h"
 #include "datacompiler/data_verifier.h"
 #include "support/fixtures.h"
 
@@ -38,7 +39,11 @@ class TestDataVerifier : public QObject
                                    {.locality = "RO", .province = "FE", .cap = "44030"},
                                    {.locality = "SAN PIERO", .province = "FI", .cap = "50037"}},
                                   {{.province = "RM", .name = "ROMA"}});
-        return localities && test::buildCity(folder, QStringLiteral("pisa"), pisa);
+        // Pisa's file order: ARNO, BORGO LARGO, BORGO STRETTO; evidence for records 1 and 3.
+        const QList<test::EvidenceSource> evidence{
+            {"BORGO STRETTO", "VIA", {1, 9, Parity::Odd, "56127", evidencefile::sourceBit(u"schools"), true}, 2},
+            {"ARNO", "LUNGARNO", {4, 4, Parity::All, "56125", evidencefile::sourceBit(u"offices"), false}, 3}};
+        return localities && test::buildCity(folder, QStringLiteral("pisa"), pisa, evidence);
     }
 
 private slots:
@@ -52,6 +57,7 @@ private slots:
         QVERIFY(report.lines.contains("locacap.cod: 5 records"));
         QVERIFY(report.lines.contains("zone/pisa.loc: 3 records"));
         QVERIFY(report.lines.contains("zone: 1 of 28 cities"));
+        QVERIFY(report.lines.contains("zone/pisa.evi: 2 records"));
     }
 
     void damageIsFound_data()
@@ -101,6 +107,18 @@ private slots:
         QTest::newRow("files of a city outside the table")
             << Damage([](const QString &f) { QFile::copy(f + "/zone/pisa.loc", f + "/zone/Pisa.loc"); })
             << "zone/Pisa" << "not a city of the street directory";
+        QTest::newRow("house-number entry of a street past the street file")
+            << Damage([](const QString &f) { patch(f + "/zone/pisa.evi", EvidenceRecord::kSize, QByteArray("\x04\0", 2)); })
+            << "zone/pisa.evi" << "record 2: street number 4 outside the street file (3 records)";
+        QTest::newRow("house-number entries out of order")
+            << Damage([](const QString &f) { patch(f + "/zone/pisa.evi", 0, QByteArray("\x03\0", 2)); })
+            << "zone/pisa.evi" << "record 2: out of order or repeated";
+        QTest::newRow("house-number code of four digits")
+            << Damage([](const QString &f) { patch(f + "/zone/pisa.evi", EvidenceRecord::kCapOffset, QByteArray("5612 ")); })
+            << "zone/pisa.evi" << "record 1: postal code is not five digits";
+        QTest::newRow("house-number file cut short")
+            << Damage([](const QString &f) { QFile::resize(f + "/zone/pisa.evi", 20); })
+            << "zone/pisa.evi" << "6 stray bytes after the last whole record";
         QTest::newRow("missing file")
             << Damage([](const QString &f) { QFile::remove(f + "/locacap.cox"); })
             << "locacap.cox" << "missing or unreadable";

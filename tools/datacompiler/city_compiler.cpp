@@ -6,6 +6,9 @@
 #include "common/short_string.h"
 #include "streets/street_files.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <algorithm>
@@ -17,6 +20,7 @@ namespace {
 struct Street
 {
     QByteArray street, designation, cityTag, cap, agency, note;
+    qsizetype source = -1; // the row of CitySource::streets
 };
 
 // Upper case as the search field types it: every letter that has an upper
@@ -53,7 +57,98 @@ void addAliases(const CitySource &city, QList<Street> &streets)
     }
 }
 
+// A house number of the evidence source, 0 to the file's largest.
+int houseNumber(const QString &text, bool &ok)
+{
+    const int number = text.toInt(&ok);
+    ok = ok && number >= 0 && number <= EvidenceRecord::kMaxNumber;
+    return number;
+}
+
+HouseEvidenceEntry evidenceEntry(const QStringList &f, int line, FieldEncoder &enc)
+{
+    HouseEvidenceEntry e;
+    bool firstOk = false, lastOk = false;
+    e.first = houseNumber(f.at(0), firstOk);
+    e.last = houseNumber(f.at(1), lastOk);
+    if (!firstOk || !lastOk || e.first > e.last)
+        enc.fault(line, QStringLiteral("house numbers \"%1\"-\"%2\" are not a range of 0 to %3")
+                            .arg(f.at(0), f.at(1)).arg(EvidenceRecord::kMaxNumber));
+    static const QStringList parities{QStringLiteral("T"), QStringLiteral("D"), QStringLiteral("P")};
+    if (!parities.contains(f.at(2)))
+        enc.fault(line, QStringLiteral("parity \"%1\" is not D, P or T").arg(f.at(2)));
+    e.parity = static_cast<Parity>(std::max<qsizetype>(0, parities.indexOf(f.at(2))));
+    e.cap = f.at(3);
+    if (!isPostalCode(e.cap))
+        enc.fault(line, QStringLiteral("postal code \"%1\" is not five digits").arg(e.cap));
+    for (const QString &label : f.at(4).split(u'+')) {
+        const quint16 bit = evidencefile::sourceBit(label);
+        if (bit == 0)
+            enc.fault(line, QStringLiteral("unknown source \"%1\"").arg(label));
+        e.sources |= bit;
+    }
+    e.isRange = f.at(5) == u"R";
+    if (f.at(5) != u"R" && f.at(5) != u"P")
+        enc.fault(line, QStringLiteral("kind \"%1\" is not R or P").arg(f.at(5)));
+    else if (!e.isRange && (e.first != e.last || e.parity != Parity::All))
+        enc.fault(line, QStringLiteral("a point has one house number and parity T"));
+    return e;
+}
+
+// The evidence file: every entry under each street record whose source row
+// it names, in street order, then number order.
+QByteArray compileEvidence(const CitySource &city, const QList<Street> &streets, FieldEncoder &enc)
+{
+    QHash<std::pair<QString, QString>, qsizetype> rowOf;
+    for (qsizetype i = 0; i < city.streets.size(); ++i)
+        rowOf.insert({city.streets.at(i).street, city.streets.at(i).designation}, i);
+    QHash<qsizetype, QList<const EvidenceSource *>> bySource;
+    for (const EvidenceSource &e : city.evidence) {
+        const auto row = rowOf.find({e.street, e.designation});
+        if (row == rowOf.end())
+            enc.fault(e.line, QStringLiteral("street \"%1\" (%2) is not in %3")
+                                        .arg(e.street, e.designation, QFileInfo(city.file).fileName()));
+        else
+            bySource[row.value()].append(&e);
+    }
+    using Key = std::tuple<int, int, int, QByteArray>;
+    QList<Key> records;
+    for (qsizetype r = 0; r < streets.size(); ++r)
+        for (const EvidenceSource *e : bySource.value(streets.at(r).source)) {
+            records.append({static_cast<int>(r + 1), e->entry.first, e->entry.last,
+                            encodeEvidenceRecord(static_cast<int>(r + 1), e->entry)});
+        }
+    // The reader's order: street, numbers, then the rest of the record.
+    std::sort(records.begin(), records.end());
+    records.erase(std::unique(records.begin(), records.end()), records.end());
+    QByteArray file;
+    for (const Key &record : std::as_const(records))
+        file.append(std::get<3>(record));
+    return file;
+}
+
 } // namespace
+
+void readEvidenceSource(const QString &csv, CitySource &city, QList<Fault> &faults)
+{
+    evidenceFromTable(readCsv(csv, faults), csv, city, faults);
+}
+
+void evidenceFromTable(const CsvTable &table, const QString &file, CitySource &city, QList<Fault> &faults)
+{
+    city.hasEvidence = true;
+    city.evidenceFile = file;
+    FieldEncoder enc(faults, file);
+    const QList<qsizetype> c = columns(
+        table, {"street", "designation", "first", "last", "parity", "cap", "sources", "kind"}, file, faults);
+    for (const CsvRow &row : table.rows) {
+        checkFieldCount(table, row, file, faults);
+        QStringList fields;
+        for (qsizetype i = 2; i < c.size(); ++i)
+            fields.append(field(row, c.at(i)));
+        city.evidence.append({field(row, c[0]), field(row, c[1]), evidenceEntry(fields, row.line, enc), row.line});
+    }
+}
 
 CitySource readCitySource(const QString &csv, QList<Fault> &faults)
 {
@@ -94,6 +189,7 @@ DataFiles compileCity(const CitySource &city, const QString &base, QList<Fault> 
         st.note = enc.encode(s.note, StreetNote::kText.capacity, s.line, "note");
         if (!s.cap.isEmpty() && !isPostalCode(s.cap))
             enc.fault(s.line, QStringLiteral("postal code \"%1\" is not five digits").arg(s.cap));
+        st.source = streets.size();
         streets.append(st);
     }
     enc.checkCount(base + streetfiles::kStreetsSuffix, streets.size());
@@ -137,6 +233,14 @@ DataFiles compileCity(const CitySource &city, const QString &base, QList<Fault> 
     }
 
     DataFiles files;
+    if (city.hasEvidence) {
+        const qsizetype before = faults.size();
+        FieldEncoder evidenceEnc(faults, city.evidenceFile);
+        const QByteArray evidence = compileEvidence(city, streets, evidenceEnc);
+        if (faults.size() > before)
+            return {};
+        files[base + evidencefile::kSuffix] = evidence;
+    }
     files[base + streetfiles::kStreetsSuffix] = loc;
     files[base + streetfiles::kIndexSuffix] = buildPrefixIndex(names, streetfiles::kKeyLength);
     files[base + streetfiles::kNotesSuffix] = civ;
@@ -146,9 +250,15 @@ DataFiles compileCity(const CitySource &city, const QString &base, QList<Fault> 
 bool compileCityFolder(const CitySource &city, const QString &folder, const QString &base, QList<Fault> &faults)
 {
     const DataFiles files = compileCity(city, base, faults);
-    if (files.isEmpty())
+    if (files.isEmpty() || !writeDataFiles(files, folder, faults))
         return false;
-    return writeDataFiles(files, folder, faults);
+    // Without evidence the city has no evidence file, not one of its streets of before.
+    const QString stale = QDir(folder).filePath(base + evidencefile::kSuffix);
+    if (!city.hasEvidence && QFile::exists(stale) && !QFile::remove(stale)) {
+        faults.append({stale, 0, QStringLiteral("cannot remove the house-number file of before")});
+        return false;
+    }
+    return true;
 }
 
 } // namespace zelvora::datac

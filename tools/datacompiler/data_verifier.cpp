@@ -1,5 +1,6 @@
 #include "data_verifier.h"
 
+#include "common/house_evidence.h"
 #include "common/prefix_index.h"
 #include "common/short_string.h"
 #include "locality/changes_file.h"
@@ -229,7 +230,8 @@ private:
             return;
         }
         QStringList bases;
-        for (const QString &name : zone.entryList({'*' + kStreetsSuffix, '*' + kIndexSuffix, '*' + kNotesSuffix},
+        for (const QString &name : zone.entryList({'*' + kStreetsSuffix, '*' + kIndexSuffix, '*' + kNotesSuffix,
+                                                   '*' + evidencefile::kSuffix},
                                                   QDir::Files, QDir::Name)) {
             const QString base = QFileInfo(name).completeBaseName();
             if (!bases.contains(base))
@@ -271,6 +273,25 @@ private:
         }
         checkSorted(loc, names);
         checkIndex(load(base + kIndexSuffix, PrefixIndexEntry::kSize), loc, names, kKeyLength);
+        checkEvidence(base + evidencefile::kSuffix, loc);
+    }
+
+    // The house-number evidence, when the city has it: whole records in
+    // order, each naming a street of the street file, with a five-digit code.
+    void checkEvidence(const QString &name, const LoadedFile &loc)
+    {
+        QFile file(m_dir.filePath(name));
+        if (!file.exists())
+            return;
+        if (!file.open(QIODevice::ReadOnly)) {
+            fault(name, QStringLiteral("unreadable"));
+            return;
+        }
+        const QByteArray bytes = file.readAll();
+        for (const QString &problem : evidenceFileProblems(bytes, loc.present ? loc.count() : -1))
+            fault(name, problem);
+        m_report.lines.append(
+            QStringLiteral("%1: %2 records").arg(name).arg(bytes.size() / EvidenceRecord::kSize));
     }
 
     static QByteArray shortBytes(const char *record, TextField field)

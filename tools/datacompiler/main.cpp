@@ -19,7 +19,7 @@ int usage(QTextStream &err)
 {
     err << "usage:\n"
            "  zelvora-datac compile LOCALITIES.csv PROVINCES.csv OUTPUT_FOLDER\n"
-           "  zelvora-datac compile-city CITY.csv OUTPUT_FOLDER [BASE]\n"
+           "  zelvora-datac compile-city CITY.csv OUTPUT_FOLDER [BASE [EVIDENCE.csv]]\n"
            "  zelvora-datac compile-changes CHANGES.csv OUTPUT_FOLDER\n"
            "  zelvora-datac verify DATA_FOLDER\n"
            "  zelvora-datac match CITY STREETS.csv < ADDRESSES\n"
@@ -57,11 +57,13 @@ int main(int argc, char **argv)
             << " provinces into " << args.at(3) << '\n';
         return 0;
     }
-    if ((args.size() == 3 || args.size() == 4) && args.at(0) == u"compile-city") {
+    if (args.size() >= 3 && args.size() <= 5 && args.at(0) == u"compile-city") {
         // The city's files are named after the CSV unless a base name is given.
-        const QString base = args.size() == 4 ? args.at(3) : QFileInfo(args.at(1)).completeBaseName();
+        const QString base = args.size() >= 4 ? args.at(3) : QFileInfo(args.at(1)).completeBaseName();
         QList<Fault> faults;
-        const CitySource city = readCitySource(args.at(1), faults);
+        CitySource city = readCitySource(args.at(1), faults);
+        if (args.size() == 5)
+            readEvidenceSource(args.at(4), city, faults);
         if (faults.isEmpty())
             compileCityFolder(city, args.at(2), base, faults);
         if (!faults.isEmpty()) {
@@ -71,8 +73,10 @@ int main(int argc, char **argv)
         }
         if (!zelvora::cityRowOfFileBase(base))
             err << "warning: \"" << base << "\" is not a city of the street directory; the program never opens it\n";
-        out << "compiled " << city.streets.size() << " streets into " << QDir(args.at(2)).filePath(base)
-            << ".{loc,lox,civ}\n";
+        out << "compiled " << city.streets.size() << " streets";
+        if (city.hasEvidence)
+            out << " and " << city.evidence.size() << " house-number entries";
+        out << " into " << QDir(args.at(2)).filePath(base) << (city.hasEvidence ? ".{loc,lox,civ,evi}\n" : ".{loc,lox,civ}\n");
         return 0;
     }
     if (args.size() == 3 && args.at(0) == u"compile-changes") {

@@ -3,6 +3,7 @@
 
 Usage:
     python3 tools/import/import_streets.py SOURCES_DIR data/streets [--readme data/README.md] [--log FILE]
+        [--evidence data/evidence]
     python3 tools/import/import_streets.py --check data/streets
 
 SOURCES_DIR holds the raw open data files named in SOURCES below (national
@@ -12,7 +13,10 @@ station addresses, OpenStreetMap addresses, GeoNames postal codes under
 per city into the output directory, header
 `street,designation,city_tag,cap,agency,note,source`, comma separated,
 RFC 4180 quoting, "\\n" line ends, rows sorted by street then designation
-in code page 1252 byte order.  Same input, same bytes.
+in code page 1252 byte order.  Same input, same bytes.  With --evidence, one
+more CSV per city there, header `street,designation,first,last,parity,cap,
+sources,kind`: every house-number range of a register (kind R) and every
+numbered point (kind P) behind the codes of the city's coded streets.
 
 Every street of the archive is written.  Postal codes come only from the
 sources' own records: a house-number register gives a street its code (the
@@ -894,6 +898,53 @@ def check_file(path):
     return problems
 
 
+EVIDENCE_HEADER = ["street", "designation", "first", "last", "parity", "cap", "sources", "kind"]
+PARITY = {None: "T", "DISPARI": "D", "PARI": "P"}
+# The largest house number the evidence file holds; the Milano register's
+# few larger ones (100123 in Piazza Luigi di Savoia) are typing slips.
+EVIDENCE_MAX_NUMBER = 65535
+
+
+def evidence_rows(rows, register, points):
+    """Every house number's evidence behind a city's coded streets, one row
+    each, in the order of the street rows: a street with a register has its
+    register's ranges (kind R, complete for the street: segments() of its
+    numbers, each with the sources of the numbers it spans), any other its
+    points (kind P, each at its own number; points at the same number with
+    the same code are one row naming every source).  A point without number
+    is no evidence at a number and is left out; so are streets without a
+    code; so are numbers beyond EVIDENCE_MAX_NUMBER."""
+    out = []
+    for row in rows:
+        if row[7] == "none":
+            continue
+        street, designation, key = row[0], row[1], row[8]
+        entries = [e for e in register.get(key, []) if e[0] <= EVIDENCE_MAX_NUMBER]
+        if entries:
+            for first, last, side, code in segments([(e[0], e[2]) for e in entries]):
+                sources = {e[4] for e in entries if first <= e[0] <= last and e[2] == code
+                           and (side is None or e[0] % 2 == (side == "DISPARI"))}
+                out.append([street, designation, str(first), str(last), PARITY[side], code,
+                            "+".join(sorted(sources)), "R"])
+            continue
+        seen = defaultdict(set)
+        for number, code, source in points.get(key, []):
+            if number is not None and number <= EVIDENCE_MAX_NUMBER:
+                seen[(number, code)].add(source)
+        for (number, code), sources in sorted(seen.items()):
+            out.append([street, designation, str(number), str(number), "T", code, "+".join(sorted(sources)), "P"])
+    return out
+
+
+def render_evidence(rows):
+    import io
+    out = io.StringIO()
+    writer = csv.writer(out, lineterminator="\n")
+    writer.writerow(EVIDENCE_HEADER)
+    writer.writerows(rows)
+    return out.getvalue().encode("utf-8")
+
+
 def render(rows):
     import io
     out = io.StringIO()
@@ -1038,6 +1089,8 @@ def main(argv=None):
     parser.add_argument("out", nargs="?", help="output folder (data/streets)")
     parser.add_argument("--readme", help="the data notice (data/README.md) whose tables to rewrite")
     parser.add_argument("--log", help="also write the import log here")
+    parser.add_argument("--evidence", metavar="FOLDER",
+                        help="also write each city's house-number evidence here (data/evidence)")
     parser.add_argument("--check", metavar="FOLDER",
                         help="only check the 28 city files in FOLDER, write nothing")
     args = parser.parse_args(argv)
@@ -1068,6 +1121,10 @@ def main(argv=None):
         print("%d problems, nothing written" % len(problems), file=sys.stderr)
         return 1
     write_all(args.out, files)
+    if args.evidence:
+        write_all(args.evidence, {base + ".csv": render_evidence(evidence_rows(result.cities[base], result.register,
+                                                                               result.points))
+                                  for _, base, *_ in CITIES})
     log = import_log(result)
     print(log)
     if args.log:

@@ -1,0 +1,149 @@
+#include "locality_database.h"
+
+#include "common/io_error.h"
+#include "common/short_string.h"
+
+namespace zelvora {
+
+namespace {
+
+// A mode's order as an incremental search reads it.
+class ModeSource : public SearchSource
+{
+public:
+    ModeSource(const LocalityDatabase &db, SearchMode mode) : m_db(db), m_mode(mode) {}
+    const PrefixIndex &prefixIndex() const override { return m_db.prefixIndex(m_mode); }
+    int recordCount() const override { return m_db.orderCount(m_mode); }
+    int keyLength() const override { return searchModeInfo(m_mode).keyLength; }
+    QString key(int index) override { return m_db.key(m_mode, index); }
+
+private:
+    const LocalityDatabase &m_db;
+    SearchMode m_mode;
+};
+
+} // namespace
+
+QString ProvinceTable::nameOf(const QString &pv) const
+{
+    QString name;
+    if (!pv.isEmpty())
+        for (qsizetype i = 0; i < provinceCodes.size(); ++i)
+            if (provinceCodes.at(i).startsWith(pv))
+                name = provinceNames.value(i);
+    return name;
+}
+
+ProvinceTable ProvinceTable::fromBytes(const QByteArray &file)
+{
+    ProvinceTable table{true, {}, {}};
+    const RecordTable records(file, ProvinceRecord::kSize, localityfiles::kProvinces);
+    for (int i = 0; i < records.count(); ++i) {
+        const ProvinceRecord province = ProvinceRecord::decode(records.at(i));
+        table.provinceCodes.append(province.pv);
+        table.provinceNames.append(province.name);
+    }
+    return table;
+}
+
+bool LocalityDatabase::open(const DataFileReader &files)
+{
+    *this = {};
+    m_files = files;
+    std::optional<QByteArray> bytes = files(localityfiles::kLocalities);
+    if (!bytes)
+        return false;
+    m_localities = RecordTable(std::move(*bytes), LocalityRecord::kSize, localityfiles::kLocalities);
+    return true;
+}
+
+QString LocalityDatabase::openMode(SearchMode mode)
+{
+    const SearchModeInfo &info = searchModeInfo(mode);
+    const size_t at = size_t(mode);
+    if (!info.ordersLocalities()) {
+        std::optional<QByteArray> order = m_files(info.orderFile);
+        if (!order)
+            return info.orderFile;
+        m_orders[at] = RecordTable(std::move(*order), info.orderRecordSize, info.orderFile);
+    }
+    const std::optional<QByteArray> index = m_files(info.indexFile);
+    if (!index)
+        return info.indexFile;
+    m_indexes[at] = PrefixIndex(*index);
+    m_indexReads[at] += index->size() / PrefixIndexEntry::kSize;
+    m_modeOpen[at] = true;
+    return {};
+}
+
+bool LocalityDatabase::openProvinces()
+{
+    const std::optional<QByteArray> file = m_files(localityfiles::kProvinces);
+    m_provinces = file ? ProvinceTable::fromBytes(*file) : ProvinceTable{};
+    return file.has_value();
+}
+
+QByteArray LocalityDatabase::localityBytes(int localityNo) const
+{
+    return m_localities.number(localityNo, QStringLiteral("Numero di località"));
+}
+
+int LocalityDatabase::orderCount(SearchMode mode) const
+{
+    return searchModeInfo(mode).ordersLocalities() ? m_localities.count() : m_orders[size_t(mode)].count();
+}
+
+QByteArray LocalityDatabase::inOrder(SearchMode mode, int index) const
+{
+    const SearchModeInfo &info = searchModeInfo(mode);
+    if (info.ordersLocalities())
+        return m_localities.at(index);
+    const QByteArray entry = m_orders[size_t(mode)].at(index);
+    return localityBytes(readRecordNumber(entry.constData() + info.localityNoOffset));
+}
+
+QString LocalityDatabase::key(SearchMode mode, int index) const
+{
+    const SearchModeInfo &info = searchModeInfo(mode);
+    const QByteArray record =
+        info.keyInLocality || info.ordersLocalities() ? inOrder(mode, index) : orderRecord(mode, index);
+    return readText(record.constData(), info.key);
+}
+
+QString LocalityDatabase::orderCap(int index) const
+{
+    return key(SearchMode::Cap, index);
+}
+
+Found LocalityDatabase::find(SearchMode mode, const QString &text) const
+{
+    ModeSource source(*this, mode);
+    return findText(text, source);
+}
+
+qint64 LocalityDatabase::reads() const
+{
+    qint64 reads = m_localities.reads();
+    for (size_t i = 0; i < m_orders.size(); ++i)
+        reads += m_orders[i].reads() + m_indexReads[i];
+    return reads;
+}
+
+void OrderCursor::seek(int index)
+{
+    const int count = m_db->orderCount(m_mode);
+    if (index < 0 || index > count)
+        throw IoError(QStringLiteral("Record %1 fuori dai dati (%2 record)").arg(qint64(index) + 1).arg(count));
+    m_position = index;
+}
+
+QByteArray OrderCursor::next()
+{
+    if (atEnd())
+        throw IoError(QStringLiteral("Lettura oltre la fine dei dati (%1 record)").arg(m_db->orderCount(m_mode)));
+    const QByteArray record = m_db->inOrder(m_mode, m_position);
+    ++m_position;
+    return record;
+}
+
+} // namespace zelvora

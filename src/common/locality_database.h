@@ -1,0 +1,106 @@
+#pragma once
+
+#include "common/incremental_search.h"
+#include "common/prefix_index.h"
+#include "common/record_table.h"
+#include "locality/locality_files.h"
+#include "locality/search_modes.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+
+namespace zelvora {
+
+// The province table of cap.pv, in file order.
+struct ProvinceTable
+{
+    bool provincesLoaded = false; // cap.pv was there
+    QStringList provinceCodes;
+    QStringList provinceNames;
+
+    // The name of the province whose code begins with `pv`; of several, the
+    // last in the file wins, as the details have always shown it.
+    QString nameOf(const QString &pv) const;
+    // Reads every record of cap.pv's bytes.
+    static ProvinceTable fromBytes(const QByteArray &file);
+};
+
+// The locality files of a data folder, each read whole once: localita.loc,
+// the order file and prefix index of each search mode, and cap.pv. Records
+// come out typed; every record handed out is counted (reads()).
+//
+// Nothing is ever read outside a file: a record or a stored locality number
+// outside its file is an IoError.
+class LocalityDatabase
+{
+public:
+    // Reads localita.loc through `files`; false when it is not there.
+    bool open(const DataFileReader &files);
+    bool open(const QString &folder) { return open(folderReader(folder)); }
+    // Reads a mode's order file (none of its own in locality mode) and
+    // prefix index: the name of the first of them that is not there, empty
+    // when both are read. The order file is kept even without its index.
+    QString openMode(SearchMode mode);
+    // Reads cap.pv: false when it is not there.
+    bool openProvinces();
+
+    bool hasMode(SearchMode mode) const { return m_modeOpen[size_t(mode)]; }
+    const ProvinceTable &provinces() const { return m_provinces; }
+
+    // localita.loc: the locality at a 0-based index, or by its stored
+    // 1-based number.
+    int count() const { return m_localities.count(); }
+    LocalityRecord record(int index) const { return LocalityRecord::decode(m_localities.at(index)); }
+    LocalityRecord localityNo(int localityNo) const { return LocalityRecord::decode(localityBytes(localityNo)); }
+    QByteArray localityBytes(int localityNo) const;
+
+    // A mode's order: how many records, the locality at a 0-based index
+    // (its record's bytes), the order record's key and the prefix index.
+    int orderCount(SearchMode mode) const;
+    QByteArray inOrder(SearchMode mode, int index) const;
+    QString key(SearchMode mode, int index) const;
+    // The order file's own record (none in locality mode).
+    QByteArray orderRecord(SearchMode mode, int index) const { return m_orders[size_t(mode)].at(index); }
+    // The code the order lists a locality under (postal-code mode).
+    QString orderCap(int index) const;
+    const PrefixIndex &prefixIndex(SearchMode mode) const { return m_indexes[size_t(mode)]; }
+
+    // The incremental search of `text` in a mode's order: the longest
+    // beginning some key has, and the first record whose key begins with it.
+    Found find(SearchMode mode, const QString &text) const;
+
+    qint64 reads() const;
+
+private:
+    DataFileReader m_files;
+    RecordTable m_localities;
+    std::array<RecordTable, 3> m_orders;
+    std::array<PrefixIndex, 3> m_indexes;
+    std::array<qint64, 3> m_indexReads{};
+    std::array<bool, 3> m_modeOpen{};
+    ProvinceTable m_provinces;
+};
+
+// A read position in one mode's order, as a list reads it page by page.
+class OrderCursor
+{
+public:
+    OrderCursor(const LocalityDatabase &db, SearchMode mode) : m_db(&db), m_mode(mode) {}
+
+    SearchMode mode() const { return m_mode; }
+    int position() const { return m_position; }
+    bool atEnd() const { return m_position >= m_db->orderCount(m_mode); }
+    // 0 to the record count (the end); anything else is an IoError.
+    void seek(int index);
+    // The locality at the position, whose bytes the database keeps; the
+    // position moves on. At the end an IoError.
+    QByteArray next();
+
+private:
+    const LocalityDatabase *m_db;
+    SearchMode m_mode;
+    int m_position = 0;
+};
+
+} // namespace zelvora

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "common/incremental_search.h"
+#include "common/prefix_index.h"
+#include "common/record_table.h"
+#include "streets/street_files.h"
+
+#include <QString>
+#include <optional>
+
+namespace zelvora {
+
+// Throws IoError when the entries of a street index, read from `indexName`,
+// do not ascend, or name a first street outside the `streets` of `streetsName`.
+void checkStreetIndex(const PrefixIndex &index, int streets, const QString &indexName, const QString &streetsName);
+
+// The street files of one city, each read whole once: the streets in street
+// order, their prefix index and the notes when there are any. Records come
+// out typed; every record handed out is counted.
+//
+// Opening throws IoError for a file that cannot be read and for an index
+// whose entries do not ascend or point outside the street file; a street or
+// note number outside its file is an IoError when it is read.
+class StreetDirectory
+{
+public:
+    // Opens what `findCityFiles` found; a city that is not there opens
+    // nothing.
+    void open(const CityFiles &city);
+    // The same from the files' bytes; without notes the city has none.
+    // `base` names the files in messages.
+    void open(const QByteArray &streets, const QByteArray &index, const std::optional<QByteArray> &notes,
+              const QString &base);
+
+    bool isOpen() const { return m_open; }
+    bool notesAvailable() const { return m_notesAvailable; }
+    int count() const { return m_streets.count(); }
+    StreetRecord record(int index) const { return StreetRecord::decode(m_streets.at(index)); }
+    QString key(int index) const;
+    int noteCount() const { return m_notes.count(); }
+    // The note of a street: empty without notes or for a number of 0 or less.
+    QString note(int noteNo) const;
+    QString note(const StreetRecord &street) const { return note(street.noteNo); }
+    const PrefixIndex &prefixIndex() const { return m_index; }
+
+    // The incremental search of `text`: the longest beginning some street
+    // has, and the first street that begins with it.
+    Found find(const QString &text) const;
+
+    qint64 streetReads() const { return m_streets.reads(); }
+    qint64 noteReads() const { return m_notes.reads(); }
+
+private:
+    RecordTable m_streets;
+    RecordTable m_notes;
+    PrefixIndex m_index;
+    bool m_notesAvailable = false;
+    bool m_open = false;
+};
+
+} // namespace zelvora
