@@ -165,10 +165,10 @@ std::optional<Options> parse(const QStringList &arguments)
     if (args.isSet("help"))
         return std::nullopt;
     Options options;
-    options.kind = args.isSet("cap") ? SearchKind::Cap
-                   : args.isSet("pv") ? SearchKind::Province
-                   : args.isSet("via") ? SearchKind::Street
-                                       : SearchKind::Locality;
+    options.kind = args.isSet("cap")   ? SearchKind(SearchMode::Cap)
+                   : args.isSet("pv")  ? SearchKind(SearchMode::Province)
+                   : args.isSet("via") ? std::nullopt
+                                       : SearchKind(SearchMode::Locality);
     options.city = args.value("via");
     if (args.isSet("limit")) {
         bool ok = false;

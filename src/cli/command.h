@@ -21,7 +21,7 @@ enum ExitStatus {
 // What the command line asks, once parsed and checked.
 struct Options
 {
-    SearchKind kind = SearchKind::Locality;
+    SearchKind kind = SearchMode::Locality;
     QString city;
     QString text; // the words of the command line, as one text
     int limit = 8; // -1: every record that begins with the text

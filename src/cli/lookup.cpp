@@ -34,7 +34,7 @@ QString unencodable(const QString &text)
 } // namespace
 
 Lookup::Lookup(SearchKind kind, const QString &dataFolder, const QString &city, bool details)
-    : m_kind(kind), m_details(details)
+    : m_kind(kind), m_mode(kind.value_or(SearchMode::Locality)), m_details(details)
 {
     if (streets())
         openStreets(dataFolder, city);
@@ -45,9 +45,6 @@ Lookup::Lookup(SearchKind kind, const QString &dataFolder, const QString &city, 
 void Lookup::openLocalities(const QString &dataFolder)
 {
     const QDir folder(dataFolder);
-    m_mode = m_kind == SearchKind::Cap ? SearchMode::Cap
-             : m_kind == SearchKind::Province ? SearchMode::Province
-                                              : SearchMode::Locality;
     if (!m_localities.open(dataFolder))
         throw Error(missingFile(folder.filePath(localityfiles::kLocalities)));
     if (const QString missing = m_localities.openMode(m_mode); !missing.isEmpty())

@@ -9,9 +9,9 @@
 
 namespace zelvora::cli {
 
-// What a lookup searches: localities by name, by postal code or by province,
-// or the streets of one city.
-enum class SearchKind { Locality, Cap, Province, Street };
+// What a lookup searches: the localities in one of the search modes, or,
+// without a mode, the streets of one city.
+using SearchKind = std::optional<SearchMode>;
 
 // One output column: its title in aligned output, its name in CSV and JSON,
 // the capacity of its field in the data files, and whether it holds a code
@@ -52,7 +52,7 @@ class Lookup
 public:
     // `city`: the street directory's city, as listed in the street window
     // (case, accents and punctuation ignored) or by the base name of its
-    // files; only for SearchKind::Street. `details` adds every field.
+    // files; only without a mode. `details` adds every field.
     Lookup(SearchKind kind, const QString &dataFolder, const QString &city, bool details);
 
     const QList<Column> &columns() const { return m_columns; }
@@ -69,14 +69,14 @@ public:
 private:
     void openLocalities(const QString &dataFolder);
     void openStreets(const QString &dataFolder, const QString &city);
-    bool streets() const { return m_kind == SearchKind::Street; }
+    bool streets() const { return !m_kind; }
     int recordCount() const;
     QString key(int index) const;
     QStringList readRow(int index) const;
     QStringList localityRow(int index) const;
 
     SearchKind m_kind;
-    SearchMode m_mode = SearchMode::Locality;
+    SearchMode m_mode; // of the localities
     bool m_details;
     QList<Column> m_columns;
     int m_keyCapacity = 0;

@@ -27,9 +27,9 @@ QStringList closestNames(const Options &options)
     // reads there are none, and the answer stands.
     try {
         AddressCheck check(options.dataFolder);
-        if (options.kind == SearchKind::Locality)
+        if (options.kind == SearchMode::Locality)
             return check.suggestLocalities(options.text);
-        if (options.kind == SearchKind::Street)
+        if (!options.kind)
             return check.suggestStreets(findCity(options.city), options.text);
     } catch (const Error &) {
     }

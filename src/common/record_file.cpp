@@ -70,8 +70,7 @@ void RecordFile::close()
     m_handle = -1;
     m_ownedFile.reset();
     m_count = 0;
-    m_loaded = -1;
-    m_blockRecords = 0;
+    m_heldRecords = 0;
     m_next = -1;
 }
 
@@ -141,77 +140,52 @@ qint64 RecordFile::readBytes(char *data, qint64 size, qint64 offset) const
     return got;
 }
 
-// Reads the record at `index` into m_record, which keeps its storage from one
-// record to the next (it is copied only while a caller still holds the last
-// one). Short when the file ended before the whole record; errors throw.
-RecordFile::Read RecordFile::readInto(int index) const
+// Reads `records` records from `index` on into m_held, which keeps its
+// storage from one read to the next. Short when the file ended before them;
+// errors throw. Nothing is held but after a whole read.
+RecordFile::Read RecordFile::readRecords(int index, int records) const
 {
-    m_loaded = -1;
-    if (m_record.size() != m_recordSize)
-        m_record.resize(m_recordSize);
-    const qint64 got = readBytes(m_record.data(), m_recordSize, static_cast<qint64>(index) * m_recordSize);
+    m_heldRecords = 0;
+    const qint64 size = qint64(records) * m_recordSize;
+    if (m_held.size() != size)
+        m_held.resize(size);
+    const qint64 got = readBytes(m_held.data(), size, qint64(index) * m_recordSize);
     if (got < 0)
         return Read::NoSeek;
-    if (got != m_recordSize)
+    if (got != size)
         return Read::Short;
-    m_loaded = index;
+    m_heldFrom = index;
+    m_heldRecords = records;
     return Read::Whole;
 }
 
-// Reads the records from `index` on, as many as kReadAhead and the file
-// hold, in one read: a list reading on in order gets its page in one system
-// call instead of one a record. False, with nothing kept, when fewer than two
-// records are left or the read comes back short (the file has shrunk: the
-// record on its own then finds out how far).
-bool RecordFile::readBlock(int index) const
-{
-    const int records = std::min(kReadAhead, m_count - index);
-    m_blockRecords = 0;
-    if (records < 2)
-        return false;
-    const qint64 size = qint64(records) * m_recordSize;
-    if (m_block.size() != size)
-        m_block.resize(size);
-    if (readBytes(m_block.data(), size, qint64(index) * m_recordSize) != size)
-        return false;
-    m_blockStart = index;
-    m_blockRecords = records;
-    return true;
-}
-
-// Brings the record at `index` into m_record. Past the count known, or when
-// the file ends early, the size is taken again first: PastEnd when the file
-// really ends at or before `index`, whose count m_count then holds.
+// Brings the record at `index` into m_held. Reading on in order, or again
+// from the record just handed out (a search reads the key it lands on, then
+// the page from there), reads ahead: a list reading on in order gets its page
+// in one system call instead of one a record; when that read comes back short
+// (the file has shrunk) the record on its own finds out how far. Past the
+// count known, or when the file ends early, the size is taken again first:
+// PastEnd when the file really ends at or before `index`, whose count m_count
+// then holds.
 RecordFile::Load RecordFile::load(int index) const
 {
-    if (m_loaded == index)
-        return Load::Loaded;
-    if (index >= m_blockStart && index < m_blockStart + m_blockRecords) {
-        // Read ahead with the records before it.
-        if (m_record.size() != m_recordSize)
-            m_record.resize(m_recordSize);
-        std::memcpy(m_record.data(), m_block.constData() + qsizetype(index - m_blockStart) * m_recordSize,
-                    size_t(m_recordSize));
-        m_loaded = index;
+    const auto loaded = [&] {
         m_next = index + 1;
         return Load::Loaded;
-    }
-    // Reading on in order, or again from the record just handed out (a
-    // search reads the key it lands on, then the page from there).
-    if (index < m_count && (index == m_next || index + 1 == m_next) && readBlock(index))
-        return load(index);
-    if (index < m_count && readInto(index) == Read::Whole) {
-        m_next = index + 1;
-        return Load::Loaded;
-    }
+    };
+    if (index >= m_heldFrom && index < m_heldFrom + m_heldRecords)
+        return loaded();
+    const int ahead = std::min(kReadAhead, m_count - index);
+    if (ahead >= 2 && (index == m_next || index + 1 == m_next) && readRecords(index, ahead) == Read::Whole)
+        return loaded();
+    if (index < m_count && readRecords(index, 1) == Read::Whole)
+        return loaded();
     takeCount();
     if (index >= m_count)
         return Load::PastEnd;
-    const Read read = readInto(index);
-    if (read == Read::Whole) {
-        m_next = index + 1;
-        return Load::Loaded;
-    }
+    const Read read = readRecords(index, 1);
+    if (read == Read::Whole)
+        return loaded();
     if (read == Read::NoSeek)
         throw IoError(QStringLiteral("Errore di posizionamento nel file %1: %2")
                           .arg(shortName(m_name), m_device->errorString()));
@@ -221,10 +195,13 @@ RecordFile::Load RecordFile::load(int index) const
 
 QByteArray RecordFile::take()
 {
+    QByteArray record(m_held.constData() + qsizetype(m_position - m_heldFrom) * m_recordSize, m_recordSize);
+    // A record read on its own is read afresh when asked for again.
+    if (m_heldRecords == 1)
+        m_heldRecords = 0;
     ++m_position;
     ++m_readCount;
-    m_loaded = -1;
-    return m_record;
+    return record;
 }
 
 bool RecordFile::atEnd() const
@@ -250,7 +227,7 @@ void RecordFile::seek(int index)
     // What was read ahead is not kept across a move: a page read after a
     // seek comes from the file as it is then. Where the last record read
     // ended is kept: it only tells when to read ahead.
-    m_blockRecords = 0;
+    m_heldRecords = 0;
     m_position = index;
 }
 
@@ -278,8 +255,7 @@ QByteArray RecordFile::readAll()
     const qint64 total = static_cast<qint64>(records) * m_recordSize;
     QByteArray all(total, Qt::Uninitialized);
     const qint64 got = readBytes(all.data(), total, 0);
-    m_loaded = -1;
-    m_blockRecords = 0;
+    m_heldRecords = 0;
     m_next = -1;
     if (got != total) {
         // The file changed under the read: record by record, which reports

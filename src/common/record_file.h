@@ -87,8 +87,7 @@ private:
     [[noreturn]] void throwOutside(int index) const;
     [[noreturn]] void throwPastEnd() const;
     Load load(int index) const;
-    Read readInto(int index) const;
-    bool readBlock(int index) const;
+    Read readRecords(int index, int records) const;
     qint64 readBytes(char *data, qint64 size, qint64 offset) const;
     QByteArray take();
 
@@ -99,18 +98,17 @@ private:
     int m_recordSize = 1;
     int m_position = 0;
     qint64 m_readCount = 0;
-    // The count as last taken, and the record last read ahead (by atEnd())
-    // with its index, -1 for none; both stay valid across const calls.
+    // The count as last taken; it stays valid across const calls.
     mutable int m_count = 0;
-    mutable QByteArray m_record;
-    mutable int m_loaded = -1;
-    // Records read ahead in one read once reading goes on in order (the
-    // record after the last one loaded is asked for, or that one again):
-    // at most a page and its look-ahead are held, and a seek drops them.
+    // The records held: one record read on its own (atEnd() reads the one
+    // at the position for readNext(); handing it out lets it go), or, once
+    // reading goes on in order (the record after the last one loaded is
+    // asked for, or that one again), up to kReadAhead records read ahead in
+    // one read: at most a page and its look-ahead. A seek drops them.
     static constexpr int kReadAhead = 9;
-    mutable QByteArray m_block;
-    mutable int m_blockStart = 0;
-    mutable int m_blockRecords = 0;
+    mutable QByteArray m_held;
+    mutable int m_heldFrom = 0;
+    mutable int m_heldRecords = 0;
     mutable int m_next = -1; // the record after the last one loaded
 };
 

@@ -3,26 +3,37 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace zelvora {
 
-// A data file of fixed-size records read whole into memory: the one way the
-// core reads its files. Its record count is its size divided by the record
-// size, rounded down, so stray trailing bytes are never read. Every record
-// handed out is counted, so that tests can count the work of a query.
+class RecordFile;
+
+// A data file of fixed-size records as the core reads it: whole into memory,
+// or, for a window that keeps its files open and must see them as they are
+// at each read, from an open record file. Its record count is its size
+// divided by the record size, rounded down, so stray trailing bytes are
+// never read. Every record handed out is counted, so that tests can count
+// the work of a query.
 class RecordTable
 {
 public:
-    RecordTable() = default;
+    RecordTable();
     // `name` stands for the file in messages.
     RecordTable(QByteArray bytes, int recordSize, const QString &name);
+    // The records of an open file, which the table owns.
+    explicit RecordTable(std::unique_ptr<RecordFile> file);
+    RecordTable(RecordTable &&) noexcept;
+    RecordTable &operator=(RecordTable &&) noexcept;
+    ~RecordTable();
 
-    bool isEmpty() const { return m_count == 0; }
-    int count() const { return m_count; }
+    int count() const;
     const QString &name() const { return m_name; }
-    // Every byte of the file, as read.
-    const QByteArray &bytes() const { return m_bytes; }
+    // Every record of the file, in one read.
+    QByteArray all() const;
+    // The open file, with its read position, if the records come from one.
+    RecordFile *file() const { return m_file.get(); }
 
     // The record at a 0-based index, which the table keeps alive; an index
     // outside the file is an IoError.
@@ -31,9 +42,10 @@ public:
     // the message ("Numero di località", "Nota").
     QByteArray number(int recordNo, const QString &what) const;
 
-    qint64 reads() const { return m_reads; }
+    qint64 reads() const;
 
 private:
+    std::unique_ptr<RecordFile> m_file;
     QByteArray m_bytes;
     int m_recordSize = 1;
     int m_count = 0;

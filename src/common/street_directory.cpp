@@ -1,6 +1,7 @@
 #include "street_directory.h"
 
 #include "common/io_error.h"
+#include "common/record_file.h"
 #include "common/short_string.h"
 
 #include <QFile>
@@ -53,12 +54,62 @@ void StreetDirectory::open(const QByteArray &streets, const QByteArray &index, c
 {
     using namespace streetfiles;
     *this = {};
-    m_streets = RecordTable(streets, StreetRecord::kSize, base + kStreetsSuffix);
-    m_index = PrefixIndex(index);
+    std::optional<RecordTable> noteTable;
+    if (notes)
+        noteTable = RecordTable(*notes, StreetNote::kSize, base + kNotesSuffix);
+    set(RecordTable(streets, StreetRecord::kSize, base + kStreetsSuffix),
+        RecordTable(index, PrefixIndexEntry::kSize, base + kIndexSuffix), std::move(noteTable));
+}
+
+void StreetDirectory::openFiles(const CityFiles &city)
+{
+    *this = {};
+    if (city.outcome == CityOutcome::NotOpened)
+        return;
+    const auto open = [](const QString &path, int recordSize) {
+        auto file = std::make_unique<RecordFile>();
+        if (!file->open(path, recordSize))
+            throw IoError(QStringLiteral("Impossibile aprire il file %1").arg(path));
+        return RecordTable(std::move(file));
+    };
+    RecordTable streets = open(city.streets, StreetRecord::kSize);
+    RecordTable index = open(city.index, PrefixIndexEntry::kSize);
+    std::optional<RecordTable> notes;
+    if (city.outcome == CityOutcome::Opened)
+        notes = open(city.notes, StreetNote::kSize);
+    set(std::move(streets), std::move(index), std::move(notes));
+}
+
+void StreetDirectory::openFiles(QIODevice *streets, QIODevice *index, QIODevice *notes, const QString &base)
+{
+    using namespace streetfiles;
+    *this = {};
+    const auto open = [&](QIODevice *device, int recordSize, const QString &suffix) {
+        auto file = std::make_unique<RecordFile>();
+        if (!file->open(device, recordSize, base + suffix))
+            throw IoError(QStringLiteral("Impossibile aprire il file %1").arg(base + suffix));
+        return RecordTable(std::move(file));
+    };
+    RecordTable streetTable = open(streets, StreetRecord::kSize, kStreetsSuffix);
+    RecordTable indexTable = open(index, PrefixIndexEntry::kSize, kIndexSuffix);
+    std::optional<RecordTable> noteTable;
+    if (notes)
+        noteTable = open(notes, StreetNote::kSize, kNotesSuffix);
+    set(std::move(streetTable), std::move(indexTable), std::move(noteTable));
+}
+
+// Takes the files once the index is read and checked: nothing is open when
+// that throws.
+void StreetDirectory::set(RecordTable streets, RecordTable index, std::optional<RecordTable> notes)
+{
+    PrefixIndex prefixes(index.all());
+    checkStreetIndex(prefixes, streets.count(), index.name(), streets.name());
+    m_streets = std::move(streets);
+    m_indexFile = std::move(index);
+    m_index = std::move(prefixes);
     m_notesAvailable = notes.has_value();
     if (notes)
-        m_notes = RecordTable(*notes, StreetNote::kSize, base + kNotesSuffix);
-    checkStreetIndex(m_index, m_streets.count(), base + kIndexSuffix, m_streets.name());
+        m_notes = std::move(*notes);
     m_open = true;
 }
 

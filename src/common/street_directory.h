@@ -3,9 +3,11 @@
 #include "common/incremental_search.h"
 #include "common/prefix_index.h"
 #include "common/record_table.h"
-#include "streets/street_files.h"
+#include "streets/street_records.h"
 
 #include <QString>
+
+class QIODevice;
 #include <optional>
 
 namespace zelvora {
@@ -31,6 +33,14 @@ public:
     // `base` names the files in messages.
     void open(const QByteArray &streets, const QByteArray &index, const std::optional<QByteArray> &notes,
               const QString &base);
+    // The city's files kept open, each record read as the file is then, as a
+    // window reads them. Throws IoError for a file that cannot be opened, and
+    // then leaves no city open.
+    void openFiles(const CityFiles &city);
+    // The same on devices that the caller keeps alive while the city is
+    // open (buffers in memory, say); without a notes device the city has no
+    // notes.
+    void openFiles(QIODevice *streets, QIODevice *index, QIODevice *notes, const QString &base);
 
     bool isOpen() const { return m_open; }
     bool notesAvailable() const { return m_notesAvailable; }
@@ -49,9 +59,14 @@ public:
 
     qint64 streetReads() const { return m_streets.reads(); }
     qint64 noteReads() const { return m_notes.reads(); }
+    // The open street file, with its read position (openFiles() only).
+    RecordFile *streetFile() const { return m_streets.file(); }
 
 private:
+    void set(RecordTable streets, RecordTable index, std::optional<RecordTable> notes);
+
     RecordTable m_streets;
+    RecordTable m_indexFile;
     RecordTable m_notes;
     PrefixIndex m_index;
     bool m_notesAvailable = false;

@@ -17,11 +17,6 @@ QString text(const QByteArray &record, TextField field)
     return readText(record.constData(), field);
 }
 
-QString fileName(const RecordFile &file)
-{
-    return QFileInfo(file.fileName()).fileName();
-}
-
 } // namespace
 
 std::optional<int> cityRowOfFileBase(QStringView fileBase)
@@ -87,100 +82,36 @@ CityFiles findCityFiles(const QString &dataFolder, int row)
     return files;
 }
 
-void StreetFiles::close()
-{
-    m_streets.close();
-    m_indexFile.close();
-    m_notes.close();
-    m_notesAvailable = false;
-    m_streetCount = 0;
-    m_index = {};
-}
-
-void StreetFiles::open(const CityFiles &city)
+void StreetFiles::open(const std::function<void()> &openFiles)
 {
     close();
-    if (city.outcome == CityOutcome::NotOpened)
-        return;
-    const bool withNotes = city.outcome == CityOutcome::Opened;
-    load([&](RecordFile &file, Role role, int recordSize) {
-        if (role == Role::Notes && !withNotes)
-            return false;
-        const QString &path = role == Role::Streets ? city.streets : role == Role::Index ? city.index : city.notes;
-        if (!file.open(path, recordSize))
-            throw IoError(QStringLiteral("Impossibile aprire il file %1").arg(path));
-        return true;
-    });
-}
-
-void StreetFiles::open(QIODevice *streets, QIODevice *index, QIODevice *notes, const QString &base)
-{
-    close();
-    load([&](RecordFile &file, Role role, int recordSize) {
-        QIODevice *device = role == Role::Streets ? streets : role == Role::Index ? index : notes;
-        const QString suffix = role == Role::Streets ? streetfiles::kStreetsSuffix
-                               : role == Role::Index ? streetfiles::kIndexSuffix
-                                                     : streetfiles::kNotesSuffix;
-        if (role == Role::Notes && !device)
-            return false;
-        if (!file.open(device, recordSize, base + suffix))
-            throw IoError(QStringLiteral("Impossibile aprire il file %1").arg(base + suffix));
-        return true;
-    });
-}
-
-void StreetFiles::load(const std::function<bool(RecordFile &, Role, int)> &openFile)
-{
     try {
-        openFile(m_streets, Role::Streets, StreetRecord::kSize);
-        openFile(m_indexFile, Role::Index, PrefixIndexEntry::kSize);
-        m_notesAvailable = openFile(m_notes, Role::Notes, StreetNote::kSize);
-        m_streetCount = m_streets.count();
-        m_index = PrefixIndex(m_indexFile.readAll());
-        checkIndex();
+        openFiles();
     } catch (...) {
         close();
         throw;
     }
-}
-
-void StreetFiles::checkIndex() const
-{
-    checkStreetIndex(m_index, m_streetCount, fileName(m_indexFile), fileName(m_streets));
+    m_streetCount = m_city.count();
 }
 
 void StreetFiles::seek(int index)
 {
-    m_streets.seek(std::max(index, 0));
+    if (!isOpen())
+        throw IoError(QStringLiteral("Nessuna città aperta"));
+    m_city.streetFile()->seek(std::max(index, 0));
 }
 
 StreetRecord StreetFiles::readNext()
 {
-    return StreetRecord::decode(m_streets.readNext());
-}
-
-StreetRecord StreetFiles::readStreet(int index)
-{
-    return StreetRecord::decode(m_streets.readAt(index));
-}
-
-QString StreetFiles::note(int noteNo)
-{
-    if (!m_notesAvailable || noteNo <= 0)
-        return {};
-    const std::optional<QByteArray> record = m_notes.readIfInside(noteNo - 1);
-    if (!record)
-        throw IoError(QStringLiteral("Nota %1 fuori dal file %2 (%3 record)")
-                          .arg(noteNo)
-                          .arg(fileName(m_notes))
-                          .arg(m_notes.count()));
-    return StreetNote::decode(*record).text;
+    if (!isOpen())
+        throw IoError(QStringLiteral("Nessuna città aperta"));
+    return StreetRecord::decode(m_city.streetFile()->readNext());
 }
 
 std::optional<Group> StreetFiles::group(const QString &text) const
 {
     // The index was checked to ascend when the files were opened.
-    return m_index.group(QStringView(text).left(streetfiles::kKeyLength), m_streetCount);
+    return m_city.prefixIndex().group(QStringView(text).left(streetfiles::kKeyLength), m_streetCount);
 }
 
 } // namespace zelvora

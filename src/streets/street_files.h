@@ -1,142 +1,20 @@
 #pragma once
 
 #include "common/incremental_search.h"
-#include "common/prefix_index.h"
 #include "common/record_file.h"
-#include "common/record_layout.h"
+#include "common/street_directory.h"
+#include "streets/street_records.h"
 
-#include <QByteArray>
 #include <QString>
-#include <QStringList>
-#include <QStringView>
-#include <array>
 #include <functional>
 #include <optional>
 
 namespace zelvora {
 
-// One city of the street directory: the name in the city list, the base name
-// of its three files in the zone folder, and its generic postal code.
-struct City
-{
-    QStringView displayName;
-    QStringView fileBase;
-    QStringView genericCap;
-};
-
-// The fixed list of cities, in the order of the city list; the zone folder is
-// never listed.
-inline constexpr std::array<City, 28> cityTable{{
-    {u"Ancona", u"ancona", u"60100"},
-    {u"Bari", u"bari", u"70100"},
-    {u"Bergamo", u"bergamo", u"24100"},
-    {u"Bologna", u"bologna", u"40100"},
-    {u"Brescia", u"brescia", u"25100"},
-    {u"Cagliari", u"cagliari", u"09100"},
-    {u"Catania", u"catania", u"95100"},
-    {u"Firenze", u"firenze", u"50100"},
-    {u"Genova", u"genova", u"16100"},
-    {u"La Spezia", u"laspezia", u"19100"},
-    {u"Livorno", u"livorno", u"57100"},
-    {u"Messina", u"messina", u"98100"},
-    {u"Milano", u"milano", u"20100"},
-    {u"Napoli", u"napoli", u"80100"},
-    {u"Padova", u"padova", u"35100"},
-    {u"Palermo", u"palermo", u"90100"},
-    {u"Perugia", u"perugia", u"06100"},
-    {u"Pescara", u"pescara", u"65100"},
-    {u"Pisa", u"pisa", u"56100"},
-    {u"Reggio Calabria", u"regcal", u"89100"},
-    {u"Roma", u"roma", u"00100"},
-    {u"Salerno", u"salerno", u"84100"},
-    {u"Torino", u"torino", u"10100"},
-    {u"Trieste", u"trieste", u"34100"},
-    {u"Venezia", u"venezia", u"30100"},
-    {u"Venezia-Mestre", u"mestre", u"30170"},
-    {u"Verbania", u"verbania", u"28900"},
-    {u"Verona", u"verona", u"37100"},
-}};
-
-// The row of `cityTable` whose file base is `fileBase`, if any.
-std::optional<int> cityRowOfFileBase(QStringView fileBase);
-
-namespace streetfiles {
-// The sub-folder of the data folder that holds the cities' files.
-inline const QString kZoneFolder = QStringLiteral("zone");
-inline const QString kStreetsSuffix = QStringLiteral(".loc");
-inline const QString kIndexSuffix = QStringLiteral(".lox");
-inline const QString kNotesSuffix = QStringLiteral(".civ");
-// Key length of the street index.
-constexpr int kKeyLength = 3;
-} // namespace streetfiles
-
-// One street of a city's .loc file, in street order.
-struct StreetRecord
-{
-    static constexpr int kSize = 104;
-    static constexpr TextField kStreet{0, 40};
-    static constexpr TextField kDesignation{41, 25};
-    static constexpr TextField kCityTag{67, 2};
-    static constexpr TextField kCap{70, 5};
-    static constexpr TextField kAgency{76, 25};
-    static constexpr int kNoteNoOffset = 102;
-    static_assert(kAgency.end() == kNoteNoOffset && kNoteNoOffset + 2 == kSize);
-
-    QString street;
-    QString designation;
-    QString cityTag;
-    QString cap;
-    QString agency;
-    int noteNo = 0; // 1-based record of the .civ file; 0 or less: no note
-
-    static StreetRecord decode(const QByteArray &record);
-};
-
-// One note of a city's .civ file: house numbers and notes of a street.
-struct StreetNote
-{
-    static constexpr int kSize = 71;
-    static constexpr TextField kText{0, 70};
-    static_assert(kText.end() == kSize);
-
-    QString text;
-
-    static StreetNote decode(const QByteArray &record);
-};
-
-// How the opening of a city ends.
-enum class CityOutcome {
-    Opened,             // street file, index and notes
-    OpenedWithoutNotes, // the .civ file is missing: every note is empty
-    NotOpened,          // the .loc or the .lox file is missing
-};
-
-// What is there of a city's three files, looked up before any of them is
-// opened. What the user is told about a missing file is the business of the
-// program that tells it.
-struct CityFiles
-{
-    QString streets; // full paths, built from the data folder with "/"
-    QString index;
-    QString notes;
-    CityOutcome outcome = CityOutcome::NotOpened;
-};
-
-// Looks up the files of row `row` of `cityTable` under `dataFolder`/zone.
-CityFiles findCityFiles(const QString &dataFolder, int row);
-
-// The city row of the street directory that `name` names, or -1.
-int findCity(const QString &name);
-
-// What a program without windows says, on one line, of a city's missing files: the
-// streets or their index for NotOpened, the notes for OpenedWithoutNotes.
-QString missingCityFilesText(const CityFiles &files);
-
-
-// The files of the opened city: the street file with its read position, its
-// prefix index (the first three characters of the streets of each group, and
-// the 1-based number of the group's first street), and the notes when there
-// are any.
+// The files of the opened city as the street window reads them: kept open,
+// the street file with its read position, its prefix index (the first three
+// characters of the streets of each group, and the 1-based number of the
+// group's first street), and the notes when there are any.
 //
 // Every file is opened read-only. Failures after a file was found throw
 // IoError, for the general error report: a file that cannot be opened or read,
@@ -154,26 +32,29 @@ public:
     // released first; a city that is not opened leaves none open and the
     // index empty. Throws IoError, and then leaves
     // no city open.
-    void open(const CityFiles &city);
+    void open(const CityFiles &city) { open([&] { m_city.openFiles(city); }); }
     // The same on devices that the caller keeps alive while the city is
     // open (buffers in memory, say); without a notes device the city has no
     // notes. `base` names the files in messages.
-    void open(QIODevice *streets, QIODevice *index, QIODevice *notes, const QString &base);
-    void close();
+    void open(QIODevice *streets, QIODevice *index, QIODevice *notes, const QString &base)
+    {
+        open([&] { m_city.openFiles(streets, index, notes, base); });
+    }
+    void close() { m_city = {}; m_streetCount = 0; }
 
-    bool isOpen() const { return m_streets.isOpen(); }
-    bool notesAvailable() const { return m_notesAvailable; }
+    bool isOpen() const { return m_city.isOpen(); }
+    bool notesAvailable() const { return m_city.notesAvailable(); }
     int streetCount() const { return m_streetCount; }
     // SearchSource: the index and the streets' names.
-    const PrefixIndex &prefixIndex() const override { return m_index; }
+    const PrefixIndex &prefixIndex() const override { return m_city.prefixIndex(); }
     int recordCount() const override { return m_streetCount; }
     int keyLength() const override { return streetfiles::kKeyLength; }
-    QString key(int index) override { return readStreet(index).street; }
+    QString key(int index) override { return m_city.key(index); }
 
     // The street file's read position: the 0-based index of the street the
     // next readNext() reads; streetCount() at the end.
-    int position() const { return m_streets.position(); }
-    bool atEnd() const { return m_streets.atEnd(); }
+    int position() const { return isOpen() ? m_city.streetFile()->position() : 0; }
+    bool atEnd() const { return !isOpen() || m_city.streetFile()->atEnd(); }
     // Positions the street file for a page that starts at `index`. A start
     // before the first street is held at 0, so a page computed back from the
     // end of a city with fewer streets than a page starts at its first
@@ -181,11 +62,11 @@ public:
     void seek(int index);
     StreetRecord readNext();
     // Street `index` (0-based); the read position is then index + 1.
-    StreetRecord readStreet(int index);
+    StreetRecord readStreet(int index) { return m_city.record(index); }
 
     // The note of a street: empty without notes or for a note number of 0 or
     // less. Only the notes file moves; the street file's read position stays.
-    QString note(int noteNo);
+    QString note(int noteNo) { return m_city.note(noteNo); }
     QString note(const StreetRecord &street) { return note(street.noteNo); }
 
     // The 1-based first and last street of the first index group whose
@@ -195,22 +76,13 @@ public:
     std::optional<Group> group(const QString &text) const;
 
     // Records read since the city was opened, to count the work of a page.
-    qint64 streetReads() const { return m_streets.readCount(); }
-    qint64 noteReads() const { return m_notes.readCount(); }
+    qint64 streetReads() const { return m_city.streetReads(); }
+    qint64 noteReads() const { return m_city.noteReads(); }
 
 private:
-    enum class Role { Streets, Index, Notes };
-    // Opens the three files through `openFile` (which returns false for a
-    // notes file that is not there and throws when a file cannot be opened),
-    // then loads and checks the index.
-    void load(const std::function<bool(RecordFile &, Role, int recordSize)> &openFile);
-    void checkIndex() const;
+    void open(const std::function<void()> &openFiles);
 
-    PrefixIndex m_index;
-    RecordFile m_streets;
-    RecordFile m_indexFile;
-    RecordFile m_notes;
-    bool m_notesAvailable = false;
+    StreetDirectory m_city;
     int m_streetCount = 0;
 };
 
