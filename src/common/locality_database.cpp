@@ -1,7 +1,10 @@
 #include "locality_database.h"
 
 #include "common/io_error.h"
+#include "common/record_file.h"
 #include "common/short_string.h"
+
+#include <QDir>
 
 namespace zelvora {
 
@@ -83,6 +86,21 @@ bool LocalityDatabase::openProvinces()
     return file.has_value();
 }
 
+bool LocalityDatabase::openFiles(const QString &folder)
+{
+    *this = {};
+    auto file = std::make_unique<RecordFile>();
+    const bool opened = file->open(QDir(folder).filePath(localityfiles::kLocalities), LocalityRecord::kSize);
+    m_localities = RecordTable(std::move(file));
+    return opened;
+}
+
+void LocalityDatabase::setOrder(SearchMode mode, std::unique_ptr<RecordFile> order)
+{
+    m_retiredReads += m_orders[size_t(mode)].reads();
+    m_orders[size_t(mode)] = RecordTable(std::move(order));
+}
+
 QByteArray LocalityDatabase::localityBytes(int localityNo) const
 {
     return m_localities.number(localityNo, QStringLiteral("Numero di località"));
@@ -123,7 +141,7 @@ Found LocalityDatabase::find(SearchMode mode, const QString &text) const
 
 qint64 LocalityDatabase::reads() const
 {
-    qint64 reads = m_localities.reads();
+    qint64 reads = m_retiredReads + m_localities.reads();
     for (size_t i = 0; i < m_orders.size(); ++i)
         reads += m_orders[i].reads() + m_indexReads[i];
     return reads;

@@ -45,6 +45,15 @@ public:
     // Reads cap.pv: false when it is not there.
     bool openProvinces();
 
+    // As a window reads them: localita.loc kept open, each record read as
+    // the file is then; false when it cannot be opened (the file is there
+    // all the same, closed). A mode's order file, opened by the window,
+    // replaces the one before; the records read from that one still count.
+    bool openFiles(const QString &folder);
+    void setOrder(SearchMode mode, std::unique_ptr<RecordFile> order);
+    RecordFile *localityFile() const { return m_localities.file(); }
+    RecordFile *orderFile(SearchMode mode) const { return m_orders[size_t(mode)].file(); }
+
     bool hasMode(SearchMode mode) const { return m_modeOpen[size_t(mode)]; }
     const ProvinceTable &provinces() const { return m_provinces; }
 
@@ -78,6 +87,7 @@ private:
     std::array<RecordTable, 3> m_orders;
     std::array<PrefixIndex, 3> m_indexes;
     std::array<qint64, 3> m_indexReads{};
+    qint64 m_retiredReads = 0;
     std::array<bool, 3> m_modeOpen{};
     ProvinceTable m_provinces;
 };
