@@ -1,6 +1,5 @@
 #include "locality_database.h"
 
-#include "common/io_error.h"
 #include "common/record_file.h"
 #include "common/short_string.h"
 
@@ -75,7 +74,6 @@ QString LocalityDatabase::openMode(SearchMode mode)
         return info.indexFile;
     m_indexes[at] = PrefixIndex(*index);
     m_indexReads[at] += index->size() / PrefixIndexEntry::kSize;
-    m_modeOpen[at] = true;
     return {};
 }
 
@@ -128,11 +126,6 @@ QString LocalityDatabase::key(SearchMode mode, int index) const
     return readText(record.constData(), info.key);
 }
 
-QString LocalityDatabase::orderCap(int index) const
-{
-    return key(SearchMode::Cap, index);
-}
-
 Found LocalityDatabase::find(SearchMode mode, const QString &text) const
 {
     ModeSource source(*this, mode);
@@ -145,23 +138,6 @@ qint64 LocalityDatabase::reads() const
     for (size_t i = 0; i < m_orders.size(); ++i)
         reads += m_orders[i].reads() + m_indexReads[i];
     return reads;
-}
-
-void OrderCursor::seek(int index)
-{
-    const int count = m_db->orderCount(m_mode);
-    if (index < 0 || index > count)
-        throw IoError(QStringLiteral("Record %1 fuori dai dati (%2 record)").arg(qint64(index) + 1).arg(count));
-    m_position = index;
-}
-
-QByteArray OrderCursor::next()
-{
-    if (atEnd())
-        throw IoError(QStringLiteral("Lettura oltre la fine dei dati (%1 record)").arg(m_db->orderCount(m_mode)));
-    const QByteArray record = m_db->inOrder(m_mode, m_position);
-    ++m_position;
-    return record;
 }
 
 } // namespace zelvora
