@@ -65,10 +65,14 @@ Controllo di un elenco di indirizzi:
                       VARIATO, CAP GENERICO, COMUNE NON PIÙ ESISTENTE,
                       PROVINCIA ERRATA, PROVINCIA VARIATA, LOCALITÀ
                       SCONOSCIUTA (con fino a tre "forse: ..."), VIA
-                      SCONOSCIUTA, VIA SENZA CAP NEI DATI APERTI, RIGA NON
-                      VALIDA (con il motivo). Un codice non è mai cambiato:
-                      la proposta sta accanto. Il riepilogo è sullo standard
-                      error. Colonne riconosciute dal nome: localita, comune,
+                      SCONOSCIUTA, VIA SENZA CAP NEI DATI APERTI, CAP DELLA
+                      VIA, CIVICO NON VERIFICATO (un CAP della via, ma nessuna
+                      fonte per quel civico), CAP NON CONFERMATO (nessun CAP
+                      della via, e nessuna fonte per quel civico), RIGA NON
+                      VALIDA (con il motivo). Nelle 28 città un CAP è ERRATO
+                      solo dove una fonte copre quel civico. Un codice non è
+                      mai cambiato: la proposta sta accanto. Il riepilogo è
+                      sullo standard error. Colonne riconosciute dal nome: localita, comune,
                       citta, city, town; pv, prov, provincia, province; cap,
                       zip, postcode; via, indirizzo, address, street.
                       Separatore ; , o tabulazione, preso dalla prima riga.

@@ -157,7 +157,7 @@ int VerifyCommand::execute(const Options &options, Streams &io)
     QString summary = QStringLiteral("righe lette: %1").arg(rows);
     for (int o = 0; o < Verdict::kOutcomes; ++o)
         if (counts[o])
-            summary += QStringLiteral("\n  %1 %2").arg(Verdict::text(Verdict::Outcome(o)).leftJustified(30)).arg(counts[o], 7);
+            summary += QStringLiteral("\n  %1 %2").arg(Verdict::text(Verdict::Outcome(o)).leftJustified(36)).arg(counts[o], 7);
     io.message(summary);
     return counts[Verdict::Ok] == rows ? kFound : kNothing;
 }

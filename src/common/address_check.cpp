@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <algorithm>
+#include <limits>
 
 namespace zelvora {
 
@@ -54,6 +55,96 @@ std::vector<StreetMatcher::Street> withoutAliases(std::vector<StreetMatcher::Str
     return kept;
 }
 
+// The codes of entries, in code order, each once.
+QStringList entryCodes(const QList<HouseEvidenceEntry> &entries)
+{
+    QStringList codes;
+    for (const HouseEvidenceEntry &e : entries)
+        if (!codes.contains(e.cap))
+            codes.append(e.cap);
+    std::sort(codes.begin(), codes.end());
+    return codes;
+}
+
+// How far an entry's numbers are from `number`; 0 when it covers it.
+int distanceTo(const HouseEvidenceEntry &e, int number)
+{
+    if (e.covers(number))
+        return 0;
+    return number < e.first ? e.first - number : number > e.last ? number - e.last : 1;
+}
+
+// The evidence nearest a house number, as "00185 al n. 113" (two when as near).
+QString nearestEvidence(const QList<HouseEvidenceEntry> &entries, int number)
+{
+    int best = std::numeric_limits<int>::max();
+    for (const HouseEvidenceEntry &e : entries)
+        best = std::min(best, distanceTo(e, number));
+    QStringList nearest;
+    for (const HouseEvidenceEntry &e : entries)
+        if (distanceTo(e, number) == best && nearest.size() < 2)
+            nearest << QStringLiteral("%1 al n. %2").arg(e.cap, e.numbersText());
+    return nearest.join(QStringLiteral(", "));
+}
+
+// The verdict of a street's code by the evidence for the address's house
+// number. A code is wrong only where evidence covers that number and says
+// another; where none does, the street's codes say what they can.
+void judgeByNumber(Verdict &v, const QList<HouseEvidenceEntry> &evidence, const QString &streetCap,
+                   const HouseNumber &house, const QString &cap, QStringView generic)
+{
+    QStringList codes = entryCodes(evidence);
+    if (!streetCap.isEmpty() && !codes.contains(streetCap))
+        codes.prepend(streetCap);
+    // Genova's red numbers are a numbering of their own, which no source tells apart.
+    const int number = house.red ? 0 : house.number;
+    QList<HouseEvidenceEntry> at;
+    for (const HouseEvidenceEntry &e : evidence)
+        if (number > 0 && e.covers(number))
+            at.append(e);
+    const QStringList atCodes = entryCodes(at);
+    // No code, or the city's catch-all, which no street has.
+    if (cap.isEmpty() || cap == generic) {
+        v.outcome = cap.isEmpty() ? Verdict::CapMissing : Verdict::CapGeneric;
+        v.cap = codeList(atCodes.isEmpty() ? codes : atCodes);
+        return;
+    }
+    if (atCodes.contains(cap)) {
+        v.outcome = Verdict::Ok;
+        return;
+    }
+    if (!at.isEmpty()) {
+        v.outcome = Verdict::CapWrong;
+        v.cap = codeList(atCodes);
+        v.note += QStringLiteral(": ") + nearestEvidence(at, number);
+        return;
+    }
+    const quint16 cityPoints = evidencefile::sourceBit(u"torino_city");
+    const bool registered = std::any_of(evidence.begin(), evidence.end(), [&](const HouseEvidenceEntry &e) {
+        return e.isRange || (e.sources & cityPoints);
+    });
+    // One code: a register's, or without a number as the street's code was always checked.
+    if (codes.size() == 1 && (registered || number == 0)) {
+        v.outcome = cap == codes.first() ? Verdict::Ok : Verdict::CapWrong;
+        if (v.outcome == Verdict::CapWrong)
+            v.cap = codes.first();
+        return;
+    }
+    if (number == 0 && !codes.contains(cap)) {
+        v.outcome = Verdict::CapWrong;
+        v.cap = codeList(codes);
+        return;
+    }
+    v.outcome = codes.contains(cap) ? Verdict::CapOfStreet : Verdict::CapUnconfirmed;
+    v.cap = codeList(codes);
+    if (number == 0)
+        v.note += QStringLiteral(": senza civico");
+    else if (!evidence.isEmpty())
+        v.note += QStringLiteral(": n. %1 non verificato, il più vicino %2").arg(number).arg(nearestEvidence(evidence, number));
+    else
+        v.note += QStringLiteral(": n. %1 non verificato").arg(number);
+}
+
 } // namespace
 
 QString Verdict::text(Outcome outcome)
@@ -81,6 +172,10 @@ QString Verdict::text(Outcome outcome)
         return QStringLiteral("VIA SCONOSCIUTA");
     case StreetWithoutCap:
         return QStringLiteral("VIA SENZA CAP NEI DATI APERTI");
+    case CapOfStreet:
+        return QStringLiteral("CAP DELLA VIA, CIVICO NON VERIFICATO");
+    case CapUnconfirmed:
+        return QStringLiteral("CAP NON CONFERMATO");
     case InvalidRow:
         break;
     }
@@ -253,7 +348,24 @@ const StreetMatcher *AddressCheck::streetsOf(int cityRow)
         streets.push_back({r.street, r.designation, r.cap, noted ? directory.note(r) : QString()});
     }
     m_cities[cityRow] = std::make_unique<StreetMatcher>(withoutAliases(std::move(streets), m_records[cityRow]), cityRow);
+    loadEvidence(cityRow, files.streets, directory.count());
     return m_cities[cityRow].get();
+}
+
+// The city's house-number evidence beside its street file, when it has one;
+// a damaged one is left out with a warning, and the city is checked by street.
+void AddressCheck::loadEvidence(int cityRow, const QString &streetsPath, int streetCount)
+{
+    const QString path = QFileInfo(streetsPath).path() + u'/' + cityTable[cityRow].fileBase.toString()
+                         + evidencefile::kSuffix;
+    if (!QFileInfo::exists(path))
+        return;
+    auto evidence = std::make_unique<HouseEvidence>();
+    if (!evidence->open(path, streetCount)) {
+        m_warnings << evidence->error();
+        return;
+    }
+    m_evidence[cityRow] = std::move(evidence);
 }
 
 Verdict AddressCheck::check(const QString &locality, const QString &pvText, const QString &capText,
@@ -432,6 +544,12 @@ bool AddressCheck::checkStreetOf(Verdict &v, const QString &key, const QString &
         v.note += QStringLiteral(" (scritto %1)").arg(m.writtenDesignation);
     v.city = *city;
     v.street = m_records[*city][m.street];
+    const HouseEvidence *evidence = m_evidence[*city].get();
+    const QList<HouseEvidenceEntry> entries = evidence ? evidence->entries(v.street) : QList<HouseEvidenceEntry>();
+    if (evidence && (!s.cap.isEmpty() || !entries.isEmpty())) {
+        judgeByNumber(v, entries, s.cap, m.houseNumber, cap, cityTable[*city].genericCap);
+        return true;
+    }
     if (s.cap.isEmpty()) {
         v.outcome = Verdict::StreetWithoutCap;
         if (!s.note.isEmpty())

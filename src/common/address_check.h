@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/house_evidence.h"
 #include "common/street_match.h"
 #include "common/name_match.h"
 
@@ -29,6 +30,8 @@ struct Verdict
         LocalityUnknown,
         StreetUnknown,
         StreetWithoutCap,
+        CapOfStreet,      // one of the street's codes, but no evidence at that house number
+        CapUnconfirmed,   // none of the street's codes, and no evidence at that house number
         InvalidRow,
     };
     static constexpr int kOutcomes = InvalidRow + 1;
@@ -100,6 +103,7 @@ private:
     Verdict unknownLocality(const QString &locality, const QString &key, const QString &pv) const;
     Verdict wrongProvince(const QList<int> &found, const QString &pv, const QString &pvText, const QString &cap) const;
     bool checkStreetOf(Verdict &v, const QString &key, const QString &cap, const QString &address);
+    void loadEvidence(int cityRow, const QString &streetsPath, int streetCount);
     void checkCode(Verdict &v, const QList<int> &matches, const QString &cap) const;
     void checkCodes(Verdict &v, const QList<int> &matches, const QList<int> &rows, const QString &key,
                     const QString &cap) const;
@@ -117,6 +121,8 @@ private:
     std::array<std::unique_ptr<StreetMatcher>, 28> m_cities;
     std::array<std::vector<int>, 28> m_records; // the record of each street of a city's matcher
     std::array<bool, 28> m_cityRead{};
+    // Each city's house-number evidence; none for a city without its file.
+    std::array<std::unique_ptr<HouseEvidence>, 28> m_evidence;
 };
 
 } // namespace zelvora

@@ -248,9 +248,13 @@ quint32 outcomeColour(Verdict::Outcome outcome)
     switch (outcome) {
     case Verdict::Ok:
         return 0xC6EFCE;
+    case Verdict::CapOfStreet:
+        return 0xE2EFDA; // a paler green: the street's code, its house number not verified
     case Verdict::CapMissing:
     case Verdict::StreetWithoutCap:
         return 0xFFEB9C;
+    case Verdict::CapUnconfirmed:
+        return 0xFFF2CC; // a paler yellow: no evidence says it is wrong
     case Verdict::CapChanged:
     case Verdict::MunicipalityGone:
         return 0xFCD5B4;

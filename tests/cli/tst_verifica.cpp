@@ -1,6 +1,7 @@
 // zelvora-cerca --verifica run as a program on a small data folder: the
 // outcome each row of a list gives, written as the list came (separator,
 // quotes, encoding) or as asked, and how the run exits.
+#include "common/house_evidence.h"
 #include "support/fixtures.h"
 
 #include <QFile>
@@ -63,6 +64,7 @@ private slots:
              {"CASTRO", "BG", "", "24063"},
              {"CASTRO", "LE", "", "73030"},
              {"FIUMICINO", "RM", "", "00054"},
+             {"MILANO", "MI", "", "", "", "CAP PER VIA", {"20127", "20131", "20132", "20147"}},
              {"FREGENE", "RM", "", "00050"}},
             {{"BG", "BERGAMO"}, {"BZ", "BOLZANO"}, {"CO", "COMO"}, {"LE", "LECCE"}, {"FG", "FOGGIA"}, {"MB", "MONZA E BRIANZA"}, {"MI", "MILANO"},
              {"MO", "MODENA"}, {"RA", "RAVENNA"}, {"RM", "ROMA"}, {"RN", "RIMINI"}, {"TO", "TORINO"},
@@ -89,6 +91,20 @@ private slots:
                            {"FRATELLI BANDIERA", "VIA", "", "00153"},
                            {"D'ANNUNZIO GABRIELE", "VIALE", "", "00144"},
                            {"DON GIOVANNI MINZONI", "VIA", "", "00197"}}));
+        // A city with house-number evidence: a register's ranges, points.
+        const auto bit = [](QStringView source) { return zelvora::evidencefile::sourceBit(source); };
+        using zelvora::Parity;
+        QVERIFY(buildCity(m_data.path(), QStringLiteral("milano"),
+                          {{"PADOVA", "VIA", "", "20127", "", "1-283 DISPARI 20127; 2-100 PARI 20131; ..."},
+                           {"GIAMBELLINO", "VIA", "", "20147"},
+                           {"CRESCENZAGO", "VIA", "", "20132"}},
+                          {{"PADOVA", "VIA", {1, 283, Parity::Odd, "20127", bit(u"milano_register"), true}},
+                           {"PADOVA", "VIA", {2, 100, Parity::Even, "20131", bit(u"milano_register"), true}},
+                           {"PADOVA", "VIA", {102, 2582, Parity::Even, "20132", bit(u"milano_register"), true}},
+                           {"PADOVA", "VIA", {345, 1023, Parity::Odd, "20132", bit(u"milano_register"), true}},
+                           {"GIAMBELLINO", "VIA", {130, 155, Parity::All, "20147", bit(u"milano_register"), true}},
+                           {"CRESCENZAGO", "VIA", {113, 113, Parity::All, "20132", bit(u"schools"), false}},
+                           {"CRESCENZAGO", "VIA", {348, 348, Parity::All, "20131", bit(u"fuel_stations"), false}}}));
     }
 
     void givesEachRowItsOutcome_data()
@@ -246,6 +262,40 @@ private slots:
         QTest::newRow("a street outside the street directory's cities is not checked")
             << check << commas + "Segrate,Via Nessuna 1,20054\r\n"
             << commasOut + "Segrate,Via Nessuna 1,20054,OK,,SEGRATE,MI,\r\n" << 0 << "";
+
+        // Streets with house-number evidence: the code of the number.
+        const QByteArray streets = "localita;pv;cap;via\n";
+        const QByteArray streetsOut = "localita;pv;cap;via;" + added(';') + '\n';
+        auto numbered = [&](const char *name, const QByteArray &row, const QByteArray &verdict) {
+            QTest::newRow(name) << check << streets + row + '\n' << streetsOut + row + ';' + verdict + '\n'
+                                << (verdict.startsWith("OK;") ? 0 : 1) << "";
+        };
+        numbered("OK: a number in a register's range", "Milano;MI;20132;Via Padova 150", "OK;;MILANO;MI;VIA PADOVA");
+        numbered("CAP ERRATO: an odd number, outside the range of even ones", "Milano;MI;20132;Via Padova 151",
+                 "CAP ERRATO;20127;MILANO;MI;VIA PADOVA: 20127 al n. 1-283 dispari");
+        numbered("CAP DELLA VIA: a number outside every range, one of the street's codes",
+                 "Milano;MI;20127;Via Padova 3001",
+                 "CAP DELLA VIA, CIVICO NON VERIFICATO;20127 20131 20132;MILANO;MI;"
+                 "VIA PADOVA: n. 3001 non verificato, il più vicino 20132 al n. 102-2582 pari");
+        numbered("CAP NON CONFERMATO: a number outside every range, another code", "Milano;MI;20147;Via Padova 3001",
+                 "CAP NON CONFERMATO;20127 20131 20132;MILANO;MI;"
+                 "VIA PADOVA: n. 3001 non verificato, il più vicino 20132 al n. 102-2582 pari");
+        numbered("CAP DELLA VIA: no number on a street of several codes", "Milano;MI;20132;Via Padova",
+                 "CAP DELLA VIA, CIVICO NON VERIFICATO;20127 20131 20132;MILANO;MI;VIA PADOVA: senza civico");
+        numbered("OK: a street of one code, a register's, past its range", "Milano;MI;20147;Via Giambellino 200",
+                 "OK;;MILANO;MI;VIA GIAMBELLINO");
+        numbered("OK: a point at the same number", "Milano;MI;20132;Via Crescenzago 113", "OK;;MILANO;MI;VIA CRESCENZAGO");
+        numbered("CAP ERRATO: a point of another code at the same number", "Milano;MI;20127;Via Crescenzago, 113/A",
+                 "CAP ERRATO;20132;MILANO;MI;VIA CRESCENZAGO: 20132 al n. 113");
+        numbered("CAP DELLA VIA: a point at another number", "Milano;MI;20132;Via Crescenzago 115",
+                 "CAP DELLA VIA, CIVICO NON VERIFICATO;20131 20132;MILANO;MI;"
+                 "VIA CRESCENZAGO: n. 115 non verificato, il più vicino 20132 al n. 113");
+        numbered("CAP NON CONFERMATO: never wrong on a point at another number", "Milano;MI;20147;Via Crescenzago 115",
+                 "CAP NON CONFERMATO;20131 20132;MILANO;MI;"
+                 "VIA CRESCENZAGO: n. 115 non verificato, il più vicino 20132 al n. 113");
+        numbered("CAP GENERICO: the city's catch-all, with the code at that number", "Milano;MI;20100;Via Padova 150",
+                 "CAP GENERICO;20132;MILANO;MI;VIA PADOVA");
+        numbered("CAP MANCANTE: the code at that number", "Milano;MI;;Via Padova 150", "CAP MANCANTE;20132;MILANO;MI;VIA PADOVA");
 
         // Tabs, quotes around fields, line breaks inside quotes: the fields go
         // out as they came.

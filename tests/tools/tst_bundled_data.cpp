@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QMap>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
@@ -214,6 +215,92 @@ private slots:
         static AddressCheck check(m_data.path());
         const Verdict v = check.check(row.at(0), row.at(1), row.at(2), {});
         QCOMPARE((QStringList{Verdict::text(v.outcome), v.cap, v.locality, v.pv}), verdict);
+    }
+
+    void streetAddressesAreCheckedByTheirHouseNumber_data()
+    {
+        QTest::addColumn<QStringList>("row");     // locality, province, code, address
+        QTest::addColumn<QStringList>("verdict"); // outcome, code proposed
+        auto add = [](const char *name, const QStringList &row, const QStringList &verdict) {
+            QTest::newRow(name) << row << verdict;
+        };
+        add("in a register's range of even numbers", {"Milano", "MI", "20132", "Via Padova 150"}, {"OK", ""});
+        add("odd, so not in that range", {"Milano", "MI", "20132", "Via Padova 151"}, {"CAP ERRATO", "20127"});
+        add("in a register's range", {"Milano", "MI", "20147", "Via Giambellino 140"}, {"OK", ""});
+        add("a street of several codes", {"Bologna", "BO", "40128", "Via Stalingrado 40"}, {"OK", ""});
+        add("a point of another code at another number", {"Roma", "RM", "00187", "Via del Corso 1"},
+            {"CAP NON CONFERMATO", "00186"});
+        add("a point at that number", {"Roma", "RM", "00185", "Via Tiburtina 113"}, {"OK", ""});
+    }
+    void streetAddressesAreCheckedByTheirHouseNumber()
+    {
+        QFETCH(QStringList, row);
+        QFETCH(QStringList, verdict);
+        static AddressCheck check(m_data.path());
+        const Verdict v = check.check(row.at(0), row.at(1), row.at(2), row.at(3));
+        QCOMPARE((QStringList{Verdict::text(v.outcome), v.cap}), verdict);
+    }
+
+    // House numbers of the Milano and Bologna registers and of the Città di
+    // Torino's addresses drawn at random: each with its code is OK, each with
+    // another of the city's codes is CAP ERRATO proposing its own.
+    void registerHouseNumbersGetTheirCode()
+    {
+        struct Range
+        {
+            QString city, pv, street, designation;
+            int first, last;
+            QChar parity;
+            QString cap;
+        };
+        QList<Range> ranges, all;
+        QMap<QString, QStringList> codesOfCity;
+        for (const auto &[base, city, pv] : {std::tuple{"milano", "Milano", "MI"}, std::tuple{"bologna", "Bologna", "BO"},
+                                             std::tuple{"torino", "Torino", "TO"}}) {
+            QList<datac::Fault> faults;
+            const datac::CsvTable t = datac::readCsv(QStringLiteral(ZELVORA_DATA_SOURCES "/evidence/%1.csv").arg(base), faults);
+            QVERIFY(faults.isEmpty() && t.header.size() == 8);
+            for (const datac::CsvRow &r : t.rows) {
+                all.append({city, pv, r.fields.at(0), r.fields.at(1), r.fields.at(2).toInt(), r.fields.at(3).toInt(),
+                            r.fields.at(4).at(0), r.fields.at(5)});
+                if (r.fields.at(7) == u"R" || r.fields.at(6).split(u'+').contains(u"torino_city"))
+                    ranges.append(all.last());
+                if (!codesOfCity[city].contains(r.fields.at(5)))
+                    codesOfCity[city].append(r.fields.at(5));
+            }
+        }
+        QVERIFY(ranges.size() > 15000);
+        QRandomGenerator random(29);
+        AddressCheck check(m_data.path());
+        int ok = 0, corrected = 0;
+        constexpr int kDrawn = 2000;
+        for (int i = 0; i < kDrawn; ++i) {
+            const Range &r = ranges.at(random.bounded(static_cast<int>(ranges.size())));
+            int number = r.first + random.bounded(r.last - r.first + 1);
+            if ((r.parity == u'D' && number % 2 == 0) || (r.parity == u'P' && number % 2 == 1))
+                number = number < r.last ? number + 1 : number - 1;
+            // The codes of every entry of the street at that number.
+            QStringList right;
+            for (const Range &o : std::as_const(all))
+                if (o.city == r.city && o.street == r.street && o.designation == r.designation
+                    && HouseEvidenceEntry{o.first, o.last, o.parity == u'D' ? Parity::Odd : o.parity == u'P' ? Parity::Even : Parity::All,
+                                          o.cap, 1, true}.covers(number))
+                    right << o.cap;
+            const QString address = QStringLiteral("%1 %2 %3").arg(r.designation, r.street).arg(number);
+            const Verdict v = check.check(r.city, r.pv, r.cap, address);
+            QVERIFY2(v.outcome == Verdict::Ok, qPrintable(address + ' ' + r.cap + ": " + Verdict::text(v.outcome) + ' ' + v.note));
+            ++ok;
+            const QStringList &codes = codesOfCity[r.city];
+            QString wrong = codes.at(random.bounded(static_cast<int>(codes.size())));
+            while (right.contains(wrong))
+                wrong = codes.at((codes.indexOf(wrong) + 1) % codes.size());
+            const Verdict w = check.check(r.city, r.pv, wrong, address);
+            QVERIFY2(w.outcome == Verdict::CapWrong && w.cap.split(u' ').contains(r.cap),
+                     qPrintable(address + ' ' + wrong + ": " + Verdict::text(w.outcome) + ' ' + w.cap));
+            ++corrected;
+        }
+        QCOMPARE(ok, kDrawn);
+        QCOMPARE(corrected, kDrawn);
     }
 
     // A code that two sources give a municipality (the `sources` column: its

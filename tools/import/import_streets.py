@@ -913,13 +913,13 @@ def evidence_rows(rows, register, points):
     points (kind P, each at its own number; points at the same number with
     the same code are one row naming every source).  A point without number
     is no evidence at a number and is left out; so are streets without a
-    code; so are numbers beyond EVIDENCE_MAX_NUMBER."""
+    code; so are numbers 0 (no house number) and beyond EVIDENCE_MAX_NUMBER."""
     out = []
     for row in rows:
         if row[7] == "none":
             continue
         street, designation, key = row[0], row[1], row[8]
-        entries = [e for e in register.get(key, []) if e[0] <= EVIDENCE_MAX_NUMBER]
+        entries = [e for e in register.get(key, []) if 1 <= e[0] <= EVIDENCE_MAX_NUMBER]
         if entries:
             for first, last, side, code in segments([(e[0], e[2]) for e in entries]):
                 sources = {e[4] for e in entries if first <= e[0] <= last and e[2] == code
@@ -929,7 +929,7 @@ def evidence_rows(rows, register, points):
             continue
         seen = defaultdict(set)
         for number, code, source in points.get(key, []):
-            if number is not None and number <= EVIDENCE_MAX_NUMBER:
+            if number is not None and 1 <= number <= EVIDENCE_MAX_NUMBER:
                 seen[(number, code)].add(source)
         for (number, code), sources in sorted(seen.items()):
             out.append([street, designation, str(number), str(number), "T", code, "+".join(sorted(sources)), "P"])
