@@ -75,7 +75,7 @@ public:
     {
         FUZZ_CHECK(m_db.openMode(next).isEmpty());
         mode = next;
-        m_cursor = OrderCursor(m_db, next);
+        m_position = 0;
         records = m_db.orderCount(next);
         currentRecord = 0;
         list.showFirstPage(true);
@@ -100,12 +100,18 @@ public:
     int keyLength() const override { return searchModeInfo(mode).keyLength; }
     QString key(int index) override { return m_db.key(mode, index); }
 
-    int readPosition() const override { return m_cursor.position(); }
-    void seek(int index) override { m_cursor.seek(index); }
-    bool atEnd() const override { return m_cursor.atEnd(); }
+    int readPosition() const override { return m_position; }
+    void seek(int index) override
+    {
+        if (index < 0 || index > records)
+            throw IoError(QStringLiteral("Record %1 fuori dai dati").arg(index + 1));
+        m_position = index;
+    }
+    bool atEnd() const override { return m_position >= records; }
     void readRow(QStringList &cells) override
     {
-        const LocalityRecord record = LocalityRecord::decode(m_cursor.next());
+        const LocalityRecord record = LocalityRecord::decode(m_db.inOrder(mode, m_position));
+        ++m_position;
         m_notes.append(record.note);
         cells = {record.locality, record.pv, record.cap};
     }
@@ -114,7 +120,7 @@ public:
 
 private:
     LocalityDatabase m_db;
-    OrderCursor m_cursor{m_db, SearchMode::Locality};
+    int m_position = 0; // the list's read position in the mode's order
     QStringList m_notes;
 };
 

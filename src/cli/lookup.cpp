@@ -127,7 +127,7 @@ QStringList Lookup::localityRow(int index) const
     // The code the locality is listed under, which is what was searched: a
     // city with many codes has no code of its own in its record.
     if (m_mode == SearchMode::Cap)
-        record.cap = m_localities.orderCap(index);
+        record.cap = m_localities.key(SearchMode::Cap, index);
     QStringList row{record.locality, record.pv, record.cap};
     if (m_details)
         row << record.bil << m_localities.provinces().nameOf(record.pv) << record.agency << record.note;

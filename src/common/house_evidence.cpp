@@ -170,6 +170,12 @@ bool HouseEvidence::open(const QString &path, int streetCount)
         m_error = QStringLiteral("%1: cannot be opened: %2").arg(path, file.errorString());
         return false;
     }
+    // Far more than any city holds: a larger file is no evidence file, and is not read into memory.
+    constexpr qint64 kMaxBytes = qint64(64) << 20;
+    if (file.size() > kMaxBytes) {
+        m_error = QStringLiteral("%1: damaged house-number file: %2 bytes").arg(path).arg(file.size());
+        return false;
+    }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         m_error = QStringLiteral("%1: cannot be read: %2").arg(path, file.errorString());

@@ -1,7 +1,9 @@
 #include "locality_database.h"
 
-#include "common/io_error.h"
+#include "common/record_file.h"
 #include "common/short_string.h"
+
+#include <QDir>
 
 namespace zelvora {
 
@@ -72,7 +74,6 @@ QString LocalityDatabase::openMode(SearchMode mode)
         return info.indexFile;
     m_indexes[at] = PrefixIndex(*index);
     m_indexReads[at] += index->size() / PrefixIndexEntry::kSize;
-    m_modeOpen[at] = true;
     return {};
 }
 
@@ -81,6 +82,21 @@ bool LocalityDatabase::openProvinces()
     const std::optional<QByteArray> file = m_files(localityfiles::kProvinces);
     m_provinces = file ? ProvinceTable::fromBytes(*file) : ProvinceTable{};
     return file.has_value();
+}
+
+bool LocalityDatabase::openFiles(const QString &folder)
+{
+    *this = {};
+    auto file = std::make_unique<RecordFile>();
+    const bool opened = file->open(QDir(folder).filePath(localityfiles::kLocalities), LocalityRecord::kSize);
+    m_localities = RecordTable(std::move(file));
+    return opened;
+}
+
+void LocalityDatabase::setOrder(SearchMode mode, std::unique_ptr<RecordFile> order)
+{
+    m_retiredReads += m_orders[size_t(mode)].reads();
+    m_orders[size_t(mode)] = RecordTable(std::move(order));
 }
 
 QByteArray LocalityDatabase::localityBytes(int localityNo) const
@@ -110,11 +126,6 @@ QString LocalityDatabase::key(SearchMode mode, int index) const
     return readText(record.constData(), info.key);
 }
 
-QString LocalityDatabase::orderCap(int index) const
-{
-    return key(SearchMode::Cap, index);
-}
-
 Found LocalityDatabase::find(SearchMode mode, const QString &text) const
 {
     ModeSource source(*this, mode);
@@ -123,27 +134,10 @@ Found LocalityDatabase::find(SearchMode mode, const QString &text) const
 
 qint64 LocalityDatabase::reads() const
 {
-    qint64 reads = m_localities.reads();
+    qint64 reads = m_retiredReads + m_localities.reads();
     for (size_t i = 0; i < m_orders.size(); ++i)
         reads += m_orders[i].reads() + m_indexReads[i];
     return reads;
-}
-
-void OrderCursor::seek(int index)
-{
-    const int count = m_db->orderCount(m_mode);
-    if (index < 0 || index > count)
-        throw IoError(QStringLiteral("Record %1 fuori dai dati (%2 record)").arg(qint64(index) + 1).arg(count));
-    m_position = index;
-}
-
-QByteArray OrderCursor::next()
-{
-    if (atEnd())
-        throw IoError(QStringLiteral("Lettura oltre la fine dei dati (%1 record)").arg(m_db->orderCount(m_mode)));
-    const QByteArray record = m_db->inOrder(m_mode, m_position);
-    ++m_position;
-    return record;
 }
 
 } // namespace zelvora

@@ -45,7 +45,15 @@ public:
     // Reads cap.pv: false when it is not there.
     bool openProvinces();
 
-    bool hasMode(SearchMode mode) const { return m_modeOpen[size_t(mode)]; }
+    // As a window reads them: localita.loc kept open, each record read as
+    // the file is then; false when it cannot be opened (the file is there
+    // all the same, closed). A mode's order file, opened by the window,
+    // replaces the one before; the records read from that one still count.
+    bool openFiles(const QString &folder);
+    void setOrder(SearchMode mode, std::unique_ptr<RecordFile> order);
+    RecordFile *localityFile() const { return m_localities.file(); }
+    RecordFile *orderFile(SearchMode mode) const { return m_orders[size_t(mode)].file(); }
+
     const ProvinceTable &provinces() const { return m_provinces; }
 
     // localita.loc: the locality at a 0-based index, or by its stored
@@ -62,8 +70,6 @@ public:
     QString key(SearchMode mode, int index) const;
     // The order file's own record (none in locality mode).
     QByteArray orderRecord(SearchMode mode, int index) const { return m_orders[size_t(mode)].at(index); }
-    // The code the order lists a locality under (postal-code mode).
-    QString orderCap(int index) const;
     const PrefixIndex &prefixIndex(SearchMode mode) const { return m_indexes[size_t(mode)]; }
 
     // The incremental search of `text` in a mode's order: the longest
@@ -78,29 +84,8 @@ private:
     std::array<RecordTable, 3> m_orders;
     std::array<PrefixIndex, 3> m_indexes;
     std::array<qint64, 3> m_indexReads{};
-    std::array<bool, 3> m_modeOpen{};
+    qint64 m_retiredReads = 0;
     ProvinceTable m_provinces;
-};
-
-// A read position in one mode's order, as a list reads it page by page.
-class OrderCursor
-{
-public:
-    OrderCursor(const LocalityDatabase &db, SearchMode mode) : m_db(&db), m_mode(mode) {}
-
-    SearchMode mode() const { return m_mode; }
-    int position() const { return m_position; }
-    bool atEnd() const { return m_position >= m_db->orderCount(m_mode); }
-    // 0 to the record count (the end); anything else is an IoError.
-    void seek(int index);
-    // The locality at the position, whose bytes the database keeps; the
-    // position moves on. At the end an IoError.
-    QByteArray next();
-
-private:
-    const LocalityDatabase *m_db;
-    SearchMode m_mode;
-    int m_position = 0;
 };
 
 } // namespace zelvora

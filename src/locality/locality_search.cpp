@@ -27,15 +27,12 @@ void LocalitySearch::attach(SearchPane &pane)
 
 bool LocalitySearch::openDatabase()
 {
-    return m_localities->open(dataFile(localityfiles::kLocalities), LocalityRecord::kSize);
+    return m_db.openFiles(m_controls.dataFolder);
 }
 
 qint64 LocalitySearch::recordReads() const
 {
-    qint64 reads = m_readsOfClosedFiles + m_localities->readCount() + m_index->readCount();
-    for (const std::unique_ptr<RecordFile> &order : m_orders)
-        reads += order->readCount();
-    return reads;
+    return m_readsOfClosedFiles + m_db.reads() + m_index->readCount();
 }
 
 QString LocalitySearch::dataFile(const QString &name) const
@@ -43,19 +40,26 @@ QString LocalitySearch::dataFile(const QString &name) const
     return QDir(m_controls.dataFolder).filePath(name);
 }
 
+// A file not opened yet reads as an empty one.
+RecordFile &LocalitySearch::file(RecordFile *file)
+{
+    static RecordFile closed;
+    return file ? *file : closed;
+}
+
 RecordFile &LocalitySearch::order() const
 {
     const SearchModeInfo &mode = searchModeInfo(m_state.mode);
-    return mode.ordersLocalities() ? *m_localities : *m_orders[static_cast<int>(mode.mode)];
+    return file(mode.ordersLocalities() ? m_db.localityFile() : m_db.orderFile(mode.mode));
 }
 
 QByteArray LocalitySearch::readLocality()
 {
     const SearchModeInfo &mode = searchModeInfo(m_state.mode);
+    const QByteArray record = order().readNext();
     if (mode.ordersLocalities())
-        return m_localities->readNext();
-    const QByteArray entry = order().readNext();
-    return readLocalityRecord(*m_localities, readRecordNumber(entry.constData() + mode.localityNoOffset));
+        return record;
+    return m_db.localityBytes(readRecordNumber(record.constData() + mode.localityNoOffset));
 }
 
 void LocalitySearch::readRow(QStringList &cells)
@@ -150,13 +154,10 @@ void LocalitySearch::switchMode(SearchMode mode)
     showField(files);
 
     // 5. The new mode and its order file.
-    auto retire = [this](std::unique_ptr<RecordFile> &slot, std::unique_ptr<RecordFile> next) {
-        m_readsOfClosedFiles += slot->readCount();
-        slot = std::move(next);
-    };
     if (!files.ordersLocalities())
-        retire(m_orders[static_cast<int>(mode)], std::move(newOrder));
-    retire(m_index, std::move(newIndex));
+        m_db.setOrder(mode, std::move(newOrder));
+    m_readsOfClosedFiles += m_index->readCount();
+    m_index = std::move(newIndex);
     m_modeSet = true;
     s.mode = mode;
     s.keyLength = files.keyLength;
@@ -188,12 +189,7 @@ void LocalitySearch::CercaChange()
 
 QString LocalitySearch::key(int index)
 {
-    // Only the key is decoded.
-    const SearchModeInfo &mode = searchModeInfo(m_state.mode);
-    QByteArray record = order().readAt(index);
-    if (mode.keyInLocality)
-        record = readLocalityRecord(*m_localities, readRecordNumber(record.constData() + mode.localityNoOffset));
-    return readText(record.constData(), mode.key);
+    return m_db.key(m_state.mode, index);
 }
 
 } // namespace zelvora

@@ -3,6 +3,7 @@
 #include "app/paged_list.h"
 #include "app/search_pane.h"
 #include "common/incremental_search.h"
+#include "common/locality_database.h"
 #include "common/record_file.h"
 #include "locality/locality_files.h"
 #include "locality/search_state.h"
@@ -40,7 +41,7 @@ public:
 
     // Opens localita.loc, which stays open for the rest of the program.
     bool openDatabase();
-    RecordFile &localities() { return *m_localities; }
+    RecordFile &localities() { return file(m_db.localityFile()); }
 
     void switchMode(SearchMode mode);
     void CercaChange();
@@ -64,6 +65,7 @@ public:
     QString note(int row) const override;
 
 private:
+    static RecordFile &file(RecordFile *file);
     RecordFile &order() const;
     bool openModeFiles(const SearchModeInfo &files, RecordFile &order, RecordFile &index);
     void showField(const SearchModeInfo &look);
@@ -79,11 +81,7 @@ private:
     PrefixIndex m_prefixIndex;
     SearchPane *m_pane = nullptr;
     PagedList *m_list = nullptr;
-    std::unique_ptr<RecordFile> m_localities = std::make_unique<RecordFile>();
-    // The order files of the modes that have one of their own, by mode.
-    std::array<std::unique_ptr<RecordFile>, 3> m_orders{std::make_unique<RecordFile>(),
-                                                         std::make_unique<RecordFile>(),
-                                                         std::make_unique<RecordFile>()};
+    LocalityDatabase m_db; // localita.loc and the modes' order files
     std::unique_ptr<RecordFile> m_index = std::make_unique<RecordFile>();
     qint64 m_readsOfClosedFiles = 0;
     bool m_modeSet = false; // a switch of mode has gone through
