@@ -291,6 +291,27 @@ constexpr std::array<std::array<QStringView, 7>, 58> kGivenNames{{
     {u"ELISABETTA", u"ELIZABETH", u"ELISABETH"},
 }};
 
+// Italian given names common in street names: an address may write one
+// that the archive leaves out (VIALE CARLO MARX for VIALE MARX).
+constexpr std::array<QStringView, 157> kCommonGivenNames{
+    u"ACHILLE", u"ADOLFO", u"ADRIANO", u"AGOSTINO", u"ALBERTO", u"ALDO", u"ALESSANDRO", u"ALFONSO", u"ALFREDO",
+    u"AMEDEO", u"ANDREA", u"ANGELO", u"ANNA", u"ANNIBALE", u"ANTONINO", u"ANTONIO", u"ARCANGELO", u"ARMANDO",
+    u"ARNALDO", u"ARTURO", u"ATTILIO", u"AUGUSTO", u"AURELIO", u"BARTOLOMEO", u"BENEDETTO", u"BERNARDINO",
+    u"BERNARDO", u"BIAGIO", u"BRUNO", u"CAIO", u"CAMILLO", u"CARLO", u"CARMELO", u"CESARE", u"CIRO", u"CLAUDIO",
+    u"CORRADO", u"COSTANTINO", u"CRISTOFORO", u"DANIELE", u"DANTE", u"DARIO", u"DAVIDE", u"DIEGO", u"DINO",
+    u"DOMENICO", u"EDOARDO", u"EGIDIO", u"ELIO", u"EMANUELE", u"EMILIO", u"ENRICO", u"ENZO", u"ERCOLE", u"ERNESTO",
+    u"ETTORE", u"EUGENIO", u"FABIO", u"FAUSTO", u"FEDERICO", u"FELICE", u"FERDINANDO", u"FERRUCCIO", u"FILIPPO",
+    u"FLAVIO", u"FRANCESCO", u"FRANCO", u"GABRIELE", u"GAETANO", u"GASPARE", u"GENNARO", u"GEROLAMO", u"GIACINTO",
+    u"GIACOMO", u"GIAN", u"GIANFRANCO", u"GIANNI", u"GINO", u"GIOACCHINO", u"GIORDANO", u"GIORGIO", u"GIOVAN",
+    u"GIOVANNI", u"GIROLAMO", u"GIULIO", u"GIUSEPPE", u"GOFFREDO", u"GUGLIELMO", u"GUIDO", u"GUSTAVO", u"IACOPO",
+    u"IGNAZIO", u"IPPOLITO", u"ITALO", u"JACOPO", u"LAZZARO", u"LEONARDO", u"LEONE", u"LEOPOLDO", u"LODOVICO",
+    u"LORENZO", u"LUCA", u"LUCIANO", u"LUCIO", u"LUDOVICO", u"LUIGI", u"LUISA", u"MARCELLO", u"MARCO", u"MARIA",
+    u"MARIO", u"MASSIMO", u"MATTEO", u"MAURIZIO", u"MAURO", u"MICHELANGELO", u"MICHELE", u"NICCOLO", u"NICOLA",
+    u"NICOLO", u"NINO", u"ORAZIO", u"ORESTE", u"OTTAVIO", u"PAOLO", u"PASQUALE", u"PIER", u"PIERO", u"PIETRO",
+    u"PLACIDO", u"RAFFAELE", u"RAFFAELLO", u"RENATO", u"RICCARDO", u"ROBERTO", u"ROCCO", u"RODOLFO", u"ROMOLO",
+    u"RUGGERO", u"SALVATORE", u"SANDRO", u"SAVERIO", u"SCIPIONE", u"SEBASTIANO", u"SERGIO", u"SILVIO", u"SIMONE",
+    u"STEFANO", u"TERESA", u"TITO", u"TOMMASO", u"TULLIO", u"UGO", u"UMBERTO", u"VINCENZO", u"VITO", u"VITTORIO"};
+
 } // namespace
 
 QStringView givenNameKey(QStringView word)
@@ -372,6 +393,12 @@ bool setsApart(QStringView word)
 {
     static const QSet<QStringView> set = setOf(kSetApart);
     return set.contains(word);
+}
+
+bool isGivenName(QStringView word)
+{
+    static const QSet<QStringView> set = setOf(kCommonGivenNames);
+    return set.contains(word) || !givenNameKey(word).isEmpty();
 }
 
 bool endsStreet(QStringView word)

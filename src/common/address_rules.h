@@ -48,6 +48,11 @@ QStringView givenNameKey(QStringView word);
 // so "VIA MONTALTO" is not PIAZZA PORTA MONTALTO.
 bool setsApart(QStringView word);
 
+// Whether a word is a given name that an address may write where the
+// archive writes none (VIALE CARLO MARX for VIALE MARX): a common one, or
+// a form of one of givenNameKey()'s.
+bool isGivenName(QStringView word);
+
 // Words after which the rest of an address is no longer its street: no
 // number (SNC), a kilometre (KM), a hamlet (LOC, FRAZ), a corner (ANGOLO),
 // "in care of" (PRESSO, C/O), where a shop stands (FRONTE, LATO, IMPIANTO,

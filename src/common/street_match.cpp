@@ -778,6 +778,117 @@ StreetMatcher::Match StreetMatcher::otherDesignation(const Candidate &candidate)
     return m;
 }
 
+namespace {
+
+// Whether two words differ by one slip of the keys: a letter added, left
+// out or changed, or two letters swapped (MELANIA for MELAINA).
+bool oneSlipApart(QStringView a, QStringView b)
+{
+    if (a.size() < b.size())
+        std::swap(a, b);
+    if (a.size() - b.size() > 1 || a == b)
+        return false;
+    qsizetype i = 0;
+    while (i < b.size() && a[i] == b[i])
+        ++i;
+    if (a.size() != b.size())
+        return a.mid(i + 1) == b.mid(i);
+    if (a.mid(i + 1) == b.mid(i + 1))
+        return true;
+    return i + 1 < a.size() && a[i] == b[i + 1] && a[i + 1] == b[i] && a.mid(i + 2) == b.mid(i + 2);
+}
+
+void addOnce(QList<int> &list, const QList<int> &more)
+{
+    for (const int i : more)
+        if (!list.contains(i))
+            list << i;
+}
+
+StreetMatcher::Match matchOf(const QList<int> &streets)
+{
+    StreetMatcher::Match m;
+    if (streets.size() == 1)
+        m.street = streets.first();
+    else
+        m.alternatives = streets;
+    return m;
+}
+
+} // namespace
+
+QStringList StreetMatcher::nearWords(const QString &key) const
+{
+    // Another last vowel makes another word, not a slip: AURELIA is no
+    // AURELIO, AVERSANA no AVERSANO.
+    const auto vowel = [](QChar c) { return QStringView(u"AEIOU").contains(c); };
+    const auto otherEnding = [&](const QString &word) {
+        return word.size() == key.size() && vowel(word.back()) && vowel(key.back())
+               && QStringView(word).chopped(1) == QStringView(key).chopped(1);
+    };
+    QStringList near;
+    for (const QString &word : m_wordKeys)
+        if (std::abs(word.size() - key.size()) <= 1 && !word.at(0).isDigit() && oneSlipApart(word, key)
+            && !otherEnding(word))
+            near << word;
+    return near;
+}
+
+StreetMatcher::Match StreetMatcher::mistyped(const Candidate &c) const
+{
+    // A word long enough for a slip to be one, read as each word of the city
+    // one slip away (TIBERO for TIBERIO, TOLSTOJ for TOLSTOI), the
+    // designation as written: first a word that no street of the city holds;
+    // then one that some street holds (MELANIA for MELAINA) but names none
+    // alone, when the whole name then fits a street as it stands.
+    QList<int> found;
+    for (const bool known : {false, true}) {
+        for (qsizetype i = 0; i < c.words.size(); ++i) {
+            const StreetWord &w = c.words.at(i);
+            if (w.initial || w.key.size() < 6 || !w.key.at(0).isLetter() || m_byWord.contains(w.key) != known
+                || isParticleWord(w))
+                continue;
+            // A word that names a street alone is written on purpose: VIA
+            // SALARIA VECCHIA is no VIA DELLA SALARA VECCHIA.
+            if (known && lookup(kContent, QString(), w.key).any())
+                continue;
+            const QStringList near = nearWords(w.key);
+            if (near.size() > 3)
+                continue;
+            for (const QString &key : near) {
+                Candidate fixed = c;
+                fixed.words[i].text = fixed.words[i].key = key;
+                addOnce(found, steps(c.designation, fixed.words, known ? Pass::Exact : Pass::All).streets);
+            }
+        }
+        if (!found.isEmpty())
+            break;
+    }
+    return matchOf(found);
+}
+
+StreetMatcher::Match StreetMatcher::extraGivenName(const Candidate &c) const
+{
+    // A given name that the archive does not write (VIALE CARLO MARX for
+    // VIALE MARX, VIA ANTONIO GIUSEPPE BERTOLA for VIA ANTONIO BERTOLA): the
+    // rest must then be a street's whole name, or any surname would do.
+    QList<int> found;
+    const auto named = [](const StreetWord &w) { return w.text.size() >= 3 && !isParticleWord(w); };
+    for (qsizetype i = 0; i < c.words.size(); ++i) {
+        const StreetWord &w = c.words.at(i);
+        // A given name before DA, DI is a person named by a place (ANTONIO DA
+        // RECANATI), which the place alone does not name.
+        const bool ofPlace = i + 1 < c.words.size() && isParticleWord(c.words.at(i + 1));
+        if (w.initial || ofPlace || !(isGivenName(w.text) || isGivenName(w.key)))
+            continue;
+        QList<StreetWord> rest = c.words;
+        rest.removeAt(i);
+        if (std::any_of(rest.begin(), rest.end(), named))
+            addOnce(found, steps(c.designation, rest, Pass::Exact).streets);
+    }
+    return matchOf(found);
+}
+
 StreetMatcher::Match StreetMatcher::findCandidates(const QList<Candidate> &list) const
 {
     // Every reading the strict way first, then the loose way: a reading that
@@ -800,6 +911,19 @@ StreetMatcher::Match StreetMatcher::findCandidates(const QList<Candidate> &list)
             return m;
         if (none.otherDesignations.isEmpty())
             none.otherDesignations = m.otherDesignations;
+    }
+    // A name that fits no street as written, nor under another designation:
+    // a given name too many, or a word mistyped.
+    if (!none.otherDesignations.isEmpty())
+        return none;
+    for (const auto pass : {&StreetMatcher::extraGivenName, &StreetMatcher::mistyped}) {
+        for (const Candidate &c : list) {
+            if (c.designation.isEmpty() || c.words.isEmpty())
+                continue;
+            const Match m = (this->*pass)(c);
+            if (m.street >= 0 || !m.alternatives.isEmpty())
+                return m;
+        }
     }
     return none;
 }

@@ -126,6 +126,9 @@ private:
     Found looseSteps(const QString &designation, const QList<StreetWord> &words, bool titles) const;
     Match matchCandidate(const Candidate &candidate, Pass pass) const;
     Match otherDesignation(const Candidate &candidate) const;
+    QStringList nearWords(const QString &key) const;
+    Match mistyped(const Candidate &candidate) const;
+    Match extraGivenName(const Candidate &candidate) const;
     void makeSuggester() const;
     QList<int> nearOfDesignation(const QString &designation, const QList<StreetWord> &words) const;
     // The readings of an address, in the order they are tried: those of

@@ -1,5 +1,6 @@
 #include "street_files.h"
 
+#include "common/house_evidence.h"
 #include "common/io_error.h"
 #include "common/name_match.h"
 #include "common/short_string.h"
@@ -73,6 +74,7 @@ CityFiles findCityFiles(const QString &dataFolder, int row)
     files.streets = base + kStreetsSuffix;
     files.index = base + kIndexSuffix;
     files.notes = base + kNotesSuffix;
+    files.evidence = base + evidencefile::kSuffix;
     if (!QFileInfo(files.streets).isFile() || !QFileInfo(files.index).isFile())
         files.outcome = CityOutcome::NotOpened;
     else if (!QFileInfo(files.notes).isFile())

@@ -10,8 +10,9 @@ void StreetListSource::seek(int index)
 
 void StreetListSource::readRow(QStringList &cells)
 {
+    const int record = m_files.position();
     const StreetRecord street = m_files.readNext();
-    m_rows.append({street, m_files.note(street)});
+    m_rows.append({street, m_files.note(street), record});
     cells.clear();
     cells << street.street << street.designation;
 }

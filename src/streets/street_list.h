@@ -13,6 +13,7 @@ struct StreetRow
 {
     StreetRecord street;
     QString streetNotes;
+    int record = -1; // the street's record in the city's street file
 };
 
 // Where the street list's rows come from: the open city's street file, one

@@ -115,6 +115,7 @@ struct CityFiles
     QString streets; // full paths, built from the data folder with "/"
     QString index;
     QString notes;
+    QString evidence; // the codes by house number; a city may have none
     CityOutcome outcome = CityOutcome::NotOpened;
 };
 

@@ -8,6 +8,7 @@
 #include "app/toolkit/edit.h"
 #include "app/toolkit/panel.h"
 #include "app/toolkit/string_grid.h"
+#include "common/house_evidence.h"
 #include "streets/street_details.h"
 
 #include <QAbstractItemView>
@@ -41,6 +42,20 @@ QString cityFilesMessage(const CityFiles &city)
 namespace {
 // Caption of every message of the street window.
 const QString kCaption = QStringLiteral("Ricerca Vie e/o Piazze");
+
+// Every range or house number at which a code of street `record` was seen.
+// A city without evidence, or with a damaged file, gives none: the details
+// then show the street as its row holds it.
+QList<NumberCode> numberCodes(const QString &path, int streetCount, int record)
+{
+    QList<NumberCode> codes;
+    HouseEvidence evidence;
+    if (record < 0 || path.isEmpty() || !evidence.open(path, streetCount))
+        return codes;
+    for (const HouseEvidenceEntry &entry : evidence.entries(record))
+        codes.append({entry.numbersText(), entry.cap});
+    return codes;
+}
 
 // Designed sizes at 96 pixels per inch.
 constexpr int kColumnWidths[] = {242, 178};
@@ -276,6 +291,7 @@ void TZone::ComboBox1Change()
 {
     streetLastRow = 0;
     m_files->close();
+    m_evidenceFile.clear();
     const int row = ComboBox1->currentIndex();
     if (ComboBox1->currentText().isEmpty() || row < 0 || row >= static_cast<int>(cityTable.size()))
         return;
@@ -295,6 +311,7 @@ void TZone::ComboBox1Change()
         return;
 
     m_streetCount = m_files->streetCount();
+    m_evidenceFile = city.evidence;
     m_pane->list().showFirstPage(false);
     m_pane->scrollBar()->setMaximum(m_streetCount);
     m_pane->scrollBar()->setPosition(0);
@@ -329,13 +346,15 @@ void TZone::StringGrid2DblClick()
     const int row = StringGrid2->row();
     streetLastRow = row;
     const StreetRow held = m_rows.value(row);
-    // The dialog shows exactly what the row holds: no file is read.
+    // The dialog shows what the row holds and, for a street with several
+    // codes, where each was seen: the city's evidence is read only now.
     auto details = std::make_unique<TDettagliZone>(this);
     const auto reselect = qScopeGuard([&] {
         details.reset();
         m_pane->list().enter();
     });
     details->fill(ComboBox1->currentText(), held.street, held.streetNotes);
+    details->showNumberCodes(numberCodes(m_evidenceFile, m_streetCount, held.record));
     details->exec();
 }
 

@@ -88,6 +88,7 @@ private:
     std::unique_ptr<SearchPane> m_pane;
     int m_readCounter = 0; // the street list's record counter
     int m_streetCount = 0;
+    QString m_evidenceFile; // the open city's, read by the details only
 };
 
 } // namespace zelvora

@@ -47,6 +47,10 @@ QStringList numberedRange(int first, int count)
 const QList<StreetSource> kRoma{{.street = "VENTI SETTEMBRE", .designation = "VIA", .cap = "00187"},
                                 {.street = "VENTIMIGLIA", .designation = "VIA", .cap = "00182"},
                                 {.street = "XXI APRILE", .designation = "VIALE", .cap = "00162"}};
+// Where VIA VENTI SETTEMBRE's codes were seen: a register's range and a point.
+const QList<EvidenceSource> kRomaEvidence{
+    {"VENTI SETTEMBRE", "VIA", {.first = 1, .last = 99, .parity = Parity::Odd, .cap = "00187", .sources = 1, .isRange = true}},
+    {"VENTI SETTEMBRE", "VIA", {.first = 2, .last = 2, .cap = "00185", .sources = 16}}};
 
 // A main window whose data folder holds Venezia-Mestre, Reggio Calabria (three
 // streets), Roma (three) and Torino (S000 to S199, each with a note of its
@@ -63,7 +67,7 @@ struct Fixture : MainWindowFixture
         const bool built = MainWindowFixture::open(numberedLocalities(3), {}, [&](const QString &folder) {
             if (!buildCity(folder, "mestre", kMestre) || !buildCity(folder, "torino", torino)
                 || !buildCity(folder, "regcal", {{.street = "UNO"}, {.street = "DUE"}, {.street = "TRE"}})
-                || !buildCity(folder, "roma", kRoma))
+                || !buildCity(folder, "roma", kRoma, kRomaEvidence))
                 qFatal("city fixtures");
             if (!removed.isEmpty())
                 QFile::remove(folder + "/zone/" + removed);
@@ -289,6 +293,41 @@ private slots:
         QVERIFY(test::control<Edit>(f.zone, "CercaZona")->hasFocus());
         f.press(Qt::Key_Escape);
         QVERIFY(f.zone->isVisible());
+    }
+
+    // The details of a street with several codes list where each was seen,
+    // under the number-word record too; a street or city without evidence
+    // shows none.
+    void streetDetailsListTheEvidence_data()
+    {
+        QTest::addColumn<QString>("city");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("listed");
+        const QStringList both{"00187   n. 1-99 dispari", "00185   n. 2"};
+        QTest::newRow("the street") << "Roma" << "VENTI S" << both;
+        QTest::newRow("its record in Roman numerals") << "Roma" << "XX SE" << both;
+        QTest::newRow("a street without evidence") << "Roma" << "VENTIM" << QStringList();
+        QTest::newRow("a city without evidence") << "Venezia-Mestre" << "VIALE M" << QStringList();
+    }
+    void streetDetailsListTheEvidence()
+    {
+        QFETCH(QString, city);
+        QFETCH(QString, typed);
+        QFETCH(QStringList, listed);
+        Fixture f;
+        QVERIFY(f.open());
+        f.pick(city);
+        f.typeStreet(typed);
+        f.press(Qt::Key_Return);
+        QStringList shown;
+        onNextModal([&](QDialog *dialog) {
+            if (auto *list = dialog->findChild<QListWidget *>("ECivCap"))
+                for (int i = 0; i < list->count(); ++i)
+                    shown << list->item(i)->text();
+            dialog->findChild<QPushButton *>("OKButton")->click();
+        });
+        f.press(Qt::Key_Return);
+        QCOMPARE(shown, listed);
     }
 
     void streetDetailsAndPrintout_data()
