@@ -445,6 +445,10 @@ bool sameFamily(QStringView written, QStringView designation)
             std::find_if(kFamilies.begin(), kFamilies.end(), [&](const Family &f) { return f.designation == first; });
         return found == kFamilies.end() ? 0 : found->families;
     };
+    // The archive writes ASSENTE where it knows no designation (Firenze's
+    // PELLICCERIA, CALIMARUZZA): whatever an address writes may be it.
+    if (designation == u"ASSENTE")
+        return families(written) != 0;
     return (families(written) & families(designation)) != 0;
 }
 

@@ -78,6 +78,7 @@ QList<QStringView> commonDesignations();
 // that name written with another: ways (VIA, VIALE, CORSO, STRADA...),
 // squares (PIAZZA, PIAZZETTA...) and lanes (VIA, VICO, CUPA, TRAVERSA...);
 // LARGO and PIAZZALE are ways and squares. A PIAZZA is no VIA.
+// A street the archive writes without designation (ASSENTE) is of every family.
 bool sameFamily(QStringView written, QStringView designation);
 
 // Designations of a city's own that addresses write as another or leave
