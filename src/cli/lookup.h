@@ -43,8 +43,8 @@ struct LookupResult
 // key begins with the text is the first row, and the records after it follow
 // in the order file's order.
 //
-// The files are read once, when the lookup is made, so that a long run of
-// lookups reads no file. Making it throws Error with a message for the user
+// The locality files are read whole when the lookup is made, so that a long
+// run of lookups reads no file; a city's street files stay open. Making it throws Error with a message for the user
 // when a needed file is missing or the city is unknown; a damaged file throws
 // IoError from find().
 class Lookup

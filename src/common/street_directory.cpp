@@ -4,24 +4,10 @@
 #include "common/record_file.h"
 #include "common/short_string.h"
 
-#include <QFile>
-#include <QFileInfo>
 
 namespace zelvora {
 
 namespace {
-
-QByteArray readWhole(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw IoError(QStringLiteral("Impossibile aprire il file %1").arg(path));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw IoError(QStringLiteral("Errore di lettura del file %1: %2")
-                          .arg(QFileInfo(path).fileName(), file.errorString()));
-    return bytes;
-}
 
 class StreetSource : public SearchSource
 {
@@ -43,29 +29,6 @@ void StreetDirectory::open(const CityFiles &city)
     *this = {};
     if (city.outcome == CityOutcome::NotOpened)
         return;
-    std::optional<QByteArray> notes;
-    if (city.outcome == CityOutcome::Opened)
-        notes = readWhole(city.notes);
-    open(readWhole(city.streets), readWhole(city.index), notes, QFileInfo(city.streets).completeBaseName());
-}
-
-void StreetDirectory::open(const QByteArray &streets, const QByteArray &index, const std::optional<QByteArray> &notes,
-                           const QString &base)
-{
-    using namespace streetfiles;
-    *this = {};
-    std::optional<RecordTable> noteTable;
-    if (notes)
-        noteTable = RecordTable(*notes, StreetNote::kSize, base + kNotesSuffix);
-    set(RecordTable(streets, StreetRecord::kSize, base + kStreetsSuffix),
-        RecordTable(index, PrefixIndexEntry::kSize, base + kIndexSuffix), std::move(noteTable));
-}
-
-void StreetDirectory::openFiles(const CityFiles &city)
-{
-    *this = {};
-    if (city.outcome == CityOutcome::NotOpened)
-        return;
     const auto open = [](const QString &path, int recordSize) {
         auto file = std::make_unique<RecordFile>();
         if (!file->open(path, recordSize))
@@ -80,7 +43,7 @@ void StreetDirectory::openFiles(const CityFiles &city)
     set(std::move(streets), std::move(index), std::move(notes));
 }
 
-void StreetDirectory::openFiles(QIODevice *streets, QIODevice *index, QIODevice *notes, const QString &base)
+void StreetDirectory::open(QIODevice *streets, QIODevice *index, QIODevice *notes, const QString &base)
 {
     using namespace streetfiles;
     *this = {};

@@ -16,9 +16,9 @@ namespace zelvora {
 // do not ascend, or name a first street outside the `streets` of `streetsName`.
 void checkStreetIndex(const PrefixIndex &index, int streets, const QString &indexName, const QString &streetsName);
 
-// The street files of one city, each read whole once: the streets in street
-// order, their prefix index and the notes when there are any. Records come
-// out typed; every record handed out is counted.
+// The street files of one city: the streets in street order, their prefix
+// index and the notes when there are any. Records come out typed; every
+// record handed out is counted.
 //
 // Opening throws IoError for a file that cannot be read and for an index
 // whose entries do not ascend or point outside the street file; a street or
@@ -26,21 +26,15 @@ void checkStreetIndex(const PrefixIndex &index, int streets, const QString &inde
 class StreetDirectory
 {
 public:
-    // Opens what `findCityFiles` found; a city that is not there opens
-    // nothing.
+    // Opens what `findCityFiles` found and keeps the files open, each
+    // record read as the file is then; a city that is not there opens
+    // nothing. Throws IoError for a file that cannot be opened, and then
+    // leaves no city open.
     void open(const CityFiles &city);
-    // The same from the files' bytes; without notes the city has none.
-    // `base` names the files in messages.
-    void open(const QByteArray &streets, const QByteArray &index, const std::optional<QByteArray> &notes,
-              const QString &base);
-    // The city's files kept open, each record read as the file is then, as a
-    // window reads them. Throws IoError for a file that cannot be opened, and
-    // then leaves no city open.
-    void openFiles(const CityFiles &city);
     // The same on devices that the caller keeps alive while the city is
     // open (buffers in memory, say); without a notes device the city has no
-    // notes.
-    void openFiles(QIODevice *streets, QIODevice *index, QIODevice *notes, const QString &base);
+    // notes. `base` names the files in messages.
+    void open(QIODevice *streets, QIODevice *index, QIODevice *notes, const QString &base);
 
     bool isOpen() const { return m_open; }
     bool notesAvailable() const { return m_notesAvailable; }
@@ -59,7 +53,7 @@ public:
 
     qint64 streetReads() const { return m_streets.reads(); }
     qint64 noteReads() const { return m_notes.reads(); }
-    // The open street file, with its read position (openFiles() only).
+    // The open street file, with its read position.
     RecordFile *streetFile() const { return m_streets.file(); }
 
 private:

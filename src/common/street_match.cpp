@@ -826,11 +826,30 @@ QStringList StreetMatcher::nearWords(const QString &key) const
         return word.size() == key.size() && vowel(word.back()) && vowel(key.back())
                && QStringView(word).chopped(1) == QStringView(key).chopped(1);
     };
+    // Words one slip apart share the word, or it with one letter left out:
+    // every word of the city is indexed under those once, when first needed.
+    const auto variants = [](const QString &word) {
+        QStringList list{word};
+        for (qsizetype i = 0; i < word.size(); ++i)
+            list << QString(word).remove(i, 1);
+        return list;
+    };
+    if (m_slips.isEmpty()) {
+        for (int w = 0; w < static_cast<int>(m_wordKeys.size()); ++w)
+            if (!m_wordKeys.at(w).at(0).isDigit())
+                for (const QString &v : variants(m_wordKeys.at(w)))
+                    m_slips[v] << w;
+    }
+    QList<int> seen;
     QStringList near;
-    for (const QString &word : m_wordKeys)
-        if (std::abs(word.size() - key.size()) <= 1 && !word.at(0).isDigit() && oneSlipApart(word, key)
-            && !otherEnding(word))
-            near << word;
+    for (const QString &v : variants(key)) {
+        for (const int w : m_slips.value(v)) {
+            const QString &word = m_wordKeys.at(w);
+            if (!seen.contains(w) && oneSlipApart(word, key) && !otherEnding(word))
+                near << word;
+            seen << w;
+        }
+    }
     return near;
 }
 

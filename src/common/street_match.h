@@ -147,6 +147,7 @@ private:
     std::array<std::vector<int>, kSteps> m_next;
     QHash<QString, QList<int>> m_byWord; // the key of a word written whole
     QStringList m_wordKeys;              // those keys, sorted
+    mutable QHash<QString, QList<int>> m_slips; // m_wordKeys by each with a letter left out, and whole
     Designations m_designations;
     QStringList m_cityNames;
     QString m_cadastralCode;

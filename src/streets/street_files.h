@@ -32,13 +32,13 @@ public:
     // released first; a city that is not opened leaves none open and the
     // index empty. Throws IoError, and then leaves
     // no city open.
-    void open(const CityFiles &city) { open([&] { m_city.openFiles(city); }); }
+    void open(const CityFiles &city) { open([&] { m_city.open(city); }); }
     // The same on devices that the caller keeps alive while the city is
     // open (buffers in memory, say); without a notes device the city has no
     // notes. `base` names the files in messages.
     void open(QIODevice *streets, QIODevice *index, QIODevice *notes, const QString &base)
     {
-        open([&] { m_city.openFiles(streets, index, notes, base); });
+        open([&] { m_city.open(streets, index, notes, base); });
     }
     void close() { m_city = {}; m_streetCount = 0; }
 

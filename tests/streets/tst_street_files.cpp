@@ -109,7 +109,7 @@ private slots:
             QCOMPARE(notes, outcome == CityOutcome::Opened
                                 ? QStringList({"1-9", "TUTTI", "1-9", "", "", "2-40 PARI", "", ""})
                                 : QStringList(8, QString()));
-        // The directory read whole holds the same streets and notes.
+        // Read by number rather than in order, the same streets and notes.
         StreetDirectory directory;
         directory.open(city);
         QCOMPARE(directory.isOpen(), opened);
