@@ -395,6 +395,12 @@ bool setsApart(QStringView word)
     return set.contains(word);
 }
 
+bool isRoadKind(QStringView word)
+{
+    static const QSet<QStringView> set{u"COMUNALE", u"VICINALE", u"PROVINCIALE", u"CONSORTILE", u"INTERPODERALE"};
+    return set.contains(word);
+}
+
 bool isGivenName(QStringView word)
 {
     static const QSet<QStringView> set = setOf(kCommonGivenNames);

@@ -48,6 +48,10 @@ QStringView givenNameKey(QStringView word);
 // so "VIA MONTALTO" is not PIAZZA PORTA MONTALTO.
 bool setsApart(QStringView word);
 
+// Words that tell a road's kind after its designation (STRADA COMUNALE,
+// STRADA VICINALE), which the archive may leave out.
+bool isRoadKind(QStringView word);
+
 // Whether a word is a given name that an address may write where the
 // archive writes none (VIALE CARLO MARX for VIALE MARX): a common one, or
 // a form of one of givenNameKey()'s.

@@ -1281,6 +1281,13 @@ QList<StreetMatcher::Candidate> StreetMatcher::candidates(const QString &given, 
     read(0, tokens.size());
     if (!every)
         return readings.list;
+    // A road's kind after its designation, which the archive leaves out:
+    // "STRADA COMUNALE DI SOLFAGNANO" for STRADA DI SOLFAGNANO.
+    if (given.isEmpty()) {
+        for (const auto &[designation, at] : designationsAt(tokens, 0, m_designations))
+            if (!designation.isEmpty() && at + 1 < tokens.size() && isRoadKind(tokens.at(at).text))
+                readings.add(designation, at + 1, tokens.size());
+    }
     // The city's name written before or after the street.
     for (const QList<Token> &without : withoutCityName(tokens, m_cityNames)) {
         Readings inner(without, m_designations, lastWordCut);
