@@ -30,7 +30,10 @@ Cosa cercare:
   --via CITTÀ         TESTO è l'inizio del nome di una via di CITTÀ, una delle
                       28 città dello stradario (Roma, Venezia-Mestre, Reggio
                       Calabria...); maiuscole, accenti e trattini non
-                      contano; vale anche il nome dei suoi file (regcal...)
+                      contano; vale anche il nome dei suoi file (regcal...).
+                      Con il civico dopo la via ("via padova 150") dà il
+                      C.A.P. di quel civico e la sua fonte, o i C.A.P. della
+                      via e la fonte più vicina; --json elenca i civici noti
 
 Quante righe:
   --limit N           N righe dalla prima voce trovata (predefinito: 8), come

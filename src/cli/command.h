@@ -78,6 +78,11 @@ public:
     int execute(const Options &options, Streams &io) override;
 };
 
+// The code of a house number of a street that `options.text` writes with
+// its number ("tiburtina 113"), and the evidence for it; -1 when the text
+// names no one street with a house number, and the lookup's answer stands.
+int answerHouseNumber(const Options &options, Streams &io);
+
 // The names closest to a text that no locality's or street's name begins
 // with, as the list check suggests them; none without the files it reads.
 QStringList closestNames(const Options &options);

@@ -25,6 +25,8 @@ void appendCsvField(QString &text, const QString &value, bool code)
     text += u'"';
 }
 
+} // namespace
+
 QString jsonString(const QString &value)
 {
     QString out = QStringLiteral("\"");
@@ -44,6 +46,8 @@ QString jsonString(const QString &value)
     }
     return out + u'"';
 }
+
+namespace {
 
 } // namespace
 

@@ -8,6 +8,9 @@
 
 namespace zelvora::cli {
 
+// A text as a JSON string, quotes included.
+QString jsonString(const QString &value);
+
 enum class OutputFormat {
     Aligned, // columns as wide as their fields, under a title line
     Csv,     // RFC 4180: a header line, CRLF line ends, codes always quoted

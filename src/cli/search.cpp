@@ -45,6 +45,10 @@ int LookupCommand::execute(const Options &options, Streams &io)
         io.message(QStringLiteral("testo non valido: %1").arg(result.message));
         return kFailure;
     }
+    // No street begins with "tiburtina 113": the street and its number.
+    if (result.status == LookupResult::NotFound && !options.kind)
+        if (const int answered = answerHouseNumber(options, io); answered >= 0)
+            return answered;
     OutputWriter writer(options.format, lookup.columns(), false);
     io.out.write(writer.begin());
     for (const QStringList &row : result.rows)

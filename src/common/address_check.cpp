@@ -55,38 +55,6 @@ std::vector<StreetMatcher::Street> withoutAliases(std::vector<StreetMatcher::Str
     return kept;
 }
 
-// The codes of entries, in code order, each once.
-QStringList entryCodes(const QList<HouseEvidenceEntry> &entries)
-{
-    QStringList codes;
-    for (const HouseEvidenceEntry &e : entries)
-        if (!codes.contains(e.cap))
-            codes.append(e.cap);
-    std::sort(codes.begin(), codes.end());
-    return codes;
-}
-
-// How far an entry's numbers are from `number`; 0 when it covers it.
-int distanceTo(const HouseEvidenceEntry &e, int number)
-{
-    if (e.covers(number))
-        return 0;
-    return number < e.first ? e.first - number : number > e.last ? number - e.last : 1;
-}
-
-// The evidence nearest a house number, as "00185 al n. 113" (two when as near).
-QString nearestEvidence(const QList<HouseEvidenceEntry> &entries, int number)
-{
-    int best = std::numeric_limits<int>::max();
-    for (const HouseEvidenceEntry &e : entries)
-        best = std::min(best, distanceTo(e, number));
-    QStringList nearest;
-    for (const HouseEvidenceEntry &e : entries)
-        if (distanceTo(e, number) == best && nearest.size() < 2)
-            nearest << QStringLiteral("%1 al n. %2").arg(e.cap, e.numbersText());
-    return nearest.join(QStringLiteral(", "));
-}
-
 // The verdict of a street's code by the evidence for the address's house
 // number. A code is wrong only where evidence covers that number and says
 // another; where none does, the street's codes say what they can.
@@ -96,12 +64,8 @@ void judgeByNumber(Verdict &v, const QList<HouseEvidenceEntry> &evidence, const 
     QStringList codes = entryCodes(evidence);
     if (!streetCap.isEmpty() && !codes.contains(streetCap))
         codes.prepend(streetCap);
-    // Genova's red numbers are a numbering of their own, which no source tells apart.
     const int number = house.red ? 0 : house.number;
-    QList<HouseEvidenceEntry> at;
-    for (const HouseEvidenceEntry &e : evidence)
-        if (number > 0 && e.covers(number))
-            at.append(e);
+    const QList<HouseEvidenceEntry> at = evidenceAt(evidence, house);
     const QStringList atCodes = entryCodes(at);
     // No code, or the city's catch-all, which no street has.
     if (cap.isEmpty() || cap == generic) {
@@ -119,10 +83,7 @@ void judgeByNumber(Verdict &v, const QList<HouseEvidenceEntry> &evidence, const 
         v.note += QStringLiteral(": ") + nearestEvidence(at, number);
         return;
     }
-    const quint16 cityPoints = evidencefile::sourceBit(u"torino_city");
-    const bool registered = std::any_of(evidence.begin(), evidence.end(), [&](const HouseEvidenceEntry &e) {
-        return e.isRange || (e.sources & cityPoints);
-    });
+    const bool registered = fromRegister(evidence);
     // One code: a register's, or without a number as the street's code was always checked.
     if (codes.size() == 1 && (registered || number == 0)) {
         v.outcome = cap == codes.first() ? Verdict::Ok : Verdict::CapWrong;
@@ -146,6 +107,58 @@ void judgeByNumber(Verdict &v, const QList<HouseEvidenceEntry> &evidence, const 
 }
 
 } // namespace
+
+QStringList entryCodes(const QList<HouseEvidenceEntry> &entries)
+{
+    QStringList codes;
+    for (const HouseEvidenceEntry &e : entries)
+        if (!codes.contains(e.cap))
+            codes.append(e.cap);
+    std::sort(codes.begin(), codes.end());
+    return codes;
+}
+
+namespace {
+// How far an entry's numbers are from `number`; 0 when it covers it.
+int distanceTo(const HouseEvidenceEntry &e, int number)
+{
+    if (e.covers(number))
+        return 0;
+    return number < e.first ? e.first - number : number > e.last ? number - e.last : 1;
+}
+
+} // namespace
+
+QString nearestEvidence(const QList<HouseEvidenceEntry> &entries, int number)
+{
+    int best = std::numeric_limits<int>::max();
+    for (const HouseEvidenceEntry &e : entries)
+        best = std::min(best, distanceTo(e, number));
+    QStringList nearest;
+    for (const HouseEvidenceEntry &e : entries)
+        if (distanceTo(e, number) == best && nearest.size() < 2)
+            nearest << QStringLiteral("%1 al n. %2").arg(e.cap, e.numbersText());
+    return nearest.join(QStringLiteral(", "));
+}
+
+QList<HouseEvidenceEntry> evidenceAt(const QList<HouseEvidenceEntry> &entries, const HouseNumber &house)
+{
+    // Genova's red numbers are a numbering of their own, which no source tells apart.
+    QList<HouseEvidenceEntry> at;
+    if (house.red || house.number <= 0)
+        return at;
+    for (const HouseEvidenceEntry &e : entries)
+        if (e.covers(house.number))
+            at.append(e);
+    return at;
+}
+
+bool fromRegister(const QList<HouseEvidenceEntry> &entries)
+{
+    const quint16 cityPoints = evidencefile::sourceBit(u"torino_city");
+    return std::any_of(entries.begin(), entries.end(),
+                       [&](const HouseEvidenceEntry &e) { return e.isRange || (e.sources & cityPoints); });
+}
 
 QString Verdict::text(Outcome outcome)
 {
@@ -327,6 +340,41 @@ QStringList AddressCheck::suggestStreets(int cityRow, const QString &name)
     return names;
 }
 
+StreetFound AddressCheck::findStreet(int cityRow, const QString &address)
+{
+    StreetFound found;
+    const StreetMatcher *streets = cityRow >= 0 && cityRow < static_cast<int>(cityTable.size()) ? streetsOf(cityRow)
+                                                                                                : nullptr;
+    if (!streets)
+        return found;
+    const StreetMatcher::Match match = streets->find(address);
+    if (match.street < 0) {
+        found.match = match;
+        return found;
+    }
+    return streetFound(cityRow, match, match.street);
+}
+
+QList<StreetFound> AddressCheck::findStreets(int cityRow, const QString &address)
+{
+    const StreetFound found = findStreet(cityRow, address);
+    if (found.match.street >= 0)
+        return {found};
+    QList<StreetFound> each;
+    for (const int street : found.match.alternatives)
+        each.append(streetFound(cityRow, found.match, street));
+    return each;
+}
+
+StreetFound AddressCheck::streetFound(int cityRow, const StreetMatcher::Match &match, int street) const
+{
+    const StreetMatcher &streets = *m_cities[cityRow];
+    StreetFound found{match, m_records[cityRow][street], streets.street(street), streets.label(street), {}};
+    if (const HouseEvidence *evidence = m_evidence[cityRow].get())
+        found.evidence = evidence->entries(found.record);
+    return found;
+}
+
 const StreetMatcher *AddressCheck::streetsOf(int cityRow)
 {
     if (m_cityRead[cityRow])
@@ -348,16 +396,14 @@ const StreetMatcher *AddressCheck::streetsOf(int cityRow)
         streets.push_back({r.street, r.designation, r.cap, noted ? directory.note(r) : QString()});
     }
     m_cities[cityRow] = std::make_unique<StreetMatcher>(withoutAliases(std::move(streets), m_records[cityRow]), cityRow);
-    loadEvidence(cityRow, files.streets, directory.count());
+    loadEvidence(cityRow, files.evidence, directory.count());
     return m_cities[cityRow].get();
 }
 
 // The city's house-number evidence beside its street file, when it has one;
 // a damaged one is left out with a warning, and the city is checked by street.
-void AddressCheck::loadEvidence(int cityRow, const QString &streetsPath, int streetCount)
+void AddressCheck::loadEvidence(int cityRow, const QString &path, int streetCount)
 {
-    const QString path = QFileInfo(streetsPath).path() + u'/' + cityTable[cityRow].fileBase.toString()
-                         + evidencefile::kSuffix;
     if (!QFileInfo::exists(path))
         return;
     auto evidence = std::make_unique<HouseEvidence>();
@@ -523,7 +569,8 @@ bool AddressCheck::checkStreetOf(Verdict &v, const QString &key, const QString &
     const StreetMatcher *streets = streetsOf(*city);
     if (!streets)
         return false;
-    const StreetMatcher::Match m = streets->find(address);
+    const StreetFound found = findStreet(*city, address);
+    const StreetMatcher::Match &m = found.match;
     if (m.street < 0) {
         v.outcome = Verdict::StreetUnknown;
         QStringList names;
@@ -537,17 +584,15 @@ bool AddressCheck::checkStreetOf(Verdict &v, const QString &key, const QString &
                          .arg(names.join(QStringLiteral(", ")));
         return true;
     }
-    const StreetMatcher::Street &s = streets->street(m.street);
-    v.note = streets->label(m.street);
+    const StreetMatcher::Street &s = found.street;
+    v.note = found.label;
     // Taken under another designation than the one written.
     if (!m.writtenDesignation.isEmpty())
         v.note += QStringLiteral(" (scritto %1)").arg(m.writtenDesignation);
     v.city = *city;
-    v.street = m_records[*city][m.street];
-    const HouseEvidence *evidence = m_evidence[*city].get();
-    const QList<HouseEvidenceEntry> entries = evidence ? evidence->entries(v.street) : QList<HouseEvidenceEntry>();
-    if (evidence && (!s.cap.isEmpty() || !entries.isEmpty())) {
-        judgeByNumber(v, entries, s.cap, m.houseNumber, cap, cityTable[*city].genericCap);
+    v.street = found.record;
+    if (m_evidence[*city] && (!s.cap.isEmpty() || !found.evidence.isEmpty())) {
+        judgeByNumber(v, found.evidence, s.cap, m.houseNumber, cap, cityTable[*city].genericCap);
         return true;
     }
     if (s.cap.isEmpty()) {

@@ -49,6 +49,27 @@ struct Verdict
     int street = -1;
 };
 
+// The codes of evidence entries, in code order, each once.
+QStringList entryCodes(const QList<HouseEvidenceEntry> &entries);
+// The entries that speak for a house number: none without a number, and
+// none for Genova's red numbers, which no source tells apart.
+QList<HouseEvidenceEntry> evidenceAt(const QList<HouseEvidenceEntry> &entries, const HouseNumber &house);
+// Whether a register, or the city's own address database, lists the street.
+bool fromRegister(const QList<HouseEvidenceEntry> &entries);
+// The evidence nearest a house number, as "00185 al n. 113" (two when as near).
+QString nearestEvidence(const QList<HouseEvidenceEntry> &entries, int number);
+
+// The street that an address written in a city of the street directory
+// names, with every entry of its evidence.
+struct StreetFound
+{
+    StreetMatcher::Match match; // match.street < 0: no street found
+    int record = -1;            // the street's record in the city's street file
+    StreetMatcher::Street street;
+    QString label;                      // "VIA TIBURTINA"
+    QList<HouseEvidenceEntry> evidence; // none for a city without evidence
+};
+
 // Checks addresses against the locality files, the changes and the street
 // directory of a data folder. Everything is read into memory once, indexed by
 // the names' keys (see nameKey()), so that a check reads no file; the streets
@@ -70,6 +91,11 @@ public:
     QStringList suggestLocalities(const QString &name, const QString &pv = {}) const;
     // Up to three streets of a city of the street directory close to a name.
     QStringList suggestStreets(int cityRow, const QString &name);
+    // The street of city `cityRow` that `address` names, as the check finds it.
+    StreetFound findStreet(int cityRow, const QString &address);
+    // The same, or when several streets fit as well, each of them; none
+    // when no street fits.
+    QList<StreetFound> findStreets(int cityRow, const QString &address);
 
 private:
     struct Locality
@@ -100,10 +126,11 @@ private:
     QString provinceOfCode(const QList<int> &rows, const QString &cap) const;
     QStringList codesOf(const QList<int> &localities) const;
     const StreetMatcher *streetsOf(int cityRow);
+    StreetFound streetFound(int cityRow, const StreetMatcher::Match &match, int street) const;
     Verdict unknownLocality(const QString &locality, const QString &key, const QString &pv) const;
     Verdict wrongProvince(const QList<int> &found, const QString &pv, const QString &pvText, const QString &cap) const;
     bool checkStreetOf(Verdict &v, const QString &key, const QString &cap, const QString &address);
-    void loadEvidence(int cityRow, const QString &streetsPath, int streetCount);
+    void loadEvidence(int cityRow, const QString &path, int streetCount);
     void checkCode(Verdict &v, const QList<int> &matches, const QString &cap) const;
     void checkCodes(Verdict &v, const QList<int> &matches, const QList<int> &rows, const QString &key,
                     const QString &cap) const;

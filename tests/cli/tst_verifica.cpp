@@ -443,6 +443,33 @@ private slots:
         QTest::newRow("lookup of a street: the number as people write it, for a name in words")
             << QStringList{"--via", "roma", "--csv", "xx settembre"} << QByteArray()
             << QByteArray("via,denominazione,cap\r\nXX SETTEMBRE (VENTI SETTEMBRE),VIA,\"00187\"\r\n") << 0 << "";
+
+        // A street with its house number: the code there, and what it rests on.
+        const QByteArray numberHeader = "via,denominazione,civico,cap,esito,fonti\r\n";
+        QTest::newRow("a number in a register's range of its parity")
+            << QStringList{"--via", "milano", "--csv", "padova 150"} << QByteArray()
+            << numberHeader + "PADOVA,VIA,150,\"20132\",C.A.P. DEL CIVICO,20132 al n. 102-2582 pari (milano_register)\r\n"
+            << 0 << "";
+        QTest::newRow("a number where a point saw its code")
+            << QStringList{"--via", "milano", "--csv", "via crescenzago, 113"} << QByteArray()
+            << numberHeader + "CRESCENZAGO,VIA,113,\"20132\",C.A.P. DEL CIVICO,20132 al n. 113 (schools)\r\n" << 0 << "";
+        QTest::newRow("a number no evidence covers: the street's codes and the nearest")
+            << QStringList{"--via", "milano", "--csv", "crescenzago 200"} << QByteArray()
+            << numberHeader + "CRESCENZAGO,VIA,200,\"20131 20132\",\"C.A.P. DELLA VIA, CIVICO NON VERIFICATO\","
+                              "il più vicino 20132 al n. 113\r\n"
+            << 1 << "";
+        QTest::newRow("a name that fits two streets: each answered")
+            << QStringList{"--via", "roma", "--csv", "garibaldi 3"} << QByteArray()
+            << numberHeader + "GARIBALDI ANITA,PIAZZA,3,\"00187\",\"C.A.P. DELLA VIA, CIVICO NON VERIFICATO\",\r\n"
+                              "GARIBALDI GIUSEPPE,PIAZZA,3,\"00184\",\"C.A.P. DELLA VIA, CIVICO NON VERIFICATO\",\r\n"
+            << 1 << "più vie";
+        QTest::newRow("--json: the street's every range")
+            << QStringList{"--via", "milano", "--json", "giambellino 140"} << QByteArray()
+            << QByteArray("[\n{\"via\":\"GIAMBELLINO\",\"denominazione\":\"VIA\",\"civico\":\"140\",\"cap\":\"20147\","
+                          "\"esito\":\"C.A.P. DEL CIVICO\",\"fonti\":\"20147 al n. 130-155 (milano_register)\",\"civici\":"
+                          "[{\"primo\":130,\"ultimo\":155,\"parita\":\"tutti\",\"cap\":\"20147\",\"tipo\":\"intervallo\","
+                          "\"fonti\":[\"milano_register\"]}]}\n]\n")
+            << 0 << "";
     }
 
     void givesEachRowItsOutcome()
