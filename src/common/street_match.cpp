@@ -961,9 +961,11 @@ StreetMatcher::Match StreetMatcher::find(const QString &designation, const QStri
     // A list names one street at many numbers: the street of each text but
     // its number is kept, up to a bound. A number that is a word of a
     // street's name may belong to the name (TRAVERSA VIA NAZIONALE 3 beside
-    // TRAVERSA VIA NAZIONALE 5): such a text is kept whole.
+    // TRAVERSA VIA NAZIONALE 5), as may a number glued to the word before
+    // it (ISOLA A2 beside ISOLA A1): such a text is kept whole.
+    const bool glued = start > 0 && plain.at(start - 1).isLetterOrNumber();
     const bool inNames = number.number > 0
-                         && (m_byWord.contains(QString::number(number.number))
+                         && (glued || m_byWord.contains(QString::number(number.number))
                              || m_byWord.contains(QString::number(number.last)));
     const QString key = designation + (lastWordCut ? u'\x1' : u'\x2')
                         + (inNames ? plain + u'\x4' : plain.left(start) + u'\x3' + plain.mid(stop));
