@@ -41,8 +41,6 @@ NumberAnswer answerFor(const StreetFound &found)
     }
     if (codes.size() == 1 && fromRegister(found.evidence))
         return {codes, QStringLiteral("C.A.P. DELLA VIA NEL REGISTRO"), QString(), true};
-    if (codes.size() == 1 && found.evidence.isEmpty())
-        return {codes, QStringLiteral("C.A.P. DELLA VIA, CIVICO NON VERIFICATO"), QString(), false};
     const QString why = codes.isEmpty() ? QStringLiteral("VIA SENZA CAP NEI DATI APERTI")
                         : house.red     ? QStringLiteral("NUMERO ROSSO, CIVICO NON VERIFICATO")
                                         : QStringLiteral("C.A.P. DELLA VIA, CIVICO NON VERIFICATO");
