@@ -17,6 +17,7 @@
 #include "common/locality_database.h"
 
 #include <QHash>
+#include <functional>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -124,6 +125,91 @@ private:
     QStringList m_notes;
 };
 
+// Until a read fails, the rows shown are the records just before the read
+// position, in file order; a file shorter than a page is shown whole from its
+// first record, wherever the position was left. What the list shows is
+// always a page it can show.
+void checkPage(const Session &session, StringGrid *grid, ScrollBar *bar, bool failed)
+{
+    FUZZ_CHECK(grid->rowCountValue() >= 0 && grid->rowCountValue() <= kRows);
+    FUZZ_CHECK(grid->rowCountValue() == 0 || (grid->row() >= 0 && grid->row() < grid->rowCountValue()));
+    FUZZ_CHECK(bar->value() >= bar->minimum() && bar->value() <= bar->maximum());
+    FUZZ_CHECK(session.readPosition() >= 0 && session.readPosition() <= session.records);
+    const bool emptyPage = grid->rowCountValue() == 1 && grid->cell(0, 0).isEmpty();
+    if (failed || emptyPage)
+        return;
+    const int position = session.readPosition();
+    const int rows = grid->rowCountValue();
+    const int first = session.records < kRows && position < rows ? 0 : position - rows;
+    const QList<QStringList> expected = session.rowsAt(first, rows);
+    for (int row = 0; row < rows; ++row)
+        for (int column = 0; column < 3; ++column)
+            FUZZ_CHECK(grid->cell(column, row) == expected.at(row).at(column));
+}
+
+// One step of the script on the list and its field: `op` the step, `arg`
+// its argument; true when the step took its argument.
+struct Player
+{
+    Session &session;
+    PagedList &list;
+    StringGrid *grid;
+    ScrollBar *bar;
+    std::function<void(const QString &)> type;
+    QString &field;
+
+    bool play(unsigned char op, unsigned char arg)
+    {
+        static const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp,
+                                       Qt::Key_Return, Qt::Key_Escape};
+        switch (op % 12) {
+        case 0: // a character typed into the field
+        case 1:
+            type(field + QChar(QLatin1Char(static_cast<char>(arg))));
+            return true;
+        case 2: // backspace
+            type(field.chopped(std::min<qsizetype>(field.size(), 1)));
+            return false;
+        case 3: // Esc in the field
+            type(QString());
+            return false;
+        case 4: // a grid key
+            QTest::keyClick(grid, keys[arg % std::size(keys)]);
+            return true;
+        case 5: // a scroll code
+        case 6:
+            bar->scrollEvent(static_cast<ScrollCode>(arg % 9));
+            return true;
+        case 7: { // the thumb dragged and released
+            const int to = bar->maximum() > 0 ? arg * bar->maximum() / 255 : 0;
+            bar->setSliderDown(true);
+            bar->setSliderPosition(to);
+            bar->setSliderDown(false);
+            return true;
+        }
+        case 8: // a click on a row
+            if (grid->rowCountValue() > 0) {
+                const QRect cell = grid->visualRect(grid->model()->index(arg % grid->rowCountValue(), 0));
+                QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+            }
+            return true;
+        case 9: // another search mode, the field emptied first
+            type(QString());
+            guarded([&] { session.switchMode(SearchMode(arg % 3), list); });
+            field.clear();
+            return true;
+        case 10: // a wheel notch
+            bar->scrollEvent(arg % 2 ? SB_LINEDOWN : SB_LINEUP);
+            bar->scrollEvent(SB_ENDSCROLL);
+            return true;
+        default: // the grid leaves and takes the focus
+            list.exit();
+            list.enter();
+            return false;
+        }
+    }
+};
+
 } // namespace
 
 ZELVORA_FUZZ_TARGET(session)
@@ -137,9 +223,7 @@ ZELVORA_FUZZ_TARGET(session)
     const QList<QByteArray> parts = fuzz::splitInput(data, size, 8);
     const QByteArray script = parts.value(0).left(100);
     Session session(parts);
-    StringGrid *grid = controls->grid;
-    ScrollBar *bar = controls->bar;
-    PagedList list(grid, bar, controls->noteLabel, controls->noteEdit, session,
+    PagedList list(controls->grid, controls->bar, controls->noteLabel, controls->noteEdit, session,
                    PagingState{session.currentRecord, session.records, session.lastRow, kRows});
     QString field;
     IncrementalSearch search;
@@ -151,88 +235,18 @@ ZELVORA_FUZZ_TARGET(session)
     };
     const auto type = [&](const QString &text) {
         field = text.left(searchModeInfo(session.mode).maxLength);
-        guarded([&] {
-            search.search(field, session);
-        });
+        guarded([&] { search.search(field, session); });
     };
     const int errorsBefore = controls->boxes.shown;
     guarded([&] { session.switchMode(SearchMode::Locality, list); });
 
-    static const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp,
-                                   Qt::Key_Return, Qt::Key_Escape};
+    Player player{session, list, controls->grid, controls->bar, type, field};
     for (qsizetype i = 0; i < script.size(); ++i) {
         const auto op = static_cast<unsigned char>(script.at(i));
         const auto arg = static_cast<unsigned char>(i + 1 < script.size() ? script.at(i + 1) : 0);
-        switch (op % 12) {
-        case 0: // a character typed into the field
-        case 1:
-            type(field + QChar(QLatin1Char(static_cast<char>(arg))));
+        if (player.play(op, arg))
             ++i;
-            break;
-        case 2: // backspace
-            type(field.chopped(std::min<qsizetype>(field.size(), 1)));
-            break;
-        case 3: // Esc in the field
-            type(QString());
-            break;
-        case 4: // a grid key
-            QTest::keyClick(grid, keys[arg % std::size(keys)]);
-            ++i;
-            break;
-        case 5: // a scroll code
-        case 6:
-            bar->scrollEvent(static_cast<ScrollCode>(arg % 9));
-            ++i;
-            break;
-        case 7: { // the thumb dragged and released
-            const int to = bar->maximum() > 0 ? arg * bar->maximum() / 255 : 0;
-            bar->setSliderDown(true);
-            bar->setSliderPosition(to);
-            bar->setSliderDown(false);
-            ++i;
-            break;
-        }
-        case 8: // a click on a row
-            if (grid->rowCountValue() > 0) {
-                const QRect cell = grid->visualRect(grid->model()->index(arg % grid->rowCountValue(), 0));
-                QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-            }
-            ++i;
-            break;
-        case 9: // another search mode, the field emptied first
-            type(QString());
-            guarded([&] { session.switchMode(SearchMode(arg % 3), list); });
-            field.clear();
-            ++i;
-            break;
-        case 10: // a wheel notch
-            bar->scrollEvent(arg % 2 ? SB_LINEDOWN : SB_LINEUP);
-            bar->scrollEvent(SB_ENDSCROLL);
-            ++i;
-            break;
-        default: // the grid leaves and takes the focus
-            list.exit();
-            list.enter();
-            break;
-        }
-        // What the list shows is always a page it can show.
-        FUZZ_CHECK(grid->rowCountValue() >= 0 && grid->rowCountValue() <= kRows);
-        FUZZ_CHECK(grid->rowCountValue() == 0 || (grid->row() >= 0 && grid->row() < grid->rowCountValue()));
-        FUZZ_CHECK(bar->value() >= bar->minimum() && bar->value() <= bar->maximum());
-        FUZZ_CHECK(session.readPosition() >= 0 && session.readPosition() <= session.records);
-        // Until a read fails, the rows shown are the records just before the
-        // read position, in file order; a file shorter than a page is shown
-        // whole from its first record, wherever the position was left.
-        const bool emptyPage = grid->rowCountValue() == 1 && grid->cell(0, 0).isEmpty();
-        if (controls->boxes.shown == errorsBefore && !emptyPage) {
-            const int position = session.readPosition();
-            const int rows = grid->rowCountValue();
-            const int first = session.records < kRows && position < rows ? 0 : position - rows;
-            const QList<QStringList> expected = session.rowsAt(first, rows);
-            for (int row = 0; row < rows; ++row)
-                for (int column = 0; column < 3; ++column)
-                    FUZZ_CHECK(grid->cell(column, row) == expected.at(row).at(column));
-        }
+        checkPage(session, controls->grid, controls->bar, controls->boxes.shown != errorsBefore);
     }
     return 0;
 }

@@ -90,13 +90,41 @@ bool LocalityDatabase::openFiles(const QString &folder)
     auto file = std::make_unique<RecordFile>();
     const bool opened = file->open(QDir(folder).filePath(localityfiles::kLocalities), LocalityRecord::kSize);
     m_localities = RecordTable(std::move(file));
+    m_folder = folder;
     return opened;
 }
 
-void LocalityDatabase::setOrder(SearchMode mode, std::unique_ptr<RecordFile> order)
+LocalityDatabase::ModeFiles LocalityDatabase::openWindowMode(SearchMode mode) const
 {
-    m_retiredReads += m_orders[size_t(mode)].reads();
-    m_orders[size_t(mode)] = RecordTable(std::move(order));
+    const SearchModeInfo &info = searchModeInfo(mode);
+    const auto open = [&](const QString &name, int recordSize) {
+        auto file = std::make_unique<RecordFile>();
+        return file->open(QDir(m_folder).filePath(name), recordSize) ? std::move(file) : nullptr;
+    };
+    ModeFiles files;
+    if (!info.ordersLocalities() && !(files.order = open(info.orderFile, info.orderRecordSize)))
+        return files;
+    files.index = open(info.indexFile, PrefixIndexEntry::kSize);
+    return files;
+}
+
+void LocalityDatabase::setMode(SearchMode mode, ModeFiles files)
+{
+    const size_t at = size_t(mode);
+    if (files.order) {
+        m_retiredReads += m_orders[at].reads();
+        m_orders[at] = RecordTable(std::move(files.order));
+    }
+    m_retiredReads += m_indexFiles[at].reads();
+    m_indexFiles[at] = files.index ? RecordTable(std::move(files.index)) : RecordTable();
+    m_indexes[at] = {};
+}
+
+void LocalityDatabase::loadIndex(SearchMode mode)
+{
+    const RecordTable &file = m_indexFiles[size_t(mode)];
+    if (file.file())
+        m_indexes[size_t(mode)] = PrefixIndex(file.all());
 }
 
 QByteArray LocalityDatabase::localityBytes(int localityNo) const
@@ -136,7 +164,7 @@ qint64 LocalityDatabase::reads() const
 {
     qint64 reads = m_retiredReads + m_localities.reads();
     for (size_t i = 0; i < m_orders.size(); ++i)
-        reads += m_orders[i].reads() + m_indexReads[i];
+        reads += m_orders[i].reads() + m_indexFiles[i].reads() + m_indexReads[i];
     return reads;
 }
 

@@ -47,10 +47,22 @@ public:
 
     // As a window reads them: localita.loc kept open, each record read as
     // the file is then; false when it cannot be opened (the file is there
-    // all the same, closed). A mode's order file, opened by the window,
-    // replaces the one before; the records read from that one still count.
+    // all the same, closed).
     bool openFiles(const QString &folder);
-    void setOrder(SearchMode mode, std::unique_ptr<RecordFile> order);
+    // A mode's files as a window opens them, kept open: its order file (none
+    // in locality mode) and its prefix index, null when it cannot be opened.
+    // The index is not tried when the order file fails.
+    struct ModeFiles
+    {
+        std::unique_ptr<RecordFile> order;
+        std::unique_ptr<RecordFile> index;
+    };
+    ModeFiles openWindowMode(SearchMode mode) const;
+    // The files of a mode take the place of the ones before (the records read
+    // from those still count); its prefix index is empty until loadIndex()
+    // reads the index file whole.
+    void setMode(SearchMode mode, ModeFiles files);
+    void loadIndex(SearchMode mode);
     RecordFile *localityFile() const { return m_localities.file(); }
     RecordFile *orderFile(SearchMode mode) const { return m_orders[size_t(mode)].file(); }
 
@@ -80,8 +92,10 @@ public:
 
 private:
     DataFileReader m_files;
+    QString m_folder; // of a window's files
     RecordTable m_localities;
     std::array<RecordTable, 3> m_orders;
+    std::array<RecordTable, 3> m_indexFiles; // a window's, kept open
     std::array<PrefixIndex, 3> m_indexes;
     std::array<qint64, 3> m_indexReads{};
     qint64 m_retiredReads = 0;

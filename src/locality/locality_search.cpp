@@ -6,7 +6,6 @@
 #include "app/toolkit/scroll_bar.h"
 #include "common/short_string.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QSignalBlocker>
 
@@ -32,12 +31,7 @@ bool LocalitySearch::openDatabase()
 
 qint64 LocalitySearch::recordReads() const
 {
-    return m_readsOfClosedFiles + m_db.reads() + m_index->readCount();
-}
-
-QString LocalitySearch::dataFile(const QString &name) const
-{
-    return QDir(m_controls.dataFolder).filePath(name);
+    return m_db.reads();
 }
 
 // A file not opened yet reads as an empty one.
@@ -92,22 +86,23 @@ void LocalitySearch::blankNotes(int count)
 }
 
 // 1. Opens the order file (localita.loc is open already) and the index of
-// a mode into `order` and `index`. A new opening replaces the earlier one
+// a mode into `files`. A new opening replaces the earlier one
 // only once it has succeeded, so a failed switch leaves the previous mode
 // active with its files and index. When the order file (or, for the
 // locality mode, localita.lox) cannot be opened, the notes of the rows on
 // screen are blanked all the same, so that the note line shows nothing for
 // them; a missing index of the other two modes leaves the notes as they
 // were. False when the switch stops here.
-bool LocalitySearch::openModeFiles(const SearchModeInfo &files, RecordFile &order, RecordFile &index)
+bool LocalitySearch::openModeFiles(const SearchModeInfo &files, LocalityDatabase::ModeFiles &opened)
 {
     const int rows = m_list->rowsPerPage();
-    if (!files.ordersLocalities() && !order.open(dataFile(files.orderFile), files.orderRecordSize)) {
+    opened = m_db.openWindowMode(files.mode);
+    if (!files.ordersLocalities() && !opened.order) {
         showMessage(files.orderMissing, Application::instance().title(), MessageIcon::Error);
         blankNotes(rows + 1);
         return false;
     }
-    if (index.open(dataFile(files.indexFile), PrefixIndexEntry::kSize))
+    if (opened.index)
         return true;
     if (files.ordersLocalities())
         blankNotes(rows + 1);
@@ -133,11 +128,9 @@ void LocalitySearch::switchMode(SearchMode mode)
 {
     LocalitySearchState &s = m_state;
     const SearchModeInfo &files = searchModeInfo(mode);
-    auto newOrder = std::make_unique<RecordFile>();
-    auto newIndex = std::make_unique<RecordFile>();
-    if (!openModeFiles(files, *newOrder, *newIndex))
+    LocalityDatabase::ModeFiles opened;
+    if (!openModeFiles(files, opened))
         return;
-    const bool indexOpened = newIndex->isOpen();
 
     // Emptying a field that held text searches the empty text, still in the
     // old mode. The search runs here rather than from the field's change
@@ -153,11 +146,8 @@ void LocalitySearch::switchMode(SearchMode mode)
     }
     showField(files);
 
-    // 5. The new mode and its order file.
-    if (!files.ordersLocalities())
-        m_db.setOrder(mode, std::move(newOrder));
-    m_readsOfClosedFiles += m_index->readCount();
-    m_index = std::move(newIndex);
+    // 5. - 6. The new mode and its order file; its index is empty.
+    m_db.setMode(mode, std::move(opened));
     m_modeSet = true;
     s.mode = mode;
     s.keyLength = files.keyLength;
@@ -165,17 +155,14 @@ void LocalitySearch::switchMode(SearchMode mode)
     s.recordCount = orderFile.count();
     s.currentRecord = 0;
 
-    // 6. - 8. Empty the index; the first page, reading one record more than
-    // a page holds.
-    m_prefixIndex = {};
+    // 7. - 8. The first page, reading one record more than a page holds.
     m_list->showFirstPage(true);
     s.recordCount = orderFile.count();
 
     // 9. - 10. The scroll bar and the prefix index.
     m_list->scrollBar()->setPosition(files.ordersLocalities() ? 0 : s.currentRecord);
     m_list->scrollBar()->setMaximum(s.recordCount);
-    if (indexOpened)
-        m_prefixIndex = PrefixIndex(m_index->readAll());
+    m_db.loadIndex(mode);
 
     // 11. Back to the search field.
     if (!files.ordersLocalities() || m_controls.window->isVisible())

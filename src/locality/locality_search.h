@@ -8,7 +8,6 @@
 #include "locality/locality_files.h"
 #include "locality/search_state.h"
 
-#include <memory>
 
 class QLabel;
 class QWidget;
@@ -47,7 +46,7 @@ public:
     void CercaChange();
 
     // SearchSource: the active mode's prefix index and order file.
-    const PrefixIndex &prefixIndex() const override { return m_prefixIndex; }
+    const PrefixIndex &prefixIndex() const override { return m_db.prefixIndex(m_state.mode); }
     int recordCount() const override { return m_state.recordCount; }
     int keyLength() const override { return m_state.keyLength; }
     QString key(int index) override;
@@ -67,9 +66,8 @@ public:
 private:
     static RecordFile &file(RecordFile *file);
     RecordFile &order() const;
-    bool openModeFiles(const SearchModeInfo &files, RecordFile &order, RecordFile &index);
+    bool openModeFiles(const SearchModeInfo &files, LocalityDatabase::ModeFiles &opened);
     void showField(const SearchModeInfo &look);
-    QString dataFile(const QString &name) const;
     // Empties every row's note, with at least `count` rows, so that the note
     // line shows nothing for the rows on screen.
     void blankNotes(int count);
@@ -78,12 +76,9 @@ private:
     Controls m_controls;
     LocalitySearchState &m_state;
     QList<LocalityRow> &m_rows;
-    PrefixIndex m_prefixIndex;
     SearchPane *m_pane = nullptr;
     PagedList *m_list = nullptr;
     LocalityDatabase m_db; // localita.loc and the modes' order files
-    std::unique_ptr<RecordFile> m_index = std::make_unique<RecordFile>();
-    qint64 m_readsOfClosedFiles = 0;
     bool m_modeSet = false; // a switch of mode has gone through
 };
 

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <tuple>
-#include <numeric>
 
 namespace zelvora::datac {
 
@@ -65,97 +64,82 @@ Sources sourcesFromTables(const CsvTable &localities, const QString &localitiesF
     return sources;
 }
 
-DataFiles compileLocalities(const Sources &sources, QList<Fault> &faults)
+namespace {
+
+Locality encodeLocality(const LocalitySource &s, FieldEncoder &enc)
 {
-    const qsizetype faultsBefore = faults.size();
-    FieldEncoder enc(faults, sources.localitiesFile);
+    Locality l;
+    l.line = s.line;
+    if (s.locality.isEmpty())
+        enc.fault(s.line, QStringLiteral("empty locality name"));
+    l.locality = enc.encode(s.locality.toUpper(), LocalityRecord::kLocality.capacity, s.line, "locality");
+    l.pv = enc.encode(s.province.toUpper(), LocalityRecord::kPv.capacity, s.line, "province");
+    l.agency = enc.encode(s.agency, LocalityRecord::kAgency.capacity, s.line, "agency");
+    l.cap = enc.encode(s.cap, LocalityRecord::kCap.capacity, s.line, "cap");
+    l.bil = enc.encode(s.bil, LocalityRecord::kBil.capacity, s.line, "bil");
+    l.note = enc.encode(s.note, LocalityRecord::kNote.capacity, s.line, "note");
+    if (!s.cap.isEmpty() && !isPostalCode(s.cap))
+        enc.fault(s.line, QStringLiteral("postal code \"%1\" is not five digits").arg(s.cap));
+    QStringList codes = s.codes;
+    if (!s.cap.isEmpty())
+        codes.append(s.cap);
+    for (const QString &code : std::as_const(s.codes))
+        if (!isPostalCode(code))
+            enc.fault(s.line, QStringLiteral("postal code \"%1\" in codes is not five digits").arg(code));
+    codes.sort();
+    codes.removeDuplicates();
+    l.codes = codes;
+    return l;
+}
 
-    QList<Locality> localities;
-    for (const LocalitySource &s : sources.localities) {
-        Locality l;
-        l.line = s.line;
-        if (s.locality.isEmpty())
-            enc.fault(s.line, QStringLiteral("empty locality name"));
-        l.locality = enc.encode(s.locality.toUpper(), LocalityRecord::kLocality.capacity, s.line, "locality");
-        l.pv = enc.encode(s.province.toUpper(), LocalityRecord::kPv.capacity, s.line, "province");
-        l.agency = enc.encode(s.agency, LocalityRecord::kAgency.capacity, s.line, "agency");
-        l.cap = enc.encode(s.cap, LocalityRecord::kCap.capacity, s.line, "cap");
-        l.bil = enc.encode(s.bil, LocalityRecord::kBil.capacity, s.line, "bil");
-        l.note = enc.encode(s.note, LocalityRecord::kNote.capacity, s.line, "note");
-        if (!s.cap.isEmpty() && !isPostalCode(s.cap))
-            enc.fault(s.line, QStringLiteral("postal code \"%1\" is not five digits").arg(s.cap));
-        QStringList codes = s.codes;
-        if (!s.cap.isEmpty())
-            codes.append(s.cap);
-        for (const QString &code : std::as_const(s.codes))
-            if (!isPostalCode(code))
-                enc.fault(s.line, QStringLiteral("postal code \"%1\" in codes is not five digits").arg(code));
-        codes.sort();
-        codes.removeDuplicates();
-        l.codes = codes;
-        localities.append(l);
+// An order file of records that name a locality by its 1-based number, with
+// its prefix index on the keys given.
+struct OrderEntry
+{
+    QByteArray key;
+    int localityNo;
+};
+
+void addOrder(DataFiles &files, const QList<OrderEntry> &entries, int recordSize, TextField key, int noOffset,
+              const QString &orderFile, const QString &indexFile, int keyLength)
+{
+    QByteArray order;
+    QList<QByteArray> keys;
+    for (const OrderEntry &e : entries) {
+        QByteArray record(recordSize, '\0');
+        put(record, key, e.key);
+        writeRecordNumber(record.data() + noOffset, e.localityNo);
+        order.append(record);
+        keys.append(e.key);
     }
-    enc.checkCount(localityfiles::kLocalities, localities.size());
+    files[orderFile] = order;
+    files[indexFile] = buildPrefixIndex(keys, keyLength);
+}
 
-    // localita.loc in name order, then province and postal code; rows equal
-    // in those go in the order of their other fields, so the same rows give
-    // the same bytes whatever their order in the source.
-    std::stable_sort(localities.begin(), localities.end(), [](const Locality &a, const Locality &b) {
-        return std::tie(a.locality, a.pv, a.cap, a.agency, a.bil, a.note, a.codes)
-               < std::tie(b.locality, b.pv, b.cap, b.agency, b.bil, b.note, b.codes);
-    });
-
-    DataFiles files;
-    QByteArray loc;
-    QList<QByteArray> names;
-    for (const Locality &l : std::as_const(localities)) {
-        loc.append(localityRecord(l));
-        names.append(l.locality);
-    }
-    files[localityfiles::kLocalities] = loc;
-    files[localityfiles::kLocalityIndex] = buildPrefixIndex(names, 3);
-
-    // locacap.cod: one entry for every postal code of every locality.
-    struct CapEntry { QByteArray cap; int localityNo; };
-    QList<CapEntry> capEntries;
-    for (qsizetype i = 0; i < localities.size(); ++i)
+// locacap.cod: one entry for every postal code of every locality.
+// locapv.cod: grouped by province, in name order within a province.
+void addOrders(DataFiles &files, const QList<Locality> &localities, FieldEncoder &enc)
+{
+    QList<OrderEntry> caps;
+    QList<OrderEntry> pvs;
+    for (qsizetype i = 0; i < localities.size(); ++i) {
         for (const QString &code : localities.at(i).codes)
-            capEntries.append({code.toLatin1(), static_cast<int>(i + 1)});
-    std::stable_sort(capEntries.begin(), capEntries.end(), [](const CapEntry &a, const CapEntry &b) {
-        return cp1252Less(a.cap, b.cap);
-    });
-    enc.checkCount(localityfiles::kCapOrder, capEntries.size());
-    QByteArray capOrder;
-    QList<QByteArray> caps;
-    for (const CapEntry &e : std::as_const(capEntries)) {
-        QByteArray record(CapOrderEntry::kSize, '\0');
-        put(record, CapOrderEntry::kCap, e.cap);
-        writeRecordNumber(record.data() + CapOrderEntry::kLocalityNoOffset, e.localityNo);
-        capOrder.append(record);
-        caps.append(e.cap);
+            caps.append({code.toLatin1(), static_cast<int>(i + 1)});
+        pvs.append({localities.at(i).pv, static_cast<int>(i + 1)});
     }
-    files[localityfiles::kCapOrder] = capOrder;
-    files[localityfiles::kCapIndex] = buildPrefixIndex(caps, 3);
+    const auto less = [](const OrderEntry &a, const OrderEntry &b) { return cp1252Less(a.key, b.key); };
+    std::stable_sort(caps.begin(), caps.end(), less);
+    std::stable_sort(pvs.begin(), pvs.end(), less);
+    enc.checkCount(localityfiles::kCapOrder, caps.size());
+    addOrder(files, caps, CapOrderEntry::kSize, CapOrderEntry::kCap, CapOrderEntry::kLocalityNoOffset,
+             localityfiles::kCapOrder, localityfiles::kCapIndex, 3);
+    addOrder(files, pvs, PvOrderEntry::kSize, PvOrderEntry::kKey, PvOrderEntry::kLocalityNoOffset,
+             localityfiles::kPvOrder, localityfiles::kPvIndex, 2);
+}
 
-    // locapv.cod: grouped by province, in name order within a province.
-    QList<int> byProvince(localities.size());
-    std::iota(byProvince.begin(), byProvince.end(), 0);
-    std::stable_sort(byProvince.begin(), byProvince.end(), [&](int a, int b) {
-        return cp1252Less(localities.at(a).pv, localities.at(b).pv);
-    });
-    QByteArray pvOrder;
-    QList<QByteArray> pvs;
-    for (int i : std::as_const(byProvince)) {
-        QByteArray record(PvOrderEntry::kSize, '\0');
-        put(record, PvOrderEntry::kKey, localities.at(i).pv);
-        writeRecordNumber(record.data() + PvOrderEntry::kLocalityNoOffset, i + 1);
-        pvOrder.append(record);
-        pvs.append(localities.at(i).pv);
-    }
-    files[localityfiles::kPvOrder] = pvOrder;
-    files[localityfiles::kPvIndex] = buildPrefixIndex(pvs, 2);
-
-    // cap.pv in abbreviation order.
+// cap.pv in abbreviation order.
+QByteArray provincesFile(const Sources &sources, QList<Fault> &faults)
+{
     FieldEncoder penc(faults, sources.provincesFile);
     QList<std::pair<QByteArray, QByteArray>> provinces;
     QMap<QByteArray, int> seen;
@@ -182,7 +166,39 @@ DataFiles compileLocalities(const Sources &sources, QList<Fault> &faults)
         put(record, ProvinceRecord::kName, name);
         capPv.append(record);
     }
-    files[localityfiles::kProvinces] = capPv;
+    return capPv;
+}
+
+} // namespace
+
+DataFiles compileLocalities(const Sources &sources, QList<Fault> &faults)
+{
+    const qsizetype faultsBefore = faults.size();
+    FieldEncoder enc(faults, sources.localitiesFile);
+    QList<Locality> localities;
+    for (const LocalitySource &s : sources.localities)
+        localities.append(encodeLocality(s, enc));
+    enc.checkCount(localityfiles::kLocalities, localities.size());
+
+    // localita.loc in name order, then province and postal code; rows equal
+    // in those go in the order of their other fields, so the same rows give
+    // the same bytes whatever their order in the source.
+    std::stable_sort(localities.begin(), localities.end(), [](const Locality &a, const Locality &b) {
+        return std::tie(a.locality, a.pv, a.cap, a.agency, a.bil, a.note, a.codes)
+               < std::tie(b.locality, b.pv, b.cap, b.agency, b.bil, b.note, b.codes);
+    });
+
+    DataFiles files;
+    QByteArray loc;
+    QList<QByteArray> names;
+    for (const Locality &l : std::as_const(localities)) {
+        loc.append(localityRecord(l));
+        names.append(l.locality);
+    }
+    files[localityfiles::kLocalities] = loc;
+    files[localityfiles::kLocalityIndex] = buildPrefixIndex(names, 3);
+    addOrders(files, localities, enc);
+    files[localityfiles::kProvinces] = provincesFile(sources, faults);
 
     if (faults.size() > faultsBefore)
         return {};

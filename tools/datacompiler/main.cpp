@@ -34,6 +34,14 @@ void printFaults(QTextStream &err, const QList<Fault> &faults)
         err << "error: " << fault.toString() << '\n';
 }
 
+// The faults found, and nothing written.
+int refuse(QTextStream &err, const QList<Fault> &faults)
+{
+    printFaults(err, faults);
+    err << faults.size() << " fault(s); no data written.\n";
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -48,11 +56,8 @@ int main(int argc, char **argv)
         const Sources sources = readSources(args.at(1), args.at(2), faults);
         if (faults.isEmpty())
             compileDataFolder(sources, args.at(3), faults);
-        if (!faults.isEmpty()) {
-            printFaults(err, faults);
-            err << faults.size() << " fault(s); no data written.\n";
-            return 1;
-        }
+        if (!faults.isEmpty())
+            return refuse(err, faults);
         out << "compiled " << sources.localities.size() << " localities and " << sources.provinces.size()
             << " provinces into " << args.at(3) << '\n';
         return 0;
@@ -66,11 +71,8 @@ int main(int argc, char **argv)
             readEvidenceSource(args.at(4), city, faults);
         if (faults.isEmpty())
             compileCityFolder(city, args.at(2), base, faults);
-        if (!faults.isEmpty()) {
-            printFaults(err, faults);
-            err << faults.size() << " fault(s); no data written.\n";
-            return 1;
-        }
+        if (!faults.isEmpty())
+            return refuse(err, faults);
         if (!zelvora::cityRowOfFileBase(base))
             err << "warning: \"" << base << "\" is not a city of the street directory; the program never opens it\n";
         out << "compiled " << city.streets.size() << " streets";
@@ -84,11 +86,8 @@ int main(int argc, char **argv)
         const ChangesSource changes = readChangesSource(args.at(1), faults);
         if (faults.isEmpty())
             compileChangesFolder(changes, args.at(2), faults);
-        if (!faults.isEmpty()) {
-            printFaults(err, faults);
-            err << faults.size() << " fault(s); no data written.\n";
-            return 1;
-        }
+        if (!faults.isEmpty())
+            return refuse(err, faults);
         out << "compiled " << changes.changes.size() << " changes into " << args.at(2) << '\n';
         return 0;
     }
