@@ -553,8 +553,12 @@ def address_rows(src):
         area = MILANO_AREAS.get(r["AREA"])
         cap = "20" + r["CAP"].zfill(3) if r["CAP"].isdigit() else ""
         district = "M" + r["MUNICIPIO"] if r["MUNICIPIO"].isdigit() and len(r["MUNICIPIO"]) == 1 else ""
+        # BARRATO is a letter (12A) or a sub-number (210/8): joined bare, a
+        # sub-number would make another house number (2108).
+        barrato = r["BARRATO"].strip()
+        number = r["CIVICO"] + ("/" + barrato if barrato[:1].isdigit() else barrato)
         rows.append(("F205", "milano_register", area or r["AREA"], r["DESCRIZIONE_VIA"],
-                     r["CIVICO"] + r["BARRATO"], cap, district, True))
+                     number, cap, district, True))
     for r in read_csv(os.path.join(src, SOURCES["milano_m5m9"])):
         district = "M" + r["municipio"] if r["municipio"].isdigit() and len(r["municipio"]) == 1 else ""
         rows.append(("F205", "milano_m5m9", None, r["street"], r["housenumber"], r["postcode"], district, True))
