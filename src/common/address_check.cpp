@@ -91,7 +91,9 @@ void judgeByNumber(Verdict &v, const QList<HouseEvidenceEntry> &evidence, const 
             v.cap = codes.first();
         return;
     }
-    if (number == 0 && !codes.contains(cap)) {
+    // Without a number, only a register's ranges cover the whole street:
+    // points leave codes unseen between them.
+    if (number == 0 && registered && !codes.contains(cap)) {
         v.outcome = Verdict::CapWrong;
         v.cap = codeList(codes);
         return;

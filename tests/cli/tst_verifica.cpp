@@ -294,6 +294,10 @@ private slots:
                  "VIA PADOVA: n. 3001 non verificato, il più vicino 20132 al n. 102-2582 pari");
         numbered("CAP DELLA VIA: no number on a street of several codes", "Milano;MI;20132;Via Padova",
                  "CAP DELLA VIA, CIVICO NON VERIFICATO;20127 20131 20132;MILANO;MI;VIA PADOVA: senza civico");
+        numbered("CAP ERRATO: no number on a register's street, another code", "Milano;MI;20147;Via Padova",
+                 "CAP ERRATO;20127 20131 20132;MILANO;MI;VIA PADOVA");
+        numbered("CAP NON CONFERMATO: no number on a street known by its points, another code",
+                 "Milano;MI;20147;Via Crescenzago", "CAP NON CONFERMATO;20131 20132;MILANO;MI;VIA CRESCENZAGO: senza civico");
         numbered("OK: a street of one code, a register's, past its range", "Milano;MI;20147;Via Giambellino 200",
                  "OK;;MILANO;MI;VIA GIAMBELLINO");
         numbered("OK: a point at the same number", "Milano;MI;20132;Via Crescenzago 113", "OK;;MILANO;MI;VIA CRESCENZAGO");

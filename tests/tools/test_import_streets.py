@@ -63,6 +63,10 @@ class NameMatching(unittest.TestCase):
         self.assertEqual([h.house_number for h in m],
                          [imp.HouseNumber(36, 38, "", False, True), imp.HouseNumber(6, 6, "", True, True),
                           imp.HouseNumber(0, 0, "", False, True)])
+        # Milano's register gives a sub-number apart from its house number.
+        self.assertEqual([imp.house_number(imp.register_number(c, b)) for c, b in
+                          [("210", "8"), ("68", "01A"), ("12", "A"), ("7", "")]],
+                         [(210, "/8"), (68, "/01A"), (12, "A"), (7, "")])
 
 
 class Codes(unittest.TestCase):
