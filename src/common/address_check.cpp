@@ -91,7 +91,9 @@ void judgeByNumber(Verdict &v, const QList<HouseEvidenceEntry> &evidence, const 
             v.cap = codes.first();
         return;
     }
-    if (number == 0 && !codes.contains(cap)) {
+    // Without a number, only a register's ranges cover the whole street:
+    // points leave codes unseen between them.
+    if (number == 0 && registered && !codes.contains(cap)) {
         v.outcome = Verdict::CapWrong;
         v.cap = codeList(codes);
         return;
@@ -341,6 +343,23 @@ QStringList AddressCheck::suggestStreets(int cityRow, const QString &name)
     return names;
 }
 
+namespace {
+
+// The other rows of the street directory that are parts of the same
+// municipality as `cityRow`.
+QList<int> otherPartsOf(int cityRow)
+{
+    QList<int> rows;
+    const auto &cities = addressrules::cityWritings();
+    const QStringView municipality = cities[cityRow].cadastralCode;
+    for (int row = 0; row < static_cast<int>(cities.size()); ++row)
+        if (row != cityRow && cities[row].cadastralCode == municipality)
+            rows << row;
+    return rows;
+}
+
+} // namespace
+
 StreetFound AddressCheck::findStreet(int cityRow, const QString &address)
 {
     StreetFound found;
@@ -349,12 +368,22 @@ StreetFound AddressCheck::findStreet(int cityRow, const QString &address)
     if (!streets)
         return found;
     const StreetMatcher::Match match = streets->find(address);
-    if (match.street < 0) {
-        found.match = match;
+    if (match.street >= 0)
+        return streetFound(cityRow, match, match.street);
+    found.match = match;
+    found.cityRow = cityRow;
+    // Several streets of its own part fit: the other parts do not decide.
+    if (!match.alternatives.isEmpty())
         return found;
+    for (const int other : otherPartsOf(cityRow)) {
+        const StreetMatcher *theirs = streetsOf(other);
+        const StreetMatcher::Match there = theirs ? theirs->find(address) : StreetMatcher::Match{};
+        if (there.street >= 0)
+            return streetFound(other, there, there.street);
     }
-    return streetFound(cityRow, match, match.street);
+    return found;
 }
+
 
 QList<StreetFound> AddressCheck::findStreets(int cityRow, const QString &address)
 {
@@ -363,14 +392,14 @@ QList<StreetFound> AddressCheck::findStreets(int cityRow, const QString &address
         return {found};
     QList<StreetFound> each;
     for (const int street : found.match.alternatives)
-        each.append(streetFound(cityRow, found.match, street));
+        each.append(streetFound(found.cityRow, found.match, street));
     return each;
 }
 
 StreetFound AddressCheck::streetFound(int cityRow, const StreetMatcher::Match &match, int street) const
 {
     const StreetMatcher &streets = *m_cities[cityRow];
-    StreetFound found{match, m_records[cityRow][street], streets.street(street), streets.label(street), {}};
+    StreetFound found{match, m_records[cityRow][street], streets.street(street), streets.label(street), {}, cityRow};
     if (const HouseEvidence *evidence = m_evidence[cityRow].get())
         found.evidence = evidence->entries(found.record);
     return found;
@@ -590,10 +619,10 @@ bool AddressCheck::checkStreetOf(Verdict &v, const QString &key, const QString &
     // Taken under another designation than the one written.
     if (!m.writtenDesignation.isEmpty())
         v.note += QStringLiteral(" (scritto %1)").arg(m.writtenDesignation);
-    v.city = *city;
+    v.city = found.cityRow;
     v.street = found.record;
-    if (m_evidence[*city] && (!s.cap.isEmpty() || !found.evidence.isEmpty())) {
-        judgeByNumber(v, found.evidence, s.cap, m.houseNumber, cap, cityTable[*city].genericCap);
+    if (m_evidence[found.cityRow] && (!s.cap.isEmpty() || !found.evidence.isEmpty())) {
+        judgeByNumber(v, found.evidence, s.cap, m.houseNumber, cap, cityTable[found.cityRow].genericCap);
         return true;
     }
     if (s.cap.isEmpty()) {

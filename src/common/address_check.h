@@ -68,6 +68,7 @@ struct StreetFound
     StreetMatcher::Street street;
     QString label;                      // "VIA TIBURTINA"
     QList<HouseEvidenceEntry> evidence; // none for a city without evidence
+    int cityRow = -1;                   // the city whose file holds it
 };
 
 // Checks addresses against the locality files, the changes and the street
@@ -93,6 +94,10 @@ public:
     QStringList suggestStreets(int cityRow, const QString &name);
     // The street of city `cityRow` that `address` names, as the check finds it.
     StreetFound findStreet(int cityRow, const QString &address);
+    // A street of a municipality with a file for each of its parts
+    // (Venezia: the historic centre and islands, and the mainland) that is
+    // not in the part's file is looked for in the others', as a register
+    // writes VENEZIA for an address in Mestre.
     // The same, or when several streets fit as well, each of them; none
     // when no street fits.
     QList<StreetFound> findStreets(int cityRow, const QString &address);

@@ -65,10 +65,11 @@ private slots:
              {"CASTRO", "LE", "", "73030"},
              {"FIUMICINO", "RM", "", "00054"},
              {"MILANO", "MI", "", "", "", "CAP PER VIA", {"20127", "20131", "20132", "20147"}},
-             {"FREGENE", "RM", "", "00050"}},
+             {"FREGENE", "RM", "", "00050"},
+             {"VENEZIA", "VE", "", "", "", "CAP PER VIA", {"30121", "30124", "30174"}}},
             {{"BG", "BERGAMO"}, {"BZ", "BOLZANO"}, {"CO", "COMO"}, {"LE", "LECCE"}, {"FG", "FOGGIA"}, {"MB", "MONZA E BRIANZA"}, {"MI", "MILANO"},
              {"MO", "MODENA"}, {"RA", "RAVENNA"}, {"RM", "ROMA"}, {"RN", "RIMINI"}, {"TO", "TORINO"},
-             {"VI", "VICENZA"}}));
+             {"VE", "VENEZIA"}, {"VI", "VICENZA"}}));
         QList<zelvora::datac::Fault> faults;
         QVERIFY(zelvora::datac::compileChangesFolder(
             {{{"cap", "SEGRATE", "MI", "20090", "", "", "20054"},
@@ -91,6 +92,11 @@ private slots:
                            {"FRATELLI BANDIERA", "VIA", "", "00153"},
                            {"D'ANNUNZIO GABRIELE", "VIALE", "", "00144"},
                            {"DON GIOVANNI MINZONI", "VIA", "", "00197"}}));
+        // One municipality in two files: the historic centre and the mainland.
+        QVERIFY(buildCity(m_data.path(), QStringLiteral("venezia"),
+                          {{"SAN MARCO", "PIAZZA", "", "30124"}, {"GARIBALDI", "VIA", "", "30122"}}));
+        QVERIFY(buildCity(m_data.path(), QStringLiteral("mestre"),
+                          {{"MIRANESE", "VIA", "", "30174"}, {"GARIBALDI", "VIA", "", "30174"}}));
         // A city with house-number evidence: a register's ranges, points.
         const auto bit = [](QStringView source) { return zelvora::evidencefile::sourceBit(source); };
         using zelvora::Parity;
@@ -241,6 +247,12 @@ private slots:
         QTest::newRow("VIA SCONOSCIUTA: a PIAZZA is no VIA, only suggested")
             << check << commas + "Roma,Via Venezia 3,00186\r\n"
             << commasOut + "Roma,Via Venezia 3,00186,VIA SCONOSCIUTA,,ROMA,RM,forse: PIAZZA VENEZIA\r\n" << 1 << "";
+        QTest::newRow("street: written under VENEZIA, found in the mainland's file")
+            << check << commas + "Venezia,Via Miranese 165,30175\r\n"
+            << commasOut + "Venezia,Via Miranese 165,30175,CAP ERRATO,30174,VENEZIA,VE,VIA MIRANESE\r\n" << 1 << "";
+        QTest::newRow("street: in both parts of the municipality, the one of the part written")
+            << check << commas + "Venezia,Via Garibaldi 3,30122\r\n"
+            << commasOut + "Venezia,Via Garibaldi 3,30122,OK,,VENEZIA,VE,VIA GARIBALDI\r\n" << 0 << "";
         QTest::newRow("VIA SCONOSCIUTA: a given name left out fits two streets")
             << check << commas + "Roma,Piazza Garibaldi,00184\r\n"
             << commasOut
@@ -282,6 +294,10 @@ private slots:
                  "VIA PADOVA: n. 3001 non verificato, il più vicino 20132 al n. 102-2582 pari");
         numbered("CAP DELLA VIA: no number on a street of several codes", "Milano;MI;20132;Via Padova",
                  "CAP DELLA VIA, CIVICO NON VERIFICATO;20127 20131 20132;MILANO;MI;VIA PADOVA: senza civico");
+        numbered("CAP ERRATO: no number on a register's street, another code", "Milano;MI;20147;Via Padova",
+                 "CAP ERRATO;20127 20131 20132;MILANO;MI;VIA PADOVA");
+        numbered("CAP NON CONFERMATO: no number on a street known by its points, another code",
+                 "Milano;MI;20147;Via Crescenzago", "CAP NON CONFERMATO;20131 20132;MILANO;MI;VIA CRESCENZAGO: senza civico");
         numbered("OK: a street of one code, a register's, past its range", "Milano;MI;20147;Via Giambellino 200",
                  "OK;;MILANO;MI;VIA GIAMBELLINO");
         numbered("OK: a point at the same number", "Milano;MI;20132;Via Crescenzago 113", "OK;;MILANO;MI;VIA CRESCENZAGO");

@@ -51,6 +51,10 @@ class NameMatching(unittest.TestCase):
                     named = m.other_designations if c["streets"] else []
                 expected = sorted(tuple(s.split("|")) for s in c["streets"].split(";") if s)
                 self.assertEqual((outcome, sorted(named)), (c["outcome"], expected))
+                h = m.house_number
+                if c.get("number"):
+                    self.assertEqual("%d-%d" % (h.number, h.last) if h.last > h.number else str(h.number),
+                                     c["number"])
 
     def test_the_house_number_cut(self):
         matcher = imp.StreetMatcher([("VIA", "SABOTINO")], "genova")
@@ -59,6 +63,10 @@ class NameMatching(unittest.TestCase):
         self.assertEqual([h.house_number for h in m],
                          [imp.HouseNumber(36, 38, "", False, True), imp.HouseNumber(6, 6, "", True, True),
                           imp.HouseNumber(0, 0, "", False, True)])
+        # Milano's register gives a sub-number apart from its house number.
+        self.assertEqual([imp.house_number(imp.register_number(c, b)) for c, b in
+                          [("210", "8"), ("68", "01A"), ("12", "A"), ("7", "")]],
+                         [(210, "/8"), (68, "/01A"), (12, "A"), (7, "")])
 
 
 class Codes(unittest.TestCase):

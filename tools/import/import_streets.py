@@ -540,6 +540,14 @@ def own_codes(geonames_rows, school_rows, office_rows):
     return result
 
 
+def register_number(civico, barrato):
+    """The house number of Milano's register: BARRATO is a letter (12A) or a
+    sub-number (210/8, 68/01A), which joined bare would make another house
+    number (2108)."""
+    barrato = barrato.strip()
+    return civico + ("/" + barrato if barrato[:1].isdigit() else barrato)
+
+
 def address_rows(src):
     """Every address row of the address sources that lies in one of the
     municipalities: (belfiore, source, designation or None, street text,
@@ -554,7 +562,7 @@ def address_rows(src):
         cap = "20" + r["CAP"].zfill(3) if r["CAP"].isdigit() else ""
         district = "M" + r["MUNICIPIO"] if r["MUNICIPIO"].isdigit() and len(r["MUNICIPIO"]) == 1 else ""
         rows.append(("F205", "milano_register", area or r["AREA"], r["DESCRIZIONE_VIA"],
-                     r["CIVICO"] + r["BARRATO"], cap, district, True))
+                     register_number(r["CIVICO"], r["BARRATO"]), cap, district, True))
     for r in read_csv(os.path.join(src, SOURCES["milano_m5m9"])):
         district = "M" + r["municipio"] if r["municipio"].isdigit() and len(r["municipio"]) == 1 else ""
         rows.append(("F205", "milano_m5m9", None, r["street"], r["housenumber"], r["postcode"], district, True))
