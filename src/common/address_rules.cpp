@@ -133,9 +133,18 @@ constexpr std::array<QStringView, 21> kEndStreet{
     u"SNC",     u"SN",       u"KM",     u"LOC",   u"LOCALITA", u"FRAZ",       u"FRAZIONE",
     u"ANGOLO",  u"ANG",      u"PRESSO", u"ADIACENTE", u"CHILOMETRO", u"FRONTE", u"LATO",
     u"OPP",     u"IMPIANTO", u"IMP",    u"DISTRIBUTORE", u"DISTR", u"INGRESSO", u"INGR"};
-constexpr std::array<QStringView, 17> kEndBeforeNumber{u"N",      u"NR",    u"NUM",   u"CIV",     u"CIVICO", u"INT",
-                                                       u"INTERNO", u"SC",   u"SCALA", u"ED",      u"EDIFICIO", u"PAL",
-                                                       u"PALAZZINA", u"IS", u"ISOLATO", u"LOTTO", u"LOTTI"};
+constexpr std::array<QStringView, 5> kHouseNumberWords{u"N", u"NR", u"NUM", u"CIV", u"CIVICO"};
+// The parts of a building, each with its own number or letter ("113 INT. 2",
+// "12 SC. B", "7 PAL. C").
+constexpr std::array<QStringView, 14> kBuildingParts{u"INT",   u"INTERNO", u"SC",  u"SCALA",       u"ED",
+                                                     u"EDIFICIO", u"PAL", u"PALAZZINA", u"IS", u"ISOLATO",
+                                                     u"LOTTO", u"LOTTI", u"APP", u"APPARTAMENTO"};
+// Words that follow a house number and show it complete, besides the parts
+// of a building: a floor or a tower (which a name may also hold, so never
+// read before a number), a corner (AD ANGOLO, ALL'ANGOLO), a place, where
+// a shop stands.
+constexpr std::array<QStringView, 9> kAfterHouseNumber{u"PIANO", u"P",    u"TORRE", u"AD",  u"ALL",
+                                                       u"STAZ",  u"STAZIONE", u"CAP", u"SCALE"};
 
 struct DesignationShortForm
 {
@@ -415,8 +424,20 @@ bool endsStreet(QStringView word)
 
 bool endsStreetBeforeNumber(QStringView word)
 {
-    static const QSet<QStringView> set = setOf(kEndBeforeNumber);
+    static const QSet<QStringView> set = setOf(kHouseNumberWords) + setOf(kBuildingParts);
     return set.contains(word);
+}
+
+bool isBuildingPart(QStringView word)
+{
+    static const QSet<QStringView> set = setOf(kBuildingParts);
+    return set.contains(word);
+}
+
+bool endsHouseNumber(QStringView word)
+{
+    static const QSet<QStringView> set = setOf(kAfterHouseNumber);
+    return set.contains(word) || isBuildingPart(word) || (endsStreet(word) && word != u"KM" && word != u"CHILOMETRO");
 }
 
 QStringView designationShortForm(QStringView letters, bool marked, bool numberFollows)

@@ -65,6 +65,14 @@ bool endsStreet(QStringView word);
 // Words that end the street when a number follows them: the house number
 // (N, NR, CIV), the parts of a building (SC, INT, ED, PAL, IS, LOTTO).
 bool endsStreetBeforeNumber(QStringView word);
+// The parts of a building that an address writes with their own number
+// after the house number (INT, SC, SCALA, PAL, LOTTO, ED, APP): a number
+// after one of them is no house number.
+bool isBuildingPart(QStringView word);
+// Words after which the number before them is the house number: the parts
+// of a building, a floor (PIANO, P.), a corner (ANG, ANGOLO, AD ANGOLO), in
+// care of, a place, where a shop stands; never a kilometre.
+bool endsHouseNumber(QStringView word);
 
 // The designation (VIA, PIAZZA...) that the letters at the start of a
 // written address stand for, as `letters` (the letters of its first word, or

@@ -62,6 +62,9 @@ qsizetype readNumberTail(QStringView text, qsizetype at, HouseNumber &h)
     } else if (letters == u"BIS" || letters == u"TER" || letters == u"QUATER") {
         h.suffix = letters.toString();
     } else if (letters.size() == 1 && (h.suffix.isEmpty() || slash)) {
+        // A letter and a full stop start the next part: "12 P. 3" (the floor).
+        if (word + 1 < text.size() && text[word + 1] == u'.')
+            return at;
         h.suffix += (h.suffix.isEmpty() ? QString() : QStringLiteral("/")) + letters.toString();
     } else {
         return at;
@@ -117,13 +120,48 @@ HouseNumber readHouseNumberAt(QStringView text, qsizetype at, qsizetype &end)
     return h;
 }
 
-// The house number of an address: after its first comma, or the figures
-// that end its street part ("VIA SABOTINO 36/38", "VIA IPPONIO130",
-// "VIA ROMA N.3"), when nothing but the house number's own signs follows. A
-// kilometre ("KM 12,400") is no house number.
+// Whether the number at `at` follows a part of a building written after a
+// word of the street's name ("VIA ROSSI INT. 2", "VIALE DELLE SCIENZE ED
+// 12"): that part's own number. A word that opens the name is the name's
+// ("VIA DELLA SCALA 12").
+bool afterBuildingPart(QStringView text, qsizetype at)
+{
+    qsizetype end = at;
+    while (end > 0 && !text[end - 1].isLetterOrNumber())
+        --end;
+    qsizetype begin = end;
+    while (begin > 0 && text[begin - 1].isLetter())
+        --begin;
+    if (begin == end || !isBuildingPart(text.mid(begin, end - begin)))
+        return false;
+    int named = 0; // the designation and the words of the name before it
+    for (qsizetype i = 0; i < begin;) {
+        const QStringView word = letterRun(text, i);
+        named += word.size() >= 2 && !isParticle(word);
+        i += std::max<qsizetype>(word.size(), 1);
+    }
+    return named >= 2;
+}
+
+// Whether what follows a number shows it to be the house number: nothing,
+// a dash or bracket, or a word that ends a house number ("113 INT. 2").
+bool endsNumber(QStringView rest)
+{
+    return rest.isEmpty() || rest.startsWith(u'-') || rest.startsWith(u'(') || endsHouseNumber(letterRun(rest, 0));
+}
+
+// The house number of an address: after its first comma, or the first
+// figures after the street's name that nothing but the house number's own
+// signs follow, or a word that ends it ("VIA SABOTINO 36/38", "VIA
+// IPPONIO130", "VIA ROMA N.3", "VIA CRESCENZAGO 113 INT. 2"). A kilometre
+// ("KM 12,400"), a part of a building's number ("INT. 2") and an address
+// without number (SNC) give none.
 HouseNumber houseNumberIn(const QString &upper, qsizetype *start = nullptr, qsizetype *stop = nullptr)
 {
     static const QRegularExpression kilometre(QStringLiteral("\\bKM\\.?\\s*\\d+$"));
+    static const QRegularExpression noNumber(QStringLiteral("\\bSNC\\b"));
+    if (upper.contains(u"SNC") && noNumber.match(upper).hasMatch())
+        return {};
     const qsizetype comma = upper.indexOf(u',');
     const QStringView street = QStringView(upper).left(comma >= 0 ? comma : upper.size());
     const bool km = street.contains(u"KM") && kilometre.match(street).hasMatch();
@@ -146,9 +184,10 @@ HouseNumber houseNumberIn(const QString &upper, qsizetype *start = nullptr, qsiz
             continue;
         if (street.left(i).trimmed().endsWith(u"KM") || street.left(i).endsWith(u"KM."))
             break;
+        if (afterBuildingPart(street, i))
+            continue;
         const HouseNumber h = readHouseNumberAt(street, i, end);
-        const QStringView rest = street.mid(end).trimmed();
-        if (h.number > 0 && (rest.isEmpty() || rest.startsWith(u'-') || rest.startsWith(u'(')))
+        if (h.number > 0 && endsNumber(street.mid(end).trimmed()))
             return found(h, i);
     }
     return {};
@@ -183,6 +222,9 @@ QString plainText(const QString &text)
             if (plain.contains(j.needs))
                 plain.replace(j.pattern, j.replacement);
     }
+    static const QRegularExpression withoutNumber(QStringLiteral("\\bSENZA\\s+NUMERO\\b"));
+    if (plain.contains(u"SENZA"))
+        plain.replace(withoutNumber, QStringLiteral(" SNC "));
     return plain;
 }
 
@@ -971,7 +1013,7 @@ StreetMatcher::Match StreetMatcher::find(const QString &designation, const QStri
                         + (inNames ? plain + u'\x4' : plain.left(start) + u'\x3' + plain.mid(stop));
     if (const auto cached = m_cache.constFind(key); cached != m_cache.constEnd()) {
         Match m = *cached;
-        m.houseNumber = number;
+        m.houseNumber = ownNumber(m, number, plain.left(start));
         return m;
     }
     // Most addresses are found the strict way as they are written: the other
@@ -987,8 +1029,22 @@ StreetMatcher::Match StreetMatcher::find(const QString &designation, const QStri
     if (m_cache.size() >= kCacheSize)
         m_cache.clear();
     m_cache.insert(key, m);
-    m.houseNumber = number;
+    m.houseNumber = ownNumber(m, number, plain.left(start));
     return m;
+}
+
+HouseNumber StreetMatcher::ownNumber(const Match &m, const HouseNumber &number, QStringView before) const
+{
+    // The number that ends the name of the street found is the name's
+    // ("STRADA STATALE 18", "ISOLA A1", "TRAVERSA VIA NAZIONALE 3"), unless
+    // the address writes it before: "S.DA STATALE 18 18".
+    if (m.street < 0 || number.number <= 0 || number.last != number.number)
+        return number;
+    const QString figures = QString::number(number.number);
+    const QString &name = m_streets[m.street].name;
+    const bool endsName = name.endsWith(figures) && (name.size() == figures.size() || !name.at(name.size() - figures.size() - 1).isDigit());
+    const bool writtenBefore = before.trimmed().endsWith(figures);
+    return endsName && !writtenBefore ? HouseNumber{} : number;
 }
 
 QList<int> StreetMatcher::suggest(const QString &address) const

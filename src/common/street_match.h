@@ -130,6 +130,9 @@ private:
     Match mistyped(const Candidate &candidate) const;
     Match extraGivenName(const Candidate &candidate) const;
     void makeSuggester() const;
+    // The house number an address gives, none when it is the number that
+    // ends the name of the street found; `before`: the text before it.
+    HouseNumber ownNumber(const Match &m, const HouseNumber &number, QStringView before) const;
     QList<int> nearOfDesignation(const QString &designation, const QList<StreetWord> &words) const;
     // The readings of an address, in the order they are tried: those of
     // the address as written, or `every` one.

@@ -76,13 +76,14 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("outcome");
         QTest::addColumn<QString>("streets");
+        QTest::addColumn<QString>("number"); // "113", "36-38", "0" for none; empty: not compared
         QList<datac::Fault> faults;
         const datac::CsvTable table = datac::readCsv(dataFile("address_cases.csv"), faults);
         QVERIFY2(faults.isEmpty() && !table.rows.isEmpty(), qPrintable(faults.value(0).toString()));
         for (const datac::CsvRow &r : table.rows) {
             const QStringList &f = r.fields;
             QTest::newRow(qPrintable(f.at(0))) << f.at(1) << f.at(2) << (f.at(3) == u"cut") << f.at(4) << f.at(5)
-                                               << f.value(6);
+                                               << f.value(6) << f.value(7);
         }
     }
 
@@ -94,6 +95,7 @@ private slots:
         QFETCH(QString, address);
         QFETCH(QString, outcome);
         QFETCH(QString, streets);
+        QFETCH(QString, number);
         QVERIFY2(m_cities.count(city), qPrintable(city));
         const StreetMatcher &matcher = *m_cities.at(city);
         const StreetMatcher::Match m = matcher.find(designation, address, cut);
@@ -112,6 +114,11 @@ private slots:
         QStringList expected = streets.split(u';', Qt::SkipEmptyParts);
         expected.sort();
         QCOMPARE(found + u' ' + named, outcome + u' ' + expected.join(u';'));
+        // The house number is that of the street found, whatever follows it.
+        const HouseNumber &h = m.houseNumber;
+        if (!number.isEmpty())
+            QCOMPARE(h.last > h.number ? QStringLiteral("%1-%2").arg(h.number).arg(h.last) : QString::number(h.number),
+                     number);
     }
 
     void theSplitCutsTheHouseNumber_data()

@@ -51,6 +51,10 @@ class NameMatching(unittest.TestCase):
                     named = m.other_designations if c["streets"] else []
                 expected = sorted(tuple(s.split("|")) for s in c["streets"].split(";") if s)
                 self.assertEqual((outcome, sorted(named)), (c["outcome"], expected))
+                h = m.house_number
+                if c.get("number"):
+                    self.assertEqual("%d-%d" % (h.number, h.last) if h.last > h.number else str(h.number),
+                                     c["number"])
 
     def test_the_house_number_cut(self):
         matcher = imp.StreetMatcher([("VIA", "SABOTINO")], "genova")
