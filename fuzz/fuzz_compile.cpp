@@ -16,7 +16,6 @@
 #include "locality/search_modes.h"
 #include "streets/street_files.h"
 
-#include <QBuffer>
 #include <algorithm>
 
 using namespace zelvora;
@@ -116,12 +115,9 @@ void compileOneCity(const QByteArray &csv)
         return;
 
     // The program opens the city and finds every note.
-    QBuffer streets, index, notes;
-    streets.setData(files.value(QStringLiteral("roma.loc")));
-    index.setData(files.value(QStringLiteral("roma.lox")));
-    notes.setData(files.value(QStringLiteral("roma.civ")));
     StreetFiles opened;
-    opened.open(&streets, &index, &notes, QStringLiteral("roma"));
+    opened.open(files.value(QStringLiteral("roma.loc")), files.value(QStringLiteral("roma.lox")),
+                files.value(QStringLiteral("roma.civ")), QStringLiteral("roma"));
     FUZZ_CHECK(opened.streetCount() == city.streets.size());
     for (int i = 0; i < opened.streetCount(); ++i)
         (void)opened.note(opened.readStreet(i));

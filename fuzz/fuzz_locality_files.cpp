@@ -4,10 +4,9 @@
 #include "fuzz_target.h"
 
 #include "common/io_error.h"
+#include "common/locality_database.h"
 #include "common/record_file.h"
 #include "locality/locality_files.h"
-
-#include <QBuffer>
 
 using namespace zelvora;
 
@@ -42,14 +41,10 @@ ZELVORA_FUZZ_TARGET(locality_files)
 {
     // localita.loc, locacap.cod, locapv.cod, cap.pv
     const QList<QByteArray> parts = fuzz::splitInput(data, size, 4);
-    QBuffer buffers[4];
-    for (int i = 0; i < 4; ++i)
-        buffers[i].setData(parts.value(i));
-    RecordFile localities, capOrder, pvOrder, provinces;
-    FUZZ_CHECK(localities.open(&buffers[0], LocalityRecord::kSize, localityfiles::kLocalities));
-    FUZZ_CHECK(capOrder.open(&buffers[1], CapOrderEntry::kSize, localityfiles::kCapOrder));
-    FUZZ_CHECK(pvOrder.open(&buffers[2], PvOrderEntry::kSize, localityfiles::kPvOrder));
-    FUZZ_CHECK(provinces.open(&buffers[3], ProvinceRecord::kSize, localityfiles::kProvinces));
+    RecordFile localities, capOrder, pvOrder;
+    localities.open(parts.value(0), LocalityRecord::kSize, localityfiles::kLocalities);
+    capOrder.open(parts.value(1), CapOrderEntry::kSize, localityfiles::kCapOrder);
+    pvOrder.open(parts.value(2), PvOrderEntry::kSize, localityfiles::kPvOrder);
 
     localities.seek(0);
     while (!localities.atEnd())
@@ -67,10 +62,10 @@ ZELVORA_FUZZ_TARGET(locality_files)
     while (!pvOrder.atEnd())
         readNamed(localities, PvOrderEntry::decode(pvOrder.readNext()).localityNo);
 
-    QStringList codes, names;
-    loadProvinceTable(provinces, codes, names);
-    FUZZ_CHECK(codes.size() == provinces.count() && names.size() == provinces.count());
-    for (const QString &name : std::as_const(names))
+    const ProvinceTable provinces = ProvinceTable::fromBytes(parts.value(3));
+    const qsizetype count = parts.value(3).size() / ProvinceRecord::kSize;
+    FUZZ_CHECK(provinces.provinceCodes.size() == count && provinces.provinceNames.size() == count);
+    for (const QString &name : provinces.provinceNames)
         FUZZ_CHECK(name.size() <= ProvinceRecord::kName.capacity);
     return 0;
 }

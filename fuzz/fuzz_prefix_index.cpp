@@ -11,7 +11,6 @@
 #include "locality/locality_files.h"
 #include "locality/search_modes.h"
 
-#include <QBuffer>
 
 using namespace zelvora;
 
@@ -23,12 +22,9 @@ ZELVORA_FUZZ_TARGET(prefix_index)
         return 0;
     const int keyLength = searchModeInfo(data[0] % 2 == 0 ? SearchMode::Locality : SearchMode::Province).keyLength;
     const QList<QByteArray> parts = fuzz::splitInput(data + 1, size - 1, 3);
-    QBuffer indexBuffer, orderBuffer;
-    indexBuffer.setData(parts.value(0));
-    orderBuffer.setData(parts.value(1));
     RecordFile index, order;
-    FUZZ_CHECK(index.open(&indexBuffer, PrefixIndexEntry::kSize, QStringLiteral("fuzz.lox")));
-    FUZZ_CHECK(order.open(&orderBuffer, LocalityRecord::kSize, QStringLiteral("fuzz.loc")));
+    index.open(parts.value(0), PrefixIndexEntry::kSize, QStringLiteral("fuzz.lox"));
+    order.open(parts.value(1), LocalityRecord::kSize, QStringLiteral("fuzz.loc"));
 
     const PrefixIndex prefixes(index.readAll());
     FUZZ_CHECK(prefixes.size() == index.count());

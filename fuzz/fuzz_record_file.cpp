@@ -7,7 +7,6 @@
 #include "common/record_file.h"
 #include "common/short_string.h"
 
-#include <QBuffer>
 #include <climits>
 
 using namespace zelvora;
@@ -21,10 +20,8 @@ ZELVORA_FUZZ_TARGET(record_file)
     const int capacity = data[1];
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data + 2),
                                                      static_cast<qsizetype>(size - 2));
-    QBuffer buffer;
-    buffer.setData(bytes);
     RecordFile file;
-    FUZZ_CHECK(file.open(&buffer, recordSize, QStringLiteral("fuzz.dat")));
+    file.open(bytes, recordSize, QStringLiteral("fuzz.dat"));
     const int step = recordSize > 0 ? recordSize : 1;
     FUZZ_CHECK(file.count() == bytes.size() / step);
 

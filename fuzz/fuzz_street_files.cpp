@@ -6,21 +6,16 @@
 #include "common/io_error.h"
 #include "streets/street_files.h"
 
-#include <QBuffer>
-
 using namespace zelvora;
 
 ZELVORA_FUZZ_TARGET(street_files)
 {
     // .loc, .lox and .civ; without a third part the city has no notes.
     const QList<QByteArray> parts = fuzz::splitInput(data, size, 3);
-    QBuffer streets, index, notes;
-    streets.setData(parts.value(0));
-    index.setData(parts.value(1));
-    notes.setData(parts.value(2));
     StreetFiles city;
     try {
-        city.open(&streets, &index, parts.size() > 2 ? &notes : nullptr, QStringLiteral("roma"));
+        city.open(parts.value(0), parts.value(1), parts.size() > 2 ? std::optional(parts.value(2)) : std::nullopt,
+                  QStringLiteral("roma"));
     } catch (const IoError &) {
         FUZZ_CHECK(!city.isOpen() && city.prefixIndex().isEmpty());
         return 0;

@@ -4,7 +4,7 @@
 #include "common/error.h"
 #include "common/io_error.h"
 #include "common/locality_database.h"
-#include "common/record_table.h"
+#include "common/record_file.h"
 #include "common/street_directory.h"
 #include "locality/changes_file.h"
 #include "locality/locality_files.h"
@@ -255,7 +255,8 @@ void AddressCheck::loadChanges(const QString &path)
                           + QStringLiteral(": codi e province cambiati, altri nomi e comuni soppressi non riconosciuti");
         return;
     }
-    const RecordTable changes(*file, ChangeRecord::kSize, path);
+    RecordFile changes;
+    changes.open(*file, ChangeRecord::kSize, path);
     for (int at = 0; at < changes.count(); ++at) {
         const ChangeRecord r = ChangeRecord::decode(changes.at(at));
         if (r.kind.size() != 1)

@@ -1,6 +1,5 @@
 #include "locality_database.h"
 
-#include "common/record_file.h"
 #include "common/short_string.h"
 
 #include <QDir>
@@ -39,7 +38,8 @@ QString ProvinceTable::nameOf(const QString &pv) const
 ProvinceTable ProvinceTable::fromBytes(const QByteArray &file)
 {
     ProvinceTable table{true, {}, {}};
-    const RecordTable records(file, ProvinceRecord::kSize, localityfiles::kProvinces);
+    RecordFile records;
+    records.open(file, ProvinceRecord::kSize, localityfiles::kProvinces);
     for (int i = 0; i < records.count(); ++i) {
         const ProvinceRecord province = ProvinceRecord::decode(records.at(i));
         table.provinceCodes.append(province.pv);
@@ -55,7 +55,7 @@ bool LocalityDatabase::open(const DataFileReader &files)
     std::optional<QByteArray> bytes = files(localityfiles::kLocalities);
     if (!bytes)
         return false;
-    m_localities = RecordTable(std::move(*bytes), LocalityRecord::kSize, localityfiles::kLocalities);
+    m_localities.open(std::move(*bytes), LocalityRecord::kSize, localityfiles::kLocalities);
     return true;
 }
 
@@ -67,7 +67,7 @@ QString LocalityDatabase::openMode(SearchMode mode)
         std::optional<QByteArray> order = m_files(info.orderFile);
         if (!order)
             return info.orderFile;
-        m_orders[at] = RecordTable(std::move(*order), info.orderRecordSize, info.orderFile);
+        m_orders[at].open(std::move(*order), info.orderRecordSize, info.orderFile);
     }
     const std::optional<QByteArray> index = m_files(info.indexFile);
     if (!index)
@@ -87,54 +87,47 @@ bool LocalityDatabase::openProvinces()
 bool LocalityDatabase::openFiles(const QString &folder)
 {
     *this = {};
-    auto file = std::make_unique<RecordFile>();
-    const bool opened = file->open(QDir(folder).filePath(localityfiles::kLocalities), LocalityRecord::kSize);
-    m_localities = RecordTable(std::move(file));
     m_folder = folder;
-    return opened;
+    return m_localities.open(QDir(folder).filePath(localityfiles::kLocalities), LocalityRecord::kSize);
 }
 
 LocalityDatabase::ModeFiles LocalityDatabase::openWindowMode(SearchMode mode) const
 {
     const SearchModeInfo &info = searchModeInfo(mode);
-    const auto open = [&](const QString &name, int recordSize) {
-        auto file = std::make_unique<RecordFile>();
-        return file->open(QDir(m_folder).filePath(name), recordSize) ? std::move(file) : nullptr;
-    };
+    const QDir folder(m_folder);
     ModeFiles files;
-    if (!info.ordersLocalities() && !(files.order = open(info.orderFile, info.orderRecordSize)))
-        return files;
-    files.index = open(info.indexFile, PrefixIndexEntry::kSize);
+    if (info.ordersLocalities() || files.order.open(folder.filePath(info.orderFile), info.orderRecordSize))
+        files.index.open(folder.filePath(info.indexFile), PrefixIndexEntry::kSize);
     return files;
 }
 
 void LocalityDatabase::setMode(SearchMode mode, ModeFiles files)
 {
     const size_t at = size_t(mode);
-    if (files.order) {
-        m_retiredReads += m_orders[at].reads();
-        m_orders[at] = RecordTable(std::move(files.order));
+    if (files.order.isOpen()) {
+        m_retiredReads += m_orders[at].readCount();
+        m_orders[at] = std::move(files.order);
     }
-    m_retiredReads += m_indexFiles[at].reads();
-    m_indexFiles[at] = files.index ? RecordTable(std::move(files.index)) : RecordTable();
+    m_retiredReads += m_indexFiles[at].readCount();
+    m_indexFiles[at] = std::move(files.index);
     m_indexes[at] = {};
 }
 
 void LocalityDatabase::loadIndex(SearchMode mode)
 {
-    const RecordTable &file = m_indexFiles[size_t(mode)];
-    if (file.file())
-        m_indexes[size_t(mode)] = PrefixIndex(file.all());
+    RecordFile &file = m_indexFiles[size_t(mode)];
+    if (file.isOpen())
+        m_indexes[size_t(mode)] = PrefixIndex(file.readAll());
 }
 
 QByteArray LocalityDatabase::localityBytes(int localityNo) const
 {
-    return m_localities.number(localityNo, QStringLiteral("Numero di località"));
+    return readLocalityRecord(m_localities, localityNo);
 }
 
 int LocalityDatabase::orderCount(SearchMode mode) const
 {
-    return searchModeInfo(mode).ordersLocalities() ? m_localities.count() : m_orders[size_t(mode)].count();
+    return orderFile(mode).count();
 }
 
 QByteArray LocalityDatabase::inOrder(SearchMode mode, int index) const
@@ -162,9 +155,9 @@ Found LocalityDatabase::find(SearchMode mode, const QString &text) const
 
 qint64 LocalityDatabase::reads() const
 {
-    qint64 reads = m_retiredReads + m_localities.reads();
+    qint64 reads = m_retiredReads + m_localities.readCount();
     for (size_t i = 0; i < m_orders.size(); ++i)
-        reads += m_orders[i].reads() + m_indexFiles[i].reads() + m_indexReads[i];
+        reads += m_orders[i].readCount() + m_indexFiles[i].readCount() + m_indexReads[i];
     return reads;
 }
 

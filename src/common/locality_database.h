@@ -2,7 +2,7 @@
 
 #include "common/incremental_search.h"
 #include "common/prefix_index.h"
-#include "common/record_table.h"
+#include "common/record_file.h"
 #include "locality/locality_files.h"
 #include "locality/search_modes.h"
 
@@ -50,12 +50,12 @@ public:
     // all the same, closed).
     bool openFiles(const QString &folder);
     // A mode's files as a window opens them, kept open: its order file (none
-    // in locality mode) and its prefix index, null when it cannot be opened.
+    // in locality mode) and its prefix index, closed when it cannot be opened.
     // The index is not tried when the order file fails.
     struct ModeFiles
     {
-        std::unique_ptr<RecordFile> order;
-        std::unique_ptr<RecordFile> index;
+        RecordFile order;
+        RecordFile index;
     };
     ModeFiles openWindowMode(SearchMode mode) const;
     // The files of a mode take the place of the ones before (the records read
@@ -63,8 +63,13 @@ public:
     // reads the index file whole.
     void setMode(SearchMode mode, ModeFiles files);
     void loadIndex(SearchMode mode);
-    RecordFile *localityFile() const { return m_localities.file(); }
-    RecordFile *orderFile(SearchMode mode) const { return m_orders[size_t(mode)].file(); }
+    // The file a mode's order reads, with its read position: localita.loc
+    // itself in locality mode.
+    RecordFile &orderFile(SearchMode mode) { return ordersLocalities(mode) ? m_localities : m_orders[size_t(mode)]; }
+    const RecordFile &orderFile(SearchMode mode) const
+    {
+        return ordersLocalities(mode) ? m_localities : m_orders[size_t(mode)];
+    }
 
     const ProvinceTable &provinces() const { return m_provinces; }
 
@@ -93,9 +98,11 @@ public:
 private:
     DataFileReader m_files;
     QString m_folder; // of a window's files
-    RecordTable m_localities;
-    std::array<RecordTable, 3> m_orders;
-    std::array<RecordTable, 3> m_indexFiles; // a window's, kept open
+    static bool ordersLocalities(SearchMode mode) { return searchModeInfo(mode).ordersLocalities(); }
+
+    RecordFile m_localities;
+    std::array<RecordFile, 3> m_orders;
+    std::array<RecordFile, 3> m_indexFiles; // a window's, kept open
     std::array<PrefixIndex, 3> m_indexes;
     std::array<qint64, 3> m_indexReads{};
     qint64 m_retiredReads = 0;

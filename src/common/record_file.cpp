@@ -2,48 +2,35 @@
 
 #include "io_error.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <cerrno>
-#include <cstring>
 #include <limits>
-#include <unistd.h>
 
 namespace zelvora {
 
-namespace {
-QString shortName(const QString &name)
-{
-    return QFileInfo(name).fileName();
-}
-} // namespace
-
 RecordFile::RecordFile() = default;
 RecordFile::~RecordFile() = default;
+RecordFile::RecordFile(RecordFile &&) noexcept = default;
+RecordFile &RecordFile::operator=(RecordFile &&) noexcept = default;
 
 bool RecordFile::open(const QString &path, int recordSize)
 {
     start(path, recordSize);
     if (!QFileInfo(path).isFile())
         return false;
-    m_ownedFile = std::make_unique<QFile>(path);
-    if (!m_ownedFile->open(QIODevice::ReadOnly) || !attach(m_ownedFile.get())) {
-        m_ownedFile.reset();
-        m_device = nullptr;
-        return false;
-    }
-    m_handle = m_ownedFile->handle();
-    return true;
+    m_file = std::make_unique<QFile>(path);
+    m_open = m_file->open(QIODevice::ReadOnly);
+    if (!m_open)
+        m_file.reset();
+    return m_open;
 }
 
-bool RecordFile::open(QIODevice *device, int recordSize, const QString &name)
+void RecordFile::open(QByteArray bytes, int recordSize, const QString &name)
 {
     start(name, recordSize);
-    if (!device)
-        return false;
-    if (!device->isOpen() && !device->open(QIODevice::ReadOnly))
-        return false;
-    return attach(device);
+    m_bytes = std::move(bytes);
+    m_open = true;
 }
 
 void RecordFile::start(const QString &name, int recordSize)
@@ -55,46 +42,49 @@ void RecordFile::start(const QString &name, int recordSize)
     m_readCount = 0;
 }
 
-bool RecordFile::attach(QIODevice *device)
-{
-    if (!device->isReadable() || device->isSequential())
-        return false;
-    m_device = device;
-    takeCount();
-    return true;
-}
-
 void RecordFile::close()
 {
-    m_device = nullptr;
-    m_handle = -1;
-    m_ownedFile.reset();
-    m_count = 0;
-    m_heldRecords = 0;
-    m_next = -1;
+    m_file.reset(); // unmaps
+    m_map = nullptr;
+    m_mapped = 0;
+    m_bytes.clear();
+    m_open = false;
 }
 
-bool RecordFile::isOpen() const
+QString RecordFile::name() const
 {
-    return m_device != nullptr;
+    return QFileInfo(m_name).fileName();
+}
+
+QByteArrayView RecordFile::bytes() const
+{
+    if (!m_file)
+        return m_bytes;
+    const qint64 size = std::max<qint64>(m_file->size(), 0);
+    if (size > m_mapped) {
+        if (m_map)
+            m_file->unmap(const_cast<uchar *>(m_map));
+        m_map = m_file->map(0, size);
+        m_mapped = m_map ? size : 0;
+        if (!m_map)
+            throw IoError(QStringLiteral("Errore di lettura del file %1: %2").arg(name(), m_file->errorString()));
+    }
+    return {m_map, std::min(size, m_mapped)};
+}
+
+int RecordFile::countOf(QByteArrayView bytes) const
+{
+    return static_cast<int>(std::min<qint64>(bytes.size() / m_recordSize, std::numeric_limits<int>::max()));
 }
 
 int RecordFile::count() const
 {
-    return takeCount();
-}
-
-int RecordFile::takeCount() const
-{
-    if (!m_device)
-        return m_count = 0;
-    const qint64 records = std::max<qint64>(m_device->size(), 0) / m_recordSize;
-    return m_count = static_cast<int>(std::min<qint64>(records, std::numeric_limits<int>::max()));
+    return m_open ? countOf(bytes()) : 0;
 }
 
 void RecordFile::requireOpen() const
 {
-    if (!m_device)
+    if (!m_open)
         throw IoError(QStringLiteral("File non aperto: %1").arg(m_name));
 }
 
@@ -102,144 +92,50 @@ void RecordFile::throwOutside(int index) const
 {
     throw IoError(QStringLiteral("Record %1 fuori dal file %2 (%3 record)")
                       .arg(static_cast<qint64>(index) + 1)
-                      .arg(shortName(m_name))
-                      .arg(m_count));
-}
-
-void RecordFile::throwPastEnd() const
-{
-    throw IoError(QStringLiteral("Lettura oltre la fine del file %1").arg(shortName(m_name)));
-}
-
-// Reads up to `size` bytes at `offset`: how many it got, fewer where the
-// file ends, -1 when the device cannot go to `offset`; errors throw.
-qint64 RecordFile::readBytes(char *data, qint64 size, qint64 offset) const
-{
-    if (m_handle < 0) {
-        if (!m_device->seek(offset))
-            return -1;
-        const qint64 got = m_device->read(data, size);
-        if (got < 0)
-            throw IoError(QStringLiteral("Errore di lettura del file %1: %2")
-                              .arg(shortName(m_name), m_device->errorString()));
-        return got;
-    }
-    // One system call per read; Qt's seek and buffered read cost three.
-    qint64 got = 0;
-    while (got < size) {
-        const ssize_t n = ::pread(m_handle, data + got, size_t(size - got), off_t(offset + got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw IoError(QStringLiteral("Errore di lettura del file %1: %2")
-                              .arg(shortName(m_name), qt_error_string(errno)));
-        if (n == 0)
-            break;
-        got += n;
-    }
-    return got;
-}
-
-// Reads `records` records from `index` on into m_held, which keeps its
-// storage from one read to the next. Short when the file ended before them;
-// errors throw. Nothing is held but after a whole read.
-RecordFile::Read RecordFile::readRecords(int index, int records) const
-{
-    m_heldRecords = 0;
-    const qint64 size = qint64(records) * m_recordSize;
-    if (m_held.size() != size)
-        m_held.resize(size);
-    const qint64 got = readBytes(m_held.data(), size, qint64(index) * m_recordSize);
-    if (got < 0)
-        return Read::NoSeek;
-    if (got != size)
-        return Read::Short;
-    m_heldFrom = index;
-    m_heldRecords = records;
-    return Read::Whole;
-}
-
-// Brings the record at `index` into m_held. Reading on in order, or again
-// from the record just handed out (a search reads the key it lands on, then
-// the page from there), reads ahead: a list reading on in order gets its page
-// in one system call instead of one a record; when that read comes back short
-// (the file has shrunk) the record on its own finds out how far. Past the
-// count known, or when the file ends early, the size is taken again first:
-// PastEnd when the file really ends at or before `index`, whose count m_count
-// then holds.
-RecordFile::Load RecordFile::load(int index) const
-{
-    const auto loaded = [&] {
-        m_next = index + 1;
-        return Load::Loaded;
-    };
-    if (index >= m_heldFrom && index < m_heldFrom + m_heldRecords)
-        return loaded();
-    const int ahead = std::min(kReadAhead, m_count - index);
-    if (ahead >= 2 && (index == m_next || index + 1 == m_next) && readRecords(index, ahead) == Read::Whole)
-        return loaded();
-    if (index < m_count && readRecords(index, 1) == Read::Whole)
-        return loaded();
-    takeCount();
-    if (index >= m_count)
-        return Load::PastEnd;
-    const Read read = readRecords(index, 1);
-    if (read == Read::Whole)
-        return loaded();
-    if (read == Read::NoSeek)
-        throw IoError(QStringLiteral("Errore di posizionamento nel file %1: %2")
-                          .arg(shortName(m_name), m_device->errorString()));
-    throw IoError(QStringLiteral("Errore di lettura del file %1: %2")
-                      .arg(shortName(m_name), m_device->errorString()));
-}
-
-QByteArray RecordFile::take()
-{
-    QByteArray record(m_held.constData() + qsizetype(m_position - m_heldFrom) * m_recordSize, m_recordSize);
-    // A record read on its own is read afresh when asked for again.
-    if (m_heldRecords == 1)
-        m_heldRecords = 0;
-    ++m_position;
-    ++m_readCount;
-    return record;
+                      .arg(name())
+                      .arg(count()));
 }
 
 bool RecordFile::atEnd() const
 {
-    if (!m_device)
+    if (!m_open)
         return true;
-    if (load(m_position) == Load::Loaded)
-        return false;
+    const int records = count();
     // Sought past an end that has since moved back: the seek's error.
-    if (m_position > m_count)
+    if (m_position > records)
         throwOutside(m_position);
-    return true;
+    return m_position == records;
 }
 
 void RecordFile::seek(int index)
 {
     requireOpen();
-    if (index < 0 || index > m_count) {
-        takeCount();
-        if (index < 0 || index > m_count)
-            throwOutside(index);
-    }
-    // What was read ahead is not kept across a move: a page read after a
-    // seek comes from the file as it is then. Where the last record read
-    // ended is kept: it only tells when to read ahead.
-    m_heldRecords = 0;
+    if (index < 0 || index > count())
+        throwOutside(index);
     m_position = index;
+}
+
+std::optional<QByteArray> RecordFile::readIfInside(int index) const
+{
+    const QByteArrayView all = m_open ? bytes() : QByteArrayView();
+    if (index < 0 || index >= countOf(all))
+        return std::nullopt;
+    const char *record = all.data() + qsizetype(index) * m_recordSize;
+    m_position = index + 1;
+    ++m_readCount;
+    // Records in memory stay where they are; a mapping may move when the
+    // file grows, so a mapped record is copied.
+    return m_file ? QByteArray(record, m_recordSize) : QByteArray::fromRawData(record, m_recordSize);
 }
 
 QByteArray RecordFile::readNext()
 {
     requireOpen();
-    if (load(m_position) == Load::PastEnd) {
-        if (m_position > m_count)
-            throwOutside(m_position);
-        throwPastEnd();
-    }
-    return take();
+    if (std::optional<QByteArray> record = readIfInside(m_position))
+        return *record;
+    if (m_position > count())
+        throwOutside(m_position);
+    throw IoError(QStringLiteral("Lettura oltre la fine del file %1").arg(name()));
 }
 
 QByteArray RecordFile::readAt(int index)
@@ -248,36 +144,44 @@ QByteArray RecordFile::readAt(int index)
     return readNext();
 }
 
+QByteArray RecordFile::at(int index) const
+{
+    if (std::optional<QByteArray> record = readIfInside(index))
+        return *record;
+    throwOutside(index);
+}
+
+QByteArray RecordFile::number(int recordNo, const QString &what) const
+{
+    if (recordNo >= 1)
+        if (std::optional<QByteArray> record = readIfInside(recordNo - 1))
+            return *record;
+    throw IoError(QStringLiteral("%1 %2 fuori dal file %3 (%4 record)").arg(what).arg(recordNo).arg(name()).arg(count()));
+}
+
 QByteArray RecordFile::readAll()
 {
     requireOpen();
-    const int records = takeCount();
-    const qint64 total = static_cast<qint64>(records) * m_recordSize;
-    QByteArray all(total, Qt::Uninitialized);
-    const qint64 got = readBytes(all.data(), total, 0);
-    m_heldRecords = 0;
-    m_next = -1;
-    if (got != total) {
-        // The file changed under the read: record by record, which reports
-        // the failure as a single read does.
-        all.clear();
-        seek(0);
-        for (int i = 0; i < records; ++i)
-            all += readNext();
-        return all;
-    }
-    m_position = records;
-    m_readCount += records;
-    return all;
+    const QByteArrayView all = bytes();
+    m_position = countOf(all);
+    m_readCount += m_position;
+    return all.first(qsizetype(m_position) * m_recordSize).toByteArray();
 }
 
-std::optional<QByteArray> RecordFile::readIfInside(int index)
+DataFileReader folderReader(const QString &folder)
 {
-    requireOpen();
-    if (index < 0 || load(index) == Load::PastEnd)
-        return std::nullopt;
-    m_position = index;
-    return take();
+    return [dir = QDir(folder)](const QString &name) -> std::optional<QByteArray> {
+        const QString path = dir.filePath(name);
+        if (!QFileInfo(path).isFile())
+            return std::nullopt;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            throw IoError(QStringLiteral("Errore di lettura del file %1: %2").arg(name, file.errorString()));
+        return bytes;
+    };
 }
 
 } // namespace zelvora

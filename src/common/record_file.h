@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QByteArray>
-#include <QIODevice>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -15,45 +15,39 @@ namespace zelvora {
 // stray trailing bytes are never read. Files are opened read-only: the program
 // never writes its data and must work from a read-only install.
 //
-// The records may also come from any random-access device (a QBuffer in
-// memory, say): a file is one such device that the record file opens and
-// owns; every read goes through the same steps whatever the device.
+// A file is read one way: mapped into memory, and kept open. Every read
+// takes the file's size first, so a file that changes size while open is
+// seen as it is at each read: every answer and every error is what its size
+// then gives, and nothing is ever read outside it. The records may also be
+// bytes in memory (a whole file read by the caller, a test's crafted bytes),
+// read the same way.
 //
-// seek() and readNext() throw IoError on any failure; nothing is ever read
-// outside the file.
-//
-// The record count is taken at opening and kept: asking the file's size at
-// every read cost more than the read. A file that changes size while open is
-// still seen as it is: a read that comes back short, and a position past the
-// count known, take the size again before anything is reported, so every
-// answer and every error is what a fresh size would give. count() always
-// takes the size again.
+// seek() and readNext() throw IoError on any failure, as do at() and number()
+// for a record the file does not hold.
 class RecordFile
 {
 public:
     RecordFile();
     ~RecordFile();
-    RecordFile(const RecordFile &) = delete;
-    RecordFile &operator=(const RecordFile &) = delete;
+    RecordFile(RecordFile &&) noexcept;
+    RecordFile &operator=(RecordFile &&) noexcept;
 
     // Opens an existing file; false when it is missing or cannot be read. An
     // earlier opening of this object is released first.
     bool open(const QString &path, int recordSize);
-    // Reads the records of `device`, which the caller keeps alive until
-    // close() or another open(). A closed device is opened read-only; an open
-    // one must be readable. A sequential device (a pipe, a socket) cannot
-    // seek and is refused. `name` stands for the device in messages.
-    bool open(QIODevice *device, int recordSize, const QString &name);
+    // Reads the records of `bytes`; `name` stands for them in messages.
+    void open(QByteArray bytes, int recordSize, const QString &name);
     void close();
-    bool isOpen() const;
+    bool isOpen() const { return m_open; }
 
     QString fileName() const { return m_name; }
+    // The file's name without its folder, as messages give it.
+    QString name() const;
     int recordSize() const { return m_recordSize; }
     int count() const;
     int position() const { return m_position; }
-    // Whether the position is at the end of the file. May read the record at
-    // the position (kept for readNext()), so it throws IoError like seek()
-    // when the file has shrunk below a position it was sought to.
+    // Whether the position is at the end of the file; throws IoError like
+    // seek() when the file has shrunk below a position it was sought to.
     bool atEnd() const;
 
     // Positions the file at a 0-based record index; `count()` is allowed and
@@ -63,14 +57,19 @@ public:
     QByteArray readNext();
     // seek() then readNext().
     QByteArray readAt(int index);
-    // The record at `index` when the file holds it, nothing when it does not
-    // (the position is then left as it was); other failures throw IoError.
-    // Lets a caller report a number outside the file in its own words.
-    std::optional<QByteArray> readIfInside(int index);
+    // The record at `index` when the file holds it, the position then on the
+    // record after it; nothing when it does not (or is not open), the
+    // position left as it was. Lets a caller report a number outside the
+    // file in its own words.
+    std::optional<QByteArray> readIfInside(int index) const;
+    // The record at `index`; one the file does not hold is an IoError.
+    QByteArray at(int index) const;
+    // The same for a stored 1-based record number; `what` names the number
+    // in the message ("Numero di località", "Nota").
+    QByteArray number(int recordNo, const QString &what) const;
 
-    // Every record of the file, one after the other, in one read (an index
-    // loaded whole); the position then stands at the end. Fails as readNext()
-    // would, record by record.
+    // Every whole record of the file, in one read (an index loaded whole);
+    // the position then stands at the end.
     QByteArray readAll();
 
     // Records read since the file was opened; lets tests count the work that a
@@ -78,38 +77,32 @@ public:
     qint64 readCount() const { return m_readCount; }
 
 private:
-    enum class Load { Loaded, PastEnd };
-    enum class Read { Whole, Short, NoSeek };
     void start(const QString &name, int recordSize);
-    bool attach(QIODevice *device);
     void requireOpen() const;
-    int takeCount() const;
+    // The bytes as they are now: the file mapped whole (mapped again when it
+    // has grown), or the records in memory.
+    QByteArrayView bytes() const;
+    int countOf(QByteArrayView bytes) const;
     [[noreturn]] void throwOutside(int index) const;
-    [[noreturn]] void throwPastEnd() const;
-    Load load(int index) const;
-    Read readRecords(int index, int records) const;
-    qint64 readBytes(char *data, qint64 size, qint64 offset) const;
-    QByteArray take();
 
-    std::unique_ptr<QFile> m_ownedFile;
-    QIODevice *m_device = nullptr;
-    int m_handle = -1; // the owned file's descriptor, read with pread()
+    std::unique_ptr<QFile> m_file;
+    QByteArray m_bytes;
     QString m_name;
     int m_recordSize = 1;
-    int m_position = 0;
-    qint64 m_readCount = 0;
-    // The count as last taken; it stays valid across const calls.
-    mutable int m_count = 0;
-    // The records held: one record read on its own (atEnd() reads the one
-    // at the position for readNext(); handing it out lets it go), or, once
-    // reading goes on in order (the record after the last one loaded is
-    // asked for, or that one again), up to kReadAhead records read ahead in
-    // one read: at most a page and its look-ahead. A seek drops them.
-    static constexpr int kReadAhead = 9;
-    mutable QByteArray m_held;
-    mutable int m_heldFrom = 0;
-    mutable int m_heldRecords = 0;
-    mutable int m_next = -1; // the record after the last one loaded
+    bool m_open = false;
+    // Reading a record moves the position and counts, const as the records
+    // themselves are; the mapping follows the file's size.
+    mutable int m_position = 0;
+    mutable qint64 m_readCount = 0;
+    mutable const uchar *m_map = nullptr;
+    mutable qint64 m_mapped = 0;
 };
+
+// Reads a data file by its name: its bytes, nothing when it is not there.
+// A file that is there but cannot be read is an IoError.
+using DataFileReader = std::function<std::optional<QByteArray>(const QString &name)>;
+
+// The files of a folder, opened by their full path.
+DataFileReader folderReader(const QString &folder);
 
 } // namespace zelvora

@@ -1,7 +1,6 @@
 #include "street_directory.h"
 
 #include "common/io_error.h"
-#include "common/record_file.h"
 #include "common/short_string.h"
 
 
@@ -30,42 +29,40 @@ void StreetDirectory::open(const CityFiles &city)
     if (city.outcome == CityOutcome::NotOpened)
         return;
     const auto open = [](const QString &path, int recordSize) {
-        auto file = std::make_unique<RecordFile>();
-        if (!file->open(path, recordSize))
+        RecordFile file;
+        if (!file.open(path, recordSize))
             throw IoError(QStringLiteral("Impossibile aprire il file %1").arg(path));
-        return RecordTable(std::move(file));
+        return file;
     };
-    RecordTable streets = open(city.streets, StreetRecord::kSize);
-    RecordTable index = open(city.index, PrefixIndexEntry::kSize);
-    std::optional<RecordTable> notes;
+    RecordFile streets = open(city.streets, StreetRecord::kSize);
+    RecordFile index = open(city.index, PrefixIndexEntry::kSize);
+    std::optional<RecordFile> notes;
     if (city.outcome == CityOutcome::Opened)
         notes = open(city.notes, StreetNote::kSize);
     set(std::move(streets), std::move(index), std::move(notes));
 }
 
-void StreetDirectory::open(QIODevice *streets, QIODevice *index, QIODevice *notes, const QString &base)
+void StreetDirectory::open(QByteArray streets, QByteArray index, std::optional<QByteArray> notes, const QString &base)
 {
     using namespace streetfiles;
     *this = {};
-    const auto open = [&](QIODevice *device, int recordSize, const QString &suffix) {
-        auto file = std::make_unique<RecordFile>();
-        if (!file->open(device, recordSize, base + suffix))
-            throw IoError(QStringLiteral("Impossibile aprire il file %1").arg(base + suffix));
-        return RecordTable(std::move(file));
+    const auto open = [&](QByteArray bytes, int recordSize, const QString &suffix) {
+        RecordFile file;
+        file.open(std::move(bytes), recordSize, base + suffix);
+        return file;
     };
-    RecordTable streetTable = open(streets, StreetRecord::kSize, kStreetsSuffix);
-    RecordTable indexTable = open(index, PrefixIndexEntry::kSize, kIndexSuffix);
-    std::optional<RecordTable> noteTable;
+    std::optional<RecordFile> noteFile;
     if (notes)
-        noteTable = open(notes, StreetNote::kSize, kNotesSuffix);
-    set(std::move(streetTable), std::move(indexTable), std::move(noteTable));
+        noteFile = open(std::move(*notes), StreetNote::kSize, kNotesSuffix);
+    set(open(std::move(streets), StreetRecord::kSize, kStreetsSuffix),
+        open(std::move(index), PrefixIndexEntry::kSize, kIndexSuffix), std::move(noteFile));
 }
 
 // Takes the files once the index is read and checked: nothing is open when
 // that throws.
-void StreetDirectory::set(RecordTable streets, RecordTable index, std::optional<RecordTable> notes)
+void StreetDirectory::set(RecordFile streets, RecordFile index, std::optional<RecordFile> notes)
 {
-    PrefixIndex prefixes(index.all());
+    PrefixIndex prefixes(index.readAll());
     checkStreetIndex(prefixes, streets.count(), index.name(), streets.name());
     m_streets = std::move(streets);
     m_indexFile = std::move(index);

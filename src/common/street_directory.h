@@ -2,12 +2,10 @@
 
 #include "common/incremental_search.h"
 #include "common/prefix_index.h"
-#include "common/record_table.h"
+#include "common/record_file.h"
 #include "streets/street_records.h"
 
 #include <QString>
-
-class QIODevice;
 #include <optional>
 
 namespace zelvora {
@@ -31,10 +29,9 @@ public:
     // nothing. Throws IoError for a file that cannot be opened, and then
     // leaves no city open.
     void open(const CityFiles &city);
-    // The same on devices that the caller keeps alive while the city is
-    // open (buffers in memory, say); without a notes device the city has no
-    // notes. `base` names the files in messages.
-    void open(QIODevice *streets, QIODevice *index, QIODevice *notes, const QString &base);
+    // The same on the files' bytes in memory; without notes the city has
+    // none. `base` names the files in messages.
+    void open(QByteArray streets, QByteArray index, std::optional<QByteArray> notes, const QString &base);
 
     bool isOpen() const { return m_open; }
     bool notesAvailable() const { return m_notesAvailable; }
@@ -51,17 +48,18 @@ public:
     // has, and the first street that begins with it.
     Found find(const QString &text) const;
 
-    qint64 streetReads() const { return m_streets.reads(); }
-    qint64 noteReads() const { return m_notes.reads(); }
-    // The open street file, with its read position.
-    RecordFile *streetFile() const { return m_streets.file(); }
+    qint64 streetReads() const { return m_streets.readCount(); }
+    qint64 noteReads() const { return m_notes.readCount(); }
+    // The street file, with its read position.
+    RecordFile &streetFile() { return m_streets; }
+    const RecordFile &streetFile() const { return m_streets; }
 
 private:
-    void set(RecordTable streets, RecordTable index, std::optional<RecordTable> notes);
+    void set(RecordFile streets, RecordFile index, std::optional<RecordFile> notes);
 
-    RecordTable m_streets;
-    RecordTable m_indexFile;
-    RecordTable m_notes;
+    RecordFile m_streets;
+    RecordFile m_indexFile;
+    RecordFile m_notes;
     PrefixIndex m_index;
     bool m_notesAvailable = false;
     bool m_open = false;

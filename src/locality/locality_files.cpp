@@ -1,10 +1,7 @@
 #include "locality_files.h"
 
-#include "common/io_error.h"
 #include "common/record_file.h"
 #include "common/short_string.h"
-
-#include <QFileInfo>
 
 namespace zelvora {
 
@@ -36,31 +33,9 @@ ProvinceRecord ProvinceRecord::decode(const QByteArray &record)
     return {text(record, kPv), text(record, kName)};
 }
 
-void loadProvinceTable(RecordFile &file, QStringList &codes, QStringList &names)
+QByteArray readLocalityRecord(const RecordFile &localities, int localityNo)
 {
-    const int records = file.count();
-    file.seek(0);
-    for (int i = 0; i < records; ++i) {
-        const ProvinceRecord province = ProvinceRecord::decode(file.readNext());
-        codes.append(province.pv);
-        names.append(province.name);
-    }
-}
-
-LocalityRecord readLocalityNo(RecordFile &localities, int localityNo)
-{
-    return LocalityRecord::decode(readLocalityRecord(localities, localityNo));
-}
-
-QByteArray readLocalityRecord(RecordFile &localities, int localityNo)
-{
-    const std::optional<QByteArray> record = localities.readIfInside(localityNo - 1);
-    if (localityNo < 1 || !record)
-        throw IoError(QStringLiteral("Numero di località %1 fuori dal file %2 (%3 record)")
-                          .arg(localityNo)
-                          .arg(QFileInfo(localities.fileName()).fileName())
-                          .arg(localities.count()));
-    return *record;
+    return localities.number(localityNo, QStringLiteral("Numero di località"));
 }
 
 } // namespace zelvora

@@ -84,14 +84,13 @@ struct ProvinceRecord
     static ProvinceRecord decode(const QByteArray &record);
 };
 
-// Reads every province of an open cap.pv, in file order, into the two lists.
-void loadProvinceTable(RecordFile &file, QStringList &codes, QStringList &names);
-
-// Reads the locality named by a stored 1-based LocalityNo. A number outside
+// The locality record named by a stored 1-based LocalityNo. A number outside
 // localita.loc (a damaged order file) is an IoError; nothing outside the file
 // is read.
-LocalityRecord readLocalityNo(RecordFile &localities, int localityNo);
-// The same record, undecoded.
-QByteArray readLocalityRecord(RecordFile &localities, int localityNo);
+QByteArray readLocalityRecord(const RecordFile &localities, int localityNo);
+inline LocalityRecord readLocalityNo(const RecordFile &localities, int localityNo)
+{
+    return LocalityRecord::decode(readLocalityRecord(localities, localityNo));
+}
 
 } // namespace zelvora

@@ -34,19 +34,6 @@ qint64 LocalitySearch::recordReads() const
     return m_db.reads();
 }
 
-// A file not opened yet reads as an empty one.
-RecordFile &LocalitySearch::file(RecordFile *file)
-{
-    static RecordFile closed;
-    return file ? *file : closed;
-}
-
-RecordFile &LocalitySearch::order() const
-{
-    const SearchModeInfo &mode = searchModeInfo(m_state.mode);
-    return file(mode.ordersLocalities() ? m_db.localityFile() : m_db.orderFile(mode.mode));
-}
-
 QByteArray LocalitySearch::readLocality()
 {
     const SearchModeInfo &mode = searchModeInfo(m_state.mode);
@@ -97,12 +84,12 @@ bool LocalitySearch::openModeFiles(const SearchModeInfo &files, LocalityDatabase
 {
     const int rows = m_list->rowsPerPage();
     opened = m_db.openWindowMode(files.mode);
-    if (!files.ordersLocalities() && !opened.order) {
+    if (!files.ordersLocalities() && !opened.order.isOpen()) {
         showMessage(files.orderMissing, Application::instance().title(), MessageIcon::Error);
         blankNotes(rows + 1);
         return false;
     }
-    if (opened.index)
+    if (opened.index.isOpen())
         return true;
     if (files.ordersLocalities())
         blankNotes(rows + 1);

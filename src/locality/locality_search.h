@@ -40,7 +40,7 @@ public:
 
     // Opens localita.loc, which stays open for the rest of the program.
     bool openDatabase();
-    RecordFile &localities() { return file(m_db.localityFile()); }
+    RecordFile &localities() { return m_db.orderFile(SearchMode::Locality); }
 
     void switchMode(SearchMode mode);
     void CercaChange();
@@ -64,8 +64,9 @@ public:
     QString note(int row) const override;
 
 private:
-    static RecordFile &file(RecordFile *file);
-    RecordFile &order() const;
+    // The active mode's order file; one not opened yet reads as empty.
+    RecordFile &order() { return m_db.orderFile(m_state.mode); }
+    const RecordFile &order() const { return m_db.orderFile(m_state.mode); }
     bool openModeFiles(const SearchModeInfo &files, LocalityDatabase::ModeFiles &opened);
     void showField(const SearchModeInfo &look);
     // Empties every row's note, with at least `count` rows, so that the note

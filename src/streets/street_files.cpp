@@ -100,14 +100,14 @@ void StreetFiles::seek(int index)
 {
     if (!isOpen())
         throw IoError(QStringLiteral("Nessuna città aperta"));
-    m_city.streetFile()->seek(std::max(index, 0));
+    m_city.streetFile().seek(std::max(index, 0));
 }
 
 StreetRecord StreetFiles::readNext()
 {
     if (!isOpen())
         throw IoError(QStringLiteral("Nessuna città aperta"));
-    return StreetRecord::decode(m_city.streetFile()->readNext());
+    return StreetRecord::decode(m_city.streetFile().readNext());
 }
 
 std::optional<Group> StreetFiles::group(const QString &text) const

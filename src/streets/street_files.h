@@ -33,12 +33,11 @@ public:
     // index empty. Throws IoError, and then leaves
     // no city open.
     void open(const CityFiles &city) { open([&] { m_city.open(city); }); }
-    // The same on devices that the caller keeps alive while the city is
-    // open (buffers in memory, say); without a notes device the city has no
-    // notes. `base` names the files in messages.
-    void open(QIODevice *streets, QIODevice *index, QIODevice *notes, const QString &base)
+    // The same on the files' bytes in memory; without notes the city has
+    // none. `base` names the files in messages.
+    void open(QByteArray streets, QByteArray index, std::optional<QByteArray> notes, const QString &base)
     {
-        open([&] { m_city.open(streets, index, notes, base); });
+        open([&] { m_city.open(std::move(streets), std::move(index), std::move(notes), base); });
     }
     void close() { m_city = {}; m_streetCount = 0; }
 
@@ -53,8 +52,8 @@ public:
 
     // The street file's read position: the 0-based index of the street the
     // next readNext() reads; streetCount() at the end.
-    int position() const { return isOpen() ? m_city.streetFile()->position() : 0; }
-    bool atEnd() const { return !isOpen() || m_city.streetFile()->atEnd(); }
+    int position() const { return isOpen() ? m_city.streetFile().position() : 0; }
+    bool atEnd() const { return !isOpen() || m_city.streetFile().atEnd(); }
     // Positions the street file for a page that starts at `index`. A start
     // before the first street is held at 0, so a page computed back from the
     // end of a city with fewer streets than a page starts at its first

@@ -148,13 +148,10 @@ private slots:
 
     void provinceTableLoadsInFileOrder()
     {
-        RecordFile file;
-        QVERIFY(file.open(path(localityfiles::kProvinces), ProvinceRecord::kSize));
-        QStringList codes, names;
-        loadProvinceTable(file, codes, names);
-        QCOMPARE(codes, QStringList({"BZ", "TO"}));
-        QCOMPARE(names, QStringList({"BOLZANO/BOZEN", "TORINO"}));
-        // The same table read whole; of two entries for a code the last wins.
+        const ProvinceTable file = ProvinceTable::fromBytes(test::readAll(path(localityfiles::kProvinces)));
+        QCOMPARE(file.provinceCodes, QStringList({"BZ", "TO"}));
+        QCOMPARE(file.provinceNames, QStringList({"BOLZANO/BOZEN", "TORINO"}));
+        // With a second entry for a code, the last wins.
         QByteArray turin(ProvinceRecord::kSize, '\0');
         writeShortString(turin.data() + ProvinceRecord::kPv.offset, ProvinceRecord::kPv.capacity, "TO");
         writeShortString(turin.data() + ProvinceRecord::kName.offset, ProvinceRecord::kName.capacity, "TURIN");
