@@ -84,8 +84,8 @@ void judgeByNumber(Verdict &v, const QList<HouseEvidenceEntry> &evidence, const 
         return;
     }
     const bool registered = fromRegister(evidence);
-    // One code: a register's, or without a number as the street's code was always checked.
-    if (codes.size() == 1 && (registered || number == 0)) {
+    // One code: a register's, or, without a number, the only one seen.
+    if (codes.size() == 1 && (registered || (number == 0 && cap == codes.first()))) {
         v.outcome = cap == codes.first() ? Verdict::Ok : Verdict::CapWrong;
         if (v.outcome == Verdict::CapWrong)
             v.cap = codes.first();

@@ -103,14 +103,16 @@ private slots:
         QVERIFY(buildCity(m_data.path(), QStringLiteral("milano"),
                           {{"PADOVA", "VIA", "", "20127", "", "1-283 DISPARI 20127; 2-100 PARI 20131; ..."},
                            {"GIAMBELLINO", "VIA", "", "20147"},
-                           {"CRESCENZAGO", "VIA", "", "20132"}},
+                           {"CRESCENZAGO", "VIA", "", "20132"},
+                           {"ASIAGO", "VIA", "", "20128"}},
                           {{"PADOVA", "VIA", {1, 283, Parity::Odd, "20127", bit(u"milano_register"), true}},
                            {"PADOVA", "VIA", {2, 100, Parity::Even, "20131", bit(u"milano_register"), true}},
                            {"PADOVA", "VIA", {102, 2582, Parity::Even, "20132", bit(u"milano_register"), true}},
                            {"PADOVA", "VIA", {345, 1023, Parity::Odd, "20132", bit(u"milano_register"), true}},
                            {"GIAMBELLINO", "VIA", {130, 155, Parity::All, "20147", bit(u"milano_register"), true}},
                            {"CRESCENZAGO", "VIA", {113, 113, Parity::All, "20132", bit(u"schools"), false}},
-                           {"CRESCENZAGO", "VIA", {348, 348, Parity::All, "20131", bit(u"fuel_stations"), false}}}));
+                           {"CRESCENZAGO", "VIA", {348, 348, Parity::All, "20131", bit(u"fuel_stations"), false}},
+                           {"ASIAGO", "VIA", {5, 5, Parity::All, "20128", bit(u"schools"), false}}}));
     }
 
     void givesEachRowItsOutcome_data()
@@ -298,6 +300,10 @@ private slots:
                  "CAP ERRATO;20127 20131 20132;MILANO;MI;VIA PADOVA");
         numbered("CAP NON CONFERMATO: no number on a street known by its points, another code",
                  "Milano;MI;20147;Via Crescenzago", "CAP NON CONFERMATO;20131 20132;MILANO;MI;VIA CRESCENZAGO: senza civico");
+        numbered("CAP NON CONFERMATO: no number on a street of one code seen at a point, another code",
+                 "Milano;MI;20132;Via Asiago", "CAP NON CONFERMATO;20128;MILANO;MI;VIA ASIAGO: senza civico");
+        numbered("OK: no number on a street of one code seen at a point", "Milano;MI;20128;Via Asiago",
+                 "OK;;MILANO;MI;VIA ASIAGO");
         numbered("OK: a street of one code, a register's, past its range", "Milano;MI;20147;Via Giambellino 200",
                  "OK;;MILANO;MI;VIA GIAMBELLINO");
         numbered("OK: a point at the same number", "Milano;MI;20132;Via Crescenzago 113", "OK;;MILANO;MI;VIA CRESCENZAGO");
