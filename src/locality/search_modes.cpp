@@ -4,30 +4,35 @@
 
 namespace zelvora {
 
+namespace {
+
+// What the user is told when a mode's order file or index cannot be opened.
+QString missing(const QString &index, const QString &file, const QString &search)
+{
+    return QStringLiteral("L'indice delle località%1 (%2) è mancante!\rNon è possibile eseguire la ricerca per %3")
+        .arg(index, file, search);
+}
+
+} // namespace
+
 const std::array<SearchModeInfo, 3> &searchModes()
 {
     using namespace localityfiles;
+    const QString byCap = QStringLiteral(" per C.A.P."), byPv = QStringLiteral(" per Provincia");
     static const std::array<SearchModeInfo, 3> modes{{
         {SearchMode::Locality, QStringLiteral("localita"), kLocalities, LocalityRecord::kSize, kLocalityIndex, 3, 30,
          -1, LocalityRecord::kLocality, false, QStringLiteral("Località"),
          QStringLiteral("Immetti la Località anche parziale da ricercare"), {},
-         QStringLiteral("L'indice delle località (localita.lox) è mancante!\r"
-                        "Non è possibile eseguire la ricerca per Località")},
+         missing({}, kLocalityIndex, QStringLiteral("Località"))},
         {SearchMode::Cap, QStringLiteral("cap"), kCapOrder, CapOrderEntry::kSize, kCapIndex, 3,
          CapOrderEntry::kCap.capacity, CapOrderEntry::kLocalityNoOffset, CapOrderEntry::kCap, false,
          QStringLiteral("C.A.P."), QStringLiteral("Immetti il C.A.P. anche parziale da ricercare"),
-         QStringLiteral("L'indice delle località per C.A.P. (locacap.cod) è mancante!\r"
-                        "Non è possibile eseguire la ricerca per C.A.P."),
-         QStringLiteral("L'indice delle località per C.A.P. (locacap.cox) è mancante!\r"
-                        "Non è possibile eseguire la ricerca per C.A.P.")},
+         missing(byCap, kCapOrder, QStringLiteral("C.A.P.")), missing(byCap, kCapIndex, QStringLiteral("C.A.P."))},
         // The province order's own key is never read: the locality's is.
         {SearchMode::Province, QStringLiteral("pv"), kPvOrder, PvOrderEntry::kSize, kPvIndex, 2,
          LocalityRecord::kPv.capacity, PvOrderEntry::kLocalityNoOffset, LocalityRecord::kPv, true,
          QStringLiteral("Provincia"), QStringLiteral("Immetti la Provincia (PV) da ricercare"),
-         QStringLiteral("L'indice delle località per Provincia (locapv.cod) è mancante!\r"
-                        "Non è possibile eseguire la ricerca per Provincia."),
-         QStringLiteral("L'indice delle località per Provincia (locapv.cox) è mancante!\r"
-                        "Non è possibile eseguire la ricerca per Provincia")},
+         missing(byPv, kPvOrder, QStringLiteral("Provincia.")), missing(byPv, kPvIndex, QStringLiteral("Provincia"))},
     }};
     return modes;
 }

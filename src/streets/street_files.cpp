@@ -4,7 +4,6 @@
 #include "common/io_error.h"
 #include "common/name_match.h"
 #include "common/short_string.h"
-#include "common/street_directory.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -84,36 +83,24 @@ CityFiles findCityFiles(const QString &dataFolder, int row)
     return files;
 }
 
-void StreetFiles::open(const std::function<void()> &openFiles)
-{
-    close();
-    try {
-        openFiles();
-    } catch (...) {
-        close();
-        throw;
-    }
-    m_streetCount = m_city.count();
-}
-
 void StreetFiles::seek(int index)
 {
     if (!isOpen())
         throw IoError(QStringLiteral("Nessuna città aperta"));
-    m_city.streetFile().seek(std::max(index, 0));
+    streetFile().seek(std::max(index, 0));
 }
 
 StreetRecord StreetFiles::readNext()
 {
     if (!isOpen())
         throw IoError(QStringLiteral("Nessuna città aperta"));
-    return StreetRecord::decode(m_city.streetFile().readNext());
+    return StreetRecord::decode(streetFile().readNext());
 }
 
 std::optional<Group> StreetFiles::group(const QString &text) const
 {
     // The index was checked to ascend when the files were opened.
-    return m_city.prefixIndex().group(QStringView(text).left(streetfiles::kKeyLength), m_streetCount);
+    return prefixIndex().group(QStringView(text).left(streetfiles::kKeyLength), m_streetCount);
 }
 
 } // namespace zelvora

@@ -6,67 +6,60 @@
 #include "streets/street_records.h"
 
 #include <QString>
-#include <functional>
 #include <optional>
 
 namespace zelvora {
 
-// The files of the opened city as the street window reads them: kept open,
-// the street file with its read position, its prefix index (the first three
-// characters of the streets of each group, and the 1-based number of the
-// group's first street), and the notes when there are any.
+// The files of the opened city as the street window reads them: the street
+// directory, kept open, with the street file's read position; its prefix
+// index (the first three characters of the streets of each group, and the
+// 1-based number of the group's first street) is what the search field
+// searches.
 //
 // Every file is opened read-only. Failures after a file was found throw
 // IoError, for the general error report: a file that cannot be opened or read,
 // index entries out of order or pointing outside the street file, a note
 // number beyond the notes file. Nothing is ever read outside a file.
-class StreetFiles : public SearchSource
+class StreetFiles : public StreetDirectory, public SearchSource
 {
 public:
-    StreetFiles() = default;
-    StreetFiles(const StreetFiles &) = delete;
-    StreetFiles &operator=(const StreetFiles &) = delete;
-
-    // Opens what `findCityFiles` found: the street file, the index and, when
-    // it is there, the notes file. The files of the city opened before are
-    // released first; a city that is not opened leaves none open and the
-    // index empty. Throws IoError, and then leaves
-    // no city open.
-    void open(const CityFiles &city) { open([&] { m_city.open(city); }); }
-    // The same on the files' bytes in memory; without notes the city has
-    // none. `base` names the files in messages.
-    void open(QByteArray streets, QByteArray index, std::optional<QByteArray> notes, const QString &base)
+    // Opens what `findCityFiles` found, or the files' bytes in memory: the
+    // city opened before is released first; a city that is not opened, or
+    // whose opening throws IoError, leaves none open and the index empty.
+    template <typename... Files>
+    void open(Files &&...files)
     {
-        open([&] { m_city.open(std::move(streets), std::move(index), std::move(notes), base); });
+        close();
+        StreetDirectory::open(std::forward<Files>(files)...);
+        m_streetCount = count();
     }
-    void close() { m_city = {}; m_streetCount = 0; }
+    void close()
+    {
+        static_cast<StreetDirectory &>(*this) = {};
+        m_streetCount = 0;
+    }
 
-    bool isOpen() const { return m_city.isOpen(); }
-    bool notesAvailable() const { return m_city.notesAvailable(); }
+    // The streets when the city was opened.
     int streetCount() const { return m_streetCount; }
     // SearchSource: the index and the streets' names.
-    const PrefixIndex &prefixIndex() const override { return m_city.prefixIndex(); }
+    const PrefixIndex &prefixIndex() const override { return StreetDirectory::prefixIndex(); }
     int recordCount() const override { return m_streetCount; }
     int keyLength() const override { return streetfiles::kKeyLength; }
-    QString key(int index) override { return m_city.key(index); }
+    QString key(int index) override { return StreetDirectory::key(index); }
 
     // The street file's read position: the 0-based index of the street the
     // next readNext() reads; streetCount() at the end.
-    int position() const { return isOpen() ? m_city.streetFile().position() : 0; }
-    bool atEnd() const { return !isOpen() || m_city.streetFile().atEnd(); }
+    int position() const { return isOpen() ? streetFile().position() : 0; }
+    bool atEnd() const { return !isOpen() || streetFile().atEnd(); }
     // Positions the street file for a page that starts at `index`. A start
     // before the first street is held at 0, so a page computed back from the
     // end of a city with fewer streets than a page starts at its first
     // street; a start past streetCount() is an IoError.
     void seek(int index);
     StreetRecord readNext();
-    // Street `index` (0-based); the read position is then index + 1.
-    StreetRecord readStreet(int index) { return m_city.record(index); }
-
-    // The note of a street: empty without notes or for a note number of 0 or
-    // less. Only the notes file moves; the street file's read position stays.
-    QString note(int noteNo) { return m_city.note(noteNo); }
-    QString note(const StreetRecord &street) { return note(street.noteNo); }
+    // Street `index` (0-based); the read position is then index + 1. Only
+    // the notes file moves when a note is read.
+    StreetRecord readStreet(int index) { return record(index); }
 
     // The 1-based first and last street of the first index group whose
     // prefix begins with the first three characters of `text` (all of it when
@@ -74,14 +67,7 @@ public:
     // nothing.
     std::optional<Group> group(const QString &text) const;
 
-    // Records read since the city was opened, to count the work of a page.
-    qint64 streetReads() const { return m_city.streetReads(); }
-    qint64 noteReads() const { return m_city.noteReads(); }
-
 private:
-    void open(const std::function<void()> &openFiles);
-
-    StreetDirectory m_city;
     int m_streetCount = 0;
 };
 
