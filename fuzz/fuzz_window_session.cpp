@@ -18,16 +18,15 @@
 #include "app/toolkit/scroll_bar.h"
 #include "app/toolkit/string_grid.h"
 #include "common/locality_database.h"
-#include "locality/details_dialog.h"
-#include "locality/main_window.h"
-#include "streets/street_details.h"
-#include "streets/street_window.h"
+#include "main/program_windows.h"
+#include "streets/street_records.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
 #include <QHash>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -87,21 +86,18 @@ class Script
 {
 public:
     // `messagesBefore`: the messages counted before the main window opened.
-    Script(const QList<QByteArray> &parts, TCapF &window, fuzz::CountingMessageBoxes &boxes, int messagesBefore)
+    Script(const QList<QByteArray> &parts, QWidget &window, fuzz::CountingMessageBoxes &boxes, int messagesBefore)
         : m_script(parts.value(0).left(120)), m_localities(parts.value(1)), m_capOrder(parts.value(3)),
           m_pvOrder(parts.value(5)), m_streets(parts.value(1 + kFirstCityFile)),
           m_window(window), m_boxes(boxes), m_messagesBefore(messagesBefore)
     {
-        m_window.streetWindowFactory = [this](QWidget *owner) {
-            return std::make_unique<TZone>(m_window.settings(), owner);
-        };
     }
 
     // The main window's part of the session: to the end of the script.
     void run()
     {
         const View view{test::control<Edit>(&m_window, "Cerca"), test::control<StringGrid>(&m_window, "StringGrid1"),
-                        test::control<ScrollBar>(&m_window, "ScrollBar1"), LocalitySearchState::rowsPerPage};
+                        test::control<ScrollBar>(&m_window, "ScrollBar1"), mainWindowReading(m_window).rowsPerPage};
         while (!atEnd() && !Application::instance().terminated()) {
             const int op = next() % 14;
             if (op == 11) { // another search mode
@@ -109,7 +105,8 @@ public:
                 test::control<QAction>(&m_window, modes[next() % 3])->trigger();
             } else if (op == 12) { // the street window, from the menu
                 QTimer::singleShot(0, [this] {
-                    if (auto *zone = dynamic_cast<TZone *>(QApplication::activeModalWidget()))
+                    QWidget *zone = QApplication::activeModalWidget();
+                    if (zone && zone->objectName() == u"Zone")
                         runStreets(*zone);
                 });
                 test::control<QAction>(&m_window, "Stradari1")->trigger();
@@ -127,10 +124,10 @@ private:
 
     // The street window's part: up to the script's "leave" or its end, then
     // "&Esci".
-    void runStreets(TZone &zone)
+    void runStreets(QWidget &zone)
     {
         const View view{test::control<Edit>(&zone, "CercaZona"), test::control<StringGrid>(&zone, "StringGrid2"),
-                        test::control<ScrollBar>(&zone, "ScrollBar2"), TZone::streetRowsPerPage};
+                        test::control<ScrollBar>(&zone, "ScrollBar2"), streetWindowReading(zone).rowsPerPage};
         while (!atEnd()) {
             const int op = next() % 14;
             if (op == 12)
@@ -185,9 +182,9 @@ private:
             const Qt::Key key = keys[next() % std::size(keys)];
             if (key == Qt::Key_Return)
                 QTimer::singleShot(0, [] {
-                    QWidget *modal = QApplication::activeModalWidget();
-                    if (dynamic_cast<TDettagli *>(modal) || dynamic_cast<TDettagliZone *>(modal))
-                        static_cast<QDialog *>(modal)->reject();
+                    auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+                    if (modal && (modal->objectName() == u"Dettagli" || modal->objectName() == u"DettagliZone"))
+                        modal->reject();
                 });
             view.grid->setFocus();
             QTest::keyClick(view.grid, key);
@@ -263,9 +260,9 @@ private:
         if (Application::instance().terminated())
             return;
         checkPage(view);
-        const LocalitySearchState &state = m_window.state();
-        const int position = m_window.search().readPosition();
-        FUZZ_CHECK(position >= 0 && position <= state.recordCount);
+        const ListReading state = mainWindowReading(m_window);
+        const int position = state.position;
+        FUZZ_CHECK(position >= 0 && position <= state.count);
         if (!pageToCheck(view))
             return;
         // The localities and the order file of the search mode, read whole
@@ -275,22 +272,23 @@ private:
         LocalityDatabase db;
         FUZZ_CHECK(db.open([&files](const QString &name) { return std::optional(files.value(name)); }));
         db.openMode(state.mode);
-        FUZZ_CHECK(showsRowsBefore(view, position, state.recordCount, [&](int index) {
+        FUZZ_CHECK(showsRowsBefore(view, position, state.count, [&](int index) {
             const LocalityRecord record = LocalityRecord::decode(db.inOrder(state.mode, index));
             return QStringList{record.locality, record.pv, record.cap};
         }));
     }
 
-    void checkStreets(TZone &zone, const View &view) const
+    void checkStreets(QWidget &zone, const View &view) const
     {
-        if (!zone.files().isOpen())
+        const ListReading streets = streetWindowReading(zone);
+        if (!streets.open)
             return;
         checkPage(view);
-        const int position = zone.files().position();
-        FUZZ_CHECK(position >= 0 && position <= zone.files().streetCount());
+        const int position = streets.position;
+        FUZZ_CHECK(position >= 0 && position <= streets.count);
         if (!pageToCheck(view))
             return;
-        FUZZ_CHECK(showsRowsBefore(view, position, zone.files().streetCount(), [this](int index) {
+        FUZZ_CHECK(showsRowsBefore(view, position, streets.count, [this](int index) {
             const StreetRecord street =
                 StreetRecord::decode(m_streets.mid(qsizetype(index) * StreetRecord::kSize, StreetRecord::kSize));
             return QStringList{street.street, street.designation};
@@ -303,7 +301,7 @@ private:
     const QByteArray m_pvOrder;
     const QByteArray m_streets;
     qsizetype m_at = 0;
-    TCapF &m_window;
+    QWidget &m_window;
     fuzz::CountingMessageBoxes &m_boxes;
     const int m_messagesBefore;
 };
@@ -330,7 +328,7 @@ ZELVORA_FUZZ_TARGET(window_session)
     // As at start-up: the data folder, then the main window.
     Application::instance().reset();
     const int before = boxes->shown;
-    auto window = std::make_unique<TCapF>(folder.path());
+    const std::unique_ptr<QWidget> window = makeMainWindow(folder.path());
     if (Application::instance().terminated()) {
         // Only a message may end the program before it starts.
         FUZZ_CHECK(boxes->shown > before);

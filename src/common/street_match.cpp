@@ -124,6 +124,19 @@ HouseNumber readHouseNumberAt(QStringView text, qsizetype at, qsizetype &end)
 // word of the street's name ("VIA ROSSI INT. 2", "VIALE DELLE SCIENZE ED
 // 12"): that part's own number. A word that opens the name is the name's
 // ("VIA DELLA SCALA 12").
+// The words of two letters or more that are no particles: a designation and
+// a name have two.
+int namedWords(QStringView text)
+{
+    int named = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        const QStringView word = letterRun(text, i);
+        named += word.size() >= 2 && !isParticle(word);
+        i += std::max<qsizetype>(word.size(), 1);
+    }
+    return named;
+}
+
 bool afterBuildingPart(QStringView text, qsizetype at)
 {
     qsizetype end = at;
@@ -132,15 +145,7 @@ bool afterBuildingPart(QStringView text, qsizetype at)
     qsizetype begin = end;
     while (begin > 0 && text[begin - 1].isLetter())
         --begin;
-    if (begin == end || !isBuildingPart(text.mid(begin, end - begin)))
-        return false;
-    int named = 0; // the designation and the words of the name before it
-    for (qsizetype i = 0; i < begin;) {
-        const QStringView word = letterRun(text, i);
-        named += word.size() >= 2 && !isParticle(word);
-        i += std::max<qsizetype>(word.size(), 1);
-    }
-    return named >= 2;
+    return begin < end && isBuildingPart(text.mid(begin, end - begin)) && namedWords(text.left(begin)) >= 2;
 }
 
 // Whether what follows a number shows it to be the house number: nothing,
@@ -994,9 +999,58 @@ StreetMatcher::Match StreetMatcher::find(const QString &address) const
     return find(QString(), address, false);
 }
 
+namespace {
+
+// An address written at a corner ("VIA CELENTANO, 1 - ANG. VIA PADOVA, 194",
+// "VIA VOLUSIA (ANGOLO VIA CASSIA, 1056), 1", "VIA SQUILLACE 84 AD ANGOLO
+// CON VIA TAURIANOVA 80"): the first street with its number, and the corner
+// street with its own; the corner empty when the address names none.
+struct CornerParts
+{
+    QString first;
+    QString corner;
+};
+
+CornerParts cornerParts(const QString &plain)
+{
+    static const QRegularExpression marker(
+        QStringLiteral("(?:\\bAD\\s+|\\bALL\\W?\\s*)?\\bANG(?:OLO)?\\b\\.?/?\\s*(?:\\bCON\\b)?"));
+    if (!plain.contains(u"ANG"))
+        return {plain, {}};
+    for (auto it = marker.globalMatch(plain); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (namedWords(QStringView(plain).left(m.capturedStart())) < 2)
+            continue;
+        // A corner in brackets ends at the closing one; what follows it is
+        // the first street's again.
+        const qsizetype open = plain.lastIndexOf(u'(', m.capturedStart());
+        const qsizetype shut = open >= 0 ? plain.indexOf(u')', open) : -1;
+        if (open >= 0 && (shut < 0 || shut > m.capturedStart())) {
+            const qsizetype end = shut < 0 ? plain.size() : shut;
+            return {plain.left(open) + u' ' + plain.mid(end + 1), plain.mid(m.capturedEnd(), end - m.capturedEnd())};
+        }
+        return {plain.left(m.capturedStart()), plain.mid(m.capturedEnd())};
+    }
+    return {plain, {}};
+}
+
+} // namespace
+
 StreetMatcher::Match StreetMatcher::find(const QString &designation, const QString &name, bool lastWordCut) const
 {
     const QString plain = plainText(name);
+    const CornerParts parts = cornerParts(plain);
+    if (parts.corner.trimmed().isEmpty())
+        return findPlain(designation, plain, lastWordCut);
+    const Match first = findPlain(designation, parts.first, lastWordCut);
+    if (first.street >= 0 || !first.alternatives.isEmpty())
+        return first;
+    const Match corner = findPlain(QString(), parts.corner, false);
+    return corner.street >= 0 || !corner.alternatives.isEmpty() ? corner : first;
+}
+
+StreetMatcher::Match StreetMatcher::findPlain(const QString &designation, const QString &plain, bool lastWordCut) const
+{
     qsizetype start = 0;
     qsizetype stop = 0;
     const HouseNumber number = houseNumberIn(plain, &start, &stop);
@@ -1408,12 +1462,13 @@ QList<StreetMatcher::Candidate> StreetMatcher::candidates(const QString &given, 
 AddressWords StreetMatcher::split(const QString &address) const
 {
     AddressWords result;
-    const QList<Token> tokens = tokensOf(plainText(address));
+    const QString plain = cornerParts(plainText(address)).first;
+    const QList<Token> tokens = tokensOf(plain);
     const auto [designation, at] = designationsAt(tokens, 0, m_designations).first();
     const qsizetype end = streetEnd(tokens, at);
     result.designation = designation;
     result.words = wordsOf(tokens, at, houseNumberStart(tokens, at, end));
-    result.houseNumber = houseNumberIn(plainText(address));
+    result.houseNumber = houseNumberIn(plain);
     return result;
 }
 

@@ -100,7 +100,8 @@ public:
     // "CORSO GARIBALDI GIUSEPPE"
     QString label(int index) const;
 
-    // The address taken apart as it is first tried.
+    // The address taken apart as it is first tried: at a corner, the first
+    // street.
     AddressWords split(const QString &address) const;
 
     struct Entry;
@@ -130,6 +131,8 @@ private:
     Match mistyped(const Candidate &candidate) const;
     Match extraGivenName(const Candidate &candidate) const;
     void makeSuggester() const;
+    // find() of an address in plain text, written at no corner.
+    Match findPlain(const QString &designation, const QString &plain, bool lastWordCut) const;
     // The house number an address gives, none when it is the number that
     // ends the name of the street found; `before`: the text before it.
     HouseNumber ownNumber(const Match &m, const HouseNumber &number, QStringView before) const;

@@ -2,12 +2,10 @@
 
 #include "app/application.h"
 #include "common/data_location.h"
-#include "lists/list_window.h"
-#include "locality/main_window.h"
-#include "main/list_details.h"
-#include "streets/street_window.h"
+#include "main/program_windows.h"
 
 #include <QApplication>
+#include <QWidget>
 
 namespace zelvora {
 
@@ -23,16 +21,9 @@ int runApplication(int argc, char **argv)
     int result = 0;
     {
         // The data files lie next to the executable, or in the installed data folder.
-        TCapF mainWindow(findDataFolder(QCoreApplication::applicationDirPath()));
-        // The street directory is opened from the main window's menu; the
-        // main window knows it only through this factory, which hands the
-        // street window the settings the main window keeps.
-        mainWindow.streetWindowFactory = [&mainWindow](QWidget *owner) {
-            return std::make_unique<TZone>(mainWindow.settings(), owner);
-        };
-        mainWindow.listWindowFactory = [&mainWindow](QWidget *owner) { return makeListWindow(mainWindow, owner); };
+        const std::unique_ptr<QWidget> mainWindow = makeMainWindow(findDataFolder(QCoreApplication::applicationDirPath()));
         if (!app.terminated()) {
-            mainWindow.show();
+            mainWindow->show();
             result = qtApp.exec();
         }
     }
