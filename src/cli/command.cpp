@@ -77,11 +77,13 @@ Controllo di un elenco di indirizzi:
                       mai cambiato: la proposta sta accanto. Il riepilogo è
                       sullo standard error. Colonne riconosciute dal nome: localita, comune,
                       citta, city, town; pv, prov, provincia, province; cap,
-                      zip, postcode; via, indirizzo, address, street.
-                      Separatore ; , o tabulazione, preso dalla prima riga.
-  --colonne L,P,C[,V] le colonne di località, provincia, C.A.P. e via, per
-                      nome o numero (da 1), quando l'intestazione usa altre
-                      parole; una voce vuota salta la colonna
+                      zip, postcode; via, indirizzo, address, street;
+                      civico, numero civico, housenumber (il civico in una
+                      colonna sua, unito alla via). Separatore ; , o tabulazione, preso dalla prima riga.
+  --colonne L,P,C[,V[,N]]
+                      le colonne di località, provincia, C.A.P., via e
+                      civico, per nome o numero (da 1), quando l'intestazione
+                      usa altre parole; una voce vuota salta la colonna
   --codifica CODIFICA utf-8 o windows-1252; senza, riconosciuta dal file
   --output FILE       scrive l'elenco controllato in FILE invece che sullo
                       standard output; mai sopra l'elenco stesso
@@ -140,7 +142,7 @@ const QList<QCommandLineOption> &optionTable()
     static const QList<QCommandLineOption> table{
         {{"h", "help"}, {}},   {"cap", {}},  {"pv", {}},       {"via", {}, "CITTÀ"},        {"limit", {}, "N"},
         {"tutti", {}},         {"csv", {}},  {"json", {}},     {"dettagli", {}},            {"batch", {}, "FILE"},
-        {"verifica", {}, "FILE"}, {"colonne", {}, "L,P,C[,V]"}, {"codifica", {}, "CODIFICA"}, {"output", {}, "FILE"},
+        {"verifica", {}, "FILE"}, {"colonne", {}, "L,P,C[,V[,N]]"}, {"codifica", {}, "CODIFICA"}, {"output", {}, "FILE"},
         {"dati", {}, "CARTELLA"}};
     return table;
 }

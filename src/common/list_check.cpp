@@ -21,14 +21,17 @@ const std::array<QStringList, kListFields> kHeaderNames{{
     {"PV", "PROV", "PROVINCIA", "PROVINCE", "SIGLAPROVINCIA", "SIGLA"},
     {"CAP", "ZIP", "ZIPCODE", "POSTCODE", "POSTALCODE", "CODICEPOSTALE"},
     {"VIA", "INDIRIZZO", "ADDRESS", "STREET", "STRADA"},
+    {"CIVICO", "NUMEROCIVICO", "NCIVICO", "NUMCIVICO", "NRCIVICO", "HOUSENUMBER", "HOUSENO"},
 }};
 
 // The limits of the fields checked, beyond which no name of the data can be
 // meant: locality and province as long as their data fields (a province may
-// be written by name), an address as long as a street with a house number.
-constexpr std::array<int, kListFields> kLongest{39, 25, 10, 120};
+// be written by name), an address as long as a street with a house number,
+// a house number with its letters and parts.
+constexpr std::array<int, kListFields> kLongest{39, 25, 10, 120, 20};
 const std::array<QString, kListFields> kWhat{QStringLiteral("località"), QStringLiteral("provincia"),
-                                             QStringLiteral("CAP"), QStringLiteral("indirizzo")};
+                                             QStringLiteral("CAP"), QStringLiteral("indirizzo"),
+                                             QStringLiteral("civico")};
 
 // Why a field can match no name of the data; empty when it may.
 QString fieldFault(const QString &text, int field)
@@ -290,7 +293,13 @@ Verdict checkRow(AddressCheck &check, const ListColumns &columns, const ListRow 
         if (!invalid.note.isEmpty())
             return invalid;
     }
-    return check.check(wanted[kLocalityField], wanted[kProvinceField], wanted[kCapField], wanted[kAddressField]);
+    // A house number of its own column follows the street, unless the
+    // address already ends with it.
+    QString address = wanted[kAddressField];
+    const QString &number = wanted[kNumberField];
+    if (!address.isEmpty() && !number.isEmpty() && !address.endsWith(number, Qt::CaseInsensitive))
+        address += QStringLiteral(", ") + number;
+    return check.check(wanted[kLocalityField], wanted[kProvinceField], wanted[kCapField], address);
 }
 
 } // namespace zelvora

@@ -23,16 +23,17 @@ class WorkbookReader;
 // write it back as the list is written.
 
 // The fields of an address a check reads, in the order --colonne names them.
-enum ListField { kLocalityField, kProvinceField, kCapField, kAddressField, kListFields };
+// The house number may have a column of its own, as registers often give it.
+enum ListField { kLocalityField, kProvinceField, kCapField, kAddressField, kNumberField, kListFields };
 
 // The columns that hold each field: an index into a row's fields, -1 for none.
 struct ListColumns
 {
-    std::array<int, kListFields> index{-1, -1, -1, -1};
+    std::array<int, kListFields> index{-1, -1, -1, -1, -1};
 
     // Found by their headers' names, case, accents and signs ignored
     // (localita, comune, citta...; pv, prov, provincia...; cap, zip...; via,
-    // indirizzo, address...).
+    // indirizzo, address...; civico, numero civico, housenumber...).
     static ListColumns detect(const QStringList &header);
     // As the user names them, by header or by number from 1; an empty name
     // leaves its field out. Throws Error for a name that is no column.

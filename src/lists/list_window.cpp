@@ -35,9 +35,10 @@ namespace {
 const QString kCaption = QStringLiteral("Verifica elenco");
 const QString kNoColumn = QStringLiteral("(nessuna)");
 const std::array<QString, kListFields> kColumnCaptions{
-    QStringLiteral("&Località"), QStringLiteral("&Provincia"), QStringLiteral("&C.A.P."), QStringLiteral("&Indirizzo")};
+    QStringLiteral("&Località"), QStringLiteral("&Provincia"), QStringLiteral("&C.A.P."), QStringLiteral("&Indirizzo"),
+    QStringLiteral("Ci&vico")};
 const std::array<const char *, kListFields> kColumnNames{"ColonnaLocalita", "ColonnaProvincia", "ColonnaCap",
-                                                                  "ColonnaIndirizzo"};
+                                                                  "ColonnaIndirizzo", "ColonnaCivico"};
 // The time left is shown once a check has run this long.
 constexpr qint64 kShowTimeLeftMs = 2000;
 
@@ -133,7 +134,7 @@ void ListWindow::buildLayout()
         setTabOrder(from, to);
 }
 
-// The four drop-down lists of the columns, the check's buttons, its progress
+// The five drop-down lists of the columns, the check's buttons, its progress
 // and its summary.
 void ListWindow::buildColumns(QWidget *panel)
 {

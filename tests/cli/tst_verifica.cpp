@@ -285,6 +285,12 @@ private slots:
                                 << (verdict.startsWith("OK;") ? 0 : 1) << "";
         };
         numbered("OK: a number in a register's range", "Milano;MI;20132;Via Padova 150", "OK;;MILANO;MI;VIA PADOVA");
+        QTest::newRow("the house number in a column of its own, joined to the street unless already there")
+            << check << QByteArray("localita;pv;cap;via;n_civico\nMilano;MI;20132;Via Padova;151\nMilano;MI;20131;Via Padova 2;2\n")
+            << "localita;pv;cap;via;n_civico;" + added(';') + "\n"
+                   "Milano;MI;20132;Via Padova;151;CAP ERRATO;20127;MILANO;MI;VIA PADOVA: 20127 al n. 1-283 dispari\n"
+                   "Milano;MI;20131;Via Padova 2;2;OK;;MILANO;MI;VIA PADOVA\n"
+            << 1 << "";
         numbered("CAP ERRATO: an odd number, outside the range of even ones", "Milano;MI;20132;Via Padova 151",
                  "CAP ERRATO;20127;MILANO;MI;VIA PADOVA: 20127 al n. 1-283 dispari");
         numbered("CAP DELLA VIA: a number outside every range, one of the street's codes",

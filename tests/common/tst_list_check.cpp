@@ -97,9 +97,10 @@ private slots:
 
     void columnsAreFoundOrChosen()
     {
-        const QStringList header{"Cliente", "C.A.P.", "Località", "Prov.", "Indirizzo"};
-        QCOMPARE(ListColumns::detect(header).index, (std::array<int, kListFields>{2, 3, 1, 4}));
-        QCOMPARE(ListColumns::named(header, {"5", "", "cliente"}).index, (std::array<int, kListFields>{4, -1, 0, -1}));
+        const QStringList header{"Cliente", "C.A.P.", "Località", "Prov.", "Indirizzo", "N. civico"};
+        QCOMPARE(ListColumns::detect(header).index, (std::array<int, kListFields>{2, 3, 1, 4, 5}));
+        QCOMPARE(ListColumns::named(header, {"5", "", "cliente"}).index,
+                 (std::array<int, kListFields>{4, -1, 0, -1, -1}));
         QVERIFY_THROWS_EXCEPTION(Error, ListColumns::named(header, {"telefono"}));
     }
 

@@ -286,8 +286,8 @@ private slots:
         for (QWidget *w = first->nextInFocusChain(); w != first; w = w->nextInFocusChain())
             if (w->focusPolicy() & Qt::TabFocus && w->isEnabled() && w->isVisibleTo(m_window.get()))
                 chain << w->objectName();
-        QCOMPARE(chain, QStringList({"ColonnaLocalita", "ColonnaProvincia", "ColonnaCap", "ColonnaIndirizzo", "Verifica",
-                                     "Esiti", "Risultati", "OrdinaPer", "Decrescente", "Salva", "Chiudi"}));
+        QCOMPARE(chain, QStringList({"ColonnaLocalita", "ColonnaProvincia", "ColonnaCap", "ColonnaIndirizzo", "ColonnaCivico",
+                                     "Verifica", "Esiti", "Risultati", "OrdinaPer", "Decrescente", "Salva", "Chiudi"}));
         for (QWidget *w : m_window->findChildren<QWidget *>())
             if (!w->objectName().isEmpty() && !w->objectName().startsWith("qt_") && qobject_cast<QLabel *>(w) == nullptr)
                 QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
