@@ -249,12 +249,14 @@ AddressCheck::~AddressCheck() = default;
 
 void AddressCheck::loadChanges(const QString &path)
 {
-    RecordFile changes;
-    if (!changes.open(path, ChangeRecord::kSize)) {
+    const std::optional<QByteArray> file = readWholeFile(path);
+    if (!file) {
         m_warnings << missingFile(path)
                           + QStringLiteral(": codi e province cambiati, altri nomi e comuni soppressi non riconosciuti");
         return;
     }
+    RecordFile changes;
+    changes.open(*file, ChangeRecord::kSize, path);
     for (int at = 0; at < changes.count(); ++at) {
         const ChangeRecord r = ChangeRecord::decode(changes.at(at));
         if (r.kind.size() != 1)
@@ -414,7 +416,7 @@ const StreetMatcher *AddressCheck::streetsOf(int cityRow)
         return nullptr;
     }
     StreetDirectory directory;
-    directory.open(files);
+    directory.open(files, StreetDirectory::Reading::Whole);
     std::vector<StreetMatcher::Street> streets;
     streets.reserve(directory.count());
     for (int i = 0; i < directory.count(); ++i) {

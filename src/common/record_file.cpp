@@ -168,20 +168,23 @@ QByteArray RecordFile::readAll()
     return all.first(qsizetype(m_position) * m_recordSize).toByteArray();
 }
 
+std::optional<QByteArray> readWholeFile(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw IoError(QStringLiteral("Errore di lettura del file %1: %2")
+                          .arg(QFileInfo(path).fileName(), file.errorString()));
+    return bytes;
+}
+
 DataFileReader folderReader(const QString &folder)
 {
-    return [dir = QDir(folder)](const QString &name) -> std::optional<QByteArray> {
-        const QString path = dir.filePath(name);
-        if (!QFileInfo(path).isFile())
-            return std::nullopt;
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return std::nullopt;
-        QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            throw IoError(QStringLiteral("Errore di lettura del file %1: %2").arg(name, file.errorString()));
-        return bytes;
-    };
+    return [dir = QDir(folder)](const QString &name) { return readWholeFile(dir.filePath(name)); };
 }
 
 } // namespace zelvora

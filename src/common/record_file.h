@@ -104,5 +104,7 @@ using DataFileReader = std::function<std::optional<QByteArray>(const QString &na
 
 // The files of a folder, opened by their full path.
 DataFileReader folderReader(const QString &folder);
+// One file's bytes, as a folder reader reads it.
+std::optional<QByteArray> readWholeFile(const QString &path);
 
 } // namespace zelvora

@@ -23,15 +23,18 @@ private:
 
 } // namespace
 
-void StreetDirectory::open(const CityFiles &city)
+void StreetDirectory::open(const CityFiles &city, Reading reading)
 {
     *this = {};
     if (city.outcome == CityOutcome::NotOpened)
         return;
-    const auto open = [](const QString &path, int recordSize) {
+    const auto open = [reading](const QString &path, int recordSize) {
         RecordFile file;
-        if (!file.open(path, recordSize))
+        std::optional<QByteArray> bytes;
+        if (reading == Reading::Whole ? !(bytes = readWholeFile(path)) : !file.open(path, recordSize))
             throw IoError(QStringLiteral("Impossibile aprire il file %1").arg(path));
+        if (bytes)
+            file.open(std::move(*bytes), recordSize, path);
         return file;
     };
     RecordFile streets = open(city.streets, StreetRecord::kSize);

@@ -25,10 +25,12 @@ class StreetDirectory
 {
 public:
     // Opens what `findCityFiles` found and keeps the files open, each
-    // record read as the file is then; a city that is not there opens
-    // nothing. Throws IoError for a file that cannot be opened, and then
-    // leaves no city open.
-    void open(const CityFiles &city);
+    // record read as the file is then, or reads each file whole (for a
+    // reader of every street); a city that is not there opens nothing.
+    // Throws IoError for a file that cannot be opened, and then leaves no
+    // city open.
+    enum class Reading { KeptOpen, Whole };
+    void open(const CityFiles &city, Reading reading = Reading::KeptOpen);
     // The same on the files' bytes in memory; without notes the city has
     // none. `base` names the files in messages.
     void open(QByteArray streets, QByteArray index, std::optional<QByteArray> notes, const QString &base);
