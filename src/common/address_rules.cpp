@@ -129,10 +129,11 @@ constexpr std::array<QStringView, 62> kSetApart{
 
 // The last ones as shops and fuel stations write where they stand ("VIA
 // ROMA IMPIANTO Q8", "VIA TIBURTINA FRONTE CIVICO 12").
-constexpr std::array<QStringView, 21> kEndStreet{
+constexpr std::array<QStringView, 25> kEndStreet{
     u"SNC",     u"SN",       u"KM",     u"LOC",   u"LOCALITA", u"FRAZ",       u"FRAZIONE",
     u"ANGOLO",  u"ANG",      u"PRESSO", u"ADIACENTE", u"CHILOMETRO", u"FRONTE", u"LATO",
-    u"OPP",     u"IMPIANTO", u"IMP",    u"DISTRIBUTORE", u"DISTR", u"INGRESSO", u"INGR"};
+    u"OPP",     u"IMPIANTO", u"IMP",    u"DISTRIBUTORE", u"DISTR", u"DISTRIB", u"INGRESSO", u"INGR",
+    u"STAZ",    u"SVINC",    u"SVINCOLO"};
 constexpr std::array<QStringView, 5> kHouseNumberWords{u"N", u"NR", u"NUM", u"CIV", u"CIVICO"};
 // The parts of a building, each with its own number or letter ("113 INT. 2",
 // "12 SC. B", "7 PAL. C").

@@ -217,6 +217,7 @@ QString plainText(const QString &text)
         };
         static const QList<Joined> joined{
             {u"LLI", QRegularExpression(QStringLiteral("\\bF\\.\\s*LLI\\b")), QStringLiteral("FRATELLI")},
+            {u"SC", QRegularExpression(QStringLiteral("\\bF\\.\\s*SC([OA])\\b")), QStringLiteral("FRANCESC\\1")},
             {u"S.", QRegularExpression(QStringLiteral("\\bS\\.\\s*T([AO])\\b")), QStringLiteral("SANT\\1")},
             {u"P.", QRegularExpression(QStringLiteral("\\bP\\.\\s*TA\\b")), QStringLiteral("PORTA")},
             {u"C/O", QRegularExpression(QStringLiteral("\\bC/O\\b")), QStringLiteral(" PRESSO ")},
@@ -596,6 +597,7 @@ StreetMatcher::StreetMatcher(std::vector<Street> streets, int cityRow) : m_stree
     for (int i = 0; i < static_cast<int>(m_streets.size()); ++i) {
         index(i, designationKeys);
         addDesignation(m_entries.back().designation);
+        m_designations.own.insert(m_entries.back().designation);
     }
     // Those written in every city, so that one this city lacks is still read
     // as a designation (and may be taken for another).
@@ -1080,6 +1082,11 @@ StreetMatcher::Match StreetMatcher::findPlain(const QString &designation, const 
     }
     if (m.street < 0 && m.alternatives.isEmpty())
         m = findCandidates(candidates(designation, plain, lastWordCut, true));
+    // C. for CORSO, when no given name C. fits: "C. PRINCIPE ODDONE".
+    static const QRegularExpression corso(QStringLiteral("^\\s*C\\.\\s*(?=[A-Z]{2})"));
+    if (m.street < 0 && m.alternatives.isEmpty() && m.otherDesignations.isEmpty() && designation.isEmpty()
+        && plain.startsWith(u'C') && corso.match(plain).hasMatch())
+        m = findCandidates(candidates(designation, QString(plain).replace(corso, QStringLiteral("CORSO ")), lastWordCut, true));
     if (m_cache.size() >= kCacheSize)
         m_cache.clear();
     m_cache.insert(key, m);
@@ -1399,6 +1406,13 @@ QList<StreetMatcher::Candidate> StreetMatcher::candidates(const QString &given, 
     read(0, tokens.size());
     if (!every)
         return readings.list;
+    // A designation that no street of the city has may be the first word of
+    // the name: "BORGO PALAZZO" for VIA BORGO PALAZZO.
+    if (given.isEmpty()) {
+        const auto [first, at] = designationsAt(tokens, 0, m_designations).first();
+        if (!first.isEmpty() && !m_designations.own.contains(first) && !tokens.first().dotted)
+            readings.add(QString(), 0, tokens.size());
+    }
     // A road's kind after its designation, which the archive leaves out:
     // "STRADA COMUNALE DI SOLFAGNANO" for STRADA DI SOLFAGNANO.
     if (given.isEmpty()) {

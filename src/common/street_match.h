@@ -112,6 +112,7 @@ public:
         QStringList all;          // every designation's key, those of most words first
         QSet<QString> whole;      // the same
         QSet<QString> firstWords; // the first word of each
+        QSet<QString> own;        // those that streets of the city have
     };
 
 private:
