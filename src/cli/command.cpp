@@ -95,7 +95,8 @@ Dati:
 
 Testi non validi: un testo vuoto, un carattere che i dati non possono
 contenere (fuori dalla codifica Windows-1252) o un testo più lungo del campo
-cercato (località 39 caratteri, C.A.P. 5, provincia 2, via 40).
+cercato (località 39 caratteri, C.A.P. 5, provincia 2, via 40; più lungo, il
+testo di --via è letto come un indirizzo di --verifica, fino a 1000 byte).
 
 Stato di uscita:
   0  trovato (con --batch: tutte le righe; con --verifica: ogni riga OK)

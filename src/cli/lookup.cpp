@@ -152,6 +152,7 @@ LookupResult Lookup::find(const QString &text, int limit) const
     }
     if (wanted.size() > m_keyCapacity) {
         result.status = LookupResult::BadInput;
+        result.tooLong = true;
         result.message = QStringLiteral("testo troppo lungo: %1 caratteri, al massimo %2")
                              .arg(wanted.size())
                              .arg(m_keyCapacity);

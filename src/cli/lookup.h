@@ -35,6 +35,7 @@ struct LookupResult
     QString text;    // the text searched, in upper case
     QString matched;
     QString message;
+    bool tooLong = false;    // BadInput: longer than the field searched
     QList<QStringList> rows; // one value per column of columns()
 };
 

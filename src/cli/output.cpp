@@ -47,10 +47,6 @@ QString jsonString(const QString &value)
     return out + u'"';
 }
 
-namespace {
-
-} // namespace
-
 OutputWriter::OutputWriter(OutputFormat format, QList<Column> columns, bool batch)
     : m_format(format), m_columns(std::move(columns)), m_batch(batch)
 {

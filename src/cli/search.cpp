@@ -2,6 +2,7 @@
 #include "cli/command.h"
 
 #include "common/address_check.h"
+#include "common/csv_list.h"
 #include "common/io_error.h"
 
 #include <QFileInfo>
@@ -40,15 +41,21 @@ int LookupCommand::execute(const Options &options, Streams &io)
 {
     Lookup lookup(options.kind, options.dataFolder, options.city, options.details);
     warn(io, lookup);
-    const LookupResult result = lookup.find(options.text, options.limit);
+    LookupResult result = lookup.find(options.text, options.limit);
+    // No street begins with "tiburtina 113": the street and its number. An
+    // address is read as the list check reads one, up to a list's field:
+    // longer than the windows' search field is fine, and no street found.
+    const bool address = result.status == LookupResult::NotFound
+                         || (result.tooLong && options.text.toUtf8().size() <= CsvReader::kListLimits.field);
+    if (address && !options.kind) {
+        if (const int answered = answerHouseNumber(options, io); answered >= 0)
+            return answered;
+        result.status = LookupResult::NotFound;
+    }
     if (result.status == LookupResult::BadInput) {
         io.message(QStringLiteral("testo non valido: %1").arg(result.message));
         return kFailure;
     }
-    // No street begins with "tiburtina 113": the street and its number.
-    if (result.status == LookupResult::NotFound && !options.kind)
-        if (const int answered = answerHouseNumber(options, io); answered >= 0)
-            return answered;
     OutputWriter writer(options.format, lookup.columns(), false);
     io.out.write(writer.begin());
     for (const QStringList &row : result.rows)

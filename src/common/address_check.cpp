@@ -275,14 +275,12 @@ AddressCheck::~AddressCheck() = default;
 
 void AddressCheck::loadChanges(const QString &path)
 {
-    const std::optional<QByteArray> file = folderReader(QFileInfo(path).path())(QFileInfo(path).fileName());
-    if (!file) {
+    RecordFile changes;
+    if (!changes.open(path, ChangeRecord::kSize)) {
         m_warnings << missingFile(path)
                           + QStringLiteral(": codi e province cambiati, altri nomi e comuni soppressi non riconosciuti");
         return;
     }
-    RecordFile changes;
-    changes.open(*file, ChangeRecord::kSize, path);
     for (int at = 0; at < changes.count(); ++at) {
         const ChangeRecord r = ChangeRecord::decode(changes.at(at));
         if (r.kind.size() != 1)

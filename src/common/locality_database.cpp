@@ -48,56 +48,57 @@ ProvinceTable ProvinceTable::fromBytes(const QByteArray &file)
     return table;
 }
 
+RecordFile LocalityDatabase::openFile(const QString &name, int recordSize) const
+{
+    RecordFile file;
+    if (!m_files)
+        file.open(QDir(m_folder).filePath(name), recordSize);
+    else if (std::optional<QByteArray> bytes = m_files(name))
+        file.open(std::move(*bytes), recordSize, name);
+    return file;
+}
+
 bool LocalityDatabase::open(const DataFileReader &files)
 {
     *this = {};
     m_files = files;
-    std::optional<QByteArray> bytes = files(localityfiles::kLocalities);
-    if (!bytes)
-        return false;
-    m_localities.open(std::move(*bytes), LocalityRecord::kSize, localityfiles::kLocalities);
-    return true;
-}
-
-QString LocalityDatabase::openMode(SearchMode mode)
-{
-    const SearchModeInfo &info = searchModeInfo(mode);
-    const size_t at = size_t(mode);
-    if (!info.ordersLocalities()) {
-        std::optional<QByteArray> order = m_files(info.orderFile);
-        if (!order)
-            return info.orderFile;
-        m_orders[at].open(std::move(*order), info.orderRecordSize, info.orderFile);
-    }
-    const std::optional<QByteArray> index = m_files(info.indexFile);
-    if (!index)
-        return info.indexFile;
-    m_indexes[at] = PrefixIndex(*index);
-    m_indexReads[at] += index->size() / PrefixIndexEntry::kSize;
-    return {};
-}
-
-bool LocalityDatabase::openProvinces()
-{
-    const std::optional<QByteArray> file = m_files(localityfiles::kProvinces);
-    m_provinces = file ? ProvinceTable::fromBytes(*file) : ProvinceTable{};
-    return file.has_value();
+    m_localities = openFile(localityfiles::kLocalities, LocalityRecord::kSize);
+    return m_localities.isOpen();
 }
 
 bool LocalityDatabase::openFiles(const QString &folder)
 {
     *this = {};
     m_folder = folder;
-    return m_localities.open(QDir(folder).filePath(localityfiles::kLocalities), LocalityRecord::kSize);
+    m_localities = openFile(localityfiles::kLocalities, LocalityRecord::kSize);
+    return m_localities.isOpen();
 }
 
-LocalityDatabase::ModeFiles LocalityDatabase::openWindowMode(SearchMode mode) const
+QString LocalityDatabase::openMode(SearchMode mode)
 {
     const SearchModeInfo &info = searchModeInfo(mode);
-    const QDir folder(m_folder);
+    ModeFiles files = openModeFiles(mode);
+    const QString missing = !info.ordersLocalities() && !files.order.isOpen() ? info.orderFile
+                            : !files.index.isOpen()                          ? info.indexFile
+                                                                             : QString();
+    setMode(mode, std::move(files));
+    loadIndex(mode);
+    return missing;
+}
+
+bool LocalityDatabase::openProvinces()
+{
+    RecordFile file = openFile(localityfiles::kProvinces, ProvinceRecord::kSize);
+    m_provinces = file.isOpen() ? ProvinceTable::fromBytes(file.readAll()) : ProvinceTable{};
+    return file.isOpen();
+}
+
+LocalityDatabase::ModeFiles LocalityDatabase::openModeFiles(SearchMode mode) const
+{
+    const SearchModeInfo &info = searchModeInfo(mode);
     ModeFiles files;
-    if (info.ordersLocalities() || files.order.open(folder.filePath(info.orderFile), info.orderRecordSize))
-        files.index.open(folder.filePath(info.indexFile), PrefixIndexEntry::kSize);
+    if (info.ordersLocalities() || (files.order = openFile(info.orderFile, info.orderRecordSize)).isOpen())
+        files.index = openFile(info.indexFile, PrefixIndexEntry::kSize);
     return files;
 }
 
@@ -157,7 +158,7 @@ qint64 LocalityDatabase::reads() const
 {
     qint64 reads = m_retiredReads + m_localities.readCount();
     for (size_t i = 0; i < m_orders.size(); ++i)
-        reads += m_orders[i].readCount() + m_indexFiles[i].readCount() + m_indexReads[i];
+        reads += m_orders[i].readCount() + m_indexFiles[i].readCount();
     return reads;
 }
 

@@ -35,32 +35,33 @@ struct ProvinceTable
 class LocalityDatabase
 {
 public:
-    // Reads localita.loc through `files`; false when it is not there.
+    // Reads localita.loc through `files`, each file read whole; false when it
+    // is not there.
     bool open(const DataFileReader &files);
     bool open(const QString &folder) { return open(folderReader(folder)); }
-    // Reads a mode's order file (none of its own in locality mode) and
-    // prefix index: the name of the first of them that is not there, empty
-    // when both are read. The order file is kept even without its index.
+    // As a window reads them: the files of `folder` kept open, each record
+    // read as the file is then; false when localita.loc cannot be opened.
+    bool openFiles(const QString &folder);
+
+    // Opens a mode's order file (none of its own in locality mode) and
+    // prefix index, and reads the index: the name of the first of them that
+    // is not there, empty when both are. The order file is kept even without
+    // its index.
     QString openMode(SearchMode mode);
     // Reads cap.pv: false when it is not there.
     bool openProvinces();
 
-    // As a window reads them: localita.loc kept open, each record read as
-    // the file is then; false when it cannot be opened (the file is there
-    // all the same, closed).
-    bool openFiles(const QString &folder);
-    // A mode's files as a window opens them, kept open: its order file (none
-    // in locality mode) and its prefix index, closed when it cannot be opened.
-    // The index is not tried when the order file fails.
+    // The same in the steps a window takes: a mode's files opened, closed
+    // when they cannot be (the index is not tried when the order file
+    // fails); then taking the place of the ones before (the records read
+    // from those still count), its prefix index empty until loadIndex()
+    // reads the index file whole.
     struct ModeFiles
     {
         RecordFile order;
         RecordFile index;
     };
-    ModeFiles openWindowMode(SearchMode mode) const;
-    // The files of a mode take the place of the ones before (the records read
-    // from those still count); its prefix index is empty until loadIndex()
-    // reads the index file whole.
+    ModeFiles openModeFiles(SearchMode mode) const;
     void setMode(SearchMode mode, ModeFiles files);
     void loadIndex(SearchMode mode);
     // The file a mode's order reads, with its read position: localita.loc
@@ -96,15 +97,17 @@ public:
     qint64 reads() const;
 
 private:
-    DataFileReader m_files;
-    QString m_folder; // of a window's files
     static bool ordersLocalities(SearchMode mode) { return searchModeInfo(mode).ordersLocalities(); }
+    // A file read whole through m_files, or else kept open in m_folder.
+    RecordFile openFile(const QString &name, int recordSize) const;
+
+    DataFileReader m_files;
+    QString m_folder;
 
     RecordFile m_localities;
     std::array<RecordFile, 3> m_orders;
-    std::array<RecordFile, 3> m_indexFiles; // a window's, kept open
+    std::array<RecordFile, 3> m_indexFiles;
     std::array<PrefixIndex, 3> m_indexes;
-    std::array<qint64, 3> m_indexReads{};
     qint64 m_retiredReads = 0;
     ProvinceTable m_provinces;
 };

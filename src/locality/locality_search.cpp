@@ -83,7 +83,7 @@ void LocalitySearch::blankNotes(int count)
 bool LocalitySearch::openModeFiles(const SearchModeInfo &files, LocalityDatabase::ModeFiles &opened)
 {
     const int rows = m_list->rowsPerPage();
-    opened = m_db.openWindowMode(files.mode);
+    opened = m_db.openModeFiles(files.mode);
     if (!files.ordersLocalities() && !opened.order.isOpen()) {
         showMessage(files.orderMissing, Application::instance().title(), MessageIcon::Error);
         blankNotes(rows + 1);

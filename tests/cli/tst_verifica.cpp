@@ -486,6 +486,13 @@ private slots:
         QTest::newRow("a number where a point saw its code")
             << QStringList{"--via", "milano", "--csv", "via crescenzago, 113"} << QByteArray()
             << numberHeader + "CRESCENZAGO,VIA,113,\"20132\",C.A.P. DEL CIVICO,20132 al n. 113 (schools)\r\n" << 0 << "";
+        QTest::newRow("an address longer than the search field, the parts of the building after its number")
+            << QStringList{"--via", "milano", "--csv", "via crescenzago 113 interno 2 scala b piano terzo"}
+            << QByteArray()
+            << numberHeader + "CRESCENZAGO,VIA,113,\"20132\",C.A.P. DEL CIVICO,20132 al n. 113 (schools)\r\n" << 0 << "";
+        QTest::newRow("an address longer than the search field that names no street")
+            << QStringList{"--via", "milano", "--csv", "1' traversa privata via crescenzago 113"} << QByteArray()
+            << QByteArray("via,denominazione,cap\r\n") << 1 << "nessuna voce inizia con";
         QTest::newRow("a number no evidence covers: the street's codes and the nearest")
             << QStringList{"--via", "milano", "--csv", "crescenzago 200"} << QByteArray()
             << numberHeader + "CRESCENZAGO,VIA,200,\"20131 20132\",\"C.A.P. DELLA VIA, CIVICO NON VERIFICATO\","

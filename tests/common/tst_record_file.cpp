@@ -68,6 +68,8 @@ private slots:
                                                      << "Record 4 fuori dal file live.dat (2 record)";
         QTest::newRow("shrunk, reading on") << 2 << "seek:1 next end next" << "bb end " + past;
         QTest::newRow("shrunk, own report") << 2 << "inside:1 inside:2 count" << "bb none 2";
+        QTest::newRow("shrunk, by number") << 2 << "no:2 no:3" << "bb Nota 3 fuori dal file live.dat (2 record)";
+        QTest::newRow("grown, by number") << 6 << "no:6 no:0" << "ff Nota 0 fuori dal file live.dat (6 record)";
         QTest::newRow("emptied") << 0 << "seek:0 end inside:0" << "end none";
         QTest::newRow("grown") << 6 << "at:5 end next" << "ff end " + past;
         QTest::newRow("grown, sought to the new end") << 6 << "seek:6 end inside:4" << "end ee";
@@ -90,6 +92,8 @@ private slots:
                     seen << file.readAt(n);
                 else if (step.startsWith("seek:"))
                     file.seek(n);
+                else if (step.startsWith("no:"))
+                    seen << file.number(n, QStringLiteral("Nota"));
                 else if (step.startsWith("inside:"))
                     seen << file.readIfInside(n).value_or("none");
                 else if (step == "next")
@@ -200,6 +204,11 @@ private slots:
             QVERIFY_THROWS_EXCEPTION(IoError, file.readAt(outside));
         QCOMPARE(file.readCount(), count);
         QVERIFY(file.fileName() == QStringLiteral("memory.dat"));
+        // By a stored 1-based number: 0, negative and past the end are outside.
+        for (const int outside : {0, -1, count + 1})
+            QVERIFY_THROWS_EXCEPTION(IoError, file.number(outside, QStringLiteral("Nota")));
+        if (count > 0)
+            QCOMPARE(file.number(count, QStringLiteral("Nota")), bytes.mid((count - 1) * step, step));
         QCOMPARE(bytes, original);
     }
 
