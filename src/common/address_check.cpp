@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 #include <limits>
@@ -19,6 +20,31 @@
 namespace zelvora {
 
 namespace {
+
+// A locality as lists write it besides its name: with its province in
+// brackets (Vigonza (PD)), or in both its languages (Bolzano/Bozen,
+// Bolzano - Bozen). Each reading gives a name and the province it names.
+struct LocalityReading
+{
+    QString name;
+    QString pv;
+};
+
+QList<LocalityReading> otherReadings(const QString &locality)
+{
+    static const QRegularExpression bracket(QStringLiteral("^(.*\\S)\\s*\\(\\s*([A-Za-z]{2})\\s*\\)$"));
+    static const QRegularExpression languages(QStringLiteral("\\s*/\\s*|\\s+-\\s+"));
+    QList<LocalityReading> readings;
+    LocalityReading whole{locality.trimmed(), {}};
+    if (const QRegularExpressionMatch m = bracket.match(whole.name); m.hasMatch()) {
+        whole = {m.captured(1), m.captured(2).toUpper()};
+        readings << whole;
+    }
+    if (const QStringList parts = whole.name.split(languages, Qt::SkipEmptyParts); parts.size() == 2)
+        for (const QString &part : parts)
+            readings.append({part, whole.pv});
+    return readings;
+}
 
 QString missingFile(const QString &path)
 {
@@ -448,7 +474,7 @@ Verdict AddressCheck::check(const QString &locality, const QString &pvText, cons
                             const QString &address)
 {
     Verdict v;
-    const QString key = nameKey(locality);
+    QString key = nameKey(locality);
     if (key.isEmpty()) {
         v.outcome = Verdict::InvalidRow;
         v.note = QStringLiteral("manca la località");
@@ -459,7 +485,15 @@ Verdict AddressCheck::check(const QString &locality, const QString &pvText, cons
     if (pv.size() > 2)
         pv = m_provinceByName.value(nameKey(pv), pv);
     const QString cap = capText.trimmed();
-    const QList<int> found = rowsNamed(key, pv);
+    QList<int> found = rowsNamed(key, pv);
+    for (const LocalityReading &r : found.isEmpty() ? otherReadings(locality) : QList<LocalityReading>()) {
+        const QString pvOf = pv.isEmpty() ? r.pv : pv;
+        if (found = rowsNamed(nameKey(r.name), pvOf); !found.isEmpty()) {
+            key = nameKey(r.name);
+            pv = pvOf;
+            break;
+        }
+    }
     if (found.isEmpty())
         return unknownLocality(locality, key, pv);
 

@@ -352,39 +352,31 @@ QList<int> NameSuggester::suggest(const QString &typed, int count, const std::fu
     return items;
 }
 
-std::vector<std::pair<int, int>> NameSuggester::nearest(const QString &key, const QStringList &words) const
+QHash<int, int> NameSuggester::holdingEveryWord(const QString &key, const QStringList &words) const
 {
-    // The further a name may be, the longer the text typed.
-    const int limit = key.size() <= 4 ? 1 : key.size() <= 8 ? 2 : 3;
-    QHash<int, int> distance; // entry -> its distance
-
     // Names that hold every typed word whole are as near as one typing error.
-    if (!words.isEmpty()) {
-        QList<int> holding;
-        bool first = true;
-        for (const QString &w : words) {
-            const QList<int> with = m_byWord.value(w);
-            if (first) {
-                holding = with;
-                first = false;
-            } else {
-                QList<int> both;
-                std::set_intersection(holding.begin(), holding.end(), with.begin(), with.end(), std::back_inserter(both));
-                holding = both;
-            }
-            if (holding.isEmpty())
-                break;
-        }
-        for (const int entry : std::as_const(holding))
-            distance.insert(entry, m_entries[entry].key == key ? 0 : 1);
+    QHash<int, int> distance;
+    if (words.isEmpty())
+        return distance;
+    QList<int> holding = m_byWord.value(words.first());
+    for (qsizetype i = 1; i < words.size() && !holding.isEmpty(); ++i) {
+        const QList<int> with = m_byWord.value(words.at(i));
+        QList<int> both;
+        std::set_intersection(holding.begin(), holding.end(), with.begin(), with.end(), std::back_inserter(both));
+        holding = both;
     }
+    for (const int entry : std::as_const(holding))
+        distance.insert(entry, m_entries[entry].key == key ? 0 : 1);
+    return distance;
+}
 
+void NameSuggester::addWithinDistance(const QString &key, int limit, QHash<int, int> &distance) const
+{
     // Names within the edit distance: only those that share enough of the
     // key's three-letter pieces to be within the limit are compared.
     const DistanceFrom from(key);
     const auto consider = [&](int entry) {
-        const Entry &e = m_entries[entry];
-        const int d = from.to(e.key, limit);
+        const int d = from.to(m_entries[entry].key, limit);
         if (d <= limit) {
             const auto found = distance.find(entry);
             if (found == distance.end())
@@ -417,21 +409,29 @@ std::vector<std::pair<int, int>> NameSuggester::nearest(const QString &key, cons
         for (int entry = 0; entry < static_cast<int>(m_entries.size()); ++entry)
             if (std::abs(m_entries[entry].key.size() - key.size()) <= limit)
                 consider(entry);
-    } else {
-        m_shared.resize(m_entries.size());
-        std::vector<int> touched;
-        for (const std::vector<int> *list : lists) {
-            for (const int entry : *list) {
-                if (m_shared[entry]++ == 0)
-                    touched.push_back(entry);
-            }
-        }
-        for (const int entry : touched) {
-            if (m_shared[entry] >= needed)
-                consider(entry);
-            m_shared[entry] = 0;
+        return;
+    }
+    m_shared.resize(m_entries.size());
+    std::vector<int> touched;
+    for (const std::vector<int> *list : lists) {
+        for (const int entry : *list) {
+            if (m_shared[entry]++ == 0)
+                touched.push_back(entry);
         }
     }
+    for (const int entry : touched) {
+        if (m_shared[entry] >= needed)
+            consider(entry);
+        m_shared[entry] = 0;
+    }
+}
+
+std::vector<std::pair<int, int>> NameSuggester::nearest(const QString &key, const QStringList &words) const
+{
+    // The further a name may be, the longer the text typed.
+    const int limit = key.size() <= 4 ? 1 : key.size() <= 8 ? 2 : 3;
+    QHash<int, int> distance = holdingEveryWord(key, words); // entry -> its distance
+    addWithinDistance(key, limit, distance);
     // The nearest few are kept: a short word held by thousands of names
     // would otherwise fill the memory of the cache.
     std::vector<std::pair<int, int>> near;

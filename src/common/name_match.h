@@ -67,6 +67,10 @@ private:
     };
     // Every entry within reach of a key, with its distance.
     std::vector<std::pair<int, int>> nearest(const QString &key, const QStringList &words) const;
+    // The entries that hold every word, at distance 0 (the key itself) or 1.
+    QHash<int, int> holdingEveryWord(const QString &key, const QStringList &words) const;
+    // Adds the entries within `limit` edits of the key, each at its distance.
+    void addWithinDistance(const QString &key, int limit, QHash<int, int> &distance) const;
 
     static constexpr qsizetype kCacheSize = 4096;
     static constexpr std::size_t kKept = 64; // nearest entries kept for a key

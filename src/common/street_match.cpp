@@ -1390,6 +1390,27 @@ private:
     bool m_lastWordCut;
 };
 
+// An ordinal before the designation: "1' TRAVERSA PRIVATA X" is the
+// TRAVERSA PRIVATA X, or the first of them.
+namespace {
+
+QList<StreetMatcher::Candidate> ordinalReadings(const QList<Token> &tokens,
+                                                const StreetMatcher::Designations &designations, bool lastWordCut)
+{
+    if (tokens.size() <= 2 || !tokens.first().number() || designationAt(tokens, 1, designations).second == 0)
+        return {};
+    QList<Token> moved = tokens.mid(1);
+    const auto [designation, at] = designationsAt(moved, 0, designations).first();
+    StreetMatcher::Readings after(moved, designations, lastWordCut);
+    after.add(designation, at, moved.size());
+    moved.insert(at, tokens.first());
+    StreetMatcher::Readings numbered(moved, designations, lastWordCut);
+    numbered.add(designationsAt(moved, 0, designations).first().first, at, moved.size());
+    return numbered.list + after.list;
+}
+
+} // namespace
+
 QList<StreetMatcher::Candidate> StreetMatcher::candidates(const QString &given, const QString &plain,
                                                           bool lastWordCut, bool every) const
 {
@@ -1430,19 +1451,8 @@ QList<StreetMatcher::Candidate> StreetMatcher::candidates(const QString &given, 
                 inner.add(designation, at, without.size());
         readings.list += inner.list;
     }
-    // An ordinal before the designation: "1' TRAVERSA PRIVATA X" is the
-    // TRAVERSA PRIVATA X, or the first of them.
-    if (given.isEmpty() && tokens.size() > 2 && tokens.first().number()
-        && designationAt(tokens, 1, m_designations).second > 0) {
-        QList<Token> moved = tokens.mid(1);
-        const qsizetype at = designationsAt(moved, 0, m_designations).first().second;
-        Readings after(moved, m_designations, lastWordCut);
-        after.add(designationsAt(moved, 0, m_designations).first().first, at, moved.size());
-        moved.insert(at, tokens.first());
-        Readings numbered(moved, m_designations, lastWordCut);
-        numbered.add(designationsAt(moved, 0, m_designations).first().first, at, moved.size());
-        readings.list += numbered.list + after.list;
-    }
+    if (given.isEmpty())
+        readings.list += ordinalReadings(tokens, m_designations, lastWordCut);
     // A state or provincial road by its number, as the city names it: "SS 5
     // TIBURTINA", "STATALE 148 PONTINA" for VIA TIBURTINA, VIA PONTINA.
     if (given.isEmpty()) {

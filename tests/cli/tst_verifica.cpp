@@ -134,6 +134,11 @@ private slots:
         QTest::newRow("CAP MANCANTE: the one code; case and accents ignored, the accented name shown")
             << check << semicolons + "cantu';co;\n" << semicolonsOut + "cantu';co;;CAP MANCANTE;22063;CANTÙ;CO;\n"
             << 1 << "CAP MANCANTE";
+        QTest::newRow("OK: the name in both its languages, the province in brackets after the name")
+            << check << semicolons + "Bolzano/Bozen;BZ;39100\nBolzano - Bozen;;39100\nFiumicino (RM);;00054\n"
+            << semicolonsOut + "Bolzano/Bozen;BZ;39100;OK;;BOLZANO;BZ;\nBolzano - Bozen;;39100;OK;;BOLZANO;BZ;\n"
+                               "Fiumicino (RM);;00054;OK;;FIUMICINO;RM;\n"
+            << 0 << "";
         QTest::newRow("CAP MANCANTE: every code")
             << check << semicolons + "ROMA;RM; \n" << semicolonsOut + "ROMA;RM; ;CAP MANCANTE;00184 00187 00195;ROMA;RM;\n"
             << 1 << "";
