@@ -130,6 +130,14 @@ private slots:
             return;
         QCOMPARE(LocalityRecord::decode(db.inOrder(searchMode, found.start)).locality, locality);
         QCOMPARE(db.key(searchMode, found.start), key);
+        // With the files kept open, as a window reads them, the same record.
+        LocalityDatabase window;
+        QVERIFY(window.openFiles(m_dir.path()));
+        QCOMPARE(window.openMode(searchMode), QString());
+        const Found kept = window.find(searchMode, text);
+        QCOMPARE(kept.start, found.start);
+        QCOMPARE(window.key(searchMode, kept.start), key);
+        QVERIFY(window.orderFile(searchMode).isOpen());
     }
 
     void databaseWithoutAModeFileNamesIt()

@@ -118,6 +118,13 @@ private slots:
             wholeNotes << directory.note(directory.record(i));
         QCOMPARE(wholeNotes, opened ? notes : QStringList());
         QCOMPARE(test::firstRecordsOf(directory.prefixIndex()), test::firstRecordsOf(m_files.prefixIndex()));
+        // Read whole, the same again.
+        directory.open(city, StreetDirectory::Reading::Whole);
+        QCOMPARE(directory.isOpen(), opened);
+        QCOMPARE(directory.notesAvailable(), outcome == CityOutcome::Opened);
+        for (int i = 0; i < directory.count(); ++i)
+            QCOMPARE(directory.note(directory.record(i)), wholeNotes.at(i));
+        QCOMPARE(test::firstRecordsOf(directory.prefixIndex()), test::firstRecordsOf(m_files.prefixIndex()));
     }
 
     void aProgramInTheRootNamesItsCityFilesFromTheRoot()
