@@ -2,8 +2,11 @@
 // province table, with the exact messages for missing files.
 #include "app/application.h"
 #include "locality/main_window.h"
+#include "main/program_windows.h"
+#include "support/controls.h"
 #include "support/fixtures.h"
 #include "support/recording_message_boxes.h"
+#include "support/seams.h"
 
 #include <QDir>
 #include <QFile>
@@ -82,6 +85,33 @@ private slots:
         QVERIFY(window->provinces().provincesLoaded);
         QVERIFY(window->provinces().provinceCodes.isEmpty());
         QVERIFY(window->provinces().provinceNames.isEmpty());
+    }
+
+    // The main window as the program makes it opens the street window from
+    // its menu; each list tells where it reads.
+    void programWindowsAreWired()
+    {
+        QTemporaryDir dir;
+        QVERIFY(buildFolder(dir.path()) && QDir(dir.path()).mkdir("zone"));
+        test::RecordingMessageBoxes boxes;
+        const std::unique_ptr<QWidget> window = makeMainWindow(dir.path());
+        test::control<QAction>(window.get(), "perCAP1")->trigger();
+        const ListReading main = mainWindowReading(*window);
+        QVERIFY(main.open);
+        QCOMPARE(main.count, 2);
+        QCOMPARE(main.mode, SearchMode::Cap);
+        QCOMPARE(main.position, 2); // the first page read, and the record after it tried
+        QString opened;
+        ListReading streets{true};
+        test::onNextModal([&](QDialog *dialog) {
+            opened = dialog->objectName();
+            streets = streetWindowReading(*dialog);
+        });
+        test::control<QAction>(window.get(), "Stradari1")->trigger();
+        QCOMPARE(opened, "Zone");
+        QVERIFY(!streets.open); // no city picked yet
+        QCOMPARE(streets.rowsPerPage, 7);
+        QCOMPARE(main.rowsPerPage, 8);
     }
 
     void dataFolderBecomesCurrentAndProvincesLoad()
