@@ -110,4 +110,22 @@ Found findText(const QString &text, SearchSource &source)
     return found;
 }
 
+Found findText(const QString &text, const PrefixIndex &index, int recordCount, int keyLength,
+               const std::function<QString(int index)> &key)
+{
+    struct Source : SearchSource
+    {
+        const PrefixIndex &index;
+        int records, length;
+        const std::function<QString(int)> &keyOf;
+        Source(const PrefixIndex &i, int r, int l, const std::function<QString(int)> &k)
+            : index(i), records(r), length(l), keyOf(k) {}
+        const PrefixIndex &prefixIndex() const override { return index; }
+        int recordCount() const override { return records; }
+        int keyLength() const override { return length; }
+        QString key(int at) override { return keyOf(at); }
+    } source(index, recordCount, keyLength, key);
+    return findText(text, source);
+}
+
 } // namespace zelvora

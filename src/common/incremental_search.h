@@ -85,5 +85,8 @@ struct Found
     int start = 0;
 };
 Found findText(const QString &text, SearchSource &source);
+// The same over an index, the records it groups, and their keys.
+Found findText(const QString &text, const PrefixIndex &index, int recordCount, int keyLength,
+               const std::function<QString(int index)> &key);
 
 } // namespace zelvora

@@ -6,25 +6,6 @@
 
 namespace zelvora {
 
-namespace {
-
-// A mode's order as an incremental search reads it.
-class ModeSource : public SearchSource
-{
-public:
-    ModeSource(const LocalityDatabase &db, SearchMode mode) : m_db(db), m_mode(mode) {}
-    const PrefixIndex &prefixIndex() const override { return m_db.prefixIndex(m_mode); }
-    int recordCount() const override { return m_db.orderCount(m_mode); }
-    int keyLength() const override { return searchModeInfo(m_mode).keyLength; }
-    QString key(int index) override { return m_db.key(m_mode, index); }
-
-private:
-    const LocalityDatabase &m_db;
-    SearchMode m_mode;
-};
-
-} // namespace
-
 QString ProvinceTable::nameOf(const QString &pv) const
 {
     QString name;
@@ -150,8 +131,8 @@ QString LocalityDatabase::key(SearchMode mode, int index) const
 
 Found LocalityDatabase::find(SearchMode mode, const QString &text) const
 {
-    ModeSource source(*this, mode);
-    return findText(text, source);
+    return findText(text, prefixIndex(mode), orderCount(mode), searchModeInfo(mode).keyLength,
+                    [&](int index) { return key(mode, index); });
 }
 
 qint64 LocalityDatabase::reads() const

@@ -3,25 +3,7 @@
 #include "common/io_error.h"
 #include "common/short_string.h"
 
-
 namespace zelvora {
-
-namespace {
-
-class StreetSource : public SearchSource
-{
-public:
-    explicit StreetSource(const StreetDirectory &streets) : m_streets(streets) {}
-    const PrefixIndex &prefixIndex() const override { return m_streets.prefixIndex(); }
-    int recordCount() const override { return m_streets.count(); }
-    int keyLength() const override { return streetfiles::kKeyLength; }
-    QString key(int index) override { return m_streets.key(index); }
-
-private:
-    const StreetDirectory &m_streets;
-};
-
-} // namespace
 
 void StreetDirectory::open(const CityFiles &city, Reading reading)
 {
@@ -110,8 +92,7 @@ QString StreetDirectory::note(int noteNo) const
 
 Found StreetDirectory::find(const QString &text) const
 {
-    StreetSource source(*this);
-    return findText(text, source);
+    return findText(text, m_index, count(), streetfiles::kKeyLength, [this](int index) { return key(index); });
 }
 
 } // namespace zelvora
