@@ -455,19 +455,58 @@ bool wordsFit(const StreetWord &typed, const StreetWord &word)
 
 // Every typed word fitted to a word of the street, each used once, in any
 // order: the street word of each typed word, or an empty list.
-bool assign(const QList<StreetWord> &typed, const QList<StreetWord> &words, qsizetype i, QList<int> &used)
+// Whether the typed words from `from` on can each take a street word of their
+// own that they fit (`fits`), among those `owner` leaves free (-1; -2 is
+// taken by a word before `from`): one augmenting path per typed word.
+bool canAssign(const QList<QList<int>> &fits, qsizetype from, QList<int> owner)
 {
-    if (i == typed.size())
-        return true;
-    for (int j = 0; j < words.size(); ++j) {
-        if (!used.contains(j) && wordsFit(typed.at(i), words.at(j))) {
-            used.append(j);
-            if (assign(typed, words, i + 1, used))
+    QList<bool> seen;
+    const auto augment = [&](const auto &self, int t) -> bool {
+        for (const int j : fits.at(t)) {
+            if (seen[j] || owner[j] == -2)
+                continue;
+            seen[j] = true;
+            if (owner[j] == -1 || self(self, owner[j])) {
+                owner[j] = t;
                 return true;
-            used.removeLast();
+            }
         }
+        return false;
+    };
+    for (qsizetype t = from; t < fits.size(); ++t) {
+        seen.fill(false, owner.size());
+        if (!augment(augment, static_cast<int>(t)))
+            return false;
     }
-    return false;
+    return true;
+}
+
+// Each typed word takes a street word of its own that it fits: for each in
+// turn the first that leaves the others an assignment, which is the one a
+// search in that order finds first, without trying every order when none
+// exists (an address that repeats its words). used[i] is typed word i's.
+bool assign(const QList<StreetWord> &typed, const QList<StreetWord> &words, QList<int> &used)
+{
+    QList<QList<int>> fits(typed.size());
+    for (qsizetype i = 0; i < typed.size(); ++i)
+        for (int j = 0; j < words.size(); ++j)
+            if (wordsFit(typed.at(i), words.at(j)))
+                fits[i] << j;
+    QList<int> owner(words.size(), -1);
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        const auto free = [&](int j) {
+            owner[j] = -2;
+            if (canAssign(fits, i + 1, owner))
+                return true;
+            owner[j] = -1;
+            return false;
+        };
+        const auto j = std::find_if(fits.at(i).begin(), fits.at(i).end(), [&](int j) { return owner[j] == -1 && free(j); });
+        if (j == fits.at(i).end())
+            return false;
+        used << *j;
+    }
+    return true;
 }
 
 // Whether the street words left over are given names an address may leave
@@ -526,7 +565,7 @@ bool looseFit(const QList<StreetWord> &typed, const QList<StreetWord> &words, co
     if (!whole)
         return false;
     QList<int> used;
-    return assign(typed, words, 0, used) && leftOutAreGivenNames(typed, words, dropped, used);
+    return assign(typed, words, used) && leftOutAreGivenNames(typed, words, dropped, used);
 }
 
 } // namespace
