@@ -24,11 +24,12 @@ int main(int argc, char **argv)
     datac::Sources sources = datac::readSources(source + QStringLiteral("/localities.csv"),
                                                 source + QStringLiteral("/provinces.csv"), faults);
     const qsizetype bundled = sources.localities.size();
-    // locacap.cod numbers its entries too: a copy keeps its postal code while
-    // that order has room, and goes without one after.
+    // locacap.cod numbers its entries too, one for each of a locality's codes
+    // and its own code: a copy keeps its postal code while that order has
+    // room, and goes without one after.
     qsizetype capEntries = 0;
     for (const datac::LocalitySource &locality : sources.localities)
-        capEntries += locality.codes.size();
+        capEntries += locality.codes.size() + (!locality.cap.isEmpty() && !locality.codes.contains(locality.cap));
     for (qsizetype i = 0; sources.localities.size() < kMaxRecordNumber && bundled > 0; ++i) {
         datac::LocalitySource copy = sources.localities[i % bundled];
         // A name of its own, as long as the field allows.
