@@ -440,7 +440,9 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 41;
     Application::instance().reset();
-    const QString folder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(ZELVORA_DATA_FOLDER);
+    // Absolute, as the window is given the folder after it is made current.
+    const QString folder =
+        QDir(argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(ZELVORA_DATA_FOLDER)).absolutePath();
     QDir::setCurrent(folder);
     Bench bench(folder);
     bench.runAll(repetitions);

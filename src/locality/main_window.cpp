@@ -36,7 +36,9 @@ constexpr int kRowHeight = 17;
 
 TCapF::TCapF(const QString &dataFolder, QWidget *parent) : QMainWindow(parent)
 {
-    m_settings.dataFolder = dataFolder;
+    // Made absolute: the data folder becomes the current folder at start-up,
+    // after which a relative path would name another folder.
+    m_settings.dataFolder = QDir(dataFolder).absolutePath();
     setObjectName(QStringLiteral("CapF"));
     setWindowTitle(QStringLiteral("Zelvora"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -53,7 +55,7 @@ TCapF::TCapF(const QString &dataFolder, QWidget *parent) : QMainWindow(parent)
     if (Application::instance().guardsInstances())
         clones->Loaded();
 
-    m_search = std::make_unique<LocalitySearch>(LocalitySearch::Controls{Label2, this, dataFolder}, m_state, m_rows);
+    m_search = std::make_unique<LocalitySearch>(LocalitySearch::Controls{Label2, this, m_settings.dataFolder}, m_state, m_rows);
     m_search->attach(*m_pane);
     aboutBoxFactory = [](QWidget *owner) { return std::make_unique<TAboutBox>(owner); };
     m_pane->onOpen = [this] { StringGrid1DblClick(); };
