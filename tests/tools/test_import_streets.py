@@ -209,6 +209,7 @@ class WholeRun(unittest.TestCase):
                   "Denominazione_lingua1", "Denominazione_lingua2", "codice_belfiore", "codice_regione"],
                   [(1, 1, "VIA", "CA' ROSSA", "", "", "L736", "05"),
                    (2, 2, "CAMPO", "SAN POLO", "", "", "L736", "05"),
+                   (20, 20, "SESTIERE", "SAN POLO", "", "", "L736", "05"),
                    (3, 3, "VIA", "MIRANESE", "", "", "L736", "05"),
                    (4, 4, "VIA", "TORINO", "", "", "L736", "05"),
                    (7, 7, "VIA", "TREDICI AVIATORI ITALIANI CADUTI A KINDU IN CONGO", "", "", "L736", "05"),
@@ -284,6 +285,11 @@ class WholeRun(unittest.TestCase):
             write(src, imp.SOURCES["venezia_osm"], ["belfiore", "comune", "osm_type", "osm_id", "addr_street",
                   "addr_place", "addr_housenumber", "addr_postcode", "addr_city"],
                   [("L736", "Venezia", "node", "1", "", "San Polo", "2902", "30125", ""),
+                   # A calle the archive lacks: the sestiere is the address; a
+                   # campo it holds is its own street.
+                   ("L736", "Venezia", "node", "3", "Calle dei Saoneri", "San Polo", "2730", "30125", ""),
+                   ("L736", "Venezia", "node", "4", "Calle Bernardo", "", "San Polo 2195", "30125", ""),
+                   ("L736", "Venezia", "node", "5", "Campo San Polo", "San Polo", "2", "30125", ""),
                    ("L736", "Venezia", "node", "2", "Via Ca' Rossa", "", "9", "30174", "")])
             for key, header in [("milano_register", ["CODICE_VIA", "AREA", "DESCRIZIONE_VIA", "CIVICO",
                                                      "BARRATO", "CAP", "SEZIONE", "MUNICIPIO"]),
@@ -317,7 +323,8 @@ class WholeRun(unittest.TestCase):
                 ["TORINO", "VIA", "", "30172", "", "", "schools"]])
             self.assertEqual(rows("venezia"), [
                 ["MIRANESE", "VIA", "", "", "", imp.NO_CODE_NOTE, ""],
-                ["SAN POLO", "CAMPO", "", "30125", "", "", "schools"],
+                ["SAN POLO", "CAMPO", "", "30125", "", "", "osm+schools"],
+                ["SAN POLO", "SESTIERE", "", "30125", "", "", "osm"],
                 ["TREDICI AVIATORI ITALIANI CADUTI A KIN 2", "VIA", "", "", "", imp.NO_CODE_NOTE, ""],
                 ["TREDICI AVIATORI ITALIANI CADUTI A KINDU", "VIA", "", "", "", imp.NO_CODE_NOTE, ""]])
             # Fuel stations disagree with Bologna's register: they only confirm.
@@ -357,7 +364,11 @@ class WholeRun(unittest.TestCase):
                 ["CA' ROSSA", "VIA", "5", "5", "T", "30171", "schools", "P"],
                 ["CA' ROSSA", "VIA", "9", "9", "T", "30174", "osm", "P"],
                 ["TORINO", "VIA", "1", "1", "T", "30172", "schools", "P"]])
-            self.assertEqual(evidence_rows("venezia")[1:], [["SAN POLO", "CAMPO", "2", "2", "T", "30125", "schools", "P"]])
+            self.assertEqual(evidence_rows("venezia")[1:], [
+                ["SAN POLO", "CAMPO", "2", "2", "T", "30125", "osm+schools", "P"],
+                ["SAN POLO", "SESTIERE", "2195", "2195", "T", "30125", "osm", "P"],
+                ["SAN POLO", "SESTIERE", "2730", "2730", "T", "30125", "osm", "P"],
+                ["SAN POLO", "SESTIERE", "2902", "2902", "T", "30125", "osm", "P"]])
             # Each row names its archive street, whose points are the evidence behind it.
             with open(os.devnull, "w") as quiet:
                 stdout, sys.stdout = sys.stdout, quiet

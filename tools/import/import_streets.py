@@ -551,8 +551,11 @@ def register_number(civico, barrato):
 def address_rows(src):
     """Every address row of the address sources that lies in one of the
     municipalities: (belfiore, source, designation or None, street text,
-    house number text, code, district, register?)."""
+    house number text, code, district, register?), and the other address of
+    those rows that have one, by row index: (street text, house number
+    text), to be read where the first names no street of the archive."""
     rows = []
+    fallbacks = {}
     for r in read_csv(os.path.join(src, SOURCES["bologna"])):
         if r["belfiore"] == "A944" and not r["data_cessazione"]:
             number = r["civico"] + (("/" + r["subciv"]) if r["subciv"] else "")
@@ -588,8 +591,11 @@ def address_rows(src):
             rows.append((r["belfiore"], "offices", None, r["via"], r["civico"], r["cap"], "", False))
     for r in read_csv(os.path.join(src, SOURCES["venezia_osm"])):
         if r["belfiore"] == "L736":
-            rows.append(("L736", "venezia_osm", None, r["addr_street"], r["addr_housenumber"],
-                         r["addr_postcode"], "", False))
+            sestiere = venetian_sestiere(r["addr_place"], r["addr_housenumber"])
+            if sestiere and r["addr_street"].strip():
+                fallbacks[len(rows)] = sestiere
+            street, number = (r["addr_street"], r["addr_housenumber"]) if r["addr_street"].strip() or not sestiere else sestiere
+            rows.append(("L736", "venezia_osm", None, street, number, r["addr_postcode"], "", False))
     for r in read_csv(os.path.join(src, SOURCES["libraries"])):
         # The street and number are typed together: the number is what
         # follows the street part.
@@ -612,7 +618,7 @@ def address_rows(src):
                 typed = unmangled(r["indirizzo_originale"])
                 rows.append((r["belfiore"], key, None, street_part(unmangled(r["via"]), typed),
                              r["civico"], r["cap"], "", False))
-    return rows
+    return rows, fallbacks
 
 
 def unmangled(text):
@@ -635,6 +641,28 @@ def street_part(street, typed):
     if " " in street.strip() or not m:
         return street
     return "%s %s" % (street.strip(), max(m.group(1).strip(), m.group(2).strip(" ,"), key=len))
+
+
+# The sestieri of Venezia's historic centre: a house there is addressed by
+# its sestiere and a number that runs through the whole sestiere (SAN MARCO
+# 1092), whatever calle it stands on.
+SESTIERI = ("CANNAREGIO", "CASTELLO", "SAN MARCO", "SAN POLO", "SANTA CROCE", "DORSODURO", "GIUDECCA")
+
+
+def venetian_sestiere(place, number):
+    """The sestiere and its house number that a Venezia OpenStreetMap node
+    gives in addr:place or with its number ("Castello 5364", "1516
+    Dorsoduro"), as an address (street, number); None outside the historic
+    centre. A node there may name its calle too, which the archive holds for
+    some calli only."""
+    named = strip_accents(number).upper()
+    for sestiere in SESTIERI:
+        m = re.fullmatch(r"\s*(?:%s\s+(\S+)|(\S+)\s+%s)\s*" % (sestiere, sestiere), named)
+        if m:
+            return "SESTIERE " + sestiere, m.group(1) or m.group(2)
+    if strip_accents(place).strip().upper() in SESTIERI:
+        return "SESTIERE " + place.strip().upper(), number
+    return None
 
 
 def number_after(text):
@@ -737,7 +765,7 @@ def build(src):
         if r["codice_belfiore"] in MUNICIPALITIES and r["DUF"].strip():
             streets[r["codice_belfiore"]].add((r["DUG"].strip().upper(), r["DUF"].strip().upper()))
 
-    rows = address_rows(src)
+    rows, fallbacks = address_rows(src)
     geonames = read_csv(find_geonames(src))
     own = own_codes(geonames,
                     [(b, c, "schools") for b, s, _, _, _, c, _, _ in rows if s == "schools"],
@@ -751,6 +779,12 @@ def build(src):
     log = defaultdict(Counter)     # (source file, file base) -> rows, matched, ...
     examples = defaultdict(list)   # file base -> unmatched addresses
     matches = match_addresses(rows, streets)
+    for i, (street, number) in fallbacks.items():
+        belfiore, source, designation, text, _, code, district, is_register = rows[i]
+        m = matches.get(address_key(belfiore, source, designation, text))
+        if not (m and m.street):
+            rows[i] = (belfiore, source, designation, street, number, code, district, is_register)
+    matches.update(match_addresses([rows[i] for i in fallbacks], streets))
     matching = Matching()
     for belfiore, source, designation, text, number, code, district, is_register in rows:
         if len(text) > 100:
