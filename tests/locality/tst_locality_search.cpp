@@ -9,14 +9,6 @@ using namespace zelvora;
 using namespace zelvora::test;
 
 namespace {
-QStringList numberedNames(int from, int to)
-{
-    QStringList names;
-    for (int i = from; i <= to; ++i)
-        names << QStringLiteral("P%1").arg(i, 3, 10, QLatin1Char('0'));
-    return names;
-}
-
 QList<LocalitySource> towns()
 {
     return {{.locality = "RO", .province = "FE", .cap = "44030"},

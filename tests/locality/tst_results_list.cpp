@@ -11,16 +11,6 @@
 using namespace zelvora;
 using namespace zelvora::test;
 
-namespace {
-QStringList numbered(int from, int to)
-{
-    QStringList names;
-    for (int i = from; i <= to; ++i)
-        names << QStringLiteral("P%1").arg(i, 3, 10, QLatin1Char('0'));
-    return names;
-}
-} // namespace
-
 class TestResultsList : public QObject
 {
     Q_OBJECT
@@ -47,7 +37,7 @@ private slots:
         const qint64 before = f.reads();
         f.key(Qt::Key_PageDown);
         QCOMPARE(f.reads() - before, 16);
-        QCOMPARE(f.names(), numbered(8, 15));
+        QCOMPARE(f.names(), numberedNames(8, 15));
     }
 
     void scrollBarArrowsAndTrough()
@@ -60,7 +50,7 @@ private slots:
         const QRect bar = f.scrollBar()->rect();
         QTest::mouseClick(f.scrollBar(), Qt::LeftButton, {}, QPoint(bar.width() / 2, bar.height() - 4));
         QVERIFY(f.grid()->hasFocus());
-        QCOMPARE(f.names(), numbered(6, 13));
+        QCOMPARE(f.names(), numberedNames(6, 13));
         QCOMPARE(f.scrollBar()->position(), 14);
         // A stay keeps the proposal: the position goes down by the line step.
         f.scrollBar()->scrollEvent(SB_LINEUP);
@@ -69,7 +59,7 @@ private slots:
         f.scrollBar()->scrollEvent(SB_PAGEUP);
         QCOMPARE(f.grid()->row(), 0);
         f.scrollBar()->scrollEvent(SB_PAGEUP);
-        QCOMPARE(f.names(), numbered(0, 7));
+        QCOMPARE(f.names(), numberedNames(0, 7));
         QCOMPARE(f.scrollBar()->position(), 0);
     }
 
@@ -145,14 +135,14 @@ private slots:
         for (Qt::Key key : {Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageUp,
                             Qt::Key_Up, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down}) {
             f.key(key);
-            QCOMPARE(f.names(), numbered(0, 4));
+            QCOMPARE(f.names(), numberedNames(0, 4));
         }
         f.scrollBar()->setSliderDown(true);
         f.scrollBar()->setSliderPosition(5);
         f.scrollBar()->setSliderDown(false);
-        QCOMPARE(f.names(), numbered(0, 4));
+        QCOMPARE(f.names(), numberedNames(0, 4));
         test::control<QAction>(f.window, "perCAP1")->trigger();
-        QCOMPARE(f.names(), numbered(0, 4));
+        QCOMPARE(f.names(), numberedNames(0, 4));
         QVERIFY(f.boxes.requests.isEmpty());
     }
 
@@ -172,14 +162,14 @@ private slots:
         QCOMPARE(f.boxes.requests.size(), 1);
         QCOMPARE(f.boxes.requests[0].caption, "Zelvora");
         // The rows read before the fault stay on screen.
-        QCOMPARE(f.names(), numbered(8, 11));
+        QCOMPARE(f.names(), numberedNames(8, 11));
     }
 
     void heldScrollBarStopsAtTheFirstError_data()
     {
         QTest::addColumn<int>("fromBottom"); // where the mouse holds the scroll bar
         QTest::addColumn<QStringList>("left"); // the rows read before the error
-        QTest::newRow("bottom arrow: lines down") << 4 << numbered(11, 17);
+        QTest::newRow("bottom arrow: lines down") << 4 << numberedNames(11, 17);
         QTest::newRow("trough below the thumb: pages down") << 40 << QStringList{""};
     }
     void heldScrollBarStopsAtTheFirstError()
@@ -221,7 +211,7 @@ private slots:
         f.key(Qt::Key_PageDown);
         f.key(Qt::Key_PageDown);
         QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 2, bar->height() - 4));
-        QCOMPARE(f.names(), numbered(29, 36));
+        QCOMPARE(f.names(), numberedNames(29, 36));
         QCOMPARE(f.boxes.requests.size(), 1);
     }
 };

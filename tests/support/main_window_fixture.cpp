@@ -65,15 +65,30 @@ void MainWindowFixture::focusGrid() const
     QTest::keyClick(cerca(), Qt::Key_Return);
 }
 
+namespace {
+QString numberedName(int i)
+{
+    return QStringLiteral("P%1").arg(i, 3, 10, QLatin1Char('0'));
+}
+} // namespace
+
 QList<LocalitySource> numberedLocalities(int count)
 {
     QList<LocalitySource> rows;
     for (int i = 0; i < count; ++i)
-        rows.append({.locality = QStringLiteral("P%1").arg(i, 3, 10, QLatin1Char('0')),
+        rows.append({.locality = numberedName(i),
                      .province = "PV",
                      .cap = QStringLiteral("%1").arg(27000 + i),
                      .note = i % 5 == 0 ? QStringLiteral("NOTA %1").arg(i) : QString()});
     return rows;
+}
+
+QStringList numberedNames(int from, int to)
+{
+    QStringList names;
+    for (int i = from; i <= to; ++i)
+        names << numberedName(i);
+    return names;
 }
 
 } // namespace zelvora::test

@@ -48,5 +48,7 @@ void typeInto(QWidget *field, const QString &text);
 
 // `count` localities named P000, P001, ... in one province, every fifth with a note.
 QList<LocalitySource> numberedLocalities(int count);
+// The names of those from P`from` to P`to`, both included.
+QStringList numberedNames(int from, int to);
 
 } // namespace zelvora::test

@@ -109,10 +109,7 @@ DataFiles compileChanges(const ChangesSource &source, QList<Fault> &faults)
 {
     const qsizetype faultsBefore = faults.size();
     FieldEncoder enc(faults, source.file);
-    QList<QByteArray> records;
-    for (const ChangeSource &s : source.changes)
-        records.append(changeRecord(s, enc));
-    enc.checkCount(changesfile::kChanges, records.size());
+    QList<QByteArray> records = encodeRows(source.changes, enc, changesfile::kChanges, changeRecord);
     if (faults.size() > faultsBefore)
         return {};
     // The same rows give the same bytes whatever their order in the source.
@@ -124,10 +121,7 @@ DataFiles compileChanges(const ChangesSource &source, QList<Fault> &faults)
 
 bool compileChangesFolder(const ChangesSource &source, const QString &folder, QList<Fault> &faults)
 {
-    const DataFiles files = compileChanges(source, faults);
-    if (files.isEmpty())
-        return false;
-    return writeDataFiles(files, folder, faults);
+    return writeDataFiles(compileChanges(source, faults), folder, faults);
 }
 
 } // namespace zelvora::datac

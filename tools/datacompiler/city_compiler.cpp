@@ -249,8 +249,7 @@ DataFiles compileCity(const CitySource &city, const QString &base, QList<Fault> 
 
 bool compileCityFolder(const CitySource &city, const QString &folder, const QString &base, QList<Fault> &faults)
 {
-    const DataFiles files = compileCity(city, base, faults);
-    if (files.isEmpty() || !writeDataFiles(files, folder, faults))
+    if (!writeDataFiles(compileCity(city, base, faults), folder, faults))
         return false;
     // Without evidence the city has no evidence file, not one of its streets of before.
     const QString stale = QDir(folder).filePath(base + evidencefile::kSuffix);

@@ -11,6 +11,8 @@ namespace zelvora::datac {
 
 bool writeDataFiles(const DataFiles &files, const QString &folder, QList<Fault> &faults)
 {
+    if (files.isEmpty())
+        return false;
     if (!QDir().mkpath(folder)) {
         faults.append({folder, 0, QStringLiteral("cannot create the folder")});
         return false;

@@ -14,7 +14,8 @@ namespace zelvora::datac {
 using DataFiles = QMap<QString, QByteArray>;
 
 // Writes the files into `folder` (created when missing); each file is replaced
-// whole or not at all.
+// whole or not at all. No files (what a compiler gives on a fault) writes
+// nothing and is false.
 bool writeDataFiles(const DataFiles &files, const QString &folder, QList<Fault> &faults);
 
 // Groups records that share their first `keyLength` characters into prefix

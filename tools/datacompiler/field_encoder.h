@@ -37,6 +37,18 @@ private:
     QString m_file;
 };
 
+// Each source row encoded by `encode(row, enc)`, in the order of the rows;
+// `file`, which holds one record a row, must be able to number them.
+template <typename Row, typename Encode>
+auto encodeRows(const QList<Row> &rows, FieldEncoder &enc, const QString &file, Encode encode)
+{
+    QList<decltype(encode(rows.first(), enc))> encoded;
+    for (const Row &row : rows)
+        encoded.append(encode(row, enc));
+    enc.checkCount(file, encoded.size());
+    return encoded;
+}
+
 // Writes `bytes` as the short string `field` of `record`.
 void put(QByteArray &record, TextField field, const QByteArray &bytes);
 

@@ -175,10 +175,7 @@ DataFiles compileLocalities(const Sources &sources, QList<Fault> &faults)
 {
     const qsizetype faultsBefore = faults.size();
     FieldEncoder enc(faults, sources.localitiesFile);
-    QList<Locality> localities;
-    for (const LocalitySource &s : sources.localities)
-        localities.append(encodeLocality(s, enc));
-    enc.checkCount(localityfiles::kLocalities, localities.size());
+    QList<Locality> localities = encodeRows(sources.localities, enc, localityfiles::kLocalities, encodeLocality);
 
     // localita.loc in name order, then province and postal code; rows equal
     // in those go in the order of their other fields, so the same rows give
@@ -207,10 +204,7 @@ DataFiles compileLocalities(const Sources &sources, QList<Fault> &faults)
 
 bool compileDataFolder(const Sources &sources, const QString &folder, QList<Fault> &faults)
 {
-    const DataFiles files = compileLocalities(sources, faults);
-    if (files.isEmpty())
-        return false;
-    return writeDataFiles(files, folder, faults);
+    return writeDataFiles(compileLocalities(sources, faults), folder, faults);
 }
 
 } // namespace zelvora::datac
