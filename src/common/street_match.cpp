@@ -1111,15 +1111,17 @@ StreetMatcher::Match StreetMatcher::findPlain(const QString &designation, const 
         m.houseNumber = ownNumber(m, number, plain.left(start));
         return m;
     }
-    // Most addresses are found the strict way as they are written: the other
+    // A road by its number is found by its number or the street it is;
+    // most other addresses the strict way as they are written: the other
     // readings are made only for the rest.
-    Match m;
-    for (const Candidate &c : candidates(designation, plain, lastWordCut, false)) {
+    const std::optional<Match> road = designation.isEmpty() ? findRoad(plain, lastWordCut) : std::nullopt;
+    Match m = road.value_or(Match{});
+    for (const Candidate &c : road ? QList<Candidate>{} : candidates(designation, plain, lastWordCut, false)) {
         m = matchCandidate(c, Pass::Exact);
         if (m.street >= 0 || !m.alternatives.isEmpty())
             break;
     }
-    if (m.street < 0 && m.alternatives.isEmpty())
+    if (!road && m.street < 0 && m.alternatives.isEmpty())
         m = findCandidates(candidates(designation, plain, lastWordCut, true));
     // C. for CORSO, when no given name C. fits: "C. PRINCIPE ODDONE".
     static const QRegularExpression corso(QStringLiteral("^\\s*C\\.\\s*(?=[A-Z]{2})"));
@@ -1144,7 +1146,10 @@ HouseNumber StreetMatcher::ownNumber(const Match &m, const HouseNumber &number, 
     const QString &name = m_streets[m.street].name;
     const bool endsName = name.endsWith(figures) && (name.size() == figures.size() || !name.at(name.size() - figures.size() - 1).isDigit());
     const bool writtenBefore = before.trimmed().endsWith(figures);
-    return endsName && !writtenBefore ? HouseNumber{} : number;
+    // A road's number that opens its name, written as the address's first
+    // number: "STATALE 106 JONICA" for STRADA STATALE 106 JONICA.
+    const bool opensName = name.startsWith(figures + u' ') && !std::any_of(before.cbegin(), before.cend(), [](QChar c) { return c.isDigit(); });
+    return (endsName && !writtenBefore) || opensName ? HouseNumber{} : number;
 }
 
 QList<int> StreetMatcher::suggest(const QString &address) const
@@ -1315,27 +1320,51 @@ QList<Token> designationUnglued(const QList<Token> &tokens, const StreetMatcher:
     return {};
 }
 
-// Where the name of a state or provincial road starts after its number
-// ("SS 5 TIBURTINA", "S.S.114 ORIENTALE SICULA", "STRADA STATALE 16 BIS
-// ADRIATICA"), or 0 when the address does not start with one.
-qsizetype afterRoadNumber(const QList<Token> &tokens)
+// A state, provincial or regional road written by its number at the start
+// of an address ("SS 5 TIBURTINA", "S.S.114 ORIENTALE SICULA", "STATALE 16
+// BIS ADRIATICA", "STRADA PROVINCIALE 55", or as the fuel register writes
+// them, "114 Orientale Sicula, Km. 15,300"): the road's designation, where
+// its number stands and where the words after it (BIS, TER, DIR kept with
+// the number) start; number -1 when the address starts with none.
+struct RoadNumber
 {
-    static const QStringList roads{"SS", "SP", "SR", "STATALE", "PROVINCIALE", "S"};
-    qsizetype at = 0;
-    if (at < tokens.size() && tokens.at(at).text == u"STRADA")
+    QString designation;
+    qsizetype number = -1;
+    qsizetype after = -1;
+};
+
+RoadNumber roadNumberAt(const QList<Token> &tokens)
+{
+    const auto is = [&](qsizetype i, QStringView word) { return i < tokens.size() && tokens.at(i).text == word; };
+    static const QHash<QString, QString> kinds{
+        {QStringLiteral("S"), QStringLiteral("STRADA STATALE")},
+        {QStringLiteral("P"), QStringLiteral("STRADA PROVINCIALE")},
+        {QStringLiteral("R"), QStringLiteral("STRADA REGIONALE")}};
+    qsizetype at = is(0, u"STRADA") ? 1 : 0;
+    QString kind;
+    if (is(at, u"S") && (is(at + 1, u"S") || is(at + 1, u"P") || is(at + 1, u"R"))) {
+        kind = tokens.at(at + 1).text; // S.S., S.P., S.R.
+        at += 2;
+    } else if (is(at, u"SS") || is(at, u"SP") || is(at, u"SR")) {
+        kind = tokens.at(at++).text.mid(1);
+    } else if (is(at, u"STATALE") || is(at, u"PROVINCIALE") || is(at, u"REGIONALE")) {
+        kind = tokens.at(at++).text.left(1);
+    } else if (at == 0 && tokens.size() >= 3 && tokens.first().number() && !tokens.at(1).number()) {
+        // The number and the name, then a kilometre after a comma.
+        for (qsizetype i = 2; i < tokens.size() && kind.isEmpty(); ++i)
+            if (tokens.at(i).text == u"KM" && tokens.at(i).breakBefore)
+                kind = QStringLiteral("S");
+    }
+    if (kind.isEmpty())
+        return {};
+    if (is(at, u"N") || is(at, u"NR"))
         ++at;
-    if (at < tokens.size() && tokens.at(at).text == u"S" && at + 1 < tokens.size()
-        && (tokens.at(at + 1).text == u"S" || tokens.at(at + 1).text == u"P"))
-        ++at; // S.S., S.P.
-    if (at >= tokens.size() || !roads.contains(tokens.at(at).text))
-        return 0;
-    ++at;
     if (at >= tokens.size() || !tokens.at(at).number())
-        return 0;
-    ++at;
-    if (at < tokens.size() && (tokens.at(at).text == u"BIS" || tokens.at(at).text == u"TER"))
-        ++at;
-    return at < tokens.size() && !tokens.at(at).number() ? at : 0;
+        return {};
+    RoadNumber road{kinds.value(kind), at, at + 1};
+    if (is(road.after, u"BIS") || is(road.after, u"TER") || is(road.after, u"DIR"))
+        ++road.after;
+    return road;
 }
 
 // The words of a city's name written at `at`: how many, or 0.
@@ -1415,6 +1444,11 @@ private:
         if (from >= to)
             return;
         Candidate c{designation, wordsOf(m_tokens, from, to)};
+        // A saint written short names no street alone: "SS KM 114" is no
+        // VIA DEL SANTO (VIA SANTA is a street).
+        if (std::all_of(c.words.cbegin(), c.words.cend(),
+                        [](const StreetWord &w) { return w.key == u"S" && w.text.size() <= 3; }))
+            return;
         // A name cut short may end in a word cut short, or in a letter of it.
         if (m_lastWordCut && c.words.size() > 1 && c.words.last().text.size() == 1)
             c.words.removeLast();
@@ -1492,13 +1526,6 @@ QList<StreetMatcher::Candidate> StreetMatcher::candidates(const QString &given, 
     }
     if (given.isEmpty())
         readings.list += ordinalReadings(tokens, m_designations, lastWordCut);
-    // A state or provincial road by its number, as the city names it: "SS 5
-    // TIBURTINA", "STATALE 148 PONTINA" for VIA TIBURTINA, VIA PONTINA.
-    if (given.isEmpty()) {
-        const qsizetype name = afterRoadNumber(tokens);
-        if (name > 0)
-            read(name, tokens.size());
-    }
     // A designation glued to the name.
     if (given.isEmpty() && designationsAt(tokens, 0, m_designations).first().first.isEmpty()) {
         const QList<Token> apart = designationUnglued(tokens, m_designations);
@@ -1520,6 +1547,65 @@ QList<StreetMatcher::Candidate> StreetMatcher::candidates(const QString &given, 
         }
     }
     return readings.list;
+}
+
+std::optional<StreetMatcher::Match> StreetMatcher::findRoad(const QString &plain, bool lastWordCut) const
+{
+    const QList<Token> tokens = tokensOf(plain);
+    const RoadNumber road = roadNumberAt(tokens);
+    if (road.number < 0)
+        return std::nullopt;
+    const auto exactly = [this](const QList<Candidate> &list) {
+        for (const Candidate &c : list) {
+            const Match m = matchCandidate(c, Pass::Exact);
+            if (m.street >= 0 || !m.alternatives.isEmpty())
+                return m;
+        }
+        return Match{};
+    };
+    const auto found = [](const Match &m) { return m.street >= 0 || !m.alternatives.isEmpty(); };
+    // The road under its number, with the words after it or without them
+    // (STRADA STATALE 106 JONICA, STRADA STATALE 114), else the only road of
+    // that number whatever its name adds ("SS 106" for STRADA STATALE 106
+    // JONICA); several are each a candidate.
+    Readings numbered(tokens, m_designations, lastWordCut);
+    numbered.list << Candidate{road.designation, wordsOf(tokens, road.number, road.after)};
+    numbered.add(road.designation, road.number, tokens.size());
+    Match m = exactly(numbered.list);
+    if (!found(m)) {
+        const int number = tokens.at(road.number).text.toInt();
+        QList<int> same;
+        for (int i = 0; i < static_cast<int>(m_entries.size()); ++i) {
+            const Entry &e = m_entries[i];
+            if (e.designation == road.designation && !e.words.isEmpty() && e.words.first().text.toInt() == number
+                && (e.words.size() == 1 || !isTailWord(e.words.at(1).text)))
+                same << i;
+        }
+        m = matchOf(same);
+    }
+    // A city without such a road names the street it is, found as it stands:
+    // "STATALE 148 PONTINA" for VIA PONTINA (a VIA before any other of that
+    // name), "SS 11 VIA BRESCIANA".
+    const bool named = road.after < tokens.size() && !tokens.at(road.after).number();
+    const QList<Token> rest = named ? tokens.mid(road.after) : QList<Token>{};
+    Readings name(rest, m_designations, lastWordCut);
+    QList<std::pair<QString, qsizetype>> designations;
+    if (named)
+        designations = designationsAt(rest, 0, m_designations);
+    const bool designated = !designations.isEmpty() && !designations.first().first.isEmpty();
+    for (const auto &[designation, at] : std::as_const(designations)) {
+        if (!designated)
+            name.add(QStringLiteral("VIA"), at, rest.size());
+        name.add(designation, at, rest.size());
+    }
+    if (!found(m))
+        m = exactly(name.list);
+    // With its designation written, the street is read as any address is
+    // ("SS 11 VIA BRESCIANA" for STRADA BRESCIANA); without, the name of a
+    // road is no one's given names, so only as it stands.
+    if (!found(m) && designated)
+        m = findCandidates(name.list);
+    return m;
 }
 
 AddressWords StreetMatcher::split(const QString &address) const

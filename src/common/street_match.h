@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace zelvora {
@@ -142,6 +143,9 @@ private:
     // the address as written, or `every` one.
     QList<Candidate> candidates(const QString &designation, const QString &plain, bool lastWordCut,
                                 bool every) const;
+    // The match of an address that starts with a state, provincial or
+    // regional road's number (SS 114, STATALE 16 BIS); none for any other.
+    std::optional<Match> findRoad(const QString &plain, bool lastWordCut) const;
     Match findCandidates(const QList<Candidate> &list) const;
     void index(int street, QHash<QString, QString> &designationKeys);
 
