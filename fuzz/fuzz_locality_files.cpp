@@ -14,12 +14,8 @@ namespace {
 
 void checkLocality(const LocalityRecord &record)
 {
-    FUZZ_CHECK(record.locality.size() <= LocalityRecord::kLocality.capacity);
-    FUZZ_CHECK(record.pv.size() <= LocalityRecord::kPv.capacity);
-    FUZZ_CHECK(record.agency.size() <= LocalityRecord::kAgency.capacity);
-    FUZZ_CHECK(record.cap.size() <= LocalityRecord::kCap.capacity);
-    FUZZ_CHECK(record.bil.size() <= LocalityRecord::kBil.capacity);
-    FUZZ_CHECK(record.note.size() <= LocalityRecord::kNote.capacity);
+    for (const auto &text : LocalityRecord::kTexts)
+        FUZZ_CHECK((record.*text.member).size() <= text.capacity);
 }
 
 // Reads the locality an order entry names; true when it was inside the file.

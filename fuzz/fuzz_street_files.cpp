@@ -41,7 +41,8 @@ ZELVORA_FUZZ_TARGET(street_files)
     for (int i = 0; i < count; ++i) {
         FUZZ_CHECK(city.position() == i);
         const StreetRecord street = city.readNext();
-        FUZZ_CHECK(street.street.size() <= StreetRecord::kStreet.capacity);
+        for (const auto &text : StreetRecord::kTexts)
+            FUZZ_CHECK((street.*text.member).size() <= text.capacity);
         try {
             const QString note = city.note(street);
             FUZZ_CHECK(note.size() <= StreetNote::kText.capacity);

@@ -40,6 +40,16 @@ inline QString readText(const char *record, TextField field)
     return readShortString(record + field.offset, field.capacity);
 }
 
+// The text fields of a record of type `Record`, each read into its member.
+template <typename Record>
+Record readTexts(const char *record)
+{
+    Record decoded;
+    for (const Text<Record> &text : Record::kTexts)
+        decoded.*text.member = readText(record, text);
+    return decoded;
+}
+
 // Writes `bytes` (already code page 1252, at most `capacity` long) as a short
 // string; the padding after the characters is zero.
 void writeShortString(char *field, int capacity, QByteArrayView bytes);

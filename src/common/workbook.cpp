@@ -130,15 +130,8 @@ public:
 
     bool open() override
     {
-        if (!archive.open())
-            return fail(archive.error()), false;
-        if (!readWorkbook() || !readStyles() || !readSharedStrings())
-            return false;
-        m_sheet = archive.part(m_sheetName, limits.sheetBytes);
-        if (!m_sheet)
-            return fail(QStringLiteral("manca il primo foglio (%1)").arg(m_sheetName)), false;
-        m_xml.setDevice(m_sheet.get());
-        return true;
+        return readWorkbook() && readStyles() && readSharedStrings()
+               && openPart(m_sheet, m_xml, m_sheetName, QStringLiteral("manca il primo foglio (%1)").arg(m_sheetName));
     }
 
     std::optional<WorkbookRow> next() override
@@ -162,19 +155,10 @@ public:
             if (hasText(row))
                 return row;
         }
-        return endOfSheet();
+        return endOfPart(*m_sheet, m_xml);
     }
 
 private:
-    std::optional<WorkbookRow> endOfSheet()
-    {
-        if (m_sheet->exceeded())
-            return fail(QStringLiteral("il foglio è troppo grande (oltre %1 MB decompresso)").arg(limits.sheetBytes >> 20));
-        if (m_xml.hasError())
-            return fail(QStringLiteral("il foglio è danneggiato (%1)").arg(m_xml.errorString()));
-        return std::nullopt;
-    }
-
     WorkbookRow readRow()
     {
         WorkbookRow row;
@@ -340,6 +324,8 @@ WorkbookReader::~WorkbookReader() = default;
 
 bool WorkbookReader::open()
 {
+    if (!m_format->archive.open())
+        return m_format->fail(m_format->archive.error()), false;
     return m_format->open();
 }
 

@@ -29,12 +29,9 @@ public:
 
     bool open() override
     {
-        if (!archive.open())
-            return fail(archive.error()), false;
-        m_content = archive.part(QStringLiteral("content.xml"), limits.sheetBytes);
-        if (!m_content)
-            return fail(QStringLiteral("non è un foglio di calcolo .ods (manca content.xml)")), false;
-        m_xml.setDevice(m_content.get());
+        if (!openPart(m_content, m_xml, QStringLiteral("content.xml"),
+                      QStringLiteral("non è un foglio di calcolo .ods (manca content.xml)")))
+            return false;
         m_xml.setNamespaceProcessing(true);
         return true;
     }
@@ -68,13 +65,8 @@ public:
 private:
     std::optional<WorkbookRow> endOfTable()
     {
-        if (m_content->exceeded())
-            return fail(QStringLiteral("il foglio è troppo grande (oltre %1 MB decompresso)").arg(limits.sheetBytes >> 20));
-        if (m_xml.hasError())
-            return fail(QStringLiteral("il foglio è danneggiato (%1)").arg(m_xml.errorString()));
-        if (!m_inTable)
-            return fail(QStringLiteral("il foglio di calcolo non ha tabelle"));
-        return std::nullopt;
+        endOfPart(*m_content, m_xml); // a content cut short says so, not that it has no table
+        return m_inTable ? std::nullopt : fail(QStringLiteral("il foglio di calcolo non ha tabelle"));
     }
 
     // A row (its repeats counted); nothing when it holds no text.

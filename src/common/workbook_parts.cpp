@@ -141,6 +141,25 @@ std::nullopt_t WorkbookReader::Format::fail(const QString &message)
     return std::nullopt;
 }
 
+bool WorkbookReader::Format::openPart(std::unique_ptr<workbook::Part> &part, QXmlStreamReader &xml,
+                                      const QString &name, const QString &missing)
+{
+    part = archive.part(name, limits.sheetBytes);
+    if (!part)
+        return fail(missing), false;
+    xml.setDevice(part.get());
+    return true;
+}
+
+std::nullopt_t WorkbookReader::Format::endOfPart(const workbook::Part &part, const QXmlStreamReader &xml)
+{
+    if (part.exceeded())
+        return fail(QStringLiteral("il foglio è troppo grande (oltre %1 MB decompresso)").arg(limits.sheetBytes >> 20));
+    if (xml.hasError())
+        return fail(QStringLiteral("il foglio è danneggiato (%1)").arg(xml.errorString()));
+    return std::nullopt;
+}
+
 void WorkbookReader::Format::keepCell(WorkbookRow &row, QString &text)
 {
     if (text.size() * 3 <= kLongestField)

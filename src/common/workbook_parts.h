@@ -71,11 +71,19 @@ class WorkbookReader::Format
 public:
     Format(QIODevice *device, WorkbookReader::Limits limits) : archive(device), limits(limits) {}
     virtual ~Format() = default;
+    // Reads what the format needs before the first row, the archive open.
     virtual bool open() = 0;
     virtual std::optional<WorkbookRow> next() = 0;
 
     // Ends the reading with `message` (the first one stays).
     std::nullopt_t fail(const QString &message);
+    // Opens the archive's part `name` into `part`, for `xml` to read; false,
+    // ending the reading with `missing`, when the archive has no such part.
+    bool openPart(std::unique_ptr<workbook::Part> &part, QXmlStreamReader &xml, const QString &name,
+                  const QString &missing);
+    // The end of the sheet read from `part` through `xml`: a fault if it
+    // stopped short (the part too large, or its XML damaged).
+    std::nullopt_t endOfPart(const workbook::Part &part, const QXmlStreamReader &xml);
     // Cuts a cell over the field limit to the limit, marking its row.
     static void keepCell(WorkbookRow &row, QString &text);
     // Puts a cell in its column, the columns before it empty.

@@ -22,16 +22,27 @@ inline const QString kChanges = QStringLiteral("variazioni.dat");
 // province).
 struct ChangeRecord
 {
+    QString kind;
+    QString locality;
+    QString pv;
+    QString cap;
+    QString newLocality;
+    QString newPv;
+    QString newCap;
+    QString year;
+
     static constexpr int kSize = 105;
-    static constexpr TextField kKind{0, 1};
-    static constexpr TextField kLocality{2, 39};
-    static constexpr TextField kPv{42, 2};
-    static constexpr TextField kCap{45, 5};
-    static constexpr TextField kNewLocality{51, 39};
-    static constexpr TextField kNewPv{91, 2};
-    static constexpr TextField kNewCap{94, 5};
-    static constexpr TextField kYear{100, 4};
-    static_assert(kYear.end() == kSize);
+    using T = Text<ChangeRecord>;
+    static constexpr T kKind{{0, 1}, &ChangeRecord::kind};
+    static constexpr T kLocality{{2, 39}, &ChangeRecord::locality};
+    static constexpr T kPv{{42, 2}, &ChangeRecord::pv};
+    static constexpr T kCap{{45, 5}, &ChangeRecord::cap};
+    static constexpr T kNewLocality{{51, 39}, &ChangeRecord::newLocality};
+    static constexpr T kNewPv{{91, 2}, &ChangeRecord::newPv};
+    static constexpr T kNewCap{{94, 5}, &ChangeRecord::newCap};
+    static constexpr T kYear{{100, 4}, &ChangeRecord::year};
+    static constexpr std::array kTexts{kKind, kLocality, kPv, kCap, kNewLocality, kNewPv, kNewCap, kYear};
+    static_assert(adjoining(kTexts, kSize));
 
     // Kinds:
     // - the code `cap` of `locality` became `newCap` (in `year`, when known);
@@ -52,23 +63,7 @@ struct ChangeRecord
     //   has no code of its own.
     static constexpr char kFraction = 'Z';
 
-    QString kind;
-    QString locality;
-    QString pv;
-    QString cap;
-    QString newLocality;
-    QString newPv;
-    QString newCap;
-    QString year;
-
-    static ChangeRecord decode(const QByteArray &record)
-    {
-        const auto text = [&record](TextField field) {
-            return readText(record.constData(), field);
-        };
-        return {text(kKind),        text(kLocality), text(kPv),     text(kCap),
-                text(kNewLocality), text(kNewPv),    text(kNewCap), text(kYear)};
-    }
+    static ChangeRecord decode(const QByteArray &record) { return readTexts<ChangeRecord>(record.constData()); }
 };
 
 } // namespace zelvora

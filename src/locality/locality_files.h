@@ -2,6 +2,7 @@
 
 #include "common/prefix_index.h"
 #include "common/record_layout.h"
+#include "common/short_string.h"
 
 #include <QByteArray>
 #include <QString>
@@ -25,15 +26,6 @@ inline const QString kProvinces = QStringLiteral("cap.pv");
 // One locality of localita.loc, in name order.
 struct LocalityRecord
 {
-    static constexpr int kSize = 161;
-    static constexpr TextField kLocality{0, 39};
-    static constexpr TextField kPv{40, 2};
-    static constexpr TextField kAgency{43, 42};
-    static constexpr TextField kCap{86, 5};
-    static constexpr TextField kBil{92, 33};
-    static constexpr TextField kNote{126, 34};
-    static_assert(kNote.end() == kSize);
-
     QString locality;
     QString pv;
     QString agency;
@@ -41,7 +33,18 @@ struct LocalityRecord
     QString bil;
     QString note;
 
-    static LocalityRecord decode(const QByteArray &record);
+    static constexpr int kSize = 161;
+    using T = Text<LocalityRecord>;
+    static constexpr T kLocality{{0, 39}, &LocalityRecord::locality};
+    static constexpr T kPv{{40, 2}, &LocalityRecord::pv};
+    static constexpr T kAgency{{43, 42}, &LocalityRecord::agency};
+    static constexpr T kCap{{86, 5}, &LocalityRecord::cap};
+    static constexpr T kBil{{92, 33}, &LocalityRecord::bil};
+    static constexpr T kNote{{126, 34}, &LocalityRecord::note};
+    static constexpr std::array kTexts{kLocality, kPv, kAgency, kCap, kBil, kNote};
+    static_assert(adjoining(kTexts, kSize));
+
+    static LocalityRecord decode(const QByteArray &record) { return readTexts<LocalityRecord>(record.constData()); }
 };
 
 // One locality of locacap.cod, in postal-code order.
@@ -73,15 +76,16 @@ struct PvOrderEntry
 // One province of cap.pv.
 struct ProvinceRecord
 {
-    static constexpr int kSize = 24;
-    static constexpr TextField kPv{0, 2};
-    static constexpr TextField kName{3, 20};
-    static_assert(kName.end() == kSize);
-
     QString pv;
     QString name;
 
-    static ProvinceRecord decode(const QByteArray &record);
+    static constexpr int kSize = 24;
+    static constexpr Text<ProvinceRecord> kPv{{0, 2}, &ProvinceRecord::pv};
+    static constexpr Text<ProvinceRecord> kName{{3, 20}, &ProvinceRecord::name};
+    static constexpr std::array kTexts{kPv, kName};
+    static_assert(adjoining(kTexts, kSize));
+
+    static ProvinceRecord decode(const QByteArray &record) { return readTexts<ProvinceRecord>(record.constData()); }
 };
 
 // The locality record named by a stored 1-based LocalityNo. A number outside

@@ -10,15 +10,6 @@
 
 namespace zelvora {
 
-namespace {
-
-QString text(const QByteArray &record, TextField field)
-{
-    return readText(record.constData(), field);
-}
-
-} // namespace
-
 std::optional<int> cityRowOfFileBase(QStringView fileBase)
 {
     for (std::size_t row = 0; row < cityTable.size(); ++row)
@@ -29,13 +20,9 @@ std::optional<int> cityRowOfFileBase(QStringView fileBase)
 
 StreetRecord StreetRecord::decode(const QByteArray &record)
 {
-    return {text(record, kStreet), text(record, kDesignation), text(record, kCityTag), text(record, kCap),
-            text(record, kAgency), readRecordNumber(record.constData() + kNoteNoOffset)};
-}
-
-StreetNote StreetNote::decode(const QByteArray &record)
-{
-    return {readText(record.constData(), kText)};
+    StreetRecord street = readTexts<StreetRecord>(record.constData());
+    street.noteNo = readRecordNumber(record.constData() + kNoteNoOffset);
+    return street;
 }
 
 int findCity(const QString &name)

@@ -2,6 +2,7 @@
 
 #include "common/prefix_index.h"
 #include "common/record_layout.h"
+#include "common/short_string.h"
 
 #include <QByteArray>
 #include <QString>
@@ -69,15 +70,6 @@ constexpr int kKeyLength = 3;
 // One street of a city's .loc file, in street order.
 struct StreetRecord
 {
-    static constexpr int kSize = 104;
-    static constexpr TextField kStreet{0, 40};
-    static constexpr TextField kDesignation{41, 25};
-    static constexpr TextField kCityTag{67, 2};
-    static constexpr TextField kCap{70, 5};
-    static constexpr TextField kAgency{76, 25};
-    static constexpr int kNoteNoOffset = 102;
-    static_assert(kAgency.end() == kNoteNoOffset && kNoteNoOffset + 2 == kSize);
-
     QString street;
     QString designation;
     QString cityTag;
@@ -85,19 +77,31 @@ struct StreetRecord
     QString agency;
     int noteNo = 0; // 1-based record of the .civ file; 0 or less: no note
 
+    static constexpr int kSize = 104;
+    using T = Text<StreetRecord>;
+    static constexpr T kStreet{{0, 40}, &StreetRecord::street};
+    static constexpr T kDesignation{{41, 25}, &StreetRecord::designation};
+    static constexpr T kCityTag{{67, 2}, &StreetRecord::cityTag};
+    static constexpr T kCap{{70, 5}, &StreetRecord::cap};
+    static constexpr T kAgency{{76, 25}, &StreetRecord::agency};
+    static constexpr std::array kTexts{kStreet, kDesignation, kCityTag, kCap, kAgency};
+    static constexpr int kNoteNoOffset = 102;
+    static_assert(adjoining(kTexts, kNoteNoOffset) && kNoteNoOffset + 2 == kSize);
+
     static StreetRecord decode(const QByteArray &record);
 };
 
 // One note of a city's .civ file: house numbers and notes of a street.
 struct StreetNote
 {
-    static constexpr int kSize = 71;
-    static constexpr TextField kText{0, 70};
-    static_assert(kText.end() == kSize);
-
     QString text;
 
-    static StreetNote decode(const QByteArray &record);
+    static constexpr int kSize = 71;
+    static constexpr Text<StreetNote> kText{{0, 70}, &StreetNote::text};
+    static constexpr std::array kTexts{kText};
+    static_assert(adjoining(kTexts, kSize));
+
+    static StreetNote decode(const QByteArray &record) { return readTexts<StreetNote>(record.constData()); }
 };
 
 // How the opening of a city ends.

@@ -209,6 +209,8 @@ private slots:
                      + "</table:table-row></table:table>")
             << QStringList{"1: " + QStringList(16384, "x").join(u'|'), "1! oltre 16384 colonne"};
         QTest::newRow("no table") << odsOf("") << QStringList{"! il foglio di calcolo non ha tabelle"};
+        QTest::newRow("damaged before any table: the damage is told")
+            << odsOf("<broken>") << QStringList{"! il foglio è danneggiato (Opening and ending tag mismatch.)"};
         QTest::newRow("no content part") << zipOf({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}})
                                          << QStringList{"! non è un foglio di calcolo .ods (manca content.xml)"};
         QTest::newRow("not a zip") << QByteArray("PK\x03\x04 rotto")

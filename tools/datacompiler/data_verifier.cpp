@@ -70,6 +70,12 @@ public:
             }
     }
 
+    template <typename Record>
+    void checkTexts(const LoadedFile &file)
+    {
+        checkStrings(file, {Record::kTexts.begin(), Record::kTexts.end()});
+    }
+
     // A stored record number must name a record of `target`.
     bool checkRecordNumber(const LoadedFile &file, int record, int number, const LoadedFile &target)
     {
@@ -164,8 +170,7 @@ private:
     {
         using namespace localityfiles;
         const LoadedFile loc = load(kLocalities, LocalityRecord::kSize);
-        checkStrings(loc, {LocalityRecord::kLocality, LocalityRecord::kPv, LocalityRecord::kAgency,
-                           LocalityRecord::kCap, LocalityRecord::kBil, LocalityRecord::kNote});
+        checkTexts<LocalityRecord>(loc);
         QList<QByteArray> names, pvOfLocality;
         for (int i = 0; i < loc.count(); ++i) {
             names.append(shortBytes(loc.record(i), LocalityRecord::kLocality));
@@ -193,7 +198,7 @@ private:
         checkIndex(load(kPvIndex, PrefixIndexEntry::kSize), pvOrder, pvs, 2);
 
         const LoadedFile provinces = load(kProvinces, ProvinceRecord::kSize);
-        checkStrings(provinces, {ProvinceRecord::kPv, ProvinceRecord::kName});
+        checkTexts<ProvinceRecord>(provinces);
     }
 
     // The changes, when there are some (the windows do without them): texts
@@ -205,9 +210,7 @@ private:
             return;
         }
         const LoadedFile changes = load(changesfile::kChanges, ChangeRecord::kSize);
-        checkStrings(changes, {ChangeRecord::kKind, ChangeRecord::kLocality, ChangeRecord::kPv, ChangeRecord::kCap,
-                               ChangeRecord::kNewLocality, ChangeRecord::kNewPv, ChangeRecord::kNewCap,
-                               ChangeRecord::kYear});
+        checkTexts<ChangeRecord>(changes);
         static constexpr char kinds[] = {ChangeRecord::kCodeChanged, ChangeRecord::kMerged, ChangeRecord::kGeneric,
                                          ChangeRecord::kProvince,    ChangeRecord::kName,   ChangeRecord::kFraction};
         QList<QByteArray> records;
@@ -260,10 +263,9 @@ private:
     {
         using namespace streetfiles;
         const LoadedFile loc = load(base + kStreetsSuffix, StreetRecord::kSize);
-        checkStrings(loc, {StreetRecord::kStreet, StreetRecord::kDesignation, StreetRecord::kCityTag,
-                           StreetRecord::kCap, StreetRecord::kAgency});
+        checkTexts<StreetRecord>(loc);
         const LoadedFile civ = load(base + kNotesSuffix, StreetNote::kSize);
-        checkStrings(civ, {StreetNote::kText});
+        checkTexts<StreetNote>(civ);
         QList<QByteArray> names;
         for (int i = 0; i < loc.count(); ++i) {
             names.append(shortBytes(loc.record(i), StreetRecord::kStreet));

@@ -70,31 +70,17 @@ QVariant StringGridModel::data(const QModelIndex &index, int role) const
     return cell(index.column(), index.row());
 }
 
-void StringGridModel::setRows(int rows)
+void StringGridModel::resize(int &count, int wanted, bool rows)
 {
-    rows = std::max(rows, 1);
-    if (rows > m_rows) {
-        beginInsertRows({}, m_rows, rows - 1);
-        m_rows = rows;
-        endInsertRows();
-    } else if (rows < m_rows) {
-        beginRemoveRows({}, rows, m_rows - 1);
-        m_rows = rows;
-        endRemoveRows();
-    }
-}
-
-void StringGridModel::setColumns(int columns)
-{
-    columns = std::max(columns, 1);
-    if (columns > m_columns) {
-        beginInsertColumns({}, m_columns, columns - 1);
-        m_columns = columns;
-        endInsertColumns();
-    } else if (columns < m_columns) {
-        beginRemoveColumns({}, columns, m_columns - 1);
-        m_columns = columns;
-        endRemoveColumns();
+    wanted = std::max(wanted, 1);
+    if (wanted > count) {
+        rows ? beginInsertRows({}, count, wanted - 1) : beginInsertColumns({}, count, wanted - 1);
+        count = wanted;
+        rows ? endInsertRows() : endInsertColumns();
+    } else if (wanted < count) {
+        rows ? beginRemoveRows({}, wanted, count - 1) : beginRemoveColumns({}, wanted, count - 1);
+        count = wanted;
+        rows ? endRemoveRows() : endRemoveColumns();
     }
 }
 

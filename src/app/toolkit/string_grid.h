@@ -19,8 +19,8 @@ public:
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
-    void setRows(int rows);
-    void setColumns(int columns);
+    void setRows(int rows) { resize(m_rows, rows, true); }
+    void setColumns(int columns) { resize(m_columns, columns, false); }
     QString cell(int column, int row) const;
     void setCell(int column, int row, const QString &text);
     void clearCells();
@@ -33,6 +33,10 @@ public:
     void release();
 
 private:
+    // Sets the row or column count `count` to `wanted`, at least 1, telling
+    // the views what was inserted or removed.
+    void resize(int &count, int wanted, bool rows);
+
     int m_rows = 1;
     int m_columns = 1;
     QHash<quint64, QString> m_cells;
