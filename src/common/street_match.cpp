@@ -1025,7 +1025,7 @@ StreetMatcher::Match StreetMatcher::findCandidates(const QList<Candidate> &list)
         return none;
     for (const auto pass : {&StreetMatcher::extraGivenName, &StreetMatcher::mistyped}) {
         for (const Candidate &c : list) {
-            if (c.designation.isEmpty() || c.words.isEmpty())
+            if (c.words.isEmpty())
                 continue;
             const Match m = (this->*pass)(c);
             if (m.street >= 0 || !m.alternatives.isEmpty())
@@ -1044,8 +1044,9 @@ namespace {
 
 // An address written at a corner ("VIA CELENTANO, 1 - ANG. VIA PADOVA, 194",
 // "VIA VOLUSIA (ANGOLO VIA CASSIA, 1056), 1", "VIA SQUILLACE 84 AD ANGOLO
-// CON VIA TAURIANOVA 80"): the first street with its number, and the corner
-// street with its own; the corner empty when the address names none.
+// CON VIA TAURIANOVA 80", "VIALE GUIDONI/CARRAIA"): the first street with
+// its number, and the corner street with its own; the corner empty when the
+// address names none.
 struct CornerParts
 {
     QString first;
@@ -1056,6 +1057,13 @@ CornerParts cornerParts(const QString &plain)
 {
     static const QRegularExpression marker(
         QStringLiteral("(?:\\bAD\\s+|\\bALL\\W?\\s*)?\\bANG(?:OLO)?\\b\\.?/?\\s*(?:\\bCON\\b)?"));
+    // Two names parted by a slash: no street's name holds one.
+    static const QRegularExpression slash(QStringLiteral("(?<=[A-Z']{3})\\s*/\\s*(?=[A-Z]{3})"));
+    if (plain.contains(u'/')) {
+        const QRegularExpressionMatch m = slash.match(plain);
+        if (m.hasMatch() && namedWords(QStringView(plain).left(m.capturedStart())) >= 2)
+            return {plain.left(m.capturedStart()), plain.mid(m.capturedEnd())};
+    }
     if (!plain.contains(u"ANG"))
         return {plain, {}};
     for (auto it = marker.globalMatch(plain); it.hasNext();) {
