@@ -57,33 +57,64 @@ void checkOrder(const QByteArray &bytes, int recordSize, int numberOffset, int l
     }
 }
 
+// What `compile` builds from sources read without a fault (`readFaults`
+// empty); none when it lists a fault, as it builds files exactly when it
+// lists none. The same sources in the opposite order (`reverse`) build the
+// same bytes.
+template <typename Source, typename Compile, typename Reverse>
+DataFiles compiled(Source source, const QList<Fault> &readFaults, Compile compile, Reverse reverse)
+{
+    if (!readFaults.isEmpty())
+        return {};
+    QList<Fault> faults;
+    const DataFiles files = compile(source, faults);
+    FUZZ_CHECK(files.isEmpty() == !faults.isEmpty());
+    if (files.isEmpty())
+        return {};
+    reverse(source);
+    QList<Fault> again;
+    FUZZ_CHECK(compile(source, again) == files);
+    return files;
+}
+
+// Every record of a compiled file, decoded; the file holds whole records only.
+template <typename Record>
+QList<Record> decodeAll(const QByteArray &bytes)
+{
+    FUZZ_CHECK(bytes.size() % Record::kSize == 0);
+    QList<Record> records;
+    for (qsizetype at = 0; at < bytes.size(); at += Record::kSize)
+        records.append(Record::decode(bytes.mid(at, Record::kSize)));
+    return records;
+}
+
 void compileLocalitySet(const QList<QByteArray> &parts)
 {
     QList<Fault> faults;
     const CsvTable localities = parseCsv(parts.value(0), QStringLiteral("localities.csv"), faults);
     const CsvTable provinces = parseCsv(parts.value(1), QStringLiteral("provinces.csv"), faults);
-    Sources sources = sourcesFromTables(localities, QStringLiteral("localities.csv"), provinces,
-                                        QStringLiteral("provinces.csv"), faults);
-    if (!faults.isEmpty())
-        return;
-    const DataFiles files = compileLocalities(sources, faults);
-    FUZZ_CHECK(files.isEmpty() == !faults.isEmpty());
+    const Sources sources = sourcesFromTables(localities, QStringLiteral("localities.csv"), provinces,
+                                              QStringLiteral("provinces.csv"), faults);
+    const DataFiles files = compiled(sources, faults, compileLocalities, [](Sources &s) {
+        s.localities = reversed(s.localities);
+        s.provinces = reversed(s.provinces);
+    });
     if (files.isEmpty())
         return;
 
-    const QByteArray loc = files.value(localityfiles::kLocalities);
-    FUZZ_CHECK(loc.size() == sources.localities.size() * LocalityRecord::kSize);
+    const QList<LocalityRecord> loc = decodeAll<LocalityRecord>(files.value(localityfiles::kLocalities));
+    FUZZ_CHECK(loc.size() == sources.localities.size());
     QList<QByteArray> names;
-    for (qsizetype at = 0; at < loc.size(); at += LocalityRecord::kSize)
-        names.append(encodeCp1252(LocalityRecord::decode(loc.mid(at, LocalityRecord::kSize)).locality).value());
+    for (const LocalityRecord &record : loc)
+        names.append(encodeCp1252(record.locality).value());
     FUZZ_CHECK(std::is_sorted(names.begin(), names.end()));
     checkIndex(files.value(localityfiles::kLocalityIndex), names, searchModeInfo(SearchMode::Locality).keyLength);
 
     const QByteArray capOrder = files.value(localityfiles::kCapOrder);
     checkOrder(capOrder, CapOrderEntry::kSize, CapOrderEntry::kLocalityNoOffset, names.size());
     QList<QByteArray> caps;
-    for (qsizetype at = 0; at < capOrder.size(); at += CapOrderEntry::kSize)
-        caps.append(CapOrderEntry::decode(capOrder.mid(at, CapOrderEntry::kSize)).cap.toLatin1());
+    for (const CapOrderEntry &entry : decodeAll<CapOrderEntry>(capOrder))
+        caps.append(entry.cap.toLatin1());
     FUZZ_CHECK(std::is_sorted(caps.begin(), caps.end()));
     checkIndex(files.value(localityfiles::kCapIndex), caps, searchModeInfo(SearchMode::Cap).keyLength);
 
@@ -94,23 +125,16 @@ void compileLocalitySet(const QList<QByteArray> &parts)
     for (qsizetype at = 0; at < pvOrder.size(); at += PvOrderEntry::kSize)
         pvs.append(pvOrder.mid(at + 1, static_cast<unsigned char>(pvOrder.at(at))));
     checkIndex(files.value(localityfiles::kPvIndex), pvs, searchModeInfo(SearchMode::Province).keyLength);
-
-    // The same sources in the opposite order build the same bytes.
-    sources.localities = reversed(sources.localities);
-    sources.provinces = reversed(sources.provinces);
-    QList<Fault> again;
-    FUZZ_CHECK(compileLocalities(sources, again) == files);
 }
 
 void compileOneCity(const QByteArray &csv)
 {
     QList<Fault> faults;
     const CsvTable table = parseCsv(csv, QStringLiteral("roma.csv"), faults);
-    CitySource city = citySourceFromTable(table, QStringLiteral("roma.csv"), faults);
-    if (!faults.isEmpty())
-        return;
-    const DataFiles files = compileCity(city, QStringLiteral("roma"), faults);
-    FUZZ_CHECK(files.isEmpty() == !faults.isEmpty());
+    const CitySource city = citySourceFromTable(table, QStringLiteral("roma.csv"), faults);
+    const DataFiles files = compiled(
+        city, faults, [](const CitySource &c, QList<Fault> &f) { return compileCity(c, QStringLiteral("roma"), f); },
+        [](CitySource &c) { c.streets = reversed(c.streets); });
     if (files.isEmpty())
         return;
 
@@ -121,10 +145,6 @@ void compileOneCity(const QByteArray &csv)
     FUZZ_CHECK(opened.streetCount() == city.streets.size());
     for (int i = 0; i < opened.streetCount(); ++i)
         (void)opened.note(opened.readStreet(i));
-
-    city.streets = reversed(city.streets);
-    QList<Fault> again;
-    FUZZ_CHECK(compileCity(city, QStringLiteral("roma"), again) == files);
 }
 
 // Every record a known kind with its texts as the source wrote them.
@@ -132,23 +152,15 @@ void compileChangeSet(const QByteArray &csv)
 {
     QList<Fault> faults;
     const CsvTable table = parseCsv(csv, QStringLiteral("changes.csv"), faults);
-    ChangesSource source = changesSourceFromTable(table, QStringLiteral("changes.csv"), faults);
-    if (!faults.isEmpty())
-        return;
-    const DataFiles files = compileChanges(source, faults);
-    FUZZ_CHECK(files.isEmpty() == !faults.isEmpty());
+    const ChangesSource source = changesSourceFromTable(table, QStringLiteral("changes.csv"), faults);
+    const DataFiles files = compiled(source, faults, compileChanges,
+                                     [](ChangesSource &s) { s.changes = reversed(s.changes); });
     if (files.isEmpty())
         return;
-    const QByteArray bytes = files.value(changesfile::kChanges);
-    FUZZ_CHECK(bytes.size() == source.changes.size() * ChangeRecord::kSize);
-    QStringList kinds;
-    for (qsizetype at = 0; at < bytes.size(); at += ChangeRecord::kSize)
-        kinds.append(ChangeRecord::decode(bytes.mid(at, ChangeRecord::kSize)).kind);
-    for (const QString &kind : std::as_const(kinds))
-        FUZZ_CHECK(kind.size() == 1 && QStringLiteral("CFGPNZ").contains(kind));
-    source.changes = reversed(source.changes);
-    QList<Fault> again;
-    FUZZ_CHECK(compileChanges(source, again) == files);
+    const QList<ChangeRecord> changes = decodeAll<ChangeRecord>(files.value(changesfile::kChanges));
+    FUZZ_CHECK(changes.size() == source.changes.size());
+    for (const ChangeRecord &change : changes)
+        FUZZ_CHECK(change.kind.size() == 1 && QStringLiteral("CFGPNZ").contains(change.kind));
 }
 
 } // namespace

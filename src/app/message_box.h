@@ -11,6 +11,8 @@ struct MessageRequest
     QString text;    // a carriage return breaks it into lines
     QString caption;
     MessageIcon icon = MessageIcon::Information;
+
+    bool operator==(const MessageRequest &) const = default;
 };
 
 // Every message box of the program goes through this seam: the default shows

@@ -35,42 +35,45 @@ class TestStartup : public QObject
 private slots:
     void init() { Application::instance().reset(); }
 
-    void missingDatabaseEndsTheProgramWithOneMessage()
+    // A missing file is told once: without the locality database the
+    // program ends (and the province table's message does not follow), without
+    // the province table it goes on.
+    void aMissingFileIsToldOnce_data()
     {
-        QTemporaryDir dir;
-        QVERIFY(buildFolder(dir.path()));
-        QVERIFY(QFile::remove(dir.filePath("localita.loc")));
-        QVERIFY(QFile::remove(dir.filePath("cap.pv"))); // its message must not follow
-
-        test::RecordingMessageBoxes boxes;
-        auto window = start(dir.path());
-        QCOMPARE(boxes.requests.size(), 1);
-        QCOMPARE(boxes.requests[0].text, QString::fromUtf8("Il database delle località\r(localita.loc)\rè mancante!\r"
-                                                           "Applicazione non eseguibile."));
-        QCOMPARE(boxes.requests[0].caption, "Zelvora");
-        QCOMPARE(boxes.requests[0].icon, MessageIcon::Error);
-        QVERIFY(Application::instance().terminated());
-        QVERIFY(!window->isVisible());
-        QVERIFY(!window->localities().isOpen());
-        QVERIFY(window->provinces().provinceCodes.isEmpty());
+        QTest::addColumn<QStringList>("removed");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<bool>("ends");
+        QTest::newRow("locality database: the program ends")
+            << QStringList{"localita.loc", "cap.pv"}
+            << QString::fromUtf8("Il database delle località\r(localita.loc)\rè mancante!\rApplicazione non eseguibile.")
+            << int(MessageIcon::Error) << true;
+        QTest::newRow("province table: the program goes on")
+            << QStringList{"cap.pv"}
+            << QString::fromUtf8("Il database delle Provincie (cap.pv) è mancante!\r"
+                                 "L'applicazione può essere comunque eseguita.")
+            << int(MessageIcon::Information) << false;
     }
-
-    void missingProvinceTableIsReportedOnceAndTheProgramGoesOn()
+    void aMissingFileIsToldOnce()
     {
+        QFETCH(QStringList, removed);
+        QFETCH(QString, text);
+        QFETCH(int, icon);
+        QFETCH(bool, ends);
         QTemporaryDir dir;
         QVERIFY(buildFolder(dir.path()));
-        QVERIFY(QFile::remove(dir.filePath("cap.pv")));
+        for (const QString &name : removed)
+            QVERIFY(QFile::remove(dir.filePath(name)));
 
         test::RecordingMessageBoxes boxes;
         auto window = start(dir.path());
-        QCOMPARE(boxes.requests.size(), 1);
-        QCOMPARE(boxes.requests[0].text, QString::fromUtf8("Il database delle Provincie (cap.pv) è mancante!\r"
-                                                           "L'applicazione può essere comunque eseguita."));
-        QCOMPARE(boxes.requests[0].caption, "Zelvora");
-        QCOMPARE(boxes.requests[0].icon, MessageIcon::Information);
-        QVERIFY(!Application::instance().terminated());
+        QCOMPARE(boxes.requests, (QList{MessageRequest{text, "Zelvora", MessageIcon(icon)}}));
+        QCOMPARE(Application::instance().terminated(), ends);
+        QCOMPARE(window->localities().isOpen(), !ends);
         QVERIFY(!window->provinces().provincesLoaded);
-        QVERIFY(window->localities().isOpen());
+        QVERIFY(window->provinces().provinceCodes.isEmpty());
+        if (ends)
+            QVERIFY(!window->isVisible());
     }
 
     void emptyProvinceTableCountsAsPresent()

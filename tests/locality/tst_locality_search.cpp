@@ -243,10 +243,7 @@ private slots:
         f.boxes.requests.clear();
         f.type("TOR");
         (menu == 1 ? test::control<QAction>(f.window, "perCAP1") : test::control<QAction>(f.window, "perProvincia1"))->trigger();
-        QCOMPARE(f.boxes.requests.size(), 1);
-        QCOMPARE(f.boxes.requests[0].text, message);
-        QCOMPARE(f.boxes.requests[0].caption, "Zelvora");
-        QCOMPARE(f.boxes.requests[0].icon, MessageIcon::Error);
+        QCOMPARE(f.boxes.requests, QList<MessageRequest>({{message, "Zelvora", MessageIcon::Error}}));
         QCOMPARE(f.window->state().searchMode(), "localita");
         QCOMPARE(test::control<QLabel>(f.window, "Label2")->text(), QString::fromUtf8("Località"));
         QCOMPARE(f.cerca()->text(), "TOR");

@@ -3,6 +3,19 @@
 #include "app/message_box.h"
 
 #include <QList>
+#include <QTest>
+
+namespace zelvora {
+
+// How a test that compares requests prints one it did not expect.
+inline char *toString(const MessageRequest &request)
+{
+    static const char *const icons[] = {"error", "information", "warning"};
+    return QTest::toString(QStringLiteral("%1 (%2, %3)")
+                               .arg(request.text, request.caption, QLatin1String(icons[int(request.icon)])));
+}
+
+} // namespace zelvora
 
 namespace zelvora::test {
 
