@@ -67,7 +67,7 @@ struct Abbreviation
     QStringView written;
     int use;
 };
-constexpr std::array<Abbreviation, 52> kAbbreviations{{
+constexpr std::array<Abbreviation, 54> kAbbreviations{{
     {u"GIOVANNI BATTISTA", u"G.B.", kShorten},    {u"FRATELLI", u"F.LLI", kShorten | kRead},
     {u"FRATELLI", u"FR.LLI", kRead},             {u"SANTISSIMO", u"SS.", kShorten},
     {u"SANTISSIMA", u"SS.", kShorten},           {u"MONSIGNOR", u"MONS.", kShorten},
@@ -94,6 +94,7 @@ constexpr std::array<Abbreviation, 52> kAbbreviations{{
     {u"FRATELLI", u"FRLLI", kRead},              {u"SACERDOTE", u"SAC.", kRead | kNeedsDot},
     {u"GEOMETRA", u"GEOM.", kRead},              {u"RAGIONIERE", u"RAG.", kRead | kNeedsDot},
     {u"PROFESSORESSA", u"PROF.SSA", kRead},      {u"DOTTORESSA", u"DOTT.SSA", kRead},
+    {u"DESTRO", u"DX", kRead},                   {u"SINISTRO", u"SX", kRead},
 }};
 
 // What a short form is read as, by its letters without full stops.

@@ -974,6 +974,21 @@ StreetMatcher::Match StreetMatcher::mistyped(const Candidate &c) const
     return matchOf(found);
 }
 
+StreetMatcher::Match StreetMatcher::ordinalLeftOut(const Candidate &c) const
+{
+    // The first, second... of several streets of one name, written without
+    // its ordinal ("VICO SAN FRANCESCO DELLA SCARPA" for VICO PRIMO and VICO
+    // SECONDO SAN FRANCESCO DELLA SCARPA): each is a candidate; one alone
+    // is no proof that the street without ordinal is missing.
+    static const QList<StreetWord> ordinals = wordsOf(QStringLiteral("PRIMO SECONDO TERZO QUARTO QUINTO SESTO SETTIMO OTTAVO NONO DECIMO"));
+    if (std::any_of(c.words.cbegin(), c.words.cend(), [](const StreetWord &w) { return w.key.at(0).isDigit(); }))
+        return {};
+    QList<int> found;
+    for (const StreetWord &ordinal : ordinals)
+        addOnce(found, steps(c.designation, QList<StreetWord>{ordinal} + c.words, Pass::Exact).streets);
+    return found.size() >= 2 ? matchOf(found) : Match{};
+}
+
 StreetMatcher::Match StreetMatcher::extraGivenName(const Candidate &c) const
 {
     // A given name that the archive does not write (VIALE CARLO MARX for
@@ -1023,7 +1038,7 @@ StreetMatcher::Match StreetMatcher::findCandidates(const QList<Candidate> &list)
     // a given name too many, or a word mistyped.
     if (!none.otherDesignations.isEmpty())
         return none;
-    for (const auto pass : {&StreetMatcher::extraGivenName, &StreetMatcher::mistyped}) {
+    for (const auto pass : {&StreetMatcher::extraGivenName, &StreetMatcher::mistyped, &StreetMatcher::ordinalLeftOut}) {
         for (const Candidate &c : list) {
             if (c.words.isEmpty())
                 continue;

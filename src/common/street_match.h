@@ -132,6 +132,7 @@ private:
     QStringList nearWords(const QString &key) const;
     Match mistyped(const Candidate &candidate) const;
     Match extraGivenName(const Candidate &candidate) const;
+    Match ordinalLeftOut(const Candidate &candidate) const;
     void makeSuggester() const;
     // find() of an address in plain text, written at no corner.
     Match findPlain(const QString &designation, const QString &plain, bool lastWordCut) const;

@@ -603,8 +603,10 @@ def address_rows(src):
             rows.append((r["belfiore"], "libraries", None, r["indirizzo"],
                          number_after(r["indirizzo"]), r["cap"], "", False))
     for r in read_csv(os.path.join(src, SOURCES["fuel"])):
-        # Motorway service areas lie on no street of the city.
-        if r["belfiore"] in MUNICIPALITIES and r["autostrada"] != "S" and r["cap_valido"] == "S":
+        # Motorway service areas lie on no street of the city, flagged or
+        # written on the motorway ("A1 MILANO-NAPOLI Dir. Roma Nord, Km. 21").
+        motorway = r["autostrada"] == "S" or re.match(r"\s*A\d+\b", r["indirizzo_originale"])
+        if r["belfiore"] in MUNICIPALITIES and not motorway and r["cap_valido"] == "S":
             rest = r["indirizzo_originale"][len(r["via"]):]
             # The address as typed, without its postal code: the street part
             # cut from it loses the number of a state road (STRADA STATALE 75
