@@ -126,6 +126,12 @@ QStringList readAll(const QByteArray &bytes, WorkbookFormat format, WorkbookRead
 
 const QByteArray kLong(1200, 'a');
 
+// A row of the table of sheets read, its format first and in its name.
+QTestData &sheetRow(WorkbookFormat format, const char *name)
+{
+    return QTest::addRow("%s: %s", format == WorkbookFormat::Xlsx ? "xlsx" : "ods", name) << int(format);
+}
+
 } // namespace
 
 class TestWorkbook : public QObject
@@ -133,57 +139,46 @@ class TestWorkbook : public QObject
     Q_OBJECT
 
 private slots:
-    void xlsxSheetReads_data()
+    // The first sheet of a workbook of either format, row by row.
+    void firstSheetReads_data()
     {
+        QTest::addColumn<int>("format");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("rows");
-        QTest::newRow("shared, inline, rich texts and numbers, gaps kept, empty rows skipped")
+        sheetRow(WorkbookFormat::Xlsx, "shared, inline, rich texts and numbers, gaps kept, empty rows skipped")
             << xlsx(R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="C1" t="s"><v>1</v></c></row>
  <row r="3"><c r="A3" t="s"><v>2</v></c><c r="B3" t="inlineStr"><is><t>RM</t></is></c><c r="C3"><v>184</v></c>
  <c r="D3" t="s"><v>3</v></c></row><row r="4"><c r="A4"/></row><row r="5" spans="1:3"><c><v>1.5</v></c><c><v>2E+3</v></c></row>)")
             << QStringList{"1: comune||cap", "3: Roma|RM|184| via  Po ", "5: 1.5|2000"};
-        QTest::newRow("dates by their style, booleans, formulas, errors")
+        sheetRow(WorkbookFormat::Xlsx, "dates by their style, booleans, formulas, errors")
             << xlsx(R"(<row r="2"><c r="A2" s="1"><v>46000</v></c><c r="B2" s="2"><v>46000.5</v></c><c r="C2" s="3"><v>7</v></c>
  <c r="D2" t="b"><v>1</v></c><c r="E2" t="str"><f>A1</f><v>testo</v></c><c r="F2" t="e"><v>#N/D</v></c><c r="G2" s="1"><v>1</v></c></row>)")
             << QStringList{"2: 09/12/2025|09/12/2025 12:00|7|VERO|testo|#N/D|01/01/1900"};
-        QTest::newRow("a cell over the field limit is cut and its row marked")
+        sheetRow(WorkbookFormat::Xlsx, "a cell over the field limit is cut and its row marked")
             << xlsx("<row r=\"1\"><c t=\"inlineStr\"><is><t>" + kLong + "</t></is></c><c t=\"inlineStr\"><is><t>RM</t></is></c></row>")
             << QStringList{"1: " + QString(1000, u'a') + "|RM", "1! campo troppo lungo (oltre 1000 byte)"};
-        QTest::newRow("a cell past the last column")
+        sheetRow(WorkbookFormat::Xlsx, "a cell past the last column")
             << xlsx(R"(<row r="1"><c r="A1" t="inlineStr"><is><t>x</t></is></c><c r="XFE1"><v>1</v></c></row>)")
             << QStringList{"1: x", "1! oltre 16384 colonne"};
-        QTest::newRow("a row past the last one")
+        sheetRow(WorkbookFormat::Xlsx, "a row past the last one")
             << xlsx(R"(<row r="1"><c><v>1</v></c></row><row r="1048577"><c><v>2</v></c></row>)")
             << QStringList{"1: 1", "! il foglio ha più di 1048576 righe"};
-        QTest::newRow("a broken sheet")
+        sheetRow(WorkbookFormat::Xlsx, "a broken sheet")
             << xlsx(R"(<row r="1"><c><v>1</v></c></row><row r="2"><c><v>2)")
             << QStringList{"1: 1", "! il foglio è danneggiato (Opening and ending tag mismatch.)"};
-        QTest::newRow("the first sheet missing") << xlsx("", "xl/worksheets/altro.xml")
+        sheetRow(WorkbookFormat::Xlsx, "the first sheet missing") << xlsx("", "xl/worksheets/altro.xml")
                                                  << QStringList{"! manca il primo foglio (xl/worksheets/elenco.xml)"};
-        QTest::newRow("no workbook part") << zipOf({{"content.xml", "<x/>"}})
+        sheetRow(WorkbookFormat::Xlsx, "no workbook part") << zipOf({{"content.xml", "<x/>"}})
                                           << QStringList{"! non è una cartella di lavoro .xlsx (manca xl/workbook.xml)"};
-        QTest::newRow("a workbook without sheets")
+        sheetRow(WorkbookFormat::Xlsx, "a workbook without sheets")
             << zipOf({{"xl/workbook.xml", "<workbook><sheets/></workbook>"}}) << QStringList{"! la cartella di lavoro non ha fogli"};
-        QTest::newRow("not a zip") << QByteArray("comune;cap\nROMA;00184\n")
+        sheetRow(WorkbookFormat::Xlsx, "not a zip") << QByteArray("comune;cap\nROMA;00184\n")
                                    << QStringList{"! non è un file .xlsx o .ods valido (non è un archivio zip leggibile)"};
-        QTest::newRow("an empty file") << QByteArray("")
+        sheetRow(WorkbookFormat::Xlsx, "an empty file") << QByteArray("")
                                        << QStringList{"! non è un file .xlsx o .ods valido (non è un archivio zip leggibile)"};
-    }
-    void xlsxSheetReads()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, rows);
-        QVERIFY(!bytes.isNull());
-        QCOMPARE(readAll(bytes, WorkbookFormat::Xlsx), rows);
-    }
-
-    void odsTableReads_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QStringList>("rows");
         const QByteArray header = "<table:table-row>" + cell("comune") + cell("pv") + cell("cap")
                                   + "<table:table-cell table:number-columns-repeated=\"16000\"/></table:table-row>";
-        QTest::newRow("paragraphs, spaces, repeats, covered cells; the first table only")
+        sheetRow(WorkbookFormat::Ods, "paragraphs, spaces, repeats, covered cells; the first table only")
             << odsOf("<table:table table:name=\"Elenco\">" + header
                      + "<table:table-row table:number-rows-repeated=\"2\">" + cell("SAN<text:s text:c=\"2\"/><text:span>VITO</text:span>")
                      + "<table:covered-table-cell/>" + cell("00184", "office:value-type=\"float\" office:value=\"184\"")
@@ -192,36 +187,37 @@ private slots:
                      + "<table:table-cell office:value-type=\"float\" office:value=\"7\"/></table:table-row></table:table>"
                      + "<table:table table:name=\"Altro\"><table:table-row>" + cell("altro") + "</table:table-row></table:table>")
             << QStringList{"1: comune|pv|cap", "2: SAN  VITO||00184", "3: SAN  VITO||00184", "1000004: X|X|X|7"};
-        QTest::newRow("notes left out, two paragraphs, a tab, a date, an empty cell between")
+        sheetRow(WorkbookFormat::Ods, "notes left out, two paragraphs, a tab, a date, an empty cell between")
             << odsOf("<table:table><table:table-row><table:table-cell><office:annotation><text:p>nota</text:p></office:annotation>"
                      "<text:p>a<text:tab/>b</text:p><text:p>c</text:p></table:table-cell><table:table-cell/>"
                      "<table:table-cell office:value-type=\"date\" office:date-value=\"2025-12-09\"/></table:table-row></table:table>")
             << QStringList{"1: a\tb\nc||2025-12-09"};
-        QTest::newRow("a cell over the field limit")
+        sheetRow(WorkbookFormat::Ods, "a cell over the field limit")
             << odsOf("<table:table><table:table-row>" + cell(kLong) + "</table:table-row></table:table>")
             << QStringList{"1: " + QString(1000, u'a'), "1! campo troppo lungo (oltre 1000 byte)"};
-        QTest::newRow("a row repeated past the last one")
+        sheetRow(WorkbookFormat::Ods, "a row repeated past the last one")
             << odsOf("<table:table><table:table-row table:number-rows-repeated=\"1048577\">" + cell("x")
                      + "</table:table-row></table:table>")
             << QStringList{"! il foglio ha più di 1048576 righe"};
-        QTest::newRow("a cell repeated past the last column")
+        sheetRow(WorkbookFormat::Ods, "a cell repeated past the last column")
             << odsOf("<table:table><table:table-row>" + cell("x", "table:number-columns-repeated=\"100000\"")
                      + "</table:table-row></table:table>")
             << QStringList{"1: " + QStringList(16384, "x").join(u'|'), "1! oltre 16384 colonne"};
-        QTest::newRow("no table") << odsOf("") << QStringList{"! il foglio di calcolo non ha tabelle"};
-        QTest::newRow("damaged before any table: the damage is told")
+        sheetRow(WorkbookFormat::Ods, "no table") << odsOf("") << QStringList{"! il foglio di calcolo non ha tabelle"};
+        sheetRow(WorkbookFormat::Ods, "damaged before any table: the damage is told")
             << odsOf("<broken>") << QStringList{"! il foglio è danneggiato (Opening and ending tag mismatch.)"};
-        QTest::newRow("no content part") << zipOf({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}})
+        sheetRow(WorkbookFormat::Ods, "no content part") << zipOf({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}})
                                          << QStringList{"! non è un foglio di calcolo .ods (manca content.xml)"};
-        QTest::newRow("not a zip") << QByteArray("PK\x03\x04 rotto")
+        sheetRow(WorkbookFormat::Ods, "not a zip") << QByteArray("PK\x03\x04 rotto")
                                    << QStringList{"! non è un file .xlsx o .ods valido (non è un archivio zip leggibile)"};
     }
-    void odsTableReads()
+    void firstSheetReads()
     {
+        QFETCH(int, format);
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, rows);
         QVERIFY(!bytes.isNull());
-        QCOMPARE(readAll(bytes, WorkbookFormat::Ods), rows);
+        QCOMPARE(readAll(bytes, WorkbookFormat(format)), rows);
     }
 
     // A part that inflates past its limit ends the reading, whatever comes
