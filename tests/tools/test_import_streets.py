@@ -291,9 +291,11 @@ class WholeRun(unittest.TestCase):
                    ("L736", "Venezia", "node", "4", "Calle Bernardo", "", "San Polo 2195", "30125", ""),
                    ("L736", "Venezia", "node", "5", "Campo San Polo", "San Polo", "2", "30125", ""),
                    ("L736", "Venezia", "node", "2", "Via Ca' Rossa", "", "9", "30174", "")])
-            for key, header in [("milano_register", ["CODICE_VIA", "AREA", "DESCRIZIONE_VIA", "CIVICO",
-                                                     "BARRATO", "CAP", "SEZIONE", "MUNICIPIO"]),
-                                ("milano_m5m9", ["municipio", "street", "housenumber", "postcode"]),
+            # 999 stands for a number not yet given: no range reaches it.
+            write(src, imp.SOURCES["milano_register"], ["CODICE_VIA", "AREA", "DESCRIZIONE_VIA", "CIVICO",
+                  "BARRATO", "CAP", "SEZIONE", "MUNICIPIO"],
+                  [("1", "VIA", "NOVARA", "543", "", "153", "1", "7"), ("1", "VIA", "NOVARA", "999", "", "153", "1", "7")])
+            for key, header in [("milano_m5m9", ["municipio", "street", "housenumber", "postcode"]),
                                 ("offices_extra", ["belfiore", "via", "civico", "cap"])]:
                 write(src, imp.SOURCES[key], header, [])
             again = os.path.join(out, "again")
@@ -335,7 +337,7 @@ class WholeRun(unittest.TestCase):
             self.assertEqual(rows("bologna"), [
                 ["GIUSEPPE MASSARENTI", "VIA", "", "40138", "", "", "bologna_register"],
                 ["IRNERIO", "VIA", "", "40126", "", "", "bologna_register"]])
-            self.assertEqual(rows("milano"), [["NOVARA", "VIA", "", "20153", "", "", "milano_ds634"]])
+            self.assertEqual(rows("milano"), [["NOVARA", "VIA", "M7", "20153", "", "", "milano_ds634+milano_register"]])
             self.assertEqual(rows("torino"), [
                 ["ADRIATICO", "CORSO", "", "10129", "", "", "torino_city"],
                 ["CROCE ROSSA ITALIANA", "PIAZZALE", "", "10126", "", "", "torino_city"],
@@ -369,6 +371,7 @@ class WholeRun(unittest.TestCase):
                 ["SAN POLO", "SESTIERE", "2195", "2195", "T", "30125", "osm", "P"],
                 ["SAN POLO", "SESTIERE", "2730", "2730", "T", "30125", "osm", "P"],
                 ["SAN POLO", "SESTIERE", "2902", "2902", "T", "30125", "osm", "P"]])
+            self.assertEqual(evidence_rows("milano")[1:], [["NOVARA", "VIA", "543", "543", "T", "20153", "milano_ds634+milano_register", "R"]])
             # Each row names its archive street, whose points are the evidence behind it.
             with open(os.devnull, "w") as quiet:
                 stdout, sys.stdout = sys.stdout, quiet

@@ -548,6 +548,12 @@ def register_number(civico, barrato):
     return civico + ("/" + barrato if barrato[:1].isdigit() else barrato)
 
 
+def placeholder_number(civico):
+    """Whether a house number of Milano's register is its stand-in for none
+    (997, 998, 999)."""
+    return civico.strip() in ("997", "998", "999")
+
+
 def address_rows(src):
     """Every address row of the address sources that lies in one of the
     municipalities: (belfiore, source, designation or None, street text,
@@ -560,7 +566,14 @@ def address_rows(src):
         if r["belfiore"] == "A944" and not r["data_cessazione"]:
             number = r["civico"] + (("/" + r["subciv"]) if r["subciv"] else "")
             rows.append(("A944", "bologna", None, r["denominazione"], number, r["cap"], "", True))
-    for r in read_csv(os.path.join(src, SOURCES["milano_register"])):
+    milano = read_csv(os.path.join(src, SOURCES["milano_register"]))
+    numbered = {r["DESCRIZIONE_VIA"] for r in milano if not placeholder_number(r["CIVICO"])}
+    for r in milano:
+        # 997 to 999 stand for a number not yet given, on streets whose
+        # numbers stop far below: a range drawn up to them would cover
+        # numbers the street does not have.
+        if placeholder_number(r["CIVICO"]) and r["DESCRIZIONE_VIA"] in numbered:
+            continue
         area = MILANO_AREAS.get(r["AREA"])
         cap = "20" + r["CAP"].zfill(3) if r["CAP"].isdigit() else ""
         district = "M" + r["MUNICIPIO"] if r["MUNICIPIO"].isdigit() and len(r["MUNICIPIO"]) == 1 else ""
