@@ -58,9 +58,10 @@ bool isRoadKind(QStringView word);
 bool isGivenName(QStringView word);
 
 // Words after which the rest of an address is no longer its street: no
-// number (SNC), a kilometre (KM), a hamlet (LOC, FRAZ), a corner (ANGOLO),
+// number (SNC, NC), a kilometre (KM), a hamlet (LOC, FRAZ), a corner (ANGOLO),
 // "in care of" (PRESSO, C/O), where a shop stands (FRONTE, LATO, IMPIANTO,
-// INGRESSO, STAZ., SVINC.). Only after a word of the name proper.
+// INGRESSO, STAZ., SVINC., FC for "fronte civico"). Only after a word of the
+// name proper.
 bool endsStreet(QStringView word);
 // Words that end the street when a number follows them: the house number
 // (N, NR, CIV), the parts of a building (SC, INT, ED, PAL, IS, LOTTO).

@@ -989,6 +989,31 @@ StreetMatcher::Match StreetMatcher::ordinalLeftOut(const Candidate &c) const
     return found.size() >= 2 ? matchOf(found) : Match{};
 }
 
+StreetMatcher::Match StreetMatcher::placeAfterName(const Candidate &c) const
+{
+    // The district written after the name, as Napoli writes it ("VIA STADERA
+    // A POGGIOREALE", "SALITA SCUDILLO ALLA SANITA'") or named ("VIA GAETANO
+    // BRUNO RIONE ASCARELLI", "ZONA LAGHETTO"): the words before it, when
+    // they fit one street as they stand and keep a word of four letters
+    // typed whole.
+    static const QSet<QString> marks{"A", "AL", "ALLA", "ALLO", "AI", "AGLI", "ALLE", "RIONE", "ZONA", "QUARTIERE"};
+    for (qsizetype k = 1; k + 1 < c.words.size(); ++k) {
+        if (!marks.contains(c.words.at(k).text))
+            continue;
+        const QList<StreetWord> kept = c.words.mid(0, k);
+        if (std::none_of(kept.cbegin(), kept.cend(),
+                         [](const StreetWord &w) { return !w.initial && w.text.size() >= 4 && !isParticleWord(w); }))
+            continue;
+        const Found f = steps(c.designation, kept, Pass::Exact);
+        if (f.streets.size() == 1) {
+            Match m;
+            m.street = f.streets.first();
+            return m;
+        }
+    }
+    return {};
+}
+
 StreetMatcher::Match StreetMatcher::extraGivenName(const Candidate &c) const
 {
     // A given name that the archive does not write (VIALE CARLO MARX for
@@ -1038,7 +1063,8 @@ StreetMatcher::Match StreetMatcher::findCandidates(const QList<Candidate> &list)
     // a given name too many, or a word mistyped.
     if (!none.otherDesignations.isEmpty())
         return none;
-    for (const auto pass : {&StreetMatcher::extraGivenName, &StreetMatcher::mistyped, &StreetMatcher::ordinalLeftOut}) {
+    for (const auto pass : {&StreetMatcher::extraGivenName, &StreetMatcher::mistyped, &StreetMatcher::ordinalLeftOut,
+                            &StreetMatcher::placeAfterName}) {
         for (const Candidate &c : list) {
             if (c.words.isEmpty())
                 continue;

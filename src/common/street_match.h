@@ -133,6 +133,7 @@ private:
     Match mistyped(const Candidate &candidate) const;
     Match extraGivenName(const Candidate &candidate) const;
     Match ordinalLeftOut(const Candidate &candidate) const;
+    Match placeAfterName(const Candidate &candidate) const;
     void makeSuggester() const;
     // find() of an address in plain text, written at no corner.
     Match findPlain(const QString &designation, const QString &plain, bool lastWordCut) const;
