@@ -130,8 +130,8 @@ constexpr std::array<QStringView, 62> kSetApart{
 
 // The last ones as shops and fuel stations write where they stand ("VIA
 // ROMA IMPIANTO Q8", "VIA TIBURTINA FRONTE CIVICO 12").
-constexpr std::array<QStringView, 28> kEndStreet{
-    u"SNC",     u"SN",       u"NC",     u"FC",    u"FNC",      u"KM",     u"LOC",   u"LOCALITA", u"FRAZ",       u"FRAZIONE",
+constexpr std::array<QStringView, 30> kEndStreet{
+    u"SNC",     u"SN",       u"NC",     u"FC",    u"FNC",      u"DAV",    u"DAVANTI", u"KM",     u"LOC",   u"LOCALITA", u"FRAZ",       u"FRAZIONE",
     u"ANGOLO",  u"ANG",      u"PRESSO", u"ADIACENTE", u"CHILOMETRO", u"FRONTE", u"LATO",
     u"OPP",     u"IMPIANTO", u"IMP",    u"DISTRIBUTORE", u"DISTR", u"DISTRIB", u"INGRESSO", u"INGR",
     u"STAZ",    u"SVINC",    u"SVINCOLO"};
@@ -157,11 +157,11 @@ struct DesignationShortForm
 constexpr auto kAlone = DesignationNeeds::Nothing;
 constexpr auto kMark = DesignationNeeds::Mark;
 constexpr auto kNumber = DesignationNeeds::Number;
-constexpr std::array<DesignationShortForm, 43> kDesignations{{
+constexpr std::array<DesignationShortForm, 44> kDesignations{{
     {u"V", u"VIA", kAlone},           {u"VLE", u"VIALE", kAlone},        {u"VL", u"VIALE", kMark},
     {u"PZZA", u"PIAZZA", kAlone},     {u"PZA", u"PIAZZA", kAlone},       {u"PZ", u"PIAZZA", kMark},
     {u"PLE", u"PIAZZALE", kAlone},    {u"PZLE", u"PIAZZALE", kAlone},    {u"PZZLE", u"PIAZZALE", kAlone},
-    {u"PZALE", u"PIAZZALE", kAlone},  {u"PZZALE", u"PIAZZALE", kAlone},
+    {u"PZALE", u"PIAZZALE", kAlone},  {u"PZZALE", u"PIAZZALE", kAlone},  {u"PIAZZLE", u"PIAZZALE", kAlone},
     {u"PTTA", u"PIAZZETTA", kAlone},  {u"PZZETTA", u"PIAZZETTA", kAlone}, {u"CSO", u"CORSO", kAlone},
     {u"LGO", u"LARGO", kAlone},       {u"VLO", u"VICOLO", kAlone},       {u"VIC", u"VICOLO", kMark},
     {u"VCO", u"VICO", kAlone},        {u"SDA", u"STRADA", kAlone},       {u"STR", u"STRADA", kAlone},
@@ -190,7 +190,7 @@ struct Family
 constexpr int kWay = 1;
 constexpr int kSquare = 2;
 constexpr int kLane = 4;
-constexpr std::array<Family, 27> kFamilies{{
+constexpr std::array<Family, 29> kFamilies{{
     {u"VIA", kWay | kLane},    {u"VIALE", kWay},          {u"VIALETTO", kWay},      {u"CORSO", kWay},
     {u"STRADA", kWay},         {u"STRADONE", kWay},       {u"GRANVIALE", kWay},     {u"LARGO", kWay | kSquare},
     {u"PIAZZALE", kWay | kSquare}, {u"PIAZZA", kSquare},  {u"PIAZZETTA", kSquare},  {u"LARGHETTO", kSquare},
@@ -198,6 +198,7 @@ constexpr std::array<Family, 27> kFamilies{{
     {u"VICOLO", kLane},        {u"VICOLETTO", kLane},     {u"CUPA", kLane},         {u"RAMPA", kLane},
     {u"CALATA", kLane},        {u"DISCESA", kLane},       {u"SALITA", kLane},       {u"TRAVERSA", kLane},
     {u"CONTRADA", kLane},      {u"STRADELLA", kLane | kWay}, {u"VIUZZO", kLane},
+    {u"CIRCONVALLAZIONE", kWay}, {u"VIADOTTO", kWay},
 }};
 
 struct LocalDesignation
@@ -241,10 +242,11 @@ const std::array<CityWriting, 28> kCities{{
 // Given names in their Italian, short and foreign forms, one group a line:
 // the registers write CARLO MARX and ABRAMO LINCOLN, the archive KARL MARX
 // and ABRAHAM LINCOLN. The first of each group is the key of all.
-constexpr std::array<std::array<QStringView, 7>, 58> kGivenNames{{
+constexpr std::array<std::array<QStringView, 7>, 59> kGivenNames{{
     {u"GIOVANNI", u"GIOVAN", u"GIAN", u"JOHN", u"JOHANN", u"JEAN", u"JUAN"},
     {u"PIETRO", u"PIERRE", u"PETER", u"PIOTR"},
     {u"PIERO", u"PIER"},
+    {u"MARCO", u"MARC"},
     {u"LUDOVICO", u"LODOVICO"},
     {u"LUIGI", u"LOUIS", u"LUDWIG"},
     {u"CARLO", u"KARL", u"CHARLES", u"CARL"},

@@ -1600,6 +1600,10 @@ QList<StreetMatcher::Candidate> StreetMatcher::candidates(const QString &given, 
 
 std::optional<StreetMatcher::Match> StreetMatcher::findRoad(const QString &plain, bool lastWordCut) const
 {
+    // Most addresses open with a designation that no road's number follows.
+    const QStringView start = QStringView(plain).trimmed().left(1);
+    if (start.isEmpty() || !(start.at(0).isDigit() || start == u"S" || start == u"P" || start == u"R"))
+        return std::nullopt;
     const QList<Token> tokens = tokensOf(plain);
     const RoadNumber road = roadNumberAt(tokens);
     if (road.number < 0)
