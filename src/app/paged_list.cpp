@@ -264,31 +264,27 @@ void PagedList::jump(int &position)
 void PagedList::keyDown(int key)
 {
     const int r = m_grid->row();
-    int scratch = 0;
+    // The keys scroll as the scroll bar's commands do, from the selected row:
+    // an arrow only past the first or the last row.
+    const auto scrollFrom = [this](ScrollCode code, int position) { scroll(code, position); };
     switch (key) {
     case Qt::Key_Escape:
         if (onEscape)
             onEscape();
         break;
     case Qt::Key_Down:
-        if (r + 1 >= m_grid->rowCountValue()) {
-            scratch = r + 1;
-            scroll(SB_LINEDOWN, scratch);
-        }
+        if (r + 1 >= m_grid->rowCountValue())
+            scrollFrom(SB_LINEDOWN, r + 1);
         break;
     case Qt::Key_Up:
-        if (r - 1 <= 0) {
-            scratch = r - 1;
-            scroll(SB_LINEUP, scratch);
-        }
+        if (r - 1 <= 0)
+            scrollFrom(SB_LINEUP, r - 1);
         break;
     case Qt::Key_PageDown:
-        scratch = r;
-        scroll(SB_PAGEDOWN, scratch);
+        scrollFrom(SB_PAGEDOWN, r);
         break;
     case Qt::Key_PageUp:
-        scratch = r;
-        scroll(SB_PAGEUP, scratch);
+        scrollFrom(SB_PAGEUP, r);
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:

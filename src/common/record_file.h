@@ -43,7 +43,6 @@ public:
     QString fileName() const { return m_name; }
     // The file's name without its folder, as messages give it.
     QString name() const;
-    int recordSize() const { return m_recordSize; }
     int count() const;
     int position() const { return m_position; }
     // Whether the position is at the end of the file; throws IoError like

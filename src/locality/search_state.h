@@ -56,7 +56,6 @@ public:
         return r;
     }
     QString agencies() const { return field(LocalityRecord::kAgency); }
-    QString bils() const { return field(LocalityRecord::kBil); }
     QString notes() const { return m_notesBlank ? QString() : field(LocalityRecord::kNote); }
     // The note is emptied; the other fields stay.
     void blankNotes() { m_notesBlank = true; }

@@ -29,7 +29,6 @@ Edit::Edit(QWidget *parent) : QLineEdit(parent)
 
 void Edit::setUpperCase(bool upper)
 {
-    m_upperCase = upper;
     setValidator(upper ? new UpperCaseValidator(this) : nullptr);
 }
 

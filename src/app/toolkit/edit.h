@@ -19,7 +19,6 @@ public:
     explicit Edit(QWidget *parent = nullptr);
 
     void setUpperCase(bool upper);
-    bool upperCase() const { return m_upperCase; }
 
 signals:
     void changed();
@@ -28,9 +27,6 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
-
-private:
-    bool m_upperCase = false;
 };
 
 } // namespace zelvora

@@ -19,8 +19,6 @@ public:
 
     // Bevel width is the width of each bevel, border width the gap between them.
     void setBevels(Bevel outer, Bevel inner, int bevelWidth = 1, int borderWidth = 0);
-    Bevel outerBevel() const { return m_outer; }
-    Bevel innerBevel() const { return m_inner; }
     // The width of the edge that the bevels and the border take on each side.
     int edgeWidth() const;
 
