@@ -376,7 +376,7 @@ namespace {
 QList<int> otherPartsOf(int cityRow)
 {
     QList<int> rows;
-    const auto &cities = addressrules::cityWritings();
+    const auto &cities = cityTable;
     const QStringView municipality = cities[cityRow].cadastralCode;
     for (int row = 0; row < static_cast<int>(cities.size()); ++row)
         if (row != cityRow && cities[row].cadastralCode == municipality)

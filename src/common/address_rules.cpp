@@ -1,7 +1,7 @@
 #include "address_rules.h"
 
 #include "common/name_match.h"
-#include "streets/street_files.h"
+#include "common/cities.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -208,36 +208,6 @@ struct LocalDesignation
 };
 constexpr std::array<LocalDesignation, 1> kLocalDesignations{{{u"L736", u"SESTIERE"}}};
 
-const std::array<CityWriting, 28> kCities{{
-    {u"ancona", u"A271", u"AN", {}},
-    {u"bari", u"A662", u"BA", {}},
-    {u"bergamo", u"A794", u"BG", {}},
-    {u"bologna", u"A944", u"BO", {}},
-    {u"brescia", u"B157", u"BS", {}},
-    {u"cagliari", u"B354", u"CA", {}},
-    {u"catania", u"C351", u"CT", {}},
-    {u"firenze", u"D612", u"FI", {}},
-    {u"genova", u"D969", u"GE", {}},
-    {u"laspezia", u"E463", u"SP", {u"SPEZIA"}},
-    {u"livorno", u"E625", u"LI", {}},
-    {u"messina", u"F158", u"ME", {}},
-    {u"milano", u"F205", u"MI", {}},
-    {u"napoli", u"F839", u"NA", {}},
-    {u"padova", u"G224", u"PD", {}},
-    {u"palermo", u"G273", u"PA", {}},
-    {u"perugia", u"G478", u"PG", {}},
-    {u"pescara", u"G482", u"PE", {}},
-    {u"pisa", u"G702", u"PI", {}},
-    {u"regcal", u"H224", u"RC", {u"REGGIO DI CALABRIA", u"REGGIO C.", u"REGGIO"}},
-    {u"roma", u"H501", u"RM", {}},
-    {u"salerno", u"H703", u"SA", {}},
-    {u"torino", u"L219", u"TO", {}},
-    {u"trieste", u"L424", u"TS", {}},
-    {u"venezia", u"L736", u"VE", {}},
-    {u"mestre", u"L736", u"VE", {u"MESTRE", u"VENEZIA MESTRE"}},
-    {u"verbania", u"L746", u"VB", {}},
-    {u"verona", u"L781", u"VR", {}},
-}};
 
 // Given names in their Italian, short and foreign forms, one group a line:
 // the registers write CARLO MARX and ABRAMO LINCOLN, the archive KARL MARX
@@ -490,26 +460,13 @@ bool isLocalDesignation(QStringView cadastralCode, QStringView designation)
     });
 }
 
-const std::array<CityWriting, 28> &cityWritings()
-{
-    return kCities;
-}
-
-int cityWritingRow(QStringView fileBase)
-{
-    for (std::size_t row = 0; row < kCities.size(); ++row)
-        if (kCities[row].fileBase == fileBase)
-            return static_cast<int>(row);
-    return -1;
-}
-
 QStringList cityNames(int row)
 {
     QStringList names;
-    if (row < 0 || row >= static_cast<int>(kCities.size()))
+    if (row < 0 || row >= static_cast<int>(cityTable.size()))
         return names;
     names << cityTable[row].displayName.toString().toUpper();
-    for (const QStringView other : kCities[row].otherNames)
+    for (const QStringView other : cityTable[row].otherNames)
         if (!other.isEmpty())
             names << other.toString();
     return names;

@@ -99,19 +99,6 @@ bool sameFamily(QStringView written, QStringView designation);
 // ("Via SAN MARCO, 1092" for the SESTIERE SAN MARCO).
 bool isLocalDesignation(QStringView cadastralCode, QStringView designation);
 
-// What an address of a city writes for the city's name besides the name of
-// its row of the street directory, and the municipality it lies in: the
-// cadastral code (Venezia and Venezia-Mestre share L736) and province.
-struct CityWriting
-{
-    QStringView fileBase;
-    QStringView cadastralCode;
-    QStringView province;
-    std::array<QStringView, 3> otherNames; // empty views at the end
-};
-const std::array<CityWriting, 28> &cityWritings();
-// The row of the city in cityWritings() for a file base, or -1.
-int cityWritingRow(QStringView fileBase);
 // Every name a city is written with: its display name and its other names,
 // upper case.
 QStringList cityNames(int row);

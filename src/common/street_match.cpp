@@ -1,7 +1,7 @@
 #include "street_match.h"
 
 #include "common/address_rules.h"
-#include "streets/street_files.h"
+#include "common/cities.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -647,10 +647,10 @@ StreetMatcher::StreetMatcher(std::vector<Street> streets, int cityRow) : m_stree
     std::sort(m_designations.all.begin(), m_designations.all.end(), [](const QString &a, const QString &b) {
         return a.count(u' ') != b.count(u' ') ? a.count(u' ') > b.count(u' ') : a < b;
     });
-    if (cityRow >= 0 && cityRow < static_cast<int>(cityWritings().size())) {
-        m_cadastralCode = cityWritings()[cityRow].cadastralCode.toString();
-        for (int row = 0; row < static_cast<int>(cityWritings().size()); ++row)
-            if (cityWritings()[row].cadastralCode == m_cadastralCode)
+    if (cityRow >= 0 && cityRow < static_cast<int>(cityTable.size())) {
+        m_cadastralCode = cityTable[cityRow].cadastralCode.toString();
+        for (int row = 0; row < static_cast<int>(cityTable.size()); ++row)
+            if (cityTable[row].cadastralCode == m_cadastralCode)
                 m_cityNames += cityNames(row);
         std::sort(m_cityNames.begin(), m_cityNames.end(),
                   [](const QString &a, const QString &b) { return a.size() > b.size(); });

@@ -10,14 +10,6 @@
 
 namespace zelvora {
 
-std::optional<int> cityRowOfFileBase(QStringView fileBase)
-{
-    for (std::size_t row = 0; row < cityTable.size(); ++row)
-        if (cityTable[row].fileBase == fileBase)
-            return static_cast<int>(row);
-    return std::nullopt;
-}
-
 StreetRecord StreetRecord::decode(const QByteArray &record)
 {
     StreetRecord street = readTexts<StreetRecord>(record.constData());

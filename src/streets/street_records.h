@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/cities.h"
 #include "common/prefix_index.h"
 #include "common/record_layout.h"
 #include "common/short_string.h"
@@ -12,50 +13,6 @@
 
 namespace zelvora {
 
-// One city of the street directory: the name in the city list, the base name
-// of its three files in the zone folder, and its generic postal code.
-struct City
-{
-    QStringView displayName;
-    QStringView fileBase;
-    QStringView genericCap;
-};
-
-// The fixed list of cities, in the order of the city list; the zone folder is
-// never listed.
-inline constexpr std::array<City, 28> cityTable{{
-    {u"Ancona", u"ancona", u"60100"},
-    {u"Bari", u"bari", u"70100"},
-    {u"Bergamo", u"bergamo", u"24100"},
-    {u"Bologna", u"bologna", u"40100"},
-    {u"Brescia", u"brescia", u"25100"},
-    {u"Cagliari", u"cagliari", u"09100"},
-    {u"Catania", u"catania", u"95100"},
-    {u"Firenze", u"firenze", u"50100"},
-    {u"Genova", u"genova", u"16100"},
-    {u"La Spezia", u"laspezia", u"19100"},
-    {u"Livorno", u"livorno", u"57100"},
-    {u"Messina", u"messina", u"98100"},
-    {u"Milano", u"milano", u"20100"},
-    {u"Napoli", u"napoli", u"80100"},
-    {u"Padova", u"padova", u"35100"},
-    {u"Palermo", u"palermo", u"90100"},
-    {u"Perugia", u"perugia", u"06100"},
-    {u"Pescara", u"pescara", u"65100"},
-    {u"Pisa", u"pisa", u"56100"},
-    {u"Reggio Calabria", u"regcal", u"89100"},
-    {u"Roma", u"roma", u"00100"},
-    {u"Salerno", u"salerno", u"84100"},
-    {u"Torino", u"torino", u"10100"},
-    {u"Trieste", u"trieste", u"34100"},
-    {u"Venezia", u"venezia", u"30100"},
-    {u"Venezia-Mestre", u"mestre", u"30170"},
-    {u"Verbania", u"verbania", u"28900"},
-    {u"Verona", u"verona", u"37100"},
-}};
-
-// The row of `cityTable` whose file base is `fileBase`, if any.
-std::optional<int> cityRowOfFileBase(QStringView fileBase);
 
 namespace streetfiles {
 // The sub-folder of the data folder that holds the cities' files.

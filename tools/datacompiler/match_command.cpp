@@ -50,7 +50,7 @@ QString matchLine(const StreetMatcher &matcher, const QString &line)
 
 int matchAddresses(const QStringList &args, QTextStream &in, QTextStream &out, QTextStream &err)
 {
-    const int row = addressrules::cityWritingRow(args.value(0));
+    const int row = cityRowOfFileBase(args.value(0)).value_or(-1);
     if (args.size() != 2 || row < 0) {
         err << "usage: zelvora-datac match CITY STREETS.csv (CITY: the file base of a city, e.g. roma)\n";
         return 2;
@@ -93,16 +93,13 @@ int shortenNames(const QStringList &args, QTextStream &in, QTextStream &out, QTe
 int printCities(QTextStream &out)
 {
     out << "display_name,file_base,generic_cap,cadastral_code,province,other_names\n";
-    const auto &writings = addressrules::cityWritings();
-    for (std::size_t row = 0; row < cityTable.size(); ++row) {
-        const City &city = cityTable[row];
-        const addressrules::CityWriting &w = writings[row];
+    for (const City &city : cityTable) {
         QStringList others;
-        for (const QStringView name : w.otherNames)
+        for (const QStringView name : city.otherNames)
             if (!name.isEmpty())
                 others << name.toString();
-        out << city.displayName << ',' << city.fileBase << ',' << city.genericCap << ',' << w.cadastralCode << ','
-            << w.province << ',' << others.join(u'|') << '\n';
+        out << city.displayName << ',' << city.fileBase << ',' << city.genericCap << ',' << city.cadastralCode << ','
+            << city.province << ',' << others.join(u'|') << '\n';
     }
     return 0;
 }
