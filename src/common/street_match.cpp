@@ -570,13 +570,6 @@ bool looseFit(const QList<StreetWord> &typed, const QList<StreetWord> &words, co
 
 } // namespace
 
-HouseNumber readHouseNumber(QStringView written)
-{
-    const QString upper = written.toString().toUpper();
-    qsizetype end = 0;
-    return readHouseNumberAt(upper, 0, end);
-}
-
 // ---------------------------------------------------------------------------
 // The streets
 // ---------------------------------------------------------------------------

@@ -29,11 +29,6 @@ struct HouseNumber
     bool operator==(const HouseNumber &) const = default;
 };
 
-// Reads a house number as written, from its first figure: "12", "12/A",
-// "36/38", "6R-8R", "19/20/21", "5 A/B", "15 BIS". What follows the number
-// and does not belong to it ("57- TORRE A MARE", "12 INT. 4") is left out.
-// A text that does not start with a figure (after N., N°, NR, CIV.) gives none.
-HouseNumber readHouseNumber(QStringView text);
 
 // One word of a name or an address as compared.
 struct StreetWord
