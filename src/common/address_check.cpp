@@ -394,7 +394,11 @@ StreetFound AddressCheck::findStreet(int cityRow, const QString &address)
     if (!streets)
         return found;
     const StreetMatcher::Match match = streets->find(address);
-    if (match.street >= 0)
+    // A street found as written is the one; one taken under another
+    // designation gives way to a street of another part of the municipality
+    // found as written (VIALE SAN MARCO of Mestre, not the SESTIERE SAN
+    // MARCO of the historic centre).
+    if (match.street >= 0 && match.writtenDesignation.isEmpty())
         return streetFound(cityRow, match, match.street);
     found.match = match;
     found.cityRow = cityRow;
@@ -404,10 +408,10 @@ StreetFound AddressCheck::findStreet(int cityRow, const QString &address)
     for (const int other : otherPartsOf(cityRow)) {
         const StreetMatcher *theirs = streetsOf(other);
         const StreetMatcher::Match there = theirs ? theirs->find(address) : StreetMatcher::Match{};
-        if (there.street >= 0)
+        if (there.street >= 0 && (match.street < 0 || there.writtenDesignation.isEmpty()))
             return streetFound(other, there, there.street);
     }
-    return found;
+    return match.street >= 0 ? streetFound(cityRow, match, match.street) : found;
 }
 
 

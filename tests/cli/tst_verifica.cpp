@@ -94,9 +94,11 @@ private slots:
                            {"DON GIOVANNI MINZONI", "VIA", "", "00197"}}));
         // One municipality in two files: the historic centre and the mainland.
         QVERIFY(buildCity(m_data.path(), QStringLiteral("venezia"),
-                          {{"SAN MARCO", "PIAZZA", "", "30124"}, {"GARIBALDI", "VIA", "", "30122"}}));
+                          {{"SAN MARCO", "PIAZZA", "", "30124"}, {"SAN MARCO", "SESTIERE", "", "30124"},
+                           {"GARIBALDI", "VIA", "", "30122"}}));
         QVERIFY(buildCity(m_data.path(), QStringLiteral("mestre"),
-                          {{"MIRANESE", "VIA", "", "30174"}, {"GARIBALDI", "VIA", "", "30174"}}));
+                          {{"MIRANESE", "VIA", "", "30174"}, {"GARIBALDI", "VIA", "", "30174"},
+                           {"SAN MARCO", "VIALE", "", "30173"}}));
         // A city with house-number evidence: a register's ranges, points.
         const auto bit = [](QStringView source) { return zelvora::evidencefile::sourceBit(source); };
         using zelvora::Parity;
@@ -257,6 +259,9 @@ private slots:
         QTest::newRow("street: written under VENEZIA, found in the mainland's file")
             << check << commas + "Venezia,Via Miranese 165,30175\r\n"
             << commasOut + "Venezia,Via Miranese 165,30175,CAP ERRATO,30174,VENEZIA,VE,VIA MIRANESE\r\n" << 1 << "";
+        QTest::newRow("street: as written in the mainland before a sestiere under another designation")
+            << check << commas + "Venezia,Viale S. Marco 67,30173\r\n"
+            << commasOut + "Venezia,Viale S. Marco 67,30173,OK,,VENEZIA,VE,VIALE SAN MARCO\r\n" << 0 << "";
         QTest::newRow("street: in both parts of the municipality, the one of the part written")
             << check << commas + "Venezia,Via Garibaldi 3,30122\r\n"
             << commasOut + "Venezia,Via Garibaldi 3,30122,OK,,VENEZIA,VE,VIA GARIBALDI\r\n" << 0 << "";
