@@ -12,10 +12,10 @@
 #include "app/toolkit/string_grid.h"
 #include "tests/support/controls.h"
 #include "common/short_string.h"
-#include "locality/locality_files.h"
+#include "common/locality_files.h"
 #include "locality/locality_search.h"
 #include "locality/main_window.h"
-#include "streets/street_files.h"
+#include "common/street_files.h"
 #include "streets/street_window.h"
 
 #include <QAction>

@@ -9,7 +9,7 @@
 
 #include "common/address_check.h"
 #include "common/list_check.h"
-#include "streets/street_files.h"
+#include "common/street_files.h"
 
 #include <QRegularExpression>
 

@@ -11,10 +11,10 @@
 #include "datacompiler/changes_compiler.h"
 #include "datacompiler/city_compiler.h"
 #include "datacompiler/locality_compiler.h"
-#include "locality/changes_file.h"
-#include "locality/locality_files.h"
-#include "locality/search_modes.h"
-#include "streets/street_files.h"
+#include "common/changes_file.h"
+#include "common/locality_files.h"
+#include "common/search_modes.h"
+#include "common/street_files.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include "common/io_error.h"
 #include "common/locality_database.h"
 #include "common/record_file.h"
-#include "locality/locality_files.h"
+#include "common/locality_files.h"
 
 using namespace zelvora;
 

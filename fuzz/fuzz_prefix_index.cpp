@@ -8,8 +8,8 @@
 #include "common/io_error.h"
 #include "common/prefix_index.h"
 #include "common/record_file.h"
-#include "locality/locality_files.h"
-#include "locality/search_modes.h"
+#include "common/locality_files.h"
+#include "common/search_modes.h"
 
 
 using namespace zelvora;

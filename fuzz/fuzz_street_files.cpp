@@ -4,7 +4,7 @@
 #include "fuzz_target.h"
 
 #include "common/io_error.h"
-#include "streets/street_files.h"
+#include "common/street_files.h"
 
 using namespace zelvora;
 

@@ -19,7 +19,7 @@
 #include "app/toolkit/string_grid.h"
 #include "common/locality_database.h"
 #include "main/program_windows.h"
-#include "streets/street_records.h"
+#include "common/street_records.h"
 
 #include <QAbstractItemModel>
 #include <QAction>

@@ -4,7 +4,7 @@
 
 #include "datacompiler/city_compiler.h"
 #include "datacompiler/locality_compiler.h"
-#include "locality/locality_files.h"
+#include "common/locality_files.h"
 
 #include "common/workbook_writer.h"
 

@@ -6,9 +6,9 @@
 #include "common/locality_database.h"
 #include "common/record_file.h"
 #include "common/street_directory.h"
-#include "locality/changes_file.h"
-#include "locality/locality_files.h"
-#include "streets/street_files.h"
+#include "common/changes_file.h"
+#include "common/locality_files.h"
+#include "common/street_files.h"
 
 #include <QDir>
 #include <QFileInfo>

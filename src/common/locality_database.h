@@ -3,8 +3,8 @@
 #include "common/incremental_search.h"
 #include "common/prefix_index.h"
 #include "common/record_file.h"
-#include "locality/locality_files.h"
-#include "locality/search_modes.h"
+#include "common/locality_files.h"
+#include "common/search_modes.h"
 
 #include <QString>
 #include <QStringList>

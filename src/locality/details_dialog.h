@@ -2,7 +2,7 @@
 
 #include "app/details_form.h"
 #include "common/locality_database.h"
-#include "locality/locality_files.h"
+#include "common/locality_files.h"
 
 #include <QStringList>
 

@@ -5,7 +5,7 @@
 #include "common/incremental_search.h"
 #include "common/locality_database.h"
 #include "common/record_file.h"
-#include "locality/locality_files.h"
+#include "common/locality_files.h"
 #include "locality/search_state.h"
 
 

@@ -13,7 +13,7 @@
 #include "app/toolkit/string_grid.h"
 #include "common/io_error.h"
 #include "locality/details_dialog.h"
-#include "locality/locality_files.h"
+#include "common/locality_files.h"
 
 #include <QCloseEvent>
 #include <QDir>

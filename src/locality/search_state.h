@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/short_string.h"
-#include "locality/locality_files.h"
-#include "locality/search_modes.h"
+#include "common/locality_files.h"
+#include "common/search_modes.h"
 
 #include <QString>
 

@@ -6,9 +6,9 @@
 #include "lists/list_window.h"
 #include "locality/details_dialog.h"
 #include "locality/main_window.h"
-#include "locality/locality_files.h"
+#include "common/locality_files.h"
 #include "streets/street_details.h"
-#include "streets/street_files.h"
+#include "common/street_files.h"
 
 namespace zelvora {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "locality/search_modes.h"
+#include "common/search_modes.h"
 
 #include <QString>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/details_form.h"
-#include "streets/street_files.h"
+#include "common/street_files.h"
 
 class QLabel;
 class QListWidget;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/paged_list.h"
-#include "streets/street_files.h"
+#include "common/street_files.h"
 
 #include <QList>
 

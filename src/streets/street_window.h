@@ -5,7 +5,7 @@
 #include "app/shared_settings.h"
 #include "app/toolkit/scroll_bar.h"
 #include "app/window_helpers.h"
-#include "streets/street_files.h"
+#include "common/street_files.h"
 #include "streets/street_list.h"
 
 #include <QDialog>

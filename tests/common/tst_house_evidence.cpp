@@ -2,7 +2,7 @@
 // gives it back, street by street; which numbers an entry speaks for; and
 // damaged files refused at opening with the reason, never read past.
 #include "common/house_evidence.h"
-#include "streets/street_files.h"
+#include "common/street_files.h"
 #include "support/fixtures.h"
 
 #include <QTemporaryDir>

@@ -4,7 +4,7 @@
 #include "common/street_match.h"
 
 #include "datacompiler/csv_reader.h"
-#include "streets/street_files.h"
+#include "common/street_files.h"
 
 #include <QTest>
 #include <map>

@@ -3,7 +3,7 @@
 // its open file in /proc/self/fdinfo while it is open, and no file of the
 // folder closed after writing), and afterwards the folder holds the same
 // files with the same bytes and modification times.
-#include "streets/street_files.h"
+#include "common/street_files.h"
 #include "support/controls.h"
 #include "support/main_window_fixture.h"
 #include "support/seams.h"

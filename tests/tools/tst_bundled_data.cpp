@@ -6,8 +6,8 @@
 #include "common/address_rules.h"
 #include "common/record_file.h"
 #include "datacompiler/csv_reader.h"
-#include "locality/locality_files.h"
-#include "streets/street_files.h"
+#include "common/locality_files.h"
+#include "common/street_files.h"
 
 #include <QDir>
 #include <QMap>

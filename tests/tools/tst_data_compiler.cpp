@@ -3,7 +3,7 @@
 #include "datacompiler/csv_reader.h"
 #include "datacompiler/data_compiler.h"
 #include "support/fixtures.h"
-#include "streets/street_files.h"
+#include "common/street_files.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 
 #include "field_encoder.h"
 
-#include "locality/changes_file.h"
+#include "common/changes_file.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 
 #include "common/address_rules.h"
 #include "common/short_string.h"
-#include "streets/street_files.h"
+#include "common/street_files.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,9 +3,9 @@
 #include "common/house_evidence.h"
 #include "common/prefix_index.h"
 #include "common/short_string.h"
-#include "locality/changes_file.h"
-#include "locality/locality_files.h"
-#include "streets/street_files.h"
+#include "common/changes_file.h"
+#include "common/locality_files.h"
+#include "common/street_files.h"
 
 #include <QDir>
 #include <QFile>

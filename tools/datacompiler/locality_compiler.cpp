@@ -3,7 +3,7 @@
 #include "field_encoder.h"
 
 #include "common/short_string.h"
-#include "locality/locality_files.h"
+#include "common/locality_files.h"
 
 #include <algorithm>
 #include <tuple>

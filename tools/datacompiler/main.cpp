@@ -4,7 +4,7 @@
 #include "data_verifier.h"
 #include "match_command.h"
 
-#include "streets/street_files.h"
+#include "common/street_files.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,7 +5,7 @@
 
 #include "common/address_rules.h"
 #include "common/street_match.h"
-#include "streets/street_files.h"
+#include "common/street_files.h"
 
 namespace zelvora::datac {
 

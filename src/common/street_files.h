@@ -3,7 +3,7 @@
 #include "common/incremental_search.h"
 #include "common/record_file.h"
 #include "common/street_directory.h"
-#include "streets/street_records.h"
+#include "common/street_records.h"
 
 #include <QString>
 #include <optional>

@@ -2,7 +2,7 @@
 // the index group of a search text, on small cities made by the compiler.
 #include "common/io_error.h"
 #include "common/street_directory.h"
-#include "streets/street_files.h"
+#include "common/street_files.h"
 #include "streets/street_window.h"
 #include "support/fixtures.h"
 

@@ -1,6 +1,6 @@
 #include "search_modes.h"
 
-#include "locality/locality_files.h"
+#include "common/locality_files.h"
 
 namespace zelvora {
 

@@ -3,7 +3,7 @@
 #include "common/locality_database.h"
 #include "common/short_string.h"
 #include "common/record_file.h"
-#include "locality/locality_files.h"
+#include "common/locality_files.h"
 #include "support/fixtures.h"
 
 #include <QTemporaryDir>
