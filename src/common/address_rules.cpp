@@ -131,7 +131,8 @@ constexpr std::array<QStringView, 62> kSetApart{
 // The last ones as shops and fuel stations write where they stand ("VIA
 // ROMA IMPIANTO Q8", "VIA TIBURTINA FRONTE CIVICO 12").
 constexpr std::array<QStringView, 30> kEndStreet{
-    u"SNC",     u"SN",       u"NC",     u"FC",    u"FNC",      u"DAV",    u"DAVANTI", u"KM",     u"LOC",   u"LOCALITA", u"FRAZ",       u"FRAZIONE",
+    u"SNC",     u"SN",       u"NC",     u"FC",    u"FNC",      u"DAV",        u"DAVANTI",
+    u"KM",      u"LOC",      u"LOCALITA", u"FRAZ", u"FRAZIONE",
     u"ANGOLO",  u"ANG",      u"PRESSO", u"ADIACENTE", u"CHILOMETRO", u"FRONTE", u"LATO",
     u"OPP",     u"IMPIANTO", u"IMP",    u"DISTRIBUTORE", u"DISTR", u"DISTRIB", u"INGRESSO", u"INGR",
     u"STAZ",    u"SVINC",    u"SVINCOLO"};

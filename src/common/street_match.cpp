@@ -1621,7 +1621,7 @@ std::optional<StreetMatcher::Match> StreetMatcher::findRoad(const QString &plain
     if (!found(m)) {
         const int number = tokens.at(road.number).text.toInt();
         QList<int> same;
-        for (int i = 0; i < static_cast<int>(m_entries.size()); ++i) {
+        for (const int i : m_byWord.value(tokens.at(road.number).word.key)) {
             const Entry &e = m_entries[i];
             if (e.designation == road.designation && !e.words.isEmpty() && e.words.first().text.toInt() == number
                 && (e.words.size() == 1 || !isTailWord(e.words.at(1).text)))
