@@ -1,7 +1,7 @@
 // Keystrokes and page moves of the main window, each measured side by side
 // with its floor: the same number of records read with raw pread() from the
-// same files, from the same place, plus the same cell writes into the same
-// grid, nothing else. The two are run interleaved and the median of the
+// same files, from the same place, plus the same rows written into the page
+// of the same grid, nothing else. The two are run interleaved and the median of the
 // repetitions is kept. Prints one CSV row per figure:
 //   figure,ours_us,reference_us,goal
 // Run: QT_QPA_PLATFORM=offscreen build-bench/bench/bench_ratios [REPETITIONS [DATA_FOLDER]]
@@ -81,18 +81,28 @@ private:
     int m_count = 0;
 };
 
-// A page's cells are written as the lists write theirs: inside one refill
-// of the grid, which shows them with one change notification at its end.
+// A page's rows are written as the lists write theirs: into the page the
+// grid shows, inside one refill of the grid, which shows them with one change
+// notification at its end.
 using GridRefill = StringGrid::Refill;
 
-QString field(const char *record, TextField field)
+template <class Row>
+PageModel<Row> &pageOf(StringGrid *grid)
 {
-    return readShortString(record + field.offset, field.capacity);
+    return *static_cast<PageModel<Row> *>(grid->page());
 }
+
+// The texts of a row fetched as texts, as the SQLite peer fetches them.
+struct TextRow
+{
+    QStringList cells;
+    QString cell(int column) const { return cells.value(column); }
+    QStringList copied() const { return cells; }
+};
 
 // The floor of the locality list: as many records as the step read from the
 // mode's order file (and, through it, localita.loc), from the first record of
-// the page it showed, kept inside the file, and the page's cell writes.
+// the page it showed, kept inside the file, and the page's rows.
 class LocalityFloor
 {
 public:
@@ -108,6 +118,8 @@ public:
         const RawRecords &order = direct ? m_localities : cap ? m_capOrder : m_pvOrder;
         const int start = std::max(0, std::min(step.pageEnd - kRows, order.count() - rows));
         const GridRefill refill(m_grid);
+        PageModel<LocalityRow> &page = pageOf<LocalityRow>(m_grid);
+        page.clearRows();
         int row = 0;
         for (int i = 0; i < rows; ++i) {
             char record[LocalityRecord::kSize];
@@ -122,9 +134,7 @@ public:
             if (!m_localities.read(number, record))
                 break;
             if (row < kRows) {
-                m_grid->setCell(0, row, field(record, LocalityRecord::kLocality));
-                m_grid->setCell(1, row, field(record, LocalityRecord::kPv));
-                m_grid->setCell(2, row, field(record, LocalityRecord::kCap));
+                page.append(LocalityRow(QByteArrayView(record, LocalityRecord::kSize)));
                 ++row;
             }
         }
@@ -155,6 +165,8 @@ public:
         const int start = std::max(0, std::min(step.pageEnd - rows, m_streets.count() - step.reads));
         int notes = step.secondReads;
         const GridRefill refill(m_grid);
+        PageModel<StreetRow> &page = pageOf<StreetRow>(m_grid);
+        page.clearRows();
         for (int i = 0; i < step.reads; ++i) {
             char record[StreetRecord::kSize];
             if (!m_streets.read(start + i, record))
@@ -164,8 +176,7 @@ public:
                 char note[StreetNote::kSize];
                 if (noteNo > 0 && notes > 0 && m_notes.read(noteNo - 1, note))
                     --notes;
-                m_grid->setCell(0, i, field(record, StreetRecord::kStreet));
-                m_grid->setCell(1, i, field(record, StreetRecord::kDesignation));
+                page.append({StreetRecord::decode(QByteArray::fromRawData(record, StreetRecord::kSize)), {}, start + i});
             }
         }
     }
@@ -177,7 +188,7 @@ private:
 };
 
 // The peer a developer would pick instead: the localities in an SQLite table
-// indexed on the name, the page fetched with one query, the same cell writes.
+// indexed on the name, the page fetched with one query into a page of texts.
 class SqlitePeer
 {
 public:
@@ -217,17 +228,22 @@ public:
         const QByteArray key = text.toUtf8();
         sqlite3_bind_text(m_page, 1, key.constData(), int(key.size()), SQLITE_TRANSIENT);
         const GridRefill refill(m_grid);
-        for (int row = 0; sqlite3_step(m_page) == SQLITE_ROW; ++row) {
+        m_rows.clearRows();
+        while (sqlite3_step(m_page) == SQLITE_ROW) {
+            TextRow row;
             for (int column = 0; column < 3; ++column)
-                m_grid->setCell(column, row,
-                                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_page, column)),
-                                                  sqlite3_column_bytes(m_page, column)));
+                row.cells << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_page, column)),
+                                               sqlite3_column_bytes(m_page, column));
+            m_rows.append(std::move(row));
         }
         sqlite3_reset(m_page);
     }
 
+    QString firstCell() const { return m_rows.cell(0, 0); }
+
 private:
     StringGrid *m_grid;
+    PageModel<TextRow> m_rows;
     QTemporaryDir m_folder;
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_page = nullptr;
@@ -299,7 +315,7 @@ public:
                 [&](int i) { test::control<Edit>(&m_window, "Cerca")->setText(texts[size_t(i)]); },
                 [&](int i) { peer.run(texts[size_t(i)]); });
         peer.run(word);
-        if (!test::control<StringGrid>(&m_window, "StringGrid1")->cell(0, 0).startsWith(word))
+        if (!peer.firstCell().startsWith(word))
             std::fprintf(stderr, "SQLite's page does not start with %s\n", qPrintable(word));
         test::control<Edit>(&m_window, "Cerca")->setText(QString());
     }

@@ -15,6 +15,7 @@
 #include "common/incremental_search.h"
 #include "common/io_error.h"
 #include "common/locality_database.h"
+#include "locality/search_state.h"
 
 #include <QHash>
 #include <functional>
@@ -109,20 +110,18 @@ public:
         m_position = index;
     }
     bool atEnd() const override { return m_position >= records; }
-    void readRow(QStringList &cells) override
+    void readRow() override
     {
-        const LocalityRecord record = LocalityRecord::decode(m_db.inOrder(mode, m_position));
+        m_page.append(LocalityRow(m_db.inOrder(mode, m_position)));
         ++m_position;
-        m_notes.append(record.note);
-        cells = {record.locality, record.pv, record.cap};
     }
-    void clearRowLists() override { m_notes.clear(); }
-    QString note(int row) const override { return m_notes.value(row); }
+    StringGridModel &page() override { return m_page; }
+    QString note(int row) const override { return m_page.row(row).notes(); }
 
 private:
     LocalityDatabase m_db;
     int m_position = 0; // the list's read position in the mode's order
-    QStringList m_notes;
+    PageModel<LocalityRow> m_page;
 };
 
 // Until a read fails, the rows shown are the records just before the read
@@ -223,6 +222,7 @@ ZELVORA_FUZZ_TARGET(session)
     const QList<QByteArray> parts = fuzz::splitInput(data, size, 8);
     const QByteArray script = parts.value(0).left(100);
     Session session(parts);
+    controls->grid->setPage(&session.page());
     PagedList list(controls->grid, controls->bar, controls->noteLabel, controls->noteEdit, session,
                    PagingState{session.currentRecord, session.records, session.lastRow, kRows});
     QString field;

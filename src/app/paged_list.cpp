@@ -64,7 +64,7 @@ void PagedList::showFirstPage(bool lookAhead)
         if (read < rows)
             appendRow(read);
         else
-            readIntoRow(read);
+            m_source.readRow(); // kept in the page, not shown
         ++m_state.currentRecord;
         ++read;
     }
@@ -87,28 +87,14 @@ void PagedList::showSearchPage(int start)
 void PagedList::clearPage()
 {
     m_grid->setRowCountValue(0);
-    m_grid->clearCells();
-    m_source.clearRowLists();
+    m_source.page().clearRows();
 }
 
 void PagedList::appendRow(int row)
 {
     // The record is read first: a read that fails adds no row.
-    m_source.readRow(m_cells);
+    m_source.readRow();
     m_grid->setRowCountValue(row + 1);
-    writeCells(row, m_cells);
-}
-
-void PagedList::readIntoRow(int row)
-{
-    m_source.readRow(m_cells);
-    writeCells(row, m_cells);
-}
-
-void PagedList::writeCells(int row, const QStringList &cells)
-{
-    for (int column = 0; column < cells.size(); ++column)
-        m_grid->setCell(column, row, cells.at(column));
 }
 
 void PagedList::seekPage(int start)

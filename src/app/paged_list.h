@@ -14,10 +14,11 @@ class QWidget;
 namespace zelvora {
 
 class StringGrid;
+class StringGridModel;
 
 // Where the rows of a paged list come from: the active order file, read one
-// record at a time from its read position. The source keeps the fields that
-// the grid does not show in its own row lists.
+// record at a time from its read position into the rows of the page that the
+// source keeps and the grid shows.
 class PageSource
 {
 public:
@@ -25,12 +26,9 @@ public:
     virtual int readPosition() const = 0;
     virtual void seek(int index) = 0;
     virtual bool atEnd() const = 0;
-    // Reads the record at the read position, appends its hidden fields to the
-    // row lists and puts the texts of the grid's columns in `cells`, emptied
-    // first. The list handed in is the same from row to row, so a page's rows
-    // reuse its storage.
-    virtual void readRow(QStringList &cells) = 0;
-    virtual void clearRowLists() = 0;
+    // Reads the record at the read position into a row appended to the page.
+    virtual void readRow() = 0;
+    virtual StringGridModel &page() = 0;
     virtual QString note(int row) const = 0;
 };
 
@@ -84,7 +82,7 @@ public:
     void showNote(const QString &text);
     void hideNoteLine() { setNoteLineVisible(false); }
 
-    // Empties the grid (one row remains) and the row lists.
+    // Empties the grid (one row remains) and the page.
     void clearPage();
 
     std::function<void()> onEscape; // Esc in the grid
@@ -92,12 +90,10 @@ public:
 
 private:
     void appendRow(int row);
-    void readIntoRow(int row);
     void refillDown(ScrollCode code, int start, int &position);
     void refillUp(int start, int &position);
     void jump(int &position);
     void seekPage(int start);
-    void writeCells(int row, const QStringList &cells);
     void highlightSelectedRow();
     void parkSelection();
     void setNoteLineVisible(bool visible);
@@ -108,7 +104,6 @@ private:
     QWidget *m_noteLabel;
     QLineEdit *m_noteEdit;
     PageSource &m_source;
-    QStringList m_cells; // the row being read
     PagingState m_state;
 };
 

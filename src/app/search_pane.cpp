@@ -61,6 +61,7 @@ void SearchPane::buildList(QWidget *listParent)
 
 void SearchPane::attach(PageSource &source, PagingState state)
 {
+    m_grid->setPage(&source.page());
     m_list = std::make_unique<PagedList>(m_grid, m_scrollBar, m_noteLabel, m_noteEdit, source, state);
     m_list->onEscape = [this] { m_field->setFocus(); };
     m_list->onOpen = [this] {

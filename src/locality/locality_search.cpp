@@ -12,8 +12,8 @@
 namespace zelvora {
 
 
-LocalitySearch::LocalitySearch(Controls controls, LocalitySearchState &state, QList<LocalityRow> &rows)
-    : m_controls(controls), m_state(state), m_rows(rows)
+LocalitySearch::LocalitySearch(Controls controls, LocalitySearchState &state)
+    : m_controls(controls), m_state(state)
 {
 }
 
@@ -43,33 +43,18 @@ QByteArray LocalitySearch::readLocality()
     return m_db.localityBytes(readRecordNumber(record.constData() + mode.localityNoOffset));
 }
 
-void LocalitySearch::readRow(QStringList &cells)
-{
-    const QByteArray record = readLocality();
-    m_rows.append(LocalityRow(record));
-    cells.clear();
-    for (const TextField field : {LocalityRecord::kLocality, LocalityRecord::kPv, LocalityRecord::kCap})
-        cells.append(readText(record.constData(), field));
-}
-
-void LocalitySearch::clearRowLists()
-{
-    m_rows.clear();
-}
-
 QString LocalitySearch::note(int row) const
 {
-    return row >= 0 && row < m_rows.size() ? m_rows.at(row).notes() : QString();
+    const QList<LocalityRow> &rows = m_page.rows();
+    return row >= 0 && row < rows.size() ? rows.at(row).notes() : QString();
 }
 
 void LocalitySearch::blankNotes(int count)
 {
     // Only the notes: the agencies and second designations of the rows on
     // screen stay.
-    for (LocalityRow &row : m_rows)
-        row.blankNotes();
-    if (m_rows.size() < count)
-        m_rows.resize(count);
+    for (int row = 0; row < std::max<int>(count, m_page.rows().size()); ++row)
+        m_page.update(row, [](LocalityRow &r) { r.blankNotes(); });
 }
 
 // 1. Opens the order file (localita.loc is open already) and the index of

@@ -2,6 +2,7 @@
 
 #include "app/paged_list.h"
 #include "app/search_pane.h"
+#include "app/toolkit/string_grid.h"
 #include "common/incremental_search.h"
 #include "common/locality_database.h"
 #include "common/record_file.h"
@@ -32,7 +33,7 @@ public:
     };
 
     // The search works on its window's search state and page of rows.
-    LocalitySearch(Controls controls, LocalitySearchState &state, QList<LocalityRow> &rows);
+    LocalitySearch(Controls controls, LocalitySearchState &state);
 
     // The search field and the results list that shows the search's pages,
     // which reads its rows from this search.
@@ -59,8 +60,8 @@ public:
     int readPosition() const override { return order().position(); }
     void seek(int index) override { order().seek(index); }
     bool atEnd() const override { return order().atEnd(); }
-    void readRow(QStringList &cells) override;
-    void clearRowLists() override;
+    void readRow() override { m_page.append(LocalityRow(readLocality())); }
+    PageModel<LocalityRow> &page() override { return m_page; }
     QString note(int row) const override;
 
 private:
@@ -76,7 +77,7 @@ private:
 
     Controls m_controls;
     LocalitySearchState &m_state;
-    QList<LocalityRow> &m_rows;
+    PageModel<LocalityRow> m_page; // the rows the results list shows
     SearchPane *m_pane = nullptr;
     PagedList *m_list = nullptr;
     LocalityDatabase m_db; // localita.loc and the modes' order files

@@ -55,7 +55,7 @@ TCapF::TCapF(const QString &dataFolder, QWidget *parent) : QMainWindow(parent)
     if (Application::instance().guardsInstances())
         clones->Loaded();
 
-    m_search = std::make_unique<LocalitySearch>(LocalitySearch::Controls{Label2, this, m_settings.dataFolder}, m_state, m_rows);
+    m_search = std::make_unique<LocalitySearch>(LocalitySearch::Controls{Label2, this, m_settings.dataFolder}, m_state);
     m_search->attach(*m_pane);
     aboutBoxFactory = [](QWidget *owner) { return std::make_unique<TAboutBox>(owner); };
     m_pane->onOpen = [this] { StringGrid1DblClick(); };
@@ -263,7 +263,7 @@ void TCapF::StringGrid1DblClick()
     m_state.lastRow = row;
     // The dialog shows exactly what the row holds: no file is read.
     auto details = std::make_unique<TDettagli>(m_provinces, this);
-    details->fill(m_rows.value(row).record());
+    details->fill(m_search->page().row(row).record());
     details->exec();
 }
 

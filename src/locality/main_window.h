@@ -37,7 +37,7 @@ public:
     SharedSettings &settings() { return m_settings; }
     const ProvinceTable &provinces() const { return m_provinces; }
     LocalitySearchState &state() { return m_state; }
-    const QList<LocalityRow> &rows() const { return m_rows; }
+    const QList<LocalityRow> &rows() const { return m_search->page().rows(); }
 
     // The open locality database (localita.loc).
     RecordFile &localities() { return m_search->localities(); }
@@ -90,7 +90,6 @@ private:
     SharedSettings m_settings;
     ProvinceTable m_provinces;
     LocalitySearchState m_state;
-    QList<LocalityRow> m_rows;
     std::unique_ptr<StatusLine> m_status;
     std::unique_ptr<SearchPane> m_pane;
     std::unique_ptr<LocalitySearch> m_search;

@@ -5,6 +5,7 @@
 #include "common/search_modes.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 #include <array>
@@ -56,6 +57,13 @@ public:
         return r;
     }
     QString agencies() const { return field(LocalityRecord::kAgency); }
+    // The grid's columns: the locality, its province and its postal code.
+    QString cell(int column) const
+    {
+        static constexpr std::array kColumns{LocalityRecord::kLocality, LocalityRecord::kPv, LocalityRecord::kCap};
+        return column >= 0 && column < int(kColumns.size()) ? field(kColumns[column]) : QString();
+    }
+    QStringList copied() const { return {cell(0), cell(1), cell(2)}; }
     QString notes() const { return m_notesBlank ? QString() : field(LocalityRecord::kNote); }
     // The note is emptied; the other fields stay.
     void blankNotes() { m_notesBlank = true; }

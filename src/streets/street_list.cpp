@@ -8,23 +8,17 @@ void StreetListSource::seek(int index)
         m_files.seek(index);
 }
 
-void StreetListSource::readRow(QStringList &cells)
+void StreetListSource::readRow()
 {
     const int record = m_files.position();
     const StreetRecord street = m_files.readNext();
-    m_rows.append({street, m_files.note(street), record});
-    cells.clear();
-    cells << street.street << street.designation;
-}
-
-void StreetListSource::clearRowLists()
-{
-    m_rows.clear();
+    m_page.append({street, m_files.note(street), record});
 }
 
 QString StreetListSource::note(int row) const
 {
-    return row >= 0 && row < m_rows.size() ? m_rows.at(row).streetNotes : QString();
+    const QList<StreetRow> &rows = m_page.rows();
+    return row >= 0 && row < rows.size() ? rows.at(row).streetNotes : QString();
 }
 
 } // namespace zelvora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/paged_list.h"
+#include "app/toolkit/string_grid.h"
 #include "common/street_files.h"
 
 #include <QList>
@@ -14,28 +15,32 @@ struct StreetRow
     StreetRecord street;
     QString streetNotes;
     int record = -1; // the street's record in the city's street file
+
+    // The grid shows the street and its designation; a copy adds its code.
+    QString cell(int column) const { return column == 0 ? street.street : column == 1 ? street.designation : QString(); }
+    QStringList copied() const { return {street.street, street.designation, street.cap}; }
 };
 
 // Where the street list's rows come from: the open city's street file, one
 // street at a time from its read position. A row shows the street and its
 // urban designation; its note (read from the notes file), city tag, postal
-// code and agency go to the page of rows that the street window owns. With no city open there is
-// nothing to read: the page stays empty.
+// code and agency stay in the page's rows. With no city open there is nothing
+// to read: the page stays empty.
 class StreetListSource : public PageSource
 {
 public:
-    StreetListSource(StreetFiles &files, QList<StreetRow> &rows) : m_files(files), m_rows(rows) {}
+    explicit StreetListSource(StreetFiles &files) : m_files(files) {}
 
     int readPosition() const override { return m_files.isOpen() ? m_files.position() : 0; }
     void seek(int index) override;
     bool atEnd() const override { return !m_files.isOpen() || m_files.atEnd(); }
-    void readRow(QStringList &cells) override;
-    void clearRowLists() override;
+    void readRow() override;
+    PageModel<StreetRow> &page() override { return m_page; }
     QString note(int row) const override;
 
 private:
     StreetFiles &m_files;
-    QList<StreetRow> &m_rows;
+    PageModel<StreetRow> m_page;
 };
 
 } // namespace zelvora

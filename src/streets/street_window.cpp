@@ -102,7 +102,7 @@ QLabel *fitCaption(QLabel *label)
 TZone::TZone(const SharedSettings &settings, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_settings(settings),
       m_files(std::make_unique<StreetFiles>()),
-      m_source(std::make_unique<StreetListSource>(*m_files, m_rows))
+      m_source(std::make_unique<StreetListSource>(*m_files))
 {
     setObjectName(QStringLiteral("Zone"));
     setWindowTitle(QStringLiteral("Ricerca Vie o Piazze"));
@@ -165,8 +165,6 @@ void TZone::buildLayout()
         title->setFont(font());
     StringGrid2 = m_pane->grid();
     StringGrid2->setFont(regular);
-    // A copied row carries the street's postal code too.
-    StringGrid2->copyExtras = [this](int row) { return QStringList{m_rows.value(row).street.cap}; };
 
     auto *statusPanel = place(new Panel(this), "ZoneHint", 0, 288, 443, 22);
     statusPanel->setBevels(Panel::Bevel::Raised, Panel::Bevel::Lowered);
@@ -360,7 +358,7 @@ void TZone::StringGrid2DblClick()
 {
     const int row = StringGrid2->row();
     streetLastRow = row;
-    const StreetRow held = m_rows.value(row);
+    const StreetRow held = m_source->page().row(row);
     // The dialog shows what the row holds and, for a street with several
     // codes, where each was seen: the city's evidence is read only now.
     auto details = std::make_unique<TDettagliZone>(this);

@@ -54,7 +54,7 @@ public:
     int streetLastRow = 0;
 
     // The rows of the page on screen.
-    const QList<StreetRow> &rows() const { return m_rows; }
+    const QList<StreetRow> &rows() const { return m_source->page().rows(); }
     StreetFiles &files() { return *m_files; }
     PagedList &list() { return m_pane->list(); }
     bool mouseInside() const { return m_status->mouseInside(); }
@@ -84,7 +84,6 @@ private:
     int scaled(int size) const;
 
     const SharedSettings m_settings;
-    QList<StreetRow> m_rows;
     std::unique_ptr<StatusLine> m_status;
     std::unique_ptr<StreetFiles> m_files;
     std::unique_ptr<StreetListSource> m_source;

@@ -7,6 +7,7 @@
 #include "app/toolkit/string_grid.h"
 #include "common/io_error.h"
 #include "support/recording_message_boxes.h"
+#include "support/text_page.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -45,7 +46,7 @@ public:
     int readPosition() const override { return m_position; }
     void seek(int index) override { m_position = std::clamp(index, 0, count); }
     bool atEnd() const override { return m_position >= count; }
-    void readRow(QStringList &cells) override
+    void readRow() override
     {
         if (atEnd())
             throw IoError(QStringLiteral("read past the end"));
@@ -53,17 +54,17 @@ public:
             throw IoError(QStringLiteral("read failed"));
         ++reads;
         const int record = m_position++;
-        m_notes << (record % 5 == 0 ? QStringLiteral("NOTA %1").arg(record) : QString());
-        cells = {name(record)};
+        test::TextRow row{{name(record)}, record % 5 == 0 ? QStringLiteral("NOTA %1").arg(record) : QString()};
         for (int column = 1; column < columns; ++column)
-            cells << QString::number(column);
+            row.cells << QString::number(column);
+        m_page.append(std::move(row));
     }
-    void clearRowLists() override { m_notes.clear(); }
-    QString note(int row) const override { return m_notes.value(row); }
+    StringGridModel &page() override { return m_page; }
+    QString note(int row) const override { return m_page.row(row).note; }
 
 private:
     int m_position = 0;
-    QStringList m_notes;
+    test::TextPage m_page;
 };
 
 // A search field above a paged list, in a shown and active window.
@@ -94,6 +95,7 @@ struct ListFixture
         noteEdit->setGeometry(40, 22, 300, 13);
         grid->setGeometry(0, 40, 340, 17 * rows);
         grid->setColCount(columns);
+        grid->setPage(&pages.page());
         bar->setGeometry(340, 40, 17, 17 * rows);
         list = std::make_unique<PagedList>(grid, bar, noteLabel, noteEdit, pages,
                                            PagingState{currentRecord, recordCount, lastRow, rows});

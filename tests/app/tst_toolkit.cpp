@@ -6,6 +6,7 @@
 #include "app/toolkit/scroll_bar.h"
 #include "app/toolkit/string_grid.h"
 #include "common/short_string.h"
+#include "support/text_page.h"
 
 #include <QAccessible>
 #include <QDir>
@@ -166,11 +167,13 @@ private slots:
 
     void gridNeverHasFewerThanOneRowAndKeepsHiddenCells()
     {
+        test::TextPage page;
         StringGrid grid;
         grid.setColCount(3);
+        grid.setPage(&page);
         grid.setRowCountValue(0);
         QCOMPARE(grid.rowCountValue(), 1);
-        grid.setCell(1, 5, "hidden");
+        page.update(5, [](test::TextRow &row) { row.cells = {{}, "hidden"}; });
         QCOMPARE(grid.model()->rowCount(), 1);
         QCOMPARE(grid.cell(1, 5), "hidden");
         grid.setRowCountValue(6);
@@ -232,10 +235,12 @@ private slots:
 
     void gridDrawsEachCellThenNotifies()
     {
+        test::TextPage page;
         StringGrid grid;
         grid.setColCount(3);
+        grid.setPage(&page);
         grid.setRowCountValue(2);
-        grid.setCell(0, 0, "ROMA");
+        page.append({{"ROMA"}});
         grid.resize(300, 100);
         QSet<QPair<int, int>> drawn;
         connect(&grid, &StringGrid::drawCell, this, [&](int column, int row, const QRect &) {
@@ -253,8 +258,9 @@ private slots:
         auto *grid = new StringGrid(&window);
         grid->move(0, 40);
         grid->setColCount(2);
-        grid->setCell(0, 0, "ROMA");
-        grid->setCell(1, 0, "RM");
+        test::TextPage page;
+        grid->setPage(&page);
+        page.append({{"ROMA", "RM"}});
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -352,12 +358,13 @@ private slots:
 
     void gridDoesNoSearchByTypedLetters()
     {
+        test::TextPage page;
         StringGrid grid;
         grid.setColCount(2);
+        grid.setPage(&page);
         grid.setRowCountValue(3);
-        const QStringList names = {"ALFA", "BETA", "GAMMA"};
-        for (int row = 0; row < 3; ++row)
-            grid.setCell(0, row, names[row]);
+        for (const char *name : {"ALFA", "BETA", "GAMMA"})
+            page.append({{name}});
         grid.show();
         QVERIFY(QTest::qWaitForWindowActive(&grid));
         QList<int> keys;

@@ -186,7 +186,11 @@ private slots:
             const QString text = f.cerca()->text();
             f.cerca()->setText(text.isEmpty() ? QStringLiteral("Q") : text.chopped(1));
         } else if (change == "cell") {
-            f.grid()->setCell(1, f.grid()->rowCountValue() - 1, "??");
+            // The last row's province becomes "??", its other cells empty.
+            QByteArray record(LocalityRecord::kSize, '\0');
+            writeShortString(record.data() + LocalityRecord::kPv.offset, LocalityRecord::kPv.capacity, "??");
+            f.window->search().page().update(f.grid()->rowCountValue() - 1,
+                                             [&](LocalityRow &row) { row = LocalityRow(record); });
         } else if (change == "note") {
             for (QWidget *line : {test::control(f.window, "Label1"), test::control(f.window, "Edit1")})
                 line->setVisible(!line->isVisible());

@@ -15,11 +15,6 @@ namespace zelvora {
 
 namespace {
 
-quint64 cellKey(int column, int row)
-{
-    return (quint64(quint32(row)) << 32) | quint32(column);
-}
-
 bool isWindowFocusChange(Qt::FocusReason reason)
 {
     // Focus that comes and goes with the window's activation, or with a
@@ -84,36 +79,22 @@ void StringGridModel::resize(int &count, int wanted, bool rows)
     }
 }
 
-QString StringGridModel::cell(int column, int row) const
+QStringList StringGridModel::copied(int row) const
 {
-    return m_cells.value(cellKey(column, row));
+    QStringList cells;
+    for (int column = 0; column < m_columns; ++column)
+        cells.append(cell(column, row));
+    return cells;
 }
 
-void StringGridModel::setCell(int column, int row, const QString &text)
+void StringGridModel::changed(int row)
 {
-    if (column < 0 || row < 0)
-        return;
-    m_cells.insert(cellKey(column, row), text);
     if (m_holds > 0) {
         m_changedWhileHeld = true;
         return;
     }
-    if (row < m_rows && column < m_columns) {
-        const QModelIndex at = index(row, column);
-        emit dataChanged(at, at);
-    }
-}
-
-void StringGridModel::clearCells()
-{
-    // The cells are emptied, not removed: a page written again into the same
-    // cells then reuses them instead of building the table up anew.
-    for (QString &text : m_cells)
-        text.clear();
-    if (m_holds > 0)
-        m_changedWhileHeld = true;
-    else
-        emit dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1));
+    if (row < m_rows)
+        emit dataChanged(index(std::max(row, 0), 0), index(row < 0 ? m_rows - 1 : row, m_columns - 1));
 }
 
 void StringGridModel::release()
@@ -131,8 +112,7 @@ StringGrid::StringGrid(QWidget *parent) : QTableView(parent)
     // alone.
     horizontalHeader()->hide();
     verticalHeader()->hide();
-    setModel(&m_model);
-    setItemDelegate(new CellDelegate(this));
+        setItemDelegate(new CellDelegate(this));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -145,7 +125,21 @@ StringGrid::StringGrid(QWidget *parent) : QTableView(parent)
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setMinimumSectionSize(1);
     setDefaultRowHeight(m_defaultRowHeight);
-    setCurrentIndex(m_model.index(0, 0));
+    setPage(&m_empty);
+}
+
+void StringGrid::setPage(StringGridModel *page)
+{
+    const int selected = row();
+    page->setColumns(m_colCount);
+    page->setRows(m_rowCount);
+    m_model = page;
+    setModel(page);
+    connect(page, &QObject::destroyed, this, [this, page] {
+        if (m_model == page)
+            m_model = &m_empty;
+    });
+    setCurrentIndex(page->index(selected, 0));
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &current) {
         // Moving the selected row moves the selection rectangle with it; its
         // columns stay, so a parked rectangle still highlights nothing.
@@ -158,7 +152,8 @@ StringGrid::StringGrid(QWidget *parent) : QTableView(parent)
 
 void StringGrid::setColCount(int columns)
 {
-    m_model.setColumns(columns);
+    m_colCount = std::max(columns, 1);
+    m_model->setColumns(columns);
 }
 
 void StringGrid::setRowCountValue(int rows)
@@ -175,17 +170,17 @@ void StringGrid::setRowCountValue(int rows)
     }
     m_rowCount = rows;
     m_silent = true;
-    if (m_refills == 0 || rows > m_model.rowCount())
-        m_model.setRows(rows);
+    if (m_refills == 0 || rows > m_model->rowCount())
+        m_model->setRows(rows);
     if (!currentIndex().isValid())
-        setCurrentIndex(m_model.index(std::min(row(), rows - 1), 0));
+        setCurrentIndex(m_model->index(std::min(row(), rows - 1), 0));
     m_silent = false;
 }
 
 void StringGrid::beginRefill()
 {
     ++m_refills;
-    m_model.hold();
+    m_model->hold();
 }
 
 void StringGrid::endRefill()
@@ -195,13 +190,13 @@ void StringGrid::endRefill()
     if (--m_refills == 0) {
         if (m_heldRow >= 0)
             moveCurrentSilently(m_heldRow);
-        if (m_model.rowCount() != m_rowCount) {
+        if (m_model->rowCount() != m_rowCount) {
             m_silent = true;
-            m_model.setRows(m_rowCount);
+            m_model->setRows(m_rowCount);
             m_silent = false;
         }
     }
-    m_model.release();
+    m_model->release();
 }
 
 void StringGrid::setDefaultRowHeight(int height)
@@ -231,14 +226,14 @@ void StringGrid::setRow(int row)
         return;
     }
     m_heldRow = -1;
-    setCurrentIndex(m_model.index(row, std::max(currentIndex().column(), 0)));
+    setCurrentIndex(m_model->index(row, std::max(currentIndex().column(), 0)));
 }
 
 void StringGrid::moveCurrentSilently(int row)
 {
     m_heldRow = -1;
     m_silent = true;
-    setCurrentIndex(m_model.index(row, std::max(currentIndex().column(), 0)));
+    setCurrentIndex(m_model->index(row, std::max(currentIndex().column(), 0)));
     m_silent = false;
 }
 
@@ -292,12 +287,7 @@ void StringGrid::keyPressEvent(QKeyEvent *event)
 
 void StringGrid::copyRow() const
 {
-    QStringList cells;
-    for (int column = 0; column < colCount(); ++column)
-        cells.append(cell(column, row()));
-    if (copyExtras)
-        cells += copyExtras(row());
-    QGuiApplication::clipboard()->setText(cells.join(u'\t'));
+    QGuiApplication::clipboard()->setText(m_model->copied(row()).join(u'\t'));
 }
 
 void StringGrid::wheelEvent(QWheelEvent *event)

@@ -1,14 +1,16 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QHash>
+#include <QList>
+#include <QStringList>
 #include <QTableView>
 #include <functional>
 
 namespace zelvora {
 
-// The cells of a StringGrid. Cells may be written in rows beyond the row
-// count: they are kept, and shown once the rows exist.
+// What a StringGrid shows: its row and column counts and the text of each
+// cell. The texts come from the rows of a PageModel; this base shows every
+// cell empty.
 class StringGridModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -21,16 +23,22 @@ public:
 
     void setRows(int rows) { resize(m_rows, rows, true); }
     void setColumns(int columns) { resize(m_columns, columns, false); }
-    QString cell(int column, int row) const;
-    void setCell(int column, int row, const QString &text);
-    void clearCells();
+    virtual QString cell(int /*column*/, int /*row*/) const { return {}; }
+    // The texts Ctrl+C puts on the clipboard for a row: its cells, unless
+    // the row holds more.
+    virtual QStringList copied(int row) const;
+    virtual void clearRows() {}
 
-    // While held, cell writes and clearing raise no change notification of
-    // their own: the release raises one for the whole grid if anything was
-    // written. A page written cell by cell then costs the view one repaint
-    // request instead of one per cell. Holds nest.
+    // While held, changes raise no notification of their own: the release
+    // raises one for the whole grid if anything changed. A page written row
+    // by row then costs the view one repaint request instead of one per row.
+    // Holds nest.
     void hold() { ++m_holds; }
     void release();
+
+protected:
+    // Row `row`'s texts changed (-1: every row's).
+    void changed(int row);
 
 private:
     // Sets the row or column count `count` to `wanted`, at least 1, telling
@@ -39,9 +47,53 @@ private:
 
     int m_rows = 1;
     int m_columns = 1;
-    QHash<quint64, QString> m_cells;
     int m_holds = 0;
     bool m_changedWhileHeld = false;
+};
+
+// A page of typed rows, each `Row` giving its cells' texts (`cell(column)`)
+// and what a copy of it holds (`copied()`). The page may hold rows beyond
+// the grid's row count: they are kept, and shown once the rows exist.
+template <class Row>
+class PageModel : public StringGridModel
+{
+public:
+    using StringGridModel::StringGridModel;
+
+    const QList<Row> &rows() const { return m_rows; }
+    Row row(int row) const { return m_rows.value(row); }
+    void append(Row row)
+    {
+        m_rows.append(std::move(row));
+        changed(static_cast<int>(m_rows.size()) - 1);
+    }
+    // Changes row `row`, added if the page is shorter, through `change(Row &)`.
+    template <class Change>
+    void update(int row, Change change)
+    {
+        if (row < 0)
+            return;
+        if (m_rows.size() <= row)
+            m_rows.resize(row + 1);
+        change(m_rows[row]);
+        changed(row);
+    }
+    void clearRows() override
+    {
+        m_rows.clear();
+        changed(-1);
+    }
+    QString cell(int column, int row) const override
+    {
+        return row >= 0 && row < m_rows.size() ? m_rows.at(row).cell(column) : QString();
+    }
+    QStringList copied(int row) const override
+    {
+        return row >= 0 && row < m_rows.size() ? m_rows.at(row).copied() : QStringList();
+    }
+
+private:
+    QList<Row> m_rows;
 };
 
 // A grid of text cells with whole-row selection and no scroll bars of its
@@ -72,7 +124,7 @@ public:
 
     explicit StringGrid(QWidget *parent = nullptr);
 
-    int colCount() const { return m_model.columnCount(); }
+    int colCount() const { return m_colCount; }
     void setColCount(int columns);
     int rowCountValue() const { return m_rowCount; }
     // Asking for fewer than one row leaves one row.
@@ -100,9 +152,11 @@ public:
         StringGrid *m_grid;
     };
 
-    QString cell(int column, int row) const { return m_model.cell(column, row); }
-    void setCell(int column, int row, const QString &text) { m_model.setCell(column, row, text); }
-    void clearCells() { m_model.clearCells(); }
+    // Shows `page` with the grid's row and column counts; a page that goes
+    // before the grid leaves it showing empty cells.
+    void setPage(StringGridModel *page);
+    StringGridModel *page() const { return m_model; }
+    QString cell(int column, int row) const { return m_model->cell(column, row); }
 
     // A column's width and the rows' height leave out the one-pixel grid
     // line drawn after each cell: a column of width 264 takes 265 pixels.
@@ -121,11 +175,9 @@ public:
     void setSelection(Rect rect);
     bool isHighlighted(int column, int row) const;
 
-    // Puts the selected row's cells on the clipboard, then the texts that
-    // `copyExtras` gives for the row (fields the grid does not show),
+    // Puts what the selected row of the page holds on the clipboard,
     // separated by tabs. The copy key does it.
     void copyRow() const;
-    std::function<QStringList(int row)> copyExtras;
 
     // The grid shows its rows from the first, and never scrolls to bring the
     // selected row into view: its rows are a page sized to fit, and the last
@@ -153,11 +205,13 @@ protected:
 private:
     void moveCurrentSilently(int row);
 
-    StringGridModel m_model;
+    StringGridModel m_empty; // shown until a page is set
+    StringGridModel *m_model = &m_empty;
     int m_defaultRowHeight = 17;
     Rect m_selection;
     bool m_silent = false;
     int m_rowCount = 1; // rows as the program sees them
+    int m_colCount = 1;
     int m_refills = 0;
     // In a refill, the selected row as the program sees it while the view's
     // current row waits for the refill's end; -1 when they are the same.
