@@ -180,6 +180,26 @@ private slots:
         QCOMPARE(grid.model()->index(5, 1).data().toString(), "hidden");
     }
 
+    void gridOutlivesItsPage()
+    {
+        StringGrid grid;
+        grid.setColCount(2);
+        {
+            test::TextPage page;
+            grid.setPage(&page);
+            page.append({{"ROMA", "RM"}});
+            QCOMPARE(grid.cell(1, 0), "RM");
+        }
+        // The page is gone: the grid shows empty cells and keeps its counts.
+        QCOMPARE(grid.cell(1, 0), QString());
+        grid.setRowCountValue(3);
+        QCOMPARE(grid.rowCountValue(), 3);
+        QCOMPARE(grid.colCount(), 2);
+        test::TextPage next;
+        grid.setPage(&next);
+        QCOMPARE(grid.model()->rowCount(), 3);
+    }
+
     void gridClickNotifications()
     {
         StringGrid grid;

@@ -134,11 +134,16 @@ void StringGrid::setPage(StringGridModel *page)
     page->setColumns(m_colCount);
     page->setRows(m_rowCount);
     m_model = page;
+    // The view makes a selection model for each model it is given and keeps
+    // the old one: a grid that is given page after page would pile them up.
+    QItemSelectionModel *old = selectionModel();
     setModel(page);
-    connect(page, &QObject::destroyed, this, [this, page] {
-        if (m_model == page)
-            m_model = &m_empty;
-    });
+    delete old;
+    if (page != &m_empty)
+        connect(page, &QObject::destroyed, this, [this, page] {
+            if (m_model == page)
+                setPage(&m_empty);
+        });
     setCurrentIndex(page->index(selected, 0));
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &current) {
         // Moving the selected row moves the selection rectangle with it; its
