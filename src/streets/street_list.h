@@ -21,15 +21,16 @@ struct StreetRow
     QStringList copied() const { return {street.street, street.designation, street.cap}; }
 };
 
-// Where the street list's rows come from: the open city's street file, one
-// street at a time from its read position. A row shows the street and its
-// urban designation; its note (read from the notes file), city tag, postal
-// code and agency stay in the page's rows. With no city open there is nothing
+// Where the street list's rows come from: the open city's files, which the
+// source keeps, read from the street file one street at a time from its read
+// position. A row shows the street and its urban designation; its note (read
+// from the notes file), city tag, postal code and agency stay in the page's
+// rows. With no city open there is nothing
 // to read: the page stays empty.
 class StreetListSource : public PageSource
 {
 public:
-    explicit StreetListSource(StreetFiles &files) : m_files(files) {}
+    StreetFiles &files() { return m_files; }
 
     int readPosition() const override { return m_files.isOpen() ? m_files.position() : 0; }
     void seek(int index) override;
@@ -39,7 +40,7 @@ public:
     QString note(int row) const override;
 
 private:
-    StreetFiles &m_files;
+    StreetFiles m_files; // the open city's files
     PageModel<StreetRow> m_page;
 };
 

@@ -101,8 +101,7 @@ QLabel *fitCaption(QLabel *label)
 
 TZone::TZone(const SharedSettings &settings, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_settings(settings),
-      m_files(std::make_unique<StreetFiles>()),
-      m_source(std::make_unique<StreetListSource>(*m_files))
+      m_source(std::make_unique<StreetListSource>())
 {
     setObjectName(QStringLiteral("Zone"));
     setWindowTitle(QStringLiteral("Ricerca Vie o Piazze"));
@@ -303,7 +302,7 @@ void TZone::showCityControls(bool withCity)
 void TZone::ComboBox1Change()
 {
     streetLastRow = 0;
-    m_files->close();
+    files().close();
     m_evidenceFile.clear();
     const int row = ComboBox1->currentIndex();
     if (ComboBox1->currentText().isEmpty() || row < 0 || row >= static_cast<int>(cityTable.size()))
@@ -319,11 +318,11 @@ void TZone::ComboBox1Change()
         showCityControls(false);
         CercaZona->setText(QString());
     });
-    m_files->open(city);
-    if (!m_files->isOpen())
+    files().open(city);
+    if (!files().isOpen())
         return;
 
-    m_streetCount = m_files->streetCount();
+    m_streetCount = files().streetCount();
     m_evidenceFile = city.evidence;
     m_pane->list().showFirstPage(false);
     m_pane->scrollBar()->setMaximum(m_streetCount);
@@ -336,7 +335,7 @@ void TZone::ComboBox1Change()
 
 void TZone::CercaZonaChange()
 {
-    m_pane->search(*m_files);
+    m_pane->search(files());
 }
 
 void TZone::CercaZonaKeyDown(int key)

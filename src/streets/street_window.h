@@ -55,7 +55,7 @@ public:
 
     // The rows of the page on screen.
     const QList<StreetRow> &rows() const { return m_source->page().rows(); }
-    StreetFiles &files() { return *m_files; }
+    StreetFiles &files() { return m_source->files(); }
     PagedList &list() { return m_pane->list(); }
     bool mouseInside() const { return m_status->mouseInside(); }
 
@@ -85,7 +85,6 @@ private:
 
     const SharedSettings m_settings;
     std::unique_ptr<StatusLine> m_status;
-    std::unique_ptr<StreetFiles> m_files;
     std::unique_ptr<StreetListSource> m_source;
     std::unique_ptr<SearchPane> m_pane;
     int m_readCounter = 0; // the street list's record counter
