@@ -12,8 +12,7 @@
 namespace zelvora {
 
 
-LocalitySearch::LocalitySearch(Controls controls, LocalitySearchState &state)
-    : m_controls(controls), m_state(state)
+LocalitySearch::LocalitySearch(Controls controls) : m_controls(controls)
 {
 }
 

@@ -32,8 +32,10 @@ public:
         QString dataFolder; // where the locality files are
     };
 
-    // The search works on its window's search state and page of rows.
-    LocalitySearch(Controls controls, LocalitySearchState &state);
+    explicit LocalitySearch(Controls controls);
+
+    // The search state that the window's commands share.
+    LocalitySearchState &state() { return m_state; }
 
     // The search field and the results list that shows the search's pages,
     // which reads its rows from this search.
@@ -76,7 +78,7 @@ private:
     QByteArray readLocality();
 
     Controls m_controls;
-    LocalitySearchState &m_state;
+    LocalitySearchState m_state;
     PageModel<LocalityRow> m_page; // the rows the results list shows
     SearchPane *m_pane = nullptr;
     PagedList *m_list = nullptr;

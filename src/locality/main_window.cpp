@@ -55,7 +55,7 @@ TCapF::TCapF(const QString &dataFolder, QWidget *parent) : QMainWindow(parent)
     if (Application::instance().guardsInstances())
         clones->Loaded();
 
-    m_search = std::make_unique<LocalitySearch>(LocalitySearch::Controls{Label2, this, m_settings.dataFolder}, m_state);
+    m_search = std::make_unique<LocalitySearch>(LocalitySearch::Controls{Label2, this, m_settings.dataFolder});
     m_search->attach(*m_pane);
     aboutBoxFactory = [](QWidget *owner) { return std::make_unique<TAboutBox>(owner); };
     m_pane->onOpen = [this] { StringGrid1DblClick(); };
@@ -260,7 +260,7 @@ void TCapF::CercaKeyDown(int key)
 void TCapF::StringGrid1DblClick()
 {
     const int row = StringGrid1->row();
-    m_state.lastRow = row;
+    state().lastRow = row;
     // The dialog shows exactly what the row holds: no file is read.
     auto details = std::make_unique<TDettagli>(m_provinces, this);
     details->fill(m_search->page().row(row).record());
@@ -361,7 +361,7 @@ void TCapF::VerificaElenco1Click()
 
 void TCapF::InformazionesuZelvora1Click()
 {
-    m_state.lastRow = StringGrid1->row();
+    state().lastRow = StringGrid1->row();
     const bool gridHadFocus = StringGrid1->hasFocus();
     if (!aboutBoxFactory)
         return;

@@ -36,7 +36,7 @@ public:
     const SharedSettings &settings() const { return m_settings; }
     SharedSettings &settings() { return m_settings; }
     const ProvinceTable &provinces() const { return m_provinces; }
-    LocalitySearchState &state() { return m_state; }
+    LocalitySearchState &state() { return m_search->state(); }
     const QList<LocalityRow> &rows() const { return m_search->page().rows(); }
 
     // The open locality database (localita.loc).
@@ -89,7 +89,6 @@ private:
 
     SharedSettings m_settings;
     ProvinceTable m_provinces;
-    LocalitySearchState m_state;
     std::unique_ptr<StatusLine> m_status;
     std::unique_ptr<SearchPane> m_pane;
     std::unique_ptr<LocalitySearch> m_search;

@@ -13,8 +13,8 @@
 namespace zelvora {
 
 // The search state of the main window, which its search, its results list and
-// its commands share. The main window owns it; each new main window starts it
-// afresh.
+// its commands share. The window's search owns it; each new main window starts
+// it afresh.
 struct LocalitySearchState
 {
     // Rows of a full page of the results list; never changed.
