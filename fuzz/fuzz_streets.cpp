@@ -10,6 +10,7 @@
 
 #include "common/street_match.h"
 
+#include <QRegularExpression>
 #include <QSet>
 
 using namespace zelvora;
@@ -50,8 +51,10 @@ void checkMatch(const StreetMatcher &matcher, const Query &q, const StreetMatche
     FUZZ_CHECK(m.houseNumber.number >= 0 && m.houseNumber.last >= m.houseNumber.number);
     FUZZ_CHECK(m.houseNumber.number == 0 || !m.houseNumber.text.isEmpty());
     // The number that ends the name of the street found is the name's, no
-    // house number; at a corner the number may be the corner street's.
-    if (!q.apart && !foldedUpper(q.name).contains(u"ANG"))
+    // house number; at a corner (ANGOLO, or two names parted by a slash) the
+    // number may be the corner street's.
+    static const QRegularExpression corner(QStringLiteral("ANG|[A-Z']{3}\\s*/\\s*[A-Z]{3}"));
+    if (!q.apart && !corner.match(foldedUpper(q.name)).hasMatch())
         FUZZ_CHECK(m.houseNumber == matcher.split(q.name).houseNumber
                    || (m.street >= 0 && m.houseNumber == HouseNumber{}));
     // Read as the matcher reads it: a combining mark between two digits
