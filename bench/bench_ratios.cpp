@@ -98,6 +98,7 @@ struct TextRow
     QStringList cells;
     QString cell(int column) const { return cells.value(column); }
     QStringList copied() const { return cells; }
+    QString note() const { return {}; }
 };
 
 // The floor of the locality list: as many records as the step read from the

@@ -116,7 +116,6 @@ public:
         ++m_position;
     }
     StringGridModel &page() override { return m_page; }
-    QString note(int row) const override { return m_page.row(row).notes(); }
 
 private:
     LocalityDatabase m_db;

@@ -115,7 +115,7 @@ void PagedList::scroll(ScrollCode code, int &position)
     const int rows = m_state.rowsPerPage;
     auto stay = [&](int row) {
         m_grid->setRow(row);
-        showNote(m_source.note(m_grid->row()));
+        showNote(note(m_grid->row()));
     };
 
     switch (code) {
@@ -195,7 +195,7 @@ void PagedList::refillDown(ScrollCode code, int start, int &position)
         m_source.seek(std::max(current, 0));
         start = code == SB_LINEDOWN ? m_source.readPosition() - rows + 1 : m_source.readPosition();
     }
-    showNote(m_source.note(m_grid->row()));
+    showNote(note(m_grid->row()));
 }
 
 void PagedList::refillUp(int start, int &position)
@@ -211,7 +211,7 @@ void PagedList::refillUp(int start, int &position)
     }
     position = m_state.currentRecord - appended;
     m_scrollBar->setPosition(position);
-    showNote(m_source.note(0));
+    showNote(note(0));
 }
 
 void PagedList::jump(int &position)
@@ -244,7 +244,7 @@ void PagedList::jump(int &position)
     }
     m_scrollBar->setPosition(current);
     position = p;
-    showNote(m_source.note(0));
+    showNote(note(0));
 }
 
 void PagedList::keyDown(int key)
@@ -302,9 +302,9 @@ void PagedList::exit()
 
 void PagedList::drawCell()
 {
-    const QString note = m_source.note(m_grid->row());
-    setNoteLineVisible(!note.isEmpty() && m_grid->hasFocus());
-    setNoteText(note);
+    const QString text = note(m_grid->row());
+    setNoteLineVisible(!text.isEmpty() && m_grid->hasFocus());
+    setNoteText(text);
     if (m_grid->hasFocus())
         highlightSelectedRow();
     else
@@ -319,6 +319,11 @@ void PagedList::appOnActivate()
         highlightSelectedRow();
     else
         parkSelection();
+}
+
+QString PagedList::note(int row) const
+{
+    return m_source.page().note(row);
 }
 
 void PagedList::showNote(const QString &text)

@@ -29,7 +29,6 @@ public:
     // Reads the record at the read position into a row appended to the page.
     virtual void readRow() = 0;
     virtual StringGridModel &page() = 0;
-    virtual QString note(int row) const = 0;
 };
 
 // The values a paged list shares with its window's search.
@@ -98,6 +97,7 @@ private:
     void parkSelection();
     void setNoteLineVisible(bool visible);
     void setNoteText(const QString &text);
+    QString note(int row) const;
 
     StringGrid *m_grid;
     QPointer<ScrollBar> m_scrollBar;

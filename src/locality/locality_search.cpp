@@ -42,12 +42,6 @@ QByteArray LocalitySearch::readLocality()
     return m_db.localityBytes(readRecordNumber(record.constData() + mode.localityNoOffset));
 }
 
-QString LocalitySearch::note(int row) const
-{
-    const QList<LocalityRow> &rows = m_page.rows();
-    return row >= 0 && row < rows.size() ? rows.at(row).notes() : QString();
-}
-
 void LocalitySearch::blankNotes(int count)
 {
     // Only the notes: the agencies and second designations of the rows on

@@ -64,7 +64,6 @@ public:
     bool atEnd() const override { return order().atEnd(); }
     void readRow() override { m_page.append(LocalityRow(readLocality())); }
     PageModel<LocalityRow> &page() override { return m_page; }
-    QString note(int row) const override;
 
 private:
     // The active mode's order file; one not opened yet reads as empty.

@@ -64,7 +64,7 @@ public:
         return column >= 0 && column < int(kColumns.size()) ? field(kColumns[column]) : QString();
     }
     QStringList copied() const { return {cell(0), cell(1), cell(2)}; }
-    QString notes() const { return m_notesBlank ? QString() : field(LocalityRecord::kNote); }
+    QString note() const { return m_notesBlank ? QString() : field(LocalityRecord::kNote); }
     // The note is emptied; the other fields stay.
     void blankNotes() { m_notesBlank = true; }
 

@@ -15,10 +15,4 @@ void StreetListSource::readRow()
     m_page.append({street, m_files.note(street), record});
 }
 
-QString StreetListSource::note(int row) const
-{
-    const QList<StreetRow> &rows = m_page.rows();
-    return row >= 0 && row < rows.size() ? rows.at(row).streetNotes : QString();
-}
-
 } // namespace zelvora

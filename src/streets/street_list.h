@@ -19,6 +19,7 @@ struct StreetRow
     // The grid shows the street and its designation; a copy adds its code.
     QString cell(int column) const { return column == 0 ? street.street : column == 1 ? street.designation : QString(); }
     QStringList copied() const { return {street.street, street.designation, street.cap}; }
+    QString note() const { return streetNotes; }
 };
 
 // Where the street list's rows come from: the open city's files, which the
@@ -37,7 +38,6 @@ public:
     bool atEnd() const override { return !m_files.isOpen() || m_files.atEnd(); }
     void readRow() override;
     PageModel<StreetRow> &page() override { return m_page; }
-    QString note(int row) const override;
 
 private:
     StreetFiles m_files; // the open city's files

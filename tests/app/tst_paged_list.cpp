@@ -60,7 +60,6 @@ public:
         m_page.append(std::move(row));
     }
     StringGridModel &page() override { return m_page; }
-    QString note(int row) const override { return m_page.row(row).note; }
 
 private:
     int m_position = 0;

@@ -69,7 +69,7 @@ private slots:
         QVERIFY(f.open(towns()));
         f.type("RON");
         QCOMPARE(f.names(), QStringList({"RONCO", "SAN MARCO", "SANTA MARIA", "TORINO", "TRENTO", "ÈVE"}));
-        QCOMPARE(f.window->rows().value(4).notes(), "CAP DA 38121 A 38123");
+        QCOMPARE(f.window->rows().value(4).note(), "CAP DA 38121 A 38123");
         QCOMPARE(f.window->rows().size(), 6);
     }
 

@@ -147,7 +147,7 @@ public:
     // The first row: its first cell, and its note when it has one.
     QString shown() const
     {
-        const QString note = m_zone ? m_zone->rows().value(0).streetNotes : m_fixture.window->rows().value(0).notes();
+        const QString note = m_zone ? m_zone->rows().value(0).streetNotes : m_fixture.window->rows().value(0).note();
         return grid()->cell(0, 0) + (note.isEmpty() ? QString() : " / " + note);
     }
 

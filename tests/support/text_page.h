@@ -8,9 +8,10 @@ namespace zelvora::test {
 struct TextRow
 {
     QStringList cells;
-    QString note;
+    QString noteText;
     QString cell(int column) const { return cells.value(column); }
     QStringList copied() const { return cells; }
+    QString note() const { return noteText; }
 };
 using TextPage = PageModel<TextRow>;
 

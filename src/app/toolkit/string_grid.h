@@ -27,6 +27,8 @@ public:
     // The texts Ctrl+C puts on the clipboard for a row: its cells, unless
     // the row holds more.
     virtual QStringList copied(int row) const;
+    // The note a row carries, shown beside the grid while it is selected.
+    virtual QString note(int /*row*/) const { return {}; }
     virtual void clearRows() {}
 
     // While held, changes raise no notification of their own: the release
@@ -51,8 +53,8 @@ private:
     bool m_changedWhileHeld = false;
 };
 
-// A page of typed rows, each `Row` giving its cells' texts (`cell(column)`)
-// and what a copy of it holds (`copied()`). The page may hold rows beyond
+// A page of typed rows, each `Row` giving its cells' texts (`cell(column)`),
+// what a copy of it holds (`copied()`) and its note (`note()`). The page may hold rows beyond
 // the grid's row count: they are kept, and shown once the rows exist.
 template <class Row>
 class PageModel : public StringGridModel
@@ -91,6 +93,7 @@ public:
     {
         return row >= 0 && row < m_rows.size() ? m_rows.at(row).copied() : QStringList();
     }
+    QString note(int row) const override { return row >= 0 && row < m_rows.size() ? m_rows.at(row).note() : QString(); }
 
 private:
     QList<Row> m_rows;
