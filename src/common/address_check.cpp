@@ -46,6 +46,52 @@ QList<LocalityReading> otherReadings(const QString &locality)
     return readings;
 }
 
+// A word of a locality's name as lists of the Milanese hinterland cut it
+// short: "M.se" (MILANESE, MONZESE) keeps the start and the end of the word,
+// "D." (DUGNANO) its start, and the letters of "S/N" (SUL NAVIGLIO) start a
+// word each; a word not cut is written whole.
+struct ShortWord
+{
+    QString start;
+    QString end;
+    bool whole = true;
+
+    bool fits(const QString &word) const
+    {
+        return whole ? word == start
+                     : word.size() > start.size() + end.size() && word.startsWith(start) && word.endsWith(end);
+    }
+};
+
+// The words of a name that cuts at least one word short and writes at least
+// one whole (of three letters or more); none for any other name.
+QList<ShortWord> shortWords(const QString &locality)
+{
+    static const QRegularExpression initials(QStringLiteral("^[A-Z](/[A-Z])+$"));
+    static const QRegularExpression cut(QStringLiteral("^([A-Z]+)\\.([A-Z]*)$"));
+    static const QRegularExpression whole(QStringLiteral("^[A-Z']+$"));
+    const QString upper = foldedUpper(locality);
+    QList<ShortWord> words;
+    bool cutShort = false;
+    bool wholeWord = false;
+    for (const QString &w : upper.split(u' ', Qt::SkipEmptyParts)) {
+        if (initials.match(w).hasMatch()) {
+            for (const QString &letter : w.split(u'/'))
+                words.append({letter, {}, false});
+            cutShort = true;
+        } else if (const QRegularExpressionMatch m = cut.match(w); m.hasMatch()) {
+            words.append({m.captured(1), m.captured(2), false});
+            cutShort = true;
+        } else if (whole.match(w).hasMatch()) {
+            words.append({w});
+            wholeWord = wholeWord || w.size() >= 3;
+        } else {
+            return {};
+        }
+    }
+    return cutShort && wholeWord ? words : QList<ShortWord>();
+}
+
 QString missingFile(const QString &path)
 {
     return QStringLiteral("File dei dati mancante: %1").arg(QDir::toNativeSeparators(path));
@@ -306,6 +352,29 @@ const QList<AddressCheck::Change> &AddressCheck::changesOf(char kind, const QStr
 // EMILIA), the rows of the locality it stands for: the rows under the other
 // name itself are there for the windows' search. The name of a municipality
 // that has merged into another stands for none: the merger is named.
+QList<int> AddressCheck::shortenedNames(const QString &locality, const QString &pv) const
+{
+    const QList<ShortWord> written = shortWords(locality);
+    QList<int> found;
+    QSet<QString> keys;
+    for (int row = 0; !written.isEmpty() && row < int(m_localities.size()); ++row) {
+        const Locality &l = m_localities[size_t(row)];
+        if ((!pv.isEmpty() && l.pv != pv) || keys.contains(l.key))
+            continue;
+        const QStringList words = foldedUpper(l.name).split(u' ', Qt::SkipEmptyParts);
+        if (words.size() != written.size())
+            continue;
+        bool fits = true;
+        for (qsizetype i = 0; fits && i < words.size(); ++i)
+            fits = written.at(i).fits(words.at(i));
+        if (fits) {
+            found << row;
+            keys.insert(l.key);
+        }
+    }
+    return found;
+}
+
 QList<int> AddressCheck::rowsNamed(const QString &key, const QString &pv) const
 {
     QList<int> rows = m_byKey.value(key);
@@ -498,8 +567,21 @@ Verdict AddressCheck::check(const QString &locality, const QString &pvText, cons
             break;
         }
     }
+    // Words cut short (San Donato M.se): the one locality they fit, or the
+    // one of those that has the row's code (Paderno D. 20037, not D'ADDA).
+    QList<int> shortened = found.isEmpty() ? shortenedNames(locality, pv) : QList<int>();
+    if (shortened.size() > 1) {
+        QList<int> withCode = shortened;
+        withCode.removeIf([&](int i) { return !codesOf(rowsNamed(m_localities[size_t(i)].key, pv)).contains(cap); });
+        if (withCode.size() == 1)
+            shortened = withCode;
+    }
+    if (shortened.size() == 1) {
+        key = m_localities[size_t(shortened.first())].key;
+        found = rowsNamed(key, pv);
+    }
     if (found.isEmpty())
-        return unknownLocality(locality, key, pv);
+        return unknownLocality(locality, key, pv, shortened);
 
     QStringList provinces;
     for (const int i : found)
@@ -556,7 +638,8 @@ QString AddressCheck::provinceOfCode(const QList<int> &rows, const QString &cap)
 
 // A name that no row has: a municipality that has since merged, else the
 // closest names.
-Verdict AddressCheck::unknownLocality(const QString &locality, const QString &key, const QString &pv) const
+Verdict AddressCheck::unknownLocality(const QString &locality, const QString &key, const QString &pv,
+                                      const QList<int> &fitting) const
 {
     Verdict v;
     const QList<Change> &mergers = changesOf(ChangeRecord::kMerged, key);
@@ -576,7 +659,11 @@ Verdict AddressCheck::unknownLocality(const QString &locality, const QString &ke
         return v;
     }
     v.outcome = Verdict::LocalityUnknown;
-    const QStringList suggestions = suggestLocalities(locality, pv);
+    QStringList suggestions;
+    for (const int i : fitting.mid(0, 3))
+        suggestions << QStringLiteral("%1 (%2)").arg(m_localities[size_t(i)].name, m_localities[size_t(i)].pv);
+    if (suggestions.isEmpty())
+        suggestions = suggestLocalities(locality, pv);
     if (!suggestions.isEmpty())
         v.note = QStringLiteral("forse: %1").arg(suggestions.join(QStringLiteral(", ")));
     return v;

@@ -127,12 +127,17 @@ private:
     void loadChanges(const QString &path);
     const QList<Change> &changesOf(char kind, const QString &key) const;
     QList<int> rowsNamed(const QString &key, const QString &pv) const;
+    // A row of each locality whose name a name with words cut short fits, in
+    // province `pv` (any when empty).
+    QList<int> shortenedNames(const QString &locality, const QString &pv) const;
     QList<int> inProvince(const QList<int> &localities, const QString &pv) const;
     QString provinceOfCode(const QList<int> &rows, const QString &cap) const;
     QStringList codesOf(const QList<int> &localities) const;
     const StreetMatcher *streetsOf(int cityRow);
     StreetFound streetFound(int cityRow, const StreetMatcher::Match &match, int street) const;
-    Verdict unknownLocality(const QString &locality, const QString &key, const QString &pv) const;
+    // `fitting`: the localities a name cut short fits, suggested instead.
+    Verdict unknownLocality(const QString &locality, const QString &key, const QString &pv,
+                            const QList<int> &fitting) const;
     Verdict wrongProvince(const QList<int> &found, const QString &pv, const QString &pvText, const QString &cap) const;
     bool checkStreetOf(Verdict &v, const QString &key, const QString &cap, const QString &address);
     void loadEvidence(int cityRow, const QString &path, int streetCount);

@@ -180,6 +180,12 @@ private slots:
         add("a zone code GeoNames lacks", {"Modena", "MO", "41123"}, {"OK", "", "MODENA", "MO"});
         add("public offices' spelling", {"Reggio Emilia", "RE", "42121"}, {"OK", "", "REGGIO NELL'EMILIA", "RE"});
         add("second-language name", {"Bozen", "BZ", "39100"}, {"OK", "", "BOLZANO", "BZ"});
+        add("words cut short", {"San Donato M.se", "MI", "20097"}, {"OK", "", "SAN DONATO MILANESE", "MI"});
+        add("initials parted by a slash", {"Cernusco S/N", "", "20063"}, {"OK", "", "CERNUSCO SUL NAVIGLIO", "MI"});
+        add("the code tells two names cut short apart", {"Paderno D.", "", "20037"},
+            {"OK", "", "PADERNO DUGNANO", "MI"});
+        add("a wrong code under a name cut short", {"Paderno D.", "MI", "20123"}, {"CAP ERRATO", "20037", "PADERNO DUGNANO", "MI"});
+        add("a name cut short that fits several", {"Paderno D.", "", "20123"}, {"LOCALITÀ SCONOSCIUTA", "", "", ""});
         add("the register's spelling", {"Aoste", "AO", "11100"}, {"OK", "", "AOSTA", "AO"});
         add("an everyday form", {"Cassano allo Ionio", "CS", "87011"}, {"OK", "", "CASSANO ALL'IONIO", "CS"});
         add("a former name", {"Sannicandro Garganico", "FG", "71015"}, {"OK", "", "SAN NICANDRO GARGANICO", "FG"});
