@@ -48,8 +48,8 @@ QList<LocalityReading> otherReadings(const QString &locality)
 
 // A word of a locality's name as lists of the Milanese hinterland cut it
 // short: "M.se" (MILANESE, MONZESE) keeps the start and the end of the word,
-// "D." (DUGNANO) its start, and the letters of "S/N" (SUL NAVIGLIO) start a
-// word each; a word not cut is written whole.
+// "D." (DUGNANO) its start, and the letters of "S/N" (SUL NAVIGLIO) and
+// "S.G." (SAN GIULIANO) start a word each; a word not cut is written whole.
 struct ShortWord
 {
     QString start;
@@ -67,16 +67,17 @@ struct ShortWord
 // one whole (of three letters or more); none for any other name.
 QList<ShortWord> shortWords(const QString &locality)
 {
-    static const QRegularExpression initials(QStringLiteral("^[A-Z](/[A-Z])+$"));
+    static const QRegularExpression initials(QStringLiteral("^[A-Z](/[A-Z])+$|^([A-Z]\\.){2,}$"));
     static const QRegularExpression cut(QStringLiteral("^([A-Z]+)\\.([A-Z]*)$"));
     static const QRegularExpression whole(QStringLiteral("^[A-Z']+$"));
+    static const QRegularExpression marks(QStringLiteral("[/.]"));
     const QString upper = foldedUpper(locality);
     QList<ShortWord> words;
     bool cutShort = false;
     bool wholeWord = false;
     for (const QString &w : upper.split(u' ', Qt::SkipEmptyParts)) {
         if (initials.match(w).hasMatch()) {
-            for (const QString &letter : w.split(u'/'))
+            for (const QString &letter : w.split(marks, Qt::SkipEmptyParts))
                 words.append({letter, {}, false});
             cutShort = true;
         } else if (const QRegularExpressionMatch m = cut.match(w); m.hasMatch()) {
@@ -354,6 +355,7 @@ const QList<AddressCheck::Change> &AddressCheck::changesOf(char kind, const QStr
 // that has merged into another stands for none: the merger is named.
 QList<int> AddressCheck::shortenedNames(const QString &locality, const QString &pv) const
 {
+    static const QRegularExpression separators(QStringLiteral("[ -]"));
     const QList<ShortWord> written = shortWords(locality);
     QList<int> found;
     QSet<QString> keys;
@@ -361,7 +363,8 @@ QList<int> AddressCheck::shortenedNames(const QString &locality, const QString &
         const Locality &l = m_localities[size_t(row)];
         if ((!pv.isEmpty() && l.pv != pv) || keys.contains(l.key))
             continue;
-        const QStringList words = foldedUpper(l.name).split(u' ', Qt::SkipEmptyParts);
+        // MONTECATINI-TERME is two words, as Montecatini T. writes it.
+        const QStringList words = foldedUpper(l.name).split(separators, Qt::SkipEmptyParts);
         if (words.size() != written.size())
             continue;
         bool fits = true;

@@ -182,6 +182,8 @@ private slots:
         add("second-language name", {"Bozen", "BZ", "39100"}, {"OK", "", "BOLZANO", "BZ"});
         add("words cut short", {"San Donato M.se", "MI", "20097"}, {"OK", "", "SAN DONATO MILANESE", "MI"});
         add("initials parted by a slash", {"Cernusco S/N", "", "20063"}, {"OK", "", "CERNUSCO SUL NAVIGLIO", "MI"});
+        add("initials with dots", {"S.G. Milanese", "MI", "20098"}, {"OK", "", "SAN GIULIANO MILANESE", "MI"});
+        add("a word cut short after a hyphen", {"Montecatini T.", "PT", "51016"}, {"OK", "", "MONTECATINI-TERME", "PT"});
         add("the code tells two names cut short apart", {"Paderno D.", "", "20037"},
             {"OK", "", "PADERNO DUGNANO", "MI"});
         add("a wrong code under a name cut short", {"Paderno D.", "MI", "20123"}, {"CAP ERRATO", "20037", "PADERNO DUGNANO", "MI"});
