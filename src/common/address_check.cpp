@@ -63,6 +63,14 @@ struct ShortWord
     }
 };
 
+// The words of a locality's name as a name cut short is compared with them:
+// MONTECATINI-TERME is two words, as Montecatini T. writes it.
+QStringList shortFormWords(const QString &name)
+{
+    static const QRegularExpression separators(QStringLiteral("[ -]"));
+    return foldedUpper(name).split(separators, Qt::SkipEmptyParts);
+}
+
 // The words of a name that cuts at least one word short and writes at least
 // one whole (of three letters or more); none for any other name.
 QList<ShortWord> shortWords(const QString &locality)
@@ -355,19 +363,25 @@ const QList<AddressCheck::Change> &AddressCheck::changesOf(char kind, const QStr
 // that has merged into another stands for none: the merger is named.
 QList<int> AddressCheck::shortenedNames(const QString &locality, const QString &pv) const
 {
-    static const QRegularExpression separators(QStringLiteral("[ -]"));
     const QList<ShortWord> written = shortWords(locality);
+    // The names that hold the longest word written whole are the ones to try.
+    const auto longest = std::max_element(written.begin(), written.end(), [](const ShortWord &a, const ShortWord &b) {
+        return (a.whole ? a.start.size() : 0) < (b.whole ? b.start.size() : 0);
+    });
+    if (longest == written.end())
+        return {};
+    if (m_rowsByWord.isEmpty())
+        for (int row = 0; row < int(m_localities.size()); ++row)
+            for (const QString &word : shortFormWords(m_localities[size_t(row)].name))
+                m_rowsByWord[word] << row;
     QList<int> found;
     QSet<QString> keys;
-    for (int row = 0; !written.isEmpty() && row < int(m_localities.size()); ++row) {
+    for (const int row : m_rowsByWord.value(longest->start)) {
         const Locality &l = m_localities[size_t(row)];
         if ((!pv.isEmpty() && l.pv != pv) || keys.contains(l.key))
             continue;
-        // MONTECATINI-TERME is two words, as Montecatini T. writes it.
-        const QStringList words = foldedUpper(l.name).split(separators, Qt::SkipEmptyParts);
-        if (words.size() != written.size())
-            continue;
-        bool fits = true;
+        const QStringList words = shortFormWords(l.name);
+        bool fits = words.size() == written.size();
         for (qsizetype i = 0; fits && i < words.size(); ++i)
             fits = written.at(i).fits(words.at(i));
         if (fits) {

@@ -152,6 +152,7 @@ private:
     QHash<QString, QList<int>> m_byKey;
     mutable std::unique_ptr<NameSuggester> m_suggester; // made when first needed
     std::vector<QStringList> m_words;                    // the words of each locality's name, until then
+    mutable QHash<QString, QList<int>> m_rowsByWord; // a word of a name -> its rows, made for the first name cut short
     QHash<QString, QString> m_provinceByName; // key of a province's name -> abbreviation
     QHash<QString, QList<Change>> m_changes; // the kind, then the locality's key
     QHash<QString, int> m_cityByKey;             // locality key -> row of the street directory
