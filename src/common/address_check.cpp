@@ -92,7 +92,7 @@ QList<ShortWord> shortWords(const QString &locality)
             words.append({m.captured(1), m.captured(2), false});
             cutShort = true;
         } else if (whole.match(w).hasMatch()) {
-            words.append({w});
+            words.append({w, {}, true});
             wholeWord = wholeWord || w.size() >= 3;
         } else {
             return {};

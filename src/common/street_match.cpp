@@ -1137,17 +1137,11 @@ StreetMatcher::Match StreetMatcher::findPlain(const QString &designation, const 
     qsizetype start = 0;
     qsizetype stop = 0;
     const HouseNumber number = houseNumberIn(plain, &start, &stop);
-    // A list names one street at many numbers: the street of each text but
-    // its number is kept, up to a bound. A number that is a word of a
-    // street's name may belong to the name (TRAVERSA VIA NAZIONALE 3 beside
-    // TRAVERSA VIA NAZIONALE 5), as may a number glued to the word before
-    // it (ISOLA A2 beside ISOLA A1): such a text is kept whole.
-    const bool glued = start > 0 && plain.at(start - 1).isLetterOrNumber();
-    const bool inNames = number.number > 0
-                         && (glued || m_byWord.contains(QString::number(number.number))
-                             || m_byWord.contains(QString::number(number.last)));
-    const QString key = designation + (lastWordCut ? u'\x1' : u'\x2')
-                        + (inNames ? plain + u'\x4' : plain.left(start) + u'\x3' + plain.mid(stop));
+    // A list names one street at many numbers, and the same address may come
+    // again: the match of each text is kept, up to a bound. The whole text is
+    // the key: the words read around a house number ("48/A/A" beside "48/A")
+    // may change the match, which must not depend on the rows before.
+    const QString key = designation + (lastWordCut ? u'\x1' : u'\x2') + plain;
     if (const auto cached = m_cache.constFind(key); cached != m_cache.constEnd()) {
         Match m = *cached;
         m.houseNumber = ownNumber(m, number, plain.left(start));

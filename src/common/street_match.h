@@ -161,7 +161,7 @@ private:
     QString m_cadastralCode;
     mutable std::unique_ptr<NameSuggester> m_suggester;
     static constexpr qsizetype kCacheSize = 4096;
-    mutable QHash<QString, Match> m_cache; // the match of an address without its house number
+    mutable QHash<QString, Match> m_cache; // the match of each address text
 };
 
 } // namespace zelvora
