@@ -357,10 +357,6 @@ const QList<AddressCheck::Change> &AddressCheck::changesOf(char kind, const QStr
     return found == m_changes.constEnd() ? none : *found;
 }
 
-// The rows a name finds. Under another name of a locality (BOZEN, REGGIO
-// EMILIA), the rows of the locality it stands for: the rows under the other
-// name itself are there for the windows' search. The name of a municipality
-// that has merged into another stands for none: the merger is named.
 QList<int> AddressCheck::shortenedNames(const QString &locality, const QString &pv) const
 {
     const QList<ShortWord> written = shortWords(locality);
@@ -392,6 +388,10 @@ QList<int> AddressCheck::shortenedNames(const QString &locality, const QString &
     return found;
 }
 
+// The rows a name finds. Under another name of a locality (BOZEN, REGGIO
+// EMILIA), the rows of the locality it stands for: the rows under the other
+// name itself are there for the windows' search. The name of a municipality
+// that has merged into another stands for none: the merger is named.
 QList<int> AddressCheck::rowsNamed(const QString &key, const QString &pv) const
 {
     QList<int> rows = m_byKey.value(key);
