@@ -112,7 +112,7 @@ StringGrid::StringGrid(QWidget *parent) : QTableView(parent)
     // alone.
     horizontalHeader()->hide();
     verticalHeader()->hide();
-        setItemDelegate(new CellDelegate(this));
+    setItemDelegate(new CellDelegate(this));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSelectionBehavior(QAbstractItemView::SelectRows);
