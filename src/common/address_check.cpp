@@ -245,37 +245,24 @@ bool fromRegister(const QList<HouseEvidenceEntry> &entries)
 
 QString Verdict::text(Outcome outcome)
 {
-    switch (outcome) {
-    case Ok:
-        return QStringLiteral("OK");
-    case CapMissing:
-        return QStringLiteral("CAP MANCANTE");
-    case CapWrong:
-        return QStringLiteral("CAP ERRATO");
-    case CapChanged:
-        return QStringLiteral("CAP VARIATO");
-    case CapGeneric:
-        return QStringLiteral("CAP GENERICO");
-    case MunicipalityGone:
-        return QStringLiteral("COMUNE NON PIÙ ESISTENTE");
-    case ProvinceWrong:
-        return QStringLiteral("PROVINCIA ERRATA");
-    case ProvinceChanged:
-        return QStringLiteral("PROVINCIA VARIATA");
-    case LocalityUnknown:
-        return QStringLiteral("LOCALITÀ SCONOSCIUTA");
-    case StreetUnknown:
-        return QStringLiteral("VIA SCONOSCIUTA");
-    case StreetWithoutCap:
-        return QStringLiteral("VIA SENZA CAP NEI DATI APERTI");
-    case CapOfStreet:
-        return QStringLiteral("CAP DELLA VIA, CIVICO NON VERIFICATO");
-    case CapUnconfirmed:
-        return QStringLiteral("CAP NON CONFERMATO");
-    case InvalidRow:
-        break;
-    }
-    return QStringLiteral("RIGA NON VALIDA");
+    static constexpr QStringView texts[] = {
+        u"OK",
+        u"CAP MANCANTE",
+        u"CAP ERRATO",
+        u"CAP VARIATO",
+        u"CAP GENERICO",
+        u"COMUNE NON PIÙ ESISTENTE",
+        u"PROVINCIA ERRATA",
+        u"PROVINCIA VARIATA",
+        u"LOCALITÀ SCONOSCIUTA",
+        u"VIA SCONOSCIUTA",
+        u"VIA SENZA CAP NEI DATI APERTI",
+        u"CAP DELLA VIA, CIVICO NON VERIFICATO",
+        u"CAP NON CONFERMATO",
+        u"RIGA NON VALIDA",
+    };
+    static_assert(std::size(texts) == kOutcomes, "one text for each outcome, in the order of Outcome");
+    return texts[outcome].toString();
 }
 
 AddressCheck::AddressCheck(const QString &dataFolder) : m_dataFolder(dataFolder)
