@@ -344,6 +344,15 @@ const QList<AddressCheck::Change> &AddressCheck::changesOf(char kind, const QStr
     return found == m_changes.constEnd() ? none : *found;
 }
 
+const AddressCheck::Change *AddressCheck::changeOfCode(char kind, const QString &key, const QString &pv,
+                                                       const QString &cap) const
+{
+    const QList<Change> &changes = changesOf(kind, key);
+    const auto found =
+        std::find_if(changes.begin(), changes.end(), [&](const Change &c) { return c.pv == pv && c.oldCap == cap; });
+    return found == changes.end() ? nullptr : &*found;
+}
+
 QList<int> AddressCheck::shortenedNames(const QString &locality, const QString &pv) const
 {
     const QList<ShortWord> written = shortWords(locality);
@@ -623,10 +632,8 @@ QString AddressCheck::provinceOfCode(const QList<int> &rows, const QString &cap)
     // The changes that name a code the locality had, or a frazione's.
     static constexpr char kinds[] = {ChangeRecord::kCodeChanged, ChangeRecord::kGeneric, kFrazioniOf};
     const auto had = [&](int i) {
-        const auto here = [&](const Change &c) { return c.pv == m_localities[i].pv && c.oldCap == cap; };
         return std::any_of(std::begin(kinds), std::end(kinds), [&](char kind) {
-            const QList<Change> &changes = changesOf(kind, m_localities[i].key);
-            return std::any_of(changes.begin(), changes.end(), here);
+            return changeOfCode(kind, m_localities[i].key, m_localities[i].pv, cap) != nullptr;
         });
     };
     QString found;
@@ -825,9 +832,7 @@ bool AddressCheck::checkOtherCode(Verdict &v, const QString &key, const QStringL
 {
     if (cap.isEmpty())
         return false;
-    const auto here = [&](const Change &c) { return c.pv == v.pv && c.oldCap == cap; };
-    const QList<Change> &generic = changesOf(ChangeRecord::kGeneric, key);
-    if (const auto c = std::find_if(generic.begin(), generic.end(), here); c != generic.end()) {
+    if (const Change *c = changeOfCode(ChangeRecord::kGeneric, key, v.pv, cap)) {
         v.outcome = c->year.isEmpty() ? Verdict::CapGeneric : Verdict::CapChanged;
         v.cap = codeList(codes);
         v.note = c->year.isEmpty() ? QStringLiteral("%1 è il CAP generico: ora un CAP per zona").arg(cap)
@@ -836,14 +841,12 @@ bool AddressCheck::checkOtherCode(Verdict &v, const QString &key, const QStringL
     }
     if (codes.contains(cap))
         return false;
-    const QList<Change> &frazioni = changesOf(kFrazioniOf, key);
-    if (const auto c = std::find_if(frazioni.begin(), frazioni.end(), here); c != frazioni.end()) {
+    if (const Change *c = changeOfCode(kFrazioniOf, key, v.pv, cap)) {
         v.outcome = Verdict::Ok;
         v.note = QStringLiteral("frazione %1").arg(c->newLocality);
         return true;
     }
-    const QList<Change> &changed = changesOf(ChangeRecord::kCodeChanged, key);
-    if (const auto c = std::find_if(changed.begin(), changed.end(), here); c != changed.end()) {
+    if (const Change *c = changeOfCode(ChangeRecord::kCodeChanged, key, v.pv, cap)) {
         v.outcome = Verdict::CapChanged;
         v.cap = c->newCap;
         v.note = QStringLiteral("%1 sostituito da %2").arg(c->oldCap, c->newCap)

@@ -126,6 +126,8 @@ private:
     static constexpr char kFrazioniOf = 'z';
     void loadChanges(const QString &path);
     const QList<Change> &changesOf(char kind, const QString &key) const;
+    // The change of `kind` under `key` in province `pv` from code `cap`, or none.
+    const Change *changeOfCode(char kind, const QString &key, const QString &pv, const QString &cap) const;
     QList<int> rowsNamed(const QString &key, const QString &pv) const;
     // A row of each locality whose name a name with words cut short fits, in
     // province `pv` (any when empty).
