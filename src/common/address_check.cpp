@@ -426,6 +426,16 @@ QStringList AddressCheck::codesOf(const QList<int> &localities) const
     return codes;
 }
 
+QStringList AddressCheck::provincesOf(const QList<int> &localities) const
+{
+    QStringList provinces;
+    for (const int i : localities)
+        provinces << m_localities[i].pv;
+    provinces.sort();
+    provinces.removeDuplicates();
+    return provinces;
+}
+
 QStringList AddressCheck::suggestLocalities(const QString &name, const QString &pv) const
 {
     QStringList names;
@@ -596,20 +606,13 @@ Verdict AddressCheck::check(const QString &locality, const QString &pvText, cons
     if (found.isEmpty())
         return unknownLocality(locality, key, pv, shortened);
 
-    QStringList provinces;
-    for (const int i : found)
-        if (!provinces.contains(m_localities[i].pv))
-            provinces << m_localities[i].pv;
     // Without a province, the code may tell which of the places of that name
     // the row is.
-    if (pv.isEmpty() && provinces.size() > 1) {
-        if (const QString byCode = provinceOfCode(found, cap); !byCode.isEmpty()) {
-            pv = byCode;
-            provinces = {byCode};
-        }
-    }
+    const bool manyProvinces = provincesOf(found).size() > 1;
+    if (pv.isEmpty() && manyProvinces)
+        pv = provinceOfCode(found, cap);
     const QList<int> matches = pv.isEmpty() ? found : inProvince(found, pv);
-    if (matches.isEmpty() || (pv.isEmpty() && provinces.size() > 1))
+    if (matches.isEmpty() || (pv.isEmpty() && manyProvinces))
         return wrongProvince(found, pv, pvText, cap);
     // The name as the municipality writes it (CANTÙ), rather than its
     // spelling with an apostrophe (CANTU'), when the data hold both.
@@ -706,11 +709,7 @@ Verdict AddressCheck::wrongProvince(const QList<int> &found, const QString &pv, 
             return v;
         }
     }
-    QStringList provinces;
-    for (const int i : found)
-        if (!provinces.contains(m_localities[i].pv))
-            provinces << m_localities[i].pv;
-    provinces.sort();
+    const QStringList provinces = provincesOf(found);
     v.outcome = Verdict::ProvinceWrong;
     v.pv = provinces.join(u' ');
     if (provinces.size() == 1) {

@@ -135,6 +135,7 @@ private:
     QList<int> inProvince(const QList<int> &localities, const QString &pv) const;
     QString provinceOfCode(const QList<int> &rows, const QString &cap) const;
     QStringList codesOf(const QList<int> &localities) const;
+    QStringList provincesOf(const QList<int> &localities) const; // each once, sorted
     const StreetMatcher *streetsOf(int cityRow);
     StreetFound streetFound(int cityRow, const StreetMatcher::Match &match, int street) const;
     // `fitting`: the localities a name cut short fits, suggested instead.
