@@ -453,8 +453,6 @@ QStringList AddressCheck::suggestLocalities(const QString &name, const QString &
 QStringList AddressCheck::suggestStreets(int cityRow, const QString &name)
 {
     QStringList names;
-    if (cityRow < 0 || cityRow >= static_cast<int>(cityTable.size()))
-        return names;
     if (const StreetMatcher *streets = streetsOf(cityRow))
         for (const int i : streets->suggest(name))
             names << streets->label(i);
@@ -481,8 +479,7 @@ QList<int> otherPartsOf(int cityRow)
 StreetFound AddressCheck::findStreet(int cityRow, const QString &address)
 {
     StreetFound found;
-    const StreetMatcher *streets = cityRow >= 0 && cityRow < static_cast<int>(cityTable.size()) ? streetsOf(cityRow)
-                                                                                                : nullptr;
+    const StreetMatcher *streets = streetsOf(cityRow);
     if (!streets)
         return found;
     const StreetMatcher::Match match = streets->find(address);
@@ -529,6 +526,8 @@ StreetFound AddressCheck::streetFound(int cityRow, const StreetMatcher::Match &m
 
 const StreetMatcher *AddressCheck::streetsOf(int cityRow)
 {
+    if (cityRow < 0 || cityRow >= static_cast<int>(cityTable.size()))
+        return nullptr;
     if (m_cityRead[cityRow])
         return m_cities[cityRow].get();
     m_cityRead[cityRow] = true;
