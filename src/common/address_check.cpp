@@ -547,22 +547,17 @@ const StreetMatcher *AddressCheck::streetsOf(int cityRow)
         streets.push_back({r.street, r.designation, r.cap, noted ? directory.note(r) : QString()});
     }
     m_cities[cityRow] = std::make_unique<StreetMatcher>(withoutAliases(std::move(streets), m_records[cityRow]), cityRow);
-    loadEvidence(cityRow, files.evidence, directory.count());
-    return m_cities[cityRow].get();
-}
-
-// The city's house-number evidence beside its street file, when it has one;
-// a damaged one is left out with a warning, and the city is checked by street.
-void AddressCheck::loadEvidence(int cityRow, const QString &path, int streetCount)
-{
-    if (!QFileInfo::exists(path))
-        return;
-    auto evidence = std::make_unique<HouseEvidence>();
-    if (!evidence->open(path, streetCount)) {
-        m_warnings << evidence->error();
-        return;
+    // The city's house-number evidence beside its street file, when it has
+    // one; a damaged one is left out with a warning, and the city is checked
+    // by street.
+    if (QFileInfo::exists(files.evidence)) {
+        auto evidence = std::make_unique<HouseEvidence>();
+        if (evidence->open(files.evidence, directory.count()))
+            m_evidence[cityRow] = std::move(evidence);
+        else
+            m_warnings << evidence->error();
     }
-    m_evidence[cityRow] = std::move(evidence);
+    return m_cities[cityRow].get();
 }
 
 Verdict AddressCheck::check(const QString &locality, const QString &pvText, const QString &capText,

@@ -143,7 +143,6 @@ private:
                             const QList<int> &fitting) const;
     Verdict wrongProvince(const QList<int> &found, const QString &pv, const QString &pvText, const QString &cap) const;
     bool checkStreetOf(Verdict &v, const QString &key, const QString &cap, const QString &address);
-    void loadEvidence(int cityRow, const QString &path, int streetCount);
     void checkCode(Verdict &v, const QList<int> &matches, const QString &cap) const;
     void checkCodes(Verdict &v, const QList<int> &matches, const QList<int> &rows, const QString &key,
                     const QString &cap) const;
