@@ -195,9 +195,9 @@ QStringList entryCodes(const QList<HouseEvidenceEntry> &entries)
 {
     QStringList codes;
     for (const HouseEvidenceEntry &e : entries)
-        if (!codes.contains(e.cap))
-            codes.append(e.cap);
-    std::sort(codes.begin(), codes.end());
+        codes << e.cap;
+    codes.sort();
+    codes.removeDuplicates();
     return codes;
 }
 
