@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <ranges>
 #include <tuple>
 
 namespace zelvora {
@@ -82,25 +83,15 @@ auto orderKey(const char *record)
 
 quint16 evidencefile::sourceBit(QStringView label)
 {
-    for (size_t i = 0; i < kSources.size(); ++i)
-        if (kSources[i] == label)
-            return static_cast<quint16>(1u << i);
-    return 0;
+    const auto found = std::find(kSources.begin(), kSources.end(), label);
+    return found == kSources.end() ? 0 : static_cast<quint16>(1u << (found - kSources.begin()));
 }
 
 bool HouseEvidenceEntry::covers(int number) const
 {
     if (number < first || number > last)
         return false;
-    switch (parity) {
-    case Parity::Odd:
-        return number % 2 == 1;
-    case Parity::Even:
-        return number % 2 == 0;
-    case Parity::All:
-        break;
-    }
-    return true;
+    return parity == Parity::Odd ? number % 2 == 1 : parity != Parity::Even || number % 2 == 0;
 }
 
 QStringList HouseEvidenceEntry::sourceLabels() const
@@ -117,15 +108,9 @@ QString HouseEvidenceEntry::numbersText() const
     if (first == last)
         return QString::number(first);
     const QString numbers = QStringLiteral("%1-%2").arg(first).arg(last);
-    switch (parity) {
-    case Parity::Odd:
-        return numbers + QStringLiteral(" dispari");
-    case Parity::Even:
-        return numbers + QStringLiteral(" pari");
-    case Parity::All:
-        break;
-    }
-    return numbers;
+    return parity == Parity::Odd ? numbers + QStringLiteral(" dispari")
+           : parity == Parity::Even ? numbers + QStringLiteral(" pari")
+                                    : numbers;
 }
 
 QByteArray encodeEvidenceRecord(int streetNo, const HouseEvidenceEntry &entry)
@@ -149,15 +134,12 @@ QStringList evidenceFileProblems(const QByteArray &bytes, int streetCount)
         problems.append(QStringLiteral("%1 stray bytes after the last whole record")
                             .arg(bytes.size() % EvidenceRecord::kSize));
     const qsizetype count = bytes.size() / EvidenceRecord::kSize;
-    auto add = [&](qsizetype i, const QString &problem) {
-        problems.append(QStringLiteral("record %1: %2").arg(i + 1).arg(problem));
-    };
     for (qsizetype i = 0; i < count && problems.size() < kMaxProblems; ++i) {
-        const QString problem = recordProblem(recordAt(bytes, i), streetCount);
+        QString problem = recordProblem(recordAt(bytes, i), streetCount);
+        if (problem.isEmpty() && i > 0 && !(orderKey(recordAt(bytes, i - 1)) < orderKey(recordAt(bytes, i))))
+            problem = QStringLiteral("out of order or repeated");
         if (!problem.isEmpty())
-            add(i, problem);
-        else if (i > 0 && !(orderKey(recordAt(bytes, i - 1)) < orderKey(recordAt(bytes, i))))
-            add(i, QStringLiteral("out of order or repeated"));
+            problems.append(QStringLiteral("record %1: %2").arg(i + 1).arg(problem));
     }
     return problems;
 }
@@ -211,17 +193,11 @@ QList<HouseEvidenceEntry> HouseEvidence::entries(int index) const
         return result;
     const int streetNo = index + 1;
     // The records are in street order: the first of the street by halving.
-    qsizetype low = 0;
-    qsizetype high = entryCount();
-    while (low < high) {
-        const qsizetype mid = low + (high - low) / 2;
-        if (streetNoOf(recordAt(m_bytes, mid)) < streetNo)
-            low = mid + 1;
-        else
-            high = mid;
-    }
-    for (qsizetype i = low; i < entryCount() && streetNoOf(recordAt(m_bytes, i)) == streetNo; ++i)
-        result.append(decode(recordAt(m_bytes, i)));
+    const auto records = std::views::iota(qsizetype(0), qsizetype(entryCount()));
+    auto i = std::ranges::partition_point(records,
+                                          [&](qsizetype r) { return streetNoOf(recordAt(m_bytes, r)) < streetNo; });
+    for (; i != records.end() && streetNoOf(recordAt(m_bytes, *i)) == streetNo; ++i)
+        result.append(decode(recordAt(m_bytes, *i)));
     return result;
 }
 
