@@ -12,12 +12,6 @@ namespace zelvora::addressrules {
 
 namespace {
 
-template <typename Table>
-bool holds(const Table &table, QStringView word)
-{
-    return std::find(table.begin(), table.end(), word) != table.end();
-}
-
 // A table's words as a set, for the lookups made for every word compared.
 template <typename Table>
 QSet<QStringView> setOf(const Table &table)
@@ -103,7 +97,7 @@ struct ReadAs
     QStringView word;
     bool needsDot;
 };
-const QHash<QString, ReadAs> &readForms()
+const ReadAs *readAs(QStringView shortForm)
 {
     static const QHash<QString, ReadAs> forms = [] {
         QHash<QString, ReadAs> table;
@@ -115,7 +109,11 @@ const QHash<QString, ReadAs> &readForms()
         }
         return table;
     }();
-    return forms;
+    // No short form is longer.
+    if (shortForm.size() > 8)
+        return nullptr;
+    const auto found = forms.constFind(shortForm.toString());
+    return found == forms.constEnd() ? nullptr : &*found;
 }
 
 constexpr std::array<QStringView, 62> kSetApart{
@@ -326,20 +324,14 @@ bool isTitle(QStringView word, bool first)
 
 QStringView wholeWord(QStringView shortForm, bool dotted)
 {
-    if (shortForm.size() > 8)
-        return {};
-    const auto found = readForms().constFind(shortForm.toString());
-    if (found == readForms().constEnd() || (found->needsDot && !dotted))
-        return {};
-    return found->word;
+    const ReadAs *found = readAs(shortForm);
+    return found && (dotted || !found->needsDot) ? found->word : QStringView();
 }
 
 bool isShortFormOf(QStringView shortForm, QStringView word)
 {
-    if (shortForm.size() > 8)
-        return false;
-    const auto found = readForms().constFind(shortForm.toString());
-    return found != readForms().constEnd() && found->word == word;
+    const ReadAs *found = readAs(shortForm);
+    return found && found->word == word;
 }
 
 QString shortenedName(QString name, qsizetype limit)
@@ -488,7 +480,7 @@ QString roman(int value)
         {{10, u"X"}, {9, u"IX"}, {5, u"V"}, {4, u"IV"}, {1, u"I"}}};
     QString text;
     for (const auto &[step, letters] : digits) {
-        while (step > 0 && value >= step) {
+        while (value >= step) {
             text += letters;
             value -= step;
         }
