@@ -119,12 +119,8 @@ QString foldedUpper(const QString &text)
     }
     if (ascii)
         return lower ? text.toUpper() : text;
-    QString plain;
-    plain.reserve(text.size());
-    for (const QChar c : text.normalized(QString::NormalizationForm_D)) {
-        if (c.category() != QChar::Mark_NonSpacing)
-            plain += c;
-    }
+    QString plain = text.normalized(QString::NormalizationForm_D);
+    plain.removeIf([](QChar c) { return c.category() == QChar::Mark_NonSpacing; });
     return plain.toUpper();
 }
 
@@ -344,11 +340,8 @@ QList<int> NameSuggester::suggest(const QString &typed, int count, const std::fu
                < std::tie(b.distance, a.preferred, b.lengthGap, b.entry, b.item);
     });
     QList<int> items;
-    for (const Candidate &c : candidates) {
-        if (items.size() >= count)
-            break;
-        items << c.item;
-    }
+    for (std::size_t i = 0; i < candidates.size() && items.size() < count; ++i)
+        items << candidates[i].item;
     return items;
 }
 
@@ -434,10 +427,7 @@ std::vector<std::pair<int, int>> NameSuggester::nearest(const QString &key, cons
     addWithinDistance(key, limit, distance);
     // The nearest few are kept: a short word held by thousands of names
     // would otherwise fill the memory of the cache.
-    std::vector<std::pair<int, int>> near;
-    near.reserve(distance.size());
-    for (auto it = distance.cbegin(); it != distance.cend(); ++it)
-        near.emplace_back(it.key(), it.value());
+    std::vector<std::pair<int, int>> near(distance.constKeyValueBegin(), distance.constKeyValueEnd());
     const auto closer = [&](const std::pair<int, int> &a, const std::pair<int, int> &b) {
         const auto gap = [&](int entry) { return std::abs(m_entries[entry].key.size() - key.size()); };
         return std::tuple(a.second, gap(a.first), a.first) < std::tuple(b.second, gap(b.first), b.first);
