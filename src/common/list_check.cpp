@@ -125,11 +125,6 @@ QByteArray ListFormat::header(const QByteArray &raw, const QStringList &added) c
 
 AddressList::AddressList(const QString &path, std::optional<ListEncoding> encoding)
 {
-    if (path != u"-" && workbookFormatOf(path)) {
-        m_file.setFileName(path);
-        openWorkbook();
-        return;
-    }
     if (path == u"-") {
         if (!m_file.open(stdin, QIODevice::ReadOnly))
             throw Error(QStringLiteral("impossibile leggere lo standard input"));
@@ -137,6 +132,10 @@ AddressList::AddressList(const QString &path, std::optional<ListEncoding> encodi
         m_file.setFileName(path);
         if (!QFileInfo(m_file).isFile() || !m_file.open(QIODevice::ReadOnly))
             throw Error(QStringLiteral("impossibile leggere il file %1").arg(path));
+        if (workbookFormatOf(path)) {
+            openWorkbook();
+            return;
+        }
     }
     m_format.encoding = encoding ? *encoding : detectEncoding();
     QIODevice *input = m_copy ? static_cast<QIODevice *>(m_copy.get()) : &m_file;
@@ -163,8 +162,6 @@ AddressList::~AddressList() = default;
 
 void AddressList::openWorkbook()
 {
-    if (!QFileInfo(m_file).isFile() || !m_file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("impossibile leggere il file %1").arg(m_file.fileName()));
     m_workbook = std::make_unique<WorkbookReader>(&m_file, *workbookFormatOf(m_file.fileName()));
     std::optional<WorkbookRow> first;
     if (m_workbook->open())
