@@ -459,23 +459,6 @@ QStringList AddressCheck::suggestStreets(int cityRow, const QString &name)
     return names;
 }
 
-namespace {
-
-// The other rows of the street directory that are parts of the same
-// municipality as `cityRow`.
-QList<int> otherPartsOf(int cityRow)
-{
-    QList<int> rows;
-    const auto &cities = cityTable;
-    const QStringView municipality = cities[cityRow].cadastralCode;
-    for (int row = 0; row < static_cast<int>(cities.size()); ++row)
-        if (row != cityRow && cities[row].cadastralCode == municipality)
-            rows << row;
-    return rows;
-}
-
-} // namespace
-
 StreetFound AddressCheck::findStreet(int cityRow, const QString &address)
 {
     StreetFound found;
@@ -494,7 +477,10 @@ StreetFound AddressCheck::findStreet(int cityRow, const QString &address)
     // Several streets of its own part fit: the other parts do not decide.
     if (!match.alternatives.isEmpty())
         return found;
-    for (const int other : otherPartsOf(cityRow)) {
+    // The other rows of the street directory that are parts of the same municipality.
+    for (int other = 0; other < static_cast<int>(cityTable.size()); ++other) {
+        if (other == cityRow || cityTable[other].cadastralCode != cityTable[cityRow].cadastralCode)
+            continue;
         const StreetMatcher *theirs = streetsOf(other);
         const StreetMatcher::Match there = theirs ? theirs->find(address) : StreetMatcher::Match{};
         if (there.street >= 0 && (match.street < 0 || there.writtenDesignation.isEmpty()))
@@ -502,7 +488,6 @@ StreetFound AddressCheck::findStreet(int cityRow, const QString &address)
     }
     return match.street >= 0 ? streetFound(cityRow, match, match.street) : found;
 }
-
 
 QList<StreetFound> AddressCheck::findStreets(int cityRow, const QString &address)
 {
