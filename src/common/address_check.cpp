@@ -201,25 +201,18 @@ QStringList entryCodes(const QList<HouseEvidenceEntry> &entries)
     return codes;
 }
 
-namespace {
-// How far an entry's numbers are from `number`; 0 when it covers it.
-int distanceTo(const HouseEvidenceEntry &e, int number)
-{
-    if (e.covers(number))
-        return 0;
-    return number < e.first ? e.first - number : number > e.last ? number - e.last : 1;
-}
-
-} // namespace
-
 QString nearestEvidence(const QList<HouseEvidenceEntry> &entries, int number)
 {
+    // How far an entry's numbers are from `number`; 0 when it covers it.
+    const auto distanceTo = [number](const HouseEvidenceEntry &e) {
+        return e.covers(number) ? 0 : number < e.first ? e.first - number : number > e.last ? number - e.last : 1;
+    };
     int best = std::numeric_limits<int>::max();
     for (const HouseEvidenceEntry &e : entries)
-        best = std::min(best, distanceTo(e, number));
+        best = std::min(best, distanceTo(e));
     QStringList nearest;
     for (const HouseEvidenceEntry &e : entries)
-        if (distanceTo(e, number) == best && nearest.size() < 2)
+        if (distanceTo(e) == best && nearest.size() < 2)
             nearest << QStringLiteral("%1 al n. %2").arg(e.cap, e.numbersText());
     return nearest.join(QStringLiteral(", "));
 }
