@@ -2,7 +2,6 @@
 
 #include "common/address_rules.h"
 #include "common/error.h"
-#include "common/io_error.h"
 #include "common/locality_database.h"
 #include "common/record_file.h"
 #include "common/street_directory.h"
@@ -366,10 +365,8 @@ QList<int> AddressCheck::shortenedNames(const QString &locality, const QString &
         if ((!pv.isEmpty() && l.pv != pv) || keys.contains(l.key))
             continue;
         const QStringList words = shortFormWords(l.name);
-        bool fits = words.size() == written.size();
-        for (qsizetype i = 0; fits && i < words.size(); ++i)
-            fits = written.at(i).fits(words.at(i));
-        if (fits) {
+        if (std::equal(written.begin(), written.end(), words.begin(), words.end(),
+                       [](const ShortWord &w, const QString &word) { return w.fits(word); })) {
             found << row;
             keys.insert(l.key);
         }
