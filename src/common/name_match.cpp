@@ -292,12 +292,10 @@ void NameSuggester::add(const QStringList &words, int item)
     const int entry = static_cast<int>(m_entries.size());
     m_entries.push_back({key, words, {item}});
     m_byKey.insert(key, entry);
-    QStringList seen;
-    for (const QString &w : words) {
-        if (!seen.contains(w))
-            m_byWord[w] << entry;
-        seen << w;
-    }
+    QStringList distinct = words;
+    distinct.removeDuplicates();
+    for (const QString &w : std::as_const(distinct))
+        m_byWord[w] << entry;
     for (const quint64 trigram : trigramsOf(key))
         m_byTrigram[trigram].push_back(entry);
 }
@@ -369,14 +367,8 @@ void NameSuggester::addWithinDistance(const QString &key, int limit, QHash<int, 
     // key's three-letter pieces to be within the limit are compared.
     const DistanceFrom from(key);
     const auto consider = [&](int entry) {
-        const int d = from.to(m_entries[entry].key, limit);
-        if (d <= limit) {
-            const auto found = distance.find(entry);
-            if (found == distance.end())
-                distance.insert(entry, d);
-            else
-                *found = std::min(*found, d);
-        }
+        if (const int d = from.to(m_entries[entry].key, limit); d <= limit)
+            distance[entry] = std::min(distance.value(entry, d), d);
     };
     // Each edit spoils at most three pieces of the padded key.
     // Pieces that most names hold ("SAN", "##S") are not counted: each piece
