@@ -467,13 +467,6 @@ QStringList cityNames(int row)
 
 namespace {
 
-const QSet<QString> &months()
-{
-    static const QSet<QString> names{"GENNAIO", "FEBBRAIO", "MARZO",     "APRILE",  "MAGGIO",   "GIUGNO",
-                                     "LUGLIO",  "AGOSTO",   "SETTEMBRE", "OTTOBRE", "NOVEMBRE", "DICEMBRE"};
-    return names;
-}
-
 QString roman(int value)
 {
     static const std::array<std::pair<int, QStringView>, 5> digits{
@@ -492,6 +485,8 @@ QString roman(int value)
 
 QStringList writtenForms(const QString &name)
 {
+    static const QSet<QString> months{"GENNAIO", "FEBBRAIO", "MARZO",     "APRILE",  "MAGGIO",   "GIUGNO",
+                                      "LUGLIO",  "AGOSTO",   "SETTEMBRE", "OTTOBRE", "NOVEMBRE", "DICEMBRE"};
     const QStringList words = name.split(u' ', Qt::SkipEmptyParts);
     QStringList romans = words;
     QStringList figures = words;
@@ -502,7 +497,7 @@ QStringList writtenForms(const QString &name)
         const int value = numberWordValue(word);
         if (value <= 0 || value > 39)
             continue;
-        const bool before = i + 1 < words.size() && months().contains(words.at(i + 1));
+        const bool before = i + 1 < words.size() && months.contains(words.at(i + 1));
         const bool afterName = i > 0 && isOrdinalWord(word) && words.at(i - 1).size() >= 3
                                && !isParticle(words.at(i - 1)) && numberWordValue(words.at(i - 1)) == 0
                                && (i + 1 == words.size() || isParticle(words.at(i + 1)));
