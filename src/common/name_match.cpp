@@ -71,12 +71,13 @@ int romanNumber(const QString &word)
     static const QRegularExpression form(QStringLiteral("^X{0,3}(IX|IV|V?I{0,3})$"));
     if (!form.match(word).hasMatch())
         return 0;
+    // A letter before a greater one is taken away (IX, IV).
+    const auto digit = [&](qsizetype i) {
+        return i >= word.size() ? 0 : word.at(i) == u'X' ? 10 : word.at(i) == u'V' ? 5 : 1;
+    };
     int value = 0;
-    for (qsizetype i = 0; i < word.size(); ++i) {
-        const int v = word.at(i) == u'X' ? 10 : word.at(i) == u'V' ? 5 : 1;
-        const int next = i + 1 < word.size() ? (word.at(i + 1) == u'X' ? 10 : word.at(i + 1) == u'V' ? 5 : 1) : 0;
-        value += v < next ? -v : v;
-    }
+    for (qsizetype i = 0; i < word.size(); ++i)
+        value += digit(i) < digit(i + 1) ? -digit(i) : digit(i);
     return value;
 }
 
