@@ -3,6 +3,7 @@
 #include "common/short_string.h"
 
 #include <QFile>
+#include <QtEndian>
 #include <algorithm>
 #include <ranges>
 #include <tuple>
@@ -10,17 +11,6 @@
 namespace zelvora {
 
 namespace {
-
-int readUnsigned16(const char *field)
-{
-    return static_cast<unsigned char>(field[0]) | (static_cast<unsigned char>(field[1]) << 8);
-}
-
-void writeUnsigned16(char *field, int value)
-{
-    field[0] = static_cast<char>(value & 0xff);
-    field[1] = static_cast<char>((value >> 8) & 0xff);
-}
 
 const char *recordAt(const QByteArray &bytes, qsizetype i)
 {
@@ -35,13 +25,13 @@ int streetNoOf(const char *record)
 HouseEvidenceEntry decode(const char *record)
 {
     HouseEvidenceEntry entry;
-    entry.first = readUnsigned16(record + EvidenceRecord::kFirstOffset);
-    entry.last = readUnsigned16(record + EvidenceRecord::kLastOffset);
+    entry.first = qFromLittleEndian<quint16>(record + EvidenceRecord::kFirstOffset);
+    entry.last = qFromLittleEndian<quint16>(record + EvidenceRecord::kLastOffset);
     const auto flags = static_cast<quint8>(record[EvidenceRecord::kFlagsOffset]);
     entry.parity = static_cast<Parity>(flags & 0x03);
     entry.isRange = (flags & EvidenceRecord::kRangeFlag) != 0;
     entry.cap = QString::fromLatin1(record + EvidenceRecord::kCapOffset, 5);
-    entry.sources = static_cast<quint16>(readUnsigned16(record + EvidenceRecord::kSourcesOffset));
+    entry.sources = qFromLittleEndian<quint16>(record + EvidenceRecord::kSourcesOffset);
     return entry;
 }
 
@@ -117,13 +107,13 @@ QByteArray encodeEvidenceRecord(int streetNo, const HouseEvidenceEntry &entry)
 {
     QByteArray record(EvidenceRecord::kSize, '\0');
     writeRecordNumber(record.data() + EvidenceRecord::kStreetNoOffset, streetNo);
-    writeUnsigned16(record.data() + EvidenceRecord::kFirstOffset, entry.first);
-    writeUnsigned16(record.data() + EvidenceRecord::kLastOffset, entry.last);
+    qToLittleEndian<quint16>(entry.first, record.data() + EvidenceRecord::kFirstOffset);
+    qToLittleEndian<quint16>(entry.last, record.data() + EvidenceRecord::kLastOffset);
     record[EvidenceRecord::kFlagsOffset] =
         static_cast<char>(static_cast<quint8>(entry.parity) | (entry.isRange ? EvidenceRecord::kRangeFlag : 0));
     const QByteArray cap = entry.cap.toLatin1().leftJustified(5, '\0', true);
     std::copy(cap.begin(), cap.end(), record.begin() + EvidenceRecord::kCapOffset);
-    writeUnsigned16(record.data() + EvidenceRecord::kSourcesOffset, entry.sources);
+    qToLittleEndian<quint16>(entry.sources, record.data() + EvidenceRecord::kSourcesOffset);
     return record;
 }
 
