@@ -5,7 +5,6 @@
 
 #include <QRegularExpression>
 #include <QSet>
-#include <QVarLengthArray>
 #include <algorithm>
 
 namespace zelvora {
@@ -368,34 +367,25 @@ QString glued(const QList<StreetWord> &words)
     return text;
 }
 
-QString keysInOrder(const QList<StreetWord> &words, QChar separator = u' ')
+QStringList keysOf(const QList<StreetWord> &words)
 {
-    QString key;
-    for (const StreetWord &w : words) {
-        if (!key.isEmpty() && !separator.isNull())
-            key += separator;
-        key += w.key;
-    }
-    return key;
+    QStringList keys;
+    keys.reserve(words.size());
+    for (const StreetWord &w : words)
+        keys << w.key;
+    return keys;
+}
+
+QString keysInOrder(const QList<StreetWord> &words)
+{
+    return keysOf(words).join(u' ');
 }
 
 QString keysInAnyOrder(const QList<StreetWord> &words)
 {
-    QVarLengthArray<QStringView, 12> keys;
-    qsizetype size = 0;
-    for (const StreetWord &w : words) {
-        keys.append(w.key);
-        size += w.key.size() + 1;
-    }
-    std::sort(keys.begin(), keys.end());
-    QString key;
-    key.reserve(size);
-    for (const QStringView k : keys) {
-        if (!key.isEmpty())
-            key += u' ';
-        key += k;
-    }
-    return key;
+    QStringList keys = keysOf(words);
+    keys.sort();
+    return keys.join(u' ');
 }
 
 // D. and D/ stand for DI, DA, DEL, DELLA ("CONCA D/NAVIGLIO", "GIOVANNI
@@ -797,12 +787,8 @@ void StreetMatcher::makeSuggester() const
     if (m_suggester)
         return;
     m_suggester = std::make_unique<NameSuggester>();
-    for (int i = 0; i < static_cast<int>(m_entries.size()); ++i) {
-        QStringList keys;
-        for (const StreetWord &w : m_entries[i].content)
-            keys << w.key;
-        m_suggester->add(keys, i);
-    }
+    for (int i = 0; i < static_cast<int>(m_entries.size()); ++i)
+        m_suggester->add(keysOf(m_entries[i].content), i);
 }
 
 QList<int> StreetMatcher::nearOfDesignation(const QString &designation, const QList<StreetWord> &words) const
@@ -810,18 +796,14 @@ QList<int> StreetMatcher::nearOfDesignation(const QString &designation, const QL
     makeSuggester();
     // A street of the written designation one letter away may be the one
     // meant, mistyped (in a name long enough for a slip to be one).
-    QStringList keys;
-    for (const StreetWord &w : contentOf(words))
-        keys << w.key;
+    const QStringList keys = keysOf(contentOf(words));
     const QString key = keys.join(QString());
     QList<int> found;
     if (key.size() < 8)
         return found;
     for (const int i : m_suggester->suggest(keys.join(u' '), 8)) {
-        QString other;
-        for (const StreetWord &w : m_entries[i].content)
-            other += w.key;
-        if (m_entries[i].designation == designation && editDistance(key, other, 1) <= 1)
+        const Entry &e = m_entries[i];
+        if (e.designation == designation && editDistance(key, keysOf(e.content).join(QString()), 1) <= 1)
             found << i;
     }
     return found;
@@ -1191,11 +1173,7 @@ HouseNumber StreetMatcher::ownNumber(const Match &m, const HouseNumber &number, 
 QList<int> StreetMatcher::suggest(const QString &address) const
 {
     makeSuggester();
-    const AddressWords typed = split(address);
-    QStringList keys;
-    for (const StreetWord &w : contentOf(typed.words))
-        keys << w.key;
-    return m_suggester->suggest(keys.join(u' '));
+    return m_suggester->suggest(keysOf(contentOf(split(address).words)).join(u' '));
 }
 
 // ---------------------------------------------------------------------------
