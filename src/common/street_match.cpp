@@ -558,6 +558,22 @@ bool looseFit(const QList<StreetWord> &typed, const QList<StreetWord> &words, co
     return assign(typed, words, used) && leftOutAreGivenNames(typed, words, dropped, used);
 }
 
+// The steps of the comparison, each tried only when the one before finds
+// nothing: the whole text alike; the same words in any order; the same
+// without particles; the same written as one word; loosely (initials,
+// given names left out); without particles and titles; loosely without titles.
+enum Step { kText, kAllWords, kContent, kGlued, kGluedAll, kCore };
+
+StreetMatcher::Match matchOf(const QList<int> &streets)
+{
+    StreetMatcher::Match m;
+    if (streets.size() == 1)
+        m.street = streets.first();
+    else
+        m.alternatives = streets;
+    return m;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -578,26 +594,11 @@ struct StreetMatcher::Candidate
     QList<StreetWord> words;
     bool operator==(const Candidate &other) const
     {
-        if (designation != other.designation || words.size() != other.words.size())
-            return false;
-        for (qsizetype i = 0; i < words.size(); ++i)
-            if (words.at(i).key != other.words.at(i).key || words.at(i).initial != other.words.at(i).initial)
-                return false;
-        return true;
+        const auto same = [](const StreetWord &a, const StreetWord &b) { return a.key == b.key && a.initial == b.initial; };
+        return designation == other.designation
+               && std::equal(words.begin(), words.end(), other.words.begin(), other.words.end(), same);
     }
 };
-
-namespace {
-
-// The steps of the comparison, each tried only when the one before finds
-// nothing: the whole text alike; the same words in any order; the same
-// without particles; the same written as one word; loosely (initials,
-// given names left out); without particles and titles; loosely without titles.
-enum Step : char { kText = '0', kAllWords = '1', kContent = '2', kGlued = '3', kGluedAll = '4', kCore = '5' };
-
-
-
-} // namespace
 
 StreetMatcher::StreetMatcher(std::vector<Street> streets, int cityRow) : m_streets(std::move(streets))
 {
@@ -683,19 +684,13 @@ QString StreetMatcher::label(int index) const
     return s.designation.isEmpty() ? s.name : s.designation + u' ' + s.name;
 }
 
-StreetMatcher::Found StreetMatcher::lookup(int step, const QString &designation, const QString &key) const
+QList<int> StreetMatcher::lookup(int step, const QString &designation, const QString &key) const
 {
-    Found f;
-    if (key.isEmpty())
-        return f;
-    const int s = step - kText;
-    const auto found = m_first[s].constFind(key);
-    if (found == m_first[s].constEnd())
-        return f;
-    for (int i = *found; i >= 0; i = m_next[s][i])
+    QList<int> streets;
+    for (int i = m_first[step].value(key, -1); i >= 0; i = m_next[step][i])
         if (designation.isEmpty() || m_entries[i].designation == designation)
-            f.streets.prepend(i);
-    return f;
+            streets.prepend(i);
+    return streets;
 }
 
 QList<int> StreetMatcher::streetsWithWord(const StreetWord &w) const
@@ -712,7 +707,7 @@ QList<int> StreetMatcher::streetsWithWord(const StreetWord &w) const
     return streets;
 }
 
-StreetMatcher::Found StreetMatcher::looseSteps(const QString &designation, const QList<StreetWord> &typed,
+QList<int> StreetMatcher::looseSteps(const QString &designation, const QList<StreetWord> &typed,
                                                bool titles) const
 {
     // The rarest word typed whole, or else cut short after four letters or
@@ -733,53 +728,50 @@ StreetMatcher::Found StreetMatcher::looseSteps(const QString &designation, const
         if (any)
             break;
     }
-    Found result;
+    QList<int> result;
     for (const int i : std::as_const(fewest)) {
         const Entry &e = m_entries[i];
         if (!designation.isEmpty() && e.designation != designation)
             continue;
         const bool fit = titles ? looseFit(typed, e.content, e.dropped) : looseFit(typed, withoutTitles(e.content), {});
         if (fit)
-            result.streets << i;
+            result << i;
     }
     return result;
 }
 
-StreetMatcher::Found StreetMatcher::steps(const QString &designation, const QList<StreetWord> &words, Pass pass) const
+QList<int> StreetMatcher::steps(const QString &designation, const QList<StreetWord> &words, Pass pass) const
 {
     const QList<StreetWord> content = contentOf(words);
-    Found f;
+    QList<int> f;
     if (pass != Pass::Loose) {
         f = lookup(kText, designation, keysInOrder(words));
-        if (!f.any())
+        if (f.isEmpty())
             f = lookup(kAllWords, designation, keysInAnyOrder(words));
-        if (!f.any())
+        if (f.isEmpty())
             f = lookup(kContent, designation, keysInAnyOrder(content));
-        if (!f.any())
+        if (f.isEmpty())
             f = lookup(kGlued, designation, glued(content));
-        if (!f.any())
+        if (f.isEmpty())
             f = lookup(kGluedAll, designation, glued(words));
     }
-    if (f.any() || pass == Pass::Exact)
+    if (!f.isEmpty() || pass == Pass::Exact)
         return f;
     const QList<StreetWord> core = withoutTitles(content);
     f = looseSteps(designation, content, true);
-    if (!f.any())
+    if (f.isEmpty())
         f = lookup(kCore, designation, keysInAnyOrder(core));
-    if (!f.any())
+    if (f.isEmpty())
         f = looseSteps(designation, core, false);
     return f;
 }
 
-StreetMatcher::Match StreetMatcher::matchCandidate(const Candidate &candidate, Pass pass) const
+StreetMatcher::Match StreetMatcher::firstMatch(const QList<Candidate> &list, Pass pass) const
 {
-    Match m;
-    const Found f = steps(candidate.designation, candidate.words, pass);
-    if (f.streets.size() == 1)
-        m.street = f.streets.first();
-    else
-        m.alternatives = f.streets;
-    return m;
+    for (const Candidate &c : list)
+        if (const Match m = matchOf(steps(c.designation, c.words, pass)); m.any())
+            return m;
+    return {};
 }
 
 void StreetMatcher::makeSuggester() const
@@ -812,12 +804,12 @@ QList<int> StreetMatcher::nearOfDesignation(const QString &designation, const QL
 StreetMatcher::Match StreetMatcher::otherDesignation(const Candidate &candidate) const
 {
     Match m;
-    const Found any = steps(QString(), candidate.words, Pass::All);
-    if (!any.any())
+    const QList<int> any = steps(QString(), candidate.words, Pass::All);
+    if (any.isEmpty())
         return m;
     QList<int> local;
     QList<int> family;
-    for (const int i : any.streets) {
+    for (const int i : any) {
         const QString &d = m_entries[i].designation;
         if (isLocalDesignation(m_cadastralCode, d))
             local << i;
@@ -826,7 +818,7 @@ StreetMatcher::Match StreetMatcher::otherDesignation(const Candidate &candidate)
     }
     const QList<int> &taken = !local.isEmpty() ? local : family;
     if (taken.isEmpty()) {
-        m.otherDesignations = any.streets;
+        m.otherDesignations = any;
         return m;
     }
     // VIA for a VIALE and a LARGO of that name, or for a VIALE when a VIA
@@ -866,16 +858,6 @@ void addOnce(QList<int> &list, const QList<int> &more)
     for (const int i : more)
         if (!list.contains(i))
             list << i;
-}
-
-StreetMatcher::Match matchOf(const QList<int> &streets)
-{
-    StreetMatcher::Match m;
-    if (streets.size() == 1)
-        m.street = streets.first();
-    else
-        m.alternatives = streets;
-    return m;
 }
 
 } // namespace
@@ -932,7 +914,7 @@ StreetMatcher::Match StreetMatcher::mistyped(const Candidate &c) const
                 continue;
             // A word that names a street alone is written on purpose: VIA
             // SALARIA VECCHIA is no VIA DELLA SALARA VECCHIA.
-            if (known && lookup(kContent, QString(), w.key).any())
+            if (known && !lookup(kContent, QString(), w.key).isEmpty())
                 continue;
             const QStringList near = nearWords(w.key);
             if (near.size() > 3)
@@ -940,7 +922,7 @@ StreetMatcher::Match StreetMatcher::mistyped(const Candidate &c) const
             for (const QString &key : near) {
                 Candidate fixed = c;
                 fixed.words[i].text = fixed.words[i].key = key;
-                addOnce(found, steps(c.designation, fixed.words, known ? Pass::Exact : Pass::All).streets);
+                addOnce(found, steps(c.designation, fixed.words, known ? Pass::Exact : Pass::All));
             }
         }
         if (!found.isEmpty())
@@ -960,7 +942,7 @@ StreetMatcher::Match StreetMatcher::ordinalLeftOut(const Candidate &c) const
         return {};
     QList<int> found;
     for (const StreetWord &ordinal : ordinals)
-        addOnce(found, steps(c.designation, QList<StreetWord>{ordinal} + c.words, Pass::Exact).streets);
+        addOnce(found, steps(c.designation, QList<StreetWord>{ordinal} + c.words, Pass::Exact));
     return found.size() >= 2 ? matchOf(found) : Match{};
 }
 
@@ -979,12 +961,8 @@ StreetMatcher::Match StreetMatcher::placeAfterName(const Candidate &c) const
         if (std::none_of(kept.cbegin(), kept.cend(),
                          [](const StreetWord &w) { return !w.initial && w.text.size() >= 4 && !isParticleWord(w); }))
             continue;
-        const Found f = steps(c.designation, kept, Pass::Exact);
-        if (f.streets.size() == 1) {
-            Match m;
-            m.street = f.streets.first();
-            return m;
-        }
+        if (const QList<int> f = steps(c.designation, kept, Pass::Exact); f.size() == 1)
+            return matchOf(f);
     }
     return {};
 }
@@ -1006,7 +984,7 @@ StreetMatcher::Match StreetMatcher::extraGivenName(const Candidate &c) const
         QList<StreetWord> rest = c.words;
         rest.removeAt(i);
         if (std::any_of(rest.begin(), rest.end(), named))
-            addOnce(found, steps(c.designation, rest, Pass::Exact).streets);
+            addOnce(found, steps(c.designation, rest, Pass::Exact));
     }
     return matchOf(found);
 }
@@ -1015,21 +993,15 @@ StreetMatcher::Match StreetMatcher::findCandidates(const QList<Candidate> &list)
 {
     // Every reading the strict way first, then the loose way: a reading that
     // fits exactly beats one that fits loosely.
-    for (const Pass pass : {Pass::Exact, Pass::Loose}) {
-        for (const Candidate &c : list) {
-            if (c.words.isEmpty())
-                continue;
-            const Match m = matchCandidate(c, pass);
-            if (m.street >= 0 || !m.alternatives.isEmpty())
-                return m;
-        }
-    }
+    for (const Pass pass : {Pass::Exact, Pass::Loose})
+        if (const Match m = firstMatch(list, pass); m.any())
+            return m;
     Match none;
     for (const Candidate &c : list) {
-        if (c.designation.isEmpty() || c.words.isEmpty())
+        if (c.designation.isEmpty())
             continue;
         const Match m = otherDesignation(c);
-        if (m.street >= 0 || !m.alternatives.isEmpty())
+        if (m.any())
             return m;
         if (none.otherDesignations.isEmpty())
             none.otherDesignations = m.otherDesignations;
@@ -1040,20 +1012,11 @@ StreetMatcher::Match StreetMatcher::findCandidates(const QList<Candidate> &list)
         return none;
     for (const auto pass : {&StreetMatcher::extraGivenName, &StreetMatcher::mistyped, &StreetMatcher::ordinalLeftOut,
                             &StreetMatcher::placeAfterName}) {
-        for (const Candidate &c : list) {
-            if (c.words.isEmpty())
-                continue;
-            const Match m = (this->*pass)(c);
-            if (m.street >= 0 || !m.alternatives.isEmpty())
+        for (const Candidate &c : list)
+            if (const Match m = (this->*pass)(c); m.any())
                 return m;
-        }
     }
     return none;
-}
-
-StreetMatcher::Match StreetMatcher::find(const QString &address) const
-{
-    return find(QString(), address, false);
 }
 
 namespace {
@@ -1108,10 +1071,10 @@ StreetMatcher::Match StreetMatcher::find(const QString &designation, const QStri
     if (parts.corner.trimmed().isEmpty())
         return findPlain(designation, plain, lastWordCut);
     const Match first = findPlain(designation, parts.first, lastWordCut);
-    if (first.street >= 0 || !first.alternatives.isEmpty())
+    if (first.any())
         return first;
     const Match corner = findPlain(QString(), parts.corner, false);
-    return corner.street >= 0 || !corner.alternatives.isEmpty() ? corner : first;
+    return corner.any() ? corner : first;
 }
 
 StreetMatcher::Match StreetMatcher::findPlain(const QString &designation, const QString &plain, bool lastWordCut) const
@@ -1133,17 +1096,12 @@ StreetMatcher::Match StreetMatcher::findPlain(const QString &designation, const 
     // most other addresses the strict way as they are written: the other
     // readings are made only for the rest.
     const std::optional<Match> road = designation.isEmpty() ? findRoad(plain, lastWordCut) : std::nullopt;
-    Match m = road.value_or(Match{});
-    for (const Candidate &c : road ? QList<Candidate>{} : candidates(designation, plain, lastWordCut, false)) {
-        m = matchCandidate(c, Pass::Exact);
-        if (m.street >= 0 || !m.alternatives.isEmpty())
-            break;
-    }
-    if (!road && m.street < 0 && m.alternatives.isEmpty())
+    Match m = road ? *road : firstMatch(candidates(designation, plain, lastWordCut, false), Pass::Exact);
+    if (!road && !m.any())
         m = findCandidates(candidates(designation, plain, lastWordCut, true));
     // C. for CORSO, when no given name C. fits: "C. PRINCIPE ODDONE".
     static const QRegularExpression corso(QStringLiteral("^\\s*C\\.\\s*(?=[A-Z]{2})"));
-    if (m.street < 0 && m.alternatives.isEmpty() && m.otherDesignations.isEmpty() && designation.isEmpty()
+    if (!m.any() && m.otherDesignations.isEmpty() && designation.isEmpty()
         && plain.startsWith(u'C') && corso.match(plain).hasMatch())
         m = findCandidates(candidates(designation, QString(plain).replace(corso, QStringLiteral("CORSO ")), lastWordCut, true));
     if (m_cache.size() >= kCacheSize)
@@ -1573,15 +1531,6 @@ std::optional<StreetMatcher::Match> StreetMatcher::findRoad(const QString &plain
     const RoadNumber road = roadNumberAt(tokens);
     if (road.number < 0)
         return std::nullopt;
-    const auto exactly = [this](const QList<Candidate> &list) {
-        for (const Candidate &c : list) {
-            const Match m = matchCandidate(c, Pass::Exact);
-            if (m.street >= 0 || !m.alternatives.isEmpty())
-                return m;
-        }
-        return Match{};
-    };
-    const auto found = [](const Match &m) { return m.street >= 0 || !m.alternatives.isEmpty(); };
     // The road under its number, with the words after it or without them
     // (STRADA STATALE 106 JONICA, STRADA STATALE 114), else the only road of
     // that number whatever its name adds ("SS 106" for STRADA STATALE 106
@@ -1589,8 +1538,8 @@ std::optional<StreetMatcher::Match> StreetMatcher::findRoad(const QString &plain
     Readings numbered(tokens, m_designations, lastWordCut);
     numbered.list << Candidate{road.designation, wordsOf(tokens, road.number, road.after)};
     numbered.add(road.designation, road.number, tokens.size());
-    Match m = exactly(numbered.list);
-    if (!found(m)) {
+    Match m = firstMatch(numbered.list, Pass::Exact);
+    if (!m.any()) {
         const int number = tokens.at(road.number).text.toInt();
         QList<int> same;
         for (const int i : m_byWord.value(tokens.at(road.number).word.key)) {
@@ -1616,12 +1565,12 @@ std::optional<StreetMatcher::Match> StreetMatcher::findRoad(const QString &plain
             name.add(QStringLiteral("VIA"), at, rest.size());
         name.add(designation, at, rest.size());
     }
-    if (!found(m))
-        m = exactly(name.list);
+    if (!m.any())
+        m = firstMatch(name.list, Pass::Exact);
     // With its designation written, the street is read as any address is
     // ("SS 11 VIA BRESCIANA" for STRADA BRESCIANA); without, the name of a
     // road is no one's given names, so only as it stands.
-    if (!found(m) && designated)
+    if (!m.any() && designated)
         m = findCandidates(name.list);
     return m;
 }
