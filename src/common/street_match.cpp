@@ -1390,12 +1390,12 @@ public:
 
     QList<Candidate> list;
 
-    // Every way of reading the street part from `from` up to `stop`: as it
-    // stands, cut where the street ends, without its house number, cut at its
-    // first number; each also with a designation written into the name.
-    void add(const QString &designation, qsizetype from, qsizetype stop)
+    // Every way of reading the street part from `from` on: as it stands, cut
+    // where the street ends, without its house number, cut at its first
+    // number; each also with a designation written into the name.
+    void add(const QString &designation, qsizetype from)
     {
-        const qsizetype end = std::min(stop, streetEnd(m_tokens, from));
+        const qsizetype end = streetEnd(m_tokens, from);
         const qsizetype number = houseNumberStart(m_tokens, from, end);
         const qsizetype firstNumber = firstNumberAfterName(m_tokens, from, end);
         // A name that ends in a number before the house number: "VIA DEL
@@ -1403,11 +1403,23 @@ public:
         const qsizetype lastNumber = end - 1 > number && m_tokens.at(end - 1).number() ? end - 1 : end;
         // A designation written into the name: "VIA" + "CORSO MAZZINI".
         const auto [inner, n] = designationAt(m_tokens, from, m_designations);
-        for (const qsizetype to : {stop, end, number, lastNumber, firstNumber}) {
+        for (const qsizetype to : {m_tokens.size(), end, number, lastNumber, firstNumber}) {
             addOne(designation, from, to);
             if (!designation.isEmpty() && n > 0)
                 addOne(inner, from + n, to);
         }
+    }
+
+    // The readings from `from` on under the designation given apart, or
+    // under each one written there when none is given.
+    void read(const std::optional<QString> &given, qsizetype from)
+    {
+        if (given) {
+            add(*given, from);
+            return;
+        }
+        for (const auto &[designation, at] : designationsAt(m_tokens, from, m_designations))
+            add(designation, at);
     }
 
 private:
@@ -1447,10 +1459,10 @@ QList<StreetMatcher::Candidate> ordinalReadings(const QList<Token> &tokens,
     QList<Token> moved = tokens.mid(1);
     const auto [designation, at] = designationsAt(moved, 0, designations).first();
     StreetMatcher::Readings after(moved, designations, lastWordCut);
-    after.add(designation, at, moved.size());
+    after.add(designation, at);
     moved.insert(at, tokens.first());
     StreetMatcher::Readings numbered(moved, designations, lastWordCut);
-    numbered.add(designationsAt(moved, 0, designations).first().first, at, moved.size());
+    numbered.add(designationsAt(moved, 0, designations).first().first, at);
     return numbered.list + after.list;
 }
 
@@ -1460,62 +1472,52 @@ QList<StreetMatcher::Candidate> StreetMatcher::candidates(const QString &given, 
                                                           bool lastWordCut, bool every) const
 {
     const QList<Token> tokens = tokensOf(plain);
+    const std::optional<QString> designation =
+        given.isEmpty() ? std::nullopt : std::optional(keysInOrder(wordsOf(given)));
     Readings readings(tokens, m_designations, lastWordCut);
-    const auto read = [&](qsizetype from, qsizetype stop) {
-        if (!given.isEmpty()) {
-            readings.add(keysInOrder(wordsOf(given)), from, stop);
-            return;
-        }
-        for (const auto &[designation, at] : designationsAt(tokens, from, m_designations))
-            readings.add(designation, at, stop);
-    };
-    read(0, tokens.size());
+    readings.read(designation, 0);
     if (!every)
         return readings.list;
-    // A designation that no street of the city has may be the first word of
-    // the name: "BORGO PALAZZO" for VIA BORGO PALAZZO.
-    if (given.isEmpty()) {
-        const auto [first, at] = designationsAt(tokens, 0, m_designations).first();
+    const QList<std::pair<QString, qsizetype>> written = designationsAt(tokens, 0, m_designations);
+    if (!designation) {
+        // A designation that no street of the city has may be the first word
+        // of the name: "BORGO PALAZZO" for VIA BORGO PALAZZO.
+        const QString &first = written.first().first;
         if (!first.isEmpty() && !m_designations.own.contains(first) && !tokens.first().dotted)
-            readings.add(QString(), 0, tokens.size());
-    }
-    // A road's kind after its designation, which the archive leaves out:
-    // "STRADA COMUNALE DI SOLFAGNANO" for STRADA DI SOLFAGNANO.
-    if (given.isEmpty()) {
-        for (const auto &[designation, at] : designationsAt(tokens, 0, m_designations))
-            if (!designation.isEmpty() && at + 1 < tokens.size() && isRoadKind(tokens.at(at).text))
-                readings.add(designation, at + 1, tokens.size());
+            readings.add(QString(), 0);
+        // A road's kind after its designation, which the archive leaves out:
+        // "STRADA COMUNALE DI SOLFAGNANO" for STRADA DI SOLFAGNANO.
+        for (const auto &[d, at] : written)
+            if (!d.isEmpty() && at + 1 < tokens.size() && isRoadKind(tokens.at(at).text))
+                readings.add(d, at + 1);
     }
     // The city's name written before or after the street.
     for (const QList<Token> &without : withoutCityName(tokens, m_cityNames)) {
         Readings inner(without, m_designations, lastWordCut);
-        if (!given.isEmpty())
-            inner.add(keysInOrder(wordsOf(given)), 0, without.size());
-        for (const auto &[designation, at] : designationsAt(without, 0, m_designations))
-            if (given.isEmpty())
-                inner.add(designation, at, without.size());
+        inner.read(designation, 0);
         readings.list += inner.list;
     }
-    if (given.isEmpty())
-        readings.list += ordinalReadings(tokens, m_designations, lastWordCut);
+    // A designation given apart is the street's: the readings below look
+    // for one in the text.
+    if (designation)
+        return readings.list;
+    readings.list += ordinalReadings(tokens, m_designations, lastWordCut);
     // A designation glued to the name.
-    if (given.isEmpty() && designationsAt(tokens, 0, m_designations).first().first.isEmpty()) {
+    if (written.first().first.isEmpty()) {
         const QList<Token> apart = designationUnglued(tokens, m_designations);
         if (!apart.isEmpty()) {
             Readings unglued(apart, m_designations, lastWordCut);
-            unglued.add(apart.first().text, 1, apart.size());
+            unglued.add(apart.first().text, 1);
             readings.list += unglued.list;
         }
     }
     // What stands before the street: a shop, a shopping centre, "in care of":
     // the street from the next designation on.
-    if (given.isEmpty()) {
-        for (qsizetype k = 1; k + 1 < tokens.size(); ++k) {
-            const Token &t = tokens.at(k);
-            if ((t.text.size() >= 2 || t.dotted) && designationAt(tokens, k, m_designations).second > 0) {
-                read(k, tokens.size());
-                break;
-            }
+    for (qsizetype k = 1; k + 1 < tokens.size(); ++k) {
+        const Token &t = tokens.at(k);
+        if ((t.text.size() >= 2 || t.dotted) && designationAt(tokens, k, m_designations).second > 0) {
+            readings.read(std::nullopt, k);
+            break;
         }
     }
     return readings.list;
@@ -1537,7 +1539,7 @@ std::optional<StreetMatcher::Match> StreetMatcher::findRoad(const QString &plain
     // JONICA); several are each a candidate.
     Readings numbered(tokens, m_designations, lastWordCut);
     numbered.list << Candidate{road.designation, wordsOf(tokens, road.number, road.after)};
-    numbered.add(road.designation, road.number, tokens.size());
+    numbered.add(road.designation, road.number);
     Match m = firstMatch(numbered.list, Pass::Exact);
     if (!m.any()) {
         const int number = tokens.at(road.number).text.toInt();
@@ -1553,20 +1555,18 @@ std::optional<StreetMatcher::Match> StreetMatcher::findRoad(const QString &plain
     // A city without such a road names the street it is, found as it stands:
     // "STATALE 148 PONTINA" for VIA PONTINA (a VIA before any other of that
     // name), "SS 11 VIA BRESCIANA".
-    const bool named = road.after < tokens.size() && !tokens.at(road.after).number();
-    const QList<Token> rest = named ? tokens.mid(road.after) : QList<Token>{};
+    if (m.any() || road.after >= tokens.size() || tokens.at(road.after).number())
+        return m;
+    const QList<Token> rest = tokens.mid(road.after);
     Readings name(rest, m_designations, lastWordCut);
-    QList<std::pair<QString, qsizetype>> designations;
-    if (named)
-        designations = designationsAt(rest, 0, m_designations);
-    const bool designated = !designations.isEmpty() && !designations.first().first.isEmpty();
-    for (const auto &[designation, at] : std::as_const(designations)) {
+    const QList<std::pair<QString, qsizetype>> designations = designationsAt(rest, 0, m_designations);
+    const bool designated = !designations.first().first.isEmpty();
+    for (const auto &[designation, at] : designations) {
         if (!designated)
-            name.add(QStringLiteral("VIA"), at, rest.size());
-        name.add(designation, at, rest.size());
+            name.add(QStringLiteral("VIA"), at);
+        name.add(designation, at);
     }
-    if (!m.any())
-        m = firstMatch(name.list, Pass::Exact);
+    m = firstMatch(name.list, Pass::Exact);
     // With its designation written, the street is read as any address is
     // ("SS 11 VIA BRESCIANA" for STRADA BRESCIANA); without, the name of a
     // road is no one's given names, so only as it stands.
