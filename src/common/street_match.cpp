@@ -119,10 +119,6 @@ HouseNumber readHouseNumberAt(QStringView text, qsizetype at, qsizetype &end)
     return h;
 }
 
-// Whether the number at `at` follows a part of a building written after a
-// word of the street's name ("VIA ROSSI INT. 2", "VIALE DELLE SCIENZE ED
-// 12"): that part's own number. A word that opens the name is the name's
-// ("VIA DELLA SCALA 12").
 // The words of two letters or more that are no particles: a designation and
 // a name have two.
 int namedWords(QStringView text)
@@ -136,6 +132,10 @@ int namedWords(QStringView text)
     return named;
 }
 
+// Whether the number at `at` follows a part of a building written after a
+// word of the street's name ("VIA ROSSI INT. 2", "VIALE DELLE SCIENZE ED
+// 12"): that part's own number. A word that opens the name is the name's
+// ("VIA DELLA SCALA 12").
 bool afterBuildingPart(QStringView text, qsizetype at)
 {
     qsizetype end = at;
@@ -160,7 +160,7 @@ bool endsNumber(QStringView rest)
 // IPPONIO130", "VIA ROMA N.3", "VIA CRESCENZAGO 113 INT. 2"). A kilometre
 // ("KM 12,400"), a part of a building's number ("INT. 2") and an address
 // without number (SNC) give none.
-HouseNumber houseNumberIn(const QString &upper, qsizetype *start = nullptr, qsizetype *stop = nullptr)
+HouseNumber houseNumberIn(const QString &upper, qsizetype *start = nullptr)
 {
     static const QRegularExpression kilometre(QStringLiteral("\\bKM\\.?\\s*\\d+$"));
     static const QRegularExpression noNumber(QStringLiteral("\\bSNC\\b"));
@@ -170,11 +170,9 @@ HouseNumber houseNumberIn(const QString &upper, qsizetype *start = nullptr, qsiz
     const QStringView street = QStringView(upper).left(comma >= 0 ? comma : upper.size());
     const bool km = street.contains(u"KM") && kilometre.match(street).hasMatch();
     qsizetype end = 0;
-    const auto found = [&](const HouseNumber &h, qsizetype from) {
+    const auto found = [start](const HouseNumber &h, qsizetype from) {
         if (start)
             *start = from;
-        if (stop)
-            *stop = end;
         return h;
     };
     if (comma >= 0 && !km) {
@@ -243,7 +241,36 @@ struct Token
     bool number() const { return text.at(0).isDigit(); }
 };
 
-StreetWord wordOf(const Token &token);
+// A word as compared: its key is one spelling of its forms.
+StreetWord wordOf(const Token &token)
+{
+    // Saints, however written, are S.
+    static const QSet<QStringView> saints{u"S",     u"SAN", u"SANTO", u"SANTA",      u"SANT",       u"SANTI",
+                                          u"STA",   u"STO", u"SS",    u"SANTISSIMO", u"SANTISSIMA", u"SANTISSIMI",
+                                          u"SANTISSIME"};
+    StreetWord w;
+    w.text = token.text;
+    const bool single = w.text.size() == 1 && w.text.at(0).isLetter();
+    w.initial = token.dotted || (single && !isParticle(w.text));
+    if (w.text.at(0) == u'S' && saints.contains(w.text)) {
+        w.key = QStringLiteral("S");
+        return w;
+    }
+    if (w.text.at(0).isDigit() || !w.initial) {
+        w.key = w.text == u"I" ? QStringLiteral("1") : numberWord(w.text);
+        if (w.key != w.text)
+            return w;
+    }
+    const QStringView whole = wholeWord(w.text, token.dotted);
+    if (!whole.isEmpty()) {
+        w.key = whole.toString();
+        w.initial = false;
+        return w;
+    }
+    const QStringView given = w.initial ? QStringView() : givenNameKey(w.text);
+    w.key = given.isEmpty() ? w.text : given.toString();
+    return w;
+}
 
 // The words of a plain text: letters and figures, apart at every other sign
 // and where figures follow two letters or more ("IPPONIO130").
@@ -300,46 +327,9 @@ QList<Token> tokensOf(const QString &plain)
     return tokens;
 }
 
-bool isSaint(QStringView word)
-{
-    static const QSet<QStringView> saints{u"SAN",        u"SANTO",      u"SANTA",      u"SANT",
-                                          u"SANTI",      u"STA",        u"STO",        u"SS",
-                                          u"SANTISSIMO", u"SANTISSIMA", u"SANTISSIMI", u"SANTISSIME"};
-    return word.size() <= 10 && word.at(0) == u'S' && saints.contains(word);
-}
-
-// A word as compared: its key is one spelling of its forms.
-StreetWord wordOf(const Token &token)
-{
-    StreetWord w;
-    w.text = token.text;
-    const bool single = w.text.size() == 1 && w.text.at(0).isLetter();
-    w.initial = token.dotted || (single && !isParticle(w.text));
-    if (w.text == u"S" || isSaint(w.text)) {
-        w.key = QStringLiteral("S");
-        return w;
-    }
-    if (w.text.at(0).isDigit() || !w.initial) {
-        w.key = w.text == u"I" ? QStringLiteral("1") : numberWord(w.text);
-        if (w.key != w.text)
-            return w;
-    }
-    const QStringView whole = wholeWord(w.text, token.dotted);
-    if (!whole.isEmpty()) {
-        w.key = whole.toString();
-        w.initial = false;
-        return w;
-    }
-    const QStringView given = w.initial ? QStringView() : givenNameKey(w.text);
-    w.key = given.isEmpty() ? w.text : given.toString();
-    return w;
-}
-
-QList<StreetWord> wordsOf(const QList<Token> &tokens, qsizetype from = 0, qsizetype to = -1)
+QList<StreetWord> wordsOf(const QList<Token> &tokens, qsizetype from, qsizetype to)
 {
     QList<StreetWord> words;
-    if (to < 0 || to > tokens.size())
-        to = tokens.size();
     words.reserve(to - from);
     for (qsizetype i = from; i < to; ++i)
         words.append(tokens.at(i).word);
@@ -354,7 +344,8 @@ QList<StreetWord> wordsOf(const QList<Token> &tokens, qsizetype from = 0, qsizet
 
 QList<StreetWord> wordsOf(const QString &text)
 {
-    return wordsOf(tokensOf(plainText(text)));
+    const QList<Token> tokens = tokensOf(plainText(text));
+    return wordsOf(tokens, 0, tokens.size());
 }
 
 // The words written as one: their letters as written, numbers in figures
@@ -395,17 +386,14 @@ bool isParticleWord(const StreetWord &w)
     return (!w.initial || w.text == u"D") && isParticle(w.text);
 }
 
-bool isTitleWord(const QList<StreetWord> &words, qsizetype i)
-{
-    return isTitle(words.at(i).text, i == 0 && words.size() > 1) || isTitle(words.at(i).key, i == 0 && words.size() > 1);
-}
-
 QList<StreetWord> withoutTitles(const QList<StreetWord> &words)
 {
     QList<StreetWord> kept;
-    for (qsizetype i = 0; i < words.size(); ++i)
-        if (!isTitleWord(words, i))
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const bool first = i == 0 && words.size() > 1;
+        if (!isTitle(words.at(i).text, first) && !isTitle(words.at(i).key, first))
             kept.append(words.at(i));
+    }
     return kept;
 }
 
@@ -443,8 +431,6 @@ bool wordsFit(const StreetWord &typed, const StreetWord &word)
     return word.initial && !word.text.at(0).isDigit() && typed.text.startsWith(word.text);
 }
 
-// Every typed word fitted to a word of the street, each used once, in any
-// order: the street word of each typed word, or an empty list.
 // Whether the typed words from `from` on can each take a street word of their
 // own that they fit (`fits`), among those `owner` leaves free (-1; -2 is
 // taken by a word before `from`): one augmenting path per typed word.
@@ -574,6 +560,31 @@ StreetMatcher::Match matchOf(const QList<int> &streets)
     return m;
 }
 
+// Whether two words differ by one slip of the keys: a letter added, left
+// out or changed, or two letters swapped (MELANIA for MELAINA).
+bool oneSlipApart(QStringView a, QStringView b)
+{
+    if (a.size() < b.size())
+        std::swap(a, b);
+    if (a.size() - b.size() > 1 || a == b)
+        return false;
+    qsizetype i = 0;
+    while (i < b.size() && a[i] == b[i])
+        ++i;
+    if (a.size() != b.size())
+        return a.mid(i + 1) == b.mid(i);
+    if (a.mid(i + 1) == b.mid(i + 1))
+        return true;
+    return i + 1 < a.size() && a[i] == b[i + 1] && a[i + 1] == b[i] && a.mid(i + 2) == b.mid(i + 2);
+}
+
+void addOnce(QList<int> &list, const QList<int> &more)
+{
+    for (const int i : more)
+        if (!list.contains(i))
+            list << i;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -607,11 +618,9 @@ StreetMatcher::StreetMatcher(std::vector<Street> streets, int cityRow) : m_stree
         m_next[step].reserve(m_streets.size());
         m_first[step].reserve(static_cast<qsizetype>(m_streets.size()));
     }
-    QSet<QString> designations;
     QHash<QString, QString> designationKeys;
     const auto addDesignation = [&](const QString &d) {
-        if (!d.isEmpty() && !designations.contains(d)) {
-            designations.insert(d);
+        if (!d.isEmpty() && !m_designations.whole.contains(d)) {
             m_designations.all << d;
             m_designations.whole.insert(d);
             m_designations.firstWords.insert(d.section(u' ', 0, 0));
@@ -660,13 +669,8 @@ void StreetMatcher::index(int i, QHash<QString, QString> &designationKeys)
         if (keys[step].isEmpty())
             continue;
         // Each key names its streets as a chain, the last added first.
-        const auto found = m_first[step].find(keys[step]);
-        if (found == m_first[step].end()) {
-            m_first[step].insert(keys[step], i);
-        } else {
-            m_next[step][i] = *found;
-            *found = i;
-        }
+        m_next[step][i] = m_first[step].value(keys[step], -1);
+        m_first[step].insert(keys[step], i);
     }
     for (qsizetype w = 0; w < e.content.size(); ++w) {
         const StreetWord &word = e.content.at(w);
@@ -707,8 +711,7 @@ QList<int> StreetMatcher::streetsWithWord(const StreetWord &w) const
     return streets;
 }
 
-QList<int> StreetMatcher::looseSteps(const QString &designation, const QList<StreetWord> &typed,
-                                               bool titles) const
+QList<int> StreetMatcher::looseSteps(const QString &designation, const QList<StreetWord> &typed, bool titles) const
 {
     // The rarest word typed whole, or else cut short after four letters or
     // more, names the streets worth comparing.
@@ -832,35 +835,6 @@ StreetMatcher::Match StreetMatcher::otherDesignation(const Candidate &candidate)
     }
     return m;
 }
-
-namespace {
-
-// Whether two words differ by one slip of the keys: a letter added, left
-// out or changed, or two letters swapped (MELANIA for MELAINA).
-bool oneSlipApart(QStringView a, QStringView b)
-{
-    if (a.size() < b.size())
-        std::swap(a, b);
-    if (a.size() - b.size() > 1 || a == b)
-        return false;
-    qsizetype i = 0;
-    while (i < b.size() && a[i] == b[i])
-        ++i;
-    if (a.size() != b.size())
-        return a.mid(i + 1) == b.mid(i);
-    if (a.mid(i + 1) == b.mid(i + 1))
-        return true;
-    return i + 1 < a.size() && a[i] == b[i + 1] && a[i + 1] == b[i] && a.mid(i + 2) == b.mid(i + 2);
-}
-
-void addOnce(QList<int> &list, const QList<int> &more)
-{
-    for (const int i : more)
-        if (!list.contains(i))
-            list << i;
-}
-
-} // namespace
 
 QStringList StreetMatcher::nearWords(const QString &key) const
 {
@@ -1080,8 +1054,7 @@ StreetMatcher::Match StreetMatcher::find(const QString &designation, const QStri
 StreetMatcher::Match StreetMatcher::findPlain(const QString &designation, const QString &plain, bool lastWordCut) const
 {
     qsizetype start = 0;
-    qsizetype stop = 0;
-    const HouseNumber number = houseNumberIn(plain, &start, &stop);
+    const HouseNumber number = houseNumberIn(plain, &start);
     // A list names one street at many numbers, and the same address may come
     // again: the match of each text is kept, up to a bound. The whole text is
     // the key: the words read around a house number ("48/A/A" beside "48/A")
@@ -1167,15 +1140,20 @@ qsizetype streetEnd(const QList<Token> &tokens, qsizetype from)
     return tokens.size();
 }
 
+// Where the words at the end of those from `from` to `end` that are figures
+// or what follows them (a letter, BIS, ROSSO) start; the first is kept.
+qsizetype numberRunStart(const QList<Token> &tokens, qsizetype from, qsizetype end)
+{
+    while (end - 1 > from && (tokens.at(end - 1).number() || isTailWord(tokens.at(end - 1).text)))
+        --end;
+    return end;
+}
+
 // Where the house number at the end of a street part starts: the first
-// figure of the words at its end that are figures or what follows them
-// (a letter, BIS, ROSSO); `end` when there is none.
+// figure of that run; `end` when there is none.
 qsizetype houseNumberStart(const QList<Token> &tokens, qsizetype from, qsizetype end)
 {
-    qsizetype run = end;
-    while (run - 1 > from && (tokens.at(run - 1).number() || isTailWord(tokens.at(run - 1).text)))
-        --run;
-    for (qsizetype i = run; i < end; ++i)
+    for (qsizetype i = numberRunStart(tokens, from, end); i < end; ++i)
         if (tokens.at(i).number())
             return i;
     return end;
@@ -1194,10 +1172,6 @@ qsizetype firstNumberAfterName(const QList<Token> &tokens, qsizetype from, qsize
     }
     return end;
 }
-
-} // namespace
-
-namespace {
 
 // The designation written at `at`: a short form (V.LE, P.ZZA, C/SO) or a
 // designation of the city written whole; its key and the words it takes.
@@ -1342,15 +1316,12 @@ RoadNumber roadNumberAt(const QList<Token> &tokens)
 // The words of a city's name written at `at`: how many, or 0.
 qsizetype cityNameAt(const QList<Token> &tokens, const QStringList &names, qsizetype at)
 {
+    const auto same = [](const Token &a, const Token &b) { return a.text == b.text; };
     for (const QString &name : names) {
         const QList<Token> words = tokensOf(plainText(name));
         const qsizetype n = words.size();
-        if (n == 0 || n >= tokens.size() || at < 0 || at + n > tokens.size())
-            continue;
-        bool same = true;
-        for (qsizetype i = 0; i < n && same; ++i)
-            same = tokens.at(at + i).text == words.at(i).text;
-        if (same)
+        if (n > 0 && n < tokens.size() && at + n <= tokens.size()
+            && std::equal(words.begin(), words.end(), tokens.begin() + at, same))
             return n;
     }
     return 0;
@@ -1364,9 +1335,7 @@ QList<QList<Token>> withoutCityName(const QList<Token> &tokens, const QStringLis
     QList<QList<Token>> found;
     if (const qsizetype n = cityNameAt(tokens, names, 0))
         found << tokens.mid(n);
-    qsizetype end = tokens.size();
-    while (end > 1 && (tokens.at(end - 1).number() || isTailWord(tokens.at(end - 1).text)))
-        --end;
+    const qsizetype end = numberRunStart(tokens, 0, tokens.size());
     for (qsizetype at = 1; at < end; ++at) {
         const qsizetype n = cityNameAt(tokens, names, at);
         if (n > 0 && at + n == end) {
@@ -1422,6 +1391,22 @@ public:
             add(designation, at);
     }
 
+    // An ordinal before the designation: "1' TRAVERSA PRIVATA X" is the
+    // TRAVERSA PRIVATA X, or the first of them.
+    QList<Candidate> ordinalFirst() const
+    {
+        if (m_tokens.size() <= 2 || !m_tokens.first().number() || designationAt(m_tokens, 1, m_designations).second == 0)
+            return {};
+        QList<Token> moved = m_tokens.mid(1);
+        const auto [designation, at] = designationsAt(moved, 0, m_designations).first();
+        Readings after(moved, m_designations, m_lastWordCut);
+        after.add(designation, at);
+        moved.insert(at, m_tokens.first());
+        Readings numbered(moved, m_designations, m_lastWordCut);
+        numbered.add(designationsAt(moved, 0, m_designations).first().first, at);
+        return numbered.list + after.list;
+    }
+
 private:
     void addOne(const QString &designation, qsizetype from, qsizetype to)
     {
@@ -1446,27 +1431,6 @@ private:
     const Designations &m_designations;
     bool m_lastWordCut;
 };
-
-// An ordinal before the designation: "1' TRAVERSA PRIVATA X" is the
-// TRAVERSA PRIVATA X, or the first of them.
-namespace {
-
-QList<StreetMatcher::Candidate> ordinalReadings(const QList<Token> &tokens,
-                                                const StreetMatcher::Designations &designations, bool lastWordCut)
-{
-    if (tokens.size() <= 2 || !tokens.first().number() || designationAt(tokens, 1, designations).second == 0)
-        return {};
-    QList<Token> moved = tokens.mid(1);
-    const auto [designation, at] = designationsAt(moved, 0, designations).first();
-    StreetMatcher::Readings after(moved, designations, lastWordCut);
-    after.add(designation, at);
-    moved.insert(at, tokens.first());
-    StreetMatcher::Readings numbered(moved, designations, lastWordCut);
-    numbered.add(designationsAt(moved, 0, designations).first().first, at);
-    return numbered.list + after.list;
-}
-
-} // namespace
 
 QList<StreetMatcher::Candidate> StreetMatcher::candidates(const QString &given, const QString &plain,
                                                           bool lastWordCut, bool every) const
@@ -1501,7 +1465,7 @@ QList<StreetMatcher::Candidate> StreetMatcher::candidates(const QString &given, 
     // for one in the text.
     if (designation)
         return readings.list;
-    readings.list += ordinalReadings(tokens, m_designations, lastWordCut);
+    readings.list += readings.ordinalFirst();
     // A designation glued to the name.
     if (written.first().first.isEmpty()) {
         const QList<Token> apart = designationUnglued(tokens, m_designations);
