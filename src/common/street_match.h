@@ -101,9 +101,6 @@ public:
     // street.
     AddressWords split(const QString &address) const;
 
-    struct Entry;
-    struct Candidate;
-    class Readings;
     struct Designations
     {
         QStringList all;          // every designation's key, those of most words first
@@ -113,6 +110,9 @@ public:
     };
 
 private:
+    struct Entry;
+    struct Candidate;
+    class Readings;
     enum class Pass { Exact, Loose, All };
     // The streets that fit the words: one, or several that fit as well.
     QList<int> steps(const QString &designation, const QList<StreetWord> &words, Pass pass) const;
