@@ -1523,13 +1523,10 @@ std::optional<StreetMatcher::Match> StreetMatcher::findRoad(const QString &plain
         return m;
     const QList<Token> rest = tokens.mid(road.after);
     Readings name(rest, m_designations, lastWordCut);
-    const QList<std::pair<QString, qsizetype>> designations = designationsAt(rest, 0, m_designations);
-    const bool designated = !designations.first().first.isEmpty();
-    for (const auto &[designation, at] : designations) {
-        if (!designated)
-            name.add(QStringLiteral("VIA"), at);
-        name.add(designation, at);
-    }
+    const bool designated = !designationsAt(rest, 0, m_designations).first().first.isEmpty();
+    if (!designated)
+        name.add(QStringLiteral("VIA"), 0);
+    name.read(std::nullopt, 0);
     m = firstMatch(name.list, Pass::Exact);
     // With its designation written, the street is read as any address is
     // ("SS 11 VIA BRESCIANA" for STRADA BRESCIANA); without, the name of a
