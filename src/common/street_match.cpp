@@ -981,7 +981,8 @@ StreetMatcher::Match StreetMatcher::findCandidates(const QList<Candidate> &list)
             none.otherDesignations = m.otherDesignations;
     }
     // A name that fits no street as written, nor under another designation:
-    // a given name too many, or a word mistyped.
+    // a given name too many, a word mistyped, an ordinal left out or the
+    // district written after the name.
     if (!none.otherDesignations.isEmpty())
         return none;
     for (const auto pass : {&StreetMatcher::extraGivenName, &StreetMatcher::mistyped, &StreetMatcher::ordinalLeftOut,
