@@ -5,7 +5,6 @@
 
 #include <QRegularExpression>
 #include <QSet>
-#include <QVarLengthArray>
 #include <algorithm>
 
 namespace zelvora {
@@ -120,10 +119,6 @@ HouseNumber readHouseNumberAt(QStringView text, qsizetype at, qsizetype &end)
     return h;
 }
 
-// Whether the number at `at` follows a part of a building written after a
-// word of the street's name ("VIA ROSSI INT. 2", "VIALE DELLE SCIENZE ED
-// 12"): that part's own number. A word that opens the name is the name's
-// ("VIA DELLA SCALA 12").
 // The words of two letters or more that are no particles: a designation and
 // a name have two.
 int namedWords(QStringView text)
@@ -137,6 +132,10 @@ int namedWords(QStringView text)
     return named;
 }
 
+// Whether the number at `at` follows a part of a building written after a
+// word of the street's name ("VIA ROSSI INT. 2", "VIALE DELLE SCIENZE ED
+// 12"): that part's own number. A word that opens the name is the name's
+// ("VIA DELLA SCALA 12").
 bool afterBuildingPart(QStringView text, qsizetype at)
 {
     qsizetype end = at;
@@ -161,7 +160,7 @@ bool endsNumber(QStringView rest)
 // IPPONIO130", "VIA ROMA N.3", "VIA CRESCENZAGO 113 INT. 2"). A kilometre
 // ("KM 12,400"), a part of a building's number ("INT. 2") and an address
 // without number (SNC) give none.
-HouseNumber houseNumberIn(const QString &upper, qsizetype *start = nullptr, qsizetype *stop = nullptr)
+HouseNumber houseNumberIn(const QString &upper, qsizetype *start = nullptr)
 {
     static const QRegularExpression kilometre(QStringLiteral("\\bKM\\.?\\s*\\d+$"));
     static const QRegularExpression noNumber(QStringLiteral("\\bSNC\\b"));
@@ -171,11 +170,9 @@ HouseNumber houseNumberIn(const QString &upper, qsizetype *start = nullptr, qsiz
     const QStringView street = QStringView(upper).left(comma >= 0 ? comma : upper.size());
     const bool km = street.contains(u"KM") && kilometre.match(street).hasMatch();
     qsizetype end = 0;
-    const auto found = [&](const HouseNumber &h, qsizetype from) {
+    const auto found = [start](const HouseNumber &h, qsizetype from) {
         if (start)
             *start = from;
-        if (stop)
-            *stop = end;
         return h;
     };
     if (comma >= 0 && !km) {
@@ -244,7 +241,36 @@ struct Token
     bool number() const { return text.at(0).isDigit(); }
 };
 
-StreetWord wordOf(const Token &token);
+// A word as compared: its key is one spelling of its forms.
+StreetWord wordOf(const Token &token)
+{
+    // Saints, however written, are S.
+    static const QSet<QStringView> saints{u"S",     u"SAN", u"SANTO", u"SANTA",      u"SANT",       u"SANTI",
+                                          u"STA",   u"STO", u"SS",    u"SANTISSIMO", u"SANTISSIMA", u"SANTISSIMI",
+                                          u"SANTISSIME"};
+    StreetWord w;
+    w.text = token.text;
+    const bool single = w.text.size() == 1 && w.text.at(0).isLetter();
+    w.initial = token.dotted || (single && !isParticle(w.text));
+    if (w.text.at(0) == u'S' && saints.contains(w.text)) {
+        w.key = QStringLiteral("S");
+        return w;
+    }
+    if (w.text.at(0).isDigit() || !w.initial) {
+        w.key = w.text == u"I" ? QStringLiteral("1") : numberWord(w.text);
+        if (w.key != w.text)
+            return w;
+    }
+    const QStringView whole = wholeWord(w.text, token.dotted);
+    if (!whole.isEmpty()) {
+        w.key = whole.toString();
+        w.initial = false;
+        return w;
+    }
+    const QStringView given = w.initial ? QStringView() : givenNameKey(w.text);
+    w.key = given.isEmpty() ? w.text : given.toString();
+    return w;
+}
 
 // The words of a plain text: letters and figures, apart at every other sign
 // and where figures follow two letters or more ("IPPONIO130").
@@ -301,46 +327,9 @@ QList<Token> tokensOf(const QString &plain)
     return tokens;
 }
 
-bool isSaint(QStringView word)
-{
-    static const QSet<QStringView> saints{u"SAN",        u"SANTO",      u"SANTA",      u"SANT",
-                                          u"SANTI",      u"STA",        u"STO",        u"SS",
-                                          u"SANTISSIMO", u"SANTISSIMA", u"SANTISSIMI", u"SANTISSIME"};
-    return word.size() <= 10 && word.at(0) == u'S' && saints.contains(word);
-}
-
-// A word as compared: its key is one spelling of its forms.
-StreetWord wordOf(const Token &token)
-{
-    StreetWord w;
-    w.text = token.text;
-    const bool single = w.text.size() == 1 && w.text.at(0).isLetter();
-    w.initial = token.dotted || (single && !isParticle(w.text));
-    if (w.text == u"S" || isSaint(w.text)) {
-        w.key = QStringLiteral("S");
-        return w;
-    }
-    if (w.text.at(0).isDigit() || !w.initial) {
-        w.key = w.text == u"I" ? QStringLiteral("1") : numberWord(w.text);
-        if (w.key != w.text)
-            return w;
-    }
-    const QStringView whole = wholeWord(w.text, token.dotted);
-    if (!whole.isEmpty()) {
-        w.key = whole.toString();
-        w.initial = false;
-        return w;
-    }
-    const QStringView given = w.initial ? QStringView() : givenNameKey(w.text);
-    w.key = given.isEmpty() ? w.text : given.toString();
-    return w;
-}
-
-QList<StreetWord> wordsOf(const QList<Token> &tokens, qsizetype from = 0, qsizetype to = -1)
+QList<StreetWord> wordsOf(const QList<Token> &tokens, qsizetype from, qsizetype to)
 {
     QList<StreetWord> words;
-    if (to < 0 || to > tokens.size())
-        to = tokens.size();
     words.reserve(to - from);
     for (qsizetype i = from; i < to; ++i)
         words.append(tokens.at(i).word);
@@ -355,7 +344,8 @@ QList<StreetWord> wordsOf(const QList<Token> &tokens, qsizetype from = 0, qsizet
 
 QList<StreetWord> wordsOf(const QString &text)
 {
-    return wordsOf(tokensOf(plainText(text)));
+    const QList<Token> tokens = tokensOf(plainText(text));
+    return wordsOf(tokens, 0, tokens.size());
 }
 
 // The words written as one: their letters as written, numbers in figures
@@ -368,34 +358,25 @@ QString glued(const QList<StreetWord> &words)
     return text;
 }
 
-QString keysInOrder(const QList<StreetWord> &words, QChar separator = u' ')
+QStringList keysOf(const QList<StreetWord> &words)
 {
-    QString key;
-    for (const StreetWord &w : words) {
-        if (!key.isEmpty() && !separator.isNull())
-            key += separator;
-        key += w.key;
-    }
-    return key;
+    QStringList keys;
+    keys.reserve(words.size());
+    for (const StreetWord &w : words)
+        keys << w.key;
+    return keys;
+}
+
+QString keysInOrder(const QList<StreetWord> &words)
+{
+    return keysOf(words).join(u' ');
 }
 
 QString keysInAnyOrder(const QList<StreetWord> &words)
 {
-    QVarLengthArray<QStringView, 12> keys;
-    qsizetype size = 0;
-    for (const StreetWord &w : words) {
-        keys.append(w.key);
-        size += w.key.size() + 1;
-    }
-    std::sort(keys.begin(), keys.end());
-    QString key;
-    key.reserve(size);
-    for (const QStringView k : keys) {
-        if (!key.isEmpty())
-            key += u' ';
-        key += k;
-    }
-    return key;
+    QStringList keys = keysOf(words);
+    keys.sort();
+    return keys.join(u' ');
 }
 
 // D. and D/ stand for DI, DA, DEL, DELLA ("CONCA D/NAVIGLIO", "GIOVANNI
@@ -405,17 +386,14 @@ bool isParticleWord(const StreetWord &w)
     return (!w.initial || w.text == u"D") && isParticle(w.text);
 }
 
-bool isTitleWord(const QList<StreetWord> &words, qsizetype i)
-{
-    return isTitle(words.at(i).text, i == 0 && words.size() > 1) || isTitle(words.at(i).key, i == 0 && words.size() > 1);
-}
-
 QList<StreetWord> withoutTitles(const QList<StreetWord> &words)
 {
     QList<StreetWord> kept;
-    for (qsizetype i = 0; i < words.size(); ++i)
-        if (!isTitleWord(words, i))
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const bool first = i == 0 && words.size() > 1;
+        if (!isTitle(words.at(i).text, first) && !isTitle(words.at(i).key, first))
             kept.append(words.at(i));
+    }
     return kept;
 }
 
@@ -453,8 +431,6 @@ bool wordsFit(const StreetWord &typed, const StreetWord &word)
     return word.initial && !word.text.at(0).isDigit() && typed.text.startsWith(word.text);
 }
 
-// Every typed word fitted to a word of the street, each used once, in any
-// order: the street word of each typed word, or an empty list.
 // Whether the typed words from `from` on can each take a street word of their
 // own that they fit (`fits`), among those `owner` leaves free (-1; -2 is
 // taken by a word before `from`): one augmenting path per typed word.
@@ -568,6 +544,47 @@ bool looseFit(const QList<StreetWord> &typed, const QList<StreetWord> &words, co
     return assign(typed, words, used) && leftOutAreGivenNames(typed, words, dropped, used);
 }
 
+// The steps of the comparison, each tried only when the one before finds
+// nothing: the whole text alike; the same words in any order; the same
+// without particles; the same written as one word; loosely (initials,
+// given names left out); without particles and titles; loosely without titles.
+enum Step { kText, kAllWords, kContent, kGlued, kGluedAll, kCore };
+
+StreetMatcher::Match matchOf(const QList<int> &streets)
+{
+    StreetMatcher::Match m;
+    if (streets.size() == 1)
+        m.street = streets.first();
+    else
+        m.alternatives = streets;
+    return m;
+}
+
+// Whether two words differ by one slip of the keys: a letter added, left
+// out or changed, or two letters swapped (MELANIA for MELAINA).
+bool oneSlipApart(QStringView a, QStringView b)
+{
+    if (a.size() < b.size())
+        std::swap(a, b);
+    if (a.size() - b.size() > 1 || a == b)
+        return false;
+    qsizetype i = 0;
+    while (i < b.size() && a[i] == b[i])
+        ++i;
+    if (a.size() != b.size())
+        return a.mid(i + 1) == b.mid(i);
+    if (a.mid(i + 1) == b.mid(i + 1))
+        return true;
+    return i + 1 < a.size() && a[i] == b[i + 1] && a[i + 1] == b[i] && a.mid(i + 2) == b.mid(i + 2);
+}
+
+void addOnce(QList<int> &list, const QList<int> &more)
+{
+    for (const int i : more)
+        if (!list.contains(i))
+            list << i;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -588,26 +605,11 @@ struct StreetMatcher::Candidate
     QList<StreetWord> words;
     bool operator==(const Candidate &other) const
     {
-        if (designation != other.designation || words.size() != other.words.size())
-            return false;
-        for (qsizetype i = 0; i < words.size(); ++i)
-            if (words.at(i).key != other.words.at(i).key || words.at(i).initial != other.words.at(i).initial)
-                return false;
-        return true;
+        const auto same = [](const StreetWord &a, const StreetWord &b) { return a.key == b.key && a.initial == b.initial; };
+        return designation == other.designation
+               && std::equal(words.begin(), words.end(), other.words.begin(), other.words.end(), same);
     }
 };
-
-namespace {
-
-// The steps of the comparison, each tried only when the one before finds
-// nothing: the whole text alike; the same words in any order; the same
-// without particles; the same written as one word; loosely (initials,
-// given names left out); without particles and titles; loosely without titles.
-enum Step : char { kText = '0', kAllWords = '1', kContent = '2', kGlued = '3', kGluedAll = '4', kCore = '5' };
-
-
-
-} // namespace
 
 StreetMatcher::StreetMatcher(std::vector<Street> streets, int cityRow) : m_streets(std::move(streets))
 {
@@ -616,11 +618,9 @@ StreetMatcher::StreetMatcher(std::vector<Street> streets, int cityRow) : m_stree
         m_next[step].reserve(m_streets.size());
         m_first[step].reserve(static_cast<qsizetype>(m_streets.size()));
     }
-    QSet<QString> designations;
     QHash<QString, QString> designationKeys;
     const auto addDesignation = [&](const QString &d) {
-        if (!d.isEmpty() && !designations.contains(d)) {
-            designations.insert(d);
+        if (!d.isEmpty() && !m_designations.whole.contains(d)) {
             m_designations.all << d;
             m_designations.whole.insert(d);
             m_designations.firstWords.insert(d.section(u' ', 0, 0));
@@ -669,13 +669,8 @@ void StreetMatcher::index(int i, QHash<QString, QString> &designationKeys)
         if (keys[step].isEmpty())
             continue;
         // Each key names its streets as a chain, the last added first.
-        const auto found = m_first[step].find(keys[step]);
-        if (found == m_first[step].end()) {
-            m_first[step].insert(keys[step], i);
-        } else {
-            m_next[step][i] = *found;
-            *found = i;
-        }
+        m_next[step][i] = m_first[step].value(keys[step], -1);
+        m_first[step].insert(keys[step], i);
     }
     for (qsizetype w = 0; w < e.content.size(); ++w) {
         const StreetWord &word = e.content.at(w);
@@ -693,19 +688,13 @@ QString StreetMatcher::label(int index) const
     return s.designation.isEmpty() ? s.name : s.designation + u' ' + s.name;
 }
 
-StreetMatcher::Found StreetMatcher::lookup(int step, const QString &designation, const QString &key) const
+QList<int> StreetMatcher::lookup(int step, const QString &designation, const QString &key) const
 {
-    Found f;
-    if (key.isEmpty())
-        return f;
-    const int s = step - kText;
-    const auto found = m_first[s].constFind(key);
-    if (found == m_first[s].constEnd())
-        return f;
-    for (int i = *found; i >= 0; i = m_next[s][i])
+    QList<int> streets;
+    for (int i = m_first[step].value(key, -1); i >= 0; i = m_next[step][i])
         if (designation.isEmpty() || m_entries[i].designation == designation)
-            f.streets.prepend(i);
-    return f;
+            streets.prepend(i);
+    return streets;
 }
 
 QList<int> StreetMatcher::streetsWithWord(const StreetWord &w) const
@@ -722,8 +711,7 @@ QList<int> StreetMatcher::streetsWithWord(const StreetWord &w) const
     return streets;
 }
 
-StreetMatcher::Found StreetMatcher::looseSteps(const QString &designation, const QList<StreetWord> &typed,
-                                               bool titles) const
+QList<int> StreetMatcher::looseSteps(const QString &designation, const QList<StreetWord> &typed, bool titles) const
 {
     // The rarest word typed whole, or else cut short after four letters or
     // more, names the streets worth comparing.
@@ -743,53 +731,50 @@ StreetMatcher::Found StreetMatcher::looseSteps(const QString &designation, const
         if (any)
             break;
     }
-    Found result;
+    QList<int> result;
     for (const int i : std::as_const(fewest)) {
         const Entry &e = m_entries[i];
         if (!designation.isEmpty() && e.designation != designation)
             continue;
         const bool fit = titles ? looseFit(typed, e.content, e.dropped) : looseFit(typed, withoutTitles(e.content), {});
         if (fit)
-            result.streets << i;
+            result << i;
     }
     return result;
 }
 
-StreetMatcher::Found StreetMatcher::steps(const QString &designation, const QList<StreetWord> &words, Pass pass) const
+QList<int> StreetMatcher::steps(const QString &designation, const QList<StreetWord> &words, Pass pass) const
 {
     const QList<StreetWord> content = contentOf(words);
-    Found f;
+    QList<int> f;
     if (pass != Pass::Loose) {
         f = lookup(kText, designation, keysInOrder(words));
-        if (!f.any())
+        if (f.isEmpty())
             f = lookup(kAllWords, designation, keysInAnyOrder(words));
-        if (!f.any())
+        if (f.isEmpty())
             f = lookup(kContent, designation, keysInAnyOrder(content));
-        if (!f.any())
+        if (f.isEmpty())
             f = lookup(kGlued, designation, glued(content));
-        if (!f.any())
+        if (f.isEmpty())
             f = lookup(kGluedAll, designation, glued(words));
     }
-    if (f.any() || pass == Pass::Exact)
+    if (!f.isEmpty() || pass == Pass::Exact)
         return f;
     const QList<StreetWord> core = withoutTitles(content);
     f = looseSteps(designation, content, true);
-    if (!f.any())
+    if (f.isEmpty())
         f = lookup(kCore, designation, keysInAnyOrder(core));
-    if (!f.any())
+    if (f.isEmpty())
         f = looseSteps(designation, core, false);
     return f;
 }
 
-StreetMatcher::Match StreetMatcher::matchCandidate(const Candidate &candidate, Pass pass) const
+StreetMatcher::Match StreetMatcher::firstMatch(const QList<Candidate> &list, Pass pass) const
 {
-    Match m;
-    const Found f = steps(candidate.designation, candidate.words, pass);
-    if (f.streets.size() == 1)
-        m.street = f.streets.first();
-    else
-        m.alternatives = f.streets;
-    return m;
+    for (const Candidate &c : list)
+        if (const Match m = matchOf(steps(c.designation, c.words, pass)); m.any())
+            return m;
+    return {};
 }
 
 void StreetMatcher::makeSuggester() const
@@ -797,12 +782,8 @@ void StreetMatcher::makeSuggester() const
     if (m_suggester)
         return;
     m_suggester = std::make_unique<NameSuggester>();
-    for (int i = 0; i < static_cast<int>(m_entries.size()); ++i) {
-        QStringList keys;
-        for (const StreetWord &w : m_entries[i].content)
-            keys << w.key;
-        m_suggester->add(keys, i);
-    }
+    for (int i = 0; i < static_cast<int>(m_entries.size()); ++i)
+        m_suggester->add(keysOf(m_entries[i].content), i);
 }
 
 QList<int> StreetMatcher::nearOfDesignation(const QString &designation, const QList<StreetWord> &words) const
@@ -810,18 +791,14 @@ QList<int> StreetMatcher::nearOfDesignation(const QString &designation, const QL
     makeSuggester();
     // A street of the written designation one letter away may be the one
     // meant, mistyped (in a name long enough for a slip to be one).
-    QStringList keys;
-    for (const StreetWord &w : contentOf(words))
-        keys << w.key;
+    const QStringList keys = keysOf(contentOf(words));
     const QString key = keys.join(QString());
     QList<int> found;
     if (key.size() < 8)
         return found;
     for (const int i : m_suggester->suggest(keys.join(u' '), 8)) {
-        QString other;
-        for (const StreetWord &w : m_entries[i].content)
-            other += w.key;
-        if (m_entries[i].designation == designation && editDistance(key, other, 1) <= 1)
+        const Entry &e = m_entries[i];
+        if (e.designation == designation && editDistance(key, keysOf(e.content).join(QString()), 1) <= 1)
             found << i;
     }
     return found;
@@ -830,12 +807,12 @@ QList<int> StreetMatcher::nearOfDesignation(const QString &designation, const QL
 StreetMatcher::Match StreetMatcher::otherDesignation(const Candidate &candidate) const
 {
     Match m;
-    const Found any = steps(QString(), candidate.words, Pass::All);
-    if (!any.any())
+    const QList<int> any = steps(QString(), candidate.words, Pass::All);
+    if (any.isEmpty())
         return m;
     QList<int> local;
     QList<int> family;
-    for (const int i : any.streets) {
+    for (const int i : any) {
         const QString &d = m_entries[i].designation;
         if (isLocalDesignation(m_cadastralCode, d))
             local << i;
@@ -844,7 +821,7 @@ StreetMatcher::Match StreetMatcher::otherDesignation(const Candidate &candidate)
     }
     const QList<int> &taken = !local.isEmpty() ? local : family;
     if (taken.isEmpty()) {
-        m.otherDesignations = any.streets;
+        m.otherDesignations = any;
         return m;
     }
     // VIA for a VIALE and a LARGO of that name, or for a VIALE when a VIA
@@ -858,45 +835,6 @@ StreetMatcher::Match StreetMatcher::otherDesignation(const Candidate &candidate)
     }
     return m;
 }
-
-namespace {
-
-// Whether two words differ by one slip of the keys: a letter added, left
-// out or changed, or two letters swapped (MELANIA for MELAINA).
-bool oneSlipApart(QStringView a, QStringView b)
-{
-    if (a.size() < b.size())
-        std::swap(a, b);
-    if (a.size() - b.size() > 1 || a == b)
-        return false;
-    qsizetype i = 0;
-    while (i < b.size() && a[i] == b[i])
-        ++i;
-    if (a.size() != b.size())
-        return a.mid(i + 1) == b.mid(i);
-    if (a.mid(i + 1) == b.mid(i + 1))
-        return true;
-    return i + 1 < a.size() && a[i] == b[i + 1] && a[i + 1] == b[i] && a.mid(i + 2) == b.mid(i + 2);
-}
-
-void addOnce(QList<int> &list, const QList<int> &more)
-{
-    for (const int i : more)
-        if (!list.contains(i))
-            list << i;
-}
-
-StreetMatcher::Match matchOf(const QList<int> &streets)
-{
-    StreetMatcher::Match m;
-    if (streets.size() == 1)
-        m.street = streets.first();
-    else
-        m.alternatives = streets;
-    return m;
-}
-
-} // namespace
 
 QStringList StreetMatcher::nearWords(const QString &key) const
 {
@@ -950,7 +888,7 @@ StreetMatcher::Match StreetMatcher::mistyped(const Candidate &c) const
                 continue;
             // A word that names a street alone is written on purpose: VIA
             // SALARIA VECCHIA is no VIA DELLA SALARA VECCHIA.
-            if (known && lookup(kContent, QString(), w.key).any())
+            if (known && !lookup(kContent, QString(), w.key).isEmpty())
                 continue;
             const QStringList near = nearWords(w.key);
             if (near.size() > 3)
@@ -958,7 +896,7 @@ StreetMatcher::Match StreetMatcher::mistyped(const Candidate &c) const
             for (const QString &key : near) {
                 Candidate fixed = c;
                 fixed.words[i].text = fixed.words[i].key = key;
-                addOnce(found, steps(c.designation, fixed.words, known ? Pass::Exact : Pass::All).streets);
+                addOnce(found, steps(c.designation, fixed.words, known ? Pass::Exact : Pass::All));
             }
         }
         if (!found.isEmpty())
@@ -978,7 +916,7 @@ StreetMatcher::Match StreetMatcher::ordinalLeftOut(const Candidate &c) const
         return {};
     QList<int> found;
     for (const StreetWord &ordinal : ordinals)
-        addOnce(found, steps(c.designation, QList<StreetWord>{ordinal} + c.words, Pass::Exact).streets);
+        addOnce(found, steps(c.designation, QList<StreetWord>{ordinal} + c.words, Pass::Exact));
     return found.size() >= 2 ? matchOf(found) : Match{};
 }
 
@@ -997,12 +935,8 @@ StreetMatcher::Match StreetMatcher::placeAfterName(const Candidate &c) const
         if (std::none_of(kept.cbegin(), kept.cend(),
                          [](const StreetWord &w) { return !w.initial && w.text.size() >= 4 && !isParticleWord(w); }))
             continue;
-        const Found f = steps(c.designation, kept, Pass::Exact);
-        if (f.streets.size() == 1) {
-            Match m;
-            m.street = f.streets.first();
-            return m;
-        }
+        if (const QList<int> f = steps(c.designation, kept, Pass::Exact); f.size() == 1)
+            return matchOf(f);
     }
     return {};
 }
@@ -1024,7 +958,7 @@ StreetMatcher::Match StreetMatcher::extraGivenName(const Candidate &c) const
         QList<StreetWord> rest = c.words;
         rest.removeAt(i);
         if (std::any_of(rest.begin(), rest.end(), named))
-            addOnce(found, steps(c.designation, rest, Pass::Exact).streets);
+            addOnce(found, steps(c.designation, rest, Pass::Exact));
     }
     return matchOf(found);
 }
@@ -1033,45 +967,31 @@ StreetMatcher::Match StreetMatcher::findCandidates(const QList<Candidate> &list)
 {
     // Every reading the strict way first, then the loose way: a reading that
     // fits exactly beats one that fits loosely.
-    for (const Pass pass : {Pass::Exact, Pass::Loose}) {
-        for (const Candidate &c : list) {
-            if (c.words.isEmpty())
-                continue;
-            const Match m = matchCandidate(c, pass);
-            if (m.street >= 0 || !m.alternatives.isEmpty())
-                return m;
-        }
-    }
+    for (const Pass pass : {Pass::Exact, Pass::Loose})
+        if (const Match m = firstMatch(list, pass); m.any())
+            return m;
     Match none;
     for (const Candidate &c : list) {
-        if (c.designation.isEmpty() || c.words.isEmpty())
+        if (c.designation.isEmpty())
             continue;
         const Match m = otherDesignation(c);
-        if (m.street >= 0 || !m.alternatives.isEmpty())
+        if (m.any())
             return m;
         if (none.otherDesignations.isEmpty())
             none.otherDesignations = m.otherDesignations;
     }
     // A name that fits no street as written, nor under another designation:
-    // a given name too many, or a word mistyped.
+    // a given name too many, a word mistyped, an ordinal left out or the
+    // district written after the name.
     if (!none.otherDesignations.isEmpty())
         return none;
     for (const auto pass : {&StreetMatcher::extraGivenName, &StreetMatcher::mistyped, &StreetMatcher::ordinalLeftOut,
                             &StreetMatcher::placeAfterName}) {
-        for (const Candidate &c : list) {
-            if (c.words.isEmpty())
-                continue;
-            const Match m = (this->*pass)(c);
-            if (m.street >= 0 || !m.alternatives.isEmpty())
+        for (const Candidate &c : list)
+            if (const Match m = (this->*pass)(c); m.any())
                 return m;
-        }
     }
     return none;
-}
-
-StreetMatcher::Match StreetMatcher::find(const QString &address) const
-{
-    return find(QString(), address, false);
 }
 
 namespace {
@@ -1126,17 +1046,16 @@ StreetMatcher::Match StreetMatcher::find(const QString &designation, const QStri
     if (parts.corner.trimmed().isEmpty())
         return findPlain(designation, plain, lastWordCut);
     const Match first = findPlain(designation, parts.first, lastWordCut);
-    if (first.street >= 0 || !first.alternatives.isEmpty())
+    if (first.any())
         return first;
     const Match corner = findPlain(QString(), parts.corner, false);
-    return corner.street >= 0 || !corner.alternatives.isEmpty() ? corner : first;
+    return corner.any() ? corner : first;
 }
 
 StreetMatcher::Match StreetMatcher::findPlain(const QString &designation, const QString &plain, bool lastWordCut) const
 {
     qsizetype start = 0;
-    qsizetype stop = 0;
-    const HouseNumber number = houseNumberIn(plain, &start, &stop);
+    const HouseNumber number = houseNumberIn(plain, &start);
     // A list names one street at many numbers, and the same address may come
     // again: the match of each text is kept, up to a bound. The whole text is
     // the key: the words read around a house number ("48/A/A" beside "48/A")
@@ -1151,17 +1070,12 @@ StreetMatcher::Match StreetMatcher::findPlain(const QString &designation, const 
     // most other addresses the strict way as they are written: the other
     // readings are made only for the rest.
     const std::optional<Match> road = designation.isEmpty() ? findRoad(plain, lastWordCut) : std::nullopt;
-    Match m = road.value_or(Match{});
-    for (const Candidate &c : road ? QList<Candidate>{} : candidates(designation, plain, lastWordCut, false)) {
-        m = matchCandidate(c, Pass::Exact);
-        if (m.street >= 0 || !m.alternatives.isEmpty())
-            break;
-    }
-    if (!road && m.street < 0 && m.alternatives.isEmpty())
+    Match m = road ? *road : firstMatch(candidates(designation, plain, lastWordCut, false), Pass::Exact);
+    if (!road && !m.any())
         m = findCandidates(candidates(designation, plain, lastWordCut, true));
     // C. for CORSO, when no given name C. fits: "C. PRINCIPE ODDONE".
     static const QRegularExpression corso(QStringLiteral("^\\s*C\\.\\s*(?=[A-Z]{2})"));
-    if (m.street < 0 && m.alternatives.isEmpty() && m.otherDesignations.isEmpty() && designation.isEmpty()
+    if (!m.any() && m.otherDesignations.isEmpty() && designation.isEmpty()
         && plain.startsWith(u'C') && corso.match(plain).hasMatch())
         m = findCandidates(candidates(designation, QString(plain).replace(corso, QStringLiteral("CORSO ")), lastWordCut, true));
     if (m_cache.size() >= kCacheSize)
@@ -1191,11 +1105,7 @@ HouseNumber StreetMatcher::ownNumber(const Match &m, const HouseNumber &number, 
 QList<int> StreetMatcher::suggest(const QString &address) const
 {
     makeSuggester();
-    const AddressWords typed = split(address);
-    QStringList keys;
-    for (const StreetWord &w : contentOf(typed.words))
-        keys << w.key;
-    return m_suggester->suggest(keys.join(u' '));
+    return m_suggester->suggest(keysOf(contentOf(split(address).words)).join(u' '));
 }
 
 // ---------------------------------------------------------------------------
@@ -1231,15 +1141,20 @@ qsizetype streetEnd(const QList<Token> &tokens, qsizetype from)
     return tokens.size();
 }
 
+// Where the words at the end of those from `from` to `end` that are figures
+// or what follows them (a letter, BIS, ROSSO) start; the first is kept.
+qsizetype numberRunStart(const QList<Token> &tokens, qsizetype from, qsizetype end)
+{
+    while (end - 1 > from && (tokens.at(end - 1).number() || isTailWord(tokens.at(end - 1).text)))
+        --end;
+    return end;
+}
+
 // Where the house number at the end of a street part starts: the first
-// figure of the words at its end that are figures or what follows them
-// (a letter, BIS, ROSSO); `end` when there is none.
+// figure of that run; `end` when there is none.
 qsizetype houseNumberStart(const QList<Token> &tokens, qsizetype from, qsizetype end)
 {
-    qsizetype run = end;
-    while (run - 1 > from && (tokens.at(run - 1).number() || isTailWord(tokens.at(run - 1).text)))
-        --run;
-    for (qsizetype i = run; i < end; ++i)
+    for (qsizetype i = numberRunStart(tokens, from, end); i < end; ++i)
         if (tokens.at(i).number())
             return i;
     return end;
@@ -1258,10 +1173,6 @@ qsizetype firstNumberAfterName(const QList<Token> &tokens, qsizetype from, qsize
     }
     return end;
 }
-
-} // namespace
-
-namespace {
 
 // The designation written at `at`: a short form (V.LE, P.ZZA, C/SO) or a
 // designation of the city written whole; its key and the words it takes.
@@ -1406,15 +1317,12 @@ RoadNumber roadNumberAt(const QList<Token> &tokens)
 // The words of a city's name written at `at`: how many, or 0.
 qsizetype cityNameAt(const QList<Token> &tokens, const QStringList &names, qsizetype at)
 {
+    const auto same = [](const Token &a, const Token &b) { return a.text == b.text; };
     for (const QString &name : names) {
         const QList<Token> words = tokensOf(plainText(name));
         const qsizetype n = words.size();
-        if (n == 0 || n >= tokens.size() || at < 0 || at + n > tokens.size())
-            continue;
-        bool same = true;
-        for (qsizetype i = 0; i < n && same; ++i)
-            same = tokens.at(at + i).text == words.at(i).text;
-        if (same)
+        if (n > 0 && n < tokens.size() && at + n <= tokens.size()
+            && std::equal(words.begin(), words.end(), tokens.begin() + at, same))
             return n;
     }
     return 0;
@@ -1428,9 +1336,7 @@ QList<QList<Token>> withoutCityName(const QList<Token> &tokens, const QStringLis
     QList<QList<Token>> found;
     if (const qsizetype n = cityNameAt(tokens, names, 0))
         found << tokens.mid(n);
-    qsizetype end = tokens.size();
-    while (end > 1 && (tokens.at(end - 1).number() || isTailWord(tokens.at(end - 1).text)))
-        --end;
+    const qsizetype end = numberRunStart(tokens, 0, tokens.size());
     for (qsizetype at = 1; at < end; ++at) {
         const qsizetype n = cityNameAt(tokens, names, at);
         if (n > 0 && at + n == end) {
@@ -1454,12 +1360,12 @@ public:
 
     QList<Candidate> list;
 
-    // Every way of reading the street part from `from` up to `stop`: as it
-    // stands, cut where the street ends, without its house number, cut at its
-    // first number; each also with a designation written into the name.
-    void add(const QString &designation, qsizetype from, qsizetype stop)
+    // Every way of reading the street part from `from` on: as it stands, cut
+    // where the street ends, without its house number, cut at its first
+    // number; each also with a designation written into the name.
+    void add(const QString &designation, qsizetype from)
     {
-        const qsizetype end = std::min(stop, streetEnd(m_tokens, from));
+        const qsizetype end = streetEnd(m_tokens, from);
         const qsizetype number = houseNumberStart(m_tokens, from, end);
         const qsizetype firstNumber = firstNumberAfterName(m_tokens, from, end);
         // A name that ends in a number before the house number: "VIA DEL
@@ -1467,11 +1373,39 @@ public:
         const qsizetype lastNumber = end - 1 > number && m_tokens.at(end - 1).number() ? end - 1 : end;
         // A designation written into the name: "VIA" + "CORSO MAZZINI".
         const auto [inner, n] = designationAt(m_tokens, from, m_designations);
-        for (const qsizetype to : {stop, end, number, lastNumber, firstNumber}) {
+        for (const qsizetype to : {m_tokens.size(), end, number, lastNumber, firstNumber}) {
             addOne(designation, from, to);
             if (!designation.isEmpty() && n > 0)
                 addOne(inner, from + n, to);
         }
+    }
+
+    // The readings from `from` on under the designation given apart, or
+    // under each one written there when none is given.
+    void read(const std::optional<QString> &given, qsizetype from)
+    {
+        if (given) {
+            add(*given, from);
+            return;
+        }
+        for (const auto &[designation, at] : designationsAt(m_tokens, from, m_designations))
+            add(designation, at);
+    }
+
+    // An ordinal before the designation: "1' TRAVERSA PRIVATA X" is the
+    // TRAVERSA PRIVATA X, or the first of them.
+    QList<Candidate> ordinalFirst() const
+    {
+        if (m_tokens.size() <= 2 || !m_tokens.first().number() || designationAt(m_tokens, 1, m_designations).second == 0)
+            return {};
+        QList<Token> moved = m_tokens.mid(1);
+        const auto [designation, at] = designationsAt(moved, 0, m_designations).first();
+        Readings after(moved, m_designations, m_lastWordCut);
+        after.add(designation, at);
+        moved.insert(at, m_tokens.first());
+        Readings numbered(moved, m_designations, m_lastWordCut);
+        numbered.add(designationsAt(moved, 0, m_designations).first().first, at);
+        return numbered.list + after.list;
     }
 
 private:
@@ -1499,87 +1433,56 @@ private:
     bool m_lastWordCut;
 };
 
-// An ordinal before the designation: "1' TRAVERSA PRIVATA X" is the
-// TRAVERSA PRIVATA X, or the first of them.
-namespace {
-
-QList<StreetMatcher::Candidate> ordinalReadings(const QList<Token> &tokens,
-                                                const StreetMatcher::Designations &designations, bool lastWordCut)
-{
-    if (tokens.size() <= 2 || !tokens.first().number() || designationAt(tokens, 1, designations).second == 0)
-        return {};
-    QList<Token> moved = tokens.mid(1);
-    const auto [designation, at] = designationsAt(moved, 0, designations).first();
-    StreetMatcher::Readings after(moved, designations, lastWordCut);
-    after.add(designation, at, moved.size());
-    moved.insert(at, tokens.first());
-    StreetMatcher::Readings numbered(moved, designations, lastWordCut);
-    numbered.add(designationsAt(moved, 0, designations).first().first, at, moved.size());
-    return numbered.list + after.list;
-}
-
-} // namespace
-
 QList<StreetMatcher::Candidate> StreetMatcher::candidates(const QString &given, const QString &plain,
                                                           bool lastWordCut, bool every) const
 {
     const QList<Token> tokens = tokensOf(plain);
+    const std::optional<QString> designation =
+        given.isEmpty() ? std::nullopt : std::optional(keysInOrder(wordsOf(given)));
     Readings readings(tokens, m_designations, lastWordCut);
-    const auto read = [&](qsizetype from, qsizetype stop) {
-        if (!given.isEmpty()) {
-            readings.add(keysInOrder(wordsOf(given)), from, stop);
-            return;
-        }
-        for (const auto &[designation, at] : designationsAt(tokens, from, m_designations))
-            readings.add(designation, at, stop);
-    };
-    read(0, tokens.size());
+    readings.read(designation, 0);
     if (!every)
         return readings.list;
-    // A designation that no street of the city has may be the first word of
-    // the name: "BORGO PALAZZO" for VIA BORGO PALAZZO.
-    if (given.isEmpty()) {
-        const auto [first, at] = designationsAt(tokens, 0, m_designations).first();
+    const QList<std::pair<QString, qsizetype>> written = designationsAt(tokens, 0, m_designations);
+    if (!designation) {
+        // A designation that no street of the city has may be the first word
+        // of the name: "BORGO PALAZZO" for VIA BORGO PALAZZO.
+        const QString &first = written.first().first;
         if (!first.isEmpty() && !m_designations.own.contains(first) && !tokens.first().dotted)
-            readings.add(QString(), 0, tokens.size());
-    }
-    // A road's kind after its designation, which the archive leaves out:
-    // "STRADA COMUNALE DI SOLFAGNANO" for STRADA DI SOLFAGNANO.
-    if (given.isEmpty()) {
-        for (const auto &[designation, at] : designationsAt(tokens, 0, m_designations))
-            if (!designation.isEmpty() && at + 1 < tokens.size() && isRoadKind(tokens.at(at).text))
-                readings.add(designation, at + 1, tokens.size());
+            readings.add(QString(), 0);
+        // A road's kind after its designation, which the archive leaves out:
+        // "STRADA COMUNALE DI SOLFAGNANO" for STRADA DI SOLFAGNANO.
+        for (const auto &[d, at] : written)
+            if (!d.isEmpty() && at + 1 < tokens.size() && isRoadKind(tokens.at(at).text))
+                readings.add(d, at + 1);
     }
     // The city's name written before or after the street.
     for (const QList<Token> &without : withoutCityName(tokens, m_cityNames)) {
         Readings inner(without, m_designations, lastWordCut);
-        if (!given.isEmpty())
-            inner.add(keysInOrder(wordsOf(given)), 0, without.size());
-        for (const auto &[designation, at] : designationsAt(without, 0, m_designations))
-            if (given.isEmpty())
-                inner.add(designation, at, without.size());
+        inner.read(designation, 0);
         readings.list += inner.list;
     }
-    if (given.isEmpty())
-        readings.list += ordinalReadings(tokens, m_designations, lastWordCut);
+    // A designation given apart is the street's: the readings below look
+    // for one in the text.
+    if (designation)
+        return readings.list;
+    readings.list += readings.ordinalFirst();
     // A designation glued to the name.
-    if (given.isEmpty() && designationsAt(tokens, 0, m_designations).first().first.isEmpty()) {
+    if (written.first().first.isEmpty()) {
         const QList<Token> apart = designationUnglued(tokens, m_designations);
         if (!apart.isEmpty()) {
             Readings unglued(apart, m_designations, lastWordCut);
-            unglued.add(apart.first().text, 1, apart.size());
+            unglued.add(apart.first().text, 1);
             readings.list += unglued.list;
         }
     }
     // What stands before the street: a shop, a shopping centre, "in care of":
     // the street from the next designation on.
-    if (given.isEmpty()) {
-        for (qsizetype k = 1; k + 1 < tokens.size(); ++k) {
-            const Token &t = tokens.at(k);
-            if ((t.text.size() >= 2 || t.dotted) && designationAt(tokens, k, m_designations).second > 0) {
-                read(k, tokens.size());
-                break;
-            }
+    for (qsizetype k = 1; k + 1 < tokens.size(); ++k) {
+        const Token &t = tokens.at(k);
+        if ((t.text.size() >= 2 || t.dotted) && designationAt(tokens, k, m_designations).second > 0) {
+            readings.read(std::nullopt, k);
+            break;
         }
     }
     return readings.list;
@@ -1595,24 +1498,15 @@ std::optional<StreetMatcher::Match> StreetMatcher::findRoad(const QString &plain
     const RoadNumber road = roadNumberAt(tokens);
     if (road.number < 0)
         return std::nullopt;
-    const auto exactly = [this](const QList<Candidate> &list) {
-        for (const Candidate &c : list) {
-            const Match m = matchCandidate(c, Pass::Exact);
-            if (m.street >= 0 || !m.alternatives.isEmpty())
-                return m;
-        }
-        return Match{};
-    };
-    const auto found = [](const Match &m) { return m.street >= 0 || !m.alternatives.isEmpty(); };
     // The road under its number, with the words after it or without them
     // (STRADA STATALE 106 JONICA, STRADA STATALE 114), else the only road of
     // that number whatever its name adds ("SS 106" for STRADA STATALE 106
     // JONICA); several are each a candidate.
     Readings numbered(tokens, m_designations, lastWordCut);
     numbered.list << Candidate{road.designation, wordsOf(tokens, road.number, road.after)};
-    numbered.add(road.designation, road.number, tokens.size());
-    Match m = exactly(numbered.list);
-    if (!found(m)) {
+    numbered.add(road.designation, road.number);
+    Match m = firstMatch(numbered.list, Pass::Exact);
+    if (!m.any()) {
         const int number = tokens.at(road.number).text.toInt();
         QList<int> same;
         for (const int i : m_byWord.value(tokens.at(road.number).word.key)) {
@@ -1626,24 +1520,19 @@ std::optional<StreetMatcher::Match> StreetMatcher::findRoad(const QString &plain
     // A city without such a road names the street it is, found as it stands:
     // "STATALE 148 PONTINA" for VIA PONTINA (a VIA before any other of that
     // name), "SS 11 VIA BRESCIANA".
-    const bool named = road.after < tokens.size() && !tokens.at(road.after).number();
-    const QList<Token> rest = named ? tokens.mid(road.after) : QList<Token>{};
+    if (m.any() || road.after >= tokens.size() || tokens.at(road.after).number())
+        return m;
+    const QList<Token> rest = tokens.mid(road.after);
     Readings name(rest, m_designations, lastWordCut);
-    QList<std::pair<QString, qsizetype>> designations;
-    if (named)
-        designations = designationsAt(rest, 0, m_designations);
-    const bool designated = !designations.isEmpty() && !designations.first().first.isEmpty();
-    for (const auto &[designation, at] : std::as_const(designations)) {
-        if (!designated)
-            name.add(QStringLiteral("VIA"), at, rest.size());
-        name.add(designation, at, rest.size());
-    }
-    if (!found(m))
-        m = exactly(name.list);
+    const bool designated = !designationsAt(rest, 0, m_designations).first().first.isEmpty();
+    if (!designated)
+        name.add(QStringLiteral("VIA"), 0);
+    name.read(std::nullopt, 0);
+    m = firstMatch(name.list, Pass::Exact);
     // With its designation written, the street is read as any address is
     // ("SS 11 VIA BRESCIANA" for STRADA BRESCIANA); without, the name of a
     // road is no one's given names, so only as it stands.
-    if (!found(m) && designated)
+    if (!m.any() && designated)
         m = findCandidates(name.list);
     return m;
 }

@@ -82,8 +82,9 @@ public:
         QString writtenDesignation;    // found under another designation than the one written (VIA
                                        // for the only VIALE of that name): the one written
         HouseNumber houseNumber;       // the house number the address gives
+        bool any() const { return street >= 0 || !alternatives.isEmpty(); } // a street, or several
     };
-    Match find(const QString &address) const;
+    Match find(const QString &address) const { return find(QString(), address, false); }
     // The same with the designation given apart ("" when none) and the
     // name; `lastWordCut`: the name's last word may be the start of a word,
     // as in a source that cuts long names.
@@ -100,9 +101,6 @@ public:
     // street.
     AddressWords split(const QString &address) const;
 
-    struct Entry;
-    struct Candidate;
-    class Readings;
     struct Designations
     {
         QStringList all;          // every designation's key, those of most words first
@@ -112,17 +110,17 @@ public:
     };
 
 private:
-    struct Found
-    {
-        QList<int> streets; // one, or several that fit as well
-        bool any() const { return !streets.isEmpty(); }
-    };
+    struct Entry;
+    struct Candidate;
+    class Readings;
     enum class Pass { Exact, Loose, All };
-    Found steps(const QString &designation, const QList<StreetWord> &words, Pass pass) const;
-    Found lookup(int step, const QString &designation, const QString &key) const;
+    // The streets that fit the words: one, or several that fit as well.
+    QList<int> steps(const QString &designation, const QList<StreetWord> &words, Pass pass) const;
+    QList<int> lookup(int step, const QString &designation, const QString &key) const;
     QList<int> streetsWithWord(const StreetWord &word) const;
-    Found looseSteps(const QString &designation, const QList<StreetWord> &words, bool titles) const;
-    Match matchCandidate(const Candidate &candidate, Pass pass) const;
+    QList<int> looseSteps(const QString &designation, const QList<StreetWord> &words, bool titles) const;
+    // The match of the first reading that fits a street.
+    Match firstMatch(const QList<Candidate> &list, Pass pass) const;
     Match otherDesignation(const Candidate &candidate) const;
     QStringList nearWords(const QString &key) const;
     Match mistyped(const Candidate &candidate) const;
