@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QtEndian>
 #include <algorithm>
-#include <ranges>
 #include <tuple>
 
 namespace zelvora {
@@ -183,11 +182,19 @@ QList<HouseEvidenceEntry> HouseEvidence::entries(int index) const
         return result;
     const int streetNo = index + 1;
     // The records are in street order: the first of the street by halving.
-    const auto records = std::views::iota(qsizetype(0), qsizetype(entryCount()));
-    auto i = std::ranges::partition_point(records,
-                                          [&](qsizetype r) { return streetNoOf(recordAt(m_bytes, r)) < streetNo; });
-    for (; i != records.end() && streetNoOf(recordAt(m_bytes, *i)) == streetNo; ++i)
-        result.append(decode(recordAt(m_bytes, *i)));
+    // (Written out: clang 14, which builds the fuzz targets, cannot compile
+    // libstdc++ 12's std::views::iota.)
+    qsizetype low = 0;
+    qsizetype high = entryCount();
+    while (low < high) {
+        const qsizetype mid = low + (high - low) / 2;
+        if (streetNoOf(recordAt(m_bytes, mid)) < streetNo)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    for (qsizetype i = low; i < entryCount() && streetNoOf(recordAt(m_bytes, i)) == streetNo; ++i)
+        result.append(decode(recordAt(m_bytes, i)));
     return result;
 }
 
