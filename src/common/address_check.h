@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/cities.h"
 #include "common/house_evidence.h"
 #include "common/street_match.h"
 #include "common/name_match.h"
@@ -93,11 +94,11 @@ public:
     // Up to three streets of a city of the street directory close to a name.
     QStringList suggestStreets(int cityRow, const QString &name);
     // The street of city `cityRow` that `address` names, as the check finds it.
-    StreetFound findStreet(int cityRow, const QString &address);
     // A street of a municipality with a file for each of its parts
     // (Venezia: the historic centre and islands, and the mainland) that is
     // not in the part's file is looked for in the others', as a register
     // writes VENEZIA for an address in Mestre.
+    StreetFound findStreet(int cityRow, const QString &address);
     // The same, or when several streets fit as well, each of them; none
     // when no street fits.
     QList<StreetFound> findStreets(int cityRow, const QString &address);
@@ -158,11 +159,11 @@ private:
     QHash<QString, QString> m_provinceByName; // key of a province's name -> abbreviation
     QHash<QString, QList<Change>> m_changes; // the kind, then the locality's key
     QHash<QString, int> m_cityByKey;             // locality key -> row of the street directory
-    std::array<std::unique_ptr<StreetMatcher>, 28> m_cities;
-    std::array<std::vector<int>, 28> m_records; // the record of each street of a city's matcher
-    std::array<bool, 28> m_cityRead{};
+    std::array<std::unique_ptr<StreetMatcher>, cityTable.size()> m_cities;
+    std::array<std::vector<int>, cityTable.size()> m_records; // the record of each street of a city's matcher
+    std::array<bool, cityTable.size()> m_cityRead{};
     // Each city's house-number evidence; none for a city without its file.
-    std::array<std::unique_ptr<HouseEvidence>, 28> m_evidence;
+    std::array<std::unique_ptr<HouseEvidence>, cityTable.size()> m_evidence;
 };
 
 } // namespace zelvora
