@@ -187,7 +187,7 @@ private slots:
         {
             test::TextPage page;
             grid.setPage(&page);
-            page.append({{"ROMA", "RM"}});
+            page.append({{"ROMA", "RM"}, {}});
             QCOMPARE(grid.cell(1, 0), "RM");
         }
         // The page is gone: the grid shows empty cells and keeps its counts.
@@ -260,7 +260,7 @@ private slots:
         grid.setColCount(3);
         grid.setPage(&page);
         grid.setRowCountValue(2);
-        page.append({{"ROMA"}});
+        page.append({{"ROMA"}, {}});
         grid.resize(300, 100);
         QSet<QPair<int, int>> drawn;
         connect(&grid, &StringGrid::drawCell, this, [&](int column, int row, const QRect &) {
@@ -280,7 +280,7 @@ private slots:
         grid->setColCount(2);
         test::TextPage page;
         grid->setPage(&page);
-        page.append({{"ROMA", "RM"}});
+        page.append({{"ROMA", "RM"}, {}});
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -384,7 +384,7 @@ private slots:
         grid.setPage(&page);
         grid.setRowCountValue(3);
         for (const char *name : {"ALFA", "BETA", "GAMMA"})
-            page.append({{name}});
+            page.append({{name}, {}});
         grid.show();
         QVERIFY(QTest::qWaitForWindowActive(&grid));
         QList<int> keys;
