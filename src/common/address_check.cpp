@@ -254,7 +254,8 @@ QString Verdict::text(Outcome outcome)
         u"RIGA NON VALIDA",
     };
     static_assert(std::size(texts) == kOutcomes, "one text for each outcome, in the order of Outcome");
-    return texts[outcome].toString();
+    // An outcome outside the enumeration reads as the last text, never outside the table.
+    return texts[outcome >= 0 && outcome < kOutcomes ? outcome : InvalidRow].toString();
 }
 
 AddressCheck::AddressCheck(const QString &dataFolder) : m_dataFolder(dataFolder)
