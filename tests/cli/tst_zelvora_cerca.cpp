@@ -270,6 +270,9 @@ private slots:
             const QString outcome = zelvora::Verdict::text(static_cast<zelvora::Verdict::Outcome>(i));
             QVERIFY2(words.contains(outcome), qPrintable(outcome));
         }
+        // A value outside the outcomes reads as an invalid row, not outside the texts.
+        QCOMPARE(zelvora::Verdict::text(static_cast<zelvora::Verdict::Outcome>(zelvora::Verdict::kOutcomes)),
+                 QStringLiteral("RIGA NON VALIDA"));
     }
 };
 
